@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Skips what is installed; runs apt-get update once before installing.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake pkg-config git
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # editor: nanovg sources, GL loader generator, X11, GLX, software GL
+  dpf-source python3-glad python3 libx11-dev libgl-dev libxtst-dev
+  libgl1-mesa-dri libglx-mesa0 xvfb xauth
+  # host tool: MIDI files, WAV files, screenshots
+  libsmf-dev libsndfile1-dev libpng-dev
+  # a peer instrument that the host tool and validator are checked on
+  amsynth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs a command on a private virtual X display (Xvfb), so that editor tests
+# never open windows on a developer's desktop and work where there is none.
+set -uo pipefail
+for n in $(seq 91 160); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 $xvfb 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! kill -0 $xvfb 2>/dev/null; then
+    continue  # lost a race for this display number; try the next
+  fi
+  export DISPLAY=":$n"
+  "$@"
+  status=$?
+  kill $xvfb 2>/dev/null
+  wait $xvfb 2>/dev/null
+  exit $status
+done
+echo "with-xvfb: no free display number" >&2
+exit 1
