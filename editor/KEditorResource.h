@@ -1,0 +1,112 @@
+#pragma once
+// Colours, fonts, font files and sprite-sheet images that the skin declares
+// once and controls refer to by name. Font files and images need the
+// editor's drawing context: they are attached when the editor window has
+// created its canvas and detached before the canvas goes away.
+
+#include "framework/KIdBase.h"
+
+namespace KAMO {
+
+class KCanvas;
+class KFont;
+
+class KEditorResource : public KIdBase {
+public:
+    KEditorResource() = default;
+    ~KEditorResource() override = default;
+    KEditorResource(const KEditorResource&) = delete;
+    KEditorResource& operator=(const KEditorResource&) = delete;
+
+    virtual void attach(KCanvas& /*canvas*/) {}
+    virtual void detach(KCanvas& /*canvas*/) {}
+};
+
+class KColourResource : public KEditorResource {
+public:
+    // Components keep their low 8 bits.
+    KColourResource(int red, int green, int blue, int alpha = 255);
+
+    // Four bytes red, green, blue, alpha; lives as long as the resource.
+    const unsigned char* colour() const { return mColour; }
+
+private:
+    unsigned char mColour[4];
+};
+
+class KFontResource : public KEditorResource {
+public:
+    // Takes ownership of the font (may be null).
+    explicit KFontResource(KFont* font);
+    ~KFontResource() override;
+
+    const KFont* font() const { return mFont; }
+
+private:
+    KFont* mFont;
+};
+
+// A TrueType block of the resource table, registered with the drawing
+// context under a family name. The registration lives as long as the
+// context, so detach has nothing to undo.
+class KFontTypeResource : public KEditorResource {
+public:
+    static constexpr int kTextLength = 63;
+
+    KFontTypeResource(const char* family, const char* fileName);
+
+    void attach(KCanvas& canvas) override;
+
+    const char* family() const { return mFamily; }
+    const char* fileName() const { return mFileName; }
+
+private:
+    char mFileName[kTextLength + 1];
+    char mFamily[kTextLength + 1];
+};
+
+// A PNG block holding equally sized frames, laid out row by row.
+class KImageResource : public KEditorResource {
+public:
+    static constexpr int kTextLength = 63;
+
+    KImageResource(const char* fileName, int frameWidth, int frameHeight, int frameCount);
+    ~KImageResource() override = default;
+
+    // Creates the image once; a second attach without detach changes nothing.
+    void attach(KCanvas& canvas) override;
+    void detach(KCanvas& canvas) override;
+
+    // Valid when decoded, with positive sizes and enough cells for every frame.
+    bool isValid() const;
+
+    // Frame i at (x, y); nothing when the image is not valid or i is not a
+    // frame of it.
+    void drawFrame(KCanvas& canvas, int x, int y, int i) const;
+    // The part (sx, sy, sw, sh) of frame i, cut at the frame's edges, at
+    // (dx, dy).
+    void drawFramePart(KCanvas& canvas, int i, int sx, int sy, int sw, int sh, int dx, int dy) const;
+
+    const char* fileName() const { return mFileName; }
+    int handle() const { return mHandle; }
+    int frameWidth() const { return mFrameWidth; }
+    int frameHeight() const { return mFrameHeight; }
+    int frameCount() const { return mFrameCount; }
+    int imageWidth() const { return mImageWidth; }
+    int imageHeight() const { return mImageHeight; }
+    int rows() const { return mRows; }
+    int columns() const { return mColumns; }
+
+private:
+    char mFileName[kTextLength + 1];
+    int mHandle = 0;
+    int mFrameWidth;
+    int mFrameHeight;
+    int mFrameCount;
+    int mImageWidth = 0;
+    int mImageHeight = 0;
+    int mRows = 0;
+    int mColumns = 0;
+};
+
+} // namespace KAMO
