@@ -1,0 +1,39 @@
+#pragma once
+// Base of a plug-in editor as the host sees it: the dispatcher forwards the
+// editor opcodes here. The effect owns its editor and deletes it.
+
+#include "shell/Vst2.h"
+
+class AudioEffect;
+
+class AEffEditor {
+public:
+    explicit AEffEditor(AudioEffect* effect = nullptr) : effect(effect) {}
+    virtual ~AEffEditor() = default;
+    AEffEditor(const AEffEditor&) = delete;
+    AEffEditor& operator=(const AEffEditor&) = delete;
+
+    virtual AudioEffect* getEffect() { return effect; }
+    virtual bool getRect(ERect** rect) {
+        if (rect) *rect = nullptr;
+        return false;
+    }
+    virtual bool open(void* ptr) {
+        systemWindow = ptr;
+        return false;
+    }
+    virtual void close() { systemWindow = nullptr; }
+    virtual bool isOpen() { return systemWindow != nullptr; }
+    virtual void idle() {}
+    virtual bool onKeyDown(VstKeyCode& /*keyCode*/) { return false; }
+    virtual bool onKeyUp(VstKeyCode& /*keyCode*/) { return false; }
+    virtual bool onWheel(float /*distance*/) { return false; }
+    virtual bool setKnobMode(VstInt32 /*mode*/) { return false; }
+    // The effect calls this whenever what the editor shows may have changed;
+    // an editor that draws on its own schedule can ignore it.
+    virtual void refresh() {}
+
+protected:
+    AudioEffect* effect;
+    void* systemWindow = nullptr;
+};
