@@ -1,0 +1,74 @@
+#pragma once
+// Attack/release envelope with quadratic segments: the attack starts slowly
+// and finishes fast, the release falls fast and tails off. Each segment is
+// integrated from its slope, so it lands exactly on 1 or 0 at the tick where
+// the accumulated progress reaches 1.
+
+#include <cstdint>
+
+class AREnvelope {
+public:
+    enum State : std::int32_t { Idle = 0, Attack = 1, Sustain = 2, Release = 3 };
+
+    // Legato notes must not restart a running attack or a held sustain; an
+    // attack begun during a release continues from the current level.
+    void trigger(double attackTime) {
+        if (state_ != Idle && state_ != Release) return;
+        progress_ = 0.0;
+        state_ = Attack;
+        span_ = 1.0 - level_;
+        rate_ = 1.0 / (attackTime * sampleRate_);
+    }
+
+    void release(double releaseTime) {
+        if (state_ == Release) return;
+        progress_ = 0.0;
+        state_ = Release;
+        span_ = level_;
+        rate_ = 1.0 / (releaseTime * sampleRate_);
+    }
+
+    double tick() {
+        if (state_ == Attack) {
+            progress_ = progress_ + rate_;
+            if (progress_ >= 1.0) {
+                finish(1.0, Sustain);
+            } else {
+                level_ = level_ + (2.0 * progress_) * span_ * rate_;
+            }
+        } else if (state_ == Release) {
+            progress_ = progress_ + rate_;
+            if (progress_ >= 1.0) {
+                finish(0.0, Idle);
+            } else {
+                level_ = level_ + (2.0 * progress_ - 2.0) * span_ * rate_;
+            }
+        }
+        return level_;
+    }
+
+    void setSampleRate(double sampleRate) { sampleRate_ = sampleRate; }
+
+    std::int32_t state() const { return state_; }
+    double level() const { return level_; }
+    double progress() const { return progress_; }
+    double rate() const { return rate_; }
+    double span() const { return span_; }
+    double sampleRate() const { return sampleRate_; }
+
+private:
+    void finish(double level, State next) {
+        level_ = level;
+        progress_ = 0.0;
+        rate_ = 0.0;
+        span_ = 0.0;
+        state_ = next;
+    }
+
+    std::int32_t state_ = Idle;
+    double level_ = 0.0;
+    double progress_ = 0.0;
+    double rate_ = 0.0;
+    double span_ = 0.0;
+    double sampleRate_ = 44100.0;
+};

@@ -1,0 +1,87 @@
+#pragma once
+// The instrument's sound engine: three sine partials of one monophonic
+// voice, the tempo-locked tremolo, the note logic and the MIDI queue, with
+// nothing of the host interface. The plug-in class derives the quantities
+// below from its parameters and drives the engine from the host's calls.
+//
+// Threads: the quantity setters may run on any thread while the audio thread
+// renders (each quantity is one relaxed value, picked up at the next sample);
+// everything else belongs to the audio thread, or to a host call made while
+// processing is stopped (sample rate, reset).
+
+#include <atomic>
+#include <cstdint>
+
+#include "synth/MidiQueue.h"
+#include "synth/NoteStack.h"
+#include "synth/Relaxed.h"
+#include "synth/SineOsc.h"
+#include "synth/TempoLfo.h"
+
+class MurlanEngine {
+public:
+    static constexpr int kOscillators = 3;
+
+    MurlanEngine();
+
+    // --- Parameter-derived quantities (any thread) -------------------------
+    // Sets one partial's fields in order and recomputes its frequency ratio.
+    void setOscillator(int index, double partial, double detuneCents, double attackSeconds,
+                       double releaseSeconds, double glideSeconds, double levelGain);
+    void setLfoWave(std::int32_t wave) { lfo_.setWave(wave); }
+    void setLfoRate(double cyclesPerBar) { lfo_.setRate(cyclesPerBar); }
+    void setLfoDepth(double depth) { lfoDepth_.set(depth); }
+    void setBendRange(double semitones) { bendRange_.set(semitones); }
+    // Also restarts the wait before glides are disarmed.
+    void setPortaReset(double seconds);
+    void setMainGain(double gain) { mainGain_.set(gain); }
+
+    // --- Set-up (processing stopped) ----------------------------------------
+    // Re-clocks queue, partials and LFO; the caller resets afterwards.
+    void setSampleRate(double sampleRate);
+    // Empties queue and held keys and lets the partials fade out.
+    void reset();
+
+    // --- Audio thread ---------------------------------------------------------
+    void clearEvents() { queue_.clear(); }
+    bool addEvent(const void* event) { return queue_.add(event); }
+    void syncTime(double ppqPos, double tempo, bool playing) { lfo_.sync(ppqPos, tempo, playing); }
+    void render(double* out, std::int64_t frames);
+    // Note-on, note-off and pitch bend; everything else is ignored.
+    void handleMidi(const MidiRecord& event);
+
+    // --- Inspection -----------------------------------------------------------
+    const SineOsc& oscillator(int index) const { return osc_[index]; }
+    const TempoLfo& lfo() const { return lfo_; }
+    const NoteStack& notes() const { return notes_; }
+    const MidiQueue& queue() const { return queue_; }
+    double sampleRate() const { return sampleRate_.get(); }
+    double mainGain() const { return mainGain_.get(); }
+    double lfoDepth() const { return lfoDepth_.get(); }
+    double bendRange() const { return bendRange_.get(); }
+    double portaResetTime() const { return portaResetTime_.get(); }
+    std::int64_t portaResetSamples() const { return portaResetSamples_.get(); }
+    std::int64_t portaResetCounter() const { return portaCounter_; }
+
+private:
+    void playKey(std::int32_t key);
+    void portaResetStep();
+
+    NoteStack notes_;
+    SineOsc osc_[kOscillators];
+    TempoLfo lfo_;
+    Relaxed<double> portaResetTime_{0.0};
+    std::int64_t portaCounter_ = 0;
+    Relaxed<std::int64_t> portaResetSamples_{0};
+    Relaxed<double> mainGain_{0.0};
+    Relaxed<double> lfoDepth_{0.0};
+    Relaxed<double> sampleRate_{0.0};
+    Relaxed<double> bendRange_{2.0};
+    MidiQueue queue_;
+
+    // The counter belongs to the audio thread; other threads ask for it to be
+    // cleared by bumping this number, so a clear is never lost to a
+    // concurrent increment.
+    std::atomic<std::uint64_t> counterClears_{0};
+    std::uint64_t counterClearsSeen_ = 0;
+};
