@@ -1,0 +1,34 @@
+#include "editor/controls/KImgPeak.h"
+
+#include "editor/KEditorResource.h"
+#include "framework/KEffect.h"
+
+namespace KAMO {
+
+KImgPeak::KImgPeak(const ControlSetup& setup, const double* value, int commandId,
+                   KImageResource* image)
+    : KEditorControl(setup), mValue(value), mCommand(commandId), mImage(image) {
+    addHandlers(kCursorAt | kLeftDown);
+}
+
+int KImgPeak::currentState() const { return (mValue && *mValue >= 1.0) ? 1 : 0; }
+
+bool KImgPeak::needsRedraw() {
+    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+}
+
+void KImgPeak::draw(KCanvas& canvas) {
+    const int frame = currentState();
+    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
+    mLastFrame = frame;
+}
+
+int KImgPeak::cursorAt(int, int) { return kCursorHand; }
+
+bool KImgPeak::leftDown(bool shift, bool ctrl, int, int) {
+    if (mEffect) mEffect->executeCommand(mCommand, shift, ctrl);
+    invalidate();
+    return false;  // nothing to follow: the reset is done on the press
+}
+
+} // namespace KAMO

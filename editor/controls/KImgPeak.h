@@ -1,0 +1,29 @@
+#pragma once
+// A clip light: frame 1 once the value reaches 1.0. A click runs the peak
+// reset command; the light itself never changes the value.
+
+#include "editor/controls/KEditorControl.h"
+
+namespace KAMO {
+
+class KImageResource;
+
+class KImgPeak : public KEditorControl {
+public:
+    KImgPeak(const ControlSetup& setup, const double* value, int commandId,
+             KImageResource* image);
+
+    bool needsRedraw() override;
+    void draw(KCanvas& canvas) override;
+    int cursorAt(int x, int y) override;
+    bool leftDown(bool shift, bool ctrl, int x, int y) override;
+    int currentState() const;
+
+private:
+    const double* mValue;
+    int mCommand;
+    KImageResource* mImage;
+    int mLastFrame = -1;
+};
+
+} // namespace KAMO

@@ -1,0 +1,106 @@
+#include "editor/controls/KMeter.h"
+
+#include "editor/KCanvas.h"
+#include "editor/KEditorResource.h"
+
+#include <cmath>
+#include <strings.h>
+
+namespace KAMO {
+
+namespace {
+constexpr double kFractionTolerance = 0.0001;
+
+int frameCountOf(const KImageResource* image) { return image ? image->frameCount() : 0; }
+} // namespace
+
+int KMeter::clampFrame(double d, int frames) {
+    // Limited while still a double: a wild value must not overflow the cast.
+    if (!(d > 0.0)) return 0;
+    if (d >= frames - 1) return frames > 1 ? frames - 1 : 0;
+    return static_cast<int>(d);
+}
+
+// ---------------------------------------------------------------------------
+
+KBarFracMeter::KBarFracMeter(const ControlSetup& setup, const double* value, int direction,
+                             const unsigned char* colour)
+    : KMeter(setup), mValue(value), mDirection(direction), mColour(colour) {}
+
+int KBarFracMeter::directionOf(const char* word) {
+    if (!word) return kNone;
+    if (strcasecmp(word, "LeftToRight") == 0) return kLeftToRight;
+    if (strcasecmp(word, "RightToLeft") == 0) return kRightToLeft;
+    if (strcasecmp(word, "TopToBottom") == 0) return kTopToBottom;
+    if (strcasecmp(word, "BottomToTop") == 0) return kBottomToTop;
+    return kNone;
+}
+
+double KBarFracMeter::currentState() const {
+    const double v = mValue ? *mValue : 0.0;
+    if (!(v > 0.0)) return 0.0;  // also a value that is not a number
+    return v > 1.0 ? 1.0 : v;
+}
+
+bool KBarFracMeter::needsRedraw() {
+    return KEditorControl::needsRedraw() ||
+           std::fabs(currentState() - mLastFraction) >= kFractionTolerance;
+}
+
+void KBarFracMeter::draw(KCanvas& canvas) {
+    const double f = currentState();
+    const int u = static_cast<int>(mWidth * f + 0.5);
+    const int v = static_cast<int>(mHeight * f + 0.5);
+    switch (mDirection) {
+    case kLeftToRight: canvas.fillRectAlpha(0, 0, u, mHeight, mColour); break;
+    case kRightToLeft: canvas.fillRectAlpha(mWidth - u, 0, u, mHeight, mColour); break;
+    case kTopToBottom: canvas.fillRectAlpha(0, 0, mWidth, v, mColour); break;
+    case kBottomToTop: canvas.fillRectAlpha(0, mHeight - v, mWidth, v, mColour); break;
+    default: break;
+    }
+    mLastFraction = f;
+}
+
+// ---------------------------------------------------------------------------
+
+KImgFracMeter::KImgFracMeter(const ControlSetup& setup, const double* value,
+                             KImageResource* image)
+    : KMeter(setup), mValue(value), mImage(image) {}
+
+int KImgFracMeter::currentState() const {
+    const int frames = frameCountOf(mImage);
+    return clampFrame((frames - 1) * (mValue ? *mValue : 0.0), frames);
+}
+
+bool KImgFracMeter::needsRedraw() {
+    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+}
+
+void KImgFracMeter::draw(KCanvas& canvas) {
+    const int frame = currentState();
+    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
+    mLastFrame = frame;
+}
+
+// ---------------------------------------------------------------------------
+
+KImgMeter::KImgMeter(const ControlSetup& setup, const int32_t* value, double scale,
+                     double offset, KImageResource* image)
+    : KMeter(setup), mValue(value), mImage(image), mScale(scale), mOffset(offset) {}
+
+int KImgMeter::frameForValue() const {
+    const double value = mValue ? *mValue : 0;
+    return clampFrame(value * mScale + mOffset + 0.5, frameCountOf(mImage));
+}
+
+bool KImgMeter::needsRedraw() {
+    return KEditorControl::needsRedraw() || frameForValue() != mLastFrame;
+}
+
+void KImgMeter::draw(KCanvas& canvas) {
+    const int frame = frameForValue();
+    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
+    mLastFrame = frame;
+}
+
+} // namespace KAMO

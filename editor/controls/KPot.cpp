@@ -1,0 +1,167 @@
+#include "editor/controls/KPot.h"
+
+#include "editor/KCanvas.h"
+#include "editor/KEditorResource.h"
+
+#include <cmath>
+
+namespace KAMO {
+
+namespace {
+constexpr double kValueTolerance = 0.00001;
+constexpr double kPi = 3.14159265358979323846;
+// Pixels of vertical motion for the whole range; horizontal motion counts a
+// quarter as much.
+constexpr double kDragScale = 0.01;
+constexpr double kHorizontalWeight = 0.25;
+constexpr double kFineFactor = 0.1;
+constexpr double kDotRadius = 2.0;
+constexpr double kLineWidth = 1.5;
+} // namespace
+
+KPot::KPot(const ControlSetup& setup, int parameterIndex)
+    : KEditorControl(setup), mIndex(parameterIndex) {
+    addHandlers(kCursorAt | kLeftDown | kLeftUp | kMouseMove | kCancelCapture);
+}
+
+int KPot::cursorAt(int, int) { return kCursorHand; }
+
+bool KPot::leftDown(bool, bool ctrl, int x, int y) {
+    // A second press must not open a second gesture.
+    if (mPressed) return true;
+    mPressed = true;
+    if (ctrl) {
+        mTracking = false;
+        beginGesture(mIndex);
+        setFromEditor(mIndex, defaultValue(mIndex));
+    } else {
+        mTracking = true;
+        mLastX = x;
+        mLastY = y;
+        beginGesture(mIndex);
+    }
+    invalidate();
+    return true;
+}
+
+void KPot::mouseMove(bool shift, int x, int y) {
+    if (!mTracking) return;
+    double delta = kDragScale * ((x - mLastX) * kHorizontalWeight + (mLastY - y));
+    if (shift) delta *= kFineFactor;
+    double value = storedValue(mIndex) + delta;
+    // Limited at once, so motion beyond the ends builds up no reserve.
+    if (value < 0.0) value = 0.0;
+    if (value > 1.0) value = 1.0;
+    setFromEditor(mIndex, value);
+    mLastX = x;
+    mLastY = y;
+    invalidate();
+}
+
+bool KPot::leftUp(bool, bool, int, int) {
+    if (!mPressed) return false;
+    mPressed = false;
+    mTracking = false;
+    endGesture(mIndex);
+    invalidate();
+    return true;
+}
+
+void KPot::cancelCapture() { leftUp(false, false, 0, 0); }
+
+void KPot::indicatorPoint(double v, double radius, double w, double h, double& px, double& py) {
+    const double angle = v * 1.5 * kPi + kPi / 4.0;
+    px = w * 0.5 - radius * std::sin(angle);
+    py = h * 0.5 + radius * std::cos(angle);
+}
+
+bool KPot::valueMoved() const {
+    return std::fabs(quantisedValue(mIndex) - mLastDrawn) >= kValueTolerance;
+}
+
+void KPot::drawDot(KCanvas& canvas, const unsigned char* colour, double radius) {
+    const double v = quantisedValue(mIndex);
+    double px = 0.0, py = 0.0;
+    indicatorPoint(v, radius, mWidth, mHeight, px, py);
+    canvas.fillCircle(colour, px, py, kDotRadius);
+    mLastDrawn = v;
+}
+
+// ---------------------------------------------------------------------------
+
+KPotDot::KPotDot(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
+                 double orbitRadius, const unsigned char* dotColour)
+    : KPot(setup, parameterIndex),
+      mHighlight(highlight),
+      mDotColour(dotColour),
+      mRadius(orbitRadius) {}
+
+bool KPotDot::needsRedraw() { return KEditorControl::needsRedraw() || valueMoved(); }
+
+void KPotDot::draw(KCanvas& canvas) {
+    if (mPressed && mHighlight)
+        canvas.fillCircle(mHighlight, mWidth * 0.5, mHeight * 0.5, (mWidth - 1) * 0.5);
+    drawDot(canvas, mDotColour, mRadius);
+}
+
+// ---------------------------------------------------------------------------
+
+KPotLine::KPotLine(const ControlSetup& setup, int parameterIndex,
+                   const unsigned char* highlight, double length,
+                   const unsigned char* pointerColour)
+    : KPot(setup, parameterIndex),
+      mHighlight(highlight),
+      mPointerColour(pointerColour),
+      mLength(length) {}
+
+bool KPotLine::needsRedraw() { return KEditorControl::needsRedraw() || valueMoved(); }
+
+void KPotLine::draw(KCanvas& canvas) {
+    const double cx = mWidth * 0.5;
+    const double cy = mHeight * 0.5;
+    if (mPressed && mHighlight) canvas.fillCircle(mHighlight, cx, cy, (mWidth - 1) * 0.5);
+    const double v = quantisedValue(mIndex);
+    double px = 0.0, py = 0.0;
+    indicatorPoint(v, mLength, mWidth, mHeight, px, py);
+    canvas.drawLine(mPointerColour, cx, cy, px, py, kLineWidth);
+    mLastDrawn = v;
+}
+
+// ---------------------------------------------------------------------------
+
+KBgPotDot::KBgPotDot(const ControlSetup& setup, int parameterIndex, KImageResource* image,
+                     double orbitRadius, const unsigned char* dotColour)
+    : KPot(setup, parameterIndex), mImage(image), mDotColour(dotColour), mRadius(orbitRadius) {}
+
+bool KBgPotDot::needsRedraw() { return KEditorControl::needsRedraw() || valueMoved(); }
+
+void KBgPotDot::draw(KCanvas& canvas) {
+    if (mImage) {
+        const int frame = (mPressed && mImage->frameCount() > 1) ? 1 : 0;
+        mImage->drawFrame(canvas, 0, 0, frame);
+    }
+    drawDot(canvas, mDotColour, mRadius);
+}
+
+// ---------------------------------------------------------------------------
+
+KImgPot::KImgPot(const ControlSetup& setup, int parameterIndex, KImageResource* image)
+    : KPot(setup, parameterIndex), mImage(image) {}
+
+int KImgPot::currentState() {
+    const int frames = mImage ? mImage->frameCount() : 0;
+    if (frames < 2) return 0;
+    return static_cast<int>(quantisedValue(mIndex) * (frames - 1) + 0.5);
+}
+
+bool KImgPot::needsRedraw() {
+    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+}
+
+void KImgPot::draw(KCanvas& canvas) {
+    const int frame = currentState();
+    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
+    mLastFrame = frame;
+}
+
+} // namespace KAMO

@@ -1,0 +1,69 @@
+#pragma once
+// Radio option a of options 0 ... b on one parameter: the options divide the
+// normalised range into b + 1 equal bands, a press stores the centre of the
+// option's band (Ctrl + press the default), and the option shows selected
+// while the quantised value lies in its band (the last band includes 1).
+
+#include "editor/controls/KEditorControl.h"
+#include "editor/controls/KSwitch.h"
+
+namespace KAMO {
+
+class KImageResource;
+
+class KRadio : public KEditorControl {
+public:
+    KRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption);
+
+    int cursorAt(int x, int y) override;
+    bool leftDown(bool shift, bool ctrl, int x, int y) override;
+    bool leftUp(bool shift, bool ctrl, int x, int y) override;
+    void cancelCapture() override;
+
+    bool isSelected() const;
+    double bandCentre() const { return mMid; }
+    double bandLow() const { return mLow; }
+    double bandHigh() const { return mHigh; }
+    bool isPressed() const { return mPressed; }
+
+protected:
+    int mIndex;
+    int mOption;
+    int mHighest;
+    bool mPressed = false;
+    double mMid;
+    double mLow;
+    double mHigh;
+};
+
+class KHlRadio : public KRadio {
+public:
+    KHlRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
+             int ix, int iy, int iw, int ih, const unsigned char* offColour,
+             const unsigned char* onColour, const unsigned char* pressColour);
+
+    bool needsRedraw() override;
+    void draw(KCanvas& canvas) override;
+
+private:
+    KIndicatorLook mLook;
+    bool mLastSelected = false;
+};
+
+// Frames: unselected, selected; a third frame shows the press, a fourth
+// tells pressed-unselected (2) from pressed-selected (3).
+class KImgRadio : public KRadio {
+public:
+    KImgRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
+              KImageResource* image);
+
+    bool needsRedraw() override;
+    void draw(KCanvas& canvas) override;
+    int currentState();
+
+private:
+    KImageResource* mImage;
+    int mLastFrame = -1;
+};
+
+} // namespace KAMO

@@ -1,0 +1,92 @@
+#include "editor/controls/KSwitch.h"
+
+#include "editor/KCanvas.h"
+#include "editor/KEditorResource.h"
+
+#include <algorithm>
+
+namespace KAMO {
+
+KSwitch::KSwitch(const ControlSetup& setup, int parameterIndex)
+    : KEditorControl(setup), mIndex(parameterIndex) {
+    addHandlers(kCursorAt | kLeftDown | kLeftUp | kCancelCapture);
+}
+
+int KSwitch::cursorAt(int, int) { return kCursorHand; }
+
+bool KSwitch::isOn() const { return quantisedValue(mIndex) >= 0.5; }
+
+bool KSwitch::leftDown(bool, bool ctrl, int, int) {
+    mPressed = true;
+    if (ctrl) {
+        beginGesture(mIndex);
+        setFromEditor(mIndex, defaultValue(mIndex));
+    } else {
+        const bool wasOn = isOn();
+        beginGesture(mIndex);
+        setFromEditor(mIndex, wasOn ? 0.0 : 1.0);
+    }
+    invalidate();
+    return true;
+}
+
+bool KSwitch::leftUp(bool, bool, int, int) {
+    if (!mPressed) return false;
+    mPressed = false;
+    endGesture(mIndex);
+    invalidate();
+    return true;
+}
+
+// Without this a withdrawn capture would leave the host's gesture open.
+void KSwitch::cancelCapture() { leftUp(false, false, 0, 0); }
+
+void KIndicatorLook::draw(KCanvas& canvas, bool on, bool pressed, int width, int height) const {
+    const double cx = ix + iw * 0.5;
+    const double cy = iy + ih * 0.5;
+    const double r = std::min(iw, ih) * 0.5;
+    if (on) {
+        canvas.fillCircle(onColour, cx, cy, r);
+    } else {
+        const double d = 0.7 * r;
+        canvas.drawLine(offColour, cx - d, cy - d, cx + d, cy + d, 1.5);
+        canvas.drawLine(offColour, cx - d, cy + d, cx + d, cy - d, 1.5);
+    }
+    if (pressed) canvas.fillRectAlpha(0, 0, width, height, pressColour);
+}
+
+KHlSwitch::KHlSwitch(const ControlSetup& setup, int parameterIndex, int ix, int iy, int iw,
+                     int ih, const unsigned char* offColour, const unsigned char* onColour,
+                     const unsigned char* pressColour)
+    : KSwitch(setup, parameterIndex), mLook{ix, iy, iw, ih, offColour, onColour, pressColour} {}
+
+bool KHlSwitch::needsRedraw() { return KEditorControl::needsRedraw() || isOn() != mLastOn; }
+
+void KHlSwitch::draw(KCanvas& canvas) {
+    const bool on = isOn();
+    mLook.draw(canvas, on, mPressed, mWidth, mHeight);
+    mLastOn = on;
+}
+
+KImgSwitch::KImgSwitch(const ControlSetup& setup, int parameterIndex, KImageResource* image)
+    : KSwitch(setup, parameterIndex), mImage(image) {}
+
+int KImgSwitch::currentState() {
+    const int on = isOn() ? 1 : 0;
+    const int frames = mImage ? mImage->frameCount() : 0;
+    if (mPressed && frames == 3) return 2;
+    if (mPressed && frames == 4) return 2 + on;
+    return on;
+}
+
+bool KImgSwitch::needsRedraw() {
+    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+}
+
+void KImgSwitch::draw(KCanvas& canvas) {
+    const int frame = currentState();
+    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
+    mLastFrame = frame;
+}
+
+} // namespace KAMO
