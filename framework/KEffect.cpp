@@ -1,0 +1,468 @@
+#include "framework/KEffect.h"
+
+#include "framework/NumberText.h"
+#include "shell/AEffEditor.h"
+#include "xp/InputReader.h"
+#include "xp/ResourceReader.h"
+#include "xp/TokenReader.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <strings.h>
+
+namespace KAMO {
+
+namespace {
+
+// The texts a host probes for channel configurations: N inputs, M outputs.
+struct IoText {
+    const char* text;
+    int inputs;
+    int outputs;
+};
+constexpr IoText kIoTexts[] = {
+    {"1in1out", 1, 1}, {"1in2out", 1, 2}, {"2in1out", 2, 1}, {"2in2out", 2, 2},
+    {"2in4out", 2, 4}, {"4in2out", 4, 2}, {"4in4out", 4, 4}, {"4in8out", 4, 8},
+    {"8in4out", 8, 4}, {"8in8out", 8, 8},
+};
+
+constexpr char kEllipsis[] = "...";
+constexpr int kVariableNameLength = 63;
+constexpr int kVariableValueSize = 128;
+
+void copyOptional(char* out, int size, const char* text) {
+    vstCopyText(out, text ? text : "", size);
+}
+
+} // namespace
+
+KEffect::KEffect(audioMasterCallback host, int programCount, int parameterCount, int inputCount,
+                 int outputCount)
+    : AudioEffectX(host, programCount, parameterCount), mBank(mParameters) {
+    setNumInputs(inputCount);
+    setNumOutputs(outputCount);
+    if (!allocateArrangement(&mInputArrangement, inputCount) ||
+        !allocateArrangement(&mOutputArrangement, outputCount)) {
+        deallocateArrangement(&mInputArrangement);
+        throw std::bad_alloc();
+    }
+    updateChannelCounts();
+}
+
+KEffect::~KEffect() {
+    // The editor may still reach into the effect while it shuts down.
+    releaseEditor();
+    deallocateArrangement(&mInputArrangement);
+    deallocateArrangement(&mOutputArrangement);
+}
+
+void KEffect::updateChannelCounts() {
+    mInputChannels.store(mInputArrangement ? mInputArrangement->numChannels : 0,
+                         std::memory_order_relaxed);
+    mOutputChannels.store(mOutputArrangement ? mOutputArrangement->numChannels : 0,
+                          std::memory_order_relaxed);
+}
+
+// --- Life cycle -------------------------------------------------------------------
+
+void KEffect::suspend() { resetState(); }
+
+void KEffect::resume() {
+    resetState();
+    // A synth has to ask for MIDI each time processing starts.
+    callHost(audioMasterWantMidi, 0, 1);
+}
+
+void KEffect::setSampleRate(float rate) { AudioEffectX::setSampleRate(rate); }
+
+AEffect* KEffect::getAeffect() {
+    cEffect.version = getVendorVersion();
+    return &cEffect;
+}
+
+// --- Parameters ----------------------------------------------------------------------
+
+const KEffectParameter* KEffect::parameter(int index) const {
+    if (index < 0 || index >= mParameters.count()) return nullptr;
+    return mParameters.get(index);
+}
+
+int KEffect::findParameter(const char* name) const {
+    if (!name) return -1;
+    for (int i = 0; i < mParameters.count(); ++i) {
+        const KEffectParameter* p = mParameters.get(i);
+        if (p && strcasecmp(p->name(), name) == 0) return i;
+    }
+    return -1;
+}
+
+void KEffect::setParameter(VstInt32 index, float value) {
+    const KEffectParameter* p = parameter(index);
+    void* slot = mBank.valueSlot(getProgram(), index);
+    if (!p || !slot) return;
+    p->setValue(slot, static_cast<double>(value));
+    mBank.refreshTexts(getProgram(), index);
+    parameterChanged(index);
+    parametersChanged(false);
+}
+
+float KEffect::getParameter(VstInt32 index) {
+    const KEffectParameter* p = parameter(index);
+    const void* slot = mBank.valueSlot(getProgram(), index);
+    if (!p || !slot) return 0.0f;
+    return static_cast<float>(p->getValue(slot));
+}
+
+void KEffect::setParameterReal(int index, double real) {
+    const KEffectParameter* p = parameter(index);
+    void* slot = mBank.valueSlot(getProgram(), index);
+    if (!p || !slot) return;
+    p->setRealValue(slot, real);
+    mBank.refreshTexts(getProgram(), index);
+    parameterChanged(index);
+    parametersChanged(false);
+}
+
+bool KEffect::string2parameter(VstInt32 index, char* text) {
+    const KEffectParameter* p = parameter(index);
+    void* slot = mBank.valueSlot(getProgram(), index);
+    if (!p || !slot || !text || !p->canConvertText()) return false;
+    p->setFromText(slot, text);
+    mBank.refreshTexts(getProgram(), index);
+    parameterChanged(index);
+    parametersChanged(false);
+    return true;
+}
+
+void KEffect::getParameterDisplay(VstInt32 index, char* text) {
+    if (!text || !parameter(index)) return;
+    const char* cached = mBank.valueText(getProgram(), index);
+    std::size_t length = std::strlen(cached);
+    if (length < static_cast<std::size_t>(kDisplayLength)) {
+        std::memcpy(text, cached, length + 1);
+        return;
+    }
+    // Too long for the host: keep what fits in front of "..." and the terminator.
+    constexpr std::size_t kept = kDisplayLength - sizeof(kEllipsis);
+    std::memcpy(text, cached, kept);
+    std::memcpy(text + kept, kEllipsis, sizeof(kEllipsis));
+}
+
+void KEffect::getParameterName(VstInt32 index, char* text) {
+    const KEffectParameter* p = parameter(index);
+    if (!text || !p) return;
+    vstCopyText(text, p->name(), kVstMaxParamStrLen);
+}
+
+void KEffect::getParameterLabel(VstInt32 index, char* label) {
+    const KEffectParameter* p = parameter(index);
+    if (!label || !p) return;
+    vstCopyText(label, p->label(), kVstMaxParamStrLen);
+}
+
+void KEffect::reserveParameters(int count) {
+    // setCount sizes the storage exactly; adding then fills it from index 0.
+    mParameters.setCount(mParameters.count() + count);
+    mParameters.setCount(mParameters.count() - count);
+}
+
+void KEffect::reserveCommands(int count) {
+    mCommands.setCount(mCommands.count() + count);
+    mCommands.setCount(mCommands.count() - count);
+}
+
+// --- Programs -------------------------------------------------------------------------
+
+void KEffect::setProgram(VstInt32 program) {
+    if (program >= 0 && program < mBank.programCount())
+        curProgram.store(program, std::memory_order_relaxed);
+    parametersChanged(false);
+}
+
+void KEffect::setProgramName(char* name) {
+    if (!name || !name[0]) return;
+    mBank.setProgramName(getProgram(), name);
+}
+
+void KEffect::getProgramName(char* name) {
+    if (!name) return;
+    vstCopyText(name, mBank.programName(getProgram()), kVstMaxProgNameLen);
+}
+
+bool KEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
+    if (!text || index < 0 || index >= mBank.programCount()) return false;
+    vstCopyText(text, mBank.programName(index), kVstMaxProgNameLen);
+    return true;
+}
+
+bool KEffect::copyProgramTo(int destination) {
+    if (!mBank.copyProgram(getProgram(), destination)) return false;
+    // Keep the destination's texts in step with its new values.
+    for (int i = 0; i < mBank.parameterCount(); ++i) mBank.refreshTexts(destination, i);
+    return true;
+}
+
+VstInt32 KEffect::getChunk(void** data, bool isPreset) {
+    if (!data) return 0;
+    unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
+    if (!start) return 0;
+    *data = start;
+    return isPreset ? mBank.recordLength() : mBank.bankLength();
+}
+
+VstInt32 KEffect::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
+    int needed = isPreset ? mBank.recordLength() : mBank.bankLength();
+    unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
+    if (!data || !start || needed <= 0 || byteSize < needed) return 0;
+    std::memcpy(start, data, static_cast<std::size_t>(needed));
+    // The zero byte after each name is ours, not the image's.
+    mBank.terminateNames();
+    mBank.refreshAllTexts();
+    parametersChanged(false);
+    return needed;
+}
+
+// --- Presets --------------------------------------------------------------------------
+
+void KEffect::loadPresets(const char* resourceName) {
+    XP::ResourceReader resource;
+    if (!resourceName || !resource.open(resourceName)) return;
+    loadPresetsFrom(resource);
+}
+
+void KEffect::loadPresetsFrom(XP::InputReader& source) {
+    XP::TokenReader reader(&source);
+    const int programs = mBank.programCount();
+    int preset = -1;
+    while (reader.readLine()) {
+        const int count = reader.tokenCount();
+        if (count == 0) continue;
+        if (reader.tokenIs(0, "PRESET") && count >= 2) {
+            // Stop counting past the bank: later presets are ignored anyway.
+            if (preset < programs) ++preset;
+            const char* name = reader.token(1);
+            if (preset < programs && name[0]) mBank.setProgramName(preset, name);
+        } else if (reader.tokenIs(0, "SETSTR") && count >= 3 && preset >= 0 && preset < programs) {
+            int index = findParameter(reader.token(1));
+            const KEffectParameter* p = parameter(index);
+            if (!p) continue;
+            p->setFromText(mBank.valueSlot(preset, index), reader.token(2));
+            mBank.refreshTexts(preset, index);
+        }
+    }
+}
+
+// --- Channels --------------------------------------------------------------------------
+
+bool KEffect::setSpeakerArrangement(VstSpeakerArrangement* input,
+                                    VstSpeakerArrangement* output) {
+    if (!input || !output) return false;
+    if (!acceptsIoConfig(input->numChannels, output->numChannels)) return false;
+    // Copy both first, so that a failure leaves the stored pair as it was.
+    VstSpeakerArrangement* newInput = nullptr;
+    VstSpeakerArrangement* newOutput = nullptr;
+    if (!matchArrangement(&newInput, input) || !matchArrangement(&newOutput, output)) {
+        deallocateArrangement(&newInput);
+        deallocateArrangement(&newOutput);
+        return false;
+    }
+    deallocateArrangement(&mInputArrangement);
+    deallocateArrangement(&mOutputArrangement);
+    mInputArrangement = newInput;
+    mOutputArrangement = newOutput;
+    updateChannelCounts();
+    return true;
+}
+
+bool KEffect::getSpeakerArrangement(VstSpeakerArrangement** input,
+                                    VstSpeakerArrangement** output) {
+    if (!input || !output) return false;
+    *input = mInputArrangement;
+    *output = mOutputArrangement;
+    return true;
+}
+
+bool KEffect::setBypass(bool onOff) {
+    char text[] = "bypass";
+    if (canDo(text) != 1) return false;
+    mBypass = onOff;
+    return true;
+}
+
+void KEffect::foldChannels(bool twoInputs, bool twoOutputs, double& out0, double& out1, double a,
+                           double b) {
+    if (twoInputs && !twoOutputs) {
+        out0 = (a + b) * 0.5;
+        return;
+    }
+    out0 = a;
+    if (twoOutputs) out1 = twoInputs ? b : a;
+}
+
+// --- Names and capabilities ---------------------------------------------------------------
+
+bool KEffect::getEffectName(char* name) {
+    const char* text = effectName();
+    if (!name || !text) return false;
+    vstCopyText(name, text, kVstMaxEffectNameLen);
+    return true;
+}
+
+bool KEffect::getVendorString(char* text) {
+    const char* vendor = vendorName();
+    if (!text || !vendor) return false;
+    vstCopyText(text, vendor, kVstMaxVendorStrLen);
+    return true;
+}
+
+bool KEffect::getProductString(char* text) {
+    const char* product = productName();
+    if (!text || !product) return false;
+    vstCopyText(text, product, kVstMaxProductStrLen);
+    return true;
+}
+
+VstInt32 KEffect::canDo(char* text) {
+    if (!text) return 0;
+    for (const IoText& io : kIoTexts)
+        if (std::strcmp(text, io.text) == 0) return acceptsIoConfig(io.inputs, io.outputs) ? 1 : -1;
+    return 0;
+}
+
+// --- Information variables ----------------------------------------------------------------
+
+void KEffect::getInfoVariable(char* out, int size, const char* name) {
+    if (!out || size <= 0) return;
+    out[0] = 0;
+    if (!name) return;
+    const bool vendor = std::strcmp(name, "HostVend") == 0;
+    if (vendor || std::strcmp(name, "HostName") == 0) {
+        char text[kVstMaxVendorStrLen] = {};
+        if (vendor)
+            getHostVendorString(text);
+        else
+            getHostProductString(text);
+        copyOptional(out, size, text[0] ? text : "Unknown");
+    } else if (std::strcmp(name, "PlugVer") == 0) {
+        copyOptional(out, size, plugVersion());
+    } else if (std::strcmp(name, "PlugBuild") == 0) {
+        copyOptional(out, size, plugBuild());
+    } else if (std::strcmp(name, "Platform") == 0) {
+        copyOptional(out, size, platformName());
+    } else if (std::strcmp(name, "BuildDate") == 0) {
+        copyOptional(out, size, buildDate());
+    } else if (std::strcmp(name, "SRate") == 0) {
+        formatNumber(out, size, 0, getSampleRate());
+    } else if (std::strcmp(name, "Inputs") == 0) {
+        std::snprintf(out, static_cast<std::size_t>(size), "%d", inputChannels());
+    } else if (std::strcmp(name, "Outputs") == 0) {
+        std::snprintf(out, static_cast<std::size_t>(size), "%d", outputChannels());
+    }
+}
+
+void KEffect::expandText(char* out, int size, const char* text) {
+    if (!out || size <= 0) return;
+    const int limit = size - 1;
+    int used = 0;
+    const char* p = text ? text : "";
+    while (*p && used < limit) {
+        if (p[0] != '$' || p[1] != '{') {
+            out[used++] = *p++;
+            continue;
+        }
+        p += 2;
+        char name[kVariableNameLength + 1];
+        int length = 0;
+        for (; *p && *p != '}'; ++p)
+            if (length < kVariableNameLength) name[length++] = *p;
+        name[length] = 0;
+        if (*p == '}') ++p;
+        char value[kVariableValueSize];
+        getInfoVariable(value, sizeof(value), name);
+        for (const char* v = value; *v && used < limit; ++v) out[used++] = *v;
+    }
+    out[used] = 0;
+}
+
+// --- Editor ----------------------------------------------------------------------------------
+
+void KEffect::refreshEditor() {
+    AEffEditor* current = editor;
+    if (isEditorOpen() && current) current->refresh();
+}
+
+// --- Audio ------------------------------------------------------------------------------------
+
+void KEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+    processFloat(inputs, inputChannels(), outputs, outputChannels(), frames);
+}
+
+void KEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+    processDouble(inputs, inputChannels(), outputs, outputChannels(), frames);
+}
+
+bool KEffect::stageLayout(int inputCount, int outputCount, int frames) {
+    long long needed = static_cast<long long>(inputCount + outputCount) * frames;
+    if (needed > INT_MAX) return false;
+    bool regrown = false;
+    if (needed > mScratchCapacity) {
+        mScratch.reset(new double[static_cast<std::size_t>(needed)]());
+        mScratchCapacity = static_cast<int>(needed);
+        regrown = true;
+    }
+    if (inputCount > mInputTableCapacity) {
+        mInputTable.reset(new double*[static_cast<std::size_t>(inputCount)]);
+        mInputTableCapacity = inputCount;
+        regrown = true;
+    }
+    if (outputCount > mOutputTableCapacity) {
+        mOutputTable.reset(new double*[static_cast<std::size_t>(outputCount)]);
+        mOutputTableCapacity = outputCount;
+        regrown = true;
+    }
+    if (regrown || inputCount != mStagedInputs || outputCount != mStagedOutputs ||
+        frames != mStagedFrames) {
+        double* base = mScratch.get();
+        for (int c = 0; c < inputCount; ++c)
+            mInputTable[static_cast<std::size_t>(c)] = base + static_cast<std::size_t>(c) * frames;
+        for (int c = 0; c < outputCount; ++c)
+            mOutputTable[static_cast<std::size_t>(c)] =
+                base + static_cast<std::size_t>(inputCount + c) * frames;
+        mStagedInputs = inputCount;
+        mStagedOutputs = outputCount;
+        mStagedFrames = frames;
+    }
+    return true;
+}
+
+void KEffect::processFloat(float** inputs, int inputCount, float** outputs, int outputCount,
+                           int frames) {
+    if (frames <= 0 || inputCount < 0 || outputCount < 0) return;
+    if (!stageLayout(inputCount, outputCount, frames)) {
+        for (int c = 0; outputs && c < outputCount; ++c)
+            if (outputs[c]) std::memset(outputs[c], 0, sizeof(float) * static_cast<std::size_t>(frames));
+        return;
+    }
+    for (int c = 0; c < inputCount; ++c) {
+        double* to = mInputTable[static_cast<std::size_t>(c)];
+        const float* from = inputs ? inputs[c] : nullptr;
+        for (int i = 0; i < frames; ++i) to[i] = from ? static_cast<double>(from[i]) : 0.0;
+    }
+    // A renderer that leaves a channel alone must not send stale samples out.
+    for (int c = 0; c < outputCount; ++c) {
+        double* to = mOutputTable[static_cast<std::size_t>(c)];
+        for (int i = 0; i < frames; ++i) to[i] = 0.0;
+    }
+    processDouble(inputCount > 0 ? mInputTable.get() : nullptr, inputCount,
+                  outputCount > 0 ? mOutputTable.get() : nullptr, outputCount, frames);
+    for (int c = 0; outputs && c < outputCount; ++c) {
+        float* to = outputs[c];
+        const double* from = mOutputTable[static_cast<std::size_t>(c)];
+        if (!to) continue;
+        for (int i = 0; i < frames; ++i) to[i] = static_cast<float>(from[i]);
+    }
+}
+
+} // namespace KAMO

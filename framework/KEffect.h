@@ -1,0 +1,167 @@
+#pragma once
+// The layer between the host interface and an instrument. It owns the
+// parameters, commands and features, keeps all programs in a ProgramBank,
+// reads factory presets from a text resource, answers the host's program,
+// parameter-text, chunk and channel requests, stages float audio into double
+// precision and expands ${Name} information variables for the editor.
+//
+// An instrument derives from KEffect, appends its parameters, calls
+// programBank().setupPrograms(), loadPresets() and adds its commands in its
+// constructor, and supplies resetState, acceptsIoConfig and parametersChanged.
+
+#include "framework/KEffectCommand.h"
+#include "framework/KEffectFeature.h"
+#include "framework/KEffectParameter.h"
+#include "framework/ProgramBank.h"
+#include "framework/PtrList.h"
+#include "shell/AudioEffectX.h"
+
+#include <atomic>
+#include <memory>
+
+namespace XP {
+class InputReader;
+}
+
+namespace KAMO {
+
+class KEffect : public AudioEffectX {
+public:
+    // Longest display text handed to the host, terminator included.
+    static constexpr int kDisplayLength = 32;
+
+    KEffect(audioMasterCallback host, int programCount, int parameterCount, int inputCount,
+            int outputCount);
+    ~KEffect() override;
+
+    // --- Host interface (AudioEffect / AudioEffectX) -------------------------
+    void suspend() override;
+    void resume() override;
+    void setSampleRate(float rate) override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) override;
+
+    // Parameter and program operations work on the current program. Indices
+    // outside the parameter list or the bank are ignored (answer 0 / false).
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    bool string2parameter(VstInt32 index, char* text) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void getParameterLabel(VstInt32 index, char* label) override;
+    void setProgram(VstInt32 program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+
+    // Raw program record (isPreset) or the whole bank; the memory stays ours.
+    VstInt32 getChunk(void** data, bool isPreset) override;
+    // Takes a record or bank image; a null or too short image changes
+    // nothing and answers 0, a longer one is read as far as needed.
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
+
+    AEffect* getAeffect() override;
+    bool setSpeakerArrangement(VstSpeakerArrangement* input,
+                               VstSpeakerArrangement* output) override;
+    bool getSpeakerArrangement(VstSpeakerArrangement** input,
+                               VstSpeakerArrangement** output) override;
+    bool setBypass(bool onOff) override;
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 canDo(char* text) override;
+
+    // --- Operations an instrument overrides ---------------------------------
+    virtual const char* effectName() const { return nullptr; }
+    virtual const char* vendorName() const { return nullptr; }
+    virtual const char* productName() const { return nullptr; }
+    virtual const char* plugVersion() const { return nullptr; }
+    virtual const char* plugBuild() const { return nullptr; }
+    virtual const char* buildDate() const { return nullptr; }
+    virtual const char* platformName() const { return nullptr; }
+    virtual void processMidiEvent(const VstMidiEvent& /*event*/) {}
+    virtual void editorOpened() { mEditorOpen.store(true, std::memory_order_relaxed); }
+    virtual void editorClosed() { mEditorOpen.store(false, std::memory_order_relaxed); }
+    virtual void executeCommand(int /*id*/, bool /*shift*/, bool /*ctrl*/) {}
+    virtual void resetState() = 0;
+    virtual bool acceptsIoConfig(int inputs, int outputs) const = 0;
+    // Copies `text` into `out` (size bytes with terminator), replacing each
+    // ${Name} by getInfoVariable(Name); an unterminated name runs to the end.
+    virtual void expandText(char* out, int size, const char* text);
+    // Re-derives everything the instrument computes from the current program.
+    virtual void parametersChanged(bool afterReset) = 0;
+    virtual void parameterChanged(int /*index*/) {}
+    virtual bool copyProgramTo(int destination);
+    // Applies the preset text of the named resource; a missing one changes nothing.
+    virtual void loadPresets(const char* resourceName);
+    // Host and plug-in facts by exact name ("SRate", "HostVend", ...); "" if unknown.
+    virtual void getInfoVariable(char* out, int size, const char* name);
+    virtual void foldChannels(bool twoInputs, bool twoOutputs, double& out0, double& out1,
+                              double a, double b);
+    // The instrument's renderer; the default renders nothing.
+    virtual void processDouble(double** /*inputs*/, int /*inputCount*/, double** /*outputs*/,
+                               int /*outputCount*/, int /*frames*/) {}
+    // Stages float buffers into double precision around processDouble.
+    virtual void processFloat(float** inputs, int inputCount, float** outputs, int outputCount,
+                              int frames);
+
+    // --- What the editor and the instrument use -------------------------------
+    const PtrMgr<const KEffectParameter>& parameters() const { return mParameters; }
+    int parameterCount() const { return mParameters.count(); }
+    // Index of the parameter named `name` ignoring letter case, or -1.
+    int findParameter(const char* name) const;
+    // The parameter at `index`, or null.
+    const KEffectParameter* parameter(int index) const;
+    ProgramBank& programBank() { return mBank; }
+    const ProgramBank& programBank() const { return mBank; }
+    // Stores a real value in the current program with the steps of setParameter.
+    void setParameterReal(int index, double real);
+    // Asks an open editor to follow a change; it throttles by itself.
+    void refreshEditor();
+    bool isEditorOpen() const { return mEditorOpen.load(std::memory_order_relaxed); }
+    KCommandMgr& commands() { return mCommands; }
+    PtrMgr<KEffectFeature>& features() { return mFeatures; }
+    int inputChannels() const { return mInputChannels.load(std::memory_order_relaxed); }
+    int outputChannels() const { return mOutputChannels.load(std::memory_order_relaxed); }
+    bool isBypassed() const { return mBypass; }
+    // The preset reader of loadPresets over any byte source.
+    void loadPresetsFrom(XP::InputReader& source);
+
+protected:
+    // Appends the parameter for the next index; the effect owns it from now on.
+    void addParameter(const KEffectParameter* parameter) { mParameters.add(parameter); }
+    // Sizes the parameter list's storage to exactly `count` entries ahead of adding.
+    void reserveParameters(int count);
+    void reserveCommands(int count);
+
+private:
+    void updateChannelCounts();
+    // Makes the scratch block and channel tables fit; false when the layout
+    // cannot be staged (then nothing is rendered).
+    bool stageLayout(int inputCount, int outputCount, int frames);
+
+    // Declared in the reverse of the order in which they are released.
+    PtrMgr<const KEffectParameter> mParameters;
+    ProgramBank mBank;
+    PtrMgr<KEffectFeature> mFeatures;
+    KCommandMgr mCommands;
+    std::atomic<bool> mEditorOpen{false};
+    VstSpeakerArrangement* mInputArrangement = nullptr;
+    VstSpeakerArrangement* mOutputArrangement = nullptr;
+    // Cached channel counts of the arrangements, read by the audio thread.
+    std::atomic<int> mInputChannels{0};
+    std::atomic<int> mOutputChannels{0};
+    bool mBypass = false;
+
+    std::unique_ptr<double[]> mScratch;
+    int mScratchCapacity = 0;
+    int mStagedInputs = -1;
+    int mStagedOutputs = -1;
+    int mStagedFrames = -1;
+    std::unique_ptr<double*[]> mInputTable;
+    std::unique_ptr<double*[]> mOutputTable;
+    int mInputTableCapacity = 0;
+    int mOutputTableCapacity = 0;
+};
+
+} // namespace KAMO

@@ -1,0 +1,85 @@
+#pragma once
+// Every program's name and parameter values, kept as the raw records the
+// chunk calls hand out, plus ready-made display texts for every value so
+// that the host and the editor never format numbers on demand.
+//
+// Record layout: 24-byte name (zero padded, not necessarily terminated), a
+// zero byte, then each parameter's normalised value as a little-endian
+// double at its value offset (25 for the first, each next one adding the
+// previous parameter's valueSize()).
+
+#include "framework/PtrList.h"
+
+#include <vector>
+
+namespace KAMO {
+
+class KEffectParameter;
+
+class ProgramBank {
+public:
+    static constexpr int kNameLength = 24;
+    static constexpr int kFirstValueOffset = kNameLength + 1;
+    static constexpr int kTextSize = 276;
+    static constexpr int kLabelledTextSize = 285;
+
+    explicit ProgramBank(const PtrList<const KEffectParameter>& parameters);
+    ~ProgramBank();
+    ProgramBank(const ProgramBank&) = delete;
+    ProgramBank& operator=(const ProgramBank&) = delete;
+
+    // Lays out `count` programs for the parameters in the list now and gives
+    // each program its defaults.
+    void setupPrograms(int count);
+    // Every program named "Defaults" with every parameter at its default.
+    void resetPrograms();
+
+    int programCount() const { return mProgramCount; }
+    int parameterCount() const { return mParameterCount; }
+    int recordLength() const { return mRecordLength; }
+    int bankLength() const { return mBankLength; }
+    bool isValid(int program, int index) const {
+        return program >= 0 && program < mProgramCount && index >= 0 && index < mParameterCount;
+    }
+
+    // Address of the stored value of parameter `index` in `program`; null
+    // outside the bank.
+    void* valueSlot(int program, int index);
+    const void* valueSlot(int program, int index) const;
+    // Start of a program's record, or of the whole bank; null outside it.
+    unsigned char* record(int program);
+    unsigned char* records() { return mRecords; }
+
+    // Re-formats both display texts of one entry from its stored value.
+    void refreshTexts(int program, int index);
+    void refreshAllTexts();
+    // Display text without and with the unit label; "" outside the bank.
+    const char* valueText(int program, int index) const;
+    const char* labelledText(int program, int index) const;
+
+    // The name is always terminated: the byte after the 24-byte field is 0.
+    const char* programName(int program) const;
+    // Copies at most 24 bytes of `name`, zero padded.
+    void setProgramName(int program, const char* name);
+
+    // Copies `program`'s record over `destination`; false outside the bank.
+    bool copyProgram(int program, int destination);
+    // Restores the zero byte after each name, which a chunk may have overwritten.
+    void terminateNames();
+
+private:
+    void release();
+
+    const PtrList<const KEffectParameter>& mParameters;
+    int mProgramCount = 0;
+    int mParameterCount = 0;
+    int mTextCount = 0;
+    unsigned char* mRecords = nullptr;
+    int mRecordLength = 0;
+    int mBankLength = 0;
+    std::vector<int> mValueOffsets;
+    char* mValueTexts = nullptr;
+    char* mLabelledTexts = nullptr;
+};
+
+} // namespace KAMO
