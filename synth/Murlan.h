@@ -1,0 +1,52 @@
+#pragma once
+// The instrument: a monophonic synthesizer with three sine oscillators and
+// a tempo-synchronised tremolo, on top of the effect framework.
+
+#include "framework/KEffect.h"
+
+class Murlan : public KAMO::KEffect {
+public:
+    static constexpr int kProgramCount = 10;
+    static constexpr int kInputCount = 0;
+    static constexpr int kOutputCount = 1;
+
+    // Host parameter indices.
+    enum Parameter {
+        kDetune1, kAttack1, kRelease1, kPorta1, kLevel1,
+        kPartial2, kDetune2, kAttack2, kRelease2, kPorta2, kLevel2,
+        kPartial3, kDetune3, kAttack3, kRelease3, kPorta3, kLevel3,
+        kLfoWave, kLfoFreq, kLfoDepth, kPortaReset, kPitchBend, kMainLevel,
+        kParameterCount
+    };
+
+    // Ids of the commands the editor's buttons trigger.
+    enum Command { kAutoLevel = 0, kRandom = 1, kFullRandom = 2, kPartRandom = 3, kCommandCount };
+
+    explicit Murlan(audioMasterCallback host);
+    ~Murlan() override;
+
+    const char* effectName() const override { return "Murlan"; }
+    const char* vendorName() const override { return "KAMO"; }
+    const char* productName() const override { return "Murlan"; }
+    const char* plugVersion() const override { return "3.1"; }
+    const char* plugBuild() const override { return "3.1"; }
+    const char* buildDate() const override { return "09 Sep 2024"; }
+    const char* platformName() const override { return "Linux64"; }
+    VstInt32 getVendorVersion() override { return 3100; }
+
+    VstInt32 canDo(char* text) override;
+    bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
+    bool acceptsIoConfig(int inputs, int outputs) const override;
+
+    void setSampleRate(float rate) override;
+    void resetState() override;
+    void parametersChanged(bool afterReset) override;
+    VstInt32 processEvents(VstEvents* events) override;
+    void processDouble(double** inputs, int inputCount, double** outputs, int outputCount,
+                       int frames) override;
+    void executeCommand(int id, bool shift, bool ctrl) override;
+
+private:
+    void createParameters();
+    void createCommands();
+};
