@@ -1,6 +1,8 @@
 #include "xp/FileReader.h"
 
 #include <limits>
+#include <new>
+#include <sys/stat.h>
 
 namespace XP {
 
@@ -18,11 +20,18 @@ bool FileReader::open(const char* path) {
         mStream.setstate(std::ios::failbit);
         return false;
     }
+    // A directory opens as a stream on this platform but reports a size of
+    // nearly 2^63 bytes; it is no file to read.
+    struct stat info;
+    if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
+        mStream.setstate(std::ios::failbit);
+        return false;
+    }
     mStream.open(path, std::ios::in | std::ios::binary | std::ios::ate);
     if (!mStream.is_open()) return false;
     std::streamoff end = mStream.tellg();
     if (end < 0) {
-        // Not a seekable file (a directory, say): nothing to read reliably.
+        // Not seekable: its size cannot be known.
         mStream.close();
         mStream.setstate(std::ios::failbit);
         return false;
@@ -45,7 +54,9 @@ unsigned char* FileReader::readWholeFile(const char* path, std::uint64_t* size) 
     if (size) *size = 0;
     if (!open(path) || mSize <= 0) return nullptr;
     std::uint64_t total = std::uint64_t(mSize);
-    unsigned char* bytes = new unsigned char[total];
+    // A size that cannot be allocated is answered like an unreadable file.
+    unsigned char* bytes = new (std::nothrow) unsigned char[total];
+    if (!bytes) return nullptr;
     if (read(bytes, total) != total) {
         delete[] bytes;
         return nullptr;
