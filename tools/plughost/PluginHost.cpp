@@ -228,11 +228,11 @@ void PluginHost::setPlaying(bool playing) {
         time_.flags &= ~kVstTransportPlaying;
 }
 
-void PluginHost::setPosition(double samplePos, double ppqPos) {
+void PluginHost::setPosition(double samplePos, double ppqPos, double barStartPos) {
     time_.samplePos = samplePos;
     time_.ppqPos = ppqPos;
-    time_.flags |= kVstTransportChanged;
     refreshBar();
+    if (barStartPos >= 0.0) time_.barStartPos = barStartPos;
 }
 
 void PluginHost::advance(VstInt32 frames) {

@@ -72,8 +72,9 @@ public:
     void setTempo(double bpm);
     void setTimeSignature(VstInt32 numerator, VstInt32 denominator);
     void setPlaying(bool playing);
-    // Puts the transport at `samplePos` with the given quarter-note position.
-    void setPosition(double samplePos, double ppqPos);
+    // Puts the transport at `samplePos` with the given quarter-note position;
+    // the bar start is computed from the signature unless given (>= 0).
+    void setPosition(double samplePos, double ppqPos, double barStartPos = -1.0);
     // Moves the transport on by `frames` at the current tempo and rate.
     void advance(VstInt32 frames);
     const VstTimeInfo& timeInfo() const { return time_; }
