@@ -1,0 +1,84 @@
+#include "editor/KEditor.h"
+
+#include "editor/KEditorSkin.h"
+#include "editor/KEditorWindow.h"
+#include "framework/KEffect.h"
+
+#include <cstdint>
+#include <ctime>
+
+namespace KAMO {
+
+std::uint32_t KEditor::monotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    // 32-bit on purpose: only differences are used, and they survive wrapping.
+    return static_cast<std::uint32_t>(now.tv_sec) * 1000u +
+           static_cast<std::uint32_t>(now.tv_nsec / 1000000);
+}
+
+KEditor::KEditor(KEffect* effect, KEditorSkin* skin)
+    : AEffEditor(effect), mEffect(effect), mSkin(skin), mClock(&KEditor::monotonicMs) {
+    mWindow = new KEditorWindow(skin);
+}
+
+KEditor::~KEditor() {
+    // The window thread draws the skin, so it goes first.
+    delete mWindow;
+    mWindow = nullptr;
+    delete mSkin;
+    mSkin = nullptr;
+}
+
+bool KEditor::getRect(ERect** rect) {
+    if (!rect) return false;
+    mRect.top = 0;
+    mRect.left = 0;
+    mRect.bottom = static_cast<VstInt16>(mSkin ? mSkin->height() : 0);
+    mRect.right = static_cast<VstInt16>(mSkin ? mSkin->width() : 0);
+    *rect = &mRect;
+    return true;
+}
+
+bool KEditor::open(void* ptr) {
+    if (!mWindow) return false;
+    systemWindow = ptr;
+    // A window that could never be asked to close is not started at all, and
+    // the host is told so.
+    if (!mWindow->start(reinterpret_cast<std::uintptr_t>(ptr))) {
+        systemWindow = nullptr;
+        return false;
+    }
+    if (mEffect) mEffect->editorOpened();
+    return true;
+}
+
+void KEditor::close() {
+    if (mWindow) mWindow->stop();
+    if (mEffect) mEffect->editorClosed();
+    systemWindow = nullptr;
+}
+
+bool KEditor::isOpen() { return systemWindow != nullptr; }
+
+void KEditor::idle() {
+    if (mRefreshPending.load(std::memory_order_relaxed)) refresh();
+}
+
+void KEditor::refresh() {
+    if (!mSkin) return;
+    const std::uint32_t now = mClock();
+    const std::uint32_t last = mLastRefresh.load(std::memory_order_relaxed);
+    const int throttle = mSkin->refreshThrottleMs();
+    if (throttle > 0 && now - last < static_cast<std::uint32_t>(throttle)) {
+        mRefreshPending.store(true, std::memory_order_relaxed);
+        return;
+    }
+    mLastRefresh.store(now, std::memory_order_relaxed);
+    mRefreshPending.store(false, std::memory_order_relaxed);
+    mSkin->requestRedraw();
+}
+
+void KEditor::setClock(Clock clock) { mClock = clock ? clock : &KEditor::monotonicMs; }
+
+} // namespace KAMO

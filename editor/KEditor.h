@@ -1,0 +1,58 @@
+#pragma once
+// The plug-in's editor as the host sees it. The host hands it a parent
+// window; the editor then runs a thread of its own (KEditorWindow) that
+// draws the skin and handles the mouse. Host threads never draw: they post
+// repaint and close requests, and repaints asked for by the effect are
+// throttled here and caught up by the host's idle calls.
+
+#include "shell/AEffEditor.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace KAMO {
+
+class KEditorSkin;
+class KEditorWindow;
+class KEffect;
+
+class KEditor : public AEffEditor {
+public:
+    // Milliseconds of a monotonic clock, wrapping in 32 bits.
+    using Clock = std::uint32_t (*)();
+
+    // Takes ownership of the skin.
+    KEditor(KEffect* effect, KEditorSkin* skin);
+    ~KEditor() override;
+
+    bool getRect(ERect** rect) override;
+    // Starts the window thread in the parent window (an X window id).
+    bool open(void* ptr) override;
+    // Ends the window thread; when this returns the window is gone.
+    void close() override;
+    bool isOpen() override;
+    // Posts the repaint that the throttle held back, if any.
+    void idle() override;
+    virtual KEffect* kEffect() const { return mEffect; }
+    // Throttled repaint request: at most one per the skin's throttle period.
+    void refresh() override;
+
+    KEditorSkin* skin() const { return mSkin; }
+    KEditorWindow* window() const { return mWindow; }
+    bool isRefreshPending() const { return mRefreshPending.load(std::memory_order_relaxed); }
+    // Replaces the monotonic clock of the throttle (tests).
+    void setClock(Clock clock);
+    static std::uint32_t monotonicMs();
+
+private:
+    KEffect* mEffect;
+    KEditorSkin* mSkin;
+    KEditorWindow* mWindow;
+    ERect mRect{0, 0, 0, 0};
+    // refresh comes from whichever thread changed a parameter.
+    std::atomic<bool> mRefreshPending{false};
+    std::atomic<std::uint32_t> mLastRefresh{0};
+    Clock mClock;
+};
+
+} // namespace KAMO

@@ -1,0 +1,429 @@
+#include "editor/KEditorWindow.h"
+
+// The GL loader's header must come before any other GL header.
+#include <glad/gl.h>
+
+#define NANOVG_GL2 1
+#include "nanovg.h"
+#include "nanovg_gl.h"
+#include "nanovg_gl_utils.h"
+
+#include "editor/KCanvas.h"
+#include "editor/KEditorSkin.h"
+
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <sched.h>
+
+#include <ctime>
+#include <memory>
+#include <mutex>
+
+namespace KAMO {
+
+namespace {
+
+// --- X errors --------------------------------------------------------------
+// While any editor thread runs, X errors are ignored: the parent may vanish
+// under us, and a late request to a window already gone must not end the
+// host. The handler is process-wide, so it is installed by the first thread
+// and restored by the last one, whichever editor instance they belong to.
+
+thread_local int tErrors = 0;
+
+int ignoreError(Display*, XErrorEvent*) {
+    ++tErrors;
+    return 0;
+}
+
+class ErrorScope {
+public:
+    explicit ErrorScope(Display* display) : mDisplay(display) {
+        std::lock_guard<std::mutex> lock(sMutex);
+        if (sUsers++ == 0) sPrevious = XSetErrorHandler(&ignoreError);
+    }
+    // Errors of requests still under way are read before the host's handler
+    // comes back.
+    ~ErrorScope() {
+        XSync(mDisplay, False);
+        std::lock_guard<std::mutex> lock(sMutex);
+        if (--sUsers == 0) XSetErrorHandler(sPrevious);
+    }
+    ErrorScope(const ErrorScope&) = delete;
+    ErrorScope& operator=(const ErrorScope&) = delete;
+
+private:
+    Display* mDisplay;
+    static std::mutex sMutex;
+    static int sUsers;
+    static XErrorHandler sPrevious;
+};
+
+std::mutex ErrorScope::sMutex;
+int ErrorScope::sUsers = 0;
+XErrorHandler ErrorScope::sPrevious = nullptr;
+
+// Xlib is used from the host's threads and from editor threads; it must be
+// told before the first connection opens.
+void initXThreads() {
+    static std::once_flag once;
+    std::call_once(once, [] { XInitThreads(); });
+}
+
+// The GL entry points are process-wide and the same for every context of
+// one library, so they are resolved once, by the first thread with a
+// current context.
+bool loadGl() {
+    static std::mutex mutex;
+    static bool loaded = false;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!loaded) loaded = gladLoaderLoadGL() != 0;
+    return loaded;
+}
+
+std::uint64_t nowNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | EnterWindowMask |
+                            LeaveWindowMask | PointerMotionMask | ExposureMask |
+                            StructureNotifyMask | PropertyChangeMask;
+
+constexpr unsigned kHandCursor = 58;  // XC_hand1
+constexpr unsigned kTextCursor = 152; // XC_xterm
+
+} // namespace
+
+// --- One opening of the window ------------------------------------------------
+// Everything the thread creates, in creation order; members are released in
+// the reverse order when the session ends.
+
+class KWindowSession {
+public:
+    explicit KWindowSession(KEditorWindow& owner) : mOwner(owner), mSkin(*owner.mSkin) {}
+
+    void run();
+
+private:
+    bool createWindow();
+    bool createDrawing();
+    void eventLoop();
+    void repaint();
+    void updateCursor(int x, int y);
+
+    KEditorWindow& mOwner;
+    KEditorSkin& mSkin;
+    int mWidth = 0;
+    int mHeight = 0;
+
+    KHandle<Display*> mDisplay;
+    // Declared after the display that it must outlive and before all that
+    // may raise errors while going.
+    std::unique_ptr<ErrorScope> mErrors;
+    KHandle<XVisualInfo*> mVisual;
+    KHandle<Colormap> mColormap;
+    KHandle<Window> mWindow;
+    KHandle<GLXContext> mGlx;
+    KHandle<NVGcontext*> mVg;
+    KHandle<NVGLUframebuffer*> mFramebuffer;
+    std::unique_ptr<KCanvas> mCanvas;
+    KHandle<KCanvas*> mAttached;
+    KHandle<Cursor> mHand;
+    KHandle<Cursor> mText;
+    KHandle<Window> mCursorOwner;
+    // Last, so that it goes first: the host side stops sending to the window
+    // before anything of it is torn down.
+    KHandle<KEditorWindow*> mPublished;
+};
+
+void KWindowSession::run() {
+    mWidth = mSkin.width();
+    mHeight = mSkin.height();
+    if (mWidth < 1 || mHeight < 1) return;
+    mDisplay = KHandle<Display*>(XOpenDisplay(nullptr),
+                                 [](void*, Display* d) { XCloseDisplay(d); });
+    if (!mDisplay.get()) return;
+    mErrors.reset(new ErrorScope(mDisplay.get()));
+    if (!createWindow()) return;
+    if (mOwner.mClosing.load()) return;
+    XMapWindow(mDisplay.get(), mWindow.get());
+    if (!createDrawing()) return;
+    eventLoop();
+}
+
+bool KWindowSession::createWindow() {
+    Display* display = mDisplay.get();
+    int attributes[] = {GLX_RGBA,         GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8, GLX_GREEN_SIZE,
+                        8,                GLX_BLUE_SIZE,    8,              GLX_ALPHA_SIZE, 8,
+                        GLX_DEPTH_SIZE,   24,               GLX_STENCIL_SIZE, 8, None};
+    mVisual = KHandle<XVisualInfo*>(glXChooseVisual(display, 0, attributes),
+                                    [](void*, XVisualInfo* v) { XFree(v); });
+    if (!mVisual.get()) return false;
+    XVisualInfo* visual = mVisual.get();
+    const Window parent = mOwner.mParent;
+
+    // A parent that does not exist (or not any more) ends the session here.
+    XWindowAttributes parentAttributes{};
+    if (!XGetWindowAttributes(display, parent, &parentAttributes)) return false;
+
+    mColormap = KHandle<Colormap>(
+        XCreateColormap(display, parent, visual->visual, AllocNone),
+        [](void* d, Colormap c) { XFreeColormap(static_cast<Display*>(d), c); }, display);
+    XSetWindowAttributes attributesToSet{};
+    attributesToSet.colormap = mColormap.get();
+    attributesToSet.event_mask = kEventMask;
+    unsigned long valueMask = CWColormap | CWEventMask;
+    // A window deeper than its parent (32-bit visuals) cannot borrow the
+    // parent's border; without a border pixel of its own it fails to exist.
+    if (visual->depth != parentAttributes.depth) {
+        attributesToSet.border_pixel = 0;
+        valueMask |= CWBorderPixel;
+    }
+    tErrors = 0;
+    const Window window =
+        XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(mWidth),
+                      static_cast<unsigned>(mHeight), 0, visual->depth, InputOutput,
+                      visual->visual, valueMask, &attributesToSet);
+    XSync(display, False);
+    if (!window || tErrors != 0) return false;
+    mWindow = KHandle<Window>(
+        window,
+        [](void* d, Window w) {
+            XDestroyWindow(static_cast<Display*>(d), w);
+            XFlush(static_cast<Display*>(d));
+        },
+        display);
+    mOwner.mWindow.store(window);
+    mPublished = KHandle<KEditorWindow*>(
+        &mOwner, [](void*, KEditorWindow* owner) { owner->retractWindow(); });
+    return true;
+}
+
+bool KWindowSession::createDrawing() {
+    Display* display = mDisplay.get();
+    mGlx = KHandle<GLXContext>(
+        glXCreateContext(display, mVisual.get(), nullptr, True),
+        [](void* d, GLXContext c) {
+            glXMakeCurrent(static_cast<Display*>(d), None, nullptr);
+            glXDestroyContext(static_cast<Display*>(d), c);
+        },
+        display);
+    if (!mGlx.get()) return false;
+    if (!glXMakeCurrent(display, mWindow.get(), mGlx.get())) return false;
+    if (!loadGl()) return false;
+    mVg = KHandle<NVGcontext*>(nvgCreateGL2(NVG_ANTIALIAS),
+                               [](void*, NVGcontext* vg) { nvgDeleteGL2(vg); });
+    if (!mVg.get()) return false;
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    mFramebuffer =
+        KHandle<NVGLUframebuffer*>(nvgluCreateFramebuffer(mVg.get(), mWidth, mHeight, 0),
+                                   [](void*, NVGLUframebuffer* fb) { nvgluDeleteFramebuffer(fb); });
+    if (!mFramebuffer.get()) return false;
+    mCanvas.reset(new KCanvas(mVg.get(), mWidth, mHeight));
+    mSkin.attachCanvas(*mCanvas);
+    mAttached = KHandle<KCanvas*>(
+        mCanvas.get(), [](void* skin, KCanvas* c) { static_cast<KEditorSkin*>(skin)->detachCanvas(*c); },
+        &mSkin);
+    // The window's cursor is taken off before the window and the cursors go.
+    mOwner.mCursorKind = 0;
+    mCursorOwner = KHandle<Window>(
+        mWindow.get(), [](void* d, Window w) { XUndefineCursor(static_cast<Display*>(d), w); },
+        display);
+    // Nothing is drawn yet: the first picture comes with the Expose event of
+    // the window becoming visible.
+    return true;
+}
+
+void KWindowSession::eventLoop() {
+    Display* display = mDisplay.get();
+    XEvent event;
+    for (;;) {
+        XNextEvent(display, &event);
+        switch (event.type) {
+        case ButtonPress:
+        case ButtonRelease: {
+            const XButtonEvent& b = event.xbutton;
+            const bool shift = (b.state & ShiftMask) != 0;
+            const bool ctrl = (b.state & ControlMask) != 0;
+            const bool press = event.type == ButtonPress;
+            if (b.button == Button1) {
+                if (press)
+                    mSkin.leftDown(shift, ctrl, b.x, b.y);
+                else
+                    mSkin.leftUp(shift, ctrl, b.x, b.y);
+            } else if (b.button == Button3) {
+                if (press)
+                    mSkin.rightDown(shift, ctrl, b.x, b.y);
+                else
+                    mSkin.rightUp(shift, ctrl, b.x, b.y);
+            }
+            updateCursor(b.x, b.y);
+            break;
+        }
+        case MotionNotify:
+            mSkin.mouseMove((event.xmotion.state & ShiftMask) != 0, event.xmotion.x,
+                            event.xmotion.y);
+            updateCursor(event.xmotion.x, event.xmotion.y);
+            break;
+        case Expose:
+            // One repaint serves every exposure already queued.
+            while (XCheckTypedWindowEvent(display, mWindow.get(), Expose, &event)) {
+            }
+            repaint();
+            break;
+        case DestroyNotify:
+        case ClientMessage:
+            return;
+        default:
+            break;
+        }
+    }
+}
+
+void KWindowSession::repaint() {
+    const std::uint64_t start = nowNs();
+    NVGcontext* vg = mVg.get();
+    NVGLUframebuffer* framebuffer = mFramebuffer.get();
+    nvgluBindFramebuffer(framebuffer);
+    glViewport(0, 0, mWidth, mHeight);
+    mSkin.draw(*mCanvas);
+    nvgluBindFramebuffer(nullptr);
+
+    // The framebuffer keeps its picture between repaints, so the skin draws
+    // only what changed while the window always gets the whole picture.
+    glViewport(0, 0, mWidth, mHeight);
+    const float w = static_cast<float>(mWidth);
+    const float h = static_cast<float>(mHeight);
+    nvgBeginFrame(vg, w, h, 1.0f);
+    nvgBeginPath(vg);
+    nvgRect(vg, 0, 0, w, h);
+    nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, w, h, 0.0f, framebuffer->image, 1.0f));
+    nvgFill(vg);
+    nvgEndFrame(vg);
+    glXSwapBuffers(mDisplay.get(), mWindow.get());
+    mOwner.mLastRepaintNs.store(nowNs() - start, std::memory_order_relaxed);
+    mOwner.mFrames.fetch_add(1, std::memory_order_release);
+}
+
+void KWindowSession::updateCursor(int x, int y) {
+    const int kind = mSkin.cursorKind(x, y);
+    if (kind == mOwner.mCursorKind) return;
+    Display* display = mDisplay.get();
+    auto freeCursor = [](void* d, Cursor c) { XFreeCursor(static_cast<Display*>(d), c); };
+    if (kind == 2) {
+        if (!mHand) mHand = KHandle<Cursor>(XCreateFontCursor(display, kHandCursor), freeCursor, display);
+        XDefineCursor(display, mWindow.get(), mHand.get());
+    } else if (kind == 3) {
+        if (!mText) mText = KHandle<Cursor>(XCreateFontCursor(display, kTextCursor), freeCursor, display);
+        XDefineCursor(display, mWindow.get(), mText.get());
+    } else {
+        XUndefineCursor(display, mWindow.get());
+    }
+    mOwner.mCursorKind = kind;
+}
+
+// --- KEditorWindow ----------------------------------------------------------------
+
+KEditorWindow::KEditorWindow(KEditorSkin* skin) : mSkin(skin) {
+    initXThreads();
+    Display* display = XOpenDisplay(nullptr);
+    if (display) {
+        mHostDisplay =
+            KHandle<_XDisplay*>(display, [](void*, _XDisplay* d) { XCloseDisplay(d); });
+        // Interned now, so that closing needs no round trip later.
+        mDeleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    }
+    if (mSkin) mSkin->setWindow(this);
+}
+
+KEditorWindow::~KEditorWindow() {
+    stop();
+    if (mSkin && mSkin->window() == this) mSkin->setWindow(nullptr);
+    mHostDisplay.reset();
+}
+
+bool KEditorWindow::start(unsigned long parent) {
+    if (mThread) stop();
+    mParent = parent;
+    if (!mHostDisplay || !mSkin || !parent) return false;
+    mClosing.store(false);
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, &KEditorWindow::threadEntry, this) != 0) return false;
+    mThread = KHandle<pthread_t>(thread, [](void*, pthread_t t) { pthread_join(t, nullptr); });
+    return true;
+}
+
+void KEditorWindow::stop() {
+    if (mThread) {
+        mClosing.store(true);
+        // Counted as a send: the thread keeps its window until this is out.
+        mSending.fetch_add(1);
+        const unsigned long window = mWindow.load();
+        if (window != 0) {
+            Display* display = mHostDisplay.get();
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = window;
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = static_cast<long>(mDeleteAtom);
+            XSendEvent(display, window, False, StructureNotifyMask, &event);
+            XFlush(display);
+        }
+        mSending.fetch_sub(1);
+        // Joined in every case: a thread that has not shown its window yet
+        // sees the closing flag as soon as it has.
+        mThread.reset();
+        mWindow.store(0);
+    }
+    mParent = 0;
+}
+
+void KEditorWindow::postRepaint() {
+    if (!mHostDisplay) return;
+    mSending.fetch_add(1);
+    const unsigned long window = mWindow.load();
+    if (window != 0 && !mClosing.load()) {
+        Display* display = mHostDisplay.get();
+        XEvent event{};
+        event.xexpose.type = Expose;
+        event.xexpose.window = window;
+        XSendEvent(display, window, False, ExposureMask, &event);
+        XFlush(display);
+    }
+    mSending.fetch_sub(1);
+}
+
+void KEditorWindow::retractWindow() {
+    mWindow.store(0);
+    while (mSending.load() != 0) sched_yield();
+    // Requests that host threads sent before have reached the server and any
+    // error they caused is read now, while errors are still ignored.
+    XSync(mHostDisplay.get(), False);
+}
+
+std::int64_t KEditorWindow::threadCpuNs() const {
+    if (!mThread) return -1;
+    clockid_t clock;
+    if (pthread_getcpuclockid(mThread.get(), &clock) != 0) return -1;
+    timespec t{};
+    if (clock_gettime(clock, &t) != 0) return -1;
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+void* KEditorWindow::threadEntry(void* self) {
+    static_cast<KEditorWindow*>(self)->run();
+    return nullptr;
+}
+
+void KEditorWindow::run() {
+    if (!mSkin || !mParent) return;
+    KWindowSession session(*this);
+    session.run();
+}
+
+} // namespace KAMO

@@ -1,0 +1,81 @@
+#pragma once
+// The editor's window and its thread. The thread opens a display connection
+// of its own, creates a child window with a GLX context in the host's
+// parent window, draws the skin with nanovg into an offscreen framebuffer,
+// copies that to the window, and turns mouse events into skin calls. It
+// sleeps in the X event queue while nothing happens. Host threads reach it
+// only by sending X events (repaint, close) through a second connection
+// that this object keeps for them.
+
+#include "editor/KHandle.h"
+
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+
+struct _XDisplay;
+
+namespace KAMO {
+
+class KEditorSkin;
+
+class KEditorWindow {
+public:
+    // Opens the host-side display connection and records itself as the
+    // skin's window.
+    explicit KEditorWindow(KEditorSkin* skin);
+    // Stops the thread, then closes the host-side connection.
+    ~KEditorWindow();
+    KEditorWindow(const KEditorWindow&) = delete;
+    KEditorWindow& operator=(const KEditorWindow&) = delete;
+
+    // Starts the thread in the parent window; a thread still running from
+    // an earlier start is stopped first. False when no thread could run (no
+    // host-side display: it could never be asked to close).
+    bool start(unsigned long parent);
+    // Asks the thread to close its window and waits for it, whether or not
+    // the window exists yet. Afterwards the window id is 0.
+    void stop();
+    // Sends the window an Expose event; nothing while there is no window.
+    void postRepaint();
+
+    unsigned long windowId() const { return mWindow.load(); }
+    unsigned long parent() const { return mParent; }
+    bool hasHostDisplay() const { return mHostDisplay.isValid(); }
+    bool isRunning() const { return mThread.isValid(); }
+
+    // Measurements for tests and benchmarks: repaints completed (buffers
+    // swapped) since creation, the duration of the last repaint, and the
+    // CPU time of the running thread (-1 without one).
+    std::uint64_t framesDrawn() const { return mFrames.load(std::memory_order_acquire); }
+    std::uint64_t lastRepaintNs() const { return mLastRepaintNs.load(std::memory_order_relaxed); }
+    std::int64_t threadCpuNs() const;
+
+private:
+    friend class KWindowSession;
+
+    static void* threadEntry(void* self);
+    void run();
+    // Called by the thread before its window goes: no host thread sends to
+    // it any more, and whatever was sent has been dealt with.
+    void retractWindow();
+
+    KEditorSkin* mSkin;
+    KHandle<_XDisplay*> mHostDisplay;
+    unsigned long mDeleteAtom = 0;
+    unsigned long mParent = 0;
+    // Written by the thread, read by host threads.
+    std::atomic<unsigned long> mWindow{0};
+    std::atomic<bool> mClosing{false};
+    // Host-side sends in progress; the thread waits for them to finish
+    // before it destroys the window they are addressed to.
+    std::atomic<int> mSending{0};
+    KHandle<pthread_t> mThread;
+    // Thread side only.
+    int mCursorKind = 0;
+    std::atomic<std::uint64_t> mFrames{0};
+    std::atomic<std::uint64_t> mLastRepaintNs{0};
+};
+
+} // namespace KAMO
