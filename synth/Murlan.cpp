@@ -1,7 +1,10 @@
 #include "synth/Murlan.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "synth/PatchRandomiser.h"
 
 using namespace KAMO;
 
@@ -101,21 +104,102 @@ bool Murlan::acceptsIoConfig(int inputs, int outputs) const {
 }
 
 void Murlan::setSampleRate(float rate) {
-    KEffect::setSampleRate(rate);
-    parametersChanged(false);
+    double r = rate;
+    if (!(r >= kMinSampleRate && r <= kMaxSampleRate)) {
+        const double previous = engine_.sampleRate();
+        r = previous > 0.0 ? previous : 44100.0;
+    }
+    KEffect::setSampleRate(static_cast<float>(r));
+    engine_.setSampleRate(r);
+    resetState();
 }
 
-void Murlan::resetState() {}
-
-void Murlan::parametersChanged(bool /*afterReset*/) { refreshEditor(); }
-
-VstInt32 Murlan::processEvents(VstEvents* /*events*/) { return 1; }
-
-void Murlan::processDouble(double** /*inputs*/, int /*inputCount*/, double** outputs,
-                           int outputCount, int frames) {
-    for (int c = 0; outputs && c < outputCount; ++c)
-        if (outputs[c])
-            for (int i = 0; i < frames; ++i) outputs[c][i] = 0.0;
+void Murlan::resetState() {
+    // Releases rather than silences: a sounding note fades out.
+    engine_.reset();
+    parametersChanged(true);
 }
 
-void Murlan::executeCommand(int /*id*/, bool /*shift*/, bool /*ctrl*/) {}
+double Murlan::engineValue(int index) {
+    const KEffectParameter* p = parameter(index);
+    const void* slot = programBank().valueSlot(getProgram(), index);
+    if (!p || !slot) return 0.0;
+    double normalised = p->getValue(slot);
+    if (!(normalised >= 0.0)) {
+        normalised = 0.0;  // also NaN
+    } else if (normalised > 1.0) {
+        normalised = 1.0;
+    }
+    return p->toReal(normalised);
+}
+
+double Murlan::engineGain(int index) {
+    // The shown value, rounded to 0.1 dB, is what sounds; -inf dB gives 0.
+    return std::pow(10.0, engineValue(index) / 20.0);
+}
+
+void Murlan::parametersChanged(bool /*afterReset*/) {
+    engine_.setOscillator(0, 1.0, engineValue(kDetune1), engineValue(kAttack1), engineValue(kRelease1),
+                          engineValue(kPorta1), engineGain(kLevel1));
+    engine_.setOscillator(1, engineValue(kPartial2), engineValue(kDetune2), engineValue(kAttack2),
+                          engineValue(kRelease2), engineValue(kPorta2), engineGain(kLevel2));
+    engine_.setOscillator(2, engineValue(kPartial3), engineValue(kDetune3), engineValue(kAttack3),
+                          engineValue(kRelease3), engineValue(kPorta3), engineGain(kLevel3));
+    engine_.setLfoWave(static_cast<std::int32_t>(std::lround(engineValue(kLfoWave))));
+    engine_.setLfoRate(engineValue(kLfoFreq));
+    engine_.setLfoDepth(engineValue(kLfoDepth) / 100.0);
+    engine_.setBendRange(engineValue(kPitchBend));
+    engine_.setPortaReset(engineValue(kPortaReset));
+    engine_.setMainGain(engineGain(kMainLevel));
+    refreshEditor();
+}
+
+VstInt32 Murlan::processEvents(VstEvents* events) {
+    engine_.clearEvents();
+    if (events) {
+        for (VstInt32 i = 0; i < events->numEvents; ++i) {
+            if (engine_.queue().size() >= engine_.queue().capacity()) break;  // the rest is dropped
+            engine_.addEvent(events->events[i]);
+        }
+    }
+    return 1;
+}
+
+void Murlan::processMidiEvent(const VstMidiEvent& event) {
+    MidiRecord record;
+    std::memcpy(&record, &event, sizeof record);
+    engine_.handleMidi(record);
+}
+
+void Murlan::processDouble(double** /*inputs*/, int /*inputCount*/, double** outputs, int outputCount,
+                           int frames) {
+    const VstTimeInfo* time = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
+    if (time && (time->flags & (kVstPpqPosValid | kVstTempoValid)) == (kVstPpqPosValid | kVstTempoValid))
+        engine_.syncTime(time->ppqPos, time->tempo, (time->flags & kVstTransportPlaying) != 0);
+    if (frames <= 0 || !outputs || outputCount < 1 || !outputs[0]) return;
+    engine_.render(outputs[0], frames);
+}
+
+void Murlan::executeCommand(int id, bool shift, bool /*ctrl*/) {
+    PatchRandomiser patch(*this);
+    switch (id) {
+    case kAutoLevel:
+        patch.autoLevel();
+        break;
+    case kRandom:
+        if (shift) {
+            patch.partRandom();
+        } else {
+            patch.fullRandom();
+        }
+        break;
+    case kFullRandom:
+        patch.fullRandom();
+        break;
+    case kPartRandom:
+        patch.partRandom();
+        break;
+    default:
+        break;
+    }
+}

@@ -3,6 +3,7 @@
 // a tempo-synchronised tremolo, on top of the effect framework.
 
 #include "framework/KEffect.h"
+#include "synth/MurlanEngine.h"
 
 class Murlan : public KAMO::KEffect {
 public:
@@ -38,15 +39,33 @@ public:
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
     bool acceptsIoConfig(int inputs, int outputs) const override;
 
+    // Sample rates the engine runs at; anything else the host sets keeps the
+    // previous rate (44100 Hz before the first valid one).
+    static constexpr double kMinSampleRate = 1000.0;
+    static constexpr double kMaxSampleRate = 1000000.0;
+
     void setSampleRate(float rate) override;
     void resetState() override;
     void parametersChanged(bool afterReset) override;
     VstInt32 processEvents(VstEvents* events) override;
+    void processMidiEvent(const VstMidiEvent& event) override;
     void processDouble(double** inputs, int inputCount, double** outputs, int outputCount,
                        int frames) override;
     void executeCommand(int id, bool shift, bool ctrl) override;
 
+    // The real value the engine uses for parameter `index` of the current
+    // program. Stored values outside [0, 1] (hosts may send any float, NaN
+    // included) are confined to that range first, so every engine quantity
+    // stays within its parameter's range; the stored value is left as it is.
+    double engineValue(int index);
+    // The linear gain of a level parameter as the engine plays it.
+    double engineGain(int index);
+
+    const MurlanEngine& engine() const { return engine_; }
+
 private:
     void createParameters();
     void createCommands();
+
+    MurlanEngine engine_;
 };
