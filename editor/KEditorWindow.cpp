@@ -48,7 +48,10 @@ public:
     ~ErrorScope() {
         XSync(mDisplay, False);
         std::lock_guard<std::mutex> lock(sMutex);
-        if (--sUsers == 0) XSetErrorHandler(sPrevious);
+        if (--sUsers != 0) return;
+        // Someone who installed a handler after ours keeps it.
+        const XErrorHandler current = XSetErrorHandler(sPrevious);
+        if (current != &ignoreError) XSetErrorHandler(current);
     }
     ErrorScope(const ErrorScope&) = delete;
     ErrorScope& operator=(const ErrorScope&) = delete;
