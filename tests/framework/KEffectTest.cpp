@@ -264,20 +264,6 @@ TEST(KEffectChannels, OnlyAcceptedSpeakerArrangementsAreStored) {
     EXPECT_FALSE(effect.getSpeakerArrangement(nullptr, &storedOut));
 }
 
-TEST(KEffectChannels, ArrangementHelpersRefuseNullRecords) {
-    TestEffect effect;
-    VstSpeakerArrangement* arrangement = nullptr;
-    VstSpeakerProperties speaker{};
-    EXPECT_FALSE(effect.matchArrangement(&arrangement, nullptr));
-    EXPECT_FALSE(effect.copySpeaker(nullptr, &speaker));
-    EXPECT_FALSE(effect.copySpeaker(&speaker, nullptr));
-    EXPECT_TRUE(effect.allocateArrangement(&arrangement, 3));
-    EXPECT_EQ(arrangement->numChannels, 3);
-    EXPECT_EQ(arrangement->speakers[2].type, 0);
-    EXPECT_TRUE(effect.deallocateArrangement(&arrangement));
-    EXPECT_EQ(arrangement, nullptr);
-}
-
 TEST(KEffectChannels, FrameworkCanDoFollowsAcceptedConfigurations) {
     TestEffect effect;
     effect.acceptedInputs = 2;
@@ -291,19 +277,6 @@ TEST(KEffectChannels, FrameworkCanDoFollowsAcceptedConfigurations) {
     // Bypass is taken only when canDo("bypass") says yes.
     EXPECT_FALSE(effect.setBypass(true));
     EXPECT_FALSE(effect.isBypassed());
-}
-
-TEST(KEffectChannels, FoldChannelsMixesOrCopies) {
-    TestEffect effect;
-    double out0 = -1, out1 = -1;
-    effect.foldChannels(true, false, out0, out1, 0.2, 0.6);
-    EXPECT_DOUBLE_EQ(out0, 0.4);
-    EXPECT_EQ(out1, -1);
-    effect.foldChannels(false, true, out0, out1, 0.3, 0.9);
-    EXPECT_DOUBLE_EQ(out0, 0.3);
-    EXPECT_DOUBLE_EQ(out1, 0.3);
-    effect.foldChannels(true, true, out0, out1, 0.3, 0.9);
-    EXPECT_DOUBLE_EQ(out1, 0.9);
 }
 
 TEST(KEffectLifecycle, SuspendAndResumeResetStateAndResumeAsksForMidi) {

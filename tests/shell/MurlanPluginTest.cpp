@@ -1,0 +1,176 @@
+// The built plug-in as a host sees it: loaded from disk through the host
+// library and driven only through its record and dispatcher.
+
+#include "tools/plughost/PluginHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#ifdef MURLAN_PLUGIN
+
+namespace {
+
+class MurlanPlugin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        plugin = host.load(MURLAN_PLUGIN, &error);
+        ASSERT_TRUE(plugin) << error;
+    }
+
+    // A dispatcher text answer, read from a buffer filled with 'z' so that a
+    // missing terminator shows as length.
+    std::string text(VstInt32 opcode, VstInt32 index = 0) {
+        char buffer[256];
+        std::memset(buffer, 'z', sizeof(buffer) - 1);
+        buffer[sizeof(buffer) - 1] = 0;
+        plugin->dispatch(opcode, index, 0, buffer);
+        return buffer;
+    }
+
+    plughost::PluginHost host;
+    std::unique_ptr<plughost::PluginInstance> plugin;
+};
+
+} // namespace
+
+TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
+    AEffect* e = plugin->effect();
+    EXPECT_EQ(e->magic, 0x56737450);
+    EXPECT_EQ(e->numPrograms, 10);
+    EXPECT_EQ(e->numParams, 23);
+    EXPECT_EQ(e->numInputs, 0);
+    EXPECT_EQ(e->numOutputs, 1);
+    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1110);
+    EXPECT_EQ(e->uniqueID, vstFourCC('v', 'Q', 'x', 'e'));
+    EXPECT_EQ(e->version, 3100);
+
+    EXPECT_EQ(plugin->category(), 1);
+    EXPECT_EQ(plugin->vstVersion(), 2400);
+    EXPECT_EQ(plugin->vendorVersion(), 3100);
+    EXPECT_EQ(plugin->dispatch(effIdentify), 0x4E764566);
+    EXPECT_EQ(plugin->dispatch(effGetCurrentMidiProgram), -1);
+    EXPECT_EQ(plugin->dispatch(effSetTotalSampleToProcess, 0, 512), 512);
+    EXPECT_EQ(plugin->dispatch(effSetBypass, 0, 1), 0);
+    EXPECT_EQ(text(effGetEffectName), "Murlan");
+    EXPECT_EQ(text(effGetVendorString), "KAMO");
+    EXPECT_EQ(text(effGetProductString), "Murlan");
+}
+
+TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
+    const char* expected[23] = {"0",    "0.01", "0.01", "0.00", "0.0", "1",   "0",    "0.01",
+                                "0.01", "0.00", "0.0",  "1",    "0",   "0.01", "0.01", "0.00",
+                                "0.0",  "Sine", "4",    "0",    "2.0", "2.0", "-12.5"};
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(text(effGetParamDisplay, i), expected[i]) << i;
+    EXPECT_EQ(text(effGetParamLabel, 18), "per bar");
+    for (int p = 0; p < 10; ++p) EXPECT_EQ(text(effGetProgramNameIndexed, p), "Defaults");
+
+    void* data = nullptr;
+    EXPECT_EQ(plugin->dispatch(effGetChunk, 1, 0, &data), 209);
+    EXPECT_EQ(plugin->dispatch(effGetChunk, 0, 0, &data), 2090);
+    std::vector<unsigned char> shortChunk(208, 0);
+    EXPECT_EQ(plugin->dispatch(effSetChunk, 1, 208, shortChunk.data()), 0);
+}
+
+TEST_F(MurlanPlugin, HostTextsAreTerminatedWithinTheirLimits) {
+    for (int i = 0; i < 23; ++i) {
+        EXPECT_LE(text(effGetParamName, i).size(), 7u) << i;
+        EXPECT_LE(text(effGetParamLabel, i).size(), 7u) << i;
+        EXPECT_LE(text(effGetParamDisplay, i).size(), 31u) << i;
+    }
+    char name[] = "A program name far longer than the field";
+    plugin->dispatch(effSetProgramName, 0, 0, name);
+    EXPECT_EQ(text(effGetProgramName), "A program name far long");
+}
+
+TEST_F(MurlanPlugin, IndicesOutsideTheEffectChangeNothing) {
+    plugin->setProgram(3);
+    plugin->dispatch(effSetProgram, 0, 10);
+    EXPECT_EQ(plugin->getProgram(), 3);
+
+    for (VstInt32 index : {-1, 23}) {
+        for (VstInt32 opcode : {effGetParamLabel, effGetParamDisplay, effGetParamName})
+            EXPECT_EQ(text(opcode, index), std::string(255, 'z')) << opcode;
+        char value[] = "5";
+        EXPECT_EQ(plugin->dispatch(effString2Parameter, index, 0, value), 0);
+        plugin->setParameter(index, 0.5f);
+        EXPECT_EQ(plugin->getParameter(index), 0.0f);
+    }
+    EXPECT_EQ(plugin->dispatch(effGetProgramNameIndexed, 10, 0, nullptr), 0);
+    EXPECT_EQ(text(effGetProgramNameIndexed, 10), std::string(255, 'z'));
+}
+
+TEST_F(MurlanPlugin, CapabilitiesAreExactTexts) {
+    EXPECT_EQ(plugin->canDo("receiveVstMidiEvent"), 1);
+    EXPECT_EQ(plugin->canDo("ReceiveVstMidiEvent"), 0);
+    EXPECT_EQ(plugin->canDo("bypass"), -1);
+    EXPECT_EQ(plugin->canDo("noRealTime"), 0);
+    EXPECT_EQ(plugin->canDo("1in1out"), -1);
+    EXPECT_EQ(plugin->canDo("somethingElse"), 0);
+}
+
+TEST_F(MurlanPlugin, OutputPropertiesOnlyForTheOnePin) {
+    VstPinProperties pin;
+    std::memset(&pin, 0x5a, sizeof(pin));
+    EXPECT_EQ(plugin->dispatch(effGetOutputProperties, 1, 0, &pin), 0);
+    EXPECT_EQ(pin.flags, 0x5a5a5a5a);
+    EXPECT_EQ(plugin->dispatch(effGetInputProperties, 0, 0, &pin), 0);
+    EXPECT_EQ(plugin->dispatch(effGetOutputProperties, 0, 0, &pin), 1);
+    EXPECT_STREQ(pin.label, "Murlan");
+    EXPECT_EQ(pin.flags, kVstPinIsActive);
+}
+
+TEST_F(MurlanPlugin, OnlyNoInputsAndOneOutputAreAccepted) {
+    VstSpeakerArrangement input{}, output{};
+    output.numChannels = 2;
+    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
+                               &output),
+              0);
+    VstSpeakerArrangement* storedIn = nullptr;
+    VstSpeakerArrangement* storedOut = nullptr;
+    EXPECT_EQ(plugin->dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&storedIn),
+                               &storedOut),
+              1);
+    ASSERT_NE(storedOut, nullptr);
+    EXPECT_EQ(storedOut->numChannels, 1);
+
+    output.numChannels = 1;
+    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
+                               &output),
+              1);
+    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, 0, &output), 0);
+}
+
+TEST(MurlanEntry, AHostThatAnswersNoVersionGetsNoEffect) {
+    plughost::PluginHost host;
+    host.setVersionAnswer(0);
+    std::string error;
+    EXPECT_FALSE(host.load(MURLAN_PLUGIN, &error));
+    EXPECT_EQ(host.callCount(audioMasterVersion), 1);
+    // Building the instrument would have asked for the sample rate.
+    EXPECT_EQ(host.callCount(audioMasterGetSampleRate), 0);
+}
+
+TEST(MurlanEntry, OnlyTheEntryPointIsExported) {
+    std::string command = std::string("nm -D --defined-only '") + MURLAN_PLUGIN + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::set<std::string> symbols;
+    char line[512];
+    while (std::fgets(line, sizeof(line), pipe)) {
+        char address[64], kind[8], name[400];
+        if (std::sscanf(line, "%63s %7s %399s", address, kind, name) == 3) symbols.insert(name);
+    }
+    ASSERT_EQ(pclose(pipe), 0);
+    for (const char* linkerSymbol : {"_init", "_fini", "__bss_start", "_edata", "_end"})
+        symbols.erase(linkerSymbol);
+    EXPECT_EQ(symbols, (std::set<std::string>{"VSTPluginMain", "main"}));
+}
+
+#endif // MURLAN_PLUGIN
