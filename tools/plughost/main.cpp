@@ -1,6 +1,7 @@
 // plughost: a small VST 2.4 host for the command line. Each subcommand is
 // one row of the table below.
 
+#include "tools/plughost/EditorHost.h"
 #include "tools/plughost/Subcommands.h"
 
 #include <cstring>
@@ -21,6 +22,8 @@ const Subcommand kSubcommands[] = {
      plughost::runRender},
     {"bench", "bench PLUGIN.so [--rate R] [--block N] [--seconds S] [--instances N]: processing cost",
      plughost::runBench},
+    {"editor", "editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render] [...]: open the editor",
+     plughost::runEditor},
     {"validate", "validate PLUGIN.so [--strictness 1..10] [--seed N]: test a plug-in against the interface",
      plughost::runValidate},
 };

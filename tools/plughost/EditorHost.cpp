@@ -1,0 +1,379 @@
+#include "tools/plughost/EditorHost.h"
+
+#include "tools/plughost/AudioBuffers.h"
+#include "tools/plughost/CommandLine.h"
+#include "tools/plughost/PluginHost.h"
+#include "tools/plughost/VstEventList.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace plughost {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Xlib is shared with the plug-in's editor threads; it must know before the
+// first connection opens.
+void initThreads() {
+    static const bool done = [] {
+        XInitThreads();
+        return true;
+    }();
+    (void)done;
+}
+
+}  // namespace
+
+EditorHost::EditorHost() {
+    initThreads();
+    display_ = XOpenDisplay(nullptr);
+}
+
+EditorHost::~EditorHost() {
+    close();
+    if (display_) XCloseDisplay(display_);
+}
+
+bool EditorHost::open(PluginInstance& plugin, std::string* error) {
+    close();
+    closeRequested_ = false;
+    if (!display_) {
+        if (error) *error = "no X display (is DISPLAY set?)";
+        return false;
+    }
+    if (!plugin.hasEditor()) {
+        if (error) *error = "the plug-in has no editor";
+        return false;
+    }
+    ERect* rect = nullptr;
+    plugin.dispatch(effEditGetRect, 0, 0, &rect);
+    if (!rect || rect->right - rect->left < 1 || rect->bottom - rect->top < 1) {
+        if (error) *error = "the plug-in gives no editor size";
+        return false;
+    }
+    width_ = rect->right - rect->left;
+    height_ = rect->bottom - rect->top;
+
+    const int screen = DefaultScreen(display_);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display_, screen);
+    attributes.event_mask = StructureNotifyMask;
+    parent_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
+                            static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
+                            CopyFromParent, InputOutput, CopyFromParent,
+                            CWBackPixel | CWEventMask, &attributes);
+    XStoreName(display_, parent_, plugin.effectName().c_str());
+    Atom deleteAtom = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    deleteAtom_ = deleteAtom;
+    XSetWMProtocols(display_, parent_, &deleteAtom, 1);
+    // Fixed size, as hosts do for editors that cannot be resized.
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize;
+    hints.min_width = hints.max_width = width_;
+    hints.min_height = hints.max_height = height_;
+    XSetWMNormalHints(display_, parent_, &hints);
+    XMapWindow(display_, parent_);
+    XEvent event;
+    do XWindowEvent(display_, parent_, StructureNotifyMask, &event);
+    while (event.type != MapNotify);
+
+    if (!plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent_))) {
+        if (error) *error = "the plug-in did not open its editor";
+        XDestroyWindow(display_, parent_);
+        XSync(display_, False);
+        parent_ = 0;
+        return false;
+    }
+    plugin_ = &plugin;
+    return true;
+}
+
+void EditorHost::close() {
+    if (plugin_) plugin_->dispatch(effEditClose);
+    plugin_ = nullptr;
+    if (display_ && parent_) {
+        XDestroyWindow(display_, parent_);
+        XSync(display_, False);
+    }
+    parent_ = 0;
+}
+
+void EditorHost::idle() {
+    if (plugin_) plugin_->dispatch(effEditIdle);
+    if (!display_) return;
+    while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == ClientMessage && event.xclient.window == parent_ &&
+            static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom_)
+            closeRequested_ = true;
+    }
+}
+
+void EditorHost::pump(int ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+bool EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        idle();
+        if (done()) return true;
+        if (Clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+unsigned long EditorHost::editorWindow() const {
+    if (!display_ || !parent_) return 0;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_, parent_, &root, &parent, &children, &count)) return 0;
+    const unsigned long child = count > 0 ? children[0] : 0;
+    if (children) XFree(children);
+    return child;
+}
+
+void EditorHost::sendButton(int type, int button, int x, int y, unsigned state) {
+    const Window target = editorWindow();
+    if (!target) return;
+    XEvent event{};
+    XButtonEvent& b = event.xbutton;
+    b.type = type;
+    b.display = display_;
+    b.window = target;
+    b.root = DefaultRootWindow(display_);
+    b.x = x;
+    b.y = y;
+    b.x_root = x;
+    b.y_root = y;
+    b.state = state;
+    b.button = static_cast<unsigned>(button);
+    b.same_screen = True;
+    b.time = CurrentTime;
+    XSendEvent(display_, target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
+               &event);
+    XFlush(display_);
+}
+
+void EditorHost::press(int button, int x, int y, unsigned state) {
+    sendButton(ButtonPress, button, x, y, state);
+}
+
+void EditorHost::release(int button, int x, int y, unsigned state) {
+    sendButton(ButtonRelease, button, x, y, state);
+}
+
+void EditorHost::motion(int x, int y, unsigned state) {
+    const Window target = editorWindow();
+    if (!target) return;
+    XEvent event{};
+    XMotionEvent& m = event.xmotion;
+    m.type = MotionNotify;
+    m.display = display_;
+    m.window = target;
+    m.root = DefaultRootWindow(display_);
+    m.x = x;
+    m.y = y;
+    m.x_root = x;
+    m.y_root = y;
+    m.state = state;
+    m.same_screen = True;
+    m.time = CurrentTime;
+    XSendEvent(display_, target, False, PointerMotionMask, &event);
+    XFlush(display_);
+}
+
+void EditorHost::click(int x, int y, unsigned state) {
+    press(Button1, x, y, state);
+    release(Button1, x, y, state);
+}
+
+void EditorHost::drag(int x, int y, int dx, int dy, unsigned state) {
+    press(Button1, x, y, state);
+    motion(x + dx, y + dy, state);
+    release(Button1, x + dx, y + dy, state);
+}
+
+bool EditorHost::screenshot(EditorImage& image) const {
+    const Window window = editorWindow();
+    if (!window) return false;
+    XSync(display_, False);
+    return image.grab(display_, window);
+}
+
+// --- plughost editor -------------------------------------------------------
+
+namespace {
+
+const char* const kUsage =
+    "usage: plughost editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render]\n"
+    "                       [--set Name=Text ...] [--page N] [--click X,Y ...]\n"
+    "  Opens the plug-in's editor in a window of its own and idles it every 20 ms.\n"
+    "  --screenshot saves the editor's picture after --after-ms (default 1000) and closes;\n"
+    "  without it the window stays until closed, or for --after-ms when given.\n"
+    "  --render plays a held note through the plug-in on a second thread meanwhile.\n"
+    "  --click X,Y clicks the editor at X,Y (editor coordinates), in the order given.\n"
+    "  --page N clicks the tab of page N of Murlan's skin (tabs 55 px apart from x 188, y 3).\n";
+
+// Parameter `name` as effGetParamName shows it, set from a text, or as a
+// normalised value written "#0.25".
+bool applySetting(PluginInstance& plugin, const std::string& setting, std::string* error) {
+    const auto eq = setting.find('=');
+    if (eq == std::string::npos || eq == 0) {
+        *error = "--set " + setting + ": expected Name=Text";
+        return false;
+    }
+    const std::string name = setting.substr(0, eq);
+    const std::string text = setting.substr(eq + 1);
+    const VstInt32 index = plugin.findParameter(name);
+    if (index < 0) {
+        *error = "--set " + setting + ": no parameter \"" + name + "\"";
+        return false;
+    }
+    if (!text.empty() && text[0] == '#') {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str() + 1, &end);
+        if (!end || *end || !(v >= 0.0 && v <= 1.0)) {
+            *error = "--set " + setting + ": a normalised value must be a number from 0 to 1";
+            return false;
+        }
+        plugin.setParameter(index, static_cast<float>(v));
+        return true;
+    }
+    if (!plugin.string2Parameter(index, text.c_str())) {
+        *error = "--set " + setting + ": the plug-in did not take the text \"" + text + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool parsePoint(const std::string& text, int& x, int& y) {
+    char* end = nullptr;
+    const long px = std::strtol(text.c_str(), &end, 10);
+    if (!end || *end != ',') return false;
+    const char* rest = end + 1;
+    const long py = std::strtol(rest, &end, 10);
+    if (!end || *end || end == rest) return false;
+    x = static_cast<int>(px);
+    y = static_cast<int>(py);
+    return true;
+}
+
+// Plays one held note in real time, block by block, until told to stop.
+void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
+    const VstInt32 frames = 512;
+    AudioBuffers<float> buffers(plugin.numInputs(), plugin.numOutputs(), frames);
+    VstEventList events(4);
+    events.addMidi(0, 0x90, 60, 100);
+    plugin.processEvents(events);
+    const auto block = std::chrono::duration<double>(frames / rate);
+    auto next = Clock::now();
+    while (!stop.load()) {
+        plugin.process(buffers, frames);
+        plugin.host().advance(frames);
+        next += std::chrono::duration_cast<Clock::duration>(block);
+        std::this_thread::sleep_until(next);
+    }
+}
+
+}  // namespace
+
+int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
+    CommandLine line({{"screenshot", true}, {"after-ms", true}, {"render", false}, {"set", true},
+                      {"page", true}, {"click", true}});
+    std::string error;
+    if (!line.parse(args, &error) || line.positionals().size() != 1) {
+        err << (error.empty() ? std::string(kUsage) : error + "\n" + kUsage);
+        return 2;
+    }
+    double afterMs = 1000, page = 0;
+    const bool timed = line.has("after-ms");
+    if (!line.number("after-ms", 0, 3600000, afterMs, &error) ||
+        !line.number("page", 1, 64, page, &error)) {
+        err << error << "\n";
+        return 2;
+    }
+    std::vector<std::pair<int, int>> clicks;
+    if (page >= 1) clicks.push_back({188 + 55 * (static_cast<int>(page) - 1) + 22, 11});
+    for (const std::string& text : line.values("click")) {
+        int x = 0, y = 0;
+        if (!parsePoint(text, x, y)) {
+            err << "--click " << text << ": expected X,Y\n";
+            return 2;
+        }
+        clicks.push_back({x, y});
+    }
+
+    PluginHost host;
+    const double rate = host.sampleRate();
+    auto plugin = host.load(line.positionals()[0], &error);
+    if (!plugin) {
+        err << error << "\n";
+        return 1;
+    }
+    plugin->setSampleRate(static_cast<float>(rate));
+    plugin->setBlockSize(512);
+    for (const std::string& setting : line.values("set"))
+        if (!applySetting(*plugin, setting, &error)) {
+            err << error << "\n";
+            return 2;
+        }
+    plugin->resume();
+
+    EditorHost window;
+    if (!window.open(*plugin, &error)) {
+        err << error << "\n";
+        return 1;
+    }
+    out << "Editor open: " << window.width() << " x " << window.height() << "\n";
+
+    std::atomic<bool> stop{false};
+    std::thread audio;
+    if (line.has("render")) {
+        host.setPlaying(true);
+        audio = std::thread(renderLoop, std::ref(*plugin), rate, std::ref(stop));
+    }
+
+    // Let the first picture arrive before clicking into it.
+    window.pump(clicks.empty() ? 0 : 300);
+    for (const auto& point : clicks) {
+        window.click(point.first, point.second);
+        window.pump(100);
+    }
+
+    const std::string shotPath = line.value("screenshot");
+    int status = 0;
+    if (!shotPath.empty() || timed) {
+        window.pumpUntil([&] { return window.closeRequested(); }, static_cast<int>(afterMs));
+    } else {
+        out << "Close the window to quit.\n";
+        while (!window.closeRequested()) window.pump(100);
+    }
+    if (!shotPath.empty() && !window.closeRequested()) {
+        EditorImage shot;
+        if (!window.screenshot(shot) || !shot.savePng(shotPath, &error)) {
+            err << (error.empty() ? "could not read the editor's window" : error) << "\n";
+            status = 1;
+        } else {
+            out << "Screenshot: " << shotPath << "\n";
+        }
+    }
+    window.close();
+    stop.store(true);
+    if (audio.joinable()) audio.join();
+    plugin->suspend();
+    plugin.reset();
+    out << "Closed.\n";
+    return status;
+}
+
+}  // namespace plughost
