@@ -41,8 +41,6 @@ VstIntPtr answerText(void* ptr, const std::string& text) {
     return text.empty() ? 0 : 1;
 }
 
-using EntryProc = AEffect* (*)(audioMasterCallback);
-
 }  // namespace
 
 PluginHost::PluginHost() : vendor_("plughost"), product_("plughost") {
@@ -78,21 +76,33 @@ std::unique_ptr<PluginInstance> PluginHost::load(const std::string& path, std::s
         dlclose(library);
         return fail(path + ": no entry point VSTPluginMain or main");
     }
+    return instantiate(library, entry, path, error);
+}
+
+std::unique_ptr<PluginInstance> PluginHost::loadEntry(EntryProc entry, const std::string& name,
+                                                      std::string* error) {
+    return instantiate(nullptr, entry, name, error);
+}
+
+std::unique_ptr<PluginInstance> PluginHost::instantiate(void* library, EntryProc entry,
+                                                        const std::string& name, std::string* error) {
     PluginHost* previous = tLoading;
     tLoading = this;
     gLastLoading.store(this, std::memory_order_release);
     AEffect* effect = entry(&PluginHost::callback);
     tLoading = previous;
     if (!effect) {
-        dlclose(library);
-        return fail(path + ": the entry point answered no effect");
+        if (library) dlclose(library);
+        if (error) *error = name + ": the entry point answered no effect";
+        return nullptr;
     }
     if (effect->magic != kEffectMagic) {
         // A record we cannot trust to close; leaking it beats crashing.
-        return fail(path + ": the effect record has a wrong magic number");
+        if (error) *error = name + ": the effect record has a wrong magic number";
+        return nullptr;
     }
     registerEffect(effect, this);
-    std::unique_ptr<PluginInstance> instance(new PluginInstance(*this, library, effect, path));
+    std::unique_ptr<PluginInstance> instance(new PluginInstance(*this, library, effect, name));
     instance->dispatch(effOpen);
     return instance;
 }

@@ -53,6 +53,11 @@ public:
     // when the file does not load, has no entry, the entry answers null or
     // the record's magic is wrong.
     std::unique_ptr<PluginInstance> load(const std::string& path, std::string* error = nullptr);
+    // The same for an entry point linked into this process (test doubles);
+    // `name` stands in for the path in reports.
+    using EntryProc = AEffect* (*)(audioMasterCallback);
+    std::unique_ptr<PluginInstance> loadEntry(EntryProc entry, const std::string& name,
+                                              std::string* error = nullptr);
 
     // --- Configuration (set before loading where the plug-in asks at creation)
     void setVersionAnswer(VstIntPtr version);  // audioMasterVersion; 2400, 0 to refuse
@@ -94,6 +99,8 @@ public:
 
 private:
     friend class PluginInstance;
+    std::unique_ptr<PluginInstance> instantiate(void* library, EntryProc entry,
+                                                const std::string& name, std::string* error);
     VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                      float opt);
     void record(EditEvent::Kind kind, VstInt32 index, float value);

@@ -98,17 +98,34 @@ bool PluginInstance::string2Parameter(VstInt32 index, const char* text) {
     return dispatch(effString2Parameter, index, 0, const_cast<char*>(text)) != 0;
 }
 
+namespace {
+bool sameIgnoringCase(const std::string& a, const std::string& b, std::size_t n) {
+    if (a.size() < n || b.size() < n) return false;
+    for (std::size_t k = 0; k < n; ++k)
+        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(b[k])))
+            return false;
+    return true;
+}
+}  // namespace
+
 VstInt32 PluginInstance::findParameter(const std::string& name) {
     for (VstInt32 i = 0; i < numParams(); ++i) {
-        const std::string candidate = paramName(i);
-        if (candidate.size() != name.size()) continue;
-        bool same = true;
-        for (std::size_t k = 0; k < name.size() && same; ++k)
-            same = std::tolower(static_cast<unsigned char>(candidate[k])) ==
-                   std::tolower(static_cast<unsigned char>(name[k]));
-        if (same) return i;
+        const std::string shown = paramName(i);
+        if (shown.size() == name.size() && sameIgnoringCase(shown, name, name.size())) return i;
     }
-    return -1;
+    const std::vector<VstInt32> cut = parametersCutFrom(name);
+    return cut.size() == 1 ? cut.front() : -1;
+}
+
+std::vector<VstInt32> PluginInstance::parametersCutFrom(const std::string& name) {
+    std::vector<VstInt32> found;
+    for (VstInt32 i = 0; i < numParams(); ++i) {
+        const std::string shown = paramName(i);
+        if (shown.size() >= kVstMaxParamStrLen - 1 && shown.size() < name.size() &&
+            sameIgnoringCase(shown, name, shown.size()))
+            found.push_back(i);
+    }
+    return found;
 }
 
 VstInt32 PluginInstance::getProgram() { return static_cast<VstInt32>(dispatch(effGetProgram)); }

@@ -21,7 +21,8 @@ const char* const kUsage =
     "usage: plughost render PLUGIN.so --midi IN.mid --out OUT.wav [--rate 48000] [--block 512]\n"
     "         [--double|--float] [--tempo BPM] [--program N] [--set Name=Text ...] [--tail SECONDS]\n"
     "  --tempo plays the whole file at BPM instead of its own tempo map.\n"
-    "  --set Name=#0.25 sets a normalised value for plug-ins that do not parse texts.\n"
+    "  --set Name=#0.25 sets a normalised value for plug-ins that do not parse texts;\n"
+    "  --set 5=Text addresses parameter 5 by its index.\n"
     "  @FILE inserts the options written in FILE.";
 
 // Renders of this length or more show progress on a terminal.
@@ -50,7 +51,20 @@ bool applySetting(PluginInstance& plugin, const std::string& setting, std::ostre
     }
     const std::string name = setting.substr(0, eq);
     const std::string text = setting.substr(eq + 1);
-    const VstInt32 index = plugin.findParameter(name);
+    VstInt32 index = -1;
+    if (name.find_first_not_of("0123456789") == std::string::npos) {
+        index = static_cast<VstInt32>(std::atoi(name.c_str()));
+        if (index >= plugin.numParams()) index = -1;
+    } else {
+        index = plugin.findParameter(name);
+    }
+    if (index < 0 && plugin.parametersCutFrom(name).size() > 1) {
+        *error = "--set " + setting + ": \"" + name +
+                 "\" is ambiguous: the plug-in cuts its parameter names and several read \"" +
+                 plugin.paramName(plugin.parametersCutFrom(name).front()) +
+                 "\"; give the index instead (--set INDEX=Text)";
+        return false;
+    }
     if (index < 0) {
         *error = "--set " + setting + ": the plug-in has no parameter \"" + name + "\"; it has:";
         for (VstInt32 i = 0; i < plugin.numParams(); ++i) *error += " " + plugin.paramName(i);

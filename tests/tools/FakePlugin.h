@@ -1,0 +1,196 @@
+#pragma once
+// A plug-in double linked into the test program: it records what the host
+// hands it (events with their absolute frames, block sizes, time info) and
+// can be told to misbehave, so that the host and the validator can be
+// tested against known answers. Load it with
+//   host.loadEntry(&FakePlugin::entry, "fake")
+// Settings for the next instance go into FakePlugin::next before loading.
+
+#include "shell/Vst2.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace faketest {
+
+struct FakeSettings {
+    int outputs = 1;
+    int params = 3;
+    int programs = 2;
+    bool doublePath = true;
+    bool synth = true;
+    float level = 0.5f;            // every output sample
+    bool nanAfterFirstBlock = false;
+    bool overlongParamName = false;  // writes 40 characters into effGetParamName
+    bool ignoreChunk = false;        // effSetChunk keeps nothing
+    std::vector<std::string> names;  // shown cut to 7 characters; default "Par<i>"
+};
+
+struct FakeBlock {
+    long long start;  // absolute frame of the block's first sample
+    int frames;
+    bool hasTime;
+    VstTimeInfo time;
+    bool isDouble;
+};
+
+struct FakeEvent {
+    long long frame;  // block start + deltaFrames
+    int deltaFrames;
+    unsigned char bytes[3];
+    int call;   // index of the effProcessEvents call
+    int block;  // index of the block rendered next
+};
+
+class FakePlugin {
+public:
+    static FakeSettings next;
+    static FakePlugin* last;  // the most recently created instance
+
+    static AEffect* entry(audioMasterCallback host) {
+        if (host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+        auto* fake = new FakePlugin(host, next);
+        last = fake;
+        return &fake->effect;
+    }
+
+    AEffect effect;
+    audioMasterCallback host;
+    FakeSettings settings;
+    std::vector<FakeBlock> blocks;
+    std::vector<FakeEvent> events;
+    std::vector<int> eventsPerCall;
+    std::vector<float> params;
+    std::vector<unsigned char> chunk;
+    long long frame = 0;
+    int program = 0;
+    bool resumed = false;
+    std::vector<int> opcodes;  // every dispatcher opcode in call order
+
+private:
+    FakePlugin(audioMasterCallback h, const FakeSettings& s) : host(h), settings(s) {
+        std::memset(&effect, 0, sizeof effect);
+        effect.magic = kEffectMagic;
+        effect.object = this;
+        effect.dispatcher = &dispatch;
+        effect.setParameter = [](AEffect* e, VstInt32 i, float v) {
+            auto* f = self(e);
+            if (i >= 0 && i < int(f->params.size())) f->params[std::size_t(i)] = v;
+        };
+        effect.getParameter = [](AEffect* e, VstInt32 i) {
+            auto* f = self(e);
+            return (i >= 0 && i < int(f->params.size())) ? f->params[std::size_t(i)] : 0.0f;
+        };
+        effect.processReplacing = [](AEffect* e, float**, float** out, VstInt32 n) { self(e)->render(out, n, false); };
+        if (s.doublePath)
+            effect.processDoubleReplacing = [](AEffect* e, double**, double** out, VstInt32 n) { self(e)->render(out, n, true); };
+        effect.numParams = s.params;
+        effect.numPrograms = s.programs;
+        effect.numOutputs = s.outputs;
+        effect.flags = effFlagsCanReplacing | (s.doublePath ? effFlagsCanDoubleReplacing : 0) |
+                       (s.synth ? effFlagsIsSynth : 0);
+        effect.uniqueID = vstFourCC('F', 'a', 'k', 'e');
+        effect.version = 1;
+        effect.ioRatio = 1.0f;
+        params.assign(std::size_t(s.params), 0.25f);
+    }
+
+    static FakePlugin* self(AEffect* e) { return static_cast<FakePlugin*>(e->object); }
+
+    template <typename T>
+    void render(T** out, VstInt32 n, bool isDouble) {
+        FakeBlock b{frame, n, false, {}, isDouble};
+        auto* t = reinterpret_cast<VstTimeInfo*>(host(&effect, audioMasterGetTime, 0, 0x600, nullptr, 0.0f));
+        if (t) {
+            b.hasTime = true;
+            b.time = *t;
+        }
+        const bool bad = settings.nanAfterFirstBlock && !blocks.empty();
+        blocks.push_back(b);
+        for (int c = 0; c < settings.outputs; ++c)
+            for (VstInt32 i = 0; i < n; ++i)
+                out[c][i] = bad ? std::numeric_limits<T>::quiet_NaN() : T(settings.level);
+        frame += n;
+    }
+
+    static VstIntPtr dispatch(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value, void* ptr, float) {
+        FakePlugin* f = self(e);
+        f->opcodes.push_back(op);
+        switch (op) {
+        case effClose:
+            if (last == f) last = nullptr;
+            delete f;
+            return 1;
+        case effMainsChanged:
+            f->resumed = value != 0;
+            return 0;
+        case effSetProgram:
+            if (value >= 0 && value < f->settings.programs) f->program = int(value);
+            return 0;
+        case effGetProgram:
+            return f->program;
+        case effGetParamName:
+            if (!ptr) return 0;
+            if (f->settings.overlongParamName)
+                std::strcpy(static_cast<char*>(ptr), "ThisNameIsFarTooLongForEightBytesXXXXXXX");
+            else if (index >= 0 && index < int(f->settings.names.size()))
+                std::snprintf(static_cast<char*>(ptr), 8, "%s", f->settings.names[std::size_t(index)].c_str());
+            else
+                std::snprintf(static_cast<char*>(ptr), 8, "Par%d", int(index));
+            return 0;
+        case effGetParamDisplay:
+            if (ptr) std::snprintf(static_cast<char*>(ptr), 8, "%.2f", double(f->effect.getParameter(e, index)));
+            return 0;
+        case effGetParamLabel:
+            if (ptr) static_cast<char*>(ptr)[0] = 0;
+            return 0;
+        case effString2Parameter:
+            if (!ptr || index < 0 || index >= f->settings.params) return 0;
+            f->params[std::size_t(index)] = float(std::atof(static_cast<char*>(ptr)));
+            return 1;
+        case effGetChunk:
+            if (!ptr) return 0;
+            f->chunk.assign(f->params.size() * sizeof(float), 0);
+            std::memcpy(f->chunk.data(), f->params.data(), f->chunk.size());
+            *static_cast<void**>(ptr) = f->chunk.data();
+            return VstIntPtr(f->chunk.size());
+        case effSetChunk:
+            if (!ptr || f->settings.ignoreChunk) return 0;
+            if (std::size_t(value) == f->params.size() * sizeof(float)) std::memcpy(f->params.data(), ptr, std::size_t(value));
+            return 1;
+        case effProcessEvents: {
+            auto* list = static_cast<VstEvents*>(ptr);
+            if (!list) return 0;
+            const int call = int(f->eventsPerCall.size());
+            f->eventsPerCall.push_back(list->numEvents);
+            for (int i = 0; i < list->numEvents; ++i) {
+                const VstEvent* ev = list->events[i];
+                if (!ev || ev->type != kVstMidiType) continue;
+                const auto* m = reinterpret_cast<const VstMidiEvent*>(ev);
+                f->events.push_back(FakeEvent{f->frame + m->deltaFrames, m->deltaFrames,
+                                              {static_cast<unsigned char>(m->midiData[0]),
+                                               static_cast<unsigned char>(m->midiData[1]),
+                                               static_cast<unsigned char>(m->midiData[2])},
+                                              call, int(f->blocks.size())});
+            }
+            return 1;
+        }
+        case effGetVstVersion:
+            return 2400;
+        case effCanDo:
+            return (ptr && std::strcmp(static_cast<char*>(ptr), "receiveVstMidiEvent") == 0) ? 1 : 0;
+        default:
+            return 0;
+        }
+    }
+};
+
+inline FakeSettings FakePlugin::next;
+inline FakePlugin* FakePlugin::last = nullptr;
+
+}  // namespace faketest
