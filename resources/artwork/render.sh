@@ -1,0 +1,16 @@
+#!/bin/sh
+# Regenerates the editor's sprite sheets: writes the SVG sources from the
+# skin's control rectangles (artwork.py), renders each one with rsvg-convert
+# (Debian package librsvg2-bin) and repacks the result as plain RGBA
+# (pngpack.py), the PNGs that the build embeds.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+res="$here/.."
+python=${PYTHON:-/usr/bin/python3}
+
+"$python" "$here/artwork.py" "$res/MurlanSkin.txt" "$here" | while read -r svg; do
+  png="$res/$(basename "$svg" .svg).png"
+  rsvg-convert -b none -f png -o "$png" "$svg"
+  "$python" "$here/pngpack.py" "$png"
+  echo "$png: $(wc -c < "$png") bytes"
+done
