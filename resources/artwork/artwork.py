@@ -75,6 +75,7 @@ class Skin:
         self.commands = {}   # command -> (page, x, y, w, h, image)
         self.tabs = {}       # target page -> (x, y, w, h)
         self.links = []      # (page, x, y, w, h)
+        self.labels = []     # (page, x, y, w, h)
         self.images = {}     # resource -> (file, frame w, frame h, frames)
         with open(path, newline="") as f:
             for line in f.read().splitlines():
@@ -103,6 +104,8 @@ class Skin:
                 self.tabs[int(args[0])] = rect
             elif kind == "kurl":
                 self.links.append((page,) + rect)
+            elif kind == "klabel":
+                self.labels.append((page,) + rect)
 
 
 def union(*rects):
@@ -308,19 +311,22 @@ def instrument_page(sheet, skin):
         return grow(cell, left, top_gap, right, PAD)
 
     # Bend Amt sits at the left of the first oscillator row and shares its
-    # height; the other two rows start under it.
+    # height; the other two rows start under it, flush with its left edge.
     row = {sec: natural(groups[sec]) for sec in ("osc1", "osc2", "osc3") if sec in groups}
     bend = natural(["PtchBend"]) if "PtchBend" in skin.knobs else None
     if bend and "osc1" in row:
         top = min(bend[1], row["osc1"][1])
         bottom = max(bend[1] + bend[3], row["osc1"][1] + row["osc1"][3])
         bend = (bend[0], top, bend[2], bottom - top)
+        row["osc1"] = (row["osc1"][0], top, row["osc1"][2], bottom - top)
+    if bend:
         panel(sheet, bend)
-    left = bend[0] if bend else PAD
     for sec, box in row.items():
         if bend and sec == "osc1":
-            box = (box[0], bend[1], box[2], bend[3])
-        x0 = bend[0] + bend[2] + 5 if (bend and sec == "osc1") else left
+            x0 = bend[0] + bend[2] + 5
+        else:
+            x0 = bend[0] if bend else PAD
+        # The tag strip must never reach under a knob or read-out.
         x0 = min(x0, box[0] + PAD - TAG_WIDTH)
         box = (x0, box[1], box[0] + box[2] - x0, box[3])
         panel(sheet, box)
@@ -371,14 +377,19 @@ def about_page(sheet, skin, ox):
     home = [l for l in skin.links if l[1] == 0 and l[2] == 0]
     logo(sheet, home[0][1:] if home else (0, 0, 165, 55))
     tabs(sheet, skin, 2)
-    panel_rect = (10, 62, skin.width - 20, skin.height - 62 - 10)
-    x, y, w, h = panel_rect
+    # One dark text panel behind all the labels, with a rule wherever the
+    # label lines leave a gap between two groups.
+    labels = sorted((l[1:] for l in skin.labels if l[0] == 2), key=lambda r: r[1])
+    x, y, w, h = grow(union(*labels), 10, 13, 10, 15)
     sheet.add('<rect x="%g" y="%g" width="%g" height="%g" rx="6" fill="#12171d" '
               'stroke="#0a0d10"/>' % (x + 0.5, y + 0.5, w - 1, h - 1))
     sheet.add('<path d="M%g %gH%g" stroke="#fff" stroke-opacity="0.1"/>'
               % (x + 6, y + h + 0.5, x + w - 6))
-    for ry in (175, 335):
-        sheet.add('<path d="M%g %gH%g" stroke="#2c3640"/>' % (x + 10, ry + 0.5, x + w - 10))
+    for above, below in zip(labels, labels[1:]):
+        gap_top, gap_bottom = above[1] + above[3], below[1]
+        if gap_bottom - gap_top >= 15:
+            ry = (gap_top + gap_bottom) // 2
+            sheet.add('<path d="M%g %gH%g" stroke="#2c3640"/>' % (x + 10, ry + 0.5, x + w - 10))
     for page, lx, ly, lw, lh in skin.links:
         if (lx, ly) == (0, 0):
             continue
