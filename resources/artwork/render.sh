@@ -2,7 +2,8 @@
 # Regenerates the editor's sprite sheets: writes the SVG sources from the
 # skin's control rectangles (artwork.py), renders each one with rsvg-convert
 # (Debian package librsvg2-bin) and repacks the result as plain RGBA
-# (pngpack.py), the PNGs that the build embeds.
+# (pngpack.py), the PNGs that the build embeds. Captions use DejaVu Sans
+# (fonts-dejavu-core), the face that make-font.sh cuts KSans.ttf from.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 res="$here/.."
