@@ -18,11 +18,8 @@ public:
         std::uint64_t n = std::min({maximum, mStep, std::uint64_t(mBytes.size() - mPosition)});
         std::memcpy(destination, mBytes.data() + mPosition, n);
         mPosition += n;
-        ++reads;
         return n;
     }
-
-    int reads = 0;
 
 private:
     std::string mBytes;
