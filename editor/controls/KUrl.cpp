@@ -42,8 +42,12 @@ int KUrl::cursorAt(int, int) { return kCursorHand; }
 bool KUrl::leftUp(bool, bool, int, int) {
     // The shell returns as soon as the opener runs in the background, so the
     // editor thread only waits for the shell to start it.
-    std::thread worker([this] { open(); });
-    worker.join();
+    try {
+        std::thread worker([this] { open(); });
+        worker.join();
+    } catch (...) {
+        // No thread to be had: the link stays unopened, as if the opener failed.
+    }
     return false;
 }
 
