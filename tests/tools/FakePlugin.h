@@ -8,12 +8,15 @@
 
 #include "shell/Vst2.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace faketest {
@@ -29,6 +32,9 @@ struct FakeSettings {
     bool overlongParamName = false;  // writes 40 characters into effGetParamName
     bool ignoreChunk = false;        // effSetChunk keeps nothing
     std::vector<std::string> names;  // shown cut to 7 characters; default "Par<i>"
+    bool crashOnNullChunkPointer = false;  // effGetChunk writes through a null ptr
+    bool hangOnEmptyCanDo = false;         // effCanDo("") never returns
+    bool writeHalfTheBlock = false;        // leaves the second half of each block alone
 };
 
 struct FakeBlock {
@@ -65,12 +71,14 @@ public:
     std::vector<FakeBlock> blocks;
     std::vector<FakeEvent> events;
     std::vector<int> eventsPerCall;
-    std::vector<float> params;
+    std::vector<std::vector<float>> programParams;  // per program
+    std::vector<std::string> programNames;
     std::vector<unsigned char> chunk;
     long long frame = 0;
     int program = 0;
     bool resumed = false;
     std::vector<int> opcodes;  // every dispatcher opcode in call order
+    std::mutex opcodeMutex;    // the dispatcher is entered from several threads
 
 private:
     FakePlugin(audioMasterCallback h, const FakeSettings& s) : host(h), settings(s) {
@@ -80,11 +88,11 @@ private:
         effect.dispatcher = &dispatch;
         effect.setParameter = [](AEffect* e, VstInt32 i, float v) {
             auto* f = self(e);
-            if (i >= 0 && i < int(f->params.size())) f->params[std::size_t(i)] = v;
+            if (i >= 0 && i < f->settings.params) f->current()[std::size_t(i)] = v;
         };
         effect.getParameter = [](AEffect* e, VstInt32 i) {
             auto* f = self(e);
-            return (i >= 0 && i < int(f->params.size())) ? f->params[std::size_t(i)] : 0.0f;
+            return (i >= 0 && i < f->settings.params) ? f->current()[std::size_t(i)] : 0.0f;
         };
         effect.processReplacing = [](AEffect* e, float**, float** out, VstInt32 n) { self(e)->render(out, n, false); };
         if (s.doublePath)
@@ -97,7 +105,25 @@ private:
         effect.uniqueID = vstFourCC('F', 'a', 'k', 'e');
         effect.version = 1;
         effect.ioRatio = 1.0f;
-        params.assign(std::size_t(s.params), 0.25f);
+        const int programs = s.programs > 0 ? s.programs : 1;
+        programParams.assign(std::size_t(programs), std::vector<float>(std::size_t(s.params), 0.25f));
+        for (int p = 0; p < programs; ++p) programNames.push_back("Init " + std::to_string(p));
+    }
+
+    std::vector<float>& current() { return programParams[std::size_t(program)]; }
+
+    // Program image: a 24-byte name, then the parameters as floats.
+    void appendProgram(int p) {
+        char name[24] = {};
+        std::strncpy(name, programNames[std::size_t(p)].c_str(), 23);
+        chunk.insert(chunk.end(), name, name + 24);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(programParams[std::size_t(p)].data());
+        chunk.insert(chunk.end(), bytes, bytes + programParams[std::size_t(p)].size() * sizeof(float));
+    }
+    std::size_t programBytes() const { return 24 + std::size_t(settings.params) * sizeof(float); }
+    void readProgram(int p, const unsigned char* data) {
+        programNames[std::size_t(p)] = std::string(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), 24));
+        std::memcpy(programParams[std::size_t(p)].data(), data + 24, programBytes() - 24);
     }
 
     static FakePlugin* self(AEffect* e) { return static_cast<FakePlugin*>(e->object); }
@@ -112,15 +138,19 @@ private:
         }
         const bool bad = settings.nanAfterFirstBlock && !blocks.empty();
         blocks.push_back(b);
+        const VstInt32 written = settings.writeHalfTheBlock ? n / 2 : n;
         for (int c = 0; c < settings.outputs; ++c)
-            for (VstInt32 i = 0; i < n; ++i)
+            for (VstInt32 i = 0; i < written; ++i)
                 out[c][i] = bad ? std::numeric_limits<T>::quiet_NaN() : T(settings.level);
         frame += n;
     }
 
     static VstIntPtr dispatch(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value, void* ptr, float) {
         FakePlugin* f = self(e);
-        f->opcodes.push_back(op);
+        {
+            std::lock_guard<std::mutex> lock(f->opcodeMutex);
+            f->opcodes.push_back(op);
+        }
         switch (op) {
         case effClose:
             if (last == f) last = nullptr;
@@ -151,18 +181,43 @@ private:
             return 0;
         case effString2Parameter:
             if (!ptr || index < 0 || index >= f->settings.params) return 0;
-            f->params[std::size_t(index)] = float(std::atof(static_cast<char*>(ptr)));
+            f->current()[std::size_t(index)] = float(std::atof(static_cast<char*>(ptr)));
             return 1;
-        case effGetChunk:
-            if (!ptr) return 0;
-            f->chunk.assign(f->params.size() * sizeof(float), 0);
-            std::memcpy(f->chunk.data(), f->params.data(), f->chunk.size());
+        case effSetProgramName:
+            if (ptr) f->programNames[std::size_t(f->program)] = std::string(static_cast<char*>(ptr), strnlen(static_cast<char*>(ptr), 23));
+            return 0;
+        case effGetProgramName:
+            if (ptr) std::snprintf(static_cast<char*>(ptr), 24, "%s", f->programNames[std::size_t(f->program)].c_str());
+            return 0;
+        case effGetProgramNameIndexed:
+            if (!ptr || index < 0 || index >= int(f->programNames.size())) return 0;
+            std::snprintf(static_cast<char*>(ptr), 24, "%s", f->programNames[std::size_t(index)].c_str());
+            return 1;
+        case effGetChunk: {
+            if (!ptr && !f->settings.crashOnNullChunkPointer) return 0;
+            f->chunk.clear();
+            if (index) {
+                f->appendProgram(f->program);
+            } else {
+                for (int p = 0; p < int(f->programParams.size()); ++p) f->appendProgram(p);
+            }
             *static_cast<void**>(ptr) = f->chunk.data();
             return VstIntPtr(f->chunk.size());
-        case effSetChunk:
+        }
+        case effSetChunk: {
             if (!ptr || f->settings.ignoreChunk) return 0;
-            if (std::size_t(value) == f->params.size() * sizeof(float)) std::memcpy(f->params.data(), ptr, std::size_t(value));
+            const auto* data = static_cast<const unsigned char*>(ptr);
+            const std::size_t size = std::size_t(value);
+            if (index && size == f->programBytes()) {
+                f->readProgram(f->program, data);
+            } else if (!index && size == f->programBytes() * f->programParams.size()) {
+                for (std::size_t p = 0; p < f->programParams.size(); ++p)
+                    f->readProgram(int(p), data + p * f->programBytes());
+            } else {
+                return 0;
+            }
             return 1;
+        }
         case effProcessEvents: {
             auto* list = static_cast<VstEvents*>(ptr);
             if (!list) return 0;
@@ -183,6 +238,8 @@ private:
         case effGetVstVersion:
             return 2400;
         case effCanDo:
+            if (f->settings.hangOnEmptyCanDo && ptr && !*static_cast<char*>(ptr))
+                for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(100));
             return (ptr && std::strcmp(static_cast<char*>(ptr), "receiveVstMidiEvent") == 0) ? 1 : 0;
         default:
             return 0;

@@ -167,7 +167,7 @@ TEST(PluginInstance, WrappersReadTextsParametersAndChunks) {
     EXPECT_FLOAT_EQ(p->getParameter(0), 0.5f);
     EXPECT_EQ(p->paramDisplay(0), "0.50");
     const auto chunk = p->getChunk(false);
-    ASSERT_EQ(chunk.size(), 3 * sizeof(float));
+    ASSERT_EQ(chunk.size(), 2 * (24 + 3 * sizeof(float)));  // both programs: name and values
     p->setParameter(0, 0.0f);
     EXPECT_EQ(p->setChunk(chunk, false), 1);
     EXPECT_FLOAT_EQ(p->getParameter(0), 0.5f);

@@ -26,14 +26,23 @@ void VstEventList::clear() {
     std::memcpy(header_.data(), &n, sizeof n);
 }
 
-bool VstEventList::addRaw(const VstEvent& event) {
+bool VstEventList::append(VstEvent* pointer) {
     const int n = size();
     if (n >= capacity()) return false;
-    store_[static_cast<std::size_t>(n)] = event;
+    std::memcpy(&header_[2 + static_cast<std::size_t>(n)], &pointer, sizeof pointer);
     const VstInt32 next = n + 1;
     std::memcpy(header_.data(), &next, sizeof next);
     return true;
 }
+
+bool VstEventList::addRaw(const VstEvent& event) {
+    const int n = size();
+    if (n >= capacity()) return false;
+    store_[static_cast<std::size_t>(n)] = event;
+    return append(&store_[static_cast<std::size_t>(n)]);
+}
+
+bool VstEventList::addExternal(VstEvent* event) { return append(event); }
 
 bool VstEventList::addMidi(VstInt32 deltaFrames, std::uint8_t status, std::uint8_t data1,
                            std::uint8_t data2) {
