@@ -339,7 +339,8 @@ void KEffect::getInfoVariable(char* out, int size, const char* name) {
     if (!name) return;
     const bool vendor = std::strcmp(name, "HostVend") == 0;
     if (vendor || std::strcmp(name, "HostName") == 0) {
-        char text[kVstMaxVendorStrLen] = {};
+        // Roomier than the host is allowed to write, for hosts that overrun.
+        char text[256] = {};
         if (vendor)
             getHostVendorString(text);
         else
@@ -400,6 +401,7 @@ void KEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames)
 }
 
 void KEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+    if (frames <= 0) return;
     processDouble(inputs, inputChannels(), outputs, outputChannels(), frames);
 }
 

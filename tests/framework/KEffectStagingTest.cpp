@@ -73,25 +73,16 @@ public:
 
 } // namespace
 
-TEST(KEffectStaging, ProcessReplacingUsesTheStoredChannelCounts) {
+TEST(KEffectStaging, ChannelsAreWidenedAroundTheRendererAndNarrowedBack) {
     StagingEffect effect;
-    std::vector<float> out(16, -7.0f);
-    float* outputs[] = {out.data()};
-    effect.processReplacing(nullptr, outputs, 16);
+    // The host path takes the stored arrangements' counts: no input, one output.
+    std::vector<float> mono(16, -7.0f);
+    float* host[] = {mono.data()};
+    effect.processReplacing(nullptr, host, 16);
     EXPECT_EQ(effect.seenInputs, 0);
     EXPECT_EQ(effect.seenOutputs, 1);
-    EXPECT_EQ(effect.seenFrames, 16);
-    for (float v : out) EXPECT_EQ(v, 1.0f);
+    EXPECT_EQ(mono[15], 1.0f);
 
-    std::vector<double> outDouble(8, -7.0);
-    double* doubleOutputs[] = {outDouble.data()};
-    effect.processDoubleReplacing(nullptr, doubleOutputs, 8);
-    EXPECT_EQ(effect.firstOutput, outDouble.data());  // the host's own buffer
-    EXPECT_EQ(outDouble[7], 1.0);
-}
-
-TEST(KEffectStaging, InputsAreWidenedAndOutputsNarrowedPerChannel) {
-    StagingEffect effect;
     const int frames = 5;
     std::vector<float> a = {0.5f, 1.0f, -1.0f, 0.25f, 0.0f};
     std::vector<float> b = {0.25f, 0.5f, 1.0f, -0.25f, 2.0f};
@@ -105,6 +96,11 @@ TEST(KEffectStaging, InputsAreWidenedAndOutputsNarrowedPerChannel) {
     }
     // Output channels follow the input channels in one block.
     EXPECT_EQ(effect.firstOutput, effect.firstInput + 2 * frames);
+
+    int calls = effect.calls;
+    effect.processFloat(inputs, 2, outputs, 2, 0);
+    effect.processFloat(inputs, 2, outputs, 2, -4);
+    EXPECT_EQ(effect.calls, calls);
 }
 
 TEST(KEffectStaging, ASmallerBlockAfterALargerOneReusesTheScratchWithoutAllocating) {
@@ -129,15 +125,4 @@ TEST(KEffectStaging, ASmallerBlockAfterALargerOneReusesTheScratchWithoutAllocati
     // The channel tables follow the new frame count.
     EXPECT_EQ(effect.firstOutput, block + 64);
     EXPECT_EQ(out[63], 1.5f);
-}
-
-TEST(KEffectStaging, EmptyOrNegativeBlocksRenderNothing) {
-    StagingEffect effect;
-    float value = 3.0f;
-    float* outputs[] = {&value};
-    effect.processFloat(nullptr, 0, outputs, 1, 0);
-    effect.processFloat(nullptr, 0, outputs, 1, -4);
-    effect.processFloat(nullptr, -1, outputs, 1, 1);
-    EXPECT_EQ(effect.calls, 0);
-    EXPECT_EQ(value, 3.0f);
 }

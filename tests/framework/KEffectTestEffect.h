@@ -1,6 +1,6 @@
 #pragma once
 // A small instrument for the effect-core tests: one parameter of each kind
-// plus one whose text is wide enough to need cutting, and counters for the
+// plus one whose text is wide enough to need cutting, and a record of the
 // hooks the framework calls.
 
 #include "framework/KEffect.h"
@@ -18,8 +18,8 @@ public:
     enum { kDetune, kMain, kWave, kReset, kWide, kParameterCount };
     static constexpr int kPrograms = 3;
 
-    explicit TestEffect(audioMasterCallback host = nullptr, int programs = kPrograms)
-        : KEffect(host, programs, kParameterCount, 0, 1) {
+    explicit TestEffect(audioMasterCallback host = nullptr)
+        : KEffect(host, kPrograms, kParameterCount, 0, 1) {
         static const char* const waves[] = {"Sine", "Triangle", "Square",
                                             "Rising", "Falling", "Random"};
         reserveParameters(kParameterCount);
@@ -29,10 +29,10 @@ public:
         addParameter(new KAMO::KRangeParam("PortaRst", "s", 0.1, 5.0, 49, 1, 19.0 / 49.0));
         // Ten integer digits and twenty decimals: exactly 31 characters at 0.5.
         addParameter(new KAMO::KRangeParam("Wide", "", 0.0, 1e10, 0, 20, 0.5));
-        programBank().setupPrograms(programs);
+        programBank().setupPrograms(kPrograms);
     }
 
-    void resetState() override { ++resets; }
+    void resetState() override {}
     bool acceptsIoConfig(int inputs, int outputs) const override {
         return inputs == acceptedInputs && outputs == acceptedOutputs;
     }
@@ -42,23 +42,17 @@ public:
     const char* plugBuild() const override { return "3.1"; }
     const char* buildDate() const override { return "09 Sep 2024"; }
     const char* platformName() const override { return "Linux64"; }
-    const char* effectName() const override { return effectText; }
 
-    // Exposed for the tests.
-    using KEffect::reserveCommands;
-
-    const char* text(int index) const { return programBank().valueText(getProgramIndex(), index); }
-    int getProgramIndex() const { return curProgram.load(); }
+    // Display text of parameter `index` in the current program.
+    const char* text(int index) const { return programBank().valueText(curProgram.load(), index); }
 
     int acceptedInputs = 0;
     int acceptedOutputs = 1;
-    int resets = 0;
     int changes = 0;
     std::vector<int> changed;
-    const char* effectText = "Murlan";
 };
 
-// Bytes of a string as a byte source, handed out in small pieces so that
+// Bytes of a string as a byte source, handed out in pieces of 7 so that
 // readers are exercised across refills.
 class TextSource : public XP::InputReader {
 public:
