@@ -34,6 +34,7 @@ constexpr CanDoAnswer kCanDo[] = {
 
 Murlan::Murlan(audioMasterCallback host)
     : KEffect(host, kProgramCount, kParameterCount, kInputCount, kOutputCount) {
+    for (Relaxed<double>& from : derivedFrom_) from.set(std::nan(""));
     setUniqueID(vstFourCC('v', 'Q', 'x', 'e'));
     canProcessReplacing(true);
     canDoubleReplacing(true);
@@ -120,37 +121,65 @@ void Murlan::resetState() {
     parametersChanged(true);
 }
 
-double Murlan::engineValue(int index) {
+double Murlan::confinedValue(int program, int index) {
     const KEffectParameter* p = parameter(index);
-    const void* slot = programBank().valueSlot(getProgram(), index);
+    const void* slot = programBank().valueSlot(program, index);
     if (!p || !slot) return 0.0;
-    double normalised = p->getValue(slot);
-    if (!(normalised >= 0.0)) {
-        normalised = 0.0;  // also NaN
-    } else if (normalised > 1.0) {
-        normalised = 1.0;
-    }
-    return p->toReal(normalised);
+    const double normalised = p->getValue(slot);
+    if (!(normalised >= 0.0)) return 0.0;  // also NaN
+    return normalised > 1.0 ? 1.0 : normalised;
 }
 
-double Murlan::engineGain(int index) {
+double Murlan::realOf(int index, double confined) const {
+    const KEffectParameter* p = parameter(index);
+    return p ? p->toReal(confined) : 0.0;
+}
+
+double Murlan::gainOf(int index, double confined) const {
     // The shown value, rounded to 0.1 dB, is what sounds; -inf dB gives 0.
-    return std::pow(10.0, engineValue(index) / 20.0);
+    return std::pow(10.0, realOf(index, confined) / 20.0);
 }
 
-void Murlan::parametersChanged(bool /*afterReset*/) {
-    engine_.setOscillator(0, 1.0, engineValue(kDetune1), engineValue(kAttack1), engineValue(kRelease1),
-                          engineValue(kPorta1), engineGain(kLevel1));
-    engine_.setOscillator(1, engineValue(kPartial2), engineValue(kDetune2), engineValue(kAttack2),
-                          engineValue(kRelease2), engineValue(kPorta2), engineGain(kLevel2));
-    engine_.setOscillator(2, engineValue(kPartial3), engineValue(kDetune3), engineValue(kAttack3),
-                          engineValue(kRelease3), engineValue(kPorta3), engineGain(kLevel3));
-    engine_.setLfoWave(static_cast<std::int32_t>(std::lround(engineValue(kLfoWave))));
-    engine_.setLfoRate(engineValue(kLfoFreq));
-    engine_.setLfoDepth(engineValue(kLfoDepth) / 100.0);
-    engine_.setBendRange(engineValue(kPitchBend));
-    engine_.setPortaReset(engineValue(kPortaReset));
-    engine_.setMainGain(engineGain(kMainLevel));
+double Murlan::engineValue(int index) { return realOf(index, confinedValue(getProgram(), index)); }
+
+double Murlan::engineGain(int index) { return gainOf(index, confinedValue(getProgram(), index)); }
+
+void Murlan::parametersChanged(bool afterReset) {
+    double value[kParameterCount];
+    bool changed[kParameterCount];
+    const int program = getProgram();
+    for (int i = 0; i < kParameterCount; ++i) {
+        value[i] = confinedValue(program, i);
+        // A reset re-derives everything: the LFO set-up and a new sample rate
+        // change quantities behind the parameters' back.
+        changed[i] = afterReset || !(value[i] == derivedFrom_[i].get());
+    }
+    auto real = [&](int index) { return realOf(index, value[index]); };
+
+    // Each oscillator's parameters follow its detune in the order attack,
+    // release, glide, level; oscillators 2 and 3 have their partial before it.
+    static const int kDetune[MurlanEngine::kOscillators] = {kDetune1, kDetune2, kDetune3};
+    for (int o = 0; o < MurlanEngine::kOscillators; ++o) {
+        const int detune = kDetune[o];
+        const int partial = o == 0 ? -1 : detune - 1;  // oscillator 1 plays the note itself
+        if ((partial >= 0 && changed[partial]) || changed[detune])
+            engine_.setOscillatorPitch(o, partial >= 0 ? real(partial) : 1.0, real(detune));
+        if (changed[detune + 1]) engine_.setAttackTime(o, real(detune + 1));
+        if (changed[detune + 2]) engine_.setReleaseTime(o, real(detune + 2));
+        if (changed[detune + 3]) engine_.setGlideTime(o, real(detune + 3));
+        if (changed[detune + 4]) engine_.setLevelGain(o, gainOf(detune + 4, value[detune + 4]));
+    }
+    if (changed[kLfoWave]) engine_.setLfoWave(static_cast<std::int32_t>(std::lround(real(kLfoWave))));
+    if (changed[kLfoFreq]) engine_.setLfoRate(real(kLfoFreq));
+    if (changed[kLfoDepth]) engine_.setLfoDepth(real(kLfoDepth) / 100.0);
+    if (changed[kPitchBend]) engine_.setBendRange(real(kPitchBend));
+    if (changed[kPortaReset]) engine_.setPortaResetTime(real(kPortaReset));
+    // Any change restarts the wait before glides are disarmed.
+    engine_.restartPortaReset();
+    if (changed[kMainLevel]) engine_.setMainGain(gainOf(kMainLevel, value[kMainLevel]));
+
+    for (int i = 0; i < kParameterCount; ++i)
+        if (changed[i]) derivedFrom_[i].set(value[i]);
     refreshEditor();
 }
 

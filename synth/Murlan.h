@@ -66,6 +66,14 @@ public:
 private:
     void createParameters();
     void createCommands();
+    // The stored value of `index` in `program`, confined to [0, 1].
+    double confinedValue(int program, int index);
+    double realOf(int index, double confined) const;
+    double gainOf(int index, double confined) const;
 
     MurlanEngine engine_;
+    // The confined value each parameter's engine quantities were last derived
+    // from (NaN before the first time): a change re-derives only what it
+    // touches, so the powers and logarithms are not redone for every edit.
+    Relaxed<double> derivedFrom_[kParameterCount];
 };

@@ -8,19 +8,22 @@ MurlanEngine::MurlanEngine() {
 
 void MurlanEngine::setOscillator(int index, double partial, double detuneCents, double attackSeconds,
                                  double releaseSeconds, double glideSeconds, double levelGain) {
+    setOscillatorPitch(index, partial, detuneCents);
+    setAttackTime(index, attackSeconds);
+    setReleaseTime(index, releaseSeconds);
+    setGlideTime(index, glideSeconds);
+    setLevelGain(index, levelGain);
+}
+
+void MurlanEngine::setOscillatorPitch(int index, double partial, double detuneCents) {
     SineOsc& osc = osc_[index];
     osc.setPartial(partial);
     osc.setDetune(detuneCents);
     osc.recomputeRatio();
-    osc.setAttackTime(attackSeconds);
-    osc.setReleaseTime(releaseSeconds);
-    osc.setGlideTime(glideSeconds);
-    osc.setLevelGain(levelGain);
 }
 
-void MurlanEngine::setPortaReset(double seconds) {
+void MurlanEngine::setPortaResetTime(double seconds) {
     portaResetTime_.set(seconds);
-    counterClears_.fetch_add(1, std::memory_order_relaxed);
     portaResetSamples_.set(static_cast<std::int64_t>(seconds * sampleRate_.get()));
 }
 
@@ -37,23 +40,7 @@ void MurlanEngine::reset() {
     for (SineOsc& osc : osc_) osc.release();
 }
 
-void MurlanEngine::render(double* out, std::int64_t frames) {
-    for (std::int64_t i = 0; i < frames; ++i) {
-        queue_.dispatch(*this);
-        const double o1 = osc_[0].tick();
-        const double o2 = osc_[1].tick();
-        const double o3 = osc_[2].tick();
-        const double lfo = lfo_.tick();
-        portaResetStep();
-        // A tiny positive noise keeps the output off exact zero, which is
-        // all the protection against denormal numbers there is.
-        const double r = MwcRandom::uniform01();
-        const double depth = lfoDepth_.get();
-        out[i] = (r * 5e-06 + ((o1 + o2) + o3)) * mainGain_.get() * (0.5 * depth * (lfo - 1.0) + 1.0);
-    }
-}
-
-void MurlanEngine::portaResetStep() {
+inline void MurlanEngine::portaResetStep() {
     const std::uint64_t clears = counterClears_.load(std::memory_order_relaxed);
     if (clears != counterClearsSeen_) {
         counterClearsSeen_ = clears;
@@ -69,6 +56,22 @@ void MurlanEngine::portaResetStep() {
         for (SineOsc& osc : osc_) osc.disarmGlide();
     } else {
         portaCounter_ = c;
+    }
+}
+
+void MurlanEngine::render(double* out, std::int64_t frames) {
+    for (std::int64_t i = 0; i < frames; ++i) {
+        queue_.dispatch(*this);
+        const double o1 = osc_[0].tick();
+        const double o2 = osc_[1].tick();
+        const double o3 = osc_[2].tick();
+        const double lfo = lfo_.tick();
+        portaResetStep();
+        // A tiny positive noise keeps the output off exact zero, which is
+        // all the protection against denormal numbers there is.
+        const double r = MwcRandom::uniform01();
+        const double depth = lfoDepth_.get();
+        out[i] = (r * 5e-06 + ((o1 + o2) + o3)) * mainGain_.get() * (0.5 * depth * (lfo - 1.0) + 1.0);
     }
 }
 

@@ -28,12 +28,24 @@ public:
     // Sets one partial's fields in order and recomputes its frequency ratio.
     void setOscillator(int index, double partial, double detuneCents, double attackSeconds,
                        double releaseSeconds, double glideSeconds, double levelGain);
+    // The same field by field, for callers that only pass on what changed.
+    void setOscillatorPitch(int index, double partial, double detuneCents);
+    void setAttackTime(int index, double seconds) { osc_[index].setAttackTime(seconds); }
+    void setReleaseTime(int index, double seconds) { osc_[index].setReleaseTime(seconds); }
+    void setGlideTime(int index, double seconds) { osc_[index].setGlideTime(seconds); }
+    void setLevelGain(int index, double gain) { osc_[index].setLevelGain(gain); }
     void setLfoWave(std::int32_t wave) { lfo_.setWave(wave); }
     void setLfoRate(double cyclesPerBar) { lfo_.setRate(cyclesPerBar); }
     void setLfoDepth(double depth) { lfoDepth_.set(depth); }
     void setBendRange(double semitones) { bendRange_.set(semitones); }
     // Also restarts the wait before glides are disarmed.
-    void setPortaReset(double seconds);
+    void setPortaReset(double seconds) {
+        setPortaResetTime(seconds);
+        restartPortaReset();
+    }
+    void setPortaResetTime(double seconds);
+    // Restarts the wait before glides are disarmed (from the next sample).
+    void restartPortaReset() { counterClears_.fetch_add(1, std::memory_order_relaxed); }
     void setMainGain(double gain) { mainGain_.set(gain); }
 
     // --- Set-up (processing stopped) ----------------------------------------
@@ -65,7 +77,7 @@ public:
 
 private:
     void playKey(std::int32_t key);
-    void portaResetStep();
+    [[gnu::always_inline]] void portaResetStep();
 
     NoteStack notes_;
     SineOsc osc_[kOscillators];

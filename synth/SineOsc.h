@@ -51,7 +51,7 @@ public:
     void setTarget(double frequency);
     void release();
 
-    double tick() {
+    [[gnu::always_inline]] double tick() {
         envelope_.tick();
         const double m = glideMultiplier_;
         if (m != 1.0) {
