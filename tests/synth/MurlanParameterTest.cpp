@@ -160,3 +160,41 @@ TEST_F(MurlanParameters, RenderingWithoutAnOutputChannelIsHarmless) {
     synth.processDouble(nullptr, 0, outputs, 1, 1);
     EXPECT_GT(sample, 0.0);  // dither only
 }
+
+TEST_F(MurlanParameters, SampleRateChangeRestoresTheLfoAndRescalesThePortaReset) {
+    synth.setParameter(Murlan::kLfoWave, 0.4f);  // Square
+    synth.setParameter(Murlan::kLfoFreq, 7.0f / 31.0f);
+    synth.setSampleRate(44100.0f);  // sets the LFO up afresh
+    EXPECT_EQ(engine().lfo().wave(), 2);
+    EXPECT_EQ(engine().lfo().rate(), 8.0);
+    EXPECT_EQ(engine().portaResetSamples(), 88200);
+}
+
+TEST_F(MurlanParameters, ProgramChangeBringsEveryQuantityOfTheNewProgram) {
+    synth.setProgram(1);
+    synth.setParameter(Murlan::kDetune3, 1.0f);
+    synth.setParameter(Murlan::kRelease2, 1.0f);
+    synth.setParameter(Murlan::kMainLevel, 1.0f);
+    ASSERT_EQ(engine().oscillator(1).releaseTime(), 2.0);
+    synth.setProgram(0);
+    EXPECT_EQ(engine().oscillator(2).ratio(), 1.0);
+    EXPECT_DOUBLE_EQ(engine().oscillator(1).releaseTime(), 0.01);
+    EXPECT_EQ(engine().mainGain(), std::pow(10.0, -12.5 / 20.0));
+    synth.setProgram(1);
+    EXPECT_DOUBLE_EQ(engine().oscillator(2).ratio(), std::pow(2.0, 99.0 / 1200.0));
+    EXPECT_EQ(engine().mainGain(), 1.0);
+}
+
+TEST_F(MurlanParameters, AnyParameterStoreRestartsThePortaResetWait) {
+    synth.setParameter(Murlan::kPortaReset, 0.0f);  // 0.1 s: 4800 samples
+    std::vector<double> block(1000);
+    double* outputs[] = {block.data()};
+    synth.processMidiEvent(noteEvent(0x90, 60, 100));
+    synth.processMidiEvent(noteEvent(0x80, 60, 0));
+    for (int i = 0; i < 4; ++i) synth.processDouble(nullptr, 0, outputs, 1, 1000);
+    ASSERT_EQ(engine().portaResetCounter(), 4000);
+    synth.setParameter(Murlan::kDetune1, synth.getParameter(Murlan::kDetune1));  // same value
+    synth.processDouble(nullptr, 0, outputs, 1, 1000);
+    EXPECT_EQ(engine().portaResetCounter(), 1000);
+    EXPECT_TRUE(engine().oscillator(0).glideArmed());
+}
