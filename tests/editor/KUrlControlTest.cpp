@@ -55,7 +55,7 @@ TEST(KUrlControl, UrlsOfSevenCharactersOrFewerOpenNothing) {
 }
 
 TEST(KUrlControl, ShellMetacharactersStayInsideTheUrl) {
-    for (const std::string& url : {std::string("http://x/';touch /tmp/murlan-pwned;'"),
+    for (const std::string& url : {std::string("http://x/';echo injected;'"),
                                   std::string("http://x/$(id)`id`;ls|cat&\"q\""),
                                   std::string("http://x/a'b''c")}) {
         const std::string cmd = command(url);
