@@ -1,5 +1,7 @@
 #include "tools/plughost/CommandLine.h"
 
+#include "TempPath.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -38,7 +40,7 @@ TEST(CommandLine, MistakesAreRefusedWithTheOptionNamed) {
 }
 
 TEST(CommandLine, ArgumentFilesInsertTheirWordsAndSkipComments) {
-    const std::string path = testing::TempDir() + "plughost_args.txt";
+    const std::string path = faketest::tempPath("plughost_args.txt");
     {
         std::ofstream f(path);
         f << "# settings\n--set A=1 --set B=2\n\n  # indented comment\n--rate 96000\n";

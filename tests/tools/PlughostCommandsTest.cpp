@@ -4,6 +4,8 @@
 
 #include "SmfBytes.h"
 
+#include "TempPath.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -74,7 +76,7 @@ std::string writeShortSong() {
     smf.event(480, {0x80, 69, 0});
     smf.endOfTrack();
     const auto bytes = smf.bytes();
-    const std::string path = testing::TempDir() + "plughost_short.mid";
+    const std::string path = faketest::tempPath("plughost_short.mid");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 std::streamsize(bytes.size()));
     return path;
@@ -125,7 +127,7 @@ TEST(PlughostInfo, ListsAllTwentyThreeParametersOfMurlan) {
 TEST(PlughostRender, MurlanFillsAWavOfTheSongsLengthWithSound) {
     const std::string plugin = murlanPath();
     if (plugin.empty() || !exists(plugin)) GTEST_SKIP() << "Murlan.so is not built";
-    const std::string wav = testing::TempDir() + "plughost_murlan.wav";
+    const std::string wav = faketest::tempPath("plughost_murlan.wav");
     const CommandRun r = run(runRender, {plugin, "--midi", writeShortSong(), "--out", wav, "--rate", "44100",
                                   "--block", "100", "--tail", "0.5", "--set", "Rel1=0.2"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -144,7 +146,7 @@ TEST(PlughostRender, TheDemoRendersWithItsOwnSettings) {
     const std::string plugin = murlanPath();
     if (plugin.empty() || !exists(plugin)) GTEST_SKIP() << "Murlan.so is not built";
     const std::string dir = MURLAN_SOURCE_DIR;
-    const std::string wav = testing::TempDir() + "plughost_demo.wav";
+    const std::string wav = faketest::tempPath("plughost_demo.wav");
     const CommandRun r = run(runRender, {plugin, "--midi", dir + "/examples/demo.mid", "--out", wav,
                                   "@" + dir + "/examples/demo.args", "--tail", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -158,7 +160,7 @@ TEST(PlughostRender, TheDemoRendersWithItsOwnSettings) {
 TEST(PlughostRender, RefusesUnknownParametersAndMissingFilesWithoutWriting) {
     const std::string plugin = murlanPath();
     if (plugin.empty() || !exists(plugin)) GTEST_SKIP() << "Murlan.so is not built";
-    const std::string wav = testing::TempDir() + "plughost_never.wav";
+    const std::string wav = faketest::tempPath("plughost_never.wav");
     std::remove(wav.c_str());
     CommandRun r = run(runRender, {plugin, "--midi", writeShortSong(), "--out", wav, "--set", "Nope=1"});
     EXPECT_EQ(r.status, 2);
@@ -180,7 +182,7 @@ TEST(PlughostThirdParty, InfoAndRenderWorkOnAnotherMakersSynth) {
     EXPECT_GT(announced, 0);
     EXPECT_EQ(rows, announced);
 
-    const std::string wav = testing::TempDir() + "plughost_thirdparty.wav";
+    const std::string wav = faketest::tempPath("plughost_thirdparty.wav");
     const CommandRun r = run(runRender, {kThirdParty, "--midi", writeShortSong(), "--out", wav, "--rate",
                                   "48000", "--tail", "0.25", "--float"});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -5,6 +5,8 @@
 
 #include "FakePlugin.h"
 
+#include "TempPath.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -143,7 +145,7 @@ bool exists(const char* path) {
 
 // Runs the plughost program; answers its exit status and output.
 int runProgram(const std::string& args, std::string& output) {
-    const std::string path = testing::TempDir() + "plughost_validate.txt";
+    const std::string path = faketest::tempPath("plughost_validate.txt");
 #ifdef PLUGHOST_EXE
     const int raw = std::system((std::string(PLUGHOST_EXE) + " " + args + " >" + path + " 2>/dev/null").c_str());
 #else
