@@ -43,6 +43,7 @@ bool KEditor::getRect(ERect** rect) {
 bool KEditor::open(void* ptr) {
     if (!mWindow) return false;
     systemWindow = ptr;
+    mUiThread.store(std::this_thread::get_id());
     // A window that could never be asked to close is not started at all, and
     // the host is told so.
     if (!mWindow->start(reinterpret_cast<std::uintptr_t>(ptr))) {
@@ -65,12 +66,18 @@ void KEditor::idle() {
     if (mRefreshPending.load(std::memory_order_relaxed)) refresh();
 }
 
+bool KEditor::mayPostFromHere() const {
+    const std::thread::id ui = mUiThread.load();
+    return ui == std::thread::id() || ui == std::this_thread::get_id() ||
+           (mWindow && mWindow->isWindowThread());
+}
+
 void KEditor::refresh() {
     if (!mSkin) return;
     const std::uint32_t now = mClock();
     const std::uint32_t last = mLastRefresh.load(std::memory_order_relaxed);
     const int throttle = mSkin->refreshThrottleMs();
-    if (throttle > 0 && now - last < static_cast<std::uint32_t>(throttle)) {
+    if ((throttle > 0 && now - last < static_cast<std::uint32_t>(throttle)) || !mayPostFromHere()) {
         mRefreshPending.store(true, std::memory_order_relaxed);
         return;
     }

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 namespace KAMO {
 
@@ -35,6 +36,10 @@ public:
     void idle() override;
     virtual KEffect* kEffect() const { return mEffect; }
     // Throttled repaint request: at most one per the skin's throttle period.
+    // Only the host's user-interface thread (the one that opened the editor)
+    // and the window's own thread post it; from any other thread, such as a
+    // host's audio thread automating a parameter, the request waits for the
+    // next idle call, so that those threads never block on the X connection.
     void refresh() override;
 
     KEditorSkin* skin() const { return mSkin; }
@@ -45,6 +50,8 @@ public:
     static std::uint32_t monotonicMs();
 
 private:
+    bool mayPostFromHere() const;
+
     KEffect* mEffect;
     KEditorSkin* mSkin;
     KEditorWindow* mWindow;
@@ -52,6 +59,7 @@ private:
     // refresh comes from whichever thread changed a parameter.
     std::atomic<bool> mRefreshPending{false};
     std::atomic<std::uint32_t> mLastRefresh{0};
+    std::atomic<std::thread::id> mUiThread{};
     Clock mClock;
 };
 

@@ -425,8 +425,12 @@ void* KEditorWindow::threadEntry(void* self) {
 
 void KEditorWindow::run() {
     if (!mSkin || !mParent) return;
-    KWindowSession session(*this);
-    session.run();
+    mThreadId.store(std::this_thread::get_id());
+    {
+        KWindowSession session(*this);
+        session.run();
+    }
+    mThreadId.store(std::thread::id());
 }
 
 } // namespace KAMO

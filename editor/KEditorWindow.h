@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 struct _XDisplay;
 
@@ -44,6 +45,8 @@ public:
     unsigned long parent() const { return mParent; }
     bool hasHostDisplay() const { return mHostDisplay.isValid(); }
     bool isRunning() const { return mThread.isValid(); }
+    // True on the window's own thread.
+    bool isWindowThread() const { return mThreadId.load() == std::this_thread::get_id(); }
 
     // Measurements for tests and benchmarks: repaints completed (buffers
     // swapped) since creation, the duration of the last repaint, and the
@@ -72,6 +75,7 @@ private:
     // before it destroys the window they are addressed to.
     std::atomic<int> mSending{0};
     KHandle<pthread_t> mThread;
+    std::atomic<std::thread::id> mThreadId{};
     // Thread side only.
     int mCursorKind = 0;
     std::atomic<std::uint64_t> mFrames{0};

@@ -76,7 +76,7 @@ const std::vector<TypeCase>& typeCases() {
         {"KBgPotDot Detune1 img 11 col", is<KAMO::KBgPotDot>()},
         {"KPotLine Detune1 col 15 col", is<KAMO::KPotLine>()},
         {"KTextPeak Level AutoLevel font font", is<KAMO::KTextPeak>()},
-        {"KUrl \"http://example.org/a b\"", is<KAMO::KUrl>()},
+        {"KUrl \"http://example.org/a_b\"", is<KAMO::KUrl>()},
         {"KImgUrl img http://example.org", is<KAMO::KImgUrl>()},
         {"KImgCommand FullRnd img", is<KAMO::KImgCommand>()},
         {"KImgFracMeter Level img", is<KAMO::KImgFracMeter>()},

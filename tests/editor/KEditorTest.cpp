@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 // Counts the repaints the editor asks of its skin.
@@ -107,4 +109,17 @@ TEST_F(KEditorTest, CloseWithoutOpenAndOpenOnAMissingParentEndCleanly) {
     }
     EXPECT_FALSE(editor->open(nullptr));
     EXPECT_FALSE(effect.isEditorOpen());
+}
+
+TEST_F(KEditorTest, RefreshFromAnotherThreadThanTheHostsWaitsForTheNextIdle) {
+    if (!editor->window()->hasHostDisplay()) GTEST_SKIP() << "no X display";
+    // Opened on this thread; the parent does not exist, so no window comes.
+    ASSERT_TRUE(editor->open(reinterpret_cast<void*>(0x7fffff0)));
+    std::thread audio([&] { editor->refresh(); });
+    audio.join();
+    EXPECT_EQ(skin->redraws, 0);
+    EXPECT_TRUE(editor->isRefreshPending());
+    editor->idle();
+    EXPECT_EQ(skin->redraws, 1);
+    editor->close();
 }
