@@ -200,20 +200,6 @@ struct Recorder {
 };
 }  // namespace
 
-TEST(MidiQueue, QueuesAtMost512MidiEventsPerFill) {
-    MidiQueue queue;
-    queue.reserve(MidiQueue::kCapacity);
-    MidiRecord sysex = event(0, 1);
-    sysex.type = 6;
-    EXPECT_FALSE(queue.add(&sysex));
-    int added = 0;
-    for (int i = 0; i < 600; ++i) {
-        const MidiRecord r = event(i, 1);
-        added += queue.add(&r);
-    }
-    EXPECT_EQ(added, 512);
-}
-
 TEST(MidiQueue, AnEventWhoseFrameHasPassedHoldsBackEverythingBehindIt) {
     MidiQueue queue;
     queue.reserve(MidiQueue::kCapacity);
