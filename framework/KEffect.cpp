@@ -8,7 +8,9 @@
 
 #include <climits>
 #include <cstdio>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <strings.h>
 
@@ -463,7 +465,12 @@ void KEffect::processFloat(float** inputs, int inputCount, float** outputs, int 
         float* to = outputs[c];
         const double* from = mOutputTable[static_cast<std::size_t>(c)];
         if (!to) continue;
-        for (int i = 0; i < frames; ++i) to[i] = static_cast<float>(from[i]);
+        // Tiny doubles become subnormal floats, which stall some hosts'
+        // processing further down the chain: send zero instead.
+        for (int i = 0; i < frames; ++i) {
+            const float v = static_cast<float>(from[i]);
+            to[i] = std::fabs(v) < std::numeric_limits<float>::min() ? 0.0f : v;
+        }
     }
 }
 

@@ -137,7 +137,10 @@ double Murlan::realOf(int index, double confined) const {
 
 double Murlan::gainOf(int index, double confined) const {
     // The shown value, rounded to 0.1 dB, is what sounds; -inf dB gives 0.
-    return std::pow(10.0, realOf(index, confined) / 20.0);
+    // Below -600 dB is silence too: such gains would only carry the output
+    // into the subnormal range.
+    const double gain = std::pow(10.0, realOf(index, confined) / 20.0);
+    return gain < 1e-30 ? 0.0 : gain;
 }
 
 double Murlan::engineValue(int index) { return realOf(index, confinedValue(getProgram(), index)); }

@@ -102,6 +102,19 @@ TEST_F(MurlanPlugin, FloatPathIsTheDoublePathRoundedToFloat) {
     for (std::size_t i = 0; i < d.size(); ++i) ASSERT_EQ(f[i], static_cast<float>(d[i])) << i;
 }
 
+TEST_F(MurlanPlugin, VanishingMainLevelNeverMakesSubnormalSamples) {
+    // Automation ramping towards 0 can leave the smallest float in a level.
+    rig.plugin->setParameter(22, 1.4e-45f);
+    rig.plugin->setParameter(4, 1e-30f);
+    const std::vector<double> floats = rig.render(4096, {{0, kOn, 69, 100}}, true);
+    const std::vector<double> doubles = rig.render(4096, {}, false);
+    for (const std::vector<double>* out : {&floats, &doubles})
+        for (double x : *out) {
+            ASSERT_NE(std::fpclassify(x), FP_SUBNORMAL);
+            ASSERT_NE(std::fpclassify(static_cast<float>(x)), FP_SUBNORMAL);
+        }
+}
+
 TEST_F(MurlanPlugin, HostsThatSkipEmptyEventCallsHearTheSame) {
     const std::vector<Note> melody{{100, kOn, 60, 90}, {5000, kOn, 62, 90}, {5000, kOff, 60, 0}, {9999, kOff, 62, 0}};
     PluginRig other(MURLAN_PLUGIN);

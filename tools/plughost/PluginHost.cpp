@@ -65,7 +65,10 @@ std::unique_ptr<PluginInstance> PluginHost::load(const std::string& path, std::s
         if (error) *error = why;
         return std::unique_ptr<PluginInstance>();
     };
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // A bare file name means the file here, as on any command line; dlopen
+    // would search the library path for it instead.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* why = dlerror();
         return fail(why ? why : "cannot load " + path);
