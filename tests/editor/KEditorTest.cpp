@@ -10,8 +10,7 @@
 namespace {
 
 // Counts the repaints the editor asks of its skin.
-class CountingSkin : public KAMO::KEditorSkin {
-public:
+struct CountingSkin : KAMO::KEditorSkin {
     explicit CountingSkin(KAMO::KEffect* effect) : KEditorSkin(effect) { setSize(540, 395, 2); }
     void requestRedraw() override { ++redraws; }
     int redraws = 0;
@@ -24,54 +23,37 @@ class KEditorTest : public ::testing::Test {
 protected:
     KEditorTest() {
         EditorTest::haveDisplay();
-        skin = new CountingSkin(&effect);
         editor.reset(new KAMO::KEditor(&effect, skin));
         editor->setClock(&fakeClock);
         gNow = 100000;
     }
+    // Advances the clock, then calls refresh (r) or idle (i); answers the repaints so far.
+    int after(std::uint32_t ms, char call) {
+        gNow += ms;
+        call == 'r' ? editor->refresh() : editor->idle();
+        return skin->redraws;
+    }
     EditorTest::TestMurlan effect;
-    CountingSkin* skin;
+    CountingSkin* skin = new CountingSkin(&effect);
     std::unique_ptr<KAMO::KEditor> editor;
 };
 
 } // namespace
 
-TEST_F(KEditorTest, RefreshesWithinTheThrottlePeriodWaitForTheNextIdleAfterIt) {
-    editor->refresh();
-    EXPECT_EQ(skin->redraws, 1);
-    gNow += 10;
-    editor->refresh();
-    EXPECT_EQ(skin->redraws, 1);
+TEST_F(KEditorTest, RefreshesWithinTheThrottleWaitForTheFirstIdleAfterIt) {
+    EXPECT_EQ(after(0, 'r'), 1);
+    EXPECT_EQ(after(10, 'r'), 1);
     EXPECT_TRUE(editor->isRefreshPending());
-    gNow += 20;
-    editor->idle();  // 30 ms after the last repaint: still held back
-    EXPECT_EQ(skin->redraws, 1);
-    gNow += 15;
-    editor->idle();
-    EXPECT_EQ(skin->redraws, 2);
-    EXPECT_FALSE(editor->isRefreshPending());
-    gNow += 100;
-    editor->idle();  // nothing pending, nothing posted
-    EXPECT_EQ(skin->redraws, 2);
-}
-
-TEST_F(KEditorTest, ThrottleSurvivesTheClockWrapping) {
-    gNow = 0xFFFFFFF0u;
-    editor->refresh();
-    EXPECT_EQ(skin->redraws, 1);
-    gNow += 20;  // wraps to 4
-    editor->refresh();
-    EXPECT_EQ(skin->redraws, 1);
-    gNow += 25;
-    editor->idle();
-    EXPECT_EQ(skin->redraws, 2);
-}
-
-TEST_F(KEditorTest, ZeroThrottlePostsEveryRefresh) {
+    EXPECT_EQ(after(20, 'i'), 1);  // 30 ms since the repaint
+    EXPECT_EQ(after(15, 'i'), 2);
+    EXPECT_EQ(after(100, 'i'), 2);  // nothing pending
+    gNow = 0xFFFFFFF0u;             // the clock wraps
+    EXPECT_EQ(after(0, 'r'), 3);
+    EXPECT_EQ(after(20, 'r'), 3);
+    EXPECT_EQ(after(25, 'i'), 4);
     skin->setRefreshThrottleMs(0);
-    for (int i = 0; i < 5; ++i) editor->refresh();
-    EXPECT_EQ(skin->redraws, 5);
-    EXPECT_FALSE(editor->isRefreshPending());
+    for (int i = 0; i < 5; ++i) after(0, 'r');
+    EXPECT_EQ(skin->redraws, 9);
 }
 
 TEST_F(KEditorTest, ParameterChangesReachTheEditorOnlyWhileItIsOpen) {
@@ -86,40 +68,25 @@ TEST_F(KEditorTest, ParameterChangesReachTheEditorOnlyWhileItIsOpen) {
 
 TEST_F(KEditorTest, RectangleIsTheSkinSize) {
     ERect* rect = nullptr;
-    EXPECT_TRUE(editor->getRect(&rect));
-    ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->top, 0);
-    EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 395);
-    EXPECT_EQ(rect->right, 540);
+    ASSERT_TRUE(editor->getRect(&rect));
+    EXPECT_EQ((std::vector<int>{rect->top, rect->left, rect->bottom, rect->right}),
+              (std::vector<int>{0, 0, 395, 540}));
     EXPECT_FALSE(editor->getRect(nullptr));
-    EXPECT_EQ(editor->window()->windowId(), 0u);
-    EXPECT_FALSE(editor->isOpen());
 }
 
-TEST_F(KEditorTest, CloseWithoutOpenAndOpenOnAMissingParentEndCleanly) {
-    editor->close();
-    EXPECT_FALSE(editor->isOpen());
-    if (editor->window()->hasHostDisplay()) {
-        // A parent that does not exist: the thread gives up, close still joins it.
-        EXPECT_TRUE(editor->open(reinterpret_cast<void*>(0x7fffff0)));
-        editor->close();
-        EXPECT_FALSE(editor->window()->isRunning());
-        EXPECT_EQ(editor->window()->windowId(), 0u);
-    }
+TEST_F(KEditorTest, OpenOnAMissingParentEndsItsThreadAndOffUiRefreshesWaitForIdle) {
     EXPECT_FALSE(editor->open(nullptr));
     EXPECT_FALSE(effect.isEditorOpen());
-}
-
-TEST_F(KEditorTest, RefreshFromAnotherThreadThanTheHostsWaitsForTheNextIdle) {
     if (!editor->window()->hasHostDisplay()) GTEST_SKIP() << "no X display";
-    // Opened on this thread; the parent does not exist, so no window comes.
+    // The parent does not exist, so the thread gives up; close still joins it.
     ASSERT_TRUE(editor->open(reinterpret_cast<void*>(0x7fffff0)));
-    std::thread audio([&] { editor->refresh(); });
-    audio.join();
+    EXPECT_TRUE(editor->isOpen());
+    // A repaint asked for on another thread (a host's audio thread) waits.
+    std::thread([&] { editor->refresh(); }).join();
     EXPECT_EQ(skin->redraws, 0);
-    EXPECT_TRUE(editor->isRefreshPending());
-    editor->idle();
-    EXPECT_EQ(skin->redraws, 1);
+    EXPECT_EQ(after(0, 'i'), 1);
     editor->close();
+    EXPECT_FALSE(editor->window()->isRunning());
+    EXPECT_EQ(editor->window()->windowId(), 0u);
+    EXPECT_FALSE(editor->isOpen());
 }

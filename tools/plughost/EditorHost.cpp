@@ -7,6 +7,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
 
 #include <atomic>
 #include <chrono>
@@ -69,6 +70,11 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error) {
                             static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
                             CopyFromParent, InputOutput, CopyFromParent,
                             CWBackPixel | CWEventMask, &attributes);
+    // Kept in storage of its own, so that screenshots show the editor even
+    // where other windows cover it.
+    int compositeEvent = 0, compositeError = 0;
+    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
+        XCompositeRedirectWindow(display_, parent_, CompositeRedirectAutomatic);
     XStoreName(display_, parent_, plugin.effectName().c_str());
     Atom deleteAtom = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     deleteAtom_ = deleteAtom;
