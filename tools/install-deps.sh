@@ -12,7 +12,7 @@ PACKAGES=(
   dpf-source python3-glad python3 libx11-dev libgl-dev libxtst-dev
   libgl1-mesa-dri libglx-mesa0 xvfb xauth
   # host tool: MIDI files, WAV files, screenshots
-  libsmf-dev libsndfile1-dev libpng-dev
+  libsmf-dev libsndfile1-dev libpng-dev libxcomposite-dev
   # a peer instrument that the host tool and validator are checked on
   amsynth
 )

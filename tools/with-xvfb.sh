@@ -4,7 +4,9 @@
 set -uo pipefail
 for n in $(seq 91 160); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: without it the server resets whenever its last client leaves,
+  # and a test connecting at that moment is refused.
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 1 100); do
     [ -e "/tmp/.X11-unix/X$n" ] && break
