@@ -2,6 +2,7 @@
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/VstEventList.h"
 
@@ -230,37 +231,6 @@ const char* const kUsage =
     "  --click X,Y clicks the editor at X,Y (editor coordinates), in the order given.\n"
     "  --page N clicks the tab of page N of Murlan's skin (tabs 55 px apart from x 188, y 3).\n";
 
-// Parameter `name` as effGetParamName shows it, set from a text, or as a
-// normalised value written "#0.25".
-bool applySetting(PluginInstance& plugin, const std::string& setting, std::string* error) {
-    const auto eq = setting.find('=');
-    if (eq == std::string::npos || eq == 0) {
-        *error = "--set " + setting + ": expected Name=Text";
-        return false;
-    }
-    const std::string name = setting.substr(0, eq);
-    const std::string text = setting.substr(eq + 1);
-    const VstInt32 index = plugin.findParameter(name);
-    if (index < 0) {
-        *error = "--set " + setting + ": no parameter \"" + name + "\"";
-        return false;
-    }
-    if (!text.empty() && text[0] == '#') {
-        char* end = nullptr;
-        const double v = std::strtod(text.c_str() + 1, &end);
-        if (!end || *end || !(v >= 0.0 && v <= 1.0)) {
-            *error = "--set " + setting + ": a normalised value must be a number from 0 to 1";
-            return false;
-        }
-        plugin.setParameter(index, static_cast<float>(v));
-        return true;
-    }
-    if (!plugin.string2Parameter(index, text.c_str())) {
-        *error = "--set " + setting + ": the plug-in did not take the text \"" + text + "\"";
-        return false;
-    }
-    return true;
-}
 
 bool parsePoint(const std::string& text, int& x, int& y) {
     char* end = nullptr;
@@ -329,7 +299,7 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
     plugin->setSampleRate(static_cast<float>(rate));
     plugin->setBlockSize(512);
     for (const std::string& setting : line.values("set"))
-        if (!applySetting(*plugin, setting, &error)) {
+        if (!applyParameterSetting(*plugin, setting, nullptr, &error)) {
             err << error << "\n";
             return 2;
         }
