@@ -114,7 +114,9 @@ TEST(PluginValidator, ACrashFailsOnlyItsTestAndSaysWhereItHappened) {
     const Report r = validateFake(s, 6);
     const std::string sweep = r.line("Every dispatcher opcode with odd arguments");
     EXPECT_TRUE(r.failed("Every dispatcher opcode with odd arguments")) << r.text;
+#if !defined(__SANITIZE_ADDRESS__)  // AddressSanitizer ends the child itself
     EXPECT_NE(sweep.find("signal 11"), std::string::npos) << sweep;
+#endif
     EXPECT_NE(sweep.find("opcode 23"), std::string::npos) << sweep;
     EXPECT_TRUE(r.passed("Malformed MIDI")) << "the run goes on after a crash";
     EXPECT_TRUE(r.passed("State restoration through chunks"));
