@@ -1,6 +1,7 @@
 #include "synth/Murlan.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -189,9 +190,13 @@ void Murlan::parametersChanged(bool afterReset) {
 VstInt32 Murlan::processEvents(VstEvents* events) {
     engine_.clearEvents();
     if (events) {
+        // The host's pointer array runs on past the two entries the record
+        // declares, so it is walked from its address, not through that array.
+        VstEvent* const* list = reinterpret_cast<VstEvent* const*>(
+            reinterpret_cast<const char*>(events) + offsetof(VstEvents, events));
         for (VstInt32 i = 0; i < events->numEvents; ++i) {
             if (engine_.queue().size() >= engine_.queue().capacity()) break;  // the rest is dropped
-            engine_.addEvent(events->events[i]);
+            engine_.addEvent(list[i]);
         }
     }
     return 1;
