@@ -99,6 +99,13 @@ void KEditorControl::setFromEditor(int index, double value) {
     reportValue(index);
 }
 
+void KEditorControl::nudgeFromEditor(int index, double delta) {
+    double value = storedValue(index) + delta;
+    if (value < 0.0) value = 0.0;
+    if (value > 1.0) value = 1.0;
+    setFromEditor(index, value);
+}
+
 void KEditorControl::beginGesture(int index) {
     mEffect->beginEdit(index);
     reportValue(index);

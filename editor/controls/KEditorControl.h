@@ -102,6 +102,9 @@ protected:
     // instrument told, and the host informed of the new value.
     void reportValue(int index);
     void setFromEditor(int index, double value);
+    // A drag step: moves the stored value by `delta`, limited to [0, 1] at
+    // once so that motion beyond the ends builds up no reserve.
+    void nudgeFromEditor(int index, double delta);
     void beginGesture(int index);
     void endGesture(int index);
 

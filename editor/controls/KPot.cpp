@@ -48,11 +48,7 @@ void KPot::mouseMove(bool shift, int x, int y) {
     if (!mTracking) return;
     double delta = kDragScale * ((x - mLastX) * kHorizontalWeight + (mLastY - y));
     if (shift) delta *= kFineFactor;
-    double value = storedValue(mIndex) + delta;
-    // Limited at once, so motion beyond the ends builds up no reserve.
-    if (value < 0.0) value = 0.0;
-    if (value > 1.0) value = 1.0;
-    setFromEditor(mIndex, value);
+    nudgeFromEditor(mIndex, delta);
     mLastX = x;
     mLastY = y;
     invalidate();

@@ -63,10 +63,7 @@ void KSlide::mouseMove(bool shift, int x, int y) {
     if (!mTracking || mTravel < 1) return;
     double delta = (mLastY - y) * (1.0 / mTravel);
     if (shift) delta *= kFineFactor;
-    double value = storedValue(mIndex) + delta;
-    if (value < 0.0) value = 0.0;
-    if (value > 1.0) value = 1.0;
-    setFromEditor(mIndex, value);
+    nudgeFromEditor(mIndex, delta);
     mLastX = x;
     mLastY = y;
     invalidate();
