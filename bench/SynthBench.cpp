@@ -152,7 +152,8 @@ struct EventBlock {
     void seal() {
         raw.assign(2 + midi.size(), 0);
         events()->numEvents = static_cast<VstInt32>(midi.size());
-        for (std::size_t i = 0; i < midi.size(); ++i) events()->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+        VstEvent** list = vstEventArray(events());
+        for (std::size_t i = 0; i < midi.size(); ++i) list[i] = reinterpret_cast<VstEvent*>(&midi[i]);
     }
 };
 

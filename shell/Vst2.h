@@ -245,6 +245,17 @@ struct VstEvents {
 };
 static_assert(offsetof(VstEvents, events) == 16, "VstEvents layout");
 
+// The pointer array of a VstEvents record runs on past the two entries it
+// declares; indexing the declared array beyond them is out of bounds, so
+// every reader and writer walks it from its address.
+inline VstEvent** vstEventArray(VstEvents* list) {
+    return reinterpret_cast<VstEvent**>(reinterpret_cast<char*>(list) + offsetof(VstEvents, events));
+}
+inline VstEvent* const* vstEventArray(const VstEvents* list) {
+    return reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(list) +
+                                              offsetof(VstEvents, events));
+}
+
 enum VstMidiEventFlags : VstInt32 { kVstMidiEventIsRealtime = 1 };
 
 struct VstMidiEvent {

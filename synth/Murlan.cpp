@@ -1,7 +1,6 @@
 #include "synth/Murlan.h"
 
 #include <cmath>
-#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -190,10 +189,7 @@ void Murlan::parametersChanged(bool afterReset) {
 VstInt32 Murlan::processEvents(VstEvents* events) {
     engine_.clearEvents();
     if (events) {
-        // The host's pointer array runs on past the two entries the record
-        // declares, so it is walked from its address, not through that array.
-        VstEvent* const* list = reinterpret_cast<VstEvent* const*>(
-            reinterpret_cast<const char*>(events) + offsetof(VstEvents, events));
+        VstEvent* const* list = vstEventArray(events);
         for (VstInt32 i = 0; i < events->numEvents; ++i) {
             if (engine_.queue().size() >= engine_.queue().capacity()) break;  // the rest is dropped
             engine_.addEvent(list[i]);

@@ -223,8 +223,9 @@ private:
             if (!list) return 0;
             const int call = int(f->eventsPerCall.size());
             f->eventsPerCall.push_back(list->numEvents);
+            VstEvent* const* entries = vstEventArray(list);
             for (int i = 0; i < list->numEvents; ++i) {
-                const VstEvent* ev = list->events[i];
+                const VstEvent* ev = entries[i];
                 if (!ev || ev->type != kVstMidiType) continue;
                 const auto* m = reinterpret_cast<const VstMidiEvent*>(ev);
                 f->events.push_back(FakeEvent{f->frame + m->deltaFrames, m->deltaFrames,
