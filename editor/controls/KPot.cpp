@@ -14,7 +14,6 @@ constexpr double kPi = 3.14159265358979323846;
 // quarter as much.
 constexpr double kDragScale = 0.01;
 constexpr double kHorizontalWeight = 0.25;
-constexpr double kFineFactor = 0.1;
 constexpr double kDotRadius = 2.0;
 constexpr double kLineWidth = 1.5;
 } // namespace
@@ -28,40 +27,18 @@ int KPot::cursorAt(int, int) { return kCursorHand; }
 
 bool KPot::leftDown(bool, bool ctrl, int x, int y) {
     // A second press must not open a second gesture.
-    if (mPressed) return true;
-    mPressed = true;
-    if (ctrl) {
-        mTracking = false;
-        beginGesture(mIndex);
-        setFromEditor(mIndex, defaultValue(mIndex));
-    } else {
-        mTracking = true;
-        mLastX = x;
-        mLastY = y;
-        beginGesture(mIndex);
-    }
-    invalidate();
+    if (!mDrag.pressed) pressDrag(mDrag, mIndex, ctrl, x, y);
     return true;
 }
 
 void KPot::mouseMove(bool shift, int x, int y) {
-    if (!mTracking) return;
-    double delta = kDragScale * ((x - mLastX) * kHorizontalWeight + (mLastY - y));
-    if (shift) delta *= kFineFactor;
-    nudgeFromEditor(mIndex, delta);
-    mLastX = x;
-    mLastY = y;
-    invalidate();
+    if (!mDrag.tracking) return;
+    const double delta =
+        kDragScale * ((x - mDrag.lastX) * kHorizontalWeight + (mDrag.lastY - y));
+    moveDrag(mDrag, mIndex, delta, shift, x, y);
 }
 
-bool KPot::leftUp(bool, bool, int, int) {
-    if (!mPressed) return false;
-    mPressed = false;
-    mTracking = false;
-    endGesture(mIndex);
-    invalidate();
-    return true;
-}
+bool KPot::leftUp(bool, bool, int, int) { return releaseDrag(mDrag, mIndex); }
 
 void KPot::cancelCapture() { leftUp(false, false, 0, 0); }
 
@@ -95,7 +72,7 @@ KPotDot::KPotDot(const ControlSetup& setup, int parameterIndex, const unsigned c
 bool KPotDot::needsRedraw() { return KEditorControl::needsRedraw() || valueMoved(); }
 
 void KPotDot::draw(KCanvas& canvas) {
-    if (mPressed && mHighlight)
+    if (mDrag.pressed && mHighlight)
         canvas.fillCircle(mHighlight, mWidth * 0.5, mHeight * 0.5, (mWidth - 1) * 0.5);
     drawDot(canvas, mDotColour, mRadius);
 }
@@ -115,7 +92,7 @@ bool KPotLine::needsRedraw() { return KEditorControl::needsRedraw() || valueMove
 void KPotLine::draw(KCanvas& canvas) {
     const double cx = mWidth * 0.5;
     const double cy = mHeight * 0.5;
-    if (mPressed && mHighlight) canvas.fillCircle(mHighlight, cx, cy, (mWidth - 1) * 0.5);
+    if (mDrag.pressed && mHighlight) canvas.fillCircle(mHighlight, cx, cy, (mWidth - 1) * 0.5);
     const double v = quantisedValue(mIndex);
     double px = 0.0, py = 0.0;
     indicatorPoint(v, mLength, mWidth, mHeight, px, py);
@@ -133,7 +110,7 @@ bool KBgPotDot::needsRedraw() { return KEditorControl::needsRedraw() || valueMov
 
 void KBgPotDot::draw(KCanvas& canvas) {
     if (mImage) {
-        const int frame = (mPressed && mImage->frameCount() > 1) ? 1 : 0;
+        const int frame = (mDrag.pressed && mImage->frameCount() > 1) ? 1 : 0;
         mImage->drawFrame(canvas, 0, 0, frame);
     }
     drawDot(canvas, mDotColour, mRadius);

@@ -22,8 +22,8 @@ public:
     void cancelCapture() override;
 
     int parameterIndex() const { return mIndex; }
-    bool isPressed() const { return mPressed; }
-    bool isTracking() const { return mTracking; }
+    bool isPressed() const { return mDrag.pressed; }
+    bool isTracking() const { return mDrag.tracking; }
 
     // The point at distance `radius` from the centre of a w x h rectangle
     // that shows normalised value v.
@@ -36,10 +36,7 @@ protected:
     void drawDot(KCanvas& canvas, const unsigned char* colour, double radius);
 
     int mIndex;
-    int mLastX = 0;
-    int mLastY = 0;
-    bool mPressed = false;
-    bool mTracking = false;
+    Drag mDrag;
     double mLastDrawn = 0.0;
 };
 

@@ -5,10 +5,6 @@
 
 namespace KAMO {
 
-namespace {
-constexpr double kFineFactor = 0.1;
-}
-
 KSlide::KSlide(const ControlSetup& setup, int parameterIndex, KImageResource* knob,
                const unsigned char* highlight, int hx, int hy, int hw, int hh)
     : KEditorControl(setup),
@@ -36,47 +32,24 @@ bool KSlide::onKnob(int x, int y) const {
 }
 
 int KSlide::cursorAt(int x, int y) {
-    if (mPressed || onKnob(x, y)) return kCursorHand;
+    if (mDrag.pressed || onKnob(x, y)) return kCursorHand;
     return kCursorStandard;
 }
 
 bool KSlide::leftDown(bool, bool ctrl, int x, int y) {
     // A click on the track does nothing; a second press opens no second gesture.
-    if (mPressed || !onKnob(x, y)) return mPressed;
-    mPressed = true;
-    if (ctrl) {
-        mTracking = false;
-        beginGesture(mIndex);
-        setFromEditor(mIndex, defaultValue(mIndex));
-    } else {
-        mTracking = true;
-        mLastX = x;
-        mLastY = y;
-        beginGesture(mIndex);
-    }
-    invalidate();
+    if (mDrag.pressed || !onKnob(x, y)) return mDrag.pressed;
+    pressDrag(mDrag, mIndex, ctrl, x, y);
     return true;
 }
 
 void KSlide::mouseMove(bool shift, int x, int y) {
     // A knob as tall as the control has no travel to map motion onto.
-    if (!mTracking || mTravel < 1) return;
-    double delta = (mLastY - y) * (1.0 / mTravel);
-    if (shift) delta *= kFineFactor;
-    nudgeFromEditor(mIndex, delta);
-    mLastX = x;
-    mLastY = y;
-    invalidate();
+    if (!mDrag.tracking || mTravel < 1) return;
+    moveDrag(mDrag, mIndex, (mDrag.lastY - y) * (1.0 / mTravel), shift, x, y);
 }
 
-bool KSlide::leftUp(bool, bool, int, int) {
-    if (!mPressed) return false;
-    mPressed = false;
-    mTracking = false;
-    endGesture(mIndex);
-    invalidate();
-    return true;
-}
+bool KSlide::leftUp(bool, bool, int, int) { return releaseDrag(mDrag, mIndex); }
 
 void KSlide::cancelCapture() { leftUp(false, false, 0, 0); }
 
@@ -87,7 +60,7 @@ bool KSlide::needsRedraw() {
 void KSlide::draw(KCanvas& canvas) {
     const int top = currentState();
     if (mKnob) mKnob->drawFrame(canvas, 0, top, 0);
-    if (mPressed && mHighlight) canvas.fillRectAlpha(mHx, top + mHy, mHw, mHh, mHighlight);
+    if (mDrag.pressed && mHighlight) canvas.fillRectAlpha(mHx, top + mHy, mHw, mHh, mHighlight);
     mKnobTop = top;
 }
 

@@ -27,8 +27,8 @@ public:
 
     int travel() const { return mTravel; }
     int knobTop() const { return mKnobTop; }
-    bool isPressed() const { return mPressed; }
-    bool isTracking() const { return mTracking; }
+    bool isPressed() const { return mDrag.pressed; }
+    bool isTracking() const { return mDrag.tracking; }
 
 private:
     bool onKnob(int x, int y) const;
@@ -39,10 +39,7 @@ private:
     int mHx, mHy, mHw, mHh;
     int mKnobTop = -1;
     int mTravel;
-    int mLastX = 0;
-    int mLastY = 0;
-    bool mPressed = false;
-    bool mTracking = false;
+    Drag mDrag;
 };
 
 } // namespace KAMO
