@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "synth/DspConstants.h"
+
 class AREnvelope {
 public:
     enum State : std::int32_t { Idle = 0, Attack = 1, Sustain = 2, Release = 3 };
@@ -28,23 +30,41 @@ public:
         rate_ = 1.0 / (releaseTime * sampleRate_);
     }
 
-    double tick() {
+    // Whether the level moves: idle holds 0 and sustain holds 1.
+    bool moving() const { return state_ == Attack || state_ == Release; }
+
+    // The levels of the next `n` ticks. A segment that ends on the way
+    // settles there for the rest.
+    void render(double* level, int n) {
+        int k = 0;
         if (state_ == Attack) {
-            progress_ = progress_ + rate_;
-            if (progress_ >= 1.0) {
-                finish(1.0, Sustain);
-            } else {
+            for (; k < n; ++k) {
+                progress_ = progress_ + rate_;
+                if (progress_ >= 1.0) {
+                    finish(1.0, Sustain);
+                    break;
+                }
                 level_ = level_ + (2.0 * progress_) * span_ * rate_;
+                level[k] = level_;
             }
         } else if (state_ == Release) {
-            progress_ = progress_ + rate_;
-            if (progress_ >= 1.0) {
-                finish(0.0, Idle);
-            } else {
+            for (; k < n; ++k) {
+                progress_ = progress_ + rate_;
+                if (progress_ >= 1.0) {
+                    finish(0.0, Idle);
+                    break;
+                }
                 level_ = level_ + (2.0 * progress_ - 2.0) * span_ * rate_;
+                level[k] = level_;
             }
         }
-        return level_;
+        for (; k < n; ++k) level[k] = level_;
+    }
+
+    double tick() {
+        double level;
+        render(&level, 1);
+        return level;
     }
 
     void setSampleRate(double sampleRate) { sampleRate_ = sampleRate; }
@@ -70,5 +90,5 @@ private:
     double progress_ = 0.0;
     double rate_ = 0.0;
     double span_ = 0.0;
-    double sampleRate_ = 44100.0;
+    double sampleRate_ = kDefaultSampleRate;
 };

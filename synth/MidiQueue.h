@@ -43,16 +43,27 @@ public:
     // is room; answers whether it was queued.
     bool add(const void* event);
 
-    // Before each sample: hands `handler` every event due at this sample,
-    // then counts the sample. `Handler` is called directly, never through a
-    // pointer, so this costs one comparison on samples without events.
+    // Hands `handler` every event due at the sample about to be rendered.
     template <typename Handler>
-    void dispatch(Handler& handler) {
+    void dispatchDue(Handler& handler) {
         while (read_ < write_ && slots_[read_].deltaFrames == frame_) {
             handler.handleMidi(slots_[read_]);
             ++read_;
         }
-        ++frame_;
+    }
+    // How many samples may be rendered before the next event is due, or -1
+    // when none will be (the queue is empty, or its head has passed).
+    std::int64_t framesToNext() const {
+        if (read_ >= write_ || slots_[read_].deltaFrames < frame_) return -1;
+        return slots_[read_].deltaFrames - frame_;
+    }
+    // Counts `frames` rendered samples.
+    void skip(std::int64_t frames) { frame_ += frames; }
+    // One sample's worth: the due events, then the sample counted.
+    template <typename Handler>
+    void dispatch(Handler& handler) {
+        dispatchDue(handler);
+        skip(1);
     }
 
     std::int64_t capacity() const { return capacity_; }

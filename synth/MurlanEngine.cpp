@@ -1,10 +1,47 @@
 #include "synth/MurlanEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
-MurlanEngine::MurlanEngine() {
-    lfo_.setup(44100.0);
+#include "synth/DspConstants.h"
+
+namespace {
+// MIDI status bytes, channel bits masked off.
+constexpr unsigned kNoteMask = 0xE0u;  // note-off (0x80) and note-on (0x90) alike
+constexpr unsigned kStatusMask = 0xF0u;
+constexpr unsigned kNoteOff = 0x80u;
+constexpr unsigned kPitchBend = 0xE0u;
+constexpr std::int32_t kDataMask = 0x7F;
+constexpr std::int32_t kBendCentre = 8192;  // the 14-bit bend value of no bend
+constexpr double kBendScale = 0.0001220703125;  // 2^-13: a full swing is +-1 range
+constexpr int kDrawBuffer = 1024;
+}  // namespace
+
+struct MurlanEngine::Scratch {
+    double frequency[kOscillators][kChunk];
+    double increment[kOscillators][kChunk];
+    double weightTarget[kOscillators][kChunk];
+    double weight[kOscillators][kChunk];
+    double env[kOscillators][kChunk];
+    double phase[kOscillators][kChunk];
+    double sum[kChunk];
+    double lfoPhase[kChunk];
+    double lfoHold[kChunk];
+    double lfoValue[kChunk];
+    double lfoLevel[kChunk];
+    int newCycleAt[kChunk];
+    std::uint32_t ditherZ[kChunk];
+    std::uint32_t ditherW[kChunk];
+    std::uint32_t z[kDrawBuffer];
+    std::uint32_t w[kDrawBuffer];
+};
+
+MurlanEngine::MurlanEngine()
+    : kernels_(&BlockKernels::get(BlockKernels::best())), scratch_(new Scratch()) {
+    lfo_.setup(kDefaultSampleRate);
 }
+
+MurlanEngine::~MurlanEngine() = default;
 
 void MurlanEngine::setOscillator(int index, double partial, double detuneCents, double attackSeconds,
                                  double releaseSeconds, double glideSeconds, double levelGain) {
@@ -40,7 +77,7 @@ void MurlanEngine::reset() {
     for (SineOsc& osc : osc_) osc.release();
 }
 
-inline void MurlanEngine::portaResetStep() {
+void MurlanEngine::portaResetRun(int n) {
     const std::uint64_t clears = counterClears_.load(std::memory_order_relaxed);
     if (clears != counterClearsSeen_) {
         counterClearsSeen_ = clears;
@@ -49,38 +86,135 @@ inline void MurlanEngine::portaResetStep() {
     if (!notes_.empty()) return;
     const std::int64_t limit = portaResetSamples_.get();
     if (limit <= 0) return;
-    const std::int64_t c = portaCounter_ + 1;
-    if (c > limit) {
-        // A phrase started after this long a pause begins on pitch.
-        portaCounter_ = 0;
+    // The counter climbs by one a sample; the sample that takes it past the
+    // limit disarms the glides (a phrase started after this long a pause
+    // begins on pitch) and starts it again from 0.
+    std::int64_t counter = portaCounter_;
+    std::int64_t left = n;
+    while (left > 0) {
+        const std::int64_t untilDisarm = counter <= limit ? limit - counter + 1 : 1;
+        if (untilDisarm > left) {
+            counter += left;
+            break;
+        }
+        left -= untilDisarm;
+        counter = 0;
         for (SineOsc& osc : osc_) osc.disarmGlide();
+    }
+    portaCounter_ = counter;
+}
+
+void MurlanEngine::bufferDraws(int count, std::int64_t framesLeft) {
+    if (drawEnd_ - drawRead_ >= count) return;
+    const int steps = int(std::min<std::int64_t>(kDrawBuffer, std::max<std::int64_t>(count, framesLeft)));
+    std::uint32_t z = drawZ_, w = drawW_;
+    kernels_->draws(&z, &w, scratch_->z, scratch_->w, steps);
+    drawRead_ = 0;
+    drawEnd_ = steps;
+}
+
+template <typename Sample>
+void MurlanEngine::renderTo(Sample* out, std::int64_t frames) {
+    const MwcRandom::State start = MwcRandom::state();
+    drawZ_ = start.z;
+    drawW_ = start.w;
+    drawRead_ = drawEnd_ = 0;
+    std::int64_t done = 0;
+    while (done < frames) {
+        queue_.dispatchDue(*this);
+        std::int64_t run = std::min<std::int64_t>(frames - done, kChunk);
+        const std::int64_t untilEvent = queue_.framesToNext();
+        if (untilEvent > 0 && untilEvent < run) run = untilEvent;
+        renderChunk(out + done, int(run), frames - done);
+        queue_.skip(run);
+        done += run;
+    }
+    MwcRandom::setState({drawZ_, drawW_});
+}
+
+template <typename Sample>
+void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
+    const BlockKernels& kernels = *kernels_;
+    Scratch& s = *scratch_;
+
+    PartialChunk chunk[kOscillators];
+    SineOsc* moving[kOscillators];
+    const PartialChunk* movingChunk[kOscillators];
+    double* movingPhase[kOscillators];
+    int movingCount = 0;
+    for (int o = 0; o < kOscillators; ++o) {
+        const PartialScratch scratch{s.frequency[o], s.increment[o], s.weightTarget[o], s.weight[o], s.env[o]};
+        chunk[o] = osc_[o].prepare(n, scratch, kernels);
+        if (chunk[o].moves) {
+            moving[movingCount] = &osc_[o];
+            movingChunk[movingCount] = &chunk[o];
+            movingPhase[movingCount] = s.phase[o];
+            ++movingCount;
+        }
+    }
+    // A silent partial's phase runs on too: its later output depends on it.
+    SineOsc::advancePhases(moving, movingChunk, movingPhase, movingCount, n);
+    bool sounding = false;
+    for (int o = 0; o < kOscillators; ++o) {
+        if (!chunk[o].sounds) continue;
+        osc_[o].addTo(chunk[o], s.phase[o], s.sum, n, sounding, kernels);
+        sounding = true;
+    }
+
+    // Within a sample the LFO's new random value is drawn before the dither.
+    const bool mayDraw = lfo_.wave() == TempoLfo::Random && lfo_.increment() != 0.0;
+    bufferDraws(mayDraw ? 2 * n : n, framesLeft);
+    int holds = 0;
+    const LfoScratch lfoScratch{s.lfoPhase, s.lfoHold, s.lfoValue, s.lfoLevel, s.newCycleAt};
+    const double* lfo = lfo_.render(n, lfoScratch, kernels, [&](int cycle, int at) {
+        ++holds;
+        const int i = drawRead_ + at + cycle;
+        return MwcRandom::rawOf(s.z[i], s.w[i]);
+    });
+    const std::uint32_t* ditherZ = s.z + drawRead_;
+    const std::uint32_t* ditherW = s.w + drawRead_;
+    if (holds > 0) {
+        for (int k = 0, j = 0; k < n; ++k) {
+            if (j < holds && s.newCycleAt[j] == k) ++j;
+            s.ditherZ[k] = s.z[drawRead_ + k + j];
+            s.ditherW[k] = s.w[drawRead_ + k + j];
+        }
+        ditherZ = s.ditherZ;
+        ditherW = s.ditherW;
+    }
+    drawRead_ += n + holds;
+    drawZ_ = s.z[drawRead_ - 1];
+    drawW_ = s.w[drawRead_ - 1];
+
+    portaResetRun(n);
+
+    // The tremolo: 0.5 * depth * (lfo - 1) + 1, exactly 1 at depth 0.
+    const double halfDepth = 0.5 * lfoDepth_.get();
+    double factor = 1.0;
+    if (halfDepth == 0.0) {
+        lfo = nullptr;
+    } else if (!lfo) {
+        factor = halfDepth * (lfo_.level() - 1.0) + 1.0;
+    }
+    const double gain = mainGain_.get();
+    const double* sum = sounding ? s.sum : nullptr;
+    if constexpr (sizeof(Sample) == sizeof(float)) {
+        kernels.mixFloat(ditherZ, ditherW, sum, lfo, gain, halfDepth, factor, out, n);
     } else {
-        portaCounter_ = c;
+        kernels.mixDouble(ditherZ, ditherW, sum, lfo, gain, halfDepth, factor, out, n);
     }
 }
 
-void MurlanEngine::render(double* out, std::int64_t frames) {
-    for (std::int64_t i = 0; i < frames; ++i) {
-        queue_.dispatch(*this);
-        const double o1 = osc_[0].tick();
-        const double o2 = osc_[1].tick();
-        const double o3 = osc_[2].tick();
-        const double lfo = lfo_.tick();
-        portaResetStep();
-        // A tiny positive noise keeps the output off exact zero, which is
-        // all the protection against denormal numbers there is.
-        const double r = MwcRandom::uniform01();
-        const double depth = lfoDepth_.get();
-        out[i] = (r * 5e-06 + ((o1 + o2) + o3)) * mainGain_.get() * (0.5 * depth * (lfo - 1.0) + 1.0);
-    }
-}
+void MurlanEngine::render(double* out, std::int64_t frames) { renderTo(out, frames); }
+
+void MurlanEngine::render(float* out, std::int64_t frames) { renderTo(out, frames); }
 
 void MurlanEngine::handleMidi(const MidiRecord& event) {
     const unsigned status = event.midiData[0];
-    const std::int32_t d1 = event.midiData[1] & 0x7F;
-    const std::int32_t d2 = event.midiData[2] & 0x7F;
-    if ((status & 0xE0u) == 0x80u) {
-        if (d2 != 0 && (status & 0xF0u) != 0x80u) {
+    const std::int32_t d1 = event.midiData[1] & kDataMask;
+    const std::int32_t d2 = event.midiData[2] & kDataMask;
+    if ((status & kNoteMask) == kNoteOff) {
+        if (d2 != 0 && (status & kStatusMask) != kNoteOff) {
             notes_.push(d1);
             playKey(d1);
             return;
@@ -93,9 +227,9 @@ void MurlanEngine::handleMidi(const MidiRecord& event) {
             return;
         }
         playKey(key);
-    } else if ((status & 0xF0u) == 0xE0u) {
-        const std::int32_t v = (d2 * 128 + d1) - 8192;
-        const double factor = std::pow(2.0, v * 0.0001220703125 * bendRange_.get() / 12.0);
+    } else if ((status & kStatusMask) == kPitchBend) {
+        const std::int32_t v = (d2 * 128 + d1) - kBendCentre;
+        const double factor = std::pow(2.0, v * kBendScale * bendRange_.get() / 12.0);
         for (SineOsc& osc : osc_) osc.setBendFactor(factor);
     }
 }

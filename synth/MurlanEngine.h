@@ -4,14 +4,22 @@
 // nothing of the host interface. The plug-in class derives the quantities
 // below from its parameters and drives the engine from the host's calls.
 //
+// Rendering runs in chunks between events: the sequential parts of each
+// chunk (envelopes, glides, phase sums, the generator) run as tight loops of
+// their own, everything else over arrays in the widest vector unit the
+// processor has. The output is that of ticking every primitive once per
+// sample, to the rounding of a fused multiply-add.
+//
 // Threads: the quantity setters may run on any thread while the audio thread
-// renders (each quantity is one relaxed value, picked up at the next sample);
+// renders (each quantity is one relaxed value, picked up at the next chunk);
 // everything else belongs to the audio thread, or to a host call made while
 // processing is stopped (sample rate, reset).
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
+#include "synth/BlockKernels.h"
 #include "synth/MidiQueue.h"
 #include "synth/NoteStack.h"
 #include "synth/Relaxed.h"
@@ -21,8 +29,11 @@
 class MurlanEngine {
 public:
     static constexpr int kOscillators = 3;
+    // Samples per chunk: the scratch arrays of a chunk stay in the first-level cache.
+    static constexpr int kChunk = 128;
 
     MurlanEngine();
+    ~MurlanEngine();
 
     // --- Parameter-derived quantities (any thread) -------------------------
     // Sets one partial's fields in order and recomputes its frequency ratio.
@@ -53,12 +64,16 @@ public:
     void setSampleRate(double sampleRate);
     // Empties queue and held keys and lets the partials fade out.
     void reset();
+    // The vector unit the array loops use (the widest one unless a check
+    // asks for another that the processor has).
+    void useKernels(BlockKernels::Isa isa) { kernels_ = &BlockKernels::get(isa); }
 
     // --- Audio thread ---------------------------------------------------------
     void clearEvents() { queue_.clear(); }
     bool addEvent(const void* event) { return queue_.add(event); }
     void syncTime(double ppqPos, double tempo, bool playing) { lfo_.sync(ppqPos, tempo, playing); }
     void render(double* out, std::int64_t frames);
+    void render(float* out, std::int64_t frames);
     // Note-on, note-off and pitch bend; everything else is ignored.
     void handleMidi(const MidiRecord& event);
 
@@ -76,8 +91,16 @@ public:
     std::int64_t portaResetCounter() const { return portaCounter_; }
 
 private:
+    struct Scratch;
+
+    template <typename Sample>
+    void renderTo(Sample* out, std::int64_t frames);
+    template <typename Sample>
+    void renderChunk(Sample* out, int n, std::int64_t framesLeft);
     void playKey(std::int32_t key);
-    [[gnu::always_inline]] void portaResetStep();
+    void portaResetRun(int n);
+    // At least `count` generator steps buffered past the read position.
+    void bufferDraws(int count, std::int64_t framesLeft);
 
     NoteStack notes_;
     SineOsc osc_[kOscillators];
@@ -90,6 +113,15 @@ private:
     Relaxed<double> sampleRate_{0.0};
     Relaxed<double> bendRange_{2.0};
     MidiQueue queue_;
+    const BlockKernels* kernels_;
+    std::unique_ptr<Scratch> scratch_;
+
+    // The generator's words after the last step used, and the steps worked
+    // out ahead within one render call.
+    std::uint32_t drawZ_ = 0;
+    std::uint32_t drawW_ = 0;
+    int drawRead_ = 0;
+    int drawEnd_ = 0;
 
     // The counter belongs to the audio thread; other threads ask for it to be
     // cleared by bumping this number, so a clear is never lost to a

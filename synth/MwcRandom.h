@@ -27,20 +27,30 @@ public:
         return raw;
     }
 
+    // The doubles nearest to 1 / (2^32 - 1) and 1 / (2^31 - 1).
+    static constexpr double kUniformScale = 2.3283064370807974e-10;
+    static constexpr double kBipolarScale = 4.656612875245797e-10;
+
     // [0, 1], both ends included.
-    static double uniform01() { return static_cast<double>(next()) * 2.3283064370807974e-10; }
+    static double uniform01() { return uniformOf(next()); }
+    static double uniformOf(std::uint32_t raw) { return static_cast<double>(raw) * kUniformScale; }
 
     // About [-1, 1]: the most negative raw value gives -1.0000000004656613.
-    static double bipolar() {
-        return static_cast<double>(static_cast<std::int32_t>(next())) * 4.656612875245797e-10;
+    static double bipolar() { return bipolarOf(next()); }
+    static double bipolarOf(std::uint32_t raw) {
+        return static_cast<double>(static_cast<std::int32_t>(raw)) * kBipolarScale;
     }
 
     // One step of the sequence on explicit words.
     static std::uint32_t step(std::uint32_t& z, std::uint32_t& w) {
-        z = 36969u * (z & 0xFFFFu) + (z >> 16);
-        w = 18000u * (w & 0xFFFFu) + (w >> 16);
-        return (z << 16) + (w & 0xFFFFu);
+        z = kMultiplierZ * (z & 0xFFFFu) + (z >> 16);
+        w = kMultiplierW * (w & 0xFFFFu) + (w >> 16);
+        return rawOf(z, w);
     }
+    // The value drawn when a step leaves the words z and w.
+    static std::uint32_t rawOf(std::uint32_t z, std::uint32_t w) { return (z << 16) + (w & 0xFFFFu); }
+    static constexpr std::uint32_t kMultiplierZ = 36969u;
+    static constexpr std::uint32_t kMultiplierW = 18000u;
 
     // Snapshot and restore, so that checks can replay the same draws.
     static State state();

@@ -8,11 +8,12 @@ constexpr double kWeightTime = 0.002;  // a change of weight never takes longer
 }  // namespace
 
 SineOsc::SineOsc() {
-    weight_.setup(44100.0, kWeightRange, kWeightTime, 1.0);
+    weight_.setup(kDefaultSampleRate, kWeightRange, kWeightTime, 1.0);
 }
 
 void SineOsc::setSampleRate(double sampleRate) {
     sampleRate_ = sampleRate;
+    inverseRate_ = 1.0 / sampleRate;
     envelope_.setSampleRate(sampleRate);
     weight_.setup(sampleRate, kWeightRange, kWeightTime, 1.0);
     cachedFrequency_ = -1.0;
@@ -38,4 +39,137 @@ void SineOsc::setTarget(double frequency) {
 
 void SineOsc::release() {
     envelope_.release(release_.get());
+}
+
+PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels) {
+    PartialChunk chunk;
+    double envLevel = 1.0;
+    if (envelope_.moving()) {
+        envelope_.render(scratch.env, n);
+        chunk.env = scratch.env;
+    } else {
+        envLevel = envelope_.level();  // 0 when idle, 1 in sustain
+    }
+
+    const double ratioBend = ratio_.get() * bendFactor_;
+    double weightLevel = 0.0;
+    if (glideMultiplier_ != 1.0) {
+        // The sweep multiplies on every sample until it reaches or passes
+        // the target, where it stops exactly on it.
+        double m = glideMultiplier_;
+        double f = current_;
+        const double target = target_;
+        for (int k = 0; k < n; ++k) {
+            if (m != 1.0) {
+                f = f * m;
+                if ((m < 1.0 && f <= target) || (m > 1.0 && f >= target)) {
+                    f = target;
+                    m = 1.0;
+                }
+            }
+            scratch.frequency[k] = ratioBend * f;
+        }
+        current_ = f;
+        glideMultiplier_ = m;
+        kernels.pitch(scratch.frequency, sampleRate_, inverseRate_, scratch.increment, scratch.weightTarget, n);
+        chunk.increment = scratch.increment;
+        chunk.moves = ratioBend * f > 0.0;
+        if (kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
+            weight_.arrive(scratch.weightTarget[n - 1]);
+            chunk.weight = scratch.weightTarget;
+        } else {
+            weight_.follow(scratch.weightTarget, scratch.weight, n);
+            chunk.weight = scratch.weight;
+        }
+    } else {
+        // A held note keeps f constant, so the division and the weight
+        // curve are only worked out when f moves.
+        const double f = ratioBend * current_;
+        double increment = 0.0;
+        if (f > 0.0) {
+            if (f != cachedFrequency_) {
+                cachedFrequency_ = f;
+                kernels.pitch(&f, sampleRate_, inverseRate_, &cachedIncrement_, &cachedWeight_, 1);
+            }
+            increment = cachedIncrement_;
+            weightLevel = cachedWeight_;
+            chunk.moves = true;
+        }
+        for (int k = 0; k < n; ++k) scratch.increment[k] = increment;
+        chunk.increment = scratch.increment;
+        if (weight_.current() == weightLevel) {
+            weight_.arrive(weightLevel);
+        } else {
+            weight_.toward(weightLevel, scratch.weight, n);
+            chunk.weight = scratch.weight;
+        }
+    }
+
+    const double levelGain = levelGain_.get();
+    chunk.gain = chunk.weight ? levelGain : (levelGain * weightLevel) * envLevel;
+    chunk.sounds = chunk.moves && envLevel != 0.0 && levelGain != 0.0 && (chunk.weight || weightLevel != 0.0);
+    return chunk;
+}
+
+template <int kCount>
+void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase, int n) {
+    // Unrolled, so that each phase lives in a register: a phase that went
+    // through memory would add a store and a load to every sample's sum.
+    double p[kCount];
+    const double* increment[kCount];
+    double* out[kCount];
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) {
+        p[i] = partials[i]->phase_;
+        increment[i] = chunks[i]->increment;
+        out[i] = phase[i];
+    }
+    for (int k = 0; k < n; ++k) {
+#pragma GCC unroll 3
+        for (int i = 0; i < kCount; ++i) {
+            double x = p[i] + increment[i][k];
+            if (x >= kTwoPi) {
+                x = x - kTwoPi;
+                // Only above the sample rate, where the weight is already
+                // fading this partial out; keeps the phase bounded.
+                if (x >= kTwoPi) x = std::fmod(x, kTwoPi);
+            }
+            p[i] = x;
+            out[i][k] = x;
+        }
+    }
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) partials[i]->phase_ = p[i];
+}
+
+void SineOsc::advancePhases(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase,
+                            int count, int n) {
+    switch (count) {
+    case 1:
+        advance<1>(partials, chunks, phase, n);
+        break;
+    case 2:
+        advance<2>(partials, chunks, phase, n);
+        break;
+    case 3:
+        advance<3>(partials, chunks, phase, n);
+        break;
+    default:
+        break;
+    }
+}
+
+double SineOsc::tick() {
+    double frequency, increment, weightTarget, weight, env, phase, out = 0.0;
+    const PartialScratch scratch{&frequency, &increment, &weightTarget, &weight, &env};
+    const BlockKernels& kernels = BlockKernels::get(BlockKernels::best());
+    const PartialChunk chunk = prepare(1, scratch, kernels);
+    if (chunk.moves) {
+        SineOsc* self = this;
+        const PartialChunk* chunks = &chunk;
+        double* phases = &phase;
+        advancePhases(&self, &chunks, &phases, 1, 1);
+    }
+    if (chunk.sounds) addTo(chunk, &phase, &out, 1, false, kernels);
+    return out;
 }

@@ -3,46 +3,45 @@
 // frequencies, an attack/release envelope, a gain that fades partials out
 // near the audio band's edges, and a level.
 //
+// A partial renders in chunks, in three stages that the engine interleaves
+// with the other partials: prepare() works out the envelope, the pitch and
+// the weight of every sample; advancePhases() runs the phase sums of all
+// partials in one loop (each phase depends on the one before, so they are
+// the sequential part); addTo() adds the sine times the gains to the output.
+//
 // The parameter-derived fields are written by whichever thread edits the
-// parameters and read by the audio thread on every tick, hence Relaxed.
-
-#include <cmath>
+// parameters and read by the audio thread once per chunk, hence Relaxed.
 
 #include "synth/AREnvelope.h"
+#include "synth/BlockKernels.h"
+#include "synth/DspConstants.h"
+#include "synth/DspMath.h"
 #include "synth/LinearRamp.h"
 #include "synth/Relaxed.h"
 
-// The gain a partial may have at frequency f: silent below 10 Hz and from
-// 17.5 kHz up, full at 30 Hz, then falling gently to 0.49 at 10 kHz.
-inline double FreqWeight(double f) {
-    if (f < 10.0) return 0.0;
-    if (f < 30.0) {
-        const double a = (f - 10.0) / 20.0;
-        return a * a;
-    }
-    if (f < 10000.0) {
-        const double a = 1.0 - (f - 30.0) / 9970.0 * 0.3;
-        return a * a;
-    }
-    if (f < 17500.0) {
-        const double a = 0.7 - (f - 10000.0) / 7500.0 * 0.7;
-        return a * a;
-    }
-    return 0.0;  // also NaN
-}
+// Scratch arrays of one partial, each long enough for a chunk.
+struct PartialScratch {
+    double* frequency;
+    double* increment;
+    double* weightTarget;
+    double* weight;
+    double* env;
+};
 
-// Odd polynomial for sin(x + pi) over x in [-pi, pi); within 4e-4 of the
-// true sine and peaking at exactly +-1, cheaper than a library call.
-inline double sineAroundPi(double x) {
-    const double u = x * x;
-    return -(x * (((-0.000145039006054745 * u + 0.007956574006381783) * u - 0.16562123457123723) * u +
-                  0.9990123569996505));
-}
+// What prepare() found for one chunk.
+struct PartialChunk {
+    const double* increment = nullptr;  // phase step of each sample
+    const double* weight = nullptr;     // frequency weight of each sample, or null when constant
+    const double* env = nullptr;        // envelope of each sample, or null when constant (then 1)
+    double gain = 0.0;                  // the level gain and every constant factor
+    bool moves = false;                 // the phase advances
+    bool sounds = false;                // anything but zeros reaches the output
+};
 
 class SineOsc {
 public:
-    static constexpr double kTwoPi = 6.283185307179586;
-    static constexpr double kPi = 3.141592653589793;
+    static constexpr double kTwoPi = dsp::kTwoPi;
+    static constexpr double kPi = dsp::kPi;
 
     SineOsc();
 
@@ -51,41 +50,18 @@ public:
     void setTarget(double frequency);
     void release();
 
-    [[gnu::always_inline]] double tick() {
-        envelope_.tick();
-        const double m = glideMultiplier_;
-        if (m != 1.0) {
-            current_ = current_ * m;
-            if ((m < 1.0 && current_ <= target_) || (m > 1.0 && current_ >= target_)) {
-                current_ = target_;
-                glideMultiplier_ = 1.0;
-            }
-        }
-        const double f = ratio_.get() * bendFactor_ * current_;
-        double s = 0.0;
-        double weightTarget = 0.0;
-        if (f > 0.0) {
-            // A held note keeps f constant, so the division and the weight
-            // curve are only worked out when f moves.
-            if (f != cachedFrequency_) {
-                cachedFrequency_ = f;
-                cachedIncrement_ = f * kTwoPi / sampleRate_;
-                cachedWeight_ = FreqWeight(f);
-            }
-            phase_ = phase_ + cachedIncrement_;
-            if (phase_ >= kTwoPi) {
-                phase_ = phase_ - kTwoPi;
-                // Only above the sample rate, where the weight is already
-                // fading this partial out; keeps the phase bounded.
-                if (phase_ >= kTwoPi) phase_ = std::fmod(phase_, kTwoPi);
-            }
-            s = sineAroundPi(phase_ - kPi);
-            weightTarget = cachedWeight_;
-        }
-        weight_.tick(weightTarget);
-        output_ = s * ((levelGain_.get() * weight_.current()) * envelope_.level());
-        return output_;
+    PartialChunk prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels);
+    // The phases of `count` partials over `n` samples, all in one loop so
+    // that their sums run side by side; phase[i][k] is partial i's phase
+    // after sample k.
+    static void advancePhases(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase,
+                              int count, int n);
+    void addTo(const PartialChunk& chunk, const double* phase, double* sum, int n, bool accumulate,
+               const BlockKernels& kernels) const {
+        kernels.partial(phase, chunk.gain, chunk.weight, chunk.env, sum, n, accumulate);
     }
+    // One sample through the same stages.
+    double tick();
 
     // Parameter-derived fields (any thread).
     void setPartial(double multiplier) { partial_.set(multiplier); }
@@ -111,13 +87,15 @@ public:
     double targetFrequency() const { return target_; }
     double glideMultiplier() const { return glideMultiplier_; }
     bool glideArmed() const { return glideArmed_; }
-    double output() const { return output_; }
     double sampleRate() const { return sampleRate_; }
     double bendFactor() const { return bendFactor_; }
     const AREnvelope& envelope() const { return envelope_; }
     const LinearRamp& weight() const { return weight_; }
 
 private:
+    template <int kCount>
+    static void advance(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase, int n);
+
     Relaxed<double> partial_{1.0};
     Relaxed<double> detune_{0.0};
     Relaxed<double> attack_{0.01};
@@ -131,13 +109,16 @@ private:
     double glideMultiplier_ = 1.0;
     AREnvelope envelope_;
     bool glideArmed_ = false;
-    double output_ = 0.0;
     LinearRamp weight_;
-    double sampleRate_ = 44100.0;
+    double sampleRate_ = kDefaultSampleRate;
+    double inverseRate_ = 1.0 / kDefaultSampleRate;
     double bendFactor_ = 1.0;
 
-    // Derived from the last frequency; a negative frequency never matches.
+    // Derived from the last steady frequency; a negative frequency never matches.
     double cachedFrequency_ = -1.0;
     double cachedIncrement_ = 0.0;
     double cachedWeight_ = 0.0;
 };
+
+// The frequency weight alone, for callers outside the render path.
+inline double FreqWeight(double f) { return dsp::freqWeight(f); }

@@ -1,5 +1,10 @@
 #include "synth/TempoLfo.h"
 
+namespace {
+constexpr double kQuartersPerBar = 4.0;
+constexpr double kSecondsPerMinute = 60.0;
+}  // namespace
+
 void TempoLfo::setup(double sampleRate) {
     wave_.set(Sine);
     rate_.set(0.0);
@@ -16,8 +21,65 @@ void TempoLfo::sync(double ppqPos, double tempo, bool playing) {
     if (!std::isfinite(tempo) || tempo < 0.0) return;
     const double rate = rate_.get();
     if (playing) {
-        const double x = 0.25 * ppqPos * rate + phaseOffset_;
+        const double x = (1.0 / kQuartersPerBar) * ppqPos * rate + phaseOffset_;
         if (std::isfinite(x)) phase_ = x - std::floor(x);
     }
-    increment_ = tempo / 240.0 * rate / sampleRate_;
+    increment_ = tempo / (kQuartersPerBar * kSecondsPerMinute) * rate / sampleRate_;
+}
+
+int TempoLfo::advance(double* phase, int* newCycleAt, int n) {
+    // The running sum is exact arithmetic on a grid: while the phase stays
+    // within one binade [lo, 2 lo), every sum rounds to that binade's ulp,
+    // so each sample adds the same rounded step d and the k-th phase is
+    // p + k * d, computed exactly. Only the sample that leaves the binade
+    // (or wraps) is summed on its own, and the result equals adding one
+    // increment at a time.
+    double p = phase_;
+    const double increment = increment_;
+    int cycles = 0;
+    int k = 0;
+    while (k < n) {
+        if (p > 0.0 && p < 1.0) {
+            int exponent = 0;
+            std::frexp(p, &exponent);
+            const double lo = std::ldexp(1.0, exponent - 1);
+            const double hi = 2.0 * lo;
+            if (increment < lo) {
+                const double d = (lo + increment) - lo;
+                // A step of exactly half an ulp rounds to even: its parity
+                // depends on p, so such increments go one sample at a time.
+                const double halfUlp = std::ldexp(1.0, exponent - 54);
+                if (d > 0.0 && std::fabs(d - increment) != halfUlp) {
+                    const int left = n - k;
+                    double room = std::floor((hi - p) / d);
+                    int steps = room < double(left) ? int(room) : left;
+                    while (steps > 0 && !(p + double(steps) * d < hi)) --steps;
+                    while (steps < left && p + double(steps + 1) * d < hi) ++steps;
+                    for (int j = 1; j <= steps; ++j) phase[k + j - 1] = p + double(j) * d;
+                    p = p + double(steps) * d;
+                    k += steps;
+                    if (k >= n) break;
+                }
+            }
+        }
+        p = p + increment;
+        if (p >= 1.0) {
+            p = p - 1.0;
+            // Only with absurd tempos does one step cover whole cycles.
+            if (p >= 1.0) p = p - std::floor(p);
+            newCycleAt[cycles++] = k;
+        }
+        phase[k++] = p;
+    }
+    phase_ = p;
+    return cycles;
+}
+
+double TempoLfo::tick() {
+    double phase, hold, value, level;
+    int newCycleAt;
+    const LfoScratch scratch{&phase, &hold, &value, &level, &newCycleAt};
+    const double* levels = render(1, scratch, BlockKernels::get(BlockKernels::best()),
+                                  [](int, int) { return MwcRandom::next(); });
+    return levels ? levels[0] : level_.current();
 }

@@ -7,10 +7,20 @@
 #include <cmath>
 #include <cstdint>
 
+#include "synth/BlockKernels.h"
+#include "synth/DspConstants.h"
 #include "synth/LinearRamp.h"
 #include "synth/MwcRandom.h"
 #include "synth/Relaxed.h"
-#include "synth/SineOsc.h"
+
+// Scratch arrays for one chunk, each long enough for it.
+struct LfoScratch {
+    double* phase;
+    double* hold;
+    double* value;
+    double* level;
+    int* newCycleAt;
+};
 
 class TempoLfo {
 public:
@@ -25,37 +35,50 @@ public:
     // of [0, 1) for good.
     void sync(double ppqPos, double tempo, bool playing);
 
-    double tick() {
-        phase_ = phase_ + increment_;
-        if (phase_ >= 1.0) {
-            phase_ = phase_ - 1.0;
-            // Only with absurd tempos does one step cover whole cycles.
-            if (phase_ >= 1.0) phase_ = phase_ - std::floor(phase_);
-            if (wave_.get() == Random) hold_ = MwcRandom::bipolar();
+    // The phase after each of the next `n` samples, summed one increment at
+    // a time as a running double; answers how many cycles began and at
+    // which samples (newCycleAt).
+    int advance(double* phase, int* newCycleAt, int n);
+
+    // The output of the next `n` samples: the array of levels, or null when
+    // it holds level() throughout. The random wave takes a new value at each
+    // new cycle from draw(cycle within the chunk, sample), a raw generator value.
+    template <typename Draw>
+    const double* render(int n, const LfoScratch& scratch, const BlockKernels& kernels, Draw draw) {
+        const std::int32_t wave = wave_.get();
+        if (increment_ == 0.0) {
+            double value;
+            kernels.lfoWave(wave, &phase_, &hold_, &value, 1);
+            if (level_.current() == value) {
+                level_.arrive(value);
+                return nullptr;
+            }
+            level_.toward(value, scratch.level, n);
+            return scratch.level;
         }
-        return level_.tick(waveValue(wave_.get(), phase_));
+        const int cycles = advance(scratch.phase, scratch.newCycleAt, n);
+        if (wave == Random) {
+            double h = hold_;
+            for (int k = 0, j = 0; k < n; ++k) {
+                if (j < cycles && scratch.newCycleAt[j] == k) {
+                    h = MwcRandom::bipolarOf(draw(j, k));
+                    ++j;
+                }
+                scratch.hold[k] = h;
+            }
+            hold_ = h;
+        }
+        kernels.lfoWave(wave, scratch.phase, scratch.hold, scratch.value, n);
+        if (kernels.follows(scratch.value, level_.current(), level_.step(), n)) {
+            level_.arrive(scratch.value[n - 1]);
+            return scratch.value;
+        }
+        level_.follow(scratch.value, scratch.level, n);
+        return scratch.level;
     }
 
-    double waveValue(std::int32_t wave, double p) const {
-        switch (wave) {
-        case Sine:
-            return sineAroundPi(p * SineOsc::kTwoPi - SineOsc::kPi);
-        case Triangle:
-            if (p < 0.25) return 4.0 * p;
-            if (p < 0.75) return 2.0 - 4.0 * p;
-            return 4.0 * p - 4.0;
-        case Square:
-            return p < 0.5 ? 1.0 : -1.0;
-        case Rising:
-            return 2.0 * p - 1.0;
-        case Falling:
-            return 1.0 - 2.0 * p;
-        case Random:
-            return hold_;
-        default:
-            return 0.0;
-        }
-    }
+    // One sample through the same steps, drawing from the process generator.
+    double tick();
 
     // Parameter-derived (any thread).
     void setWave(std::int32_t wave) { wave_.set(wave); }
@@ -78,5 +101,5 @@ private:
     double phaseOffset_ = 0.0;
     double increment_ = 0.0;
     double hold_ = 0.0;
-    double sampleRate_ = 44100.0;
+    double sampleRate_ = kDefaultSampleRate;
 };

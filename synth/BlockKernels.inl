@@ -1,0 +1,226 @@
+// The array loops of the engine, compiled once per vector unit: the file
+// that includes this one names the namespace (BLOCK_KERNELS_NS) and sets the
+// unit through its compile options. Plain loops over restrict pointers are
+// left to the compiler's vectoriser; the generator's lanes use vector types.
+// Nothing here calls an inline function of another header with external
+// linkage: the linker could hand this unit's wide build of it to code that
+// runs on any processor. Only constants and DspMath's internal functions.
+
+#include <cstring>
+#include <limits>
+
+#include "synth/BlockKernels.h"
+#include "synth/DspMath.h"
+#include "synth/MwcRandom.h"
+
+namespace BLOCK_KERNELS_NS {
+namespace {
+
+void partial(const double* __restrict phase, double gain, const double* __restrict weight,
+             const double* __restrict env, double* __restrict sum, int n, bool accumulate) {
+    // Four shapes, so that each loop has no test inside.
+    if (weight && env) {
+        if (accumulate) {
+            for (int k = 0; k < n; ++k)
+                sum[k] += dsp::sineAroundPi(phase[k] - dsp::kPi) * ((gain * weight[k]) * env[k]);
+        } else {
+            for (int k = 0; k < n; ++k)
+                sum[k] = dsp::sineAroundPi(phase[k] - dsp::kPi) * ((gain * weight[k]) * env[k]);
+        }
+    } else if (weight || env) {
+        const double* v = weight ? weight : env;
+        if (accumulate) {
+            for (int k = 0; k < n; ++k) sum[k] += dsp::sineAroundPi(phase[k] - dsp::kPi) * (gain * v[k]);
+        } else {
+            for (int k = 0; k < n; ++k) sum[k] = dsp::sineAroundPi(phase[k] - dsp::kPi) * (gain * v[k]);
+        }
+    } else if (accumulate) {
+        for (int k = 0; k < n; ++k) sum[k] += dsp::sineAroundPi(phase[k] - dsp::kPi) * gain;
+    } else {
+        for (int k = 0; k < n; ++k) sum[k] = dsp::sineAroundPi(phase[k] - dsp::kPi) * gain;
+    }
+}
+
+void pitch(const double* __restrict frequency, double rate, double inverseRate, double* __restrict increment,
+           double* __restrict weightTarget, int n) {
+    for (int k = 0; k < n; ++k) {
+        const double f = frequency[k];
+        const bool sounds = f > 0.0;
+        increment[k] = sounds ? dsp::quotient(f * dsp::kTwoPi, rate, inverseRate) : 0.0;
+        weightTarget[k] = sounds ? dsp::freqWeight(f) : 0.0;
+    }
+}
+
+bool follows(const double* __restrict target, double from, double step, int n) {
+    if (n <= 0) return true;
+    const double down = -step;
+    const double d0 = target[0] - from;
+    int jumps = (d0 > step) | (d0 < down);
+    for (int k = 1; k < n; ++k) {
+        const double d = target[k] - target[k - 1];
+        jumps |= (d > step) | (d < down);
+    }
+    return jumps == 0;
+}
+
+void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __restrict hold,
+             double* __restrict value, int n) {
+    switch (wave) {
+    case 0:
+        for (int k = 0; k < n; ++k) value[k] = dsp::sineAroundPi(phase[k] * dsp::kTwoPi - dsp::kPi);
+        break;
+    case 1:
+        for (int k = 0; k < n; ++k) {
+            const double p = phase[k];
+            value[k] = p < 0.25 ? 4.0 * p : p < 0.75 ? 2.0 - 4.0 * p : 4.0 * p - 4.0;
+        }
+        break;
+    case 2:
+        for (int k = 0; k < n; ++k) value[k] = phase[k] < 0.5 ? 1.0 : -1.0;
+        break;
+    case 3:
+        for (int k = 0; k < n; ++k) value[k] = 2.0 * phase[k] - 1.0;
+        break;
+    case 4:
+        for (int k = 0; k < n; ++k) value[k] = 1.0 - 2.0 * phase[k];
+        break;
+    case 5:
+        std::memcpy(value, hold, sizeof(double) * std::size_t(n));
+        break;
+    default:
+        for (int k = 0; k < n; ++k) value[k] = 0.0;
+        break;
+    }
+}
+
+// --- The generator in eight lanes ------------------------------------------------------------
+// Each of the two multiply-with-carry words is a multiplicative sequence
+// modulo m = a * 65536 - 1 (the state times a, reduced), so the word k steps
+// on is the word times a^k mod m. Lane j starts k = j * L draws ahead and
+// runs L plain steps; the 8 x 8 tiles are turned round so that each lane's
+// run lands in order.
+
+typedef std::uint32_t u32x8 __attribute__((vector_size(32)));
+
+constexpr std::uint64_t kAz = MwcRandom::kMultiplierZ, kAw = MwcRandom::kMultiplierW;
+constexpr std::uint64_t kMz = kAz * 65536u - 1u, kMw = kAw * 65536u - 1u;
+
+std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent, std::uint64_t m) {
+    std::uint64_t result = 1;
+    base %= m;
+    while (exponent) {
+        if (exponent & 1u) result = result * base % m;
+        base = base * base % m;
+        exponent >>= 1;
+    }
+    return result;
+}
+
+void transpose(u32x8 r[8]) {
+    const u32x8 lo32 = {0, 8, 1, 9, 4, 12, 5, 13}, hi32 = {2, 10, 3, 11, 6, 14, 7, 15};
+    const u32x8 lo64 = {0, 1, 8, 9, 4, 5, 12, 13}, hi64 = {2, 3, 10, 11, 6, 7, 14, 15};
+    const u32x8 lo128 = {0, 1, 2, 3, 8, 9, 10, 11}, hi128 = {4, 5, 6, 7, 12, 13, 14, 15};
+    u32x8 t[8], u[8];
+    for (int i = 0; i < 8; i += 2) {
+        t[i] = __builtin_shuffle(r[i], r[i + 1], lo32);
+        t[i + 1] = __builtin_shuffle(r[i], r[i + 1], hi32);
+    }
+    for (int i = 0; i < 8; i += 4) {
+        u[i] = __builtin_shuffle(t[i], t[i + 2], lo64);
+        u[i + 1] = __builtin_shuffle(t[i], t[i + 2], hi64);
+        u[i + 2] = __builtin_shuffle(t[i + 1], t[i + 3], lo64);
+        u[i + 3] = __builtin_shuffle(t[i + 1], t[i + 3], hi64);
+    }
+    for (int i = 0; i < 4; ++i) {
+        r[i] = __builtin_shuffle(u[i], u[i + 4], lo128);
+        r[i + 4] = __builtin_shuffle(u[i], u[i + 4], hi128);
+    }
+}
+
+// Writes the words after each draw (the raw value is made from them).
+void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, std::uint32_t* wOut, int n) {
+    std::uint32_t z = *zState, w = *wState;
+    int k = 0;
+    // The lanes need words on their cycle (below m, as every state reached
+    // from the load state is); anything else goes one step at a time.
+    const int lanesLength = (n / 64) * 8;
+    if (lanesLength > 0 && z < kMz && w < kMw) {
+        const std::uint64_t jz = powMod(kAz, std::uint64_t(lanesLength), kMz);
+        const std::uint64_t jw = powMod(kAw, std::uint64_t(lanesLength), kMw);
+        u32x8 zl, wl;
+        std::uint64_t zs = z, ws = w;
+        for (int j = 0; j < 8; ++j) {
+            zl[j] = std::uint32_t(zs);
+            wl[j] = std::uint32_t(ws);
+            zs = zs * jz % kMz;
+            ws = ws * jw % kMw;
+        }
+        for (int i = 0; i < lanesLength; i += 8) {
+            u32x8 zr[8], wr[8];
+            for (int s = 0; s < 8; ++s) {
+                zl = std::uint32_t(kAz) * (zl & 0xFFFFu) + (zl >> 16);
+                wl = std::uint32_t(kAw) * (wl & 0xFFFFu) + (wl >> 16);
+                zr[s] = zl;
+                wr[s] = wl;
+            }
+            transpose(zr);
+            transpose(wr);
+            for (int j = 0; j < 8; ++j) {
+                std::memcpy(zOut + j * lanesLength + i, &zr[j], sizeof(u32x8));
+                std::memcpy(wOut + j * lanesLength + i, &wr[j], sizeof(u32x8));
+            }
+        }
+        k = 8 * lanesLength;
+        z = zOut[k - 1];
+        w = wOut[k - 1];
+    }
+    for (; k < n; ++k) {
+        z = std::uint32_t(kAz) * (z & 0xFFFFu) + (z >> 16);
+        w = std::uint32_t(kAw) * (w & 0xFFFFu) + (w >> 16);
+        zOut[k] = z;
+        wOut[k] = w;
+    }
+    *zState = z;
+    *wState = w;
+}
+
+template <typename Sample, bool kSum, bool kLfo>
+void mixShaped(const std::uint32_t* __restrict z, const std::uint32_t* __restrict w, const double* __restrict sum,
+               const double* __restrict lfo, double gain, double halfDepth, double factor, Sample* __restrict out,
+               int n) {
+    for (int k = 0; k < n; ++k) {
+        const std::uint32_t raw = (z[k] << 16) + (w[k] & 0xFFFFu);
+        // Exact for every 32-bit value, and a conversion the vector units have.
+        const double r = (double(std::int32_t(raw ^ 0x80000000u)) + 2147483648.0) * MwcRandom::kUniformScale;
+        double x = (r * 5e-06 + (kSum ? sum[k] : 0.0)) * gain;
+        x = x * (kLfo ? halfDepth * (lfo[k] - 1.0) + 1.0 : factor);
+        if constexpr (sizeof(Sample) == sizeof(float)) {
+            // Tiny doubles become subnormal floats, which stall some hosts'
+            // processing further down the chain: send zero instead.
+            const float v = static_cast<float>(x);
+            out[k] = v < std::numeric_limits<float>::min() && v > -std::numeric_limits<float>::min() ? 0.0f : v;
+        } else {
+            out[k] = x;
+        }
+    }
+}
+
+template <typename Sample>
+void mix(const std::uint32_t* z, const std::uint32_t* w, const double* sum, const double* lfo, double gain,
+         double halfDepth, double factor, Sample* out, int n) {
+    if (sum && lfo) {
+        mixShaped<Sample, true, true>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
+    } else if (sum) {
+        mixShaped<Sample, true, false>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
+    } else if (lfo) {
+        mixShaped<Sample, false, true>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
+    } else {
+        mixShaped<Sample, false, false>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
+    }
+}
+
+}  // namespace
+
+extern const BlockKernels kKernels = {partial, pitch, follows, lfoWave, draws, mix<double>, mix<float>};
+
+}  // namespace BLOCK_KERNELS_NS
