@@ -8,14 +8,29 @@
 #include <cstdint>
 #include <vector>
 
+// What the output of one chunk is made of.
+struct VoiceArgs {
+    static constexpr int kMaxPartials = 3;
+    int partials = 0;                        // sounding partials, in oscillator order
+    const double* phase[kMaxPartials] = {};  // each partial's phase per sample
+    // Amplitude per sample, or null for ampLevel; when one partial has an
+    // array, every sounding partial has one.
+    const double* amp[kMaxPartials] = {};
+    double ampLevel[kMaxPartials] = {};
+    const std::uint32_t* z = nullptr;        // generator words after each step
+    const std::uint32_t* w = nullptr;
+    const double* lfo = nullptr;
+    double gain = 0.0;
+    double halfDepth = 0.0;
+    double factor = 1.0;
+};
+
 struct BlockKernels {
     enum Isa { Baseline = 0, Avx2Fma = 1, kIsaCount };
 
-    // One partial into the running sum: sum[k] (+)= sine(phase[k]) * amp,
-    // with amp the constant `gain` times env[k] and weight[k] where given
-    // (null: 1); the product order is (gain * weight) * env.
-    void (*partial)(const double* phase, double gain, const double* weight, const double* env, double* sum,
-                    int n, bool accumulate);
+    // The amplitude of a partial: amp[k] = (gain * weight[k]) * env[k], a
+    // null array standing for 1.
+    void (*amplitude)(double gain, const double* weight, const double* env, double* amp, int n);
     // Phase increment and frequency weight of a moving frequency, as the
     // per-sample engine works them out (0 and 0 at frequencies <= 0).
     void (*pitch)(const double* frequency, double rate, double inverseRate, double* increment, double* weightTarget,
@@ -28,14 +43,13 @@ struct BlockKernels {
     // The next `n` steps of the process generator from words (z, w): the
     // words after each step, in order; (z, w) become the last of them.
     void (*draws)(std::uint32_t* z, std::uint32_t* w, std::uint32_t* zOut, std::uint32_t* wOut, int n);
-    // out[k] = (r[k] * 5e-6 + sum[k]) * gain * (halfDepth * (lfo[k] - 1) + 1), with r the
-    // uniform draw made from the words after step k, sum null for silence
-    // and lfo null for the constant `factor` in place of the last bracket.
-    void (*mixDouble)(const std::uint32_t* z, const std::uint32_t* w, const double* sum, const double* lfo,
-                      double gain, double halfDepth, double factor, double* out, int n);
+    // The output: out[k] = (r[k] * 5e-6 + ((o1 + o2) + o3)) * gain * (halfDepth * (lfo[k] - 1) + 1),
+    // with oi = sine(phase_i[k]) * amp_i of the sounding partials only, r
+    // the uniform draw made from the generator words after step k, and the
+    // last bracket the constant `factor` when lfo is null.
+    void (*voiceDouble)(const VoiceArgs& voice, double* out, int n);
     // The same into floats; magnitudes below the float range become 0.
-    void (*mixFloat)(const std::uint32_t* z, const std::uint32_t* w, const double* sum, const double* lfo,
-                     double gain, double halfDepth, double factor, float* out, int n);
+    void (*voiceFloat)(const VoiceArgs& voice, float* out, int n);
 
     // The widest path this processor runs, found once.
     static Isa best();

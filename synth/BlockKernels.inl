@@ -16,28 +16,15 @@
 namespace BLOCK_KERNELS_NS {
 namespace {
 
-void partial(const double* __restrict phase, double gain, const double* __restrict weight,
-             const double* __restrict env, double* __restrict sum, int n, bool accumulate) {
-    // Four shapes, so that each loop has no test inside.
+void amplitude(double gain, const double* __restrict weight, const double* __restrict env, double* __restrict amp,
+               int n) {
     if (weight && env) {
-        if (accumulate) {
-            for (int k = 0; k < n; ++k)
-                sum[k] += dsp::sineAroundPi(phase[k] - dsp::kPi) * ((gain * weight[k]) * env[k]);
-        } else {
-            for (int k = 0; k < n; ++k)
-                sum[k] = dsp::sineAroundPi(phase[k] - dsp::kPi) * ((gain * weight[k]) * env[k]);
-        }
+        for (int k = 0; k < n; ++k) amp[k] = (gain * weight[k]) * env[k];
     } else if (weight || env) {
         const double* v = weight ? weight : env;
-        if (accumulate) {
-            for (int k = 0; k < n; ++k) sum[k] += dsp::sineAroundPi(phase[k] - dsp::kPi) * (gain * v[k]);
-        } else {
-            for (int k = 0; k < n; ++k) sum[k] = dsp::sineAroundPi(phase[k] - dsp::kPi) * (gain * v[k]);
-        }
-    } else if (accumulate) {
-        for (int k = 0; k < n; ++k) sum[k] += dsp::sineAroundPi(phase[k] - dsp::kPi) * gain;
+        for (int k = 0; k < n; ++k) amp[k] = gain * v[k];
     } else {
-        for (int k = 0; k < n; ++k) sum[k] = dsp::sineAroundPi(phase[k] - dsp::kPi) * gain;
+        for (int k = 0; k < n; ++k) amp[k] = gain;
     }
 }
 
@@ -184,43 +171,66 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
     *wState = w;
 }
 
-template <typename Sample, bool kSum, bool kLfo>
-void mixShaped(const std::uint32_t* __restrict z, const std::uint32_t* __restrict w, const double* __restrict sum,
-               const double* __restrict lfo, double gain, double halfDepth, double factor, Sample* __restrict out,
-               int n) {
+// One shape of the output loop: how many partials sound, whether their
+// amplitudes move, whether the tremolo does. Each shape is a loop without
+// tests, which the vectoriser turns into straight vector code.
+template <typename Sample, int kPartials, bool kAmps, bool kLfo>
+void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
+    const double* __restrict p0 = v.phase[0];
+    const double* __restrict p1 = v.phase[1];
+    const double* __restrict p2 = v.phase[2];
+    const double* __restrict a0 = v.amp[0];
+    const double* __restrict a1 = v.amp[1];
+    const double* __restrict a2 = v.amp[2];
+    const double l0 = v.ampLevel[0], l1 = v.ampLevel[1], l2 = v.ampLevel[2];
+    const std::uint32_t* __restrict z = v.z;
+    const std::uint32_t* __restrict w = v.w;
+    const double* __restrict lfo = v.lfo;
+    const double gain = v.gain, halfDepth = v.halfDepth, factor = v.factor;
     for (int k = 0; k < n; ++k) {
+        double sum = 0.0;
+        if (kPartials >= 1) sum = dsp::sineAroundPi(p0[k] - dsp::kPi) * (kAmps ? a0[k] : l0);
+        if (kPartials >= 2) sum = sum + dsp::sineAroundPi(p1[k] - dsp::kPi) * (kAmps ? a1[k] : l1);
+        if (kPartials >= 3) sum = sum + dsp::sineAroundPi(p2[k] - dsp::kPi) * (kAmps ? a2[k] : l2);
         const std::uint32_t raw = (z[k] << 16) + (w[k] & 0xFFFFu);
         // Exact for every 32-bit value, and a conversion the vector units have.
         const double r = (double(std::int32_t(raw ^ 0x80000000u)) + 2147483648.0) * MwcRandom::kUniformScale;
-        double x = (r * 5e-06 + (kSum ? sum[k] : 0.0)) * gain;
+        double x = (r * 5e-06 + sum) * gain;
         x = x * (kLfo ? halfDepth * (lfo[k] - 1.0) + 1.0 : factor);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             // Tiny doubles become subnormal floats, which stall some hosts'
             // processing further down the chain: send zero instead.
-            const float v = static_cast<float>(x);
-            out[k] = v < std::numeric_limits<float>::min() && v > -std::numeric_limits<float>::min() ? 0.0f : v;
+            const float f = static_cast<float>(x);
+            out[k] = f < std::numeric_limits<float>::min() && f > -std::numeric_limits<float>::min() ? 0.0f : f;
         } else {
             out[k] = x;
         }
     }
 }
 
-template <typename Sample>
-void mix(const std::uint32_t* z, const std::uint32_t* w, const double* sum, const double* lfo, double gain,
-         double halfDepth, double factor, Sample* out, int n) {
-    if (sum && lfo) {
-        mixShaped<Sample, true, true>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
-    } else if (sum) {
-        mixShaped<Sample, true, false>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
-    } else if (lfo) {
-        mixShaped<Sample, false, true>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
+template <typename Sample, int kPartials>
+void voiceWith(const VoiceArgs& v, Sample* out, int n) {
+    const bool amps = v.amp[0] || v.amp[1] || v.amp[2];
+    if (v.lfo) {
+        amps ? voiceShaped<Sample, kPartials, true, true>(v, out, n) : voiceShaped<Sample, kPartials, false, true>(v, out, n);
     } else {
-        mixShaped<Sample, false, false>(z, w, sum, lfo, gain, halfDepth, factor, out, n);
+        amps ? voiceShaped<Sample, kPartials, true, false>(v, out, n)
+             : voiceShaped<Sample, kPartials, false, false>(v, out, n);
+    }
+}
+
+template <typename Sample>
+void voice(const VoiceArgs& v, Sample* out, int n) {
+    switch (v.partials) {
+    case 0: voiceWith<Sample, 0>(v, out, n); break;
+    case 1: voiceWith<Sample, 1>(v, out, n); break;
+    case 2: voiceWith<Sample, 2>(v, out, n); break;
+    default: voiceWith<Sample, 3>(v, out, n); break;
     }
 }
 
 }  // namespace
 
-extern const BlockKernels kKernels = {partial, pitch, follows, lfoWave, draws, mix<double>, mix<float>};
+extern const BlockKernels kKernels = {amplitude, pitch, follows, lfoWave, draws, voice<double>, voice<float>};
 
 }  // namespace BLOCK_KERNELS_NS

@@ -51,6 +51,8 @@ public:
     void processMidiEvent(const VstMidiEvent& event) override;
     void processDouble(double** inputs, int inputCount, double** outputs, int outputCount,
                        int frames) override;
+    // Renders straight into the host's floats, without a double staging buffer.
+    void processFloat(float** inputs, int inputCount, float** outputs, int outputCount, int frames) override;
     void executeCommand(int id, bool shift, bool ctrl) override;
 
     // The real value the engine uses for parameter `index` of the current
@@ -70,6 +72,7 @@ private:
     double confinedValue(int program, int index);
     double realOf(int index, double confined) const;
     double gainOf(int index, double confined) const;
+    void syncHostTime();
 
     MurlanEngine engine_;
     // The confined value each parameter's engine quantities were last derived

@@ -24,7 +24,7 @@ struct MurlanEngine::Scratch {
     double weight[kOscillators][kChunk];
     double env[kOscillators][kChunk];
     double phase[kOscillators][kChunk];
-    double sum[kChunk];
+    double amp[kOscillators][kChunk];
     double lfoPhase[kChunk];
     double lfoHold[kChunk];
     double lfoValue[kChunk];
@@ -139,7 +139,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
 
     PartialChunk chunk[kOscillators];
     SineOsc* moving[kOscillators];
-    const PartialChunk* movingChunk[kOscillators];
+    PartialChunk* movingChunk[kOscillators];
     double* movingPhase[kOscillators];
     int movingCount = 0;
     for (int o = 0; o < kOscillators; ++o) {
@@ -154,11 +154,29 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     }
     // A silent partial's phase runs on too: its later output depends on it.
     SineOsc::advancePhases(moving, movingChunk, movingPhase, movingCount, n);
-    bool sounding = false;
+
+    VoiceArgs voice;
+    bool amps = false;
     for (int o = 0; o < kOscillators; ++o) {
         if (!chunk[o].sounds) continue;
-        osc_[o].addTo(chunk[o], s.phase[o], s.sum, n, sounding, kernels);
-        sounding = true;
+        const int i = voice.partials++;
+        voice.phase[i] = s.phase[o];
+        voice.ampLevel[i] = chunk[o].gain;
+        if (chunk[o].weight || chunk[o].env) {
+            kernels.amplitude(chunk[o].gain, chunk[o].weight, chunk[o].env, s.amp[o], n);
+            voice.amp[i] = s.amp[o];
+            amps = true;
+        }
+    }
+    if (amps) {
+        for (int i = 0, o = 0; o < kOscillators; ++o) {
+            if (!chunk[o].sounds) continue;
+            if (!voice.amp[i]) {
+                kernels.amplitude(chunk[o].gain, nullptr, nullptr, s.amp[o], n);
+                voice.amp[i] = s.amp[o];
+            }
+            ++i;
+        }
     }
 
     // Within a sample the LFO's new random value is drawn before the dither.
@@ -189,19 +207,20 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     portaResetRun(n);
 
     // The tremolo: 0.5 * depth * (lfo - 1) + 1, exactly 1 at depth 0.
-    const double halfDepth = 0.5 * lfoDepth_.get();
-    double factor = 1.0;
-    if (halfDepth == 0.0) {
+    voice.halfDepth = 0.5 * lfoDepth_.get();
+    if (voice.halfDepth == 0.0) {
         lfo = nullptr;
     } else if (!lfo) {
-        factor = halfDepth * (lfo_.level() - 1.0) + 1.0;
+        voice.factor = voice.halfDepth * (lfo_.level() - 1.0) + 1.0;
     }
-    const double gain = mainGain_.get();
-    const double* sum = sounding ? s.sum : nullptr;
+    voice.lfo = lfo;
+    voice.gain = mainGain_.get();
+    voice.z = ditherZ;
+    voice.w = ditherW;
     if constexpr (sizeof(Sample) == sizeof(float)) {
-        kernels.mixFloat(ditherZ, ditherW, sum, lfo, gain, halfDepth, factor, out, n);
+        kernels.voiceFloat(voice, out, n);
     } else {
-        kernels.mixDouble(ditherZ, ditherW, sum, lfo, gain, halfDepth, factor, out, n);
+        kernels.voiceDouble(voice, out, n);
     }
 }
 

@@ -29,8 +29,9 @@
 class MurlanEngine {
 public:
     static constexpr int kOscillators = 3;
-    // Samples per chunk: the scratch arrays of a chunk stay in the first-level cache.
-    static constexpr int kChunk = 128;
+    // Samples per chunk: long enough that what a chunk costs beyond its
+    // samples hardly counts, short enough that its arrays stay in cache.
+    static constexpr int kChunk = 256;
 
     MurlanEngine();
     ~MurlanEngine();

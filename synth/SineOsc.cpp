@@ -95,8 +95,8 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
             weightLevel = cachedWeight_;
             chunk.moves = true;
         }
-        for (int k = 0; k < n; ++k) scratch.increment[k] = increment;
-        chunk.increment = scratch.increment;
+        chunk.step = increment;
+        chunk.stepScratch = scratch.increment;
         if (weight_.current() == weightLevel) {
             weight_.arrive(weightLevel);
         } else {
@@ -111,23 +111,25 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
     return chunk;
 }
 
-template <int kCount>
+template <int kCount, bool kArrays>
 void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase, int n) {
     // Unrolled, so that each phase lives in a register: a phase that went
     // through memory would add a store and a load to every sample's sum.
     double p[kCount];
+    double step[kCount];
     const double* increment[kCount];
     double* out[kCount];
 #pragma GCC unroll 3
     for (int i = 0; i < kCount; ++i) {
         p[i] = partials[i]->phase_;
+        step[i] = chunks[i]->step;
         increment[i] = chunks[i]->increment;
         out[i] = phase[i];
     }
     for (int k = 0; k < n; ++k) {
 #pragma GCC unroll 3
         for (int i = 0; i < kCount; ++i) {
-            double x = p[i] + increment[i][k];
+            double x = p[i] + (kArrays ? increment[i][k] : step[i]);
             if (x >= kTwoPi) {
                 x = x - kTwoPi;
                 // Only above the sample rate, where the weight is already
@@ -142,20 +144,27 @@ void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunk
     for (int i = 0; i < kCount; ++i) partials[i]->phase_ = p[i];
 }
 
-void SineOsc::advancePhases(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase,
-                            int count, int n) {
-    switch (count) {
-    case 1:
-        advance<1>(partials, chunks, phase, n);
-        break;
-    case 2:
-        advance<2>(partials, chunks, phase, n);
-        break;
-    case 3:
-        advance<3>(partials, chunks, phase, n);
-        break;
-    default:
-        break;
+void SineOsc::advancePhases(SineOsc* const* partials, PartialChunk* const* chunks, double* const* phase, int count,
+                            int n) {
+    bool arrays = false;
+    for (int i = 0; i < count; ++i) arrays = arrays || chunks[i]->increment;
+    if (arrays) {
+        // Partials with a steady pitch spread their step for the loop.
+        for (int i = 0; i < count; ++i) {
+            PartialChunk& c = *chunks[i];
+            if (c.increment) continue;
+            for (int k = 0; k < n; ++k) c.stepScratch[k] = c.step;
+            c.increment = c.stepScratch;
+        }
+    }
+    switch (count * 2 + (arrays ? 1 : 0)) {
+    case 2: advance<1, false>(partials, chunks, phase, n); break;
+    case 3: advance<1, true>(partials, chunks, phase, n); break;
+    case 4: advance<2, false>(partials, chunks, phase, n); break;
+    case 5: advance<2, true>(partials, chunks, phase, n); break;
+    case 6: advance<3, false>(partials, chunks, phase, n); break;
+    case 7: advance<3, true>(partials, chunks, phase, n); break;
+    default: break;
     }
 }
 
@@ -163,13 +172,15 @@ double SineOsc::tick() {
     double frequency, increment, weightTarget, weight, env, phase, out = 0.0;
     const PartialScratch scratch{&frequency, &increment, &weightTarget, &weight, &env};
     const BlockKernels& kernels = BlockKernels::get(BlockKernels::best());
-    const PartialChunk chunk = prepare(1, scratch, kernels);
+    PartialChunk chunk = prepare(1, scratch, kernels);
     if (chunk.moves) {
         SineOsc* self = this;
-        const PartialChunk* chunks = &chunk;
+        PartialChunk* chunks = &chunk;
         double* phases = &phase;
         advancePhases(&self, &chunks, &phases, 1, 1);
     }
-    if (chunk.sounds) addTo(chunk, &phase, &out, 1, false, kernels);
-    return out;
+    if (!chunk.sounds) return 0.0;
+    double amp;
+    kernels.amplitude(chunk.gain, chunk.weight, chunk.env, &amp, 1);
+    return dsp::sineAroundPi(phase - kPi) * amp;
 }

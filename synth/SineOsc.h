@@ -7,7 +7,8 @@
 // with the other partials: prepare() works out the envelope, the pitch and
 // the weight of every sample; advancePhases() runs the phase sums of all
 // partials in one loop (each phase depends on the one before, so they are
-// the sequential part); addTo() adds the sine times the gains to the output.
+// the sequential part); the engine then makes the output of all partials in
+// one vector loop.
 //
 // The parameter-derived fields are written by whichever thread edits the
 // parameters and read by the audio thread once per chunk, hence Relaxed.
@@ -30,7 +31,9 @@ struct PartialScratch {
 
 // What prepare() found for one chunk.
 struct PartialChunk {
-    const double* increment = nullptr;  // phase step of each sample
+    const double* increment = nullptr;  // phase step of each sample, or null when constant
+    double step = 0.0;                  // the constant phase step
+    double* stepScratch = nullptr;      // where the constant step is spread when an array is needed
     const double* weight = nullptr;     // frequency weight of each sample, or null when constant
     const double* env = nullptr;        // envelope of each sample, or null when constant (then 1)
     double gain = 0.0;                  // the level gain and every constant factor
@@ -54,12 +57,8 @@ public:
     // The phases of `count` partials over `n` samples, all in one loop so
     // that their sums run side by side; phase[i][k] is partial i's phase
     // after sample k.
-    static void advancePhases(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase,
+    static void advancePhases(SineOsc* const* partials, PartialChunk* const* chunks, double* const* phase,
                               int count, int n);
-    void addTo(const PartialChunk& chunk, const double* phase, double* sum, int n, bool accumulate,
-               const BlockKernels& kernels) const {
-        kernels.partial(phase, chunk.gain, chunk.weight, chunk.env, sum, n, accumulate);
-    }
     // One sample through the same stages.
     double tick();
 
@@ -93,7 +92,7 @@ public:
     const LinearRamp& weight() const { return weight_; }
 
 private:
-    template <int kCount>
+    template <int kCount, bool kArrays>
     static void advance(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase, int n);
 
     Relaxed<double> partial_{1.0};

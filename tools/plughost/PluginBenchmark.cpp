@@ -1,35 +1,84 @@
 #include "tools/plughost/PluginBenchmark.h"
 
+#include "tools/plughost/AudioBuffers.h"
+#include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
+#include "tools/plughost/PluginInstance.h"
+#include "tools/plughost/VstEventList.h"
+
+#include <time.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace plughost {
 
 namespace {
+
 double median(std::vector<double> v) {
     if (v.empty()) return 0.0;
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
+
+std::int64_t threadNanos() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+constexpr double kTempo = 120.0;  // two quarters per second
+
+void applySettings(PluginInstance& plugin, PluginBenchmark::Scenario scenario) {
+    for (const std::string& setting : PluginBenchmark::scenarioSettings(scenario)) {
+        std::string ignored;
+        applyParameterSetting(plugin, setting, nullptr, &ignored);
+    }
+}
+
 }  // namespace
 
-PluginBenchmark::PluginBenchmark(std::string path, const BenchOptions& options)
-    : path_(std::move(path)), options_(options) {
-    if (options_.instances < 1) options_.instances = 1;
+PluginBenchmark::PluginBenchmark(std::vector<std::string> paths, const BenchOptions& options)
+    : paths_(std::move(paths)), options_(options) {
+    options_.instances = std::max(options_.instances, 1);
+    options_.rounds = std::max(options_.rounds, 1);
 }
 
 const char* PluginBenchmark::scenarioName(Scenario scenario) {
-    return scenario == HeldNote ? "held note" : "melody";
+    switch (scenario) {
+    case HeldNote: return "held note";
+    case Melody: return "melody";
+    case Glide: return "legato glides";
+    case Idle: return "idle";
+    case Sixteen: return "16 instances";
+    default: return "?";
+    }
+}
+
+std::vector<std::string> PluginBenchmark::scenarioSettings(Scenario scenario) {
+    if (scenario != Glide) return {};
+    // A quarter of a second on every oscillator: as long as a note, so the
+    // pitch is always on its way.
+    return {"Porta1=#0.25", "Porta2=#0.25", "Porta3=#0.25"};
 }
 
 MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
-    MidiSong song;  // 120 BPM: two quarters per second
-    const double end = seconds * 2.0;
+    MidiSong song;
+    const double end = seconds * kTempo / 60.0;
     if (scenario == HeldNote) {
         song.addMessage(0.0, 0x90, 57, 100);
-    } else {
+    } else if (scenario == Glide) {
+        // A legato line: each key goes a little after the next one starts.
+        static const int kPattern[] = {48, 55, 60, 67, 72, 64, 57, 50};
+        int step = 0;
+        for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
+            const int key = kPattern[step % 8];
+            song.addMessage(t, 0x90, static_cast<std::uint8_t>(key), 96);
+            song.addMessage(std::min(t + 0.54, end), 0x80, static_cast<std::uint8_t>(key), 0);
+        }
+        song.sort();
+    } else if (scenario == Melody || scenario == Sixteen) {
         // Eighth notes that overlap their successor a little (legato), with
         // a pitch-bend sweep every bar, so note logic and glides get work.
         static const int kPattern[] = {60, 64, 67, 72, 71, 67, 64, 62, 60, 55, 57, 59};
@@ -40,9 +89,9 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
             song.addMessage(std::min(t + 0.55, end), 0x80, static_cast<std::uint8_t>(key), 0);
             if (step % 8 == 0) {
                 for (int k = 0; k <= 8; ++k) {
-                    const int bend = 8192 + (k < 5 ? k : 8 - k) * 1024;
-                    song.addMessage(t + k * 0.05, 0xE0, static_cast<std::uint8_t>(std::min(bend, 16383) & 0x7F),
-                                    static_cast<std::uint8_t>(std::min(bend, 16383) >> 7));
+                    const int bend = std::min(8192 + (k < 5 ? k : 8 - k) * 1024, 16383);
+                    song.addMessage(t + k * 0.05, 0xE0, static_cast<std::uint8_t>(bend & 0x7F),
+                                    static_cast<std::uint8_t>(bend >> 7));
                 }
             }
         }
@@ -52,38 +101,130 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
     return song;
 }
 
-bool PluginBenchmark::offersDouble(std::string* error) {
-    PluginHost host;
-    auto plugin = host.load(path_, error);
-    return plugin && plugin->canDouble();
+bool PluginBenchmark::findColumns(std::string* error) {
+    columns_.clear();
+    for (const std::string& path : paths_) {
+        PluginHost host;
+        auto plugin = host.load(path, error);
+        if (!plugin) return false;
+        std::string name = plugin->effectName();
+        if (name.empty()) name = path.substr(path.find_last_of('/') + 1);
+        if (plugin->canDouble()) columns_.push_back({path, name + " double", RenderOptions::Double});
+        if (plugin->canFloat()) columns_.push_back({path, name + " float", RenderOptions::Float});
+        if (!plugin->canDouble() && !plugin->canFloat()) {
+            if (error) *error = path + ": no process call";
+            return false;
+        }
+    }
+    return true;
 }
 
-bool PluginBenchmark::measure(Scenario scenario, RenderOptions::Precision precision,
-                              BenchResult& result, std::string* error) {
-    result = BenchResult();
-    const MidiSong song = makeSong(scenario, options_.seconds);
+bool PluginBenchmark::measure(const Column& column, Scenario scenario, double& nsPerSample, std::string* error) {
+    if (scenario == Sixteen) return measureMany(column, scenario, kSixteen, nsPerSample, error);
+    PluginHost host;
+    host.setSampleRate(options_.rate);
+    host.setBlockSize(options_.block);
+    auto plugin = host.load(column.path, error);
+    if (!plugin) return false;
     RenderOptions render;
     render.rate = options_.rate;
     render.block = options_.block;
-    render.precision = precision;
+    render.precision = column.precision;
+    render.tempo = kTempo;
     render.tailSeconds = 0.0;
-    std::vector<double> rtf;
-    for (int i = 0; i < options_.instances; ++i) {
-        PluginHost host;
-        host.setSampleRate(options_.rate);
-        host.setBlockSize(options_.block);
-        auto plugin = host.load(path_, error);
+    SongRenderer renderer(*plugin, render);
+    renderer.prepare();
+    applySettings(*plugin, scenario);
+    RenderStats stats;
+    if (!renderer.render(makeSong(scenario, options_.seconds), nullptr, stats, error)) return false;
+    nsPerSample = double(std::max<std::int64_t>(stats.processNanos, 1)) / double(std::max<std::int64_t>(stats.frames, 1));
+    return true;
+}
+
+template <typename T>
+static void processAll(std::vector<std::unique_ptr<PluginInstance>>& plugins, std::vector<AudioBuffers<T>>& buffers,
+                       VstInt32 frames) {
+    for (std::size_t i = 0; i < plugins.size(); ++i) plugins[i]->process(buffers[i], frames);
+}
+
+bool PluginBenchmark::measureMany(const Column& column, Scenario scenario, int count, double& nsPerSample,
+                                  std::string* error) {
+    PluginHost host;
+    host.setSampleRate(options_.rate);
+    host.setBlockSize(options_.block);
+    host.setTempo(kTempo);
+    std::vector<std::unique_ptr<PluginInstance>> plugins;
+    for (int i = 0; i < count; ++i) {
+        auto plugin = host.load(column.path, error);
         if (!plugin) return false;
-        SongRenderer renderer(*plugin, render);
-        renderer.prepare();
-        RenderStats stats;
-        if (!renderer.render(song, nullptr, stats, error)) return false;
-        const double nanos = std::max<double>(double(stats.processNanos), 1.0);
-        result.runs.push_back(nanos / double(std::max<std::int64_t>(stats.frames, 1)));
-        rtf.push_back(double(stats.frames) / options_.rate / (nanos * 1e-9));
+        plugin->setSampleRate(float(options_.rate));
+        plugin->setBlockSize(options_.block);
+        applySettings(*plugin, scenario);
+        plugins.push_back(std::move(plugin));
     }
-    result.nsPerSample = median(result.runs);
-    result.realTimeFactor = median(rtf);
+    const MidiSong song = makeSong(scenario, options_.seconds);
+    const auto& messages = song.messages();
+    const double rate = options_.rate;
+    const std::int64_t total = std::int64_t(options_.seconds * rate);
+    const bool useDouble = column.precision == RenderOptions::Double;
+    std::vector<AudioBuffers<float>> floats;
+    std::vector<AudioBuffers<double>> doubles;
+    floats.reserve(plugins.size());
+    doubles.reserve(plugins.size());
+    for (auto& plugin : plugins) {
+        floats.emplace_back(std::max(plugin->numInputs(), 0), std::max(plugin->numOutputs(), 0), options_.block);
+        doubles.emplace_back(std::max(plugin->numInputs(), 0), std::max(plugin->numOutputs(), 0), options_.block);
+    }
+    host.setPlaying(true);
+    for (auto& plugin : plugins) plugin->resume();
+    VstEventList events(512);
+    std::size_t next = 0;
+    std::int64_t nanos = 0;
+    for (std::int64_t pos = 0; pos < total; pos += options_.block) {
+        const VstInt32 len = VstInt32(std::min<std::int64_t>(options_.block, total - pos));
+        events.clear();
+        while (next < messages.size()) {
+            const std::int64_t frame = MidiSong::frameAt(messages[next].ppq * 60.0 / kTempo, rate);
+            if (frame >= pos + len) break;
+            const MidiMessage& m = messages[next++];
+            events.addMidi(VstInt32(std::max<std::int64_t>(frame - pos, 0)), m.bytes[0], m.bytes[1], m.bytes[2]);
+        }
+        host.setPosition(double(pos), double(pos) / rate * kTempo / 60.0);
+        for (auto& plugin : plugins) plugin->processEvents(events);
+        const std::int64_t t0 = threadNanos();
+        if (useDouble) {
+            processAll(plugins, doubles, len);
+        } else {
+            processAll(plugins, floats, len);
+        }
+        nanos += threadNanos() - t0;
+        host.advance(len);
+    }
+    for (auto& plugin : plugins) plugin->suspend();
+    nsPerSample = double(std::max<std::int64_t>(nanos, 1)) / (double(std::max<std::int64_t>(total, 1)) * count);
+    return true;
+}
+
+bool PluginBenchmark::run(const std::vector<Scenario>& scenarios, std::vector<std::vector<double>>& medians,
+                          std::string* error) {
+    if (columns_.empty() && !findColumns(error)) return false;
+    // runs[scene][column]: every measurement, taken in interleaved order.
+    std::vector<std::vector<std::vector<double>>> runs(scenarios.size(),
+                                                       std::vector<std::vector<double>>(columns_.size()));
+    for (int round = 0; round < options_.rounds; ++round) {
+        for (std::size_t s = 0; s < scenarios.size(); ++s) {
+            for (int instance = 0; instance < options_.instances; ++instance) {
+                for (std::size_t c = 0; c < columns_.size(); ++c) {
+                    double ns = 0.0;
+                    if (!measure(columns_[c], scenarios[s], ns, error)) return false;
+                    runs[s][c].push_back(ns);
+                }
+            }
+        }
+    }
+    medians.assign(scenarios.size(), std::vector<double>(columns_.size(), 0.0));
+    for (std::size_t s = 0; s < scenarios.size(); ++s)
+        for (std::size_t c = 0; c < columns_.size(); ++c) medians[s][c] = median(runs[s][c]);
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// Measures what a plug-in's process calls cost: thread CPU time inside
+// Measures what plug-ins' process calls cost: thread CPU time inside
 // processReplacing or processDoubleReplacing only, over several fresh
-// instances, reported as the median.
+// instances and rounds, reported as the median. Several plug-ins are
+// measured in turn (A B C A B C ...), so that whatever else the machine
+// does weighs on all of them alike and their ratios stay fair.
 
 #include "tools/plughost/MidiSong.h"
 #include "tools/plughost/SongRenderer.h"
@@ -15,33 +17,48 @@ struct BenchOptions {
     double rate = 48000.0;
     int block = 512;
     double seconds = 10.0;
-    int instances = 5;
-};
-
-struct BenchResult {
-    double nsPerSample = 0.0;     // median over instances, per frame
-    double realTimeFactor = 0.0;  // audio time / CPU time, median
-    std::vector<double> runs;     // ns per sample of each instance
+    int instances = 5;  // fresh instances per round
+    int rounds = 3;
 };
 
 class PluginBenchmark {
 public:
-    enum Scenario { HeldNote, Melody };
+    enum Scenario { HeldNote, Melody, Glide, Idle, Sixteen, kScenarioCount };
+    static constexpr int kSixteen = 16;  // instances in one thread in that scene
 
-    PluginBenchmark(std::string path, const BenchOptions& options);
+    // One plug-in on one processing path.
+    struct Column {
+        std::string path;
+        std::string label;  // plug-in name and path
+        RenderOptions::Precision precision;
+    };
+
+    PluginBenchmark(std::vector<std::string> paths, const BenchOptions& options);
 
     // The MIDI played in each scenario over `seconds`.
     static MidiSong makeSong(Scenario scenario, double seconds);
     static const char* scenarioName(Scenario scenario);
-    // False with `error` set when the plug-in does not load or lacks the path.
-    bool measure(Scenario scenario, RenderOptions::Precision precision, BenchResult& result,
-                 std::string* error);
-    // Whether the plug-in offers the double path (loads it once to ask).
-    bool offersDouble(std::string* error);
+    // Parameter settings a scenario asks of plug-ins that have them (the
+    // glide scene's portamento), as --set texts; others ignore them.
+    static std::vector<std::string> scenarioSettings(Scenario scenario);
+
+    // Loads each plug-in once to find its paths (double first when offered).
+    // False with `error` set when one does not load or processes nothing.
+    bool findColumns(std::string* error);
+    const std::vector<Column>& columns() const { return columns_; }
+
+    // Median ns per sample for each scenario (rows) and column; a scene with
+    // several instances counts every instance's samples.
+    bool run(const std::vector<Scenario>& scenarios, std::vector<std::vector<double>>& medians,
+             std::string* error);
 
 private:
-    std::string path_;
+    bool measure(const Column& column, Scenario scenario, double& nsPerSample, std::string* error);
+    bool measureMany(const Column& column, Scenario scenario, int count, double& nsPerSample, std::string* error);
+
+    std::vector<std::string> paths_;
     BenchOptions options_;
+    std::vector<Column> columns_;
 };
 
 }  // namespace plughost

@@ -20,7 +20,7 @@ const Subcommand kSubcommands[] = {
      plughost::runInfo},
     {"render", "render PLUGIN.so --midi IN.mid --out OUT.wav [...]: play a MIDI file into a WAV file",
      plughost::runRender},
-    {"bench", "bench PLUGIN.so [--rate R] [--block N] [--seconds S] [--instances N]: processing cost",
+    {"bench", "bench PLUGIN.so [PLUGIN.so ...] [--rate R] [--block N] [--seconds S] [--instances N] [--rounds N]: processing cost, side by side",
      plughost::runBench},
     {"editor", "editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render] [...]: open the editor",
      plughost::runEditor},

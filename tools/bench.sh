@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Measures Murlan beside peer instruments in one interleaved run: installs
+# the peers (Debian builds of Kars and Nekobi, and amsynth) for this script
+# only, builds, then runs `plughost bench` on all of them. Arguments go to
+# plughost bench (e.g. --seconds 5 --rounds 1).
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+build="${MURLAN_BUILD_DIR:-$top/build}"
+
+peers=(dpf-plugins-vst amsynth)
+missing=()
+for p in "${peers[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+bash "$top/tools/install-deps.sh"
+MURLAN_BUILD_DIR="$build" bash "$top/tools/build.sh" >/dev/null
+
+vst=/usr/lib/vst
+plugins=("$build/Murlan.so")
+for peer in Kars-vst.so Nekobi-vst.so amsynth_vst.so; do
+  if [ -f "$vst/$peer" ]; then
+    plugins+=("$vst/$peer")
+  else
+    echo "peer $vst/$peer not found; measured without it" >&2
+  fi
+done
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
+"$build/plughost" bench "${plugins[@]}" "$@"
