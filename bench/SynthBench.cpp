@@ -157,7 +157,7 @@ struct EventBlock {
     }
 };
 
-enum Scene { kHeld, kMelody, kGlide, kReleased };
+enum Scene { kHeld, kMelody, kGlide, kReleased, kIdle };
 
 // A patch with partials and tremolo, and for the glide scene long glides on
 // two oscillators, so that their pitch moves on every sample.
@@ -205,7 +205,7 @@ void renderScene(benchmark::State& state, Scene scene) {
         }
         gTime.ppqPos += kBlock * gTime.tempo / (60.0 * kRate);
     };
-    synth.processEvents(on.events());
+    if (scene != kIdle) synth.processEvents(on.events());
     process();
     if (scene == kReleased) {
         EventBlock off;
@@ -236,6 +236,8 @@ void BM_RenderDoubleGlide(benchmark::State& state) { renderScene<double>(state, 
 void BM_RenderFloatGlide(benchmark::State& state) { renderScene<float>(state, kGlide); }
 void BM_RenderDoubleReleased(benchmark::State& state) { renderScene<double>(state, kReleased); }
 void BM_RenderFloatReleased(benchmark::State& state) { renderScene<float>(state, kReleased); }
+void BM_RenderDoubleIdle(benchmark::State& state) { renderScene<double>(state, kIdle); }
+void BM_RenderFloatIdle(benchmark::State& state) { renderScene<float>(state, kIdle); }
 BENCHMARK(BM_RenderDoubleHeld);
 BENCHMARK(BM_RenderFloatHeld);
 BENCHMARK(BM_RenderDoubleMelody);
@@ -244,6 +246,8 @@ BENCHMARK(BM_RenderDoubleGlide);
 BENCHMARK(BM_RenderFloatGlide);
 BENCHMARK(BM_RenderDoubleReleased);
 BENCHMARK(BM_RenderFloatReleased);
+BENCHMARK(BM_RenderDoubleIdle);
+BENCHMARK(BM_RenderFloatIdle);
 
 // What one parameter change costs the thread that makes it: the framework's
 // store and texts plus the instrument's re-derivation of the engine.

@@ -31,13 +31,16 @@ struct BlockKernels {
     // The amplitude of a partial: amp[k] = (gain * weight[k]) * env[k], a
     // null array standing for 1.
     void (*amplitude)(double gain, const double* weight, const double* env, double* amp, int n);
-    // Phase increment and frequency weight of a moving frequency, as the
-    // per-sample engine works them out (0 and 0 at frequencies <= 0).
-    void (*pitch)(const double* frequency, double rate, double inverseRate, double* increment, double* weightTarget,
-                  int n);
+    // Phase increment and frequency weight of the frequency scale * note[k]
+    // (0 and 0 at frequencies <= 0).
+    void (*pitch)(const double* note, double scale, double rate, double inverseRate, double* increment,
+                  double* weightTarget, int n);
     // Whether a slew limiter of `step` starting at `from` reaches every
     // target on its own sample, so that it simply follows them.
     bool (*follows)(const double* target, double from, double step, int n);
+    // out[j] = start + (j + 1) * step: exact while every value stays on
+    // the grid of start's binade, which is what the caller makes sure of.
+    void (*progression)(double start, double step, double* out, int n);
     // The LFO's wave at each phase; the random wave holds hold[k].
     void (*lfoWave)(std::int32_t wave, const double* phase, const double* hold, double* value, int n);
     // The next `n` steps of the process generator from words (z, w): the

@@ -28,13 +28,15 @@ void amplitude(double gain, const double* __restrict weight, const double* __res
     }
 }
 
-void pitch(const double* __restrict frequency, double rate, double inverseRate, double* __restrict increment,
-           double* __restrict weightTarget, int n) {
+void pitch(const double* __restrict note, double scale, double rate, double inverseRate,
+           double* __restrict increment, double* __restrict weightTarget, int n) {
     for (int k = 0; k < n; ++k) {
-        const double f = frequency[k];
+        const double f = scale * note[k];
         const bool sounds = f > 0.0;
-        increment[k] = sounds ? dsp::quotient(f * dsp::kTwoPi, rate, inverseRate) : 0.0;
-        weightTarget[k] = sounds ? dsp::freqWeight(f) : 0.0;
+        const double step = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
+        const double weight = dsp::freqWeight(f);
+        increment[k] = sounds ? step : 0.0;
+        weightTarget[k] = sounds ? weight : 0.0;
     }
 }
 
@@ -50,6 +52,10 @@ bool follows(const double* __restrict target, double from, double step, int n) {
     return jumps == 0;
 }
 
+void progression(double start, double step, double* __restrict out, int n) {
+    for (int j = 0; j < n; ++j) out[j] = start + double(j + 1) * step;
+}
+
 void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __restrict hold,
              double* __restrict value, int n) {
     switch (wave) {
@@ -57,9 +63,12 @@ void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __
         for (int k = 0; k < n; ++k) value[k] = dsp::sineAroundPi(phase[k] * dsp::kTwoPi - dsp::kPi);
         break;
     case 1:
+        // Every branch worked out and one picked, which vectorises.
         for (int k = 0; k < n; ++k) {
             const double p = phase[k];
-            value[k] = p < 0.25 ? 4.0 * p : p < 0.75 ? 2.0 - 4.0 * p : 4.0 * p - 4.0;
+            const double up = 4.0 * p, down = 2.0 - 4.0 * p, back = 4.0 * p - 4.0;
+            const double late = p < 0.75 ? down : back;
+            value[k] = p < 0.25 ? up : late;
         }
         break;
     case 2:
@@ -231,6 +240,7 @@ void voice(const VoiceArgs& v, Sample* out, int n) {
 
 }  // namespace
 
-extern const BlockKernels kKernels = {amplitude, pitch, follows, lfoWave, draws, voice<double>, voice<float>};
+extern const BlockKernels kKernels = {amplitude,   pitch, follows, progression, lfoWave, draws, voice<double>,
+                                      voice<float>};
 
 }  // namespace BLOCK_KERNELS_NS

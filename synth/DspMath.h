@@ -38,15 +38,23 @@ constexpr double kPi = 3.141592653589793;
 // band is base - (f - from) / width * slope, squared; written without
 // branches so that loops over it vectorise.
 [[gnu::always_inline]] static inline double freqWeight(double f) {
+    // Every choice is a select between two values, which vectorises.
     const bool low = f < 30.0;
     const bool mid = f < 10000.0;
-    const double from = low ? 10.0 : mid ? 30.0 : 10000.0;
-    const double width = low ? 20.0 : mid ? 9970.0 : 7500.0;
-    const double inverse = low ? 1.0 / 20.0 : mid ? 1.0 / 9970.0 : 1.0 / 7500.0;
-    const double base = low ? 0.0 : mid ? 1.0 : 0.7;
-    const double slope = low ? -1.0 : mid ? 0.3 : 0.7;
+    double from = mid ? 30.0 : 10000.0;
+    double width = mid ? 9970.0 : 7500.0;
+    double inverse = mid ? 1.0 / 9970.0 : 1.0 / 7500.0;
+    double base = mid ? 1.0 : 0.7;
+    double slope = mid ? 0.3 : 0.7;
+    from = low ? 10.0 : from;
+    width = low ? 20.0 : width;
+    inverse = low ? 1.0 / 20.0 : inverse;
+    base = low ? 0.0 : base;
+    slope = low ? -1.0 : slope;
     const double a = base - quotient(f - from, width, inverse) * slope;
-    return f >= 10.0 && f < 17500.0 ? a * a : 0.0;  // also NaN
+    const double w = a * a;
+    const bool inBand = (f >= 10.0) & (f < 17500.0);  // also false for NaN
+    return inBand ? w : 0.0;
 }
 
 }  // namespace dsp

@@ -18,7 +18,7 @@ constexpr int kDrawBuffer = 1024;
 }  // namespace
 
 struct MurlanEngine::Scratch {
-    double frequency[kOscillators][kChunk];
+    double note[kOscillators][kChunk];
     double increment[kOscillators][kChunk];
     double weightTarget[kOscillators][kChunk];
     double weight[kOscillators][kChunk];
@@ -142,8 +142,17 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     PartialChunk* movingChunk[kOscillators];
     double* movingPhase[kOscillators];
     int movingCount = 0;
+    SineOsc* gliding[kOscillators];
+    double* glidingNote[kOscillators];
+    int glidingCount = 0;
     for (int o = 0; o < kOscillators; ++o) {
-        const PartialScratch scratch{s.frequency[o], s.increment[o], s.weightTarget[o], s.weight[o], s.env[o]};
+        if (!osc_[o].gliding()) continue;
+        gliding[glidingCount] = &osc_[o];
+        glidingNote[glidingCount++] = s.note[o];
+    }
+    SineOsc::glide(gliding, glidingNote, glidingCount, n);
+    for (int o = 0; o < kOscillators; ++o) {
+        const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o], s.env[o]};
         chunk[o] = osc_[o].prepare(n, scratch, kernels);
         if (chunk[o].moves) {
             moving[movingCount] = &osc_[o];
@@ -184,7 +193,8 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     bufferDraws(mayDraw ? 2 * n : n, framesLeft);
     int holds = 0;
     const LfoScratch lfoScratch{s.lfoPhase, s.lfoHold, s.lfoValue, s.lfoLevel, s.newCycleAt};
-    const double* lfo = lfo_.render(n, lfoScratch, kernels, [&](int cycle, int at) {
+    const double halfDepth = 0.5 * lfoDepth_.get();
+    const double* lfo = lfo_.render(n, lfoScratch, kernels, halfDepth != 0.0, [&](int cycle, int at) {
         ++holds;
         const int i = drawRead_ + at + cycle;
         return MwcRandom::rawOf(s.z[i], s.w[i]);
@@ -207,7 +217,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     portaResetRun(n);
 
     // The tremolo: 0.5 * depth * (lfo - 1) + 1, exactly 1 at depth 0.
-    voice.halfDepth = 0.5 * lfoDepth_.get();
+    voice.halfDepth = halfDepth;
     if (voice.halfDepth == 0.0) {
         lfo = nullptr;
     } else if (!lfo) {

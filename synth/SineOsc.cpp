@@ -53,27 +53,11 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
 
     const double ratioBend = ratio_.get() * bendFactor_;
     double weightLevel = 0.0;
-    if (glideMultiplier_ != 1.0) {
-        // The sweep multiplies on every sample until it reaches or passes
-        // the target, where it stops exactly on it.
-        double m = glideMultiplier_;
-        double f = current_;
-        const double target = target_;
-        for (int k = 0; k < n; ++k) {
-            if (m != 1.0) {
-                f = f * m;
-                if ((m < 1.0 && f <= target) || (m > 1.0 && f >= target)) {
-                    f = target;
-                    m = 1.0;
-                }
-            }
-            scratch.frequency[k] = ratioBend * f;
-        }
-        current_ = f;
-        glideMultiplier_ = m;
-        kernels.pitch(scratch.frequency, sampleRate_, inverseRate_, scratch.increment, scratch.weightTarget, n);
+    if (glided_) {
+        glided_ = false;
+        kernels.pitch(scratch.note, ratioBend, sampleRate_, inverseRate_, scratch.increment, scratch.weightTarget, n);
         chunk.increment = scratch.increment;
-        chunk.moves = ratioBend * f > 0.0;
+        chunk.moves = ratioBend * current_ > 0.0;
         if (kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
             weight_.arrive(scratch.weightTarget[n - 1]);
             chunk.weight = scratch.weightTarget;
@@ -89,7 +73,7 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
         if (f > 0.0) {
             if (f != cachedFrequency_) {
                 cachedFrequency_ = f;
-                kernels.pitch(&f, sampleRate_, inverseRate_, &cachedIncrement_, &cachedWeight_, 1);
+                kernels.pitch(&current_, ratioBend, sampleRate_, inverseRate_, &cachedIncrement_, &cachedWeight_, 1);
             }
             increment = cachedIncrement_;
             weightLevel = cachedWeight_;
@@ -109,6 +93,49 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
     chunk.gain = chunk.weight ? levelGain : (levelGain * weightLevel) * envLevel;
     chunk.sounds = chunk.moves && envLevel != 0.0 && levelGain != 0.0 && (chunk.weight || weightLevel != 0.0);
     return chunk;
+}
+
+template <int kCount>
+void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, int n) {
+    double f[kCount], m[kCount], target[kCount];
+    double* out[kCount];
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) {
+        f[i] = partials[i]->current_;
+        m[i] = partials[i]->glideMultiplier_;
+        target[i] = partials[i]->target_;
+        out[i] = note[i];
+    }
+    for (int k = 0; k < n; ++k) {
+#pragma GCC unroll 3
+        for (int i = 0; i < kCount; ++i) {
+            // The sweep multiplies on every sample until it reaches or
+            // passes the target, where it stops exactly on it.
+            if (m[i] != 1.0) {
+                f[i] = f[i] * m[i];
+                if ((m[i] < 1.0 && f[i] <= target[i]) || (m[i] > 1.0 && f[i] >= target[i])) {
+                    f[i] = target[i];
+                    m[i] = 1.0;
+                }
+            }
+            out[i][k] = f[i];
+        }
+    }
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) {
+        partials[i]->current_ = f[i];
+        partials[i]->glideMultiplier_ = m[i];
+        partials[i]->glided_ = true;
+    }
+}
+
+void SineOsc::glide(SineOsc* const* partials, double* const* note, int count, int n) {
+    switch (count) {
+    case 1: glideLoop<1>(partials, note, n); break;
+    case 2: glideLoop<2>(partials, note, n); break;
+    case 3: glideLoop<3>(partials, note, n); break;
+    default: break;
+    }
 }
 
 template <int kCount, bool kArrays>
@@ -169,9 +196,14 @@ void SineOsc::advancePhases(SineOsc* const* partials, PartialChunk* const* chunk
 }
 
 double SineOsc::tick() {
-    double frequency, increment, weightTarget, weight, env, phase, out = 0.0;
-    const PartialScratch scratch{&frequency, &increment, &weightTarget, &weight, &env};
+    double note, increment, weightTarget, weight, env, phase;
+    const PartialScratch scratch{&note, &increment, &weightTarget, &weight, &env};
     const BlockKernels& kernels = BlockKernels::get(BlockKernels::best());
+    if (gliding()) {
+        SineOsc* self = this;
+        double* notes = &note;
+        glide(&self, &notes, 1, 1);
+    }
     PartialChunk chunk = prepare(1, scratch, kernels);
     if (chunk.moves) {
         SineOsc* self = this;

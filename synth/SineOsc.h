@@ -22,7 +22,7 @@
 
 // Scratch arrays of one partial, each long enough for a chunk.
 struct PartialScratch {
-    double* frequency;
+    double* note;  // filled by SineOsc::glide() while the partial glides
     double* increment;
     double* weightTarget;
     double* weight;
@@ -53,6 +53,11 @@ public:
     void setTarget(double frequency);
     void release();
 
+    bool gliding() const { return glideMultiplier_ != 1.0; }
+    // The note frequency of each of the next `n` samples of `count` gliding
+    // partials, all in one loop (each is the one before times the glide
+    // ratio, so they are sequential); prepare() then takes them from there.
+    static void glide(SineOsc* const* partials, double* const* note, int count, int n);
     PartialChunk prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels);
     // The phases of `count` partials over `n` samples, all in one loop so
     // that their sums run side by side; phase[i][k] is partial i's phase
@@ -92,6 +97,8 @@ public:
     const LinearRamp& weight() const { return weight_; }
 
 private:
+    template <int kCount>
+    static void glideLoop(SineOsc* const* partials, double* const* note, int n);
     template <int kCount, bool kArrays>
     static void advance(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase, int n);
 
@@ -106,6 +113,7 @@ private:
     double current_ = 0.0;
     double target_ = 0.0;
     double glideMultiplier_ = 1.0;
+    bool glided_ = false;  // glide() has filled the chunk's note frequencies
     AREnvelope envelope_;
     bool glideArmed_ = false;
     LinearRamp weight_;

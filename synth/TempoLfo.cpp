@@ -27,7 +27,7 @@ void TempoLfo::sync(double ppqPos, double tempo, bool playing) {
     increment_ = tempo / (kQuartersPerBar * kSecondsPerMinute) * rate / sampleRate_;
 }
 
-int TempoLfo::advance(double* phase, int* newCycleAt, int n) {
+int TempoLfo::advance(double* phase, int* newCycleAt, int n, const BlockKernels& kernels) {
     // The running sum is exact arithmetic on a grid: while the phase stays
     // within one binade [lo, 2 lo), every sum rounds to that binade's ulp,
     // so each sample adds the same rounded step d and the k-th phase is
@@ -55,7 +55,7 @@ int TempoLfo::advance(double* phase, int* newCycleAt, int n) {
                     int steps = room < double(left) ? int(room) : left;
                     while (steps > 0 && !(p + double(steps) * d < hi)) --steps;
                     while (steps < left && p + double(steps + 1) * d < hi) ++steps;
-                    for (int j = 1; j <= steps; ++j) phase[k + j - 1] = p + double(j) * d;
+                    if (phase) kernels.progression(p, d, phase + k, steps);
                     p = p + double(steps) * d;
                     k += steps;
                     if (k >= n) break;
@@ -69,17 +69,43 @@ int TempoLfo::advance(double* phase, int* newCycleAt, int n) {
             if (p >= 1.0) p = p - std::floor(p);
             newCycleAt[cycles++] = k;
         }
-        phase[k++] = p;
+        if (phase) phase[k] = p;
+        ++k;
     }
     phase_ = p;
     return cycles;
+}
+
+bool TempoLfo::smooth(std::int32_t wave, int cycles, double from, double gap) const {
+    // Steepest slope of each wave per unit of phase where it has no jump,
+    // with a margin over the polynomial's 6.32 for the sine.
+    constexpr double kSineSlope = 6.4, kTriangleSlope = 4.0, kSawSlope = 2.0;
+    // Rounding of values and phases, far below any step.
+    constexpr double kSlack = 1e-12;
+    const double step = level_.step() - gap;  // also false for a NaN gap
+    if (!(step > 0.0)) return false;
+    switch (wave) {
+    case Sine:
+        return kSineSlope * increment_ + kSlack < step;
+    case Triangle:
+        return kTriangleSlope * increment_ + kSlack < step;
+    case Rising:
+    case Falling:
+        return cycles == 0 && kSawSlope * increment_ + kSlack < step;
+    case Square:
+        return cycles == 0 && (from < 0.5) == (phase_ < 0.5) && kSlack < step;
+    case Random:
+        return cycles == 0 && kSlack < step;
+    default:
+        return kSlack < step;  // silent waves stay at 0
+    }
 }
 
 double TempoLfo::tick() {
     double phase, hold, value, level;
     int newCycleAt;
     const LfoScratch scratch{&phase, &hold, &value, &level, &newCycleAt};
-    const double* levels = render(1, scratch, BlockKernels::get(BlockKernels::best()),
+    const double* levels = render(1, scratch, BlockKernels::get(BlockKernels::best()), true,
                                   [](int, int) { return MwcRandom::next(); });
     return levels ? levels[0] : level_.current();
 }

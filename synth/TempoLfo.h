@@ -35,16 +35,17 @@ public:
     // of [0, 1) for good.
     void sync(double ppqPos, double tempo, bool playing);
 
-    // The phase after each of the next `n` samples, summed one increment at
-    // a time as a running double; answers how many cycles began and at
-    // which samples (newCycleAt).
-    int advance(double* phase, int* newCycleAt, int n);
+    // The phase after each of the next `n` samples (into `phase` unless it
+    // is null), summed one increment at a time as a running double; answers
+    // how many cycles began and at which samples (newCycleAt).
+    int advance(double* phase, int* newCycleAt, int n, const BlockKernels& kernels);
 
     // The output of the next `n` samples: the array of levels, or null when
-    // it holds level() throughout. The random wave takes a new value at each
-    // new cycle from draw(cycle within the chunk, sample), a raw generator value.
+    // it holds level() throughout or nobody listens (`heard` false: only the
+    // state moves on). The random wave takes a new value at each new cycle
+    // from draw(cycle within the chunk, sample), a raw generator value.
     template <typename Draw>
-    const double* render(int n, const LfoScratch& scratch, const BlockKernels& kernels, Draw draw) {
+    const double* render(int n, const LfoScratch& scratch, const BlockKernels& kernels, bool heard, Draw draw) {
         const std::int32_t wave = wave_.get();
         if (increment_ == 0.0) {
             double value;
@@ -56,7 +57,13 @@ public:
             level_.toward(value, scratch.level, n);
             return scratch.level;
         }
-        const int cycles = advance(scratch.phase, scratch.newCycleAt, n);
+        double value;
+        kernels.lfoWave(wave, &phase_, &hold_, &value, 1);
+        // How far behind the wave the ramp is (a host's new bar position
+        // moves the wave a little).
+        const double gap = std::fabs(level_.current() - value);
+        const double from = phase_;
+        const int cycles = advance(scratch.phase, scratch.newCycleAt, n, kernels);
         if (wave == Random) {
             double h = hold_;
             for (int k = 0, j = 0; k < n; ++k) {
@@ -67,6 +74,18 @@ public:
                 scratch.hold[k] = h;
             }
             hold_ = h;
+        }
+        if (smooth(wave, cycles, from, gap)) {
+            // Each value is within a step of the one before, so the ramp
+            // lands on every one of them.
+            if (!heard) {
+                kernels.lfoWave(wave, &phase_, &hold_, &value, 1);
+                level_.arrive(value);
+                return nullptr;
+            }
+            kernels.lfoWave(wave, scratch.phase, scratch.hold, scratch.value, n);
+            level_.arrive(scratch.value[n - 1]);
+            return scratch.value;
         }
         kernels.lfoWave(wave, scratch.phase, scratch.hold, scratch.value, n);
         if (kernels.follows(scratch.value, level_.current(), level_.step(), n)) {
@@ -94,6 +113,11 @@ public:
     double sampleRate() const { return sampleRate_; }
 
 private:
+    // Whether the wave moved by less than the slew limit on every sample of
+    // a chunk that began at phase `from` with the ramp `gap` away from the
+    // wave, and saw `cycles` new cycles.
+    bool smooth(std::int32_t wave, int cycles, double from, double gap) const;
+
     Relaxed<std::int32_t> wave_{Sine};
     Relaxed<double> rate_{0.0};
     LinearRamp level_;

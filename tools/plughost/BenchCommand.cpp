@@ -12,7 +12,8 @@
 namespace plughost {
 
 int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"rate", true}, {"block", true}, {"seconds", true}, {"instances", true}, {"rounds", true}});
+    CommandLine line({{"rate", true}, {"block", true}, {"seconds", true}, {"instances", true}, {"rounds", true},
+                      {"scene", true}});
     std::string error;
     BenchOptions options;
     double block = options.block, instances = options.instances, rounds = options.rounds;
@@ -24,7 +25,7 @@ int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
         !line.number("rounds", 1, 1000, rounds, &error)) {
         err << (error.empty() ? "" : error + "\n")
             << "usage: plughost bench PLUGIN.so [PLUGIN.so ...] [--rate 48000] [--block 512] [--seconds 10] "
-               "[--instances 5] [--rounds 3]\n";
+               "[--instances 5] [--rounds 3] [--scene NAME]\n";
         return 2;
     }
     options.block = static_cast<int>(block);
@@ -36,7 +37,17 @@ int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
         return 1;
     }
     std::vector<PluginBenchmark::Scenario> scenarios;
-    for (int s = 0; s < PluginBenchmark::kScenarioCount; ++s) scenarios.push_back(PluginBenchmark::Scenario(s));
+    // --scene picks the scenes whose name contains the text.
+    const std::string only = line.value("scene");
+    for (int s = 0; s < PluginBenchmark::kScenarioCount; ++s) {
+        const auto scenario = PluginBenchmark::Scenario(s);
+        if (only.empty() || std::string(PluginBenchmark::scenarioName(scenario)).find(only) != std::string::npos)
+            scenarios.push_back(scenario);
+    }
+    if (scenarios.empty()) {
+        err << "no scene is called " << only << "\n";
+        return 2;
+    }
     std::vector<std::vector<double>> medians;
     if (!bench.run(scenarios, medians, &error)) {
         err << error << "\n";
