@@ -101,12 +101,14 @@ typedef std::uint32_t u32x8 __attribute__((vector_size(32)));
 constexpr std::uint64_t kAz = MwcRandom::kMultiplierZ, kAw = MwcRandom::kMultiplierW;
 constexpr std::uint64_t kMz = kAz * 65536u - 1u, kMw = kAw * 65536u - 1u;
 
-std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent, std::uint64_t m) {
+// The modulus is a constant, so each remainder is a multiplication, not a division.
+template <std::uint64_t kM>
+std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent) {
     std::uint64_t result = 1;
-    base %= m;
+    base %= kM;
     while (exponent) {
-        if (exponent & 1u) result = result * base % m;
-        base = base * base % m;
+        if (exponent & 1u) result = result * base % kM;
+        base = base * base % kM;
         exponent >>= 1;
     }
     return result;
@@ -141,8 +143,8 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
     // from the load state is); anything else goes one step at a time.
     const int lanesLength = (n / 64) * 8;
     if (lanesLength > 0 && z < kMz && w < kMw) {
-        const std::uint64_t jz = powMod(kAz, std::uint64_t(lanesLength), kMz);
-        const std::uint64_t jw = powMod(kAw, std::uint64_t(lanesLength), kMw);
+        const std::uint64_t jz = powMod<kMz>(kAz, std::uint64_t(lanesLength));
+        const std::uint64_t jw = powMod<kMw>(kAw, std::uint64_t(lanesLength));
         u32x8 zl, wl;
         std::uint64_t zs = z, ws = w;
         for (int j = 0; j < 8; ++j) {

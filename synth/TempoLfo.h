@@ -63,7 +63,13 @@ public:
         // moves the wave a little).
         const double gap = std::fabs(level_.current() - value);
         const double from = phase_;
-        const int cycles = advance(scratch.phase, scratch.newCycleAt, n, kernels);
+        // Unheard, the phases themselves are only needed when the ramp
+        // falls behind; then they are summed again from the same start.
+        int cycles = advance(heard ? scratch.phase : nullptr, scratch.newCycleAt, n, kernels);
+        if (!heard && !smooth(wave, cycles, from, gap)) {
+            phase_ = from;
+            cycles = advance(scratch.phase, scratch.newCycleAt, n, kernels);
+        }
         if (wave == Random) {
             double h = hold_;
             for (int k = 0, j = 0; k < n; ++k) {
