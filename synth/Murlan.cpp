@@ -108,7 +108,7 @@ void Murlan::setSampleRate(float rate) {
     double r = rate;
     if (!(r >= kMinSampleRate && r <= kMaxSampleRate)) {
         const double previous = engine_.sampleRate();
-        r = previous > 0.0 ? previous : 44100.0;
+        r = previous > 0.0 ? previous : kDefaultSampleRate;
     }
     KEffect::setSampleRate(static_cast<float>(r));
     engine_.setSampleRate(r);

@@ -1,0 +1,122 @@
+// The array loops on every vector unit this processor has, against the
+// one-at-a-time arithmetic they stand for.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "synth/BlockKernels.h"
+#include "synth/DspMath.h"
+#include "synth/MwcRandom.h"
+#include "synth/TempoLfo.h"
+
+namespace {
+constexpr std::uint32_t kMz = 36969u * 65536u - 1u;
+constexpr std::uint32_t kMw = 18000u * 65536u - 1u;
+}  // namespace
+
+TEST(SinePolynomial, StaysWithinFourTenThousandthsOfTheSineOverItsWholeRange) {
+    double worst = 0.0;
+    for (int i = 0; i <= 100000; ++i) {
+        const double x = -dsp::kPi + dsp::kTwoPi * i / 100000.0;
+        worst = std::max(worst, std::fabs(dsp::sineAroundPi(x) - std::sin(x + dsp::kPi)));
+    }
+    EXPECT_LT(worst, 4e-4);
+    EXPECT_GT(worst, 1e-4) << "a polynomial, not the library sine";
+}
+
+TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
+    std::mt19937 rng(7);
+    for (BlockKernels::Isa isa : BlockKernels::available()) {
+        const BlockKernels& k = BlockKernels::get(isa);
+        // The load state, states from far into the sequence, and words off
+        // the cycle (as a hostile setState could leave), which go step by step.
+        std::vector<MwcRandom::State> states = {MwcRandom::kInitialState, {kMz - 1, kMw - 1}, {0xFFFFFFFFu, 5u}};
+        for (int i = 0; i < 5; ++i) states.push_back({std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)});
+        for (const MwcRandom::State& start : states) {
+            for (int n : {0, 1, 63, 64, 65, 200, 512, 1000, 1024}) {
+                std::vector<std::uint32_t> z(std::size_t(n) + 1), w(std::size_t(n) + 1);
+                std::uint32_t lz = start.z, lw = start.w;
+                k.draws(&lz, &lw, z.data(), w.data(), n);
+                std::uint32_t sz = start.z, sw = start.w;
+                for (int i = 0; i < n; ++i) {
+                    MwcRandom::step(sz, sw);
+                    ASSERT_EQ(z[std::size_t(i)], sz) << BlockKernels::name(isa) << " n " << n << " step " << i;
+                    ASSERT_EQ(w[std::size_t(i)], sw) << BlockKernels::name(isa) << " n " << n << " step " << i;
+                }
+                EXPECT_EQ(lz, sz);
+                EXPECT_EQ(lw, sw);
+            }
+        }
+    }
+}
+
+TEST(BlockKernels, PitchDividesAsTheDividerDoes) {
+    // The increment and weight quotients must round exactly like a / b:
+    // glides at every rate are summed from them.
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> logF(std::log(1.0), std::log(30000.0));
+    std::vector<double> notes(4096);
+    for (double& f : notes) f = std::exp(logF(rng));
+    for (BlockKernels::Isa isa : BlockKernels::available()) {
+        const BlockKernels& k = BlockKernels::get(isa);
+        for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 1000.0, 999983.0}) {
+            std::vector<double> increment(notes.size()), weight(notes.size());
+            k.pitch(notes.data(), 1.0, rate, 1.0 / rate, increment.data(), weight.data(), int(notes.size()));
+            for (std::size_t i = 0; i < notes.size(); ++i) {
+                ASSERT_EQ(increment[i], notes[i] * dsp::kTwoPi / rate) << BlockKernels::name(isa) << " " << notes[i];
+                const double f = notes[i];
+                double expected = 0.0;
+                if (f >= 10.0 && f < 30.0) {
+                    const double a = (f - 10.0) / 20.0;
+                    expected = a * a;
+                } else if (f >= 30.0 && f < 10000.0) {
+                    const double a = 1.0 - (f - 30.0) / 9970.0 * 0.3;
+                    expected = a * a;
+                } else if (f >= 10000.0 && f < 17500.0) {
+                    const double a = 0.7 - (f - 10000.0) / 7500.0 * 0.7;
+                    expected = a * a;
+                }
+                ASSERT_NEAR(weight[i], expected, 4e-16) << BlockKernels::name(isa) << " " << f;
+            }
+        }
+    }
+}
+
+TEST(TempoLfo, PhasesInBlocksAreTheRunningSumOfIncrements) {
+    // Increments that stay inside a binade for long runs, ones that hit its
+    // edges, one exactly half an ulp past a step in some binades (ties round
+    // to even), and whole cycles per sample. At one sample per second and
+    // 240 beats per minute the increment is the rate itself, exactly.
+    const BlockKernels& k = BlockKernels::get(BlockKernels::best());
+    const double increments[] = {1.0 / 48000.0, 3.3e-4, 0.2500000000000001, 1.0 / 3.0,
+                                 std::ldexp(1.0, -10) + std::ldexp(1.0, -54), 0.999999, 2.75};
+    constexpr int kSamples = 60000;
+    for (double increment : increments) {
+        TempoLfo lfo;
+        lfo.setup(1.0);
+        lfo.setRate(increment);
+        lfo.sync(0.0, 240.0, false);
+        ASSERT_EQ(lfo.increment(), increment);
+        std::vector<double> phase(kSamples);
+        std::vector<int> cycles(kSamples);
+        int count = 0;
+        for (int done = 0; done < kSamples; done += 1000)  // blocks, as the engine asks
+            count += lfo.advance(phase.data() + done, cycles.data() + count, 1000, k);
+        double p = 0.0;
+        int expectedCycles = 0;
+        for (int i = 0; i < kSamples; ++i) {
+            p = p + increment;
+            if (p >= 1.0) {
+                p = p - 1.0;
+                if (p >= 1.0) p = p - std::floor(p);
+                ++expectedCycles;
+            }
+            ASSERT_EQ(phase[std::size_t(i)], p) << increment << " at " << i;
+        }
+        EXPECT_EQ(count, expectedCycles) << increment;
+        EXPECT_EQ(lfo.phase(), p);
+    }
+}
