@@ -1,7 +1,7 @@
 #include "synth/BlockKernels.h"
 
-namespace {
-bool runs(BlockKernels::Isa isa) {
+bool BlockKernels::runs(Isa isa) {
+    __builtin_cpu_init();
     switch (isa) {
     case BlockKernels::Baseline:
         return true;
@@ -11,7 +11,6 @@ bool runs(BlockKernels::Isa isa) {
         return false;
     }
 }
-}  // namespace
 
 BlockKernels::Isa BlockKernels::best() {
     static const Isa chosen = [] {
@@ -19,14 +18,6 @@ BlockKernels::Isa BlockKernels::best() {
         return runs(Avx2Fma) ? Avx2Fma : Baseline;
     }();
     return chosen;
-}
-
-std::vector<BlockKernels::Isa> BlockKernels::available() {
-    __builtin_cpu_init();
-    std::vector<Isa> isas;
-    for (int i = 0; i < kIsaCount; ++i)
-        if (runs(Isa(i))) isas.push_back(Isa(i));
-    return isas;
 }
 
 const BlockKernels& BlockKernels::get(Isa isa) {

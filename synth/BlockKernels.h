@@ -6,7 +6,6 @@
 // of twice.
 
 #include <cstdint>
-#include <vector>
 
 // What the output of one chunk is made of.
 struct VoiceArgs {
@@ -56,7 +55,8 @@ struct BlockKernels {
 
     // The widest path this processor runs, found once.
     static Isa best();
-    static std::vector<Isa> available();
+    // Whether this processor runs that path.
+    static bool runs(Isa isa);
     static const BlockKernels& get(Isa isa);
     static const char* name(Isa isa);
 };

@@ -115,23 +115,21 @@ std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent) {
 }
 
 void transpose(u32x8 r[8]) {
-    const u32x8 lo32 = {0, 8, 1, 9, 4, 12, 5, 13}, hi32 = {2, 10, 3, 11, 6, 14, 7, 15};
-    const u32x8 lo64 = {0, 1, 8, 9, 4, 5, 12, 13}, hi64 = {2, 3, 10, 11, 6, 7, 14, 15};
-    const u32x8 lo128 = {0, 1, 2, 3, 8, 9, 10, 11}, hi128 = {4, 5, 6, 7, 12, 13, 14, 15};
+    // Three rounds of pairing: 32-bit words, 64-bit pairs, 128-bit halves.
     u32x8 t[8], u[8];
     for (int i = 0; i < 8; i += 2) {
-        t[i] = __builtin_shuffle(r[i], r[i + 1], lo32);
-        t[i + 1] = __builtin_shuffle(r[i], r[i + 1], hi32);
+        t[i] = __builtin_shufflevector(r[i], r[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+        t[i + 1] = __builtin_shufflevector(r[i], r[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
     }
     for (int i = 0; i < 8; i += 4) {
-        u[i] = __builtin_shuffle(t[i], t[i + 2], lo64);
-        u[i + 1] = __builtin_shuffle(t[i], t[i + 2], hi64);
-        u[i + 2] = __builtin_shuffle(t[i + 1], t[i + 3], lo64);
-        u[i + 3] = __builtin_shuffle(t[i + 1], t[i + 3], hi64);
+        u[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        u[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
     }
     for (int i = 0; i < 4; ++i) {
-        r[i] = __builtin_shuffle(u[i], u[i + 4], lo128);
-        r[i + 4] = __builtin_shuffle(u[i], u[i + 4], hi128);
+        r[i] = __builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+        r[i + 4] = __builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
     }
 }
 

@@ -293,7 +293,9 @@ TEST_F(BlockEngineTest, EveryVectorUnitOnThisMachineAgrees) {
     const Script s = makeScript(48000.0, 512, 20.0, 3, true);
     const std::vector<double> baseline = renderBlocks(s, BlockKernels::Baseline);
     int paths = 0;
-    for (BlockKernels::Isa isa : BlockKernels::available()) {
+    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
+        const auto isa = BlockKernels::Isa(path);
+        if (!BlockKernels::runs(isa)) continue;
         const Comparison r = compare(baseline, renderBlocks(s, isa));
         EXPECT_LE(r.maxDiff, 1e-12) << BlockKernels::name(isa);
         ++paths;
