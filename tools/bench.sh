@@ -7,22 +7,7 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MURLAN_BUILD_DIR:-$top/build}"
 
-peers=(dpf-plugins-vst amsynth)
-missing=()
-for p in "${peers[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO="sudo"
-fi
-if [ ${#missing[@]} -gt 0 ]; then
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
-
+bash "$top/tools/apt-install.sh" dpf-plugins-vst amsynth
 bash "$top/tools/install-deps.sh"
 MURLAN_BUILD_DIR="$build" bash "$top/tools/build.sh" >/dev/null
 
@@ -36,4 +21,5 @@ for peer in Kars-vst.so Nekobi-vst.so amsynth_vst.so; do
   fi
 done
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
-"$build/plughost" bench "${plugins[@]}" "$@"
+# amsynth complains on stderr when it cannot create its settings folder.
+"$build/plughost" bench "${plugins[@]}" "$@" 2> >(grep -v "could not create" >&2)
