@@ -32,8 +32,8 @@ struct BlockKernels {
     void (*amplitude)(double gain, const double* weight, const double* env, double* amp, int n);
     // Phase increment and frequency weight of the frequency scale * note[k]
     // (0 and 0 at frequencies <= 0).
-    void (*pitch)(const double* note, double scale, double rate, double inverseRate, double* increment,
-                  double* weightTarget, int n);
+    void (*pitch)(const double* note, double scale, double rate, double inverseRate,
+                  double* increment, double* weightTarget, int n);
     // Whether a slew limiter of `step` starting at `from` reaches every
     // target on its own sample, so that it simply follows them.
     bool (*follows)(const double* target, double from, double step, int n);
@@ -41,14 +41,16 @@ struct BlockKernels {
     // the grid of start's binade, which is what the caller makes sure of.
     void (*progression)(double start, double step, double* out, int n);
     // The LFO's wave at each phase; the random wave holds hold[k].
-    void (*lfoWave)(std::int32_t wave, const double* phase, const double* hold, double* value, int n);
+    void (*lfoWave)(std::int32_t wave, const double* phase, const double* hold, double* value,
+                    int n);
     // The next `n` steps of the process generator from words (z, w): the
     // words after each step, in order; (z, w) become the last of them.
-    void (*draws)(std::uint32_t* z, std::uint32_t* w, std::uint32_t* zOut, std::uint32_t* wOut, int n);
-    // The output: out[k] = (r[k] * 5e-6 + ((o1 + o2) + o3)) * gain * (halfDepth * (lfo[k] - 1) + 1),
-    // with oi = sine(phase_i[k]) * amp_i of the sounding partials only, r
-    // the uniform draw made from the generator words after step k, and the
-    // last bracket the constant `factor` when lfo is null.
+    void (*draws)(std::uint32_t* z, std::uint32_t* w, std::uint32_t* zOut, std::uint32_t* wOut,
+                  int n);
+    // The output: out[k] = (r[k] * 5e-6 + ((o1 + o2) + o3)) * gain * (halfDepth * (lfo[k] - 1) +
+    // 1), with oi = sine(phase_i[k]) * amp_i of the sounding partials only, r the uniform draw made
+    // from the generator words after step k, and the last bracket the constant `factor` when lfo is
+    // null.
     void (*voiceDouble)(const VoiceArgs& voice, double* out, int n);
     // The same into floats; magnitudes below the float range become 0.
     void (*voiceFloat)(const VoiceArgs& voice, float* out, int n);

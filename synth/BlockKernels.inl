@@ -16,8 +16,8 @@
 namespace BLOCK_KERNELS_NS {
 namespace {
 
-void amplitude(double gain, const double* __restrict weight, const double* __restrict env, double* __restrict amp,
-               int n) {
+void amplitude(double gain, const double* __restrict weight, const double* __restrict env,
+               double* __restrict amp, int n) {
     if (weight && env) {
         for (int k = 0; k < n; ++k) amp[k] = (gain * weight[k]) * env[k];
     } else if (weight || env) {
@@ -134,7 +134,8 @@ void transpose(u32x8 r[8]) {
 }
 
 // Writes the words after each draw (the raw value is made from them).
-void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, std::uint32_t* wOut, int n) {
+void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, std::uint32_t* wOut,
+           int n) {
     std::uint32_t z = *zState, w = *wState;
     int k = 0;
     // The lanes need words on their cycle (below m, as every state reached
@@ -203,14 +204,17 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
         if (kPartials >= 3) sum = sum + dsp::sineAroundPi(p2[k] - dsp::kPi) * (kAmps ? a2[k] : l2);
         const std::uint32_t raw = (z[k] << 16) + (w[k] & 0xFFFFu);
         // Exact for every 32-bit value, and a conversion the vector units have.
-        const double r = (double(std::int32_t(raw ^ 0x80000000u)) + 2147483648.0) * MwcRandom::kUniformScale;
+        const double r =
+            (double(std::int32_t(raw ^ 0x80000000u)) + 2147483648.0) * MwcRandom::kUniformScale;
         double x = (r * 5e-06 + sum) * gain;
         x = x * (kLfo ? halfDepth * (lfo[k] - 1.0) + 1.0 : factor);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             // Tiny doubles become subnormal floats, which stall some hosts'
             // processing further down the chain: send zero instead.
             const float f = static_cast<float>(x);
-            out[k] = f < std::numeric_limits<float>::min() && f > -std::numeric_limits<float>::min() ? 0.0f : f;
+            out[k] = f < std::numeric_limits<float>::min() && f > -std::numeric_limits<float>::min()
+                         ? 0.0f
+                         : f;
         } else {
             out[k] = x;
         }
@@ -221,7 +225,8 @@ template <typename Sample, int kPartials>
 void voiceWith(const VoiceArgs& v, Sample* out, int n) {
     const bool amps = v.amp[0] || v.amp[1] || v.amp[2];
     if (v.lfo) {
-        amps ? voiceShaped<Sample, kPartials, true, true>(v, out, n) : voiceShaped<Sample, kPartials, false, true>(v, out, n);
+        amps ? voiceShaped<Sample, kPartials, true, true>(v, out, n)
+             : voiceShaped<Sample, kPartials, false, true>(v, out, n);
     } else {
         amps ? voiceShaped<Sample, kPartials, true, false>(v, out, n)
              : voiceShaped<Sample, kPartials, false, false>(v, out, n);
@@ -240,7 +245,7 @@ void voice(const VoiceArgs& v, Sample* out, int n) {
 
 }  // namespace
 
-extern const BlockKernels kKernels = {amplitude,   pitch, follows, progression, lfoWave, draws, voice<double>,
-                                      voice<float>};
+extern const BlockKernels kKernels = {amplitude, pitch, follows,       progression,
+                                      lfoWave,   draws, voice<double>, voice<float>};
 
 }  // namespace BLOCK_KERNELS_NS

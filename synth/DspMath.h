@@ -15,8 +15,9 @@ constexpr double kPi = 3.141592653589793;
 // true sine and peaking at exactly +-1, cheaper than a library call.
 [[gnu::always_inline]] static inline double sineAroundPi(double x) {
     const double u = x * x;
-    return -(x * (((-0.000145039006054745 * u + 0.007956574006381783) * u - 0.16562123457123723) * u +
-                  0.9990123569996505));
+    return -(x *
+             (((-0.000145039006054745 * u + 0.007956574006381783) * u - 0.16562123457123723) * u +
+              0.9990123569996505));
 }
 
 // a / b rounded once, given inverse = 1 / b rounded once: with fused

@@ -206,18 +206,20 @@ void Murlan::processMidiEvent(const VstMidiEvent& event) {
 
 void Murlan::syncHostTime() {
     const VstTimeInfo* time = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
-    if (time && (time->flags & (kVstPpqPosValid | kVstTempoValid)) == (kVstPpqPosValid | kVstTempoValid))
+    if (time &&
+        (time->flags & (kVstPpqPosValid | kVstTempoValid)) == (kVstPpqPosValid | kVstTempoValid))
         engine_.syncTime(time->ppqPos, time->tempo, (time->flags & kVstTransportPlaying) != 0);
 }
 
-void Murlan::processDouble(double** /*inputs*/, int /*inputCount*/, double** outputs, int outputCount,
-                           int frames) {
+void Murlan::processDouble(double** /*inputs*/, int /*inputCount*/, double** outputs,
+                           int outputCount, int frames) {
     syncHostTime();
     if (frames <= 0 || !outputs || outputCount < 1 || !outputs[0]) return;
     engine_.render(outputs[0], frames);
 }
 
-void Murlan::processFloat(float** /*inputs*/, int /*inputCount*/, float** outputs, int outputCount, int frames) {
+void Murlan::processFloat(float** /*inputs*/, int /*inputCount*/, float** outputs, int outputCount,
+                          int frames) {
     if (frames <= 0) return;
     syncHostTime();
     if (!outputs || outputCount < 1 || !outputs[0]) return;

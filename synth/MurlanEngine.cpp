@@ -43,8 +43,9 @@ MurlanEngine::MurlanEngine()
 
 MurlanEngine::~MurlanEngine() = default;
 
-void MurlanEngine::setOscillator(int index, double partial, double detuneCents, double attackSeconds,
-                                 double releaseSeconds, double glideSeconds, double levelGain) {
+void MurlanEngine::setOscillator(int index, double partial, double detuneCents,
+                                 double attackSeconds, double releaseSeconds, double glideSeconds,
+                                 double levelGain) {
     setOscillatorPitch(index, partial, detuneCents);
     setAttackTime(index, attackSeconds);
     setReleaseTime(index, releaseSeconds);
@@ -106,7 +107,8 @@ void MurlanEngine::portaResetRun(int n) {
 
 void MurlanEngine::bufferDraws(int count, std::int64_t framesLeft) {
     if (drawEnd_ - drawRead_ >= count) return;
-    const int steps = int(std::min<std::int64_t>(kDrawBuffer, std::max<std::int64_t>(count, framesLeft)));
+    const int steps =
+        int(std::min<std::int64_t>(kDrawBuffer, std::max<std::int64_t>(count, framesLeft)));
     std::uint32_t z = drawZ_, w = drawW_;
     kernels_->draws(&z, &w, scratch_->z, scratch_->w, steps);
     drawRead_ = 0;
@@ -152,7 +154,8 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     }
     SineOsc::glide(gliding, glidingNote, glidingCount, n);
     for (int o = 0; o < kOscillators; ++o) {
-        const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o], s.env[o]};
+        const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],
+                                     s.env[o]};
         chunk[o] = osc_[o].prepare(n, scratch, kernels);
         if (chunk[o].moves) {
             moving[movingCount] = &osc_[o];
@@ -194,11 +197,12 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     int holds = 0;
     const LfoScratch lfoScratch{s.lfoPhase, s.lfoHold, s.lfoValue, s.lfoLevel, s.newCycleAt};
     const double halfDepth = 0.5 * lfoDepth_.get();
-    const double* lfo = lfo_.render(n, lfoScratch, kernels, halfDepth != 0.0, [&](int cycle, int at) {
-        ++holds;
-        const int i = drawRead_ + at + cycle;
-        return MwcRandom::rawOf(s.z[i], s.w[i]);
-    });
+    const double* lfo =
+        lfo_.render(n, lfoScratch, kernels, halfDepth != 0.0, [&](int cycle, int at) {
+            ++holds;
+            const int i = drawRead_ + at + cycle;
+            return MwcRandom::rawOf(s.z[i], s.w[i]);
+        });
     const std::uint32_t* ditherZ = s.z + drawRead_;
     const std::uint32_t* ditherW = s.w + drawRead_;
     if (holds > 0) {

@@ -55,7 +55,8 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
     double weightLevel = 0.0;
     if (glided_) {
         glided_ = false;
-        kernels.pitch(scratch.note, ratioBend, sampleRate_, inverseRate_, scratch.increment, scratch.weightTarget, n);
+        kernels.pitch(scratch.note, ratioBend, sampleRate_, inverseRate_, scratch.increment,
+                      scratch.weightTarget, n);
         chunk.increment = scratch.increment;
         chunk.moves = ratioBend * current_ > 0.0;
         if (kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
@@ -73,7 +74,8 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
         if (f > 0.0) {
             if (f != cachedFrequency_) {
                 cachedFrequency_ = f;
-                kernels.pitch(&current_, ratioBend, sampleRate_, inverseRate_, &cachedIncrement_, &cachedWeight_, 1);
+                kernels.pitch(&current_, ratioBend, sampleRate_, inverseRate_, &cachedIncrement_,
+                              &cachedWeight_, 1);
             }
             increment = cachedIncrement_;
             weightLevel = cachedWeight_;
@@ -91,7 +93,8 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
 
     const double levelGain = levelGain_.get();
     chunk.gain = chunk.weight ? levelGain : (levelGain * weightLevel) * envLevel;
-    chunk.sounds = chunk.moves && envLevel != 0.0 && levelGain != 0.0 && (chunk.weight || weightLevel != 0.0);
+    chunk.sounds =
+        chunk.moves && envLevel != 0.0 && levelGain != 0.0 && (chunk.weight || weightLevel != 0.0);
     return chunk;
 }
 
@@ -139,7 +142,8 @@ void SineOsc::glide(SineOsc* const* partials, double* const* note, int count, in
 }
 
 template <int kCount, bool kArrays>
-void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase, int n) {
+void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunks,
+                      double* const* phase, int n) {
     // Unrolled, so that each phase lives in a register: a phase that went
     // through memory would add a store and a load to every sample's sum.
     double p[kCount];
@@ -171,8 +175,8 @@ void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunk
     for (int i = 0; i < kCount; ++i) partials[i]->phase_ = p[i];
 }
 
-void SineOsc::advancePhases(SineOsc* const* partials, PartialChunk* const* chunks, double* const* phase, int count,
-                            int n) {
+void SineOsc::advancePhases(SineOsc* const* partials, PartialChunk* const* chunks,
+                            double* const* phase, int count, int n) {
     bool arrays = false;
     for (int i = 0; i < count; ++i) arrays = arrays || chunks[i]->increment;
     if (arrays) {

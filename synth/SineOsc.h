@@ -62,8 +62,8 @@ public:
     // The phases of `count` partials over `n` samples, all in one loop so
     // that their sums run side by side; phase[i][k] is partial i's phase
     // after sample k.
-    static void advancePhases(SineOsc* const* partials, PartialChunk* const* chunks, double* const* phase,
-                              int count, int n);
+    static void advancePhases(SineOsc* const* partials, PartialChunk* const* chunks,
+                              double* const* phase, int count, int n);
     // One sample through the same stages.
     double tick();
 
@@ -100,7 +100,8 @@ private:
     template <int kCount>
     static void glideLoop(SineOsc* const* partials, double* const* note, int n);
     template <int kCount, bool kArrays>
-    static void advance(SineOsc* const* partials, const PartialChunk* const* chunks, double* const* phase, int n);
+    static void advance(SineOsc* const* partials, const PartialChunk* const* chunks,
+                        double* const* phase, int n);
 
     Relaxed<double> partial_{1.0};
     Relaxed<double> detune_{0.0};

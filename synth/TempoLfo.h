@@ -45,7 +45,8 @@ public:
     // state moves on). The random wave takes a new value at each new cycle
     // from draw(cycle within the chunk, sample), a raw generator value.
     template <typename Draw>
-    const double* render(int n, const LfoScratch& scratch, const BlockKernels& kernels, bool heard, Draw draw) {
+    const double* render(int n, const LfoScratch& scratch, const BlockKernels& kernels, bool heard,
+                         Draw draw) {
         const std::int32_t wave = wave_.get();
         if (increment_ == 0.0) {
             double value;

@@ -95,13 +95,15 @@ Script makeScript(double rate, int block, double seconds, unsigned seed, bool lo
     while (t < total) {
         const int key = 36 + int(u(rng) * 48.0);
         const unsigned char channel = static_cast<unsigned char>(u(rng) * 16.0);
-        timed.push_back({t, midi(0, static_cast<unsigned char>(0x90 | channel), static_cast<unsigned char>(key),
-                                 static_cast<unsigned char>(1 + u(rng) * 126.0))});
+        timed.push_back(
+            {t, midi(0, static_cast<unsigned char>(0x90 | channel), static_cast<unsigned char>(key),
+                     static_cast<unsigned char>(1 + u(rng) * 126.0))});
         const long length = long((0.01 + 0.6 * u(rng) * u(rng)) * rate);
         // Legato most of the time: the previous key goes after the new one.
         if (held >= 0) {
             const long off = t + long(u(rng) * 0.02 * rate);
-            timed.push_back({off, midi(0, u(rng) < 0.5 ? 0x80 : 0x90, static_cast<unsigned char>(held), 0)});
+            timed.push_back(
+                {off, midi(0, u(rng) < 0.5 ? 0x80 : 0x90, static_cast<unsigned char>(held), 0)});
         }
         held = key;
         if (u(rng) < 0.3) {
@@ -118,7 +120,8 @@ Script makeScript(double rate, int block, double seconds, unsigned seed, bool lo
             t += long((0.05 + 3.0 * u(rng) * u(rng)) * rate);  // rest: release, disarm, idle
         }
     }
-    std::stable_sort(timed.begin(), timed.end(), [](const Timed& a, const Timed& b) { return a.frame < b.frame; });
+    std::stable_sort(timed.begin(), timed.end(),
+                     [](const Timed& a, const Timed& b) { return a.frame < b.frame; });
 
     std::size_t next = 0;
     double ppq = 0.0, tempo = 120.0;
@@ -266,7 +269,8 @@ TEST_F(BlockEngineTest, SixtySecondsMatchThePerSampleEngineAtEveryRateAndBlockSi
     for (const Case& c : cases) {
         const Script s = makeScript(c.rate, c.block, 60.0, seed++, c.longGlides);
         const Comparison r = compare(renderReference(s), renderBlocks(s));
-        EXPECT_LE(r.maxDiff, 1e-9) << c.rate << " Hz, blocks of " << c.block << ", first worst at " << r.at;
+        EXPECT_LE(r.maxDiff, 1e-9)
+            << c.rate << " Hz, blocks of " << c.block << ", first worst at " << r.at;
         EXPECT_GT(r.peak, 0.1) << "the script must sound";
     }
 }
@@ -283,7 +287,9 @@ TEST_F(BlockEngineTest, EventsOnEveryFramePositionLandOnTheSameSample) {
         const unsigned char key = static_cast<unsigned char>(40 + rng() % 40);
         b.events.push_back(midi(at, 0x90, key, 100));
         if (at + 1 < b.frames) b.events.push_back(midi(at + 1, 0x80, key, 0));
-        if (rng() % 3 == 0) b.events.push_back(midi(b.frames - 1, 0xE0, 0, static_cast<unsigned char>(rng() % 128)));
+        if (rng() % 3 == 0)
+            b.events.push_back(
+                midi(b.frames - 1, 0xE0, 0, static_cast<unsigned char>(rng() % 128)));
     }
     const Comparison r = compare(renderReference(s), renderBlocks(s));
     EXPECT_LE(r.maxDiff, 1e-9) << "first worst at " << r.at;

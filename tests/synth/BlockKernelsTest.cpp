@@ -35,8 +35,10 @@ TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
         const BlockKernels& k = BlockKernels::get(isa);
         // The load state, states from far into the sequence, and words off
         // the cycle (as a hostile setState could leave), which go step by step.
-        std::vector<MwcRandom::State> states = {MwcRandom::kInitialState, {kMz - 1, kMw - 1}, {0xFFFFFFFFu, 5u}};
-        for (int i = 0; i < 5; ++i) states.push_back({std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)});
+        std::vector<MwcRandom::State> states = {
+            MwcRandom::kInitialState, {kMz - 1, kMw - 1}, {0xFFFFFFFFu, 5u}};
+        for (int i = 0; i < 5; ++i)
+            states.push_back({std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)});
         for (const MwcRandom::State& start : states) {
             for (int n : {0, 1, 63, 64, 65, 200, 512, 1000, 1024}) {
                 std::vector<std::uint32_t> z(std::size_t(n) + 1), w(std::size_t(n) + 1);
@@ -45,8 +47,10 @@ TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
                 std::uint32_t sz = start.z, sw = start.w;
                 for (int i = 0; i < n; ++i) {
                     MwcRandom::step(sz, sw);
-                    ASSERT_EQ(z[std::size_t(i)], sz) << BlockKernels::name(isa) << " n " << n << " step " << i;
-                    ASSERT_EQ(w[std::size_t(i)], sw) << BlockKernels::name(isa) << " n " << n << " step " << i;
+                    ASSERT_EQ(z[std::size_t(i)], sz)
+                        << BlockKernels::name(isa) << " n " << n << " step " << i;
+                    ASSERT_EQ(w[std::size_t(i)], sw)
+                        << BlockKernels::name(isa) << " n " << n << " step " << i;
                 }
                 EXPECT_EQ(lz, sz);
                 EXPECT_EQ(lw, sw);
@@ -68,9 +72,11 @@ TEST(BlockKernels, PitchDividesAsTheDividerDoes) {
         const BlockKernels& k = BlockKernels::get(isa);
         for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 1000.0, 999983.0}) {
             std::vector<double> increment(notes.size()), weight(notes.size());
-            k.pitch(notes.data(), 1.0, rate, 1.0 / rate, increment.data(), weight.data(), int(notes.size()));
+            k.pitch(notes.data(), 1.0, rate, 1.0 / rate, increment.data(), weight.data(),
+                    int(notes.size()));
             for (std::size_t i = 0; i < notes.size(); ++i) {
-                ASSERT_EQ(increment[i], notes[i] * dsp::kTwoPi / rate) << BlockKernels::name(isa) << " " << notes[i];
+                ASSERT_EQ(increment[i], notes[i] * dsp::kTwoPi / rate)
+                    << BlockKernels::name(isa) << " " << notes[i];
                 const double f = notes[i];
                 double expected = 0.0;
                 if (f >= 10.0 && f < 30.0) {

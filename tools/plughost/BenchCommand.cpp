@@ -12,7 +12,11 @@
 namespace plughost {
 
 int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"rate", true}, {"block", true}, {"seconds", true}, {"instances", true}, {"rounds", true},
+    CommandLine line({{"rate", true},
+                      {"block", true},
+                      {"seconds", true},
+                      {"instances", true},
+                      {"rounds", true},
                       {"scene", true}});
     std::string error;
     BenchOptions options;
@@ -24,7 +28,8 @@ int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
         !line.number("instances", 1, 1000, instances, &error) ||
         !line.number("rounds", 1, 1000, rounds, &error)) {
         err << (error.empty() ? "" : error + "\n")
-            << "usage: plughost bench PLUGIN.so [PLUGIN.so ...] [--rate 48000] [--block 512] [--seconds 10] "
+            << "usage: plughost bench PLUGIN.so [PLUGIN.so ...] [--rate 48000] [--block 512] "
+               "[--seconds 10] "
                "[--instances 5] [--rounds 3] [--scene NAME]\n";
         return 2;
     }
@@ -41,7 +46,8 @@ int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
     const std::string only = line.value("scene");
     for (int s = 0; s < PluginBenchmark::kScenarioCount; ++s) {
         const auto scenario = PluginBenchmark::Scenario(s);
-        if (only.empty() || std::string(PluginBenchmark::scenarioName(scenario)).find(only) != std::string::npos)
+        if (only.empty() ||
+            std::string(PluginBenchmark::scenarioName(scenario)).find(only) != std::string::npos)
             scenarios.push_back(scenario);
     }
     if (scenarios.empty()) {
@@ -54,9 +60,10 @@ int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
         return 1;
     }
     const auto& columns = bench.columns();
-    out << "Process cost in ns per sample, median of " << options.rounds << " rounds x " << options.instances
-        << " fresh instances, " << options.seconds << " s at " << options.rate << " Hz in blocks of "
-        << options.block << " (thread CPU time inside process calls only; plug-ins taken in turn)\n";
+    out << "Process cost in ns per sample, median of " << options.rounds << " rounds x "
+        << options.instances << " fresh instances, " << options.seconds << " s at " << options.rate
+        << " Hz in blocks of " << options.block
+        << " (thread CPU time inside process calls only; plug-ins taken in turn)\n";
     std::size_t width = 12;
     for (const auto& c : columns) width = std::max(width, c.label.size() + 2);
     auto header = [&] {
@@ -66,21 +73,23 @@ int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
     };
     header();
     for (std::size_t s = 0; s < scenarios.size(); ++s) {
-        out << std::left << std::setw(16) << PluginBenchmark::scenarioName(scenarios[s]) << std::right << std::fixed
-            << std::setprecision(2);
+        out << std::left << std::setw(16) << PluginBenchmark::scenarioName(scenarios[s])
+            << std::right << std::fixed << std::setprecision(2);
         for (double v : medians[s]) out << std::setw(int(width)) << v;
         out << std::defaultfloat << "\n";
     }
     // The reference: the second plug-in's float path (the first one's when alone).
     std::size_t reference = 0;
-    const std::string second = line.positionals().size() > 1 ? line.positionals()[1] : line.positionals()[0];
+    const std::string second =
+        line.positionals().size() > 1 ? line.positionals()[1] : line.positionals()[0];
     for (std::size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].path == second && columns[c].precision == RenderOptions::Float) reference = c;
+        if (columns[c].path == second && columns[c].precision == RenderOptions::Float)
+            reference = c;
     out << "Ratio to " << columns[reference].label << "\n";
     header();
     for (std::size_t s = 0; s < scenarios.size(); ++s) {
-        out << std::left << std::setw(16) << PluginBenchmark::scenarioName(scenarios[s]) << std::right << std::fixed
-            << std::setprecision(2);
+        out << std::left << std::setw(16) << PluginBenchmark::scenarioName(scenarios[s])
+            << std::right << std::fixed << std::setprecision(2);
         const double ref = medians[s][reference];
         for (double v : medians[s]) out << std::setw(int(width)) << (ref > 0.0 ? v / ref : 0.0);
         out << std::defaultfloat << "\n";

@@ -109,7 +109,8 @@ bool PluginBenchmark::findColumns(std::string* error) {
         if (!plugin) return false;
         std::string name = plugin->effectName();
         if (name.empty()) name = path.substr(path.find_last_of('/') + 1);
-        if (plugin->canDouble()) columns_.push_back({path, name + " double", RenderOptions::Double});
+        if (plugin->canDouble())
+            columns_.push_back({path, name + " double", RenderOptions::Double});
         if (plugin->canFloat()) columns_.push_back({path, name + " float", RenderOptions::Float});
         if (!plugin->canDouble() && !plugin->canFloat()) {
             if (error) *error = path + ": no process call";
@@ -119,7 +120,8 @@ bool PluginBenchmark::findColumns(std::string* error) {
     return true;
 }
 
-bool PluginBenchmark::measure(const Column& column, Scenario scenario, double& nsPerSample, std::string* error) {
+bool PluginBenchmark::measure(const Column& column, Scenario scenario, double& nsPerSample,
+                              std::string* error) {
     if (scenario == Sixteen) return measureMany(column, scenario, kSixteen, nsPerSample, error);
     PluginHost host;
     host.setSampleRate(options_.rate);
@@ -137,18 +139,19 @@ bool PluginBenchmark::measure(const Column& column, Scenario scenario, double& n
     applySettings(*plugin, scenario);
     RenderStats stats;
     if (!renderer.render(makeSong(scenario, options_.seconds), nullptr, stats, error)) return false;
-    nsPerSample = double(std::max<std::int64_t>(stats.processNanos, 1)) / double(std::max<std::int64_t>(stats.frames, 1));
+    nsPerSample = double(std::max<std::int64_t>(stats.processNanos, 1)) /
+                  double(std::max<std::int64_t>(stats.frames, 1));
     return true;
 }
 
 template <typename T>
-static void processAll(std::vector<std::unique_ptr<PluginInstance>>& plugins, std::vector<AudioBuffers<T>>& buffers,
-                       VstInt32 frames) {
+static void processAll(std::vector<std::unique_ptr<PluginInstance>>& plugins,
+                       std::vector<AudioBuffers<T>>& buffers, VstInt32 frames) {
     for (std::size_t i = 0; i < plugins.size(); ++i) plugins[i]->process(buffers[i], frames);
 }
 
-bool PluginBenchmark::measureMany(const Column& column, Scenario scenario, int count, double& nsPerSample,
-                                  std::string* error) {
+bool PluginBenchmark::measureMany(const Column& column, Scenario scenario, int count,
+                                  double& nsPerSample, std::string* error) {
     PluginHost host;
     host.setSampleRate(options_.rate);
     host.setBlockSize(options_.block);
@@ -172,8 +175,10 @@ bool PluginBenchmark::measureMany(const Column& column, Scenario scenario, int c
     floats.reserve(plugins.size());
     doubles.reserve(plugins.size());
     for (auto& plugin : plugins) {
-        floats.emplace_back(std::max(plugin->numInputs(), 0), std::max(plugin->numOutputs(), 0), options_.block);
-        doubles.emplace_back(std::max(plugin->numInputs(), 0), std::max(plugin->numOutputs(), 0), options_.block);
+        floats.emplace_back(std::max(plugin->numInputs(), 0), std::max(plugin->numOutputs(), 0),
+                            options_.block);
+        doubles.emplace_back(std::max(plugin->numInputs(), 0), std::max(plugin->numOutputs(), 0),
+                             options_.block);
     }
     host.setPlaying(true);
     for (auto& plugin : plugins) plugin->resume();
@@ -187,7 +192,8 @@ bool PluginBenchmark::measureMany(const Column& column, Scenario scenario, int c
             const std::int64_t frame = MidiSong::frameAt(messages[next].ppq * 60.0 / kTempo, rate);
             if (frame >= pos + len) break;
             const MidiMessage& m = messages[next++];
-            events.addMidi(VstInt32(std::max<std::int64_t>(frame - pos, 0)), m.bytes[0], m.bytes[1], m.bytes[2]);
+            events.addMidi(VstInt32(std::max<std::int64_t>(frame - pos, 0)), m.bytes[0], m.bytes[1],
+                           m.bytes[2]);
         }
         host.setPosition(double(pos), double(pos) / rate * kTempo / 60.0);
         for (auto& plugin : plugins) plugin->processEvents(events);
@@ -201,16 +207,17 @@ bool PluginBenchmark::measureMany(const Column& column, Scenario scenario, int c
         host.advance(len);
     }
     for (auto& plugin : plugins) plugin->suspend();
-    nsPerSample = double(std::max<std::int64_t>(nanos, 1)) / (double(std::max<std::int64_t>(total, 1)) * count);
+    nsPerSample = double(std::max<std::int64_t>(nanos, 1)) /
+                  (double(std::max<std::int64_t>(total, 1)) * count);
     return true;
 }
 
-bool PluginBenchmark::run(const std::vector<Scenario>& scenarios, std::vector<std::vector<double>>& medians,
-                          std::string* error) {
+bool PluginBenchmark::run(const std::vector<Scenario>& scenarios,
+                          std::vector<std::vector<double>>& medians, std::string* error) {
     if (columns_.empty() && !findColumns(error)) return false;
     // runs[scene][column]: every measurement, taken in interleaved order.
-    std::vector<std::vector<std::vector<double>>> runs(scenarios.size(),
-                                                       std::vector<std::vector<double>>(columns_.size()));
+    std::vector<std::vector<std::vector<double>>> runs(
+        scenarios.size(), std::vector<std::vector<double>>(columns_.size()));
     for (int round = 0; round < options_.rounds; ++round) {
         for (std::size_t s = 0; s < scenarios.size(); ++s) {
             for (int instance = 0; instance < options_.instances; ++instance) {

@@ -54,7 +54,8 @@ public:
 
 private:
     bool measure(const Column& column, Scenario scenario, double& nsPerSample, std::string* error);
-    bool measureMany(const Column& column, Scenario scenario, int count, double& nsPerSample, std::string* error);
+    bool measureMany(const Column& column, Scenario scenario, int count, double& nsPerSample,
+                     std::string* error);
 
     std::vector<std::string> paths_;
     BenchOptions options_;

@@ -20,7 +20,9 @@ const Subcommand kSubcommands[] = {
      plughost::runInfo},
     {"render", "render PLUGIN.so --midi IN.mid --out OUT.wav [...]: play a MIDI file into a WAV file",
      plughost::runRender},
-    {"bench", "bench PLUGIN.so [PLUGIN.so ...] [--rate R] [--block N] [--seconds S] [--instances N] [--rounds N]: processing cost, side by side",
+    {"bench",
+     "bench PLUGIN.so [PLUGIN.so ...] [--rate R] [--block N] [--seconds S] [--instances N] "
+     "[--rounds N] [--scene NAME]: processing cost, side by side",
      plughost::runBench},
     {"editor", "editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render] [...]: open the editor",
      plughost::runEditor},
