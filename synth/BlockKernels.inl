@@ -30,6 +30,21 @@ void amplitude(double gain, const double* __restrict weight, const double* __res
 
 void pitch(const double* __restrict note, double scale, double rate, double inverseRate,
            double* __restrict increment, double* __restrict weightTarget, int n) {
+    // Most pitches stay where the weight is one line squared (30 Hz to
+    // 10 kHz): there the choice of band is left out. Same arithmetic.
+    int outside = 0;
+    for (int k = 0; k < n; ++k) {
+        const double f = scale * note[k];
+        outside |= !((f >= 30.0) & (f < 10000.0));
+    }
+    if (!outside) {
+        for (int k = 0; k < n; ++k) {
+            const double f = scale * note[k];
+            increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
+            weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
+        }
+        return;
+    }
     for (int k = 0; k < n; ++k) {
         const double f = scale * note[k];
         const bool sounds = f > 0.0;

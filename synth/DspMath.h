@@ -34,10 +34,16 @@ constexpr double kPi = 3.141592653589793;
 #endif
 }
 
+// One band of the weight curve: (base - (f - from) / width * slope) squared.
+[[gnu::always_inline]] static inline double bandWeight(double f, double from, double width,
+                                                       double inverse, double base, double slope) {
+    const double a = base - quotient(f - from, width, inverse) * slope;
+    return a * a;
+}
+
 // The gain a partial may have at frequency f: silent below 10 Hz and from
-// 17.5 kHz up, full at 30 Hz, then falling gently to 0.49 at 10 kHz. Each
-// band is base - (f - from) / width * slope, squared; written without
-// branches so that loops over it vectorise.
+// 17.5 kHz up, full at 30 Hz, then falling gently to 0.49 at 10 kHz;
+// written without branches so that loops over it vectorise.
 [[gnu::always_inline]] static inline double freqWeight(double f) {
     // Every choice is a select between two values, which vectorises.
     const bool low = f < 30.0;
@@ -52,8 +58,7 @@ constexpr double kPi = 3.141592653589793;
     inverse = low ? 1.0 / 20.0 : inverse;
     base = low ? 0.0 : base;
     slope = low ? -1.0 : slope;
-    const double a = base - quotient(f - from, width, inverse) * slope;
-    const double w = a * a;
+    const double w = bandWeight(f, from, width, inverse, base, slope);
     const bool inBand = (f >= 10.0) & (f < 17500.0);  // also false for NaN
     return inBand ? w : 0.0;
 }

@@ -64,16 +64,19 @@ TEST(BlockKernels, PitchDividesAsTheDividerDoes) {
     // glides at every rate are summed from them.
     std::mt19937_64 rng(3);
     std::uniform_real_distribution<double> logF(std::log(1.0), std::log(30000.0));
+    // Every band, then notes within the one band most pitches stay in.
     std::vector<double> notes(4096);
-    for (double& f : notes) f = std::exp(logF(rng));
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        notes[i] = i < 2048 ? std::exp(logF(rng)) : 30.0 + 9969.0 * double(i - 2048) / 2048.0;
     for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
         const auto isa = BlockKernels::Isa(path);
         if (!BlockKernels::runs(isa)) continue;
         const BlockKernels& k = BlockKernels::get(isa);
         for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 1000.0, 999983.0}) {
             std::vector<double> increment(notes.size()), weight(notes.size());
-            k.pitch(notes.data(), 1.0, rate, 1.0 / rate, increment.data(), weight.data(),
-                    int(notes.size()));
+            k.pitch(notes.data(), 1.0, rate, 1.0 / rate, increment.data(), weight.data(), 2048);
+            k.pitch(notes.data() + 2048, 1.0, rate, 1.0 / rate, increment.data() + 2048,
+                    weight.data() + 2048, 2048);
             for (std::size_t i = 0; i < notes.size(); ++i) {
                 ASSERT_EQ(increment[i], notes[i] * dsp::kTwoPi / rate)
                     << BlockKernels::name(isa) << " " << notes[i];
