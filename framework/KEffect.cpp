@@ -155,13 +155,13 @@ void KEffect::getParameterDisplay(VstInt32 index, char* text) {
 void KEffect::getParameterName(VstInt32 index, char* text) {
     const KEffectParameter* p = parameter(index);
     if (!text || !p) return;
-    vstCopyText(text, p->name(), kVstMaxParamStrLen);
+    vstCopyText(text, p->name(), kNameSize);
 }
 
 void KEffect::getParameterLabel(VstInt32 index, char* label) {
     const KEffectParameter* p = parameter(index);
     if (!label || !p) return;
-    vstCopyText(label, p->label(), kVstMaxParamStrLen);
+    vstCopyText(label, p->label(), kNameSize);
 }
 
 void KEffect::reserveParameters(int count) {

@@ -29,6 +29,11 @@ class KEffect : public AudioEffectX {
 public:
     // Longest display text handed to the host, terminator included.
     static constexpr int kDisplayLength = 32;
+    // Parameter names and labels of up to 8 characters and program names of
+    // up to 24 reach the host whole, terminator behind them: every host's
+    // buffer holds that, and a name cut short may read like its neighbour's.
+    static constexpr int kNameSize = kVstMaxParamStrLen + 1;
+    static constexpr int kProgramNameSize = kVstMaxProgNameLen + 1;
 
     KEffect(audioMasterCallback host, int programCount, int parameterCount, int inputCount,
             int outputCount);

@@ -211,7 +211,9 @@ enum VstPlugCategory : VstInt32 {
     kPlugCategGenerator = 11,
 };
 
-// Text lengths of the interface, terminator included.
+// Text lengths of the interface. Parameter names and labels and program
+// names count characters, written with a terminator after them (so 9 and 25
+// bytes at most); the others are buffer sizes, terminator included.
 enum VstStringLength : VstInt32 {
     kVstMaxParamStrLen = 8,
     kVstMaxProgNameLen = 24,

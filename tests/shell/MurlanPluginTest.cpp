@@ -78,9 +78,22 @@ TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
     EXPECT_EQ(plugin->dispatch(effSetChunk, 1, 208, shortChunk.data()), 0);
 }
 
+TEST_F(MurlanPlugin, ParameterNamesAndLabelsReachTheHostWhole) {
+    const char* names[23] = {"Detune1", "Attk1",   "Rel1",    "Porta1",   "Level1",  "Partial2",
+                             "Detune2", "Attk2",   "Rel2",    "Porta2",   "Level2",  "Partial3",
+                             "Detune3", "Attk3",   "Rel3",    "Porta3",   "Level3",  "LFOWave",
+                             "LFOFreq", "LFODepth", "PortaRst", "PtchBend", "MainLvl"};
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(text(effGetParamName, i), names[i]) << i;
+    EXPECT_EQ(text(effGetParamLabel, 0), "cents");
+    EXPECT_EQ(text(effGetParamLabel, 5), "");
+    EXPECT_EQ(text(effGetParamLabel, 18), "per bar");
+    EXPECT_EQ(text(effGetParamLabel, 21), "semis");
+}
+
 TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
     for (int i = 0; i < 23; ++i) {
-        EXPECT_LE(text(effGetParamName, i).size(), 7u) << i;
+        EXPECT_LE(text(effGetParamName, i).size(), 8u) << i;
+        EXPECT_LE(text(effGetParamLabel, i).size(), 8u) << i;
         EXPECT_LE(text(effGetParamDisplay, i).size(), 31u) << i;
     }
     char name[] = "A program name far longer than the field";

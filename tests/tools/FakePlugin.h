@@ -31,7 +31,9 @@ struct FakeSettings {
     bool nanAfterFirstBlock = false;
     bool overlongParamName = false;  // writes 40 characters into effGetParamName
     bool ignoreChunk = false;        // effSetChunk keeps nothing
-    std::vector<std::string> names;  // shown cut to 7 characters; default "Par<i>"
+    std::vector<std::string> names;  // default "Par<i>"
+    int nameBytes = 8;               // effGetParamName writes at most this many, terminator included
+    bool padParamName = false;       // zero-fills 64 bytes of the host's buffer behind the name
     bool crashOnNullChunkPointer = false;  // effGetChunk writes through a null ptr
     bool hangOnEmptyCanDo = false;         // effCanDo("") never returns
     bool writeHalfTheBlock = false;        // leaves the second half of each block alone
@@ -166,12 +168,14 @@ private:
             return f->program;
         case effGetParamName:
             if (!ptr) return 0;
+            if (f->settings.padParamName) std::memset(ptr, 0, 64);
             if (f->settings.overlongParamName)
                 std::strcpy(static_cast<char*>(ptr), "ThisNameIsFarTooLongForEightBytesXXXXXXX");
             else if (index >= 0 && index < int(f->settings.names.size()))
-                std::snprintf(static_cast<char*>(ptr), 8, "%s", f->settings.names[std::size_t(index)].c_str());
+                std::snprintf(static_cast<char*>(ptr), std::size_t(f->settings.nameBytes), "%s",
+                              f->settings.names[std::size_t(index)].c_str());
             else
-                std::snprintf(static_cast<char*>(ptr), 8, "Par%d", int(index));
+                std::snprintf(static_cast<char*>(ptr), std::size_t(f->settings.nameBytes), "Par%d", int(index));
             return 0;
         case effGetParamDisplay:
             if (ptr) std::snprintf(static_cast<char*>(ptr), 8, "%.2f", double(f->effect.getParameter(e, index)));

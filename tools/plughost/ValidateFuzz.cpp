@@ -94,9 +94,9 @@ void textFuzz(ValidationContext& c) {
 std::size_t textLimit(VstInt32 opcode) {
     switch (opcode) {
     case effGetProgramName:
-    case effGetProgramNameIndexed: return kVstMaxProgNameLen;
+    case effGetProgramNameIndexed: return ValidationContext::kProgramNameField;
     case effGetParamLabel:
-    case effGetParamName: return kVstMaxParamStrLen;
+    case effGetParamName: return ValidationContext::kNameField;
     case effGetParamDisplay: return 32;
     case effGetEffectName: return kVstMaxEffectNameLen;
     case effGetVendorString: return kVstMaxVendorStrLen;
@@ -196,8 +196,9 @@ void midiGarbage(ValidationContext& c) {
 }
 
 std::string programNameFor(int program) {
-    switch (program % 3) {
-    case 0: return "ABCDEFGHIJKLMNOPQRSTUVWX";  // 24 characters: one too many
+    switch (program % 4) {
+    case 0: return "ABCDEFGHIJKLMNOPQRSTUVWX";  // 24 characters: the whole field
+    case 3: return "ABCDEFGHIJKLMNOPQRSTUVWXY";  // one too many
     case 1: return "Gr\xc3\xbc\xc3\x9f" "e \xe2\x98\x83 \xff\x80";  // UTF-8 and stray bytes
     default: return "Program " + std::to_string(program);
     }
@@ -219,7 +220,8 @@ void stateRestoration(ValidationContext& c) {
             char buffer[kBuffer];
             std::memset(buffer, 0, sizeof buffer);
             original->dispatch(effGetProgramName, 0, 0, buffer);
-            if (!c.checkText(buffer, kVstMaxProgNameLen, "the name of program " + num(prog) + " after renaming it"))
+            if (!c.checkText(buffer, ValidationContext::kProgramNameField,
+                             "the name of program " + num(prog) + " after renaming it"))
                 return;
             names[std::size_t(prog)] = buffer;
         }

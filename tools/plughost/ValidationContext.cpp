@@ -17,6 +17,8 @@ constexpr double kUnwritten = 1234.5;
 // Events of the note stream come this many frames apart.
 constexpr std::int64_t kNoteSpacing = 2400;
 constexpr std::size_t kMaxReasons = 5;
+// Fills a text buffer behind the room the plug-in may use.
+constexpr char kFieldMarker = '\x5a';
 }  // namespace
 
 std::unique_ptr<PluginInstance> PluginSource::load(PluginHost& host, std::string* error) const {
@@ -77,6 +79,25 @@ bool ValidationContext::checkText(const char* text, std::size_t limit, const std
         fail(where + ": text \"" + shown + "\" is not terminated within " + std::to_string(limit) +
              " bytes");
         return false;
+    }
+    return true;
+}
+
+void ValidationContext::prepareField(char* buffer, std::size_t size, std::size_t limit) {
+    limit = std::min(limit, size);
+    std::memset(buffer, 0, limit);
+    std::memset(buffer + limit, kFieldMarker, size - limit);
+}
+
+bool ValidationContext::checkField(const char* buffer, std::size_t size, std::size_t limit,
+                                   const std::string& where) {
+    if (!checkText(buffer, limit, where)) return false;
+    for (std::size_t i = limit; i < size; ++i) {
+        if (buffer[i] != kFieldMarker) {
+            fail(where + ": wrote byte " + std::to_string(i) + " behind the text's " +
+                 std::to_string(limit) + " bytes");
+            return false;
+        }
     }
     return true;
 }

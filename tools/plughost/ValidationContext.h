@@ -28,6 +28,11 @@ class ValidationContext {
 public:
     enum Verdict { Pass, Fail, Skip };
 
+    // Bytes a plug-in may write for a parameter's name or label (8
+    // characters) and for a program's name (24), terminator included.
+    static constexpr std::size_t kNameField = kVstMaxParamStrLen + 1;
+    static constexpr std::size_t kProgramNameField = kVstMaxProgNameLen + 1;
+
     ValidationContext(const PluginSource& source, std::uint64_t seed, int repeats);
 
     const PluginSource& source() const { return source_; }
@@ -59,6 +64,12 @@ public:
     // A text the plug-in wrote into a zeroed buffer of `limit` bytes (the
     // buffer given is larger): terminated within the limit.
     bool checkText(const char* text, std::size_t limit, const std::string& where);
+    // Makes `buffer` (`size` bytes) ready for a text of at most `limit` bytes:
+    // zeros up to the limit, a marker behind it.
+    static void prepareField(char* buffer, std::size_t size, std::size_t limit);
+    // checkText on a prepared buffer, and nothing written behind the limit
+    // (padding a buffer the plug-in was never given counts too).
+    bool checkField(const char* buffer, std::size_t size, std::size_t limit, const std::string& where);
     // The precisions the plug-in offers: {false} or {false, true} (double).
     std::vector<bool> precisions(PluginInstance& plugin) const;
 
