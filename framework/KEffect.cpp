@@ -190,12 +190,12 @@ void KEffect::setProgramName(char* name) {
 
 void KEffect::getProgramName(char* name) {
     if (!name) return;
-    vstCopyText(name, mBank.programName(getProgram()), kVstMaxProgNameLen);
+    vstCopyText(name, mBank.programName(getProgram()), kProgramNameSize);
 }
 
 bool KEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
     if (!text || index < 0 || index >= mBank.programCount()) return false;
-    vstCopyText(text, mBank.programName(index), kVstMaxProgNameLen);
+    vstCopyText(text, mBank.programName(index), kProgramNameSize);
     return true;
 }
 

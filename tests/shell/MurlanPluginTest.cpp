@@ -90,6 +90,28 @@ TEST_F(MurlanPlugin, ParameterNamesAndLabelsReachTheHostWhole) {
     EXPECT_EQ(text(effGetParamLabel, 21), "semis");
 }
 
+TEST_F(MurlanPlugin, ProgramNamesOfTwentyFourCharactersRoundTrip) {
+    const std::string name = "Twenty-four characters!!";
+    ASSERT_EQ(name.size(), 24u);
+    plugin->setProgram(2);
+    plugin->setProgramName(name);
+    EXPECT_EQ(text(effGetProgramName), name);
+    EXPECT_EQ(text(effGetProgramNameIndexed, 2), name);
+    // A host that reads the name and stores it back keeps it whole.
+    plugin->setProgramName(text(effGetProgramName));
+    EXPECT_EQ(plugin->programName(), name);
+
+    auto bankCopy = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(bankCopy);
+    bankCopy->setChunk(plugin->getChunk(false), false);
+    EXPECT_EQ(bankCopy->programNameIndexed(2), name);
+    auto programCopy = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(programCopy);
+    programCopy->setProgram(2);
+    programCopy->setChunk(plugin->getChunk(true), true);
+    EXPECT_EQ(programCopy->programName(), name);
+}
+
 TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
     for (int i = 0; i < 23; ++i) {
         EXPECT_LE(text(effGetParamName, i).size(), 8u) << i;
@@ -98,7 +120,7 @@ TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing
     }
     char name[] = "A program name far longer than the field";
     plugin->dispatch(effSetProgramName, 0, 0, name);
-    EXPECT_EQ(text(effGetProgramName), "A program name far long");
+    EXPECT_EQ(text(effGetProgramName), "A program name far longe");
 
     plugin->setProgram(3);
     plugin->dispatch(effSetProgram, 0, 10);
