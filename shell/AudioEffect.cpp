@@ -15,6 +15,14 @@ void vstCopyText(char* destination, const char* source, int size) {
     destination[n] = 0;
 }
 
+void vstDropNegativeZero(char* text) {
+    if (!text || text[0] != '-') return;
+    const char* digits = text + 1;
+    const std::size_t length = std::strlen(digits);
+    if (length == 0 || std::strspn(digits, "0.") != length) return;
+    std::memmove(text, digits, length + 1);
+}
+
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : audioMaster(audioMaster), numPrograms(numPrograms), numParams(numParams) {
     std::memset(&cEffect, 0, sizeof(cEffect));
@@ -267,6 +275,7 @@ namespace {
 void printNumber(char* text, VstInt32 maxLen, const char* format, double value) {
     if (!text || maxLen <= 0) return;
     std::snprintf(text, static_cast<std::size_t>(maxLen), format, value);
+    vstDropNegativeZero(text);
 }
 
 } // namespace

@@ -121,3 +121,7 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 // always terminates. The host hands fixed-size buffers; this keeps every
 // answer inside them whatever the stored text holds.
 void vstCopyText(char* destination, const char* source, int size);
+// A printed number that rounded to zero from below ("-0.0", "-0") loses its
+// sign: zero has none, and a host or player reading "-0.0" sees a level
+// below zero that is not there.
+void vstDropNegativeZero(char* text);

@@ -95,6 +95,24 @@ TEST_F(MurlanTest, HostValuesOutsideTheUnitRangeAreConfinedForTheEngineOnly) {
     EXPECT_EQ(engine().lfo().rate(), 1.0);
 }
 
+TEST_F(MurlanTest, NoShownValueIsANegativeZero) {
+    auto negativeZero = [](const std::string& t) {
+        return t.size() > 1 && t[0] == '-' && t.find_first_not_of("0.", 1) == std::string::npos;
+    };
+    for (int i = 0; i < Murlan::kParameterCount; ++i)
+        for (int k = 0; k <= 20000; ++k) {
+            synth.setParameter(i, static_cast<float>(k / 20000.0));
+            ASSERT_FALSE(negativeZero(shown(i))) << shown(i) << " for parameter " << i << " at " << k;
+        }
+    // Seen in a host: just below 0 dB, set and typed.
+    synth.setParameter(Murlan::kLevel1, 0.999f);
+    EXPECT_EQ(shown(Murlan::kLevel1), "0.0");
+    char typed[] = "-0.04";
+    synth.string2parameter(Murlan::kMainLevel, typed);
+    EXPECT_EQ(shown(Murlan::kMainLevel), "0.0");
+    EXPECT_STREQ(synth.programBank().labelledText(synth.getProgram(), Murlan::kMainLevel), "0.0 dB");
+}
+
 TEST_F(MurlanTest, NonsenseSampleRatesKeepThePreviousRateAndValidOnesReset) {
     midi(0x90, 60, 100);
     synth.setParameter(Murlan::kLfoWave, 0.4f);
