@@ -156,6 +156,11 @@ void KWindowSession::run() {
     XMapWindow(mDisplay.get(), mWindow.get());
     if (!createDrawing()) return;
     eventLoop();
+    // However the loop ended (a close request, or the parent going with the
+    // window in it), a press still held will never see its release: give it
+    // up here, on this thread, so that a knob ends its host gesture, a
+    // command runs nothing, and the next opening starts with no capture.
+    mSkin.cancelCapture();
 }
 
 bool KWindowSession::createWindow() {
@@ -268,11 +273,15 @@ void KWindowSession::eventLoop() {
             updateCursor(b.x, b.y);
             break;
         }
-        case MotionNotify:
-            mSkin.mouseMove((event.xmotion.state & ShiftMask) != 0, event.xmotion.x,
-                            event.xmotion.y);
-            updateCursor(event.xmotion.x, event.xmotion.y);
+        case MotionNotify: {
+            const XMotionEvent& m = event.xmotion;
+            // A release that never reached us (the pointer was taken away
+            // mid-press) must not leave plain motion dragging a control.
+            if ((m.state & (Button1Mask | Button3Mask)) == 0) mSkin.cancelCapture();
+            mSkin.mouseMove((m.state & ShiftMask) != 0, m.x, m.y);
+            updateCursor(m.x, m.y);
             break;
+        }
         case Expose:
             // One repaint serves every exposure already queued.
             while (XCheckTypedWindowEvent(display, mWindow.get(), Expose, &event)) {

@@ -124,6 +124,28 @@ protected:
         return edits;
     }
 
+    int count(EditEvent::Kind kind) {
+        int n = 0;
+        for (const EditEvent& e : host.edits()) n += e.kind == kind;
+        return n;
+    }
+    std::vector<float> values() {
+        std::vector<float> all;
+        for (int i = 0; i < plugin->numParams(); ++i) all.push_back(plugin->getParameter(i));
+        return all;
+    }
+    // Motion with no button held, whatever the host window believes is held.
+    void bareMotion(int x, int y) {
+        XEvent event{};
+        event.xmotion.type = MotionNotify;
+        event.xmotion.window = window.editorWindow();
+        event.xmotion.x = x;
+        event.xmotion.y = y;
+        event.xmotion.same_screen = True;
+        XSendEvent(window.display(), window.editorWindow(), False, PointerMotionMask, &event);
+        XFlush(window.display());
+    }
+
     plughost::PluginHost host;
     std::unique_ptr<plughost::PluginInstance> plugin;
     EditorHost window;
@@ -224,6 +246,61 @@ TEST_F(EditorWindowTest, DraggingAKnobEditsItsParameterAndTellsTheHost) {
     window.click(150, 150, EditorHost::kControl);  // back to the default
     editsUpToTheEnd();
     EXPECT_NEAR(value("Detune1"), 0.5, 1e-6);
+}
+
+TEST_F(EditorWindowTest, ClosingMidDragEndsTheGestureOnceAndTheNextOpeningHasNoCapture) {
+    plugin->setParameter(plugin->findParameter("Detune1"), 0.3f);
+    open();
+    host.clearEdits();
+    window.press(1, 150, 150);
+    window.motion(150, 130);
+    ASSERT_TRUE(window.pumpUntil([&] { return std::fabs(value("Detune1") - 0.5f) < 1e-6; }, 5000));
+    window.close();  // the button is still down
+    EXPECT_EQ(count(EditEvent::BeginEdit), 1);
+    EXPECT_EQ(count(EditEvent::EndEdit), 1);
+    EXPECT_EQ(host.edits().back().kind, EditEvent::EndEdit);
+
+    host.clearEdits();
+    open();
+    bareMotion(150, 100);
+    window.motion(150, 90);
+    window.pump(300);
+    EXPECT_FLOAT_EQ(value("Detune1"), 0.5f);
+    EXPECT_TRUE(host.edits().empty());
+}
+
+TEST_F(EditorWindowTest, TheParentGoingMidDragOrALostReleaseEndsTheGesture) {
+    open();
+    host.clearEdits();
+    window.press(1, 150, 150);
+    window.motion(150, 140);
+    ASSERT_TRUE(window.pumpUntil([&] { return count(EditEvent::Automate) >= 2; }, 5000));
+    window.destroyParent();
+    EXPECT_TRUE(window.pumpUntil([&] { return count(EditEvent::EndEdit) == 1; }, 5000));
+    window.close();
+    EXPECT_EQ(count(EditEvent::EndEdit), 1);
+
+    // The release went to someone else: the next plain motion lets go.
+    open();
+    host.clearEdits();
+    window.press(1, 150, 150);
+    ASSERT_TRUE(window.pumpUntil([&] { return count(EditEvent::BeginEdit) == 1; }, 5000));
+    const float held = value("Detune1");
+    bareMotion(150, 100);
+    EXPECT_TRUE(window.pumpUntil([&] { return count(EditEvent::EndEdit) == 1; }, 5000));
+    EXPECT_EQ(value("Detune1"), held);
+}
+
+TEST_F(EditorWindowTest, ACommandPressedWhenTheEditorClosesNeverRuns) {
+    open();
+    const std::vector<float> before = values();
+    window.press(1, 147, 80);  // Full Random
+    window.pump(200);
+    window.close();
+    open();
+    window.click(150, 150);  // a knob, not moved
+    window.pump(300);
+    EXPECT_EQ(values(), before);
 }
 
 TEST_F(EditorWindowTest, CommandButtonsRunTheirCommandOnRelease) {

@@ -105,6 +105,11 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error) {
 void EditorHost::close() {
     if (plugin_) plugin_->dispatch(effEditClose);
     plugin_ = nullptr;
+    destroyParent();
+    buttons_ = 0;
+}
+
+void EditorHost::destroyParent() {
     if (display_ && parent_) {
         XDestroyWindow(display_, parent_);
         XSync(display_, False);
@@ -171,12 +176,20 @@ void EditorHost::sendButton(int type, int button, int x, int y, unsigned state) 
     XFlush(display_);
 }
 
+namespace {
+unsigned buttonMask(int button) { return button >= 1 && button <= 5 ? Button1Mask << (button - 1) : 0; }
+}  // namespace
+
+// The state of a button event is the state before it: a press does not
+// carry its own button yet, a release still does.
 void EditorHost::press(int button, int x, int y, unsigned state) {
-    sendButton(ButtonPress, button, x, y, state);
+    sendButton(ButtonPress, button, x, y, state | buttons_);
+    buttons_ |= buttonMask(button);
 }
 
 void EditorHost::release(int button, int x, int y, unsigned state) {
-    sendButton(ButtonRelease, button, x, y, state);
+    sendButton(ButtonRelease, button, x, y, state | buttons_);
+    buttons_ &= ~buttonMask(button);
 }
 
 void EditorHost::motion(int x, int y, unsigned state) {
@@ -192,7 +205,7 @@ void EditorHost::motion(int x, int y, unsigned state) {
     m.y = y;
     m.x_root = x;
     m.y_root = y;
-    m.state = state;
+    m.state = state | buttons_;
     m.same_screen = True;
     m.time = CurrentTime;
     XSendEvent(display_, target, False, PointerMotionMask, &event);
