@@ -3,6 +3,7 @@
 #include "shell/AEffEditor.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -151,7 +152,9 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         close();
         return 0;
     case effSetProgram:
-        if (value < numPrograms) setProgram(static_cast<VstInt32>(value));
+        // The value is pointer-sized: one outside the 32-bit range would wrap
+        // into a valid index (-4294967295 into 1) and select a program.
+        if (value >= INT32_MIN && value < numPrograms) setProgram(static_cast<VstInt32>(value));
         return 0;
     case effGetProgram:
         return getProgram();

@@ -51,31 +51,38 @@ Murlan::Murlan(audioMasterCallback host)
 
 Murlan::~Murlan() = default;
 
+// Defaults are given in the parameter's own units and stored through its
+// mapping, so that every program record holds exactly what the mapping gives.
+void Murlan::addWithDefault(KEffectParameter* parameter, double real) {
+    parameter->setDefaultReal(real);
+    addParameter(parameter);
+}
+
 void Murlan::createParameters() {
     reserveParameters(kParameterCount);
     for (int osc = 1; osc <= 3; ++osc) {
         char name[16];
         if (osc > 1) {
             std::snprintf(name, sizeof(name), "Partial%d", osc);
-            addParameter(new KRangeParam(name, "", 1.0, 6.0, 5, 0, 0.0));
+            addWithDefault(new KRangeParam(name, "", 1.0, 6.0, 5, 0), 1.0);
         }
         std::snprintf(name, sizeof(name), "Detune%d", osc);
-        addParameter(new KRangeParam(name, "cents", -99.0, 99.0, 198, 0, 0.5));
+        addWithDefault(new KRangeParam(name, "cents", -99.0, 99.0, 198, 0), 0.0);
         std::snprintf(name, sizeof(name), "Attk%d", osc);
-        addParameter(new KRangeParam(name, "s", 0.01, 2.0, 199, 2, 0.0));
+        addWithDefault(new KRangeParam(name, "s", 0.01, 2.0, 199, 2), 0.01);
         std::snprintf(name, sizeof(name), "Rel%d", osc);
-        addParameter(new KRangeParam(name, "s", 0.01, 2.0, 199, 2, 0.0));
+        addWithDefault(new KRangeParam(name, "s", 0.01, 2.0, 199, 2), 0.01);
         std::snprintf(name, sizeof(name), "Porta%d", osc);
-        addParameter(new KRangeParam(name, "s", 0.0, 1.0, 100, 2, 0.0));
+        addWithDefault(new KRangeParam(name, "s", 0.0, 1.0, 100, 2), 0.0);
         std::snprintf(name, sizeof(name), "Level%d", osc);
-        addParameter(new KdBParam(name, "dB", 1.0, 1, 1.0));
+        addWithDefault(new KdBParam(name, "dB", 1.0, 1), 0.0);
     }
-    addParameter(new KEnumParam("LFOWave", "", kLfoWaves, 6, 0.0));
-    addParameter(new KRangeParam("LFOFreq", "per bar", 1.0, 32.0, 31, 0, 3.0 / 31.0));
-    addParameter(new KRangeParam("LFODepth", "%", 0.0, 100.0, 100, 0, 0.0));
-    addParameter(new KRangeParam("PortaRst", "s", 0.1, 5.0, 49, 1, 19.0 / 49.0));
-    addParameter(new KRangeParam("PtchBend", "semis", 0.0, 12.0, 120, 1, 20.0 / 120.0));
-    addParameter(new KdBParam("MainLvl", "dB", 1.0, 1, 0.23713737056616552));
+    addWithDefault(new KEnumParam("LFOWave", "", kLfoWaves, 6), 0.0);
+    addWithDefault(new KRangeParam("LFOFreq", "per bar", 1.0, 32.0, 31, 0), 4.0);
+    addWithDefault(new KRangeParam("LFODepth", "%", 0.0, 100.0, 100, 0), 0.0);
+    addWithDefault(new KRangeParam("PortaRst", "s", 0.1, 5.0, 49, 1), 2.0);
+    addWithDefault(new KRangeParam("PtchBend", "semis", 0.0, 12.0, 120, 1), 2.0);
+    addWithDefault(new KdBParam("MainLvl", "dB", 1.0, 1), -12.5);
 }
 
 void Murlan::createCommands() {

@@ -65,6 +65,7 @@ public:
 
 private:
     void createParameters();
+    void addWithDefault(KAMO::KEffectParameter* parameter, double real);
     void createCommands();
     // The stored value of `index` in `program`, confined to [0, 1].
     double confinedValue(int program, int index);

@@ -71,6 +71,19 @@ TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
     EXPECT_EQ(text(effGetParamLabel, 18), "per bar");
     for (int p = 0; p < 10; ++p) EXPECT_EQ(text(effGetProgramNameIndexed, p), "Defaults");
 
+    // Defaults are stored exactly as each parameter maps its real default.
+    const std::vector<std::uint8_t> record = plugin->getChunk(true);
+    ASSERT_EQ(record.size(), 209u);
+    auto stored = [&](int index) {
+        double v;
+        std::memcpy(&v, record.data() + 25 + 8 * index, sizeof v);
+        return v;
+    };
+    EXPECT_EQ(stored(18), 3.0 / 31.0);
+    EXPECT_EQ(stored(20), 0.38775510204081626);  // 1.9 / 4.9, not 19 / 49
+    EXPECT_EQ(stored(21), 2.0 / 12.0);
+    EXPECT_EQ(stored(22), 0.23713737056616552);
+
     void* data = nullptr;
     EXPECT_EQ(plugin->dispatch(effGetChunk, 1, 0, &data), 209);
     EXPECT_EQ(plugin->dispatch(effGetChunk, 0, 0, &data), 2090);
@@ -125,6 +138,11 @@ TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing
     plugin->setProgram(3);
     plugin->dispatch(effSetProgram, 0, 10);
     EXPECT_EQ(plugin->getProgram(), 3);
+    // Pointer-sized values that a cut to 32 bits would turn into 1 or 0.
+    for (VstIntPtr value : {VstIntPtr(-4294967295LL), VstIntPtr(4294967297LL), VstIntPtr(1) << 40}) {
+        plugin->dispatch(effSetProgram, 0, value);
+        EXPECT_EQ(plugin->getProgram(), 3) << value;
+    }
 
     for (VstInt32 index : {-1, 23}) {
         for (VstInt32 opcode : {effGetParamLabel, effGetParamDisplay, effGetParamName})
