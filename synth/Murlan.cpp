@@ -39,6 +39,9 @@ Murlan::Murlan(audioMasterCallback host)
     canProcessReplacing(true);
     canDoubleReplacing(true);
     isSynth(true);
+    // Hosts then keep the whole bank (every program's values and name) and
+    // the current program in their sessions, not just the current values.
+    programsAreChunks(true);
 
     createParameters();
     programBank().setupPrograms(kProgramCount);

@@ -47,7 +47,7 @@ TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
     EXPECT_EQ(e->numParams, 23);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 1);
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1110);
+    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1130);
     EXPECT_EQ(e->uniqueID, vstFourCC('v', 'Q', 'x', 'e'));
     EXPECT_EQ(e->version, 3100);
 
@@ -123,6 +123,48 @@ TEST_F(MurlanPlugin, ProgramNamesOfTwentyFourCharactersRoundTrip) {
     programCopy->setProgram(2);
     programCopy->setChunk(plugin->getChunk(true), true);
     EXPECT_EQ(programCopy->programName(), name);
+}
+
+// What a host keeps in a session when the record announces program chunks
+// (the bank chunk and the current program), restored into a new instance.
+TEST_F(MurlanPlugin, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentProgram) {
+    ASSERT_NE(plugin->flags() & effFlagsProgramChunks, 0);
+    std::vector<std::vector<float>> values(10);
+    for (int p = 0; p < 10; ++p) {
+        plugin->setProgram(p);
+        plugin->setProgramName("Session program " + std::to_string(p));
+        for (int i = 0; i < 23; ++i) plugin->setParameter(i, static_cast<float>((p * 23 + i) % 97) / 96.0f);
+        for (int i = 0; i < 23; ++i) values[p].push_back(plugin->getParameter(i));
+    }
+    plugin->setProgram(3);
+    const std::vector<std::uint8_t> bank = plugin->getChunk(false);
+    const VstInt32 current = plugin->getProgram();
+
+    auto restored = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->setChunk(bank, false), 2090);
+    restored->setProgram(current);
+    EXPECT_EQ(restored->getProgram(), 3);
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), values[3][i]) << i;
+    for (int p = 0; p < 10; ++p) {
+        EXPECT_EQ(restored->programNameIndexed(p), "Session program " + std::to_string(p));
+        restored->setProgram(p);
+        for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), values[p][i]) << p << ", " << i;
+    }
+}
+
+// Sessions saved before the record announced chunks hold the current
+// program and its parameter values; they still load.
+TEST_F(MurlanPlugin, ASessionOfParameterValuesStillLoads) {
+    auto restored = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(restored);
+    restored->setProgram(3);
+    restored->setProgramName("Old session");
+    for (int i = 0; i < 23; ++i) restored->setParameter(i, 0.25f);
+    EXPECT_EQ(restored->getProgram(), 3);
+    EXPECT_EQ(restored->programName(), "Old session");
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), 0.25f) << i;
+    EXPECT_EQ(restored->paramDisplay(22), "-12.0");
 }
 
 TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {

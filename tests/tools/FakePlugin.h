@@ -31,6 +31,8 @@ struct FakeSettings {
     bool nanAfterFirstBlock = false;
     bool overlongParamName = false;  // writes 40 characters into effGetParamName
     bool ignoreChunk = false;        // effSetChunk keeps nothing
+    bool programChunks = false;      // sets effFlagsProgramChunks
+    bool noChunks = false;           // effGetChunk hands out nothing
     std::vector<std::string> names;  // default "Par<i>"
     int nameBytes = 8;               // effGetParamName writes at most this many, terminator included
     bool padParamName = false;       // zero-fills 64 bytes of the host's buffer behind the name
@@ -103,7 +105,7 @@ private:
         effect.numPrograms = s.programs;
         effect.numOutputs = s.outputs;
         effect.flags = effFlagsCanReplacing | (s.doublePath ? effFlagsCanDoubleReplacing : 0) |
-                       (s.synth ? effFlagsIsSynth : 0);
+                       (s.synth ? effFlagsIsSynth : 0) | (s.programChunks ? effFlagsProgramChunks : 0);
         effect.uniqueID = vstFourCC('F', 'a', 'k', 'e');
         effect.version = 1;
         effect.ioRatio = 1.0f;
@@ -198,7 +200,7 @@ private:
             std::snprintf(static_cast<char*>(ptr), 24, "%s", f->programNames[std::size_t(index)].c_str());
             return 1;
         case effGetChunk: {
-            if (!ptr && !f->settings.crashOnNullChunkPointer) return 0;
+            if ((!ptr && !f->settings.crashOnNullChunkPointer) || f->settings.noChunks) return 0;
             f->chunk.clear();
             if (index) {
                 f->appendProgram(f->program);

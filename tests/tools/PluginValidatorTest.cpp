@@ -160,6 +160,23 @@ TEST(PluginValidator, LostStateFailsTheRestoration) {
     EXPECT_TRUE(r.failed("Chunks read back byte for byte"));
 }
 
+TEST(PluginValidator, APluginThatAnnouncesProgramChunksMustRestoreThroughThem) {
+    FakeSettings s;
+    s.programChunks = true;
+    s.programs = 4;
+    Report r = validateFake(s, 8);
+    EXPECT_TRUE(r.passed("State restoration through chunks")) << r.text;
+    EXPECT_TRUE(r.passed("Chunks read back byte for byte")) << r.text;
+
+    s.noChunks = true;  // without the flag this is only skipped
+    r = validateFake(s, 8);
+    EXPECT_TRUE(r.failed("State restoration through chunks")) << r.text;
+    EXPECT_TRUE(r.failed("Chunks read back byte for byte")) << r.text;
+    s.programChunks = false;
+    r = validateFake(s, 8);
+    EXPECT_TRUE(r.skipped("State restoration through chunks")) << r.text;
+}
+
 namespace {
 bool exists(const char* path) {
     struct stat st;

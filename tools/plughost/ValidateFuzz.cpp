@@ -228,10 +228,18 @@ void stateRestoration(ValidationContext& c) {
         for (VstInt32 i = 0; i < params; ++i) original->setParameter(i, uniform(c.random()));
         for (VstInt32 i = 0; i < params; ++i) values[std::size_t(prog)].push_back(original->getParameter(i));
     }
+    // With effFlagsProgramChunks a host keeps the bank chunk and the current
+    // program, and nothing else: both must bring the whole state back.
+    const bool chunksAreState = (original->flags() & effFlagsProgramChunks) != 0;
+    const VstInt32 current = programs > 1 ? programs / 2 : 0;
+    if (programs > 0) original->setProgram(current);
     ValidationContext::step("effGetChunk of the bank");
     const std::vector<std::uint8_t> bank = original->getChunk(false);
     if (bank.empty()) {
-        c.skip("the plug-in hands out no chunks");
+        if (chunksAreState)
+            c.fail("effFlagsProgramChunks is set, but effGetChunk hands out no bank");
+        else
+            c.skip("the plug-in hands out no chunks");
         return;
     }
     auto compare = [&](PluginInstance& p, VstInt32 prog, const std::string& how) {
@@ -257,6 +265,15 @@ void stateRestoration(ValidationContext& c) {
         auto restored = c.start();
         if (!restored) return;
         restored->setChunk(bank, false);  // answers vary among plug-ins; the values tell
+        if (chunksAreState && programs > 0) {
+            restored->setProgram(current);
+            if (restored->getProgram() != current) {
+                c.fail("the bank restored, effSetProgram " + num(current) + " leaves program " +
+                       num(restored->getProgram()));
+                return;
+            }
+            if (!compare(*restored, current, "the session's current program restored")) return;
+        }
         for (VstInt32 prog = 0; prog < std::max(programs, 1); ++prog)
             if (!compare(*restored, prog, "bank restored")) return;
         if (!c.render(*restored, false, 512, 2048, "after restoring the bank")) return;

@@ -69,6 +69,10 @@ void identicalState(ValidationContext& c) {
             ValidationContext::step(std::string("reading the ") + what);
             const std::vector<std::uint8_t> first = p->getChunk(isProgram);
             if (first.empty()) {
+                if (p->flags() & effFlagsProgramChunks) {
+                    c.fail(std::string("effFlagsProgramChunks is set, but there is no ") + what);
+                    return;
+                }
                 if (!isProgram) {
                     c.skip("the plug-in hands out no chunks");
                     return;
