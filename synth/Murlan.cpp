@@ -134,10 +134,7 @@ void Murlan::resetState() {
 double Murlan::confinedValue(int program, int index) {
     const KEffectParameter* p = parameter(index);
     const void* slot = programBank().valueSlot(program, index);
-    if (!p || !slot) return 0.0;
-    const double normalised = p->getValue(slot);
-    if (!(normalised >= 0.0)) return 0.0;  // also NaN
-    return normalised > 1.0 ? 1.0 : normalised;
+    return p && slot ? p->getConfinedValue(slot) : 0.0;
 }
 
 double Murlan::realOf(int index, double confined) const {

@@ -113,6 +113,24 @@ TEST_F(MurlanTest, NoShownValueIsANegativeZero) {
     EXPECT_STREQ(synth.programBank().labelledText(synth.getProgram(), Murlan::kMainLevel), "0.0 dB");
 }
 
+TEST_F(MurlanTest, TextsShowTheConfinedValueThatSounds) {
+    synth.setParameter(Murlan::kLevel1, 2.0f);
+    EXPECT_EQ(shown(Murlan::kLevel1), "0.0");
+    EXPECT_STREQ(synth.programBank().labelledText(synth.getProgram(), Murlan::kLevel1), "0.0 dB");
+    EXPECT_EQ(synth.engineGain(Murlan::kLevel1), 1.0);
+    EXPECT_EQ(synth.getParameter(Murlan::kLevel1), 2.0f);  // kept as the host stored it
+    synth.setParameter(Murlan::kDetune1, std::nanf(""));
+    EXPECT_EQ(shown(Murlan::kDetune1), "-99");
+    synth.setParameter(Murlan::kAttack2, -1.0f);
+    EXPECT_EQ(shown(Murlan::kAttack2), "0.01");
+    synth.setParameter(Murlan::kLfoWave, kInf);
+    EXPECT_EQ(shown(Murlan::kLfoWave), "Random");
+    char text[KAMO::KEffect::kDisplayLength];
+    synth.setParameter(Murlan::kMainLevel, -kInf);
+    synth.getParameterDisplay(Murlan::kMainLevel, text);
+    EXPECT_STREQ(text, "-Inf");
+}
+
 TEST_F(MurlanTest, NonsenseSampleRatesKeepThePreviousRateAndValidOnesReset) {
     midi(0x90, 60, 100);
     synth.setParameter(Murlan::kLfoWave, 0.4f);
