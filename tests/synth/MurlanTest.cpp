@@ -79,6 +79,26 @@ TEST_F(MurlanTest, EngineRunsOnTheShownValuesOfTheCurrentProgram) {
     EXPECT_EQ(engine().lfoDepth(), 0.0);
 }
 
+TEST_F(MurlanTest, EachOscillatorsParametersReachThatOscillatorOnly) {
+    for (int o = 0; o < MurlanEngine::kOscillators; ++o) {
+        Murlan fresh(host);
+        const Murlan::OscillatorParameters& p = Murlan::kOscillatorParameters[o];
+        if (p.partial != Murlan::kNoPartial) fresh.setParameter(p.partial, 1.0f);
+        for (int index : {p.detune, p.attack, p.release, p.porta}) fresh.setParameter(index, 1.0f);
+        fresh.setParameter(p.level, 0.5f);
+        for (int k = 0; k < MurlanEngine::kOscillators; ++k) {
+            const SineOsc& osc = fresh.engine().oscillator(k);
+            const bool mine = k == o;
+            const double partial = mine && p.partial != Murlan::kNoPartial ? 6.0 : 1.0;
+            EXPECT_DOUBLE_EQ(osc.ratio(), mine ? partial * std::pow(2.0, 99.0 / 1200.0) : 1.0) << o << k;
+            EXPECT_EQ(osc.attackTime(), mine ? 2.0 : 0.01) << o << k;
+            EXPECT_EQ(osc.releaseTime(), mine ? 2.0 : 0.01) << o << k;
+            EXPECT_EQ(osc.glideTime(), mine ? 1.0 : 0.0) << o << k;
+            EXPECT_EQ(osc.levelGain(), mine ? 0.5011872336272722 : 1.0) << o << k;
+        }
+    }
+}
+
 TEST_F(MurlanTest, HostValuesOutsideTheUnitRangeAreConfinedForTheEngineOnly) {
     synth.setParameter(Murlan::kAttack1, -3.0f);
     EXPECT_DOUBLE_EQ(osc(0).attackTime(), 0.01);
