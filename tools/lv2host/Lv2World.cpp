@@ -3,8 +3,12 @@
 namespace lv2host {
 
 Lv2World::Lv2World() : world_(lilv_world_new()) {
-    lilv_world_load_specifications(world_);
-    lilv_world_load_plugin_classes(world_);
+    // Only the system's folder of LV2 specifications (plug-in classes,
+    // units, port properties): not the user's ~/.lv2.
+    LilvNode* path = lilv_new_string(world_, LV2HOST_SPEC_DIR);
+    lilv_world_set_option(world_, LILV_OPTION_LV2_PATH, path);
+    lilv_node_free(path);
+    lilv_world_load_all(world_);
     map_.handle = this;
     map_.map = [](LV2_URID_Map_Handle handle, const char* uri) {
         return static_cast<Lv2World*>(handle)->map(uri);

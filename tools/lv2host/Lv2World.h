@@ -1,8 +1,9 @@
 #pragma once
 // The host side of an LV2 plug-in for tests and the command line: a lilv
-// world holding the LV2 specifications and one bundle (never the user's
-// installed plug-ins, so a bundle under test cannot clash with an older
-// copy of itself), and the URID map the host hands to plug-ins and UIs.
+// world holding the system's LV2 folder (the specifications) and the bundle
+// asked for, never the user's ~/.lv2, so that a bundle under test cannot
+// clash with an installed copy of itself; and the URID map the host hands
+// to plug-ins and UIs.
 //
 //   lv2host::Lv2World world;
 //   const LilvPlugin* plugin = world.loadBundle("build/Murlan.lv2/", uri, &error);
