@@ -17,20 +17,14 @@ namespace {
 // questions from its constructor, before the record can point back to us.
 thread_local Lv2Plugin* gBuilding = nullptr;
 
-const void* findFeature(const LV2_Feature* const* features, const char* uri) {
-    for (int i = 0; features && features[i]; ++i)
-        if (std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
-    return nullptr;
-}
-
 } // namespace
 
 Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* features) {
-    const auto* map = static_cast<const LV2_URID_Map*>(findFeature(features, LV2_URID__map));
+    const auto* map = static_cast<const LV2_URID_Map*>(lv2Feature(features, LV2_URID__map));
     if (!map) return nullptr;
     std::unique_ptr<Lv2Plugin> plugin(new Lv2Plugin(sampleRate, map));
     const auto* options = static_cast<const LV2_Options_Option*>(
-        findFeature(features, LV2_OPTIONS__options));
+        lv2Feature(features, LV2_OPTIONS__options));
     for (int i = 0; options && options[i].key; ++i) {
         double value = 0.0;
         if (options[i].key == plugin->uris_.maxBlockLength &&

@@ -14,13 +14,8 @@ namespace KAMO {
 
 namespace {
 
+// The instance whose model effect is being built (see Lv2Plugin.cpp).
 thread_local Lv2Ui* gBuilding = nullptr;
-
-const void* findFeature(const LV2_Feature* const* features, const char* uri) {
-    for (int i = 0; features && features[i]; ++i)
-        if (std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
-    return nullptr;
-}
 
 struct DisplayCloser {
     void operator()(Display* display) const { XCloseDisplay(display); }
@@ -30,7 +25,7 @@ struct DisplayCloser {
 
 Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller,
                      LV2UI_Widget* widget, const LV2_Feature* const* features) {
-    const void* parent = findFeature(features, LV2_UI__parent);
+    const void* parent = lv2Feature(features, LV2_UI__parent);
     if (!write || !parent) return nullptr;
     std::unique_ptr<Lv2Ui> ui(new Lv2Ui(write, controller));
     if (!ui->open(reinterpret_cast<unsigned long>(parent), features)) return nullptr;
@@ -44,12 +39,12 @@ Lv2Ui::Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller)
     : write_(write), controller_(controller) {}
 
 bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
-    resize_ = static_cast<const LV2UI_Resize*>(findFeature(features, LV2_UI__resize));
-    touch_ = static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch));
+    resize_ = static_cast<const LV2UI_Resize*>(lv2Feature(features, LV2_UI__resize));
+    touch_ = static_cast<const LV2UI_Touch*>(lv2Feature(features, LV2_UI__touch));
     float scale = 0.0f;
-    const auto* map = static_cast<const LV2_URID_Map*>(findFeature(features, LV2_URID__map));
+    const auto* map = static_cast<const LV2_URID_Map*>(lv2Feature(features, LV2_URID__map));
     const auto* options = static_cast<const LV2_Options_Option*>(
-        findFeature(features, LV2_OPTIONS__options));
+        lv2Feature(features, LV2_OPTIONS__options));
     if (map && options) {
         const Lv2Uris uris(map);
         for (int i = 0; options[i].key; ++i) {

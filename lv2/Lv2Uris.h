@@ -2,6 +2,7 @@
 // The URIDs the LV2 face uses, mapped once per instance.
 
 #include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
@@ -9,6 +10,8 @@
 #include <lv2/time/time.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
+
+#include <cstring>
 
 // The plug-in's URI, and what its state is stored under; set by the build.
 #ifndef MURLAN_LV2_URI
@@ -21,6 +24,13 @@ constexpr const char* kLv2PluginUri = MURLAN_LV2_URI;
 constexpr const char* kLv2UiUri = MURLAN_LV2_URI "#ui";
 constexpr const char* kLv2StateBankUri = MURLAN_LV2_URI "#bank";
 constexpr const char* kLv2StateProgramUri = MURLAN_LV2_URI "#program";
+
+// The data of the host's feature `uri`, or null when it offers none.
+inline const void* lv2Feature(const LV2_Feature* const* features, const char* uri) {
+    for (int i = 0; features && features[i]; ++i)
+        if (std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
+    return nullptr;
+}
 
 struct Lv2Uris {
     explicit Lv2Uris(const LV2_URID_Map* map) {
@@ -58,32 +68,32 @@ struct Lv2Uris {
     LV2_URID maxBlockLength = 0, sampleRate = 0, scaleFactor = 0;
     LV2_URID stateBank = 0, stateProgram = 0;
 
-    // The value of a numeric atom of any of the four number types.
-    bool number(const LV2_Atom* atom, double& value) const {
-        if (!atom) return false;
-        if (atom->type == atomInt && atom->size >= sizeof(int32_t))
-            value = reinterpret_cast<const LV2_Atom_Int*>(atom)->body;
-        else if (atom->type == atomLong && atom->size >= sizeof(int64_t))
-            value = static_cast<double>(reinterpret_cast<const LV2_Atom_Long*>(atom)->body);
-        else if (atom->type == atomFloat && atom->size >= sizeof(float))
-            value = reinterpret_cast<const LV2_Atom_Float*>(atom)->body;
-        else if (atom->type == atomDouble && atom->size >= sizeof(double))
-            value = reinterpret_cast<const LV2_Atom_Double*>(atom)->body;
+    // The value of a number of any of the four atom number types, given as
+    // a body (option values) or as an atom.
+    bool number(const void* body, LV2_URID type, uint32_t size, double& value) const {
+        if (!body) return false;
+        if (type == atomInt && size >= sizeof(int32_t))
+            value = read<int32_t>(body);
+        else if (type == atomLong && size >= sizeof(int64_t))
+            value = static_cast<double>(read<int64_t>(body));
+        else if (type == atomFloat && size >= sizeof(float))
+            value = read<float>(body);
+        else if (type == atomDouble && size >= sizeof(double))
+            value = read<double>(body);
         else
             return false;
         return true;
     }
-    bool number(const void* data, LV2_URID type, uint32_t size, double& value) const {
-        if (!data) return false;
-        union {
-            LV2_Atom atom;
-            unsigned char bytes[sizeof(LV2_Atom) + sizeof(double)];
-        } copy{};
-        if (size > sizeof(double)) return false;
-        copy.atom.type = type;
-        copy.atom.size = size;
-        __builtin_memcpy(copy.bytes + sizeof(LV2_Atom), data, size);
-        return number(&copy.atom, value);
+    bool number(const LV2_Atom* atom, double& value) const {
+        return atom && number(atom + 1, atom->type, atom->size, value);
+    }
+
+private:
+    template <typename T>
+    static T read(const void* body) {
+        T v;
+        std::memcpy(&v, body, sizeof v);
+        return v;
     }
 };
 
