@@ -50,6 +50,9 @@ bool Lv2Plugin::build() {
         delete built;
         return false;
     }
+    // The editor lives in the UI, with an effect of its own (see Lv2Ui.h);
+    // here it would only hold a display connection in the audio host.
+    effect_->releaseEditor();
     record_ = effect_->getAeffect();
     record_->user = this;
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
