@@ -172,14 +172,15 @@ void Lv2Plugin::addMidi(const LV2_Atom& body, uint32_t delta) {
 }
 
 void Lv2Plugin::renderStretch(uint32_t from, uint32_t to) {
-    if (to > from && output_) {
+    // An empty stretch (a position at the frame where the last one ended)
+    // keeps its events for the next one.
+    if (to <= from) return;
+    if (output_) {
         record_->dispatcher(record_, effProcessEvents, 0, 0, list_, 0.0f);
         float* outputs[1] = {output_ + from};
         record_->processReplacing(record_, nullptr, outputs, static_cast<VstInt32>(to - from));
-        transport_.advance(to - from);
-    } else if (to > from) {
-        transport_.advance(to - from);
     }
+    transport_.advance(to - from);
     list_->numEvents = 0;
 }
 

@@ -84,7 +84,9 @@ TEST_F(Lv2Description, PortsFollowTheParameterListInNameOrderRangeAndDefault) {
     std::set<std::string> symbols;
     for (int i = 0; i < Murlan::kParameterCount; ++i) {
         const KAMO::KEffectParameter* p = effect.parameter(i);
-        EXPECT_STREQ(lilv_node_as_string(lilv_port_get_name(plugin, port(i))), p->name()) << i;
+        LilvNode* name = lilv_port_get_name(plugin, port(i));
+        EXPECT_STREQ(lilv_node_as_string(name), p->name()) << i;
+        lilv_node_free(name);
         symbols.insert(lilv_node_as_string(lilv_port_get_symbol(plugin, port(i))));
         float minimum, maximum, def;
         range(i, minimum, maximum, def);

@@ -192,6 +192,20 @@ TEST_F(Lv2Run, MidiArrivesAtItsFrameAndAPositionTakesEffectWhereItStands) {
     }
 }
 
+TEST_F(Lv2Run, ANoteBeforeAPositionOnTheSameFrameIsKept) {
+    lv2host::Lv2Position start;
+    const auto positionFirst = oneRun(kBlock, [&](lv2host::Lv2Instance& i) {
+        i.addPosition(0, start);
+        i.addMidi(0, {0x90, 60, 100});
+    });
+    const auto noteFirst = oneRun(kBlock, [&](lv2host::Lv2Instance& i) {
+        i.addMidi(0, {0x90, 60, 100});
+        i.addPosition(0, start);
+    });
+    EXPECT_GT(std::fabs(positionFirst[100]), 1e-4f);
+    EXPECT_LT(largestDifference(noteFirst, positionFirst), kNoise);
+}
+
 TEST_F(Lv2Run, UnknownAtomsLongMessagesAndEmptyRunsChangeNothing) {
     const auto plain = oneRun(kBlock, [](lv2host::Lv2Instance& i) { i.addMidi(10, {0x90, 64, 90}); });
     const auto noisy = oneRun(kBlock, [](lv2host::Lv2Instance& i) {
