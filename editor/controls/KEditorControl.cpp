@@ -99,36 +99,6 @@ void KEditorControl::setFromEditor(int index, double value) {
     reportValue(index);
 }
 
-void KEditorControl::pressDrag(Drag& drag, int index, bool ctrl, int x, int y) {
-    drag.pressed = true;
-    drag.tracking = !ctrl;
-    drag.lastX = x;
-    drag.lastY = y;
-    beginGesture(index);
-    if (ctrl) setFromEditor(index, defaultValue(index));
-    invalidate();
-}
-
-void KEditorControl::moveDrag(Drag& drag, int index, double delta, bool shift, int x, int y) {
-    constexpr double kFineFactor = 0.1;
-    double value = storedValue(index) + (shift ? delta * kFineFactor : delta);
-    if (value < 0.0) value = 0.0;
-    if (value > 1.0) value = 1.0;
-    setFromEditor(index, value);
-    drag.lastX = x;
-    drag.lastY = y;
-    invalidate();
-}
-
-bool KEditorControl::releaseDrag(Drag& drag, int index) {
-    if (!drag.pressed) return false;
-    drag.pressed = false;
-    drag.tracking = false;
-    endGesture(index);
-    invalidate();
-    return true;
-}
-
 void KEditorControl::beginGesture(int index) {
     mEffect->beginEdit(index);
     reportValue(index);
