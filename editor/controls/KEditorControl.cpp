@@ -81,30 +81,15 @@ const char* KEditorControl::labelledText(int index) const {
     return mEffect->programBank().labelledText(mEffect->getProgram(), index);
 }
 
-void KEditorControl::reportValue(int index) {
-    // The host learns the value exactly as getParameter answers it.
-    audioMasterCallback host = mEffect->getHostCallback();
-    if (!host) return;
-    host(mEffect->getAeffect(), audioMasterAutomate, index, 0, nullptr,
-         mEffect->getParameter(index));
-}
+void KEditorControl::reportValue(int index) { mEffect->reportParameter(index); }
 
 void KEditorControl::setFromEditor(int index, double value) {
-    const int program = mEffect->getProgram();
-    ProgramBank& bank = mEffect->programBank();
-    parameter(index).setValue(bank.valueSlot(program, index), value);
-    bank.refreshTexts(program, index);
-    mEffect->parameterChanged(index);
-    mEffect->parametersChanged(false);
-    reportValue(index);
+    mEffect->performParameterEdit(index, value);
 }
 
-void KEditorControl::beginGesture(int index) {
-    mEffect->beginEdit(index);
-    reportValue(index);
-}
+void KEditorControl::beginGesture(int index) { mEffect->beginParameterEdit(index); }
 
-void KEditorControl::endGesture(int index) { mEffect->endEdit(index); }
+void KEditorControl::endGesture(int index) { mEffect->endParameterEdit(index); }
 
 int monotonicMs() {
     timespec now{};

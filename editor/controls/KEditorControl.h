@@ -97,9 +97,9 @@ protected:
     double defaultValue(int index) const;
     const char* labelledText(int index) const;
 
-    // The editing steps shared by every parameter control. The value is
-    // written straight into the current program, its texts refreshed, the
-    // instrument told, and the host informed of the new value.
+    // The editing steps shared by every parameter control; the effect does
+    // the editing and tells the host (KEffect::beginParameterEdit and the
+    // rest), the controls only say what the user did.
     void reportValue(int index);
     void setFromEditor(int index, double value);
     void beginGesture(int index);
