@@ -42,8 +42,8 @@ void PatchRandomiser::partRandom() {
             if (firstPartial)
                 storeReal(p.partial, 3.0 * MwcRandom::uniform01() + 2.0);
             else
-                storeReal(p.partial,
-                          (6.0 - previousPartial) * MwcRandom::uniform01() + (previousPartial + 1.0));
+                storeReal(p.partial, (6.0 - previousPartial) * MwcRandom::uniform01() +
+                                         (previousPartial + 1.0));
             previousPartial = realValue(p.partial);
             firstPartial = false;
         }

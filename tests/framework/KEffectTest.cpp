@@ -78,7 +78,8 @@ struct HostCall {
 };
 std::vector<HostCall> gCalls;
 VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)
+    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
+        opcode == audioMasterEndEdit)
         gCalls.push_back({opcode, index, opt});
     return 0;
 }
