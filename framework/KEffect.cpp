@@ -100,14 +100,31 @@ int KEffect::findParameter(const char* name) const {
     return -1;
 }
 
-void KEffect::setParameter(VstInt32 index, float value) {
+bool KEffect::editParameter(int index, const ParameterEdit& edit) {
     const KEffectParameter* p = parameter(index);
-    void* slot = mBank.valueSlot(getProgram(), index);
-    if (!p || !slot) return;
-    p->setValue(slot, static_cast<double>(value));
-    mBank.refreshTexts(getProgram(), index);
+    const int program = getProgram();
+    void* slot = mBank.valueSlot(program, index);
+    if (!p || !slot) return false;
+    switch (edit.kind) {
+    case ParameterEdit::Normalised:
+        p->setValue(slot, edit.value);
+        break;
+    case ParameterEdit::Real:
+        p->setRealValue(slot, edit.value);
+        break;
+    case ParameterEdit::Text:
+        if (!edit.text || !p->canConvertText()) return false;
+        p->setFromText(slot, edit.text);
+        break;
+    }
+    mBank.refreshTexts(program, index);
     parameterChanged(index);
     parametersChanged(false);
+    return true;
+}
+
+void KEffect::setParameter(VstInt32 index, float value) {
+    editParameter(index, ParameterEdit::normalised(static_cast<double>(value)));
 }
 
 float KEffect::getParameter(VstInt32 index) {
@@ -118,24 +135,29 @@ float KEffect::getParameter(VstInt32 index) {
 }
 
 void KEffect::setParameterReal(int index, double real) {
-    const KEffectParameter* p = parameter(index);
-    void* slot = mBank.valueSlot(getProgram(), index);
-    if (!p || !slot) return;
-    p->setRealValue(slot, real);
-    mBank.refreshTexts(getProgram(), index);
-    parameterChanged(index);
-    parametersChanged(false);
+    editParameter(index, ParameterEdit::real(real));
 }
 
 bool KEffect::string2parameter(VstInt32 index, char* text) {
-    const KEffectParameter* p = parameter(index);
-    void* slot = mBank.valueSlot(getProgram(), index);
-    if (!p || !slot || !text || !p->canConvertText()) return false;
-    p->setFromText(slot, text);
-    mBank.refreshTexts(getProgram(), index);
-    parameterChanged(index);
-    parametersChanged(false);
-    return true;
+    return editParameter(index, ParameterEdit::parsed(text));
+}
+
+void KEffect::beginParameterEdit(int index) {
+    if (!parameter(index)) return;
+    beginEdit(index);
+    reportParameter(index);
+}
+
+void KEffect::performParameterEdit(int index, double normalised) {
+    if (editParameter(index, ParameterEdit::normalised(normalised))) reportParameter(index);
+}
+
+void KEffect::endParameterEdit(int index) {
+    if (parameter(index)) endEdit(index);
+}
+
+void KEffect::reportParameter(int index) {
+    if (parameter(index)) callHost(audioMasterAutomate, index, 0, nullptr, getParameter(index));
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {

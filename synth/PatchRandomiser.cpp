@@ -42,8 +42,8 @@ void PatchRandomiser::partRandom() {
             if (firstPartial)
                 storeReal(p.partial, 3.0 * MwcRandom::uniform01() + 2.0);
             else
-                storeReal(p.partial,
-                          (6.0 - previousPartial) * MwcRandom::uniform01() + (previousPartial + 1.0));
+                storeReal(p.partial, (6.0 - previousPartial) * MwcRandom::uniform01() +
+                                         (previousPartial + 1.0));
             previousPartial = realValue(p.partial);
             firstPartial = false;
         }
@@ -62,18 +62,11 @@ void PatchRandomiser::partRandom() {
 }
 
 void PatchRandomiser::storeNormalised(int index, double normalised) {
-    const KAMO::KEffectParameter* p = effect_.parameter(index);
-    const int program = effect_.getProgram();
-    void* slot = effect_.programBank().valueSlot(program, index);
-    if (!p || !slot) return;
-    p->setValue(slot, normalised);
-    effect_.programBank().refreshTexts(program, index);
-    effect_.parameterChanged(index);
-    effect_.parametersChanged(false);
+    effect_.editParameter(index, KAMO::KEffect::ParameterEdit::normalised(normalised));
 }
 
 void PatchRandomiser::storeReal(int index, double real) {
-    effect_.setParameterReal(index, real);
+    effect_.editParameter(index, KAMO::KEffect::ParameterEdit::real(real));
 }
 
 double PatchRandomiser::realValue(int index) {

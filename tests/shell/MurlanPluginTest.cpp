@@ -133,7 +133,8 @@ TEST_F(MurlanPlugin, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentProgra
     for (int p = 0; p < 10; ++p) {
         plugin->setProgram(p);
         plugin->setProgramName("Session program " + std::to_string(p));
-        for (int i = 0; i < 23; ++i) plugin->setParameter(i, static_cast<float>((p * 23 + i) % 97) / 96.0f);
+        for (int i = 0; i < 23; ++i)
+            plugin->setParameter(i, static_cast<float>((p * 23 + i) % 97) / 96.0f);
         for (int i = 0; i < 23; ++i) values[p].push_back(plugin->getParameter(i));
     }
     plugin->setProgram(3);
@@ -149,7 +150,8 @@ TEST_F(MurlanPlugin, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentProgra
     for (int p = 0; p < 10; ++p) {
         EXPECT_EQ(restored->programNameIndexed(p), "Session program " + std::to_string(p));
         restored->setProgram(p);
-        for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), values[p][i]) << p << ", " << i;
+        for (int i = 0; i < 23; ++i)
+            EXPECT_EQ(restored->getParameter(i), values[p][i]) << p << ", " << i;
     }
 }
 
@@ -181,7 +183,8 @@ TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing
     plugin->dispatch(effSetProgram, 0, 10);
     EXPECT_EQ(plugin->getProgram(), 3);
     // Pointer-sized values that a cut to 32 bits would turn into 1 or 0.
-    for (VstIntPtr value : {VstIntPtr(-4294967295LL), VstIntPtr(4294967297LL), VstIntPtr(1) << 40}) {
+    for (VstIntPtr value :
+         {VstIntPtr(-4294967295LL), VstIntPtr(4294967297LL), VstIntPtr(1) << 40}) {
         plugin->dispatch(effSetProgram, 0, value);
         EXPECT_EQ(plugin->getProgram(), 3) << value;
     }

@@ -90,7 +90,8 @@ TEST_F(MurlanTest, EachOscillatorsParametersReachThatOscillatorOnly) {
             const SineOsc& osc = fresh.engine().oscillator(k);
             const bool mine = k == o;
             const double partial = mine && p.partial != Murlan::kNoPartial ? 6.0 : 1.0;
-            EXPECT_DOUBLE_EQ(osc.ratio(), mine ? partial * std::pow(2.0, 99.0 / 1200.0) : 1.0) << o << k;
+            const double ratio = mine ? partial * std::pow(2.0, 99.0 / 1200.0) : 1.0;
+            EXPECT_DOUBLE_EQ(osc.ratio(), ratio) << o << k;
             EXPECT_EQ(osc.attackTime(), mine ? 2.0 : 0.01) << o << k;
             EXPECT_EQ(osc.releaseTime(), mine ? 2.0 : 0.01) << o << k;
             EXPECT_EQ(osc.glideTime(), mine ? 1.0 : 0.0) << o << k;
@@ -122,7 +123,7 @@ TEST_F(MurlanTest, NoShownValueIsANegativeZero) {
     for (int i = 0; i < Murlan::kParameterCount; ++i)
         for (int k = 0; k <= 20000; ++k) {
             synth.setParameter(i, static_cast<float>(k / 20000.0));
-            ASSERT_FALSE(negativeZero(shown(i))) << shown(i) << " for parameter " << i << " at " << k;
+            ASSERT_FALSE(negativeZero(shown(i))) << shown(i) << " for " << i << " at " << k;
         }
     // Seen in a host: just below 0 dB, set and typed.
     synth.setParameter(Murlan::kLevel1, 0.999f);
@@ -130,7 +131,8 @@ TEST_F(MurlanTest, NoShownValueIsANegativeZero) {
     char typed[] = "-0.04";
     synth.string2parameter(Murlan::kMainLevel, typed);
     EXPECT_EQ(shown(Murlan::kMainLevel), "0.0");
-    EXPECT_STREQ(synth.programBank().labelledText(synth.getProgram(), Murlan::kMainLevel), "0.0 dB");
+    const int program = synth.getProgram();
+    EXPECT_STREQ(synth.programBank().labelledText(program, Murlan::kMainLevel), "0.0 dB");
 }
 
 TEST_F(MurlanTest, TextsShowTheConfinedValueThatSounds) {

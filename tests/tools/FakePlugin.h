@@ -34,7 +34,7 @@ struct FakeSettings {
     bool programChunks = false;      // sets effFlagsProgramChunks
     bool noChunks = false;           // effGetChunk hands out nothing
     std::vector<std::string> names;  // default "Par<i>"
-    int nameBytes = 8;               // effGetParamName writes at most this many, terminator included
+    int nameBytes = 8;               // effGetParamName's most bytes, terminator included
     bool padParamName = false;       // zero-fills 64 bytes of the host's buffer behind the name
     bool crashOnNullChunkPointer = false;  // effGetChunk writes through a null ptr
     bool hangOnEmptyCanDo = false;         // effCanDo("") never returns
@@ -105,7 +105,8 @@ private:
         effect.numPrograms = s.programs;
         effect.numOutputs = s.outputs;
         effect.flags = effFlagsCanReplacing | (s.doublePath ? effFlagsCanDoubleReplacing : 0) |
-                       (s.synth ? effFlagsIsSynth : 0) | (s.programChunks ? effFlagsProgramChunks : 0);
+                       (s.synth ? effFlagsIsSynth : 0) |
+                       (s.programChunks ? effFlagsProgramChunks : 0);
         effect.uniqueID = vstFourCC('F', 'a', 'k', 'e');
         effect.version = 1;
         effect.ioRatio = 1.0f;
@@ -177,7 +178,8 @@ private:
                 std::snprintf(static_cast<char*>(ptr), std::size_t(f->settings.nameBytes), "%s",
                               f->settings.names[std::size_t(index)].c_str());
             else
-                std::snprintf(static_cast<char*>(ptr), std::size_t(f->settings.nameBytes), "Par%d", int(index));
+                std::snprintf(static_cast<char*>(ptr), std::size_t(f->settings.nameBytes), "Par%d",
+                              int(index));
             return 0;
         case effGetParamDisplay:
             if (ptr) std::snprintf(static_cast<char*>(ptr), 8, "%.2f", double(f->effect.getParameter(e, index)));

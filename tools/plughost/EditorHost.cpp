@@ -177,7 +177,9 @@ void EditorHost::sendButton(int type, int button, int x, int y, unsigned state) 
 }
 
 namespace {
-unsigned buttonMask(int button) { return button >= 1 && button <= 5 ? Button1Mask << (button - 1) : 0; }
+unsigned buttonMask(int button) {
+    return button >= 1 && button <= 5 ? Button1Mask << (button - 1) : 0;
+}
 }  // namespace
 
 // The state of a button event is the state before it: a press does not

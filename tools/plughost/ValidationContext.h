@@ -69,7 +69,8 @@ public:
     static void prepareField(char* buffer, std::size_t size, std::size_t limit);
     // checkText on a prepared buffer, and nothing written behind the limit
     // (padding a buffer the plug-in was never given counts too).
-    bool checkField(const char* buffer, std::size_t size, std::size_t limit, const std::string& where);
+    bool checkField(const char* buffer, std::size_t size, std::size_t limit,
+                    const std::string& where);
     // The precisions the plug-in offers: {false} or {false, true} (double).
     std::vector<bool> precisions(PluginInstance& plugin) const;
 
