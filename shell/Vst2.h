@@ -34,6 +34,11 @@ constexpr VstInt32 vstFourCC(char a, char b, char c, char d) {
 
 constexpr VstInt32 kEffectMagic = vstFourCC('V', 's', 't', 'P');
 
+// effVendorSpecific with this index and value tells the editor the scale
+// factor the host wants (a float in opt), before it asks for the size.
+constexpr VstInt32 kScaleRequestIndex = vstFourCC('P', 'r', 'e', 'S');
+constexpr VstInt32 kScaleRequestValue = vstFourCC('A', 'e', 'C', 's');
+
 struct AEffect {
     VstInt32 magic;
     AEffectDispatcherProc dispatcher;
