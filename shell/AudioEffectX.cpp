@@ -69,7 +69,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effVendorSpecific:
         // The one vendor-specific request that hosts agree on: the factor by
         // which the editor is to scale, as a float in opt.
-        if (index == kScaleRequestIndex && value == kScaleRequestValue)
+        if (index == kScaleRequestIndex &&
+            (value == kScaleRequestValue || value == kScaleRequestValueMiswritten))
             return editor && editor->setScaleFactor(opt) ? 1 : 0;
         return vendorSpecific(index, value, ptr, opt);
     case effCanDo:

@@ -54,7 +54,7 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error, float scale) {
         if (error) *error = "the plug-in has no editor";
         return false;
     }
-    if (scale > 0.0f)
+    if (scale != 0.0f)  // NaN included: hosts may send nonsense too
         plugin.dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, scale);
     ERect* rect = nullptr;
     plugin.dispatch(effEditGetRect, 0, 0, &rect);

@@ -39,8 +39,8 @@ public:
     _XDisplay* display() const { return display_; }
 
     // effEditGetRect, a mapped top-level window of that size, effEditOpen.
-    // A scale above 0 is sent first as the vendor-specific scale request
-    // that high-density hosts send.
+    // A scale other than 0 is sent first, as the vendor-specific scale
+    // request that high-density hosts send.
     bool open(PluginInstance& plugin, std::string* error = nullptr, float scale = 0.0f);
     // effEditClose, then the top-level window goes.
     void close();
