@@ -313,16 +313,25 @@ void KWindowSession::repaint() {
 
     // The framebuffer keeps its picture between repaints, so the skin draws
     // only what changed while the window always gets the whole picture, one
-    // framebuffer pixel to one window pixel.
+    // framebuffer pixel to one window pixel: a plain copy where the driver
+    // has one (a textured quad costs several times as much in a software
+    // renderer, and more so the larger the window), else drawn as an image.
     glViewport(0, 0, mDeviceWidth, mDeviceHeight);
-    const float w = static_cast<float>(mDeviceWidth);
-    const float h = static_cast<float>(mDeviceHeight);
-    nvgBeginFrame(vg, w, h, 1.0f);
-    nvgBeginPath(vg);
-    nvgRect(vg, 0, 0, w, h);
-    nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, w, h, 0.0f, framebuffer->image, 1.0f));
-    nvgFill(vg);
-    nvgEndFrame(vg);
+    if (glBlitFramebuffer) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer->fbo);
+        glBlitFramebuffer(0, 0, mDeviceWidth, mDeviceHeight, 0, 0, mDeviceWidth, mDeviceHeight,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        nvgluBindFramebuffer(nullptr);
+    } else {
+        const float w = static_cast<float>(mDeviceWidth);
+        const float h = static_cast<float>(mDeviceHeight);
+        nvgBeginFrame(vg, w, h, 1.0f);
+        nvgBeginPath(vg);
+        nvgRect(vg, 0, 0, w, h);
+        nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, w, h, 0.0f, framebuffer->image, 1.0f));
+        nvgFill(vg);
+        nvgEndFrame(vg);
+    }
     glXSwapBuffers(mDisplay.get(), mWindow.get());
     mOwner.mLastRepaintNs.store(nowNs() - start, std::memory_order_relaxed);
     mOwner.mFrames.fetch_add(1, std::memory_order_release);
