@@ -114,28 +114,6 @@ TEST(CanvasDrawing, RectanglesAreClippedAndOpaqueUnlessTheAlphaKindIsAsked) {
         EXPECT_EQ(surface.pixel(outside[0], outside[1])[2], 0);  // still red, not white
 }
 
-TEST(CanvasDrawing, ImageFrameShowsItsOwnCellOfTheSheetUnscaled) {
-    GlSurface surface(540, 395);
-    REQUIRE_SURFACE(surface);
-    std::uint64_t size = 0;
-    const unsigned char* png = XP::findResource("Murlan.png", &size);
-    plughost::EditorImage sheet;
-    ASSERT_TRUE(sheet.loadPng(png, size));
-    KAMO::KImageResource background("Murlan.png", 540, 395, 2);
-    background.attach(*surface.canvas);
-    ASSERT_TRUE(background.isValid());
-    background.drawFrame(*surface.canvas, 0, 0, 1);
-    int mismatches = 0;
-    for (int y = 5; y < 395; y += 37)
-        for (int x = 3; x < 540; x += 41) {
-            const Rgb got = surface.pixel(x, y);
-            const auto want = sheet.at(540 + x, y);
-            mismatches += std::abs(got[0] - want.r) > 2 || std::abs(got[1] - want.g) > 2 ||
-                          std::abs(got[2] - want.b) > 2;
-        }
-    EXPECT_EQ(mismatches, 0);
-}
-
 TEST(CanvasDrawing, InstalledFontDrawsTextInTheFontColourAndAnUnknownOneNothing) {
     GlSurface surface(120, 40);
     REQUIRE_SURFACE(surface);
@@ -154,32 +132,35 @@ TEST(CanvasDrawing, InstalledFontDrawsTextInTheFontColourAndAnUnknownOneNothing)
     EXPECT_GT(lit, 100);
 }
 
-TEST(CanvasDrawing, OnAScaledCanvasTheDenseSheetIsDrawnPixelForPixel) {
-    GlSurface surface(540, 395, 2.0f);
-    REQUIRE_SURFACE(surface);
-    std::uint64_t size = 0;
-    const unsigned char* png = XP::findResource("Murlan@2x.png", &size);
-    plughost::EditorImage sheet;
-    ASSERT_TRUE(sheet.loadPng(png, size));
-    KAMO::KImageResource background("Murlan.png", 540, 395, 2);
-    background.attach(*surface.canvas);
-    ASSERT_TRUE(background.isValid());
-    EXPECT_EQ(background.density(), 2);
-    // Sizes stay in skin pixels: the same grid as the plain sheet.
-    EXPECT_EQ(background.imageWidth(), 1080);
-    EXPECT_EQ(background.imageHeight(), 395);
-    background.drawFrame(*surface.canvas, 0, 0, 1);
-    int mismatches = 0;
-    for (int y = 5; y < 790; y += 37)
-        for (int x = 3; x < 1080; x += 41) {
-            const Rgb got = surface.pixel(x, y);
-            const auto want = sheet.at(1080 + x, y);
-            mismatches += std::abs(got[0] - want.r) > 2 || std::abs(got[1] - want.g) > 2 ||
-                          std::abs(got[2] - want.b) > 2;
-        }
-    EXPECT_EQ(mismatches, 0);
-    background.detach(*surface.canvas);
-    EXPECT_EQ(surface.canvas->imageDensity(background.handle()), 1);
+TEST(CanvasDrawing, ImageFrameShowsItsOwnCellOfTheSheetPixelForPixelAtScaleOneAndTwo) {
+    // At 2 the sheet's dense twin is drawn, with sizes still in skin pixels.
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        GlSurface surface(540, 395, static_cast<float>(scale));
+        REQUIRE_SURFACE(surface);
+        std::uint64_t size = 0;
+        const unsigned char* png = XP::findResource(scale == 1 ? "Murlan.png" : "Murlan@2x.png", &size);
+        plughost::EditorImage sheet;
+        ASSERT_TRUE(sheet.loadPng(png, size));
+        KAMO::KImageResource background("Murlan.png", 540, 395, 2);
+        background.attach(*surface.canvas);
+        ASSERT_TRUE(background.isValid());
+        EXPECT_EQ(background.density(), scale);
+        EXPECT_EQ(background.imageWidth(), 1080);
+        EXPECT_EQ(background.imageHeight(), 395);
+        background.drawFrame(*surface.canvas, 0, 0, 1);
+        int mismatches = 0;
+        for (int y = 5; y < 395 * scale; y += 37)
+            for (int x = 3; x < 540 * scale; x += 41) {
+                const Rgb got = surface.pixel(x, y);
+                const auto want = sheet.at(540 * scale + x, y);
+                mismatches += std::abs(got[0] - want.r) > 2 || std::abs(got[1] - want.g) > 2 ||
+                              std::abs(got[2] - want.b) > 2;
+            }
+        EXPECT_EQ(mismatches, 0);
+        background.detach(*surface.canvas);
+        EXPECT_EQ(surface.canvas->imageDensity(background.handle()), 1);
+    }
 }
 
 TEST(CanvasDrawing, RestoringTheBackgroundUnderAControlAtAFractionalScaleLeavesNoSeams) {
