@@ -131,7 +131,8 @@ void BM_OpenToFirstFrame(benchmark::State& state) {
         fixture.close();
     }
     state.counters["rss_growth_MiB"] = grown / (1024.0 * 1024.0);
-    gOpeningMs[static_cast<int>(state.range(0))] = total * 1e3 / static_cast<double>(state.iterations());
+    gOpeningMs[static_cast<int>(state.range(0))] =
+        total * 1e3 / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_OpenToFirstFrame)
     ->Arg(100)

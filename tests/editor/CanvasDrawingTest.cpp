@@ -40,8 +40,8 @@ public:
         if (!(mVisual = glXChooseVisual(mDisplay, 0, attributes))) return;
         XSetWindowAttributes set{};
         set.colormap = XCreateColormap(mDisplay, DefaultRootWindow(mDisplay), mVisual->visual, AllocNone);
-        mWindow = XCreateWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, deviceWidth, mHeight, 0,
-                                mVisual->depth, InputOutput, mVisual->visual,
+        mWindow = XCreateWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, deviceWidth, mHeight,
+                                0, mVisual->depth, InputOutput, mVisual->visual,
                                 CWColormap | CWBorderPixel, &set);
         mContext = glXCreateContext(mDisplay, mVisual, nullptr, True);
         if (!mContext || !glXMakeCurrent(mDisplay, mWindow, mContext) || !gladLoaderLoadGL()) return;
@@ -71,8 +71,9 @@ public:
 
     // Every pixel, bottom row first.
     std::vector<unsigned char> all() {
-        std::vector<unsigned char> rgba(static_cast<std::size_t>(canvas->deviceWidth()) * mHeight * 4);
-        glReadPixels(0, 0, canvas->deviceWidth(), mHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        const int width = canvas->deviceWidth();
+        std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * mHeight * 4);
+        glReadPixels(0, 0, width, mHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
         return rgba;
     }
 
@@ -139,7 +140,8 @@ TEST(CanvasDrawing, ImageFrameShowsItsOwnCellOfTheSheetPixelForPixelAtScaleOneAn
         GlSurface surface(540, 395, static_cast<float>(scale));
         REQUIRE_SURFACE(surface);
         std::uint64_t size = 0;
-        const unsigned char* png = XP::findResource(scale == 1 ? "Murlan.png" : "Murlan@2x.png", &size);
+        const char* name = scale == 1 ? "Murlan.png" : "Murlan@2x.png";
+        const unsigned char* png = XP::findResource(name, &size);
         plughost::EditorImage sheet;
         ASSERT_TRUE(sheet.loadPng(png, size));
         KAMO::KImageResource background("Murlan.png", 540, 395, 2);

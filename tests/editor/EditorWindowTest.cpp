@@ -385,7 +385,7 @@ TEST_F(EditorWindowTest, NonsenseScaleRequestsGiveAWindowOfASaneSizeWithAPicture
     }
 }
 
-TEST_F(EditorWindowTest, TheEnvironmentScalesTheEditorUnlessTheHostAsksAndARequestWaitsForTheNextOpening) {
+TEST_F(EditorWindowTest, EnvironmentScalesUnlessTheHostAsksAndARequestWaitsForTheNextOpening) {
     setenv("MURLAN_UI_SCALE", "1.5", 1);
     struct Unset {
         ~Unset() { unsetenv("MURLAN_UI_SCALE"); }

@@ -117,7 +117,8 @@ TEST(KImageResource, ScaledCanvasesTakeTheDenseTwinOnlyWhenItHoldsTheSameGridAtT
     EXPECT_EQ(scaled.imageDensity(atScale.handle()), 2);
     EXPECT_EQ(atScale.imageWidth(), 1080);
     atScale.drawFrame(scaled, 0, 0, 1);  // positions stay in skin pixels
-    EXPECT_EQ(image(scaled.ofKind(Op::Image).at(0)), (std::array<int, 7>{1, 540, 0, 540, 395, 0, 0}));
+    EXPECT_EQ(image(scaled.ofKind(Op::Image).at(0)),
+              (std::array<int, 7>{1, 540, 0, 540, 395, 0, 0}));
     atScale.detach(scaled);
     EXPECT_EQ(scaled.imageDensity(1), 1);
 
