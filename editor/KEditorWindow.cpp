@@ -381,16 +381,8 @@ KEditorWindow::~KEditorWindow() {
 }
 
 void KEditorWindow::setScale(float scale) {
-    mScale.store(KUiScale::confine(scale) > 0.0f ? KUiScale::confine(scale) : 1.0f,
-                 std::memory_order_relaxed);
-}
-
-int KEditorWindow::deviceWidth() const {
-    return mSkin ? KUiScale::toDevice(mSkin->width(), scale()) : 0;
-}
-
-int KEditorWindow::deviceHeight() const {
-    return mSkin ? KUiScale::toDevice(mSkin->height(), scale()) : 0;
+    const float usable = KUiScale::confine(scale);
+    mScale.store(usable > 0.0f ? usable : 1.0f, std::memory_order_relaxed);
 }
 
 bool KEditorWindow::start(unsigned long parent) {

@@ -35,9 +35,6 @@ public:
     // (confined to the range KUiScale allows); 1 until set.
     void setScale(float scale);
     float scale() const { return mScale.load(std::memory_order_relaxed); }
-    // The window's size in device pixels at that factor.
-    int deviceWidth() const;
-    int deviceHeight() const;
     // The host-side display connection (null without one): the editor reads
     // the desktop's resource database from it.
     _XDisplay* hostDisplay() const { return mHostDisplay.get(); }
