@@ -43,7 +43,7 @@ EditorHost::~EditorHost() {
     if (display_) XCloseDisplay(display_);
 }
 
-bool EditorHost::open(PluginInstance& plugin, std::string* error) {
+bool EditorHost::open(PluginInstance& plugin, std::string* error, float scale) {
     close();
     closeRequested_ = false;
     if (!display_) {
@@ -54,6 +54,8 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error) {
         if (error) *error = "the plug-in has no editor";
         return false;
     }
+    if (scale != 0.0f)  // NaN included: hosts may send nonsense too
+        plugin.dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, scale);
     ERect* rect = nullptr;
     plugin.dispatch(effEditGetRect, 0, 0, &rect);
     if (!rect || rect->right - rect->left < 1 || rect->bottom - rect->top < 1) {
@@ -238,13 +240,15 @@ namespace {
 
 const char* const kUsage =
     "usage: plughost editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render]\n"
-    "                       [--set Name=Text ...] [--page N] [--click X,Y ...]\n"
+    "                       [--set Name=Text ...] [--page N] [--click X,Y ...] [--scale S]\n"
     "  Opens the plug-in's editor in a window of its own and idles it every 20 ms.\n"
     "  --screenshot saves the editor's picture after --after-ms (default 1000) and closes;\n"
     "  without it the window stays until closed, or for --after-ms when given.\n"
     "  --render plays a held note through the plug-in on a second thread meanwhile.\n"
-    "  --click X,Y clicks the editor at X,Y (editor coordinates), in the order given.\n"
-    "  --page N clicks the tab of page N of Murlan's skin (tabs 55 px apart from x 188, y 3).\n";
+    "  --click X,Y clicks the editor at X,Y (editor coordinates at scale 1), in the order given.\n"
+    "  --page N clicks the tab of page N of Murlan's skin (tabs 55 px apart from x 188, y 3).\n"
+    "  --scale S asks the editor to draw S device pixels per editor pixel (the vendor-specific\n"
+    "  scale request of high-density hosts); clicks are scaled along.\n";
 
 
 bool parsePoint(const std::string& text, int& x, int& y) {
@@ -280,16 +284,17 @@ void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
 
 int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
     CommandLine line({{"screenshot", true}, {"after-ms", true}, {"render", false}, {"set", true},
-                      {"page", true}, {"click", true}});
+                      {"page", true}, {"click", true}, {"scale", true}});
     std::string error;
     if (!line.parse(args, &error) || line.positionals().size() != 1) {
         err << (error.empty() ? std::string(kUsage) : error + "\n" + kUsage);
         return 2;
     }
-    double afterMs = 1000, page = 0;
+    double afterMs = 1000, page = 0, scale = 0;
     const bool timed = line.has("after-ms");
     if (!line.number("after-ms", 0, 3600000, afterMs, &error) ||
-        !line.number("page", 1, 64, page, &error)) {
+        !line.number("page", 1, 64, page, &error) ||
+        !line.number("scale", 0.25, 16, scale, &error)) {
         err << error << "\n";
         return 2;
     }
@@ -321,11 +326,18 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
     plugin->resume();
 
     EditorHost window;
-    if (!window.open(*plugin, &error)) {
+    if (!window.open(*plugin, &error, static_cast<float>(scale))) {
         err << error << "\n";
         return 1;
     }
     out << "Editor open: " << window.width() << " x " << window.height() << "\n";
+    // Clicks are given at scale 1 and land where the asked-for factor puts
+    // them.
+    if (scale > 0)
+        for (auto& point : clicks) {
+            point.first = static_cast<int>(point.first * scale);
+            point.second = static_cast<int>(point.second * scale);
+        }
 
     std::atomic<bool> stop{false};
     std::thread audio;

@@ -39,7 +39,9 @@ public:
     _XDisplay* display() const { return display_; }
 
     // effEditGetRect, a mapped top-level window of that size, effEditOpen.
-    bool open(PluginInstance& plugin, std::string* error = nullptr);
+    // A scale other than 0 is sent first, as the vendor-specific scale
+    // request that high-density hosts send.
+    bool open(PluginInstance& plugin, std::string* error = nullptr, float scale = 0.0f);
     // effEditClose, then the top-level window goes.
     void close();
     bool isOpen() const { return plugin_ != nullptr; }
@@ -91,6 +93,7 @@ private:
 
 // plughost editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render]
 //                           [--set Name=Text ...] [--page N] [--click X,Y ...]
+//                           [--scale S]
 int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace plughost
