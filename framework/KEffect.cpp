@@ -199,13 +199,6 @@ bool KEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char*
     return true;
 }
 
-bool KEffect::copyProgramTo(int destination) {
-    if (!mBank.copyProgram(getProgram(), destination)) return false;
-    // Keep the destination's texts in step with its new values.
-    for (int i = 0; i < mBank.parameterCount(); ++i) mBank.refreshTexts(destination, i);
-    return true;
-}
-
 VstInt32 KEffect::getChunk(void** data, bool isPreset) {
     if (!data) return 0;
     unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
