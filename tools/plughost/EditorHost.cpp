@@ -2,6 +2,7 @@
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/VstEventList.h"
@@ -249,7 +250,7 @@ void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
     const VstInt32 frames = 512;
     AudioBuffers<float> buffers(plugin.numInputs(), plugin.numOutputs(), frames);
     VstEventList events(4);
-    events.addMidi(0, 0x90, 60, 100);
+    events.addMidi(0, kMidiNoteOn, 60, 100);
     plugin.processEvents(events);
     const auto block = std::chrono::duration<double>(frames / rate);
     auto next = Clock::now();

@@ -50,7 +50,7 @@ VstIntPtr answerText(void* ptr, const std::string& text) {
 PluginHost::PluginHost() : vendor_("plughost"), product_("plughost") {
     for (auto& c : calls_) c.store(0, std::memory_order_relaxed);
     std::memset(&time_, 0, sizeof(time_));
-    time_.sampleRate = 44100.0;
+    time_.sampleRate = kDefaultSampleRate;
     time_.tempo = 120.0;
     time_.timeSigNumerator = 4;
     time_.timeSigDenominator = 4;
@@ -248,7 +248,7 @@ void PluginHost::setPosition(double samplePos, double ppqPos, double barStartPos
 void PluginHost::advance(VstInt32 frames) {
     time_.flags &= ~kVstTransportChanged;
     if (!(time_.flags & kVstTransportPlaying) || frames <= 0) return;
-    const double rate = time_.sampleRate > 0 ? time_.sampleRate : 44100.0;
+    const double rate = time_.sampleRate > 0 ? time_.sampleRate : kDefaultSampleRate;
     time_.samplePos += frames;
     time_.ppqPos += frames * time_.tempo / (60.0 * rate);
     refreshBar();

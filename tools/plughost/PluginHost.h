@@ -43,6 +43,9 @@ struct EditEvent {
 
 class PluginHost {
 public:
+    // The rate answered and carried by the transport until one is set.
+    static constexpr double kDefaultSampleRate = 44100.0;
+
     PluginHost();
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
@@ -106,7 +109,7 @@ private:
     static void unregisterEffect(AEffect* effect);
 
     std::atomic<VstIntPtr> versionAnswer_{2400};
-    std::atomic<double> sampleRate_{44100.0};
+    std::atomic<double> sampleRate_{kDefaultSampleRate};
     std::atomic<VstInt32> blockSize_{512};
     std::atomic<VstIntPtr> vendorVersion_{1};
     std::atomic<bool> timeInfoAvailable_{true};

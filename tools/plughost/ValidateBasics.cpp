@@ -12,15 +12,10 @@ namespace plughost {
 
 namespace {
 
-// Larger than any text of the interface; zeroed before each call.
-constexpr std::size_t kBuffer = 1024;
-
-std::string num(long long v) { return std::to_string(v); }
-
 // Asks `opcode` for a text into a zeroed buffer and checks its length.
 void askText(ValidationContext& c, PluginInstance& p, VstInt32 opcode, VstInt32 index,
              std::size_t limit, const std::string& what) {
-    char buffer[kBuffer];
+    char buffer[kTextBuffer];
     std::memset(buffer, 0, sizeof buffer);
     ValidationContext::step(what);
     p.dispatch(opcode, index, 0, buffer);
@@ -101,14 +96,13 @@ void parameterTexts(ValidationContext& c) {
         askText(c, *p, effGetParamName, i, kVstMaxParamStrLen, "effGetParamName" + at);
         askText(c, *p, effGetParamLabel, i, kVstMaxParamStrLen, "effGetParamLabel" + at);
         // Hosts give display texts more room than the interface's 8 bytes;
-        // 32 is what common hosts provide.
-        askText(c, *p, effGetParamDisplay, i, 32, "effGetParamDisplay" + at);
+        askText(c, *p, effGetParamDisplay, i, kParamDisplayLimit, "effGetParamDisplay" + at);
     }
     for (VstInt32 i : {-1, p->numParams(), 1 << 20}) {
         const std::string at = " of missing parameter " + num(i);
         askText(c, *p, effGetParamName, i, kVstMaxParamStrLen, "effGetParamName" + at);
         askText(c, *p, effGetParamLabel, i, kVstMaxParamStrLen, "effGetParamLabel" + at);
-        askText(c, *p, effGetParamDisplay, i, 32, "effGetParamDisplay" + at);
+        askText(c, *p, effGetParamDisplay, i, kParamDisplayLimit, "effGetParamDisplay" + at);
     }
 }
 
@@ -121,7 +115,7 @@ void programNames(ValidationContext& c) {
         askText(c, *p, effGetProgramNameIndexed, i, kVstMaxProgNameLen,
                 "effGetProgramNameIndexed of program " + num(i));
     for (VstInt32 i : {-1, p->numPrograms(), 1 << 20}) {
-        char buffer[kBuffer];
+        char buffer[kTextBuffer];
         std::memset(buffer, 0, sizeof buffer);
         ValidationContext::step("effGetProgramNameIndexed of missing program " + num(i));
         if (p->dispatch(effGetProgramNameIndexed, i, -1, buffer) != 0 && buffer[0] != 0)
@@ -172,10 +166,10 @@ void parameterValues(ValidationContext& c) {
                        std::to_string(back));
                 break;
             }
-            char buffer[kBuffer];
+            char buffer[kTextBuffer];
             std::memset(buffer, 0, sizeof buffer);
             p->dispatch(effGetParamDisplay, i, 0, buffer);
-            if (!c.checkText(buffer, 32, "effGetParamDisplay of parameter " + num(i))) break;
+            if (!c.checkText(buffer, kParamDisplayLimit, "effGetParamDisplay of parameter " + num(i))) break;
         }
     }
 }
