@@ -16,7 +16,7 @@
 
 namespace {
 
-class MurlanPlugin : public ::testing::Test {
+class PluginInterface : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
@@ -40,7 +40,7 @@ protected:
 
 } // namespace
 
-TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
+TEST_F(PluginInterface, RecordAndIdentityAnswers) {
     AEffect* e = plugin->effect();
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numPrograms, 10);
@@ -63,7 +63,7 @@ TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
     EXPECT_EQ(text(effGetProductString), "Murlan");
 }
 
-TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
+TEST_F(PluginInterface, NewInstanceShowsTheDefaultProgram) {
     const char* expected[23] = {"0",    "0.01", "0.01", "0.00", "0.0", "1",   "0",    "0.01",
                                 "0.01", "0.00", "0.0",  "1",    "0",   "0.01", "0.01", "0.00",
                                 "0.0",  "Sine", "4",    "0",    "2.0", "2.0", "-12.5"};
@@ -78,7 +78,7 @@ TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
     EXPECT_EQ(plugin->dispatch(effSetChunk, 1, 208, shortChunk.data()), 0);
 }
 
-TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
+TEST_F(PluginInterface, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
     for (int i = 0; i < 23; ++i) {
         EXPECT_LE(text(effGetParamName, i).size(), 7u) << i;
         EXPECT_LE(text(effGetParamDisplay, i).size(), 31u) << i;
@@ -103,7 +103,7 @@ TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing
     EXPECT_EQ(text(effGetProgramNameIndexed, 10), std::string(255, 'z'));
 }
 
-TEST_F(MurlanPlugin, CapabilitiesAndPinsAnswerExactly) {
+TEST_F(PluginInterface, CapabilitiesAndPinsAnswerExactly) {
     EXPECT_EQ(plugin->canDo("receiveVstMidiEvent"), 1);
     EXPECT_EQ(plugin->canDo("ReceiveVstMidiEvent"), 0);
     EXPECT_EQ(plugin->canDo("bypass"), -1);
@@ -119,7 +119,7 @@ TEST_F(MurlanPlugin, CapabilitiesAndPinsAnswerExactly) {
     EXPECT_EQ(pin.flags, kVstPinIsActive);
 }
 
-TEST_F(MurlanPlugin, OnlyNoInputsAndOneOutputAreAccepted) {
+TEST_F(PluginInterface, OnlyNoInputsAndOneOutputAreAccepted) {
     VstSpeakerArrangement input{}, output{};
     output.numChannels = 2;
     EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
