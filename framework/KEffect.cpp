@@ -18,6 +18,13 @@ namespace KAMO {
 
 namespace {
 
+// Copies an identity text for the host; false when there is none to give.
+bool answerName(char* out, const char* name, int size) {
+    if (!out || !name) return false;
+    vstCopyText(out, name, size);
+    return true;
+}
+
 // The texts a host probes for channel configurations: N inputs, M outputs.
 struct IoText {
     const char* text;
@@ -299,24 +306,15 @@ void KEffect::foldChannels(bool twoInputs, bool twoOutputs, double& out0, double
 // --- Names and capabilities ---------------------------------------------------------------
 
 bool KEffect::getEffectName(char* name) {
-    const char* text = effectName();
-    if (!name || !text) return false;
-    vstCopyText(name, text, kVstMaxEffectNameLen);
-    return true;
+    return answerName(name, effectName(), kVstMaxEffectNameLen);
 }
 
 bool KEffect::getVendorString(char* text) {
-    const char* vendor = vendorName();
-    if (!text || !vendor) return false;
-    vstCopyText(text, vendor, kVstMaxVendorStrLen);
-    return true;
+    return answerName(text, vendorName(), kVstMaxVendorStrLen);
 }
 
 bool KEffect::getProductString(char* text) {
-    const char* product = productName();
-    if (!text || !product) return false;
-    vstCopyText(text, product, kVstMaxProductStrLen);
-    return true;
+    return answerName(text, productName(), kVstMaxProductStrLen);
 }
 
 VstInt32 KEffect::canDo(char* text) {
