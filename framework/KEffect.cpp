@@ -18,6 +18,13 @@ namespace KAMO {
 
 namespace {
 
+// Copies an identity text for the host; false when there is none to give.
+bool answerName(char* out, const char* name, int size) {
+    if (!out || !name) return false;
+    vstCopyText(out, name, size);
+    return true;
+}
+
 // The texts a host probes for channel configurations: N inputs, M outputs.
 struct IoText {
     const char* text;
@@ -221,13 +228,6 @@ bool KEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char*
     return true;
 }
 
-bool KEffect::copyProgramTo(int destination) {
-    if (!mBank.copyProgram(getProgram(), destination)) return false;
-    // Keep the destination's texts in step with its new values.
-    for (int i = 0; i < mBank.parameterCount(); ++i) mBank.refreshTexts(destination, i);
-    return true;
-}
-
 VstInt32 KEffect::getChunk(void** data, bool isPreset) {
     if (!data) return 0;
     unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
@@ -328,24 +328,15 @@ void KEffect::foldChannels(bool twoInputs, bool twoOutputs, double& out0, double
 // --- Names and capabilities ---------------------------------------------------------------
 
 bool KEffect::getEffectName(char* name) {
-    const char* text = effectName();
-    if (!name || !text) return false;
-    vstCopyText(name, text, kVstMaxEffectNameLen);
-    return true;
+    return answerName(name, effectName(), kVstMaxEffectNameLen);
 }
 
 bool KEffect::getVendorString(char* text) {
-    const char* vendor = vendorName();
-    if (!text || !vendor) return false;
-    vstCopyText(text, vendor, kVstMaxVendorStrLen);
-    return true;
+    return answerName(text, vendorName(), kVstMaxVendorStrLen);
 }
 
 bool KEffect::getProductString(char* text) {
-    const char* product = productName();
-    if (!text || !product) return false;
-    vstCopyText(text, product, kVstMaxProductStrLen);
-    return true;
+    return answerName(text, productName(), kVstMaxProductStrLen);
 }
 
 VstInt32 KEffect::canDo(char* text) {

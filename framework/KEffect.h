@@ -96,7 +96,6 @@ public:
     // Re-derives everything the instrument computes from the current program.
     virtual void parametersChanged(bool afterReset) = 0;
     virtual void parameterChanged(int /*index*/) {}
-    virtual bool copyProgramTo(int destination);
     // Applies the preset text of the named resource; a missing one changes nothing.
     virtual void loadPresets(const char* resourceName);
     // Host and plug-in facts by exact name ("SRate", "HostVend", ...); "" if unknown.

@@ -93,40 +93,40 @@ VstIntPtr AudioEffect::dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 inde
     }
 }
 
-void AudioEffect::processEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+namespace {
+
+// Calls `call` with the effect in the record, if there is one.
+template <typename Call>
+void withEffect(AEffect* e, Call call) {
     if (!e || !e->object) return;
     try {
-        static_cast<AudioEffect*>(e->object)->process(inputs, outputs, frames);
+        call(*static_cast<AudioEffect*>(e->object));
     } catch (...) {
     }
+}
+
+}  // namespace
+
+void AudioEffect::processEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+    withEffect(e, [&](AudioEffect& effect) { effect.process(inputs, outputs, frames); });
 }
 
 void AudioEffect::processReplacingEffect(AEffect* e, float** inputs, float** outputs,
                                          VstInt32 frames) {
-    if (!e || !e->object) return;
-    try {
-        static_cast<AudioEffect*>(e->object)->processReplacing(inputs, outputs, frames);
-    } catch (...) {
-    }
+    withEffect(e, [&](AudioEffect& effect) { effect.processReplacing(inputs, outputs, frames); });
 }
 
 void AudioEffect::processDoubleEffect(AEffect* e, double** inputs, double** outputs,
                                       VstInt32 frames) {
-    if (!e || !e->object) return;
-    try {
-        static_cast<AudioEffect*>(e->object)->processDoubleReplacing(inputs, outputs, frames);
-    } catch (...) {
-    }
+    withEffect(e, [&](AudioEffect& effect) {
+        effect.processDoubleReplacing(inputs, outputs, frames);
+    });
 }
 
 void AudioEffect::setParameterEffect(AEffect* e, VstInt32 index, float value) {
-    if (!e || !e->object) return;
-    auto* effect = static_cast<AudioEffect*>(e->object);
-    if (!effect->isParameterIndex(index)) return;
-    try {
-        effect->setParameter(index, value);
-    } catch (...) {
-    }
+    withEffect(e, [&](AudioEffect& effect) {
+        if (effect.isParameterIndex(index)) effect.setParameter(index, value);
+    });
 }
 
 float AudioEffect::getParameterEffect(AEffect* e, VstInt32 index) {

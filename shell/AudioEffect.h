@@ -12,6 +12,9 @@ class AEffEditor;
 
 class AudioEffect {
 public:
+    // The rate assumed until the host sets one.
+    static constexpr float kDefaultSampleRate = 44100.0f;
+
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
     virtual ~AudioEffect();
     AudioEffect(const AudioEffect&) = delete;
@@ -95,7 +98,7 @@ protected:
     AEffEditor* editor = nullptr;
     // Written by the host's user-interface thread, read by the audio and
     // editor threads: single aligned values, relaxed accesses.
-    std::atomic<float> sampleRate{44100.0f};
+    std::atomic<float> sampleRate{kDefaultSampleRate};
     VstInt32 blockSize = 1024;
     VstInt32 numPrograms;
     VstInt32 numParams;

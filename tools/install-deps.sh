@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake pkg-config git
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the layout check of the sources (tools/check-format.sh)
+  clang-format
   # editor: nanovg sources, GL loader generator, X11, GLX, software GL
   dpf-source python3-glad python3 libx11-dev libgl-dev libxtst-dev
   libgl1-mesa-dri libglx-mesa0 xvfb xauth

@@ -2,6 +2,7 @@
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/VstEventList.h"
@@ -156,23 +157,35 @@ unsigned long EditorHost::editorWindow() const {
     return child;
 }
 
+namespace {
+
+// The fields that button and motion events share, for a pointer at (x, y)
+// of `target`. The host window is created at the root's origin, so root
+// coordinates are the same.
+template <typename PointerEvent>
+void aim(PointerEvent& e, int type, Display* display, Window target, int x, int y,
+         unsigned state) {
+    e.type = type;
+    e.display = display;
+    e.window = target;
+    e.root = DefaultRootWindow(display);
+    e.x = x;
+    e.y = y;
+    e.x_root = x;
+    e.y_root = y;
+    e.state = state;
+    e.same_screen = True;
+    e.time = CurrentTime;
+}
+
+}  // namespace
+
 void EditorHost::sendButton(int type, int button, int x, int y, unsigned state) {
     const Window target = editorWindow();
     if (!target) return;
     XEvent event{};
-    XButtonEvent& b = event.xbutton;
-    b.type = type;
-    b.display = display_;
-    b.window = target;
-    b.root = DefaultRootWindow(display_);
-    b.x = x;
-    b.y = y;
-    b.x_root = x;
-    b.y_root = y;
-    b.state = state;
-    b.button = static_cast<unsigned>(button);
-    b.same_screen = True;
-    b.time = CurrentTime;
+    aim(event.xbutton, type, display_, target, x, y, state);
+    event.xbutton.button = static_cast<unsigned>(button);
     XSendEvent(display_, target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
                &event);
     XFlush(display_);
@@ -200,18 +213,7 @@ void EditorHost::motion(int x, int y, unsigned state) {
     const Window target = editorWindow();
     if (!target) return;
     XEvent event{};
-    XMotionEvent& m = event.xmotion;
-    m.type = MotionNotify;
-    m.display = display_;
-    m.window = target;
-    m.root = DefaultRootWindow(display_);
-    m.x = x;
-    m.y = y;
-    m.x_root = x;
-    m.y_root = y;
-    m.state = state | buttons_;
-    m.same_screen = True;
-    m.time = CurrentTime;
+    aim(event.xmotion, MotionNotify, display_, target, x, y, state | buttons_);
     XSendEvent(display_, target, False, PointerMotionMask, &event);
     XFlush(display_);
 }
@@ -268,7 +270,7 @@ void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
     const VstInt32 frames = 512;
     AudioBuffers<float> buffers(plugin.numInputs(), plugin.numOutputs(), frames);
     VstEventList events(4);
-    events.addMidi(0, 0x90, 60, 100);
+    events.addMidi(0, kMidiNoteOn, 60, 100);
     plugin.processEvents(events);
     const auto block = std::chrono::duration<double>(frames / rate);
     auto next = Clock::now();

@@ -1,5 +1,6 @@
 #include "tools/plughost/PluginBenchmark.h"
 
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/PluginHost.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
     MidiSong song;  // 120 BPM: two quarters per second
     const double end = seconds * 2.0;
     if (scenario == HeldNote) {
-        song.addMessage(0.0, 0x90, 57, 100);
+        song.addMessage(0.0, kMidiNoteOn, 57, 100);
     } else {
         // Eighth notes that overlap their successor a little (legato), with
         // a pitch-bend sweep every bar, so note logic and glides get work.
@@ -36,13 +37,15 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
         int step = 0;
         for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
             const int key = kPattern[step % 12];
-            song.addMessage(t, 0x90, static_cast<std::uint8_t>(key), 96);
-            song.addMessage(std::min(t + 0.55, end), 0x80, static_cast<std::uint8_t>(key), 0);
+            song.addMessage(t, kMidiNoteOn, static_cast<std::uint8_t>(key), 96);
+            song.addMessage(std::min(t + 0.55, end), kMidiNoteOff, static_cast<std::uint8_t>(key), 0);
             if (step % 8 == 0) {
                 for (int k = 0; k <= 8; ++k) {
-                    const int bend = 8192 + (k < 5 ? k : 8 - k) * 1024;
-                    song.addMessage(t + k * 0.05, 0xE0, static_cast<std::uint8_t>(std::min(bend, 16383) & 0x7F),
-                                    static_cast<std::uint8_t>(std::min(bend, 16383) >> 7));
+                    const int up = (k < 5 ? k : 8 - k) * 1024;
+                    const int bend = std::min(kMidiBendCentre + up, kMidiBendMax);
+                    song.addMessage(t + k * 0.05, kMidiPitchBend,
+                                    static_cast<std::uint8_t>(bend & kMidiDataMask),
+                                    static_cast<std::uint8_t>(bend >> 7));
                 }
             }
         }

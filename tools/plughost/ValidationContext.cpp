@@ -1,6 +1,7 @@
 #include "tools/plughost/ValidationContext.h"
 
 #include "tools/plughost/ForkedProbe.h"
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/VstEventList.h"
 
 #include <algorithm>
@@ -137,11 +138,11 @@ bool ValidationContext::renderWith(PluginInstance& plugin, int block, std::int64
             const auto delta = static_cast<VstInt32>(f - noteClock_);
             const std::int64_t k = f / kNoteSpacing;
             if (k % 4 == 3) {
-                events.addMidi(delta, 0xE0, 0, static_cast<std::uint8_t>(k % 128));
+                events.addMidi(delta, kMidiPitchBend, 0, static_cast<std::uint8_t>(k % 128));
             } else {
-                events.addMidi(delta, 0x80, static_cast<std::uint8_t>(key_), 0);
+                events.addMidi(delta, kMidiNoteOff, static_cast<std::uint8_t>(key_), 0);
                 key_ = 48 + static_cast<int>((k * 7) % 36);
-                events.addMidi(delta, 0x90, static_cast<std::uint8_t>(key_), 100);
+                events.addMidi(delta, kMidiNoteOn, static_cast<std::uint8_t>(key_), 100);
             }
         }
         if (events.size() > 0) plugin.processEvents(events);

@@ -11,9 +11,29 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace plughost {
+
+// Room for any text a plug-in writes, larger than every limit of the
+// interface so that overruns land in it; zeroed before each call.
+constexpr std::size_t kTextBuffer = 4096;
+// Bytes hosts give effGetParamDisplay: the interface says 8, common hosts
+// provide 32 and plug-ins rely on that.
+constexpr std::size_t kParamDisplayLimit = 32;
+
+// A number in a failure text: integers as they are, other values with at
+// most six decimals and no trailing zeros.
+template <typename T>
+std::string num(T v) {
+    std::string s = std::to_string(v);
+    if constexpr (!std::is_integral_v<T>) {
+        s.erase(s.find_last_not_of('0') + 1);
+        if (!s.empty() && s.back() == '.') s.pop_back();
+    }
+    return s;
+}
 
 // A plug-in to validate: a shared object, or an entry point linked into
 // this program (test doubles).

@@ -16,7 +16,7 @@
 
 namespace {
 
-class MurlanPlugin : public ::testing::Test {
+class PluginInterface : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
@@ -40,7 +40,7 @@ protected:
 
 } // namespace
 
-TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
+TEST_F(PluginInterface, RecordAndIdentityAnswers) {
     AEffect* e = plugin->effect();
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numPrograms, 10);
@@ -63,7 +63,7 @@ TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
     EXPECT_EQ(text(effGetProductString), "Murlan");
 }
 
-TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
+TEST_F(PluginInterface, NewInstanceShowsTheDefaultProgram) {
     const char* expected[23] = {"0",    "0.01", "0.01", "0.00", "0.0", "1",   "0",    "0.01",
                                 "0.01", "0.00", "0.0",  "1",    "0",   "0.01", "0.01", "0.00",
                                 "0.0",  "Sine", "4",    "0",    "2.0", "2.0", "-12.5"};
@@ -91,7 +91,7 @@ TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
     EXPECT_EQ(plugin->dispatch(effSetChunk, 1, 208, shortChunk.data()), 0);
 }
 
-TEST_F(MurlanPlugin, ParameterNamesAndLabelsReachTheHostWhole) {
+TEST_F(PluginInterface, ParameterNamesAndLabelsReachTheHostWhole) {
     const char* names[23] = {"Detune1", "Attk1",   "Rel1",    "Porta1",   "Level1",  "Partial2",
                              "Detune2", "Attk2",   "Rel2",    "Porta2",   "Level2",  "Partial3",
                              "Detune3", "Attk3",   "Rel3",    "Porta3",   "Level3",  "LFOWave",
@@ -103,7 +103,7 @@ TEST_F(MurlanPlugin, ParameterNamesAndLabelsReachTheHostWhole) {
     EXPECT_EQ(text(effGetParamLabel, 21), "semis");
 }
 
-TEST_F(MurlanPlugin, ProgramNamesOfTwentyFourCharactersRoundTrip) {
+TEST_F(PluginInterface, ProgramNamesOfTwentyFourCharactersRoundTrip) {
     const std::string name = "Twenty-four characters!!";
     ASSERT_EQ(name.size(), 24u);
     plugin->setProgram(2);
@@ -127,7 +127,7 @@ TEST_F(MurlanPlugin, ProgramNamesOfTwentyFourCharactersRoundTrip) {
 
 // What a host keeps in a session when the record announces program chunks
 // (the bank chunk and the current program), restored into a new instance.
-TEST_F(MurlanPlugin, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentProgram) {
+TEST_F(PluginInterface, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentProgram) {
     ASSERT_NE(plugin->flags() & effFlagsProgramChunks, 0);
     std::vector<std::vector<float>> values(10);
     for (int p = 0; p < 10; ++p) {
@@ -157,7 +157,7 @@ TEST_F(MurlanPlugin, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentProgra
 
 // Sessions saved before the record announced chunks hold the current
 // program and its parameter values; they still load.
-TEST_F(MurlanPlugin, ASessionOfParameterValuesStillLoads) {
+TEST_F(PluginInterface, ASessionOfParameterValuesStillLoads) {
     auto restored = host.load(MURLAN_PLUGIN);
     ASSERT_TRUE(restored);
     restored->setProgram(3);
@@ -169,7 +169,7 @@ TEST_F(MurlanPlugin, ASessionOfParameterValuesStillLoads) {
     EXPECT_EQ(restored->paramDisplay(22), "-12.0");
 }
 
-TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
+TEST_F(PluginInterface, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
     for (int i = 0; i < 23; ++i) {
         EXPECT_LE(text(effGetParamName, i).size(), 8u) << i;
         EXPECT_LE(text(effGetParamLabel, i).size(), 8u) << i;
@@ -201,7 +201,7 @@ TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing
     EXPECT_EQ(text(effGetProgramNameIndexed, 10), std::string(255, 'z'));
 }
 
-TEST_F(MurlanPlugin, CapabilitiesAndPinsAnswerExactly) {
+TEST_F(PluginInterface, CapabilitiesAndPinsAnswerExactly) {
     EXPECT_EQ(plugin->canDo("receiveVstMidiEvent"), 1);
     EXPECT_EQ(plugin->canDo("ReceiveVstMidiEvent"), 0);
     EXPECT_EQ(plugin->canDo("bypass"), -1);
@@ -217,7 +217,7 @@ TEST_F(MurlanPlugin, CapabilitiesAndPinsAnswerExactly) {
     EXPECT_EQ(pin.flags, kVstPinIsActive);
 }
 
-TEST_F(MurlanPlugin, OnlyNoInputsAndOneOutputAreAccepted) {
+TEST_F(PluginInterface, OnlyNoInputsAndOneOutputAreAccepted) {
     VstSpeakerArrangement input{}, output{};
     output.numChannels = 2;
     EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
