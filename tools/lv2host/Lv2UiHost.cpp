@@ -1,6 +1,7 @@
 #include "tools/lv2host/Lv2UiHost.h"
 
 #include "tools/lv2host/Lv2World.h"
+#include "tools/plughost/HostDisplay.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,19 +21,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void initThreads() {
-    static const bool done = [] {
-        XInitThreads();
-        return true;
-    }();
-    (void)done;
-}
-
 }  // namespace
 
 Lv2UiHost::Lv2UiHost() {
-    initThreads();
-    display_ = XOpenDisplay(nullptr);
+    display_ = plughost::openHostDisplay();
 }
 
 Lv2UiHost::~Lv2UiHost() {

@@ -2,6 +2,7 @@
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/HostDisplay.h"
 #include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
@@ -22,21 +23,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Xlib is shared with the plug-in's editor threads; it must know before the
-// first connection opens.
-void initThreads() {
-    static const bool done = [] {
-        XInitThreads();
-        return true;
-    }();
-    (void)done;
-}
-
 }  // namespace
 
 EditorHost::EditorHost() {
-    initThreads();
-    display_ = XOpenDisplay(nullptr);
+    display_ = openHostDisplay();
 }
 
 EditorHost::~EditorHost() {
