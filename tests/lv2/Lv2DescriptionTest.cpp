@@ -9,11 +9,15 @@
 #include <lv2/midi/midi.h>
 #include <lv2/port-props/port-props.h>
 #include <lv2/time/time.h>
-#include <lv2/units/units.h>
 #include <lv2/ui/ui.h>
+#include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include <cmath>
 #include <map>
@@ -30,7 +34,9 @@ protected:
     const LilvPort* port(int index) {
         return lilv_plugin_get_port_by_index(plugin, static_cast<uint32_t>(index));
     }
-    bool is(int index, const char* uri) { return lilv_port_is_a(plugin, port(index), world.node(uri)); }
+    bool is(int index, const char* uri) {
+        return lilv_port_is_a(plugin, port(index), world.node(uri));
+    }
     bool hasProperty(int index, const char* uri) {
         return lilv_port_has_property(plugin, port(index), world.node(uri));
     }
@@ -188,6 +194,27 @@ TEST_F(Lv2Description, TheUiIsAnX11UiWithIdleAndTheParentWindowAsItsOnlyRequirem
     EXPECT_TRUE(lilv_world_ask(world.world(), uri, world.node(LV2_CORE__extensionData),
                                world.node(LV2_UI__idleInterface)));
     lilv_uis_free(uis);
+}
+
+// Hosts' worlds hold other bundles too (a DAW installs plug-ins of its own in
+// the system folder); a bundle loaded without a URI answers its own plug-in.
+TEST(Lv2Bundle, LoadedWithoutAUriAnswersItsOwnPluginNotAnotherBundles) {
+    char folder[] = "/tmp/lv2-other-XXXXXX";
+    ASSERT_TRUE(mkdtemp(folder));
+    const std::string other = std::string(folder) + "/";
+    std::ofstream(other + "manifest.ttl")
+        << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+           "<urn:aaa:another> a lv2:Plugin ; lv2:binary <missing.so> .\n";
+    lv2host::Lv2World world;
+    const LilvPlugin* first = world.loadBundle(other);
+    ASSERT_TRUE(first);
+    EXPECT_STREQ(lilv_node_as_uri(lilv_plugin_get_uri(first)), "urn:aaa:another");
+    std::string error;
+    const LilvPlugin* ours = world.loadBundle(MURLAN_LV2_BUNDLE, "", &error);
+    ASSERT_TRUE(ours) << error;
+    EXPECT_EQ(std::string(lilv_node_as_uri(lilv_plugin_get_uri(ours))), lv2test::pluginUri());
+    std::remove((other + "manifest.ttl").c_str());
+    rmdir(folder);
 }
 
 #endif

@@ -39,12 +39,22 @@ const LilvPlugin* Lv2World::loadBundle(const std::string& path, const std::strin
     }
     LilvNode* bundle = lilv_new_file_uri(world_, nullptr, folder.c_str());
     lilv_world_load_bundle(world_, bundle);
-    lilv_node_free(bundle);
+    // The world also holds whatever plug-ins the system folder has (a DAW
+    // installs some there): without a URI, only one of this bundle will do.
+    const LilvPlugin* found = nullptr;
     const LilvPlugins* plugins = lilv_world_get_all_plugins(world_);
     LILV_FOREACH(plugins, i, plugins) {
         const LilvPlugin* plugin = lilv_plugins_get(plugins, i);
-        if (uri.empty() || uri == lilv_node_as_uri(lilv_plugin_get_uri(plugin))) return plugin;
+        const bool wanted = uri.empty()
+                                ? lilv_node_equals(lilv_plugin_get_bundle_uri(plugin), bundle)
+                                : uri == lilv_node_as_uri(lilv_plugin_get_uri(plugin));
+        if (wanted) {
+            found = plugin;
+            break;
+        }
     }
+    lilv_node_free(bundle);
+    if (found) return found;
     if (error) *error = "no plug-in " + (uri.empty() ? std::string() : uri + " ") + "in " + path;
     return nullptr;
 }

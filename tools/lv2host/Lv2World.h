@@ -27,7 +27,8 @@ public:
     Lv2World& operator=(const Lv2World&) = delete;
 
     // Loads the bundle at `path` (a folder) and answers the plug-in `uri`
-    // from it, or the first plug-in when `uri` is empty; null with `error`.
+    // from it, or the bundle's first plug-in when `uri` is empty; null with
+    // `error`.
     const LilvPlugin* loadBundle(const std::string& path, const std::string& uri = "",
                                  std::string* error = nullptr);
 

@@ -23,7 +23,7 @@ const char* const kUsage =
     "usage: lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]\n"
     "                      [--rate R] [--block N]\n"
     "       lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
-    "  BUNDLE is an LV2 bundle folder (build/Murlan.lv2); its first plug-in is used.\n"
+    "  BUNDLE is an LV2 bundle folder (build/Murlan.lv2); its own (first) plug-in is used.\n"
     "  render plays a MIDI file with a transport position at every block; VALUE is in the\n"
     "  port's own unit. editor opens the plug-in's UI in a window of its own.\n";
 
