@@ -1,6 +1,7 @@
 #include "editor/KCanvas.h"
 
 #include "editor/KFont.h"
+#include "editor/KUiScale.h"
 
 #include "nanovg.h"
 
@@ -17,12 +18,35 @@ NVGcolor toColour(const unsigned char* c, bool useAlpha) {
 
 } // namespace
 
-KCanvas::KCanvas(NVGcontext* context, int width, int height)
+KCanvas::KCanvas(NVGcontext* context, int width, int height, float scale)
     : mContext(context),
       mWidth(width > 0 ? width : 0),
       mHeight(height > 0 ? height : 0),
+      mScale(scale >= KUiScale::kMinimum && scale <= KUiScale::kMaximum ? scale : 1.0f),
+      mDeviceWidth(KUiScale::toDevice(mWidth, mScale)),
+      mDeviceHeight(KUiScale::toDevice(mHeight, mScale)),
       mClipWidth(mWidth),
       mClipHeight(mHeight) {}
+
+float KCanvas::snap(float v) const {
+    // Whole numbers stay exact at factor 1, so nothing moves there.
+    return mScale == 1.0f ? v : std::round(v * mScale) / mScale;
+}
+
+void KCanvas::setImageDensity(int handle, int density) {
+    for (auto it = mDensities.begin(); it != mDensities.end(); ++it)
+        if (it->first == handle) {
+            mDensities.erase(it);
+            break;
+        }
+    if (handle > 0 && density > 1) mDensities.emplace_back(handle, density);
+}
+
+int KCanvas::imageDensity(int handle) const {
+    for (const auto& entry : mDensities)
+        if (entry.first == handle) return entry.second;
+    return 1;
+}
 
 void KCanvas::setClip(int x, int y, int width, int height) {
     if (x < 0) x = 0;
@@ -47,11 +71,17 @@ void KCanvas::resetClip() {
 
 bool KCanvas::beginPrimitive() {
     if (!mContext) return false;
-    nvgBeginFrame(mContext, static_cast<float>(mWidth), static_cast<float>(mHeight), 1.0f);
+    // The frame spans the device surface in skin units, so that the factor
+    // maps skin coordinates onto it exactly.
+    nvgBeginFrame(mContext, static_cast<float>(mDeviceWidth) / mScale,
+                  static_cast<float>(mDeviceHeight) / mScale, mScale);
     // Full-canvas drawing goes without a scissor.
-    if (mClipWidth < mWidth || mClipHeight < mHeight)
-        nvgScissor(mContext, static_cast<float>(mClipX), static_cast<float>(mClipY),
-                   static_cast<float>(mClipWidth), static_cast<float>(mClipHeight));
+    if (mClipWidth < mWidth || mClipHeight < mHeight) {
+        const float left = snap(static_cast<float>(mClipX));
+        const float top = snap(static_cast<float>(mClipY));
+        nvgScissor(mContext, left, top, snap(static_cast<float>(mClipX + mClipWidth)) - left,
+                   snap(static_cast<float>(mClipY + mClipHeight)) - top);
+    }
     nvgBeginPath(mContext);
     return true;
 }
@@ -73,16 +103,21 @@ void KCanvas::strokePath(const unsigned char* colour, float width) {
 
 void KCanvas::fillRect(int x, int y, int width, int height, const unsigned char* colour) {
     if (!colour || !beginPrimitive()) return;
-    nvgRect(mContext, static_cast<float>(x + mClipX), static_cast<float>(y + mClipY),
-            static_cast<float>(width), static_cast<float>(height));
+    addRect(x + mClipX, y + mClipY, width, height);
     fillPath(colour, false);
 }
 
 void KCanvas::fillRectAlpha(int x, int y, int width, int height, const unsigned char* colour) {
     if (!colour || !beginPrimitive()) return;
-    nvgRect(mContext, static_cast<float>(x + mClipX), static_cast<float>(y + mClipY),
-            static_cast<float>(width), static_cast<float>(height));
+    addRect(x + mClipX, y + mClipY, width, height);
     fillPath(colour, true);
+}
+
+void KCanvas::addRect(int x, int y, int width, int height) {
+    const float left = snap(static_cast<float>(x));
+    const float top = snap(static_cast<float>(y));
+    nvgRect(mContext, left, top, snap(static_cast<float>(x) + static_cast<float>(width)) - left,
+            snap(static_cast<float>(y) + static_cast<float>(height)) - top);
 }
 
 void KCanvas::drawHLine(int x1, int y, int x2, const unsigned char* colour) {
@@ -154,14 +189,15 @@ void KCanvas::drawImage(int handle, int sx, int sy, int sw, int sh, int dx, int 
         return;
     const float left = static_cast<float>(dx + mClipX);
     const float top = static_cast<float>(dy + mClipY);
+    const float density = static_cast<float>(imageDensity(handle));
     if (!beginPrimitive()) return;
     // The pattern spans the whole image, placed so that the source corner
     // lands on the destination point.
     const NVGpaint pattern =
         nvgImagePattern(mContext, left - static_cast<float>(sx), top - static_cast<float>(sy),
-                        static_cast<float>(imageWidth), static_cast<float>(imageHeight), 0.0f,
-                        handle, 1.0f);
-    nvgRect(mContext, left, top, static_cast<float>(sw), static_cast<float>(sh));
+                        static_cast<float>(imageWidth) / density,
+                        static_cast<float>(imageHeight) / density, 0.0f, handle, 1.0f);
+    addRect(dx + mClipX, dy + mClipY, sw, sh);
     nvgFillPaint(mContext, pattern);
     nvgFill(mContext);
     endPrimitive();
@@ -180,6 +216,7 @@ bool KCanvas::imageSize(int handle, int* width, int* height) {
 }
 
 void KCanvas::deleteImage(int handle) {
+    setImageDensity(handle, 1);
     if (mContext && handle > 0) nvgDeleteImage(mContext, handle);
 }
 

@@ -6,9 +6,18 @@
 // sets to the rectangle of the control being drawn. Each primitive is one
 // complete nanovg frame, so any control can repaint just itself at any time.
 //
+// On a high-density screen the canvas draws the same skin coordinates at a
+// scale: the nanovg frame gets the factor as its pixel ratio (text is
+// rasterised at the scaled size), and the edges of rectangles, images and
+// the clip fall on whole device pixels, so that partial repaints of a
+// control leave no half-covered seams around it.
+//
 // The operations are virtual although the editor has only this one canvas:
 // tests substitute a recording canvas for it, and the image and font entry
 // points let resources be attached without a GL context in those tests.
+
+#include <utility>
+#include <vector>
 
 struct NVGcontext;
 
@@ -21,7 +30,9 @@ public:
     enum Align { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
 
     // The context is not owned and may be null, in which case nothing draws.
-    KCanvas(NVGcontext* context, int width, int height);
+    // Width and height are in skin pixels; the surface drawn into has
+    // KUiScale::toDevice of them in device pixels.
+    KCanvas(NVGcontext* context, int width, int height, float scale = 1.0f);
     virtual ~KCanvas() = default;
     KCanvas(const KCanvas&) = delete;
     KCanvas& operator=(const KCanvas&) = delete;
@@ -51,6 +62,10 @@ public:
     virtual bool imageSize(int handle, int* width, int* height);
     virtual void deleteImage(int handle);
     virtual int createFont(const char* family, const unsigned char* data, int size);
+    // An image drawn at `density` image pixels per skin pixel (its size in
+    // skin pixels is its pixel size divided by the density); 1 unless said.
+    void setImageDensity(int handle, int density);
+    int imageDensity(int handle) const;
 
     // Where drawText puts the anchor of its text (canvas coordinates), and the
     // horizontal alignment it uses there.
@@ -62,6 +77,9 @@ public:
     int clipHeight() const { return mClipHeight; }
     int width() const { return mWidth; }
     int height() const { return mHeight; }
+    float scale() const { return mScale; }
+    int deviceWidth() const { return mDeviceWidth; }
+    int deviceHeight() const { return mDeviceHeight; }
     NVGcontext* context() const { return mContext; }
 
 protected:
@@ -75,10 +93,19 @@ private:
     void endPrimitive();
     void fillPath(const unsigned char* colour, bool useAlpha);
     void strokePath(const unsigned char* colour, float width);
+    // A rectangle whose edges are snapped to device pixels.
+    void addRect(int x, int y, int width, int height);
+    // A skin coordinate moved to the nearest device pixel edge.
+    float snap(float v) const;
 
     NVGcontext* mContext;
     int mWidth;
     int mHeight;
+    float mScale;
+    int mDeviceWidth;
+    int mDeviceHeight;
+    // Handles of images whose density is not 1, with their density.
+    std::vector<std::pair<int, int>> mDensities;
     int mClipX = 0;
     int mClipY = 0;
     int mClipWidth;

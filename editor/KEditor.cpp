@@ -2,6 +2,7 @@
 
 #include "editor/KEditorSkin.h"
 #include "editor/KEditorWindow.h"
+#include "editor/KUiScale.h"
 #include "framework/KEffect.h"
 
 #include <cstdint>
@@ -30,18 +31,32 @@ KEditor::~KEditor() {
     mSkin = nullptr;
 }
 
+bool KEditor::setScaleFactor(float factor) {
+    mHostScale.store(KUiScale::confine(factor), std::memory_order_relaxed);
+    return true;
+}
+
+float KEditor::scaleFactor() const {
+    if (!mWindow) return 1.0f;
+    if (systemWindow) return mWindow->scale();
+    return KUiScale::forDisplay(mWindow->hostDisplay(), mHostScale.load(std::memory_order_relaxed));
+}
+
 bool KEditor::getRect(ERect** rect) {
     if (!rect) return false;
+    // Hosts ask before opening: the size is the one the opening will have.
+    const float scale = scaleFactor();
     mRect.top = 0;
     mRect.left = 0;
-    mRect.bottom = static_cast<VstInt16>(mSkin ? mSkin->height() : 0);
-    mRect.right = static_cast<VstInt16>(mSkin ? mSkin->width() : 0);
+    mRect.bottom = static_cast<VstInt16>(mSkin ? KUiScale::toDevice(mSkin->height(), scale) : 0);
+    mRect.right = static_cast<VstInt16>(mSkin ? KUiScale::toDevice(mSkin->width(), scale) : 0);
     *rect = &mRect;
     return true;
 }
 
 bool KEditor::open(void* ptr) {
     if (!mWindow) return false;
+    if (!systemWindow) mWindow->setScale(scaleFactor());
     systemWindow = ptr;
     mUiThread.store(std::this_thread::get_id());
     // A window that could never be asked to close is not started at all, and

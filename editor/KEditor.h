@@ -34,6 +34,10 @@ public:
     bool isOpen() override;
     // Posts the repaint that the throttle held back, if any.
     void idle() override;
+    // Remembered for the next opening, where it comes before every other
+    // source of the factor (KUiScale); a value that is not a positive number
+    // withdraws the request. Always true: the editor draws at any factor.
+    bool setScaleFactor(float factor) override;
     virtual KEffect* kEffect() const { return mEffect; }
     // Throttled repaint request: at most one per the skin's throttle period.
     // Only the host's user-interface thread (the one that opened the editor)
@@ -41,6 +45,9 @@ public:
     // host's audio thread automating a parameter, the request waits for the
     // next idle call, so that those threads never block on the X connection.
     void refresh() override;
+
+    // The factor of the open window, or the one the next opening would use.
+    float scaleFactor() const;
 
     KEditorSkin* skin() const { return mSkin; }
     KEditorWindow* window() const { return mWindow; }
@@ -56,6 +63,8 @@ private:
     KEditorSkin* mSkin;
     KEditorWindow* mWindow;
     ERect mRect{0, 0, 0, 0};
+    // The host's request (0 for none), set on a host thread.
+    std::atomic<float> mHostScale{0.0f};
     // refresh comes from whichever thread changed a parameter.
     std::atomic<bool> mRefreshPending{false};
     std::atomic<std::uint32_t> mLastRefresh{0};

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace KAMO {
@@ -59,21 +60,59 @@ KImageResource::KImageResource(const char* fileName, int frameWidth, int frameHe
 
 void KImageResource::attach(KCanvas& canvas) {
     if (mHandle > 0) return;
+    if (canvas.scale() > 1.0f && attachSheet(canvas, kDenseDensity)) return;
+    attachSheet(canvas, 1);
+}
+
+bool KImageResource::attachSheet(KCanvas& canvas, int density) {
+    char name[kTextLength + 8];
+    if (density == 1)
+        std::strcpy(name, mFileName);
+    else if (!denseName(mFileName, name, sizeof name))
+        return false;
     int size = 0;
-    const unsigned char* data = findBlock(mFileName, &size);
-    if (!data) return;
+    const unsigned char* data = findBlock(name, &size);
+    if (!data) return false;
     const int handle = canvas.createImage(data, size);
-    mHandle = handle > 0 ? handle : 0;
-    if (mHandle <= 0) return;
-    mImageWidth = mImageHeight = 0;
-    if (!canvas.imageSize(mHandle, &mImageWidth, &mImageHeight)) mImageWidth = mImageHeight = 0;
+    if (handle <= 0) return false;
+    int width = 0, height = 0;
+    if (!canvas.imageSize(handle, &width, &height)) width = height = 0;
+    // A dense sheet must hold the same grid at exactly its density, or the
+    // plain one is used after all.
+    if (density > 1 && (width <= 0 || height <= 0 || width % density || height % density)) {
+        canvas.deleteImage(handle);
+        return false;
+    }
+    mHandle = handle;
+    mImageWidth = width / density;
+    mImageHeight = height / density;
     mColumns = mFrameWidth >= 1 ? mImageWidth / mFrameWidth : 0;
     mRows = mFrameHeight >= 1 ? mImageHeight / mFrameHeight : 0;
+    if (density > 1 && !isValid()) {
+        detach(canvas);
+        return false;
+    }
+    mDensity = density;
+    canvas.setImageDensity(mHandle, density);
+    return true;
+}
+
+bool KImageResource::denseName(const char* fileName, char* out, std::size_t size) {
+    // "Murlan.png" -> "Murlan@2x.png": the suffix goes before the extension.
+    const char* dot = std::strrchr(fileName, '.');
+    const std::size_t stem = dot ? static_cast<std::size_t>(dot - fileName) : std::strlen(fileName);
+    const int written = std::snprintf(out, size, "%.*s@%dx%s", static_cast<int>(stem), fileName,
+                                      kDenseDensity, dot ? dot : "");
+    return written > 0 && static_cast<std::size_t>(written) < size;
 }
 
 void KImageResource::detach(KCanvas& canvas) {
-    if (mHandle > 0) canvas.deleteImage(mHandle);
+    if (mHandle > 0) {
+        canvas.setImageDensity(mHandle, 1);
+        canvas.deleteImage(mHandle);
+    }
     mHandle = 0;
+    mDensity = 1;
 }
 
 bool KImageResource::isValid() const {

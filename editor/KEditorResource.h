@@ -6,6 +6,8 @@
 
 #include "framework/KIdBase.h"
 
+#include <cstddef>
+
 namespace KAMO {
 
 class KCanvas;
@@ -65,10 +67,17 @@ private:
     char mFamily[kTextLength + 1];
 };
 
-// A PNG block holding equally sized frames, laid out row by row.
+// A PNG block holding equally sized frames, laid out row by row. On a
+// canvas drawn at a factor above 1 the sheet's twin at twice the density is
+// used when there is one ("Name@2x.png" beside "Name.png": the same frame
+// grid at twice the pixel size); sizes stay in skin pixels either way.
 class KImageResource : public KEditorResource {
 public:
     static constexpr int kTextLength = 63;
+    static constexpr int kDenseDensity = 2;
+
+    // The name of the dense twin of a sheet; false when it does not fit.
+    static bool denseName(const char* fileName, char* out, std::size_t size);
 
     KImageResource(const char* fileName, int frameWidth, int frameHeight, int frameCount);
     ~KImageResource() override = default;
@@ -96,8 +105,12 @@ public:
     int imageHeight() const { return mImageHeight; }
     int rows() const { return mRows; }
     int columns() const { return mColumns; }
+    // Image pixels per skin pixel of the sheet in use.
+    int density() const { return mDensity; }
 
 private:
+    bool attachSheet(KCanvas& canvas, int density);
+
     char mFileName[kTextLength + 1];
     int mHandle = 0;
     int mFrameWidth;
@@ -107,6 +120,7 @@ private:
     int mImageHeight = 0;
     int mRows = 0;
     int mColumns = 0;
+    int mDensity = 1;
 };
 
 } // namespace KAMO

@@ -31,17 +31,12 @@ KEditorSkin::~KEditorSkin() {
 }
 
 void KEditorSkin::requestRedraw() {
-    if (mWindow && !isSuspended()) mWindow->postRepaint();
+    if (mWindow) mWindow->postRepaint();
 }
 
 void KEditorSkin::requestFullRedraw() {
     mFullRedraw.store(true, std::memory_order_relaxed);
     requestRedraw();
-}
-
-void KEditorSkin::suspendRedraw(bool suspend) {
-    mSuspended.store(suspend, std::memory_order_relaxed);
-    if (!suspend) requestRedraw();
 }
 
 void KEditorSkin::setCurrentPage(int page) {

@@ -46,12 +46,10 @@ public:
     KEditorSkin(const KEditorSkin&) = delete;
     KEditorSkin& operator=(const KEditorSkin&) = delete;
 
-    // Asks the window for a repaint unless redraws are suspended.
+    // Asks the window for a repaint.
     virtual void requestRedraw();
     // The next draw pass repaints the background and every control.
     virtual void requestFullRedraw();
-    // Clearing the suspension requests a redraw.
-    virtual void suspendRedraw(bool suspend);
     virtual void setCurrentPage(int page);
     virtual int currentPage() const { return mCurrentPage.load(std::memory_order_relaxed); }
 
@@ -104,7 +102,6 @@ public:
     int refreshThrottleMs() const { return mRefreshThrottleMs; }
     void setRefreshThrottleMs(int ms) { mRefreshThrottleMs = ms; }
     int capturedControl() const { return mCaptured; }
-    bool isSuspended() const { return mSuspended.load(std::memory_order_relaxed); }
     bool needsFullRedraw() const { return mFullRedraw.load(std::memory_order_relaxed); }
     const KEditorBg* drawnBackground() const { return mDrawnBackground; }
 
@@ -132,7 +129,6 @@ private:
     int mCaptured = -1;
     // Written by controls on the window thread, read by host threads that
     // ask for redraws.
-    std::atomic<bool> mSuspended{false};
     std::atomic<int> mCurrentPage{1};
     std::atomic<bool> mFullRedraw{false};
 };

@@ -10,12 +10,14 @@
 
 #include "editor/KCanvas.h"
 #include "editor/KEditorSkin.h"
+#include "editor/KUiScale.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <sched.h>
 
+#include <cmath>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -117,11 +119,18 @@ private:
     void eventLoop();
     void repaint();
     void updateCursor(int x, int y);
+    // A window coordinate in skin pixels: controls see the same positions
+    // and drag distances at every factor.
+    int toSkin(int device) const;
 
     KEditorWindow& mOwner;
     KEditorSkin& mSkin;
+    // The skin's size, and the window's in device pixels.
     int mWidth = 0;
     int mHeight = 0;
+    float mScale = 1.0f;
+    int mDeviceWidth = 0;
+    int mDeviceHeight = 0;
 
     KHandle<Display*> mDisplay;
     // Declared after the display that it must outlive and before all that
@@ -146,6 +155,9 @@ private:
 void KWindowSession::run() {
     mWidth = mSkin.width();
     mHeight = mSkin.height();
+    mScale = mOwner.scale();
+    mDeviceWidth = KUiScale::toDevice(mWidth, mScale);
+    mDeviceHeight = KUiScale::toDevice(mHeight, mScale);
     if (mWidth < 1 || mHeight < 1) return;
     mDisplay = KHandle<Display*>(XOpenDisplay(nullptr),
                                  [](void*, Display* d) { XCloseDisplay(d); });
@@ -156,6 +168,11 @@ void KWindowSession::run() {
     XMapWindow(mDisplay.get(), mWindow.get());
     if (!createDrawing()) return;
     eventLoop();
+    // However the loop ended (a close request, or the parent going with the
+    // window in it), a press still held will never see its release: give it
+    // up here, on this thread, so that a knob ends its host gesture, a
+    // command runs nothing, and the next opening starts with no capture.
+    mSkin.cancelCapture();
 }
 
 bool KWindowSession::createWindow() {
@@ -188,8 +205,8 @@ bool KWindowSession::createWindow() {
     }
     tErrors = 0;
     const Window window =
-        XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(mWidth),
-                      static_cast<unsigned>(mHeight), 0, visual->depth, InputOutput,
+        XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(mDeviceWidth),
+                      static_cast<unsigned>(mDeviceHeight), 0, visual->depth, InputOutput,
                       visual->visual, valueMask, &attributesToSet);
     XSync(display, False);
     if (!window || tErrors != 0) return false;
@@ -223,11 +240,11 @@ bool KWindowSession::createDrawing() {
     if (!mVg.get()) return false;
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    mFramebuffer =
-        KHandle<NVGLUframebuffer*>(nvgluCreateFramebuffer(mVg.get(), mWidth, mHeight, 0),
-                                   [](void*, NVGLUframebuffer* fb) { nvgluDeleteFramebuffer(fb); });
+    mFramebuffer = KHandle<NVGLUframebuffer*>(
+        nvgluCreateFramebuffer(mVg.get(), mDeviceWidth, mDeviceHeight, 0),
+        [](void*, NVGLUframebuffer* fb) { nvgluDeleteFramebuffer(fb); });
     if (!mFramebuffer.get()) return false;
-    mCanvas.reset(new KCanvas(mVg.get(), mWidth, mHeight));
+    mCanvas.reset(new KCanvas(mVg.get(), mWidth, mHeight, mScale));
     mSkin.attachCanvas(*mCanvas);
     mAttached = KHandle<KCanvas*>(
         mCanvas.get(), [](void* skin, KCanvas* c) { static_cast<KEditorSkin*>(skin)->detachCanvas(*c); },
@@ -254,25 +271,31 @@ void KWindowSession::eventLoop() {
             const bool shift = (b.state & ShiftMask) != 0;
             const bool ctrl = (b.state & ControlMask) != 0;
             const bool press = event.type == ButtonPress;
+            const int x = toSkin(b.x), y = toSkin(b.y);
             if (b.button == Button1) {
                 if (press)
-                    mSkin.leftDown(shift, ctrl, b.x, b.y);
+                    mSkin.leftDown(shift, ctrl, x, y);
                 else
-                    mSkin.leftUp(shift, ctrl, b.x, b.y);
+                    mSkin.leftUp(shift, ctrl, x, y);
             } else if (b.button == Button3) {
                 if (press)
-                    mSkin.rightDown(shift, ctrl, b.x, b.y);
+                    mSkin.rightDown(shift, ctrl, x, y);
                 else
-                    mSkin.rightUp(shift, ctrl, b.x, b.y);
+                    mSkin.rightUp(shift, ctrl, x, y);
             }
-            updateCursor(b.x, b.y);
+            updateCursor(x, y);
             break;
         }
-        case MotionNotify:
-            mSkin.mouseMove((event.xmotion.state & ShiftMask) != 0, event.xmotion.x,
-                            event.xmotion.y);
-            updateCursor(event.xmotion.x, event.xmotion.y);
+        case MotionNotify: {
+            const XMotionEvent& m = event.xmotion;
+            // A release that never reached us (the pointer was taken away
+            // mid-press) must not leave plain motion dragging a control.
+            if ((m.state & (Button1Mask | Button3Mask)) == 0) mSkin.cancelCapture();
+            const int x = toSkin(m.x), y = toSkin(m.y);
+            mSkin.mouseMove((m.state & ShiftMask) != 0, x, y);
+            updateCursor(x, y);
             break;
+        }
         case Expose:
             // One repaint serves every exposure already queued.
             while (XCheckTypedWindowEvent(display, mWindow.get(), Expose, &event)) {
@@ -293,24 +316,40 @@ void KWindowSession::repaint() {
     NVGcontext* vg = mVg.get();
     NVGLUframebuffer* framebuffer = mFramebuffer.get();
     nvgluBindFramebuffer(framebuffer);
-    glViewport(0, 0, mWidth, mHeight);
+    glViewport(0, 0, mDeviceWidth, mDeviceHeight);
     mSkin.draw(*mCanvas);
     nvgluBindFramebuffer(nullptr);
 
     // The framebuffer keeps its picture between repaints, so the skin draws
-    // only what changed while the window always gets the whole picture.
-    glViewport(0, 0, mWidth, mHeight);
-    const float w = static_cast<float>(mWidth);
-    const float h = static_cast<float>(mHeight);
-    nvgBeginFrame(vg, w, h, 1.0f);
-    nvgBeginPath(vg);
-    nvgRect(vg, 0, 0, w, h);
-    nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, w, h, 0.0f, framebuffer->image, 1.0f));
-    nvgFill(vg);
-    nvgEndFrame(vg);
+    // only what changed while the window always gets the whole picture, one
+    // framebuffer pixel to one window pixel: a plain copy where the driver
+    // has one (a textured quad costs several times as much in a software
+    // renderer, and more so the larger the window), else drawn as an image.
+    glViewport(0, 0, mDeviceWidth, mDeviceHeight);
+    if (glBlitFramebuffer) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer->fbo);
+        glBlitFramebuffer(0, 0, mDeviceWidth, mDeviceHeight, 0, 0, mDeviceWidth, mDeviceHeight,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        nvgluBindFramebuffer(nullptr);
+    } else {
+        const float w = static_cast<float>(mDeviceWidth);
+        const float h = static_cast<float>(mDeviceHeight);
+        nvgBeginFrame(vg, w, h, 1.0f);
+        nvgBeginPath(vg);
+        nvgRect(vg, 0, 0, w, h);
+        nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, w, h, 0.0f, framebuffer->image, 1.0f));
+        nvgFill(vg);
+        nvgEndFrame(vg);
+    }
     glXSwapBuffers(mDisplay.get(), mWindow.get());
     mOwner.mLastRepaintNs.store(nowNs() - start, std::memory_order_relaxed);
     mOwner.mFrames.fetch_add(1, std::memory_order_release);
+}
+
+int KWindowSession::toSkin(int device) const {
+    // Rounded down, so that a point left of or above the window stays outside.
+    return mScale == 1.0f ? device
+                          : static_cast<int>(std::floor(static_cast<float>(device) / mScale));
 }
 
 void KWindowSession::updateCursor(int x, int y) {
@@ -348,6 +387,11 @@ KEditorWindow::~KEditorWindow() {
     stop();
     if (mSkin && mSkin->window() == this) mSkin->setWindow(nullptr);
     mHostDisplay.reset();
+}
+
+void KEditorWindow::setScale(float scale) {
+    const float usable = KUiScale::confine(scale);
+    mScale.store(usable > 0.0f ? usable : 1.0f, std::memory_order_relaxed);
 }
 
 bool KEditorWindow::start(unsigned long parent) {

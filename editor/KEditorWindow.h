@@ -31,6 +31,14 @@ public:
     KEditorWindow(const KEditorWindow&) = delete;
     KEditorWindow& operator=(const KEditorWindow&) = delete;
 
+    // Device pixels per skin pixel of the next window the thread opens
+    // (confined to the range KUiScale allows); 1 until set.
+    void setScale(float scale);
+    float scale() const { return mScale.load(std::memory_order_relaxed); }
+    // The host-side display connection (null without one): the editor reads
+    // the desktop's resource database from it.
+    _XDisplay* hostDisplay() const { return mHostDisplay.get(); }
+
     // Starts the thread in the parent window; a thread still running from
     // an earlier start is stopped first. False when no thread could run (no
     // host-side display: it could never be asked to close).
@@ -68,6 +76,8 @@ private:
     KHandle<_XDisplay*> mHostDisplay;
     unsigned long mDeleteAtom = 0;
     unsigned long mParent = 0;
+    // Set by the host side before start, read by the thread.
+    std::atomic<float> mScale{1.0f};
     // Written by the thread, read by host threads.
     std::atomic<unsigned long> mWindow{0};
     std::atomic<bool> mClosing{false};

@@ -18,6 +18,13 @@ namespace KAMO {
 
 namespace {
 
+// Copies an identity text for the host; false when there is none to give.
+bool answerName(char* out, const char* name, int size) {
+    if (!out || !name) return false;
+    vstCopyText(out, name, size);
+    return true;
+}
+
 // The texts a host probes for channel configurations: N inputs, M outputs.
 struct IoText {
     const char* text;
@@ -100,14 +107,31 @@ int KEffect::findParameter(const char* name) const {
     return -1;
 }
 
-void KEffect::setParameter(VstInt32 index, float value) {
+bool KEffect::editParameter(int index, const ParameterEdit& edit) {
     const KEffectParameter* p = parameter(index);
-    void* slot = mBank.valueSlot(getProgram(), index);
-    if (!p || !slot) return;
-    p->setValue(slot, static_cast<double>(value));
-    mBank.refreshTexts(getProgram(), index);
+    const int program = getProgram();
+    void* slot = mBank.valueSlot(program, index);
+    if (!p || !slot) return false;
+    switch (edit.kind) {
+    case ParameterEdit::Normalised:
+        p->setValue(slot, edit.value);
+        break;
+    case ParameterEdit::Real:
+        p->setRealValue(slot, edit.value);
+        break;
+    case ParameterEdit::Text:
+        if (!edit.text || !p->canConvertText()) return false;
+        p->setFromText(slot, edit.text);
+        break;
+    }
+    mBank.refreshTexts(program, index);
     parameterChanged(index);
     parametersChanged(false);
+    return true;
+}
+
+void KEffect::setParameter(VstInt32 index, float value) {
+    editParameter(index, ParameterEdit::normalised(static_cast<double>(value)));
 }
 
 float KEffect::getParameter(VstInt32 index) {
@@ -118,24 +142,29 @@ float KEffect::getParameter(VstInt32 index) {
 }
 
 void KEffect::setParameterReal(int index, double real) {
-    const KEffectParameter* p = parameter(index);
-    void* slot = mBank.valueSlot(getProgram(), index);
-    if (!p || !slot) return;
-    p->setRealValue(slot, real);
-    mBank.refreshTexts(getProgram(), index);
-    parameterChanged(index);
-    parametersChanged(false);
+    editParameter(index, ParameterEdit::real(real));
 }
 
 bool KEffect::string2parameter(VstInt32 index, char* text) {
-    const KEffectParameter* p = parameter(index);
-    void* slot = mBank.valueSlot(getProgram(), index);
-    if (!p || !slot || !text || !p->canConvertText()) return false;
-    p->setFromText(slot, text);
-    mBank.refreshTexts(getProgram(), index);
-    parameterChanged(index);
-    parametersChanged(false);
-    return true;
+    return editParameter(index, ParameterEdit::parsed(text));
+}
+
+void KEffect::beginParameterEdit(int index) {
+    if (!parameter(index)) return;
+    beginEdit(index);
+    reportParameter(index);
+}
+
+void KEffect::performParameterEdit(int index, double normalised) {
+    if (editParameter(index, ParameterEdit::normalised(normalised))) reportParameter(index);
+}
+
+void KEffect::endParameterEdit(int index) {
+    if (parameter(index)) endEdit(index);
+}
+
+void KEffect::reportParameter(int index) {
+    if (parameter(index)) callHost(audioMasterAutomate, index, 0, nullptr, getParameter(index));
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
@@ -155,13 +184,13 @@ void KEffect::getParameterDisplay(VstInt32 index, char* text) {
 void KEffect::getParameterName(VstInt32 index, char* text) {
     const KEffectParameter* p = parameter(index);
     if (!text || !p) return;
-    vstCopyText(text, p->name(), kVstMaxParamStrLen);
+    vstCopyText(text, p->name(), kNameSize);
 }
 
 void KEffect::getParameterLabel(VstInt32 index, char* label) {
     const KEffectParameter* p = parameter(index);
     if (!label || !p) return;
-    vstCopyText(label, p->label(), kVstMaxParamStrLen);
+    vstCopyText(label, p->label(), kNameSize);
 }
 
 void KEffect::reserveParameters(int count) {
@@ -190,19 +219,12 @@ void KEffect::setProgramName(char* name) {
 
 void KEffect::getProgramName(char* name) {
     if (!name) return;
-    vstCopyText(name, mBank.programName(getProgram()), kVstMaxProgNameLen);
+    vstCopyText(name, mBank.programName(getProgram()), kProgramNameSize);
 }
 
 bool KEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
     if (!text || index < 0 || index >= mBank.programCount()) return false;
-    vstCopyText(text, mBank.programName(index), kVstMaxProgNameLen);
-    return true;
-}
-
-bool KEffect::copyProgramTo(int destination) {
-    if (!mBank.copyProgram(getProgram(), destination)) return false;
-    // Keep the destination's texts in step with its new values.
-    for (int i = 0; i < mBank.parameterCount(); ++i) mBank.refreshTexts(destination, i);
+    vstCopyText(text, mBank.programName(index), kProgramNameSize);
     return true;
 }
 
@@ -306,24 +328,15 @@ void KEffect::foldChannels(bool twoInputs, bool twoOutputs, double& out0, double
 // --- Names and capabilities ---------------------------------------------------------------
 
 bool KEffect::getEffectName(char* name) {
-    const char* text = effectName();
-    if (!name || !text) return false;
-    vstCopyText(name, text, kVstMaxEffectNameLen);
-    return true;
+    return answerName(name, effectName(), kVstMaxEffectNameLen);
 }
 
 bool KEffect::getVendorString(char* text) {
-    const char* vendor = vendorName();
-    if (!text || !vendor) return false;
-    vstCopyText(text, vendor, kVstMaxVendorStrLen);
-    return true;
+    return answerName(text, vendorName(), kVstMaxVendorStrLen);
 }
 
 bool KEffect::getProductString(char* text) {
-    const char* product = productName();
-    if (!text || !product) return false;
-    vstCopyText(text, product, kVstMaxProductStrLen);
-    return true;
+    return answerName(text, productName(), kVstMaxProductStrLen);
 }
 
 VstInt32 KEffect::canDo(char* text) {

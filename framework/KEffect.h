@@ -29,6 +29,11 @@ class KEffect : public AudioEffectX {
 public:
     // Longest display text handed to the host, terminator included.
     static constexpr int kDisplayLength = 32;
+    // Parameter names and labels of up to 8 characters and program names of
+    // up to 24 reach the host whole, terminator behind them: every host's
+    // buffer holds that, and a name cut short may read like its neighbour's.
+    static constexpr int kNameSize = kVstMaxParamStrLen + 1;
+    static constexpr int kProgramNameSize = kVstMaxProgNameLen + 1;
 
     KEffect(audioMasterCallback host, int programCount, int parameterCount, int inputCount,
             int outputCount);
@@ -91,7 +96,6 @@ public:
     // Re-derives everything the instrument computes from the current program.
     virtual void parametersChanged(bool afterReset) = 0;
     virtual void parameterChanged(int /*index*/) {}
-    virtual bool copyProgramTo(int destination);
     // Applies the preset text of the named resource; a missing one changes nothing.
     virtual void loadPresets(const char* resourceName);
     // Host and plug-in facts by exact name ("SRate", "HostVend", ...); "" if unknown.
@@ -114,8 +118,34 @@ public:
     const KEffectParameter* parameter(int index) const;
     ProgramBank& programBank() { return mBank; }
     const ProgramBank& programBank() const { return mBank; }
+    // One change of parameter `index` in the current program: a normalised
+    // value stored as given (no clamping), a real value stored through the
+    // parameter's mapping, or a text the parameter parses.
+    struct ParameterEdit {
+        enum Kind { Normalised, Real, Text };
+        static ParameterEdit normalised(double v) { return {Normalised, v, nullptr}; }
+        static ParameterEdit real(double v) { return {Real, v, nullptr}; }
+        static ParameterEdit parsed(const char* t) { return {Text, 0.0, t}; }
+        Kind kind;
+        double value;
+        const char* text;
+    };
+    // The one way a stored value changes, whoever changes it (host, editor,
+    // commands): store, refresh both display texts, parameterChanged,
+    // parametersChanged(false). The host is not told; false, and nothing
+    // changes, for an unknown index or a text the parameter cannot take.
+    bool editParameter(int index, const ParameterEdit& edit);
     // Stores a real value in the current program with the steps of setParameter.
     void setParameterReal(int index, double real);
+
+    // Edits made in the effect's own user interface, which the host hears
+    // of: begin opens the host's gesture and tells it the value before;
+    // perform edits and tells it the new value; end closes the gesture.
+    void beginParameterEdit(int index);
+    void performParameterEdit(int index, double normalised);
+    void endParameterEdit(int index);
+    // Tells the host the value of `index` as getParameter answers it.
+    void reportParameter(int index);
     // Asks an open editor to follow a change; it throttles by itself.
     void refreshEditor();
     bool isEditorOpen() const { return mEditorOpen.load(std::memory_order_relaxed); }

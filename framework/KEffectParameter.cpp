@@ -65,7 +65,7 @@ double KRangeParam::toNormalised(double r) const {
 }
 
 void KRangeParam::getDisplay(char* text, int size, const void* slot) const {
-    formatNumber(text, size, decimals(), toReal(readSlot(slot)));
+    formatNumber(text, size, decimals(), toReal(getConfinedValue(slot)));
 }
 
 void KRangeParam::setFromText(void* slot, const char* text) const {
@@ -96,7 +96,7 @@ double KdBParam::toNormalised(double d) const {
 }
 
 void KdBParam::getDisplay(char* text, int size, const void* slot) const {
-    formatNumber(text, size, decimals(), toReal(readSlot(slot)));
+    formatNumber(text, size, decimals(), toReal(getConfinedValue(slot)));
 }
 
 void KdBParam::setFromText(void* slot, const char* text) const {
@@ -139,7 +139,7 @@ double KEnumParam::toNormalised(double i) const {
 
 void KEnumParam::getDisplay(char* text, int size, const void* slot) const {
     if (!text || size <= 0) return;
-    int index = int(std::lround(toReal(readSlot(slot))));
+    int index = int(std::lround(toReal(getConfinedValue(slot))));
     std::snprintf(text, std::size_t(size), "%s", choiceText(index));
 }
 

@@ -27,7 +27,10 @@ public:
     virtual double getValue(const void* slot) const { return readSlot(slot); }
     virtual double getQuantisedValue(const void* slot) const { return quantise(readSlot(slot)); }
     virtual double getRealValue(const void* slot) const { return toReal(readSlot(slot)); }
-    // The value as text, at most `size` bytes with the terminator.
+    // The stored value as it is shown and played: hosts may store anything,
+    // NaN included; what counts is confined to [0, 1] (NaN as 0).
+    double getConfinedValue(const void* slot) const { return clampUnit(readSlot(slot)); }
+    // The confined value as text, at most `size` bytes with the terminator.
     virtual void getDisplay(char* text, int size, const void* slot) const = 0;
     // getDisplay, then a space and the label when there is one.
     virtual void getDisplayWithLabel(char* text, int size, const void* slot) const;

@@ -1,5 +1,7 @@
 #include "framework/NumberText.h"
 
+#include "shell/AudioEffect.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -41,6 +43,7 @@ void formatNumber(char* text, int size, int decimals, double value) {
     locale_t previous = c ? uselocale(c) : locale_t(0);
     std::snprintf(text, std::size_t(size), format, value);
     if (c) uselocale(previous);
+    vstDropNegativeZero(text);
 }
 
 double parseNumber(const char* text) {

@@ -5,7 +5,8 @@
 namespace KAMO {
 
 // Prints `value` with `decimals` decimals (clamped to 0..20) into `text`,
-// truncated to `size` bytes including the terminator.
+// truncated to `size` bytes including the terminator. A value that rounds
+// to zero prints without a sign.
 void formatNumber(char* text, int size, int decimals, double value);
 
 // "-Inf" and "Inf" (whole text, any case) give infinities; otherwise the

@@ -157,14 +157,6 @@ void ProgramBank::setProgramName(int program, const char* name) {
     start[kNameLength] = 0;
 }
 
-bool ProgramBank::copyProgram(int program, int destination) {
-    unsigned char* from = record(program);
-    unsigned char* to = record(destination);
-    if (!from || !to) return false;
-    if (from != to) std::memcpy(to, from, static_cast<std::size_t>(mRecordLength));
-    return true;
-}
-
 void ProgramBank::terminateNames() {
     for (int p = 0; p < mProgramCount; ++p) record(p)[kNameLength] = 0;
 }

@@ -62,8 +62,6 @@ public:
     // Copies at most 24 bytes of `name`, zero padded.
     void setProgramName(int program, const char* name);
 
-    // Copies `program`'s record over `destination`; false outside the bank.
-    bool copyProgram(int program, int destination);
     // Restores the zero byte after each name, which a chunk may have overwritten.
     void terminateNames();
 

@@ -29,6 +29,9 @@ public:
     virtual bool onKeyUp(VstKeyCode& /*keyCode*/) { return false; }
     virtual bool onWheel(float /*distance*/) { return false; }
     virtual bool setKnobMode(VstInt32 /*mode*/) { return false; }
+    // A scale factor the host asks for (1 = one device pixel per skin pixel);
+    // takes effect at the next open. Answers whether the editor can scale.
+    virtual bool setScaleFactor(float /*factor*/) { return false; }
     // The effect calls this whenever what the editor shows may have changed;
     // an editor that draws on its own schedule can ignore it.
     virtual void refresh() {}

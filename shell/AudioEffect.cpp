@@ -3,6 +3,7 @@
 #include "shell/AEffEditor.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,14 @@ void vstCopyText(char* destination, const char* source, int size) {
         while (n < size - 1 && source[n]) ++n;
     if (n > 0) std::memcpy(destination, source, static_cast<std::size_t>(n));
     destination[n] = 0;
+}
+
+void vstDropNegativeZero(char* text) {
+    if (!text || text[0] != '-') return;
+    const char* digits = text + 1;
+    const std::size_t length = std::strlen(digits);
+    if (length == 0 || std::strspn(digits, "0.") != length) return;
+    std::memmove(text, digits, length + 1);
 }
 
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
@@ -84,40 +93,40 @@ VstIntPtr AudioEffect::dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 inde
     }
 }
 
-void AudioEffect::processEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+namespace {
+
+// Calls `call` with the effect in the record, if there is one.
+template <typename Call>
+void withEffect(AEffect* e, Call call) {
     if (!e || !e->object) return;
     try {
-        static_cast<AudioEffect*>(e->object)->process(inputs, outputs, frames);
+        call(*static_cast<AudioEffect*>(e->object));
     } catch (...) {
     }
+}
+
+}  // namespace
+
+void AudioEffect::processEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+    withEffect(e, [&](AudioEffect& effect) { effect.process(inputs, outputs, frames); });
 }
 
 void AudioEffect::processReplacingEffect(AEffect* e, float** inputs, float** outputs,
                                          VstInt32 frames) {
-    if (!e || !e->object) return;
-    try {
-        static_cast<AudioEffect*>(e->object)->processReplacing(inputs, outputs, frames);
-    } catch (...) {
-    }
+    withEffect(e, [&](AudioEffect& effect) { effect.processReplacing(inputs, outputs, frames); });
 }
 
 void AudioEffect::processDoubleEffect(AEffect* e, double** inputs, double** outputs,
                                       VstInt32 frames) {
-    if (!e || !e->object) return;
-    try {
-        static_cast<AudioEffect*>(e->object)->processDoubleReplacing(inputs, outputs, frames);
-    } catch (...) {
-    }
+    withEffect(e, [&](AudioEffect& effect) {
+        effect.processDoubleReplacing(inputs, outputs, frames);
+    });
 }
 
 void AudioEffect::setParameterEffect(AEffect* e, VstInt32 index, float value) {
-    if (!e || !e->object) return;
-    auto* effect = static_cast<AudioEffect*>(e->object);
-    if (!effect->isParameterIndex(index)) return;
-    try {
-        effect->setParameter(index, value);
-    } catch (...) {
-    }
+    withEffect(e, [&](AudioEffect& effect) {
+        if (effect.isParameterIndex(index)) effect.setParameter(index, value);
+    });
 }
 
 float AudioEffect::getParameterEffect(AEffect* e, VstInt32 index) {
@@ -143,7 +152,9 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         close();
         return 0;
     case effSetProgram:
-        if (value < numPrograms) setProgram(static_cast<VstInt32>(value));
+        // The value is pointer-sized: one outside the 32-bit range would wrap
+        // into a valid index (-4294967295 into 1) and select a program.
+        if (value >= INT32_MIN && value < numPrograms) setProgram(static_cast<VstInt32>(value));
         return 0;
     case effGetProgram:
         return getProgram();
@@ -267,6 +278,7 @@ namespace {
 void printNumber(char* text, VstInt32 maxLen, const char* format, double value) {
     if (!text || maxLen <= 0) return;
     std::snprintf(text, static_cast<std::size_t>(maxLen), format, value);
+    vstDropNegativeZero(text);
 }
 
 } // namespace

@@ -12,6 +12,9 @@ class AEffEditor;
 
 class AudioEffect {
 public:
+    // The rate assumed until the host sets one.
+    static constexpr float kDefaultSampleRate = 44100.0f;
+
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
     virtual ~AudioEffect();
     AudioEffect(const AudioEffect&) = delete;
@@ -95,7 +98,7 @@ protected:
     AEffEditor* editor = nullptr;
     // Written by the host's user-interface thread, read by the audio and
     // editor threads: single aligned values, relaxed accesses.
-    std::atomic<float> sampleRate{44100.0f};
+    std::atomic<float> sampleRate{kDefaultSampleRate};
     VstInt32 blockSize = 1024;
     VstInt32 numPrograms;
     VstInt32 numParams;
@@ -121,3 +124,7 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 // always terminates. The host hands fixed-size buffers; this keeps every
 // answer inside them whatever the stored text holds.
 void vstCopyText(char* destination, const char* source, int size);
+// A printed number that rounded to zero from below ("-0.0", "-0") loses its
+// sign: zero has none, and a host or player reading "-0.0" sees a level
+// below zero that is not there.
+void vstDropNegativeZero(char* text);

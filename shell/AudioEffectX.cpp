@@ -67,6 +67,11 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetVendorVersion:
         return getVendorVersion();
     case effVendorSpecific:
+        // The one vendor-specific request that hosts agree on: the factor by
+        // which the editor is to scale, as a float in opt.
+        if (index == kScaleRequestIndex &&
+            (value == kScaleRequestValue || value == kScaleRequestValueMiswritten))
+            return editor && editor->setScaleFactor(opt) ? 1 : 0;
         return vendorSpecific(index, value, ptr, opt);
     case effCanDo:
         if (!ptr) return 0;

@@ -34,6 +34,14 @@ constexpr VstInt32 vstFourCC(char a, char b, char c, char d) {
 
 constexpr VstInt32 kEffectMagic = vstFourCC('V', 's', 't', 'P');
 
+// effVendorSpecific with this index and value tells the editor the scale
+// factor the host wants (a float in opt), before it asks for the size. The
+// value is the four characters 'AeCs' (0x41654373) as hosts send them; the
+// miswritten 0x41655373 that circulates with it is taken as well.
+constexpr VstInt32 kScaleRequestIndex = vstFourCC('P', 'r', 'e', 'S');
+constexpr VstInt32 kScaleRequestValue = vstFourCC('A', 'e', 'C', 's');
+constexpr VstInt32 kScaleRequestValueMiswritten = 0x41655373;
+
 struct AEffect {
     VstInt32 magic;
     AEffectDispatcherProc dispatcher;
@@ -211,7 +219,9 @@ enum VstPlugCategory : VstInt32 {
     kPlugCategGenerator = 11,
 };
 
-// Text lengths of the interface, terminator included.
+// Text lengths of the interface. Parameter names and labels and program
+// names count characters, written with a terminator after them (so 9 and 25
+// bytes at most); the others are buffer sizes, terminator included.
 enum VstStringLength : VstInt32 {
     kVstMaxParamStrLen = 8,
     kVstMaxProgNameLen = 24,

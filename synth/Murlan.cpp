@@ -1,8 +1,8 @@
 #include "synth/Murlan.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "synth/PatchRandomiser.h"
 
@@ -32,6 +32,12 @@ constexpr CanDoAnswer kCanDo[] = {
 
 } // namespace
 
+const Murlan::OscillatorParameters Murlan::kOscillatorParameters[MurlanEngine::kOscillators] = {
+    {kNoPartial, kDetune1, kAttack1, kRelease1, kPorta1, kLevel1},
+    {kPartial2, kDetune2, kAttack2, kRelease2, kPorta2, kLevel2},
+    {kPartial3, kDetune3, kAttack3, kRelease3, kPorta3, kLevel3},
+};
+
 Murlan::Murlan(audioMasterCallback host)
     : KEffect(host, kProgramCount, kParameterCount, kInputCount, kOutputCount) {
     for (Relaxed<double>& from : derivedFrom_) from.set(std::nan(""));
@@ -39,6 +45,9 @@ Murlan::Murlan(audioMasterCallback host)
     canProcessReplacing(true);
     canDoubleReplacing(true);
     isSynth(true);
+    // Hosts then keep the whole bank (every program's values and name) and
+    // the current program in their sessions, not just the current values.
+    programsAreChunks(true);
 
     createParameters();
     programBank().setupPrograms(kProgramCount);
@@ -51,31 +60,54 @@ Murlan::Murlan(audioMasterCallback host)
 
 Murlan::~Murlan() = default;
 
+namespace {
+
+// Defaults are given in the parameter's own units and stored through its
+// mapping, so that every program record holds exactly what the mapping gives.
+KEffectParameter* range(const std::string& name, const char* label, double minimum,
+                        double maximum, int steps, int decimals, double byDefault) {
+    auto* parameter = new KRangeParam(name.c_str(), label, minimum, maximum, steps, decimals);
+    parameter->setDefaultReal(byDefault);
+    return parameter;
+}
+
+// A level in dB with one decimal; 0 dB stands for the gain 1.
+KEffectParameter* level(const std::string& name, double byDefault) {
+    auto* parameter = new KdBParam(name.c_str(), "dB", 1.0, 1);
+    parameter->setDefaultReal(byDefault);
+    return parameter;
+}
+
+// "Detune" and 2 give "Detune2".
+std::string numbered(const char* stem, int number) { return stem + std::to_string(number); }
+
+} // namespace
+
 void Murlan::createParameters() {
-    reserveParameters(kParameterCount);
-    for (int osc = 1; osc <= 3; ++osc) {
-        char name[16];
-        if (osc > 1) {
-            std::snprintf(name, sizeof(name), "Partial%d", osc);
-            addParameter(new KRangeParam(name, "", 1.0, 6.0, 5, 0, 0.0));
-        }
-        std::snprintf(name, sizeof(name), "Detune%d", osc);
-        addParameter(new KRangeParam(name, "cents", -99.0, 99.0, 198, 0, 0.5));
-        std::snprintf(name, sizeof(name), "Attk%d", osc);
-        addParameter(new KRangeParam(name, "s", 0.01, 2.0, 199, 2, 0.0));
-        std::snprintf(name, sizeof(name), "Rel%d", osc);
-        addParameter(new KRangeParam(name, "s", 0.01, 2.0, 199, 2, 0.0));
-        std::snprintf(name, sizeof(name), "Porta%d", osc);
-        addParameter(new KRangeParam(name, "s", 0.0, 1.0, 100, 2, 0.0));
-        std::snprintf(name, sizeof(name), "Level%d", osc);
-        addParameter(new KdBParam(name, "dB", 1.0, 1, 1.0));
+    KEffectParameter* made[kParameterCount] = {};
+    for (int o = 0; o < MurlanEngine::kOscillators; ++o) {
+        const OscillatorParameters& p = kOscillatorParameters[o];
+        const int n = o + 1;
+        if (p.partial != kNoPartial)
+            made[p.partial] = range(numbered("Partial", n), "", 1, 6, 5, 0, 1);
+        made[p.detune] = range(numbered("Detune", n), "cents", -99, 99, 198, 0, 0);
+        made[p.attack] = range(numbered("Attk", n), "s", 0.01, 2, 199, 2, 0.01);
+        made[p.release] = range(numbered("Rel", n), "s", 0.01, 2, 199, 2, 0.01);
+        made[p.porta] = range(numbered("Porta", n), "s", 0, 1, 100, 2, 0);
+        made[p.level] = level(numbered("Level", n), 0);
     }
-    addParameter(new KEnumParam("LFOWave", "", kLfoWaves, 6, 0.0));
-    addParameter(new KRangeParam("LFOFreq", "per bar", 1.0, 32.0, 31, 0, 3.0 / 31.0));
-    addParameter(new KRangeParam("LFODepth", "%", 0.0, 100.0, 100, 0, 0.0));
-    addParameter(new KRangeParam("PortaRst", "s", 0.1, 5.0, 49, 1, 19.0 / 49.0));
-    addParameter(new KRangeParam("PtchBend", "semis", 0.0, 12.0, 120, 1, 20.0 / 120.0));
-    addParameter(new KdBParam("MainLvl", "dB", 1.0, 1, 0.23713737056616552));
+    auto* wave = new KEnumParam("LFOWave", "", kLfoWaves, 6);
+    wave->setDefaultReal(0);
+    made[kLfoWave] = wave;
+    made[kLfoFreq] = range("LFOFreq", "per bar", 1, 32, 31, 0, 4);
+    made[kLfoDepth] = range("LFODepth", "%", 0, 100, 100, 0, 0);
+    made[kPortaReset] = range("PortaRst", "s", 0.1, 5, 49, 1, 2);
+    made[kPitchBend] = range("PtchBend", "semis", 0, 12, 120, 1, 2);
+    made[kMainLevel] = level("MainLvl", -12.5);
+
+    // The list's index is the host's index.
+    reserveParameters(kParameterCount);
+    for (KEffectParameter* parameter : made) addParameter(parameter);
 }
 
 void Murlan::createCommands() {
@@ -124,10 +156,7 @@ void Murlan::resetState() {
 double Murlan::confinedValue(int program, int index) {
     const KEffectParameter* p = parameter(index);
     const void* slot = programBank().valueSlot(program, index);
-    if (!p || !slot) return 0.0;
-    const double normalised = p->getValue(slot);
-    if (!(normalised >= 0.0)) return 0.0;  // also NaN
-    return normalised > 1.0 ? 1.0 : normalised;
+    return p && slot ? p->getConfinedValue(slot) : 0.0;
 }
 
 double Murlan::realOf(int index, double confined) const {
@@ -143,8 +172,6 @@ double Murlan::gainOf(int index, double confined) const {
     return gain < 1e-30 ? 0.0 : gain;
 }
 
-double Murlan::engineValue(int index) { return realOf(index, confinedValue(getProgram(), index)); }
-
 double Murlan::engineGain(int index) { return gainOf(index, confinedValue(getProgram(), index)); }
 
 void Murlan::parametersChanged(bool afterReset) {
@@ -159,18 +186,15 @@ void Murlan::parametersChanged(bool afterReset) {
     }
     auto real = [&](int index) { return realOf(index, value[index]); };
 
-    // Each oscillator's parameters follow its detune in the order attack,
-    // release, glide, level; oscillators 2 and 3 have their partial before it.
-    static const int kDetune[MurlanEngine::kOscillators] = {kDetune1, kDetune2, kDetune3};
     for (int o = 0; o < MurlanEngine::kOscillators; ++o) {
-        const int detune = kDetune[o];
-        const int partial = o == 0 ? -1 : detune - 1;  // oscillator 1 plays the note itself
-        if ((partial >= 0 && changed[partial]) || changed[detune])
-            engine_.setOscillatorPitch(o, partial >= 0 ? real(partial) : 1.0, real(detune));
-        if (changed[detune + 1]) engine_.setAttackTime(o, real(detune + 1));
-        if (changed[detune + 2]) engine_.setReleaseTime(o, real(detune + 2));
-        if (changed[detune + 3]) engine_.setGlideTime(o, real(detune + 3));
-        if (changed[detune + 4]) engine_.setLevelGain(o, gainOf(detune + 4, value[detune + 4]));
+        const OscillatorParameters& p = kOscillatorParameters[o];
+        const bool hasPartial = p.partial != kNoPartial;
+        if ((hasPartial && changed[p.partial]) || changed[p.detune])
+            engine_.setOscillatorPitch(o, hasPartial ? real(p.partial) : 1.0, real(p.detune));
+        if (changed[p.attack]) engine_.setAttackTime(o, real(p.attack));
+        if (changed[p.release]) engine_.setReleaseTime(o, real(p.release));
+        if (changed[p.porta]) engine_.setGlideTime(o, real(p.porta));
+        if (changed[p.level]) engine_.setLevelGain(o, gainOf(p.level, value[p.level]));
     }
     if (changed[kLfoWave]) engine_.setLfoWave(static_cast<std::int32_t>(std::lround(real(kLfoWave))));
     if (changed[kLfoFreq]) engine_.setLfoRate(real(kLfoFreq));

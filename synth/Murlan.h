@@ -11,7 +11,9 @@ public:
     static constexpr int kInputCount = 0;
     static constexpr int kOutputCount = 1;
 
-    // Host parameter indices.
+    // Host parameter indices. Hosts keep values by index in their sessions
+    // and the program chunks store them in this order: a new parameter goes
+    // at the end, and none is ever moved or removed.
     enum Parameter {
         kDetune1, kAttack1, kRelease1, kPorta1, kLevel1,
         kPartial2, kDetune2, kAttack2, kRelease2, kPorta2, kLevel2,
@@ -19,6 +21,21 @@ public:
         kLfoWave, kLfoFreq, kLfoDepth, kPortaReset, kPitchBend, kMainLevel,
         kParameterCount
     };
+
+    // One oscillator's parameters. They drive parameter creation, the
+    // engine's oscillator settings and Part Random, so that each index is
+    // found by name where it matters. Oscillator 1 plays the note itself and
+    // has no partial (kNoPartial).
+    static constexpr int kNoPartial = -1;
+    struct OscillatorParameters {
+        int partial;
+        int detune;
+        int attack;
+        int release;
+        int porta;
+        int level;
+    };
+    static const OscillatorParameters kOscillatorParameters[MurlanEngine::kOscillators];
 
     // Ids of the commands the editor's buttons trigger.
     enum Command { kAutoLevel = 0, kRandom = 1, kFullRandom = 2, kPartRandom = 3, kCommandCount };
@@ -55,12 +72,10 @@ public:
     void processFloat(float** inputs, int inputCount, float** outputs, int outputCount, int frames) override;
     void executeCommand(int id, bool shift, bool ctrl) override;
 
-    // The real value the engine uses for parameter `index` of the current
-    // program. Stored values outside [0, 1] (hosts may send any float, NaN
-    // included) are confined to that range first, so every engine quantity
-    // stays within its parameter's range; the stored value is left as it is.
-    double engineValue(int index);
-    // The linear gain of a level parameter as the engine plays it.
+    // The linear gain of a level parameter as the engine plays it. Stored
+    // values outside [0, 1] (hosts may send any float, NaN included) are
+    // confined to that range first, as for every engine quantity; the stored
+    // value is left as it is.
     double engineGain(int index);
 
     const MurlanEngine& engine() const { return engine_; }

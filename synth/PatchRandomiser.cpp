@@ -30,27 +30,31 @@ void PatchRandomiser::fullRandom() {
 }
 
 void PatchRandomiser::partRandom() {
-    // One draw per row, in this order; the order fixes which patch a given
-    // generator state produces.
-    storeReal(Murlan::kDetune1, 20.0 * MwcRandom::uniform01() - 10.0);
-    storeReal(Murlan::kAttack1, 0.49 * MwcRandom::uniform01() + 0.01);
-    storeReal(Murlan::kRelease1, 1.99 * MwcRandom::uniform01() + 0.1);
-    storeReal(Murlan::kPorta1, 0.25 * MwcRandom::uniform01());
-    storeReal(Murlan::kLevel1, 0.0);
-    storeReal(Murlan::kPartial2, 3.0 * MwcRandom::uniform01() + 2.0);
-    storeReal(Murlan::kDetune2, 20.0 * MwcRandom::uniform01() - 10.0);
-    storeReal(Murlan::kAttack2, 0.49 * MwcRandom::uniform01() + 0.01);
-    storeReal(Murlan::kRelease2, 1.99 * MwcRandom::uniform01() + 0.1);
-    storeReal(Murlan::kPorta2, 0.25 * MwcRandom::uniform01());
-    storeReal(Murlan::kLevel2, 12.0 * MwcRandom::uniform01() - 12.0);
-    // Partial 3 sits strictly above the whole number partial 2 now reads back.
-    const double partial2 = realValue(Murlan::kPartial2);
-    storeReal(Murlan::kPartial3, (6.0 - partial2) * MwcRandom::uniform01() + (partial2 + 1.0));
-    storeReal(Murlan::kDetune3, 20.0 * MwcRandom::uniform01() - 10.0);
-    storeReal(Murlan::kAttack3, 0.49 * MwcRandom::uniform01() + 0.01);
-    storeReal(Murlan::kRelease3, 1.99 * MwcRandom::uniform01() + 0.1);
-    storeReal(Murlan::kPorta3, 0.25 * MwcRandom::uniform01());
-    storeReal(Murlan::kLevel3, 12.0 * MwcRandom::uniform01() - 12.0);
+    // One draw per row, oscillator by oscillator; the order fixes which patch
+    // a given generator state produces.
+    bool firstPartial = true;
+    double previousPartial = 0.0;
+    for (const Murlan::OscillatorParameters& p : Murlan::kOscillatorParameters) {
+        const bool carrier = p.partial == Murlan::kNoPartial;
+        if (!carrier) {
+            // The first partial lies in 2 .. 5; each later one strictly above
+            // the whole number the one before now reads back.
+            if (firstPartial)
+                storeReal(p.partial, 3.0 * MwcRandom::uniform01() + 2.0);
+            else
+                storeReal(p.partial, (6.0 - previousPartial) * MwcRandom::uniform01() +
+                                         (previousPartial + 1.0));
+            previousPartial = realValue(p.partial);
+            firstPartial = false;
+        }
+        storeReal(p.detune, 20.0 * MwcRandom::uniform01() - 10.0);
+        storeReal(p.attack, 0.49 * MwcRandom::uniform01() + 0.01);
+        storeReal(p.release, 1.99 * MwcRandom::uniform01() + 0.1);
+        storeReal(p.porta, 0.25 * MwcRandom::uniform01());
+        // The oscillator that plays the note itself stays at 0 dB, the others
+        // at most 12 dB below it.
+        storeReal(p.level, carrier ? 0.0 : 12.0 * MwcRandom::uniform01() - 12.0);
+    }
     storeNormalised(Murlan::kLfoWave, MwcRandom::uniform01());
     storeNormalised(Murlan::kLfoFreq, MwcRandom::uniform01());
     storeNormalised(Murlan::kLfoDepth, MwcRandom::uniform01());
@@ -58,18 +62,11 @@ void PatchRandomiser::partRandom() {
 }
 
 void PatchRandomiser::storeNormalised(int index, double normalised) {
-    const KAMO::KEffectParameter* p = effect_.parameter(index);
-    const int program = effect_.getProgram();
-    void* slot = effect_.programBank().valueSlot(program, index);
-    if (!p || !slot) return;
-    p->setValue(slot, normalised);
-    effect_.programBank().refreshTexts(program, index);
-    effect_.parameterChanged(index);
-    effect_.parametersChanged(false);
+    effect_.editParameter(index, KAMO::KEffect::ParameterEdit::normalised(normalised));
 }
 
 void PatchRandomiser::storeReal(int index, double real) {
-    effect_.setParameterReal(index, real);
+    effect_.editParameter(index, KAMO::KEffect::ParameterEdit::real(real));
 }
 
 double PatchRandomiser::realValue(int index) {

@@ -8,11 +8,15 @@ PACKAGES=(
   build-essential cmake pkg-config git
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the layout check of the sources (tools/check-format.sh)
+  clang-format
   # editor: nanovg sources, GL loader generator, X11, GLX, software GL
   dpf-source python3-glad python3 libx11-dev libgl-dev libxtst-dev
   libgl1-mesa-dri libglx-mesa0 xvfb xauth
   # host tool: MIDI files, WAV files, screenshots
   libsmf-dev libsndfile1-dev libpng-dev libxcomposite-dev
+  # the LV2 face: headers, the lilv/suil host libraries its tests use, lv2ls/lv2info
+  lv2-dev liblilv-dev lilv-utils libsuil-dev
   # a peer instrument that the host tool and validator are checked on
   amsynth
   # a locale with a decimal comma, to test that number texts ignore it

@@ -22,5 +22,5 @@ fi
 
 echo
 echo "Rendered:  $top/demo.wav"
-echo "Plug-in:   $build/Murlan.so"
-echo "Install it for a DAW with: cmake --install $build   (copies Murlan.so to ~/.vst)"
+echo "Plug-in:   $build/Murlan.so  (LV2: $build/Murlan.lv2)"
+echo "Install it for a DAW with: cmake --install $build   (copies Murlan.so to ~/.vst, Murlan.lv2 to ~/.lv2)"

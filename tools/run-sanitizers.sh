@@ -10,10 +10,16 @@ what="${1:-all}"
 
 bash "$top/tools/install-deps.sh"
 
+# Configures and builds build-NAME/ with MURLAN_SANITIZE=KIND.
+build_with() {
+  local build="$top/build-$1"
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DMURLAN_SANITIZE="$2" -DMURLAN_BENCH=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)"
+}
+
 run_asan() {
   local build="$top/build-asan"
-  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DMURLAN_SANITIZE=address -DMURLAN_BENCH=OFF >/dev/null
-  cmake --build "$build" -j"$(nproc)"
+  build_with asan address
   export LSAN_OPTIONS="suppressions=$top/tools/sanitizers/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   # Tests that load the system GL driver or another maker's plug-in: the
@@ -30,8 +36,7 @@ run_asan() {
 
 run_tsan() {
   local build="$top/build-tsan"
-  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DMURLAN_SANITIZE=thread -DMURLAN_BENCH=OFF >/dev/null
-  cmake --build "$build" -j"$(nproc)"
+  build_with tsan thread
   export TSAN_OPTIONS="suppressions=$top/tools/sanitizers/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
   # The tests in which several threads meet: editor open/close and editing
   # while audio renders, edit notifications from many threads, and the

@@ -2,6 +2,9 @@
 # Runs a command on a private virtual X display (Xvfb), so that editor tests
 # never open windows on a developer's desktop and work where there is none.
 set -uo pipefail
+# The private display has no high-density screen: the editor's scale comes
+# from what a test asks for, not from the desktop this was started from.
+unset MURLAN_UI_SCALE GDK_SCALE
 for n in $(seq 91 160); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
   # -noreset: without it the server resets whenever its last client leaves,

@@ -4,13 +4,9 @@
 
 namespace XP {
 
-ResourceData::~ResourceData() { release(); }
-
 void ResourceData::release() {
-    if (mOwned) delete[] mData;
     mData = nullptr;
     mSize = 0;
-    mOwned = false;
 }
 
 bool ResourceData::load(const char* name) {
@@ -20,14 +16,6 @@ bool ResourceData::load(const char* name) {
     if (mData) mSize = size;
     // Table blocks are borrowed: they live as long as the process.
     return mData != nullptr;
-}
-
-void ResourceData::adopt(unsigned char* bytes, std::uint64_t size) {
-    release();
-    if (!bytes) return;
-    mData = bytes;
-    mSize = size;
-    mOwned = true;
 }
 
 } // namespace XP

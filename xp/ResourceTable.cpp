@@ -51,11 +51,4 @@ const unsigned char* findResource(const char* name, std::uint64_t* size) {
     return nullptr;
 }
 
-int resourceCount() { return table().count; }
-
-const ResourceEntry* resourceAt(int i) {
-    const Table& t = table();
-    return (i >= 0 && i < t.count) ? t.items[i] : nullptr;
-}
-
 } // namespace XP

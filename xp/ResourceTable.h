@@ -20,8 +20,4 @@ void registerResource(const ResourceEntry* entry);
 // through `size` when given; answers null (size untouched) when none matches.
 const unsigned char* findResource(const char* name, std::uint64_t* size = nullptr);
 
-// Number of registered entries and entry i (for tools and tests).
-int resourceCount();
-const ResourceEntry* resourceAt(int i);
-
 } // namespace XP

@@ -81,60 +81,15 @@ const char* KEditorControl::labelledText(int index) const {
     return mEffect->programBank().labelledText(mEffect->getProgram(), index);
 }
 
-void KEditorControl::reportValue(int index) {
-    // The host learns the value exactly as getParameter answers it.
-    audioMasterCallback host = mEffect->getHostCallback();
-    if (!host) return;
-    host(mEffect->getAeffect(), audioMasterAutomate, index, 0, nullptr,
-         mEffect->getParameter(index));
-}
+void KEditorControl::reportValue(int index) { mEffect->reportParameter(index); }
 
 void KEditorControl::setFromEditor(int index, double value) {
-    const int program = mEffect->getProgram();
-    ProgramBank& bank = mEffect->programBank();
-    parameter(index).setValue(bank.valueSlot(program, index), value);
-    bank.refreshTexts(program, index);
-    mEffect->parameterChanged(index);
-    mEffect->parametersChanged(false);
-    reportValue(index);
+    mEffect->performParameterEdit(index, value);
 }
 
-void KEditorControl::pressDrag(Drag& drag, int index, bool ctrl, int x, int y) {
-    drag.pressed = true;
-    drag.tracking = !ctrl;
-    drag.lastX = x;
-    drag.lastY = y;
-    beginGesture(index);
-    if (ctrl) setFromEditor(index, defaultValue(index));
-    invalidate();
-}
+void KEditorControl::beginGesture(int index) { mEffect->beginParameterEdit(index); }
 
-void KEditorControl::moveDrag(Drag& drag, int index, double delta, bool shift, int x, int y) {
-    constexpr double kFineFactor = 0.1;
-    double value = storedValue(index) + (shift ? delta * kFineFactor : delta);
-    if (value < 0.0) value = 0.0;
-    if (value > 1.0) value = 1.0;
-    setFromEditor(index, value);
-    drag.lastX = x;
-    drag.lastY = y;
-    invalidate();
-}
-
-bool KEditorControl::releaseDrag(Drag& drag, int index) {
-    if (!drag.pressed) return false;
-    drag.pressed = false;
-    drag.tracking = false;
-    endGesture(index);
-    invalidate();
-    return true;
-}
-
-void KEditorControl::beginGesture(int index) {
-    mEffect->beginEdit(index);
-    reportValue(index);
-}
-
-void KEditorControl::endGesture(int index) { mEffect->endEdit(index); }
+void KEditorControl::endGesture(int index) { mEffect->endParameterEdit(index); }
 
 int monotonicMs() {
     timespec now{};

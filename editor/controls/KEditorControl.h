@@ -97,25 +97,11 @@ protected:
     double defaultValue(int index) const;
     const char* labelledText(int index) const;
 
-    // The editing steps shared by every parameter control. The value is
-    // written straight into the current program, its texts refreshed, the
-    // instrument told, and the host informed of the new value.
+    // The editing steps shared by every parameter control; the effect does
+    // the editing and tells the host (KEffect::beginParameterEdit and the
+    // rest), the controls only say what the user did.
     void reportValue(int index);
     void setFromEditor(int index, double value);
-    // The drag gesture of knobs and sliders: a press opens the host's edit
-    // gesture and either restores the default at once (Ctrl) or starts a
-    // relative drag; each move shifts the value (Shift ten times finer),
-    // limited to [0, 1] at once so that motion beyond the ends builds up no
-    // reserve; the release closes the gesture.
-    struct Drag {
-        int lastX = 0;
-        int lastY = 0;
-        bool pressed = false;
-        bool tracking = false;
-    };
-    void pressDrag(Drag& drag, int index, bool ctrl, int x, int y);
-    void moveDrag(Drag& drag, int index, double delta, bool shift, int x, int y);
-    bool releaseDrag(Drag& drag, int index);
     void beginGesture(int index);
     void endGesture(int index);
 

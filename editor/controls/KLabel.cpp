@@ -21,13 +21,6 @@ KLabel::KLabel(const ControlSetup& setup, int alignment, const char* text, const
     }
 }
 
-int KLabel::alignmentOf(const char* word) {
-    const char c = word ? word[0] : 0;
-    if (c == 'C' || c == 'c') return 1;
-    if (c == 'R' || c == 'r') return 2;
-    return 0;
-}
-
 void KLabel::expand() {
     char buffer[kExpandedSize];
     buffer[0] = 0;

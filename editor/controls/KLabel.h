@@ -22,9 +22,6 @@ public:
     bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
 
-    // Alignment named by a skin word: its first letter decides.
-    static int alignmentOf(const char* word);
-
     const char* shownText() const { return mShown.c_str(); }
     bool isStatic() const { return mStatic; }
     int refreshMs() const { return mRefreshMs; }

@@ -18,29 +18,16 @@ constexpr double kDotRadius = 2.0;
 constexpr double kLineWidth = 1.5;
 } // namespace
 
-KPot::KPot(const ControlSetup& setup, int parameterIndex)
-    : KEditorControl(setup), mIndex(parameterIndex) {
-    addHandlers(kCursorAt | kLeftDown | kLeftUp | kMouseMove | kCancelCapture);
+KPot::KPot(const ControlSetup& setup, int parameterIndex) : KDragControl(setup, parameterIndex) {
+    addHandlers(kCursorAt);
 }
 
 int KPot::cursorAt(int, int) { return kCursorHand; }
 
-bool KPot::leftDown(bool, bool ctrl, int x, int y) {
-    // A second press must not open a second gesture.
-    if (!mDrag.pressed) pressDrag(mDrag, mIndex, ctrl, x, y);
+bool KPot::dragDelta(int dx, int dy, double& delta) const {
+    delta = kDragScale * (dx * kHorizontalWeight - dy);
     return true;
 }
-
-void KPot::mouseMove(bool shift, int x, int y) {
-    if (!mDrag.tracking) return;
-    const double delta =
-        kDragScale * ((x - mDrag.lastX) * kHorizontalWeight + (mDrag.lastY - y));
-    moveDrag(mDrag, mIndex, delta, shift, x, y);
-}
-
-bool KPot::leftUp(bool, bool, int, int) { return releaseDrag(mDrag, mIndex); }
-
-void KPot::cancelCapture() { leftUp(false, false, 0, 0); }
 
 void KPot::indicatorPoint(double v, double radius, double w, double h, double& px, double& py) {
     const double angle = v * 1.5 * kPi + kPi / 4.0;
@@ -48,8 +35,9 @@ void KPot::indicatorPoint(double v, double radius, double w, double h, double& p
     py = h * 0.5 + radius * std::cos(angle);
 }
 
-bool KPot::valueMoved() const {
-    return std::fabs(quantisedValue(mIndex) - mLastDrawn) >= kValueTolerance;
+bool KPot::needsRedraw() {
+    return KEditorControl::needsRedraw() ||
+           std::fabs(quantisedValue(mIndex) - mLastDrawn) >= kValueTolerance;
 }
 
 void KPot::drawDot(KCanvas& canvas, const unsigned char* colour, double radius) {
@@ -69,10 +57,8 @@ KPotDot::KPotDot(const ControlSetup& setup, int parameterIndex, const unsigned c
       mDotColour(dotColour),
       mRadius(orbitRadius) {}
 
-bool KPotDot::needsRedraw() { return KEditorControl::needsRedraw() || valueMoved(); }
-
 void KPotDot::draw(KCanvas& canvas) {
-    if (mDrag.pressed && mHighlight)
+    if (isPressed() && mHighlight)
         canvas.fillCircle(mHighlight, mWidth * 0.5, mHeight * 0.5, (mWidth - 1) * 0.5);
     drawDot(canvas, mDotColour, mRadius);
 }
@@ -87,12 +73,10 @@ KPotLine::KPotLine(const ControlSetup& setup, int parameterIndex,
       mPointerColour(pointerColour),
       mLength(length) {}
 
-bool KPotLine::needsRedraw() { return KEditorControl::needsRedraw() || valueMoved(); }
-
 void KPotLine::draw(KCanvas& canvas) {
     const double cx = mWidth * 0.5;
     const double cy = mHeight * 0.5;
-    if (mDrag.pressed && mHighlight) canvas.fillCircle(mHighlight, cx, cy, (mWidth - 1) * 0.5);
+    if (isPressed() && mHighlight) canvas.fillCircle(mHighlight, cx, cy, (mWidth - 1) * 0.5);
     const double v = quantisedValue(mIndex);
     double px = 0.0, py = 0.0;
     indicatorPoint(v, mLength, mWidth, mHeight, px, py);
@@ -106,11 +90,9 @@ KBgPotDot::KBgPotDot(const ControlSetup& setup, int parameterIndex, KImageResour
                      double orbitRadius, const unsigned char* dotColour)
     : KPot(setup, parameterIndex), mImage(image), mDotColour(dotColour), mRadius(orbitRadius) {}
 
-bool KBgPotDot::needsRedraw() { return KEditorControl::needsRedraw() || valueMoved(); }
-
 void KBgPotDot::draw(KCanvas& canvas) {
     if (mImage) {
-        const int frame = (mDrag.pressed && mImage->frameCount() > 1) ? 1 : 0;
+        const int frame = (isPressed() && mImage->frameCount() > 1) ? 1 : 0;
         mImage->drawFrame(canvas, 0, 0, frame);
     }
     drawDot(canvas, mDotColour, mRadius);

@@ -1,29 +1,22 @@
 #pragma once
-// Rotary controls. KPot holds the drag gesture shared by every knob kind:
-// a relative drag (up and right increase, Shift ten times finer) and a
-// Ctrl-click that restores the parameter's default. The kinds differ only in
-// how they paint the quantised value: an angle sweeping 270 degrees
-// clockwise from the lower left, with the gap at the bottom.
+// Rotary controls. KPot turns motion into the drag of KDragControl: up and
+// right increase, a hundred pixels up sweep the whole range. The kinds
+// differ only in how they paint the quantised value: an angle sweeping 270
+// degrees clockwise from the lower left, with the gap at the bottom.
 
-#include "editor/controls/KEditorControl.h"
+#include "editor/controls/KDragControl.h"
 
 namespace KAMO {
 
 class KImageResource;
 
-class KPot : public KEditorControl {
+class KPot : public KDragControl {
 public:
     KPot(const ControlSetup& setup, int parameterIndex);
 
     int cursorAt(int x, int y) override;
-    bool leftDown(bool shift, bool ctrl, int x, int y) override;
-    bool leftUp(bool shift, bool ctrl, int x, int y) override;
-    void mouseMove(bool shift, int x, int y) override;
-    void cancelCapture() override;
-
-    int parameterIndex() const { return mIndex; }
-    bool isPressed() const { return mDrag.pressed; }
-    bool isTracking() const { return mDrag.tracking; }
+    // Repaints on a visible move of the value, or when marked.
+    bool needsRedraw() override;
 
     // The point at distance `radius` from the centre of a w x h rectangle
     // that shows normalised value v.
@@ -31,12 +24,9 @@ public:
                                double& py);
 
 protected:
-    // Knob kinds that draw from the value repaint on a visible move only.
-    bool valueMoved() const;
+    bool dragDelta(int dx, int dy, double& delta) const override;
     void drawDot(KCanvas& canvas, const unsigned char* colour, double radius);
 
-    int mIndex;
-    Drag mDrag;
     double mLastDrawn = 0.0;
 };
 
@@ -46,7 +36,6 @@ public:
     KPotDot(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
             double orbitRadius, const unsigned char* dotColour);
 
-    bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
 
 private:
@@ -61,7 +50,6 @@ public:
     KPotLine(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
              double length, const unsigned char* pointerColour);
 
-    bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
 
 private:
@@ -76,7 +64,6 @@ public:
     KBgPotDot(const ControlSetup& setup, int parameterIndex, KImageResource* image,
               double orbitRadius, const unsigned char* dotColour);
 
-    bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
 
 private:

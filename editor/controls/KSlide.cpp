@@ -7,8 +7,7 @@ namespace KAMO {
 
 KSlide::KSlide(const ControlSetup& setup, int parameterIndex, KImageResource* knob,
                const unsigned char* highlight, int hx, int hy, int hw, int hh)
-    : KEditorControl(setup),
-      mIndex(parameterIndex),
+    : KDragControl(setup, parameterIndex),
       mKnob(knob),
       mHighlight(highlight),
       mHx(hx),
@@ -16,7 +15,7 @@ KSlide::KSlide(const ControlSetup& setup, int parameterIndex, KImageResource* kn
       mHw(hw),
       mHh(hh),
       mTravel(setup.height - (knob ? knob->frameHeight() : 0)) {
-    addHandlers(kCursorAt | kLeftDown | kLeftUp | kMouseMove | kCancelCapture);
+    addHandlers(kCursorAt);
 }
 
 int KSlide::currentState() {
@@ -24,7 +23,7 @@ int KSlide::currentState() {
     return mTravel - static_cast<int>(v * (mTravel - 1) + 0.5);
 }
 
-bool KSlide::onKnob(int x, int y) const {
+bool KSlide::grabsAt(int x, int y) const {
     const int w = mKnob ? mKnob->frameWidth() : 0;
     const int h = mKnob ? mKnob->frameHeight() : 0;
     // Hit-tested where the knob was last painted, which is where the user sees it.
@@ -32,26 +31,16 @@ bool KSlide::onKnob(int x, int y) const {
 }
 
 int KSlide::cursorAt(int x, int y) {
-    if (mDrag.pressed || onKnob(x, y)) return kCursorHand;
+    if (isPressed() || grabsAt(x, y)) return kCursorHand;
     return kCursorStandard;
 }
 
-bool KSlide::leftDown(bool, bool ctrl, int x, int y) {
-    // A click on the track does nothing; a second press opens no second gesture.
-    if (mDrag.pressed || !onKnob(x, y)) return mDrag.pressed;
-    pressDrag(mDrag, mIndex, ctrl, x, y);
+bool KSlide::dragDelta(int, int dy, double& delta) const {
+    // A knob as tall as the control has no travel to map motion onto.
+    if (mTravel < 1) return false;
+    delta = -dy * (1.0 / mTravel);
     return true;
 }
-
-void KSlide::mouseMove(bool shift, int x, int y) {
-    // A knob as tall as the control has no travel to map motion onto.
-    if (!mDrag.tracking || mTravel < 1) return;
-    moveDrag(mDrag, mIndex, (mDrag.lastY - y) * (1.0 / mTravel), shift, x, y);
-}
-
-bool KSlide::leftUp(bool, bool, int, int) { return releaseDrag(mDrag, mIndex); }
-
-void KSlide::cancelCapture() { leftUp(false, false, 0, 0); }
 
 bool KSlide::needsRedraw() {
     return KEditorControl::needsRedraw() || currentState() != mKnobTop;
@@ -60,7 +49,7 @@ bool KSlide::needsRedraw() {
 void KSlide::draw(KCanvas& canvas) {
     const int top = currentState();
     if (mKnob) mKnob->drawFrame(canvas, 0, top, 0);
-    if (mDrag.pressed && mHighlight) canvas.fillRectAlpha(mHx, top + mHy, mHw, mHh, mHighlight);
+    if (isPressed() && mHighlight) canvas.fillRectAlpha(mHx, top + mHy, mHw, mHh, mHighlight);
     mKnobTop = top;
 }
 

@@ -34,7 +34,7 @@ KZoomWave::KZoomWave(const ControlSetup& setup, KHistory* history, const double*
       mMid((setup.height - kStripHeight) / 2),
       mScale((setup.height - kStripHeight) / 2 - 1),
       mTravel(setup.width - (kKnobWidth + 1)) {
-    addHandlers(kCursorAt | kLeftDown | kLeftUp | kMouseMove);
+    addHandlers(kCursorAt | kLeftDown | kLeftUp | kMouseMove | kCancelCapture);
     resetZoom();
 }
 
@@ -100,6 +100,8 @@ bool KZoomWave::leftUp(bool, bool, int, int) {
     mDirty = true;
     return true;
 }
+
+void KZoomWave::cancelCapture() { leftUp(false, false, 0, 0); }
 
 int KZoomWave::cursorAt(int x, int y) {
     return (mState != kIdle || inStrip(x, y)) ? kCursorHand : kCursorStandard;

@@ -29,6 +29,8 @@ public:
     int cursorAt(int x, int y) override;
     bool leftDown(bool shift, bool ctrl, int x, int y) override;
     bool leftUp(bool shift, bool ctrl, int x, int y) override;
+    // A withdrawn capture ends the drag, so that later motion zooms nothing.
+    void cancelCapture() override;
     void mouseMove(bool shift, int x, int y) override;
 
     float zoom() const { return mZoom; }

@@ -14,12 +14,14 @@
 
 #include "editor/KEditorResource.h"
 #include "editor/KFont.h"
+#include "editor/KUiScale.h"
 #include "tools/plughost/EditorImage.h"
 #include "xp/ResourceTable.h"
 
 #include <GL/glx.h>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -27,25 +29,29 @@ using Rgb = std::array<int, 3>;
 
 class GlSurface {
 public:
-    GlSurface(int width, int height) : mHeight(height) {
+    // A canvas of width x height skin pixels on a surface `scale` times as
+    // large in device pixels.
+    GlSurface(int width, int height, float scale = 1.0f)
+        : mHeight(KAMO::KUiScale::toDevice(height, scale)) {
+        const int deviceWidth = KAMO::KUiScale::toDevice(width, scale);
         if (!EditorTest::haveDisplay() || !(mDisplay = XOpenDisplay(nullptr))) return;
         int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
                             GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8, GLX_STENCIL_SIZE, 8, None};
         if (!(mVisual = glXChooseVisual(mDisplay, 0, attributes))) return;
         XSetWindowAttributes set{};
         set.colormap = XCreateColormap(mDisplay, DefaultRootWindow(mDisplay), mVisual->visual, AllocNone);
-        mWindow = XCreateWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, width, height, 0,
-                                mVisual->depth, InputOutput, mVisual->visual,
+        mWindow = XCreateWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, deviceWidth, mHeight,
+                                0, mVisual->depth, InputOutput, mVisual->visual,
                                 CWColormap | CWBorderPixel, &set);
         mContext = glXCreateContext(mDisplay, mVisual, nullptr, True);
         if (!mContext || !glXMakeCurrent(mDisplay, mWindow, mContext) || !gladLoaderLoadGL()) return;
         if (!(mVg = nvgCreateGL2(NVG_ANTIALIAS))) return;
-        if (!(mFramebuffer = nvgluCreateFramebuffer(mVg, width, height, 0))) return;
+        if (!(mFramebuffer = nvgluCreateFramebuffer(mVg, deviceWidth, mHeight, 0))) return;
         nvgluBindFramebuffer(mFramebuffer);
-        glViewport(0, 0, width, height);
+        glViewport(0, 0, deviceWidth, mHeight);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        canvas.reset(new KAMO::KCanvas(mVg, width, height));
+        canvas.reset(new KAMO::KCanvas(mVg, width, height, scale));
     }
     ~GlSurface() {
         canvas.reset();
@@ -56,11 +62,19 @@ public:
         if (mDisplay) XCloseDisplay(mDisplay);  // takes the window and colormap along
     }
 
-    // The pixel at canvas coordinates (GL rows count from the bottom).
+    // The pixel at device coordinates (GL rows count from the bottom).
     Rgb pixel(int x, int y) {
         unsigned char rgba[4] = {0, 0, 0, 0};
         glReadPixels(x, mHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
         return {rgba[0], rgba[1], rgba[2]};
+    }
+
+    // Every pixel, bottom row first.
+    std::vector<unsigned char> all() {
+        const int width = canvas->deviceWidth();
+        std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * mHeight * 4);
+        glReadPixels(0, 0, width, mHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        return rgba;
     }
 
     std::unique_ptr<KAMO::KCanvas> canvas;
@@ -101,28 +115,6 @@ TEST(CanvasDrawing, RectanglesAreClippedAndOpaqueUnlessTheAlphaKindIsAsked) {
         EXPECT_EQ(surface.pixel(outside[0], outside[1])[2], 0);  // still red, not white
 }
 
-TEST(CanvasDrawing, ImageFrameShowsItsOwnCellOfTheSheetUnscaled) {
-    GlSurface surface(540, 395);
-    REQUIRE_SURFACE(surface);
-    std::uint64_t size = 0;
-    const unsigned char* png = XP::findResource("Murlan.png", &size);
-    plughost::EditorImage sheet;
-    ASSERT_TRUE(sheet.loadPng(png, size));
-    KAMO::KImageResource background("Murlan.png", 540, 395, 2);
-    background.attach(*surface.canvas);
-    ASSERT_TRUE(background.isValid());
-    background.drawFrame(*surface.canvas, 0, 0, 1);
-    int mismatches = 0;
-    for (int y = 5; y < 395; y += 37)
-        for (int x = 3; x < 540; x += 41) {
-            const Rgb got = surface.pixel(x, y);
-            const auto want = sheet.at(540 + x, y);
-            mismatches += std::abs(got[0] - want.r) > 2 || std::abs(got[1] - want.g) > 2 ||
-                          std::abs(got[2] - want.b) > 2;
-        }
-    EXPECT_EQ(mismatches, 0);
-}
-
 TEST(CanvasDrawing, InstalledFontDrawsTextInTheFontColourAndAnUnknownOneNothing) {
     GlSurface surface(120, 40);
     REQUIRE_SURFACE(surface);
@@ -139,4 +131,59 @@ TEST(CanvasDrawing, InstalledFontDrawsTextInTheFontColourAndAnUnknownOneNothing)
             lit += p[0] > 200 && p[1] > 200 && p[2] < 60;
         }
     EXPECT_GT(lit, 100);
+}
+
+TEST(CanvasDrawing, ImageFrameShowsItsOwnCellOfTheSheetPixelForPixelAtScaleOneAndTwo) {
+    // At 2 the sheet's dense twin is drawn, with sizes still in skin pixels.
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        GlSurface surface(540, 395, static_cast<float>(scale));
+        REQUIRE_SURFACE(surface);
+        std::uint64_t size = 0;
+        const char* name = scale == 1 ? "Murlan.png" : "Murlan@2x.png";
+        const unsigned char* png = XP::findResource(name, &size);
+        plughost::EditorImage sheet;
+        ASSERT_TRUE(sheet.loadPng(png, size));
+        KAMO::KImageResource background("Murlan.png", 540, 395, 2);
+        background.attach(*surface.canvas);
+        ASSERT_TRUE(background.isValid());
+        EXPECT_EQ(background.density(), scale);
+        EXPECT_EQ(background.imageWidth(), 1080);
+        EXPECT_EQ(background.imageHeight(), 395);
+        background.drawFrame(*surface.canvas, 0, 0, 1);
+        int mismatches = 0;
+        for (int y = 5; y < 395 * scale; y += 37)
+            for (int x = 3; x < 540 * scale; x += 41) {
+                const Rgb got = surface.pixel(x, y);
+                const auto want = sheet.at(540 * scale + x, y);
+                mismatches += std::abs(got[0] - want.r) > 2 || std::abs(got[1] - want.g) > 2 ||
+                              std::abs(got[2] - want.b) > 2;
+            }
+        EXPECT_EQ(mismatches, 0);
+        background.detach(*surface.canvas);
+        EXPECT_EQ(surface.canvas->imageDensity(background.handle()), 1);
+    }
+}
+
+TEST(CanvasDrawing, RestoringTheBackgroundUnderAControlAtAFractionalScaleLeavesNoSeams) {
+    // At 1.25 skin edges fall between device pixels; a restore that covered
+    // an edge pixel only partly would darken it a little more each time.
+    GlSurface surface(540, 395, 1.25f);
+    REQUIRE_SURFACE(surface);
+    KAMO::KImageResource background("Murlan.png", 540, 395, 2);
+    background.attach(*surface.canvas);
+    ASSERT_TRUE(background.isValid());
+    background.drawFrame(*surface.canvas, 0, 0, 0);
+    const std::vector<unsigned char> before = surface.all();
+    const unsigned char black[4] = {0, 0, 0, 255};
+    for (int i = 0; i < 8; ++i) {
+        surface.canvas->setClip(130, 131, 41, 39);
+        surface.canvas->fillRect(0, 0, 41, 39, black);
+        background.drawFramePart(*surface.canvas, 0, 130, 131, 41, 39, 0, 0);
+        surface.canvas->resetClip();
+    }
+    const std::vector<unsigned char> after = surface.all();
+    int changed = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) changed += std::abs(before[i] - after[i]) > 1;
+    EXPECT_EQ(changed, 0);
 }

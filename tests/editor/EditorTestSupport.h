@@ -36,7 +36,7 @@ struct Op {
 // Images it creates report imageWidth x imageHeight.
 class RecordingCanvas : public KAMO::KCanvas {
 public:
-    RecordingCanvas() : KCanvas(nullptr, 540, 395) {}
+    explicit RecordingCanvas(float scale = 1.0f) : KCanvas(nullptr, 540, 395, scale) {}
 
     void fillRect(int x, int y, int w, int h, const unsigned char* c) override;
     void fillRectAlpha(int x, int y, int w, int h, const unsigned char* c) override;

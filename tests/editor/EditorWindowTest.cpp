@@ -63,6 +63,36 @@ int offBackground(const EditorImage& shot, int page, int x, int y, int w, int h)
     return n;
 }
 
+// Every factor x factor block of the picture averaged into one pixel.
+EditorImage shrink(const EditorImage& big, int factor) {
+    if (factor < 2) return big;
+    EditorImage small(big.width() / factor, big.height() / factor);
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x) {
+            int r = 0, g = 0, b = 0;
+            for (int j = 0; j < factor; ++j)
+                for (int i = 0; i < factor; ++i) {
+                    const auto p = big.at(x * factor + i, y * factor + j);
+                    r += p.r, g += p.g, b += p.b;
+                }
+            const int n = factor * factor;
+            small.set(x, y, {std::uint8_t((r + n / 2) / n), std::uint8_t((g + n / 2) / n),
+                             std::uint8_t((b + n / 2) / n)});
+        }
+    return small;
+}
+
+// Mean absolute difference per channel over the rectangle.
+double meanDifference(const EditorImage& a, const EditorImage& b, int x, int y, int w, int h) {
+    double sum = 0;
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i) {
+            const auto p = a.at(i, j), q = b.at(i, j);
+            sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+        }
+    return sum / (3.0 * w * h);
+}
+
 // Flat spots of the background, away from controls and texts, where the two
 // pages differ.
 const int kSpots[][2] = {{227, 68}, {283, 68}, {465, 68}, {521, 334}, {185, 341}, {381, 341}};
@@ -91,17 +121,20 @@ protected:
         plugin.reset();
     }
 
-    void open() {
+    // A scale other than 0 is asked for as a high-density host does.
+    void open(float scale = 0) {
         std::string error;
-        ASSERT_TRUE(window.open(*plugin, &error)) << error;
+        ASSERT_TRUE(window.open(*plugin, &error, scale)) << error;
         ASSERT_TRUE(waitForPage(0)) << "no picture within 10 s";
     }
-    // Page 0: either page.
+    // Page 0: either page. A picture at a factor is looked at scaled down.
     bool waitForPage(int page) {
         return window.pumpUntil(
             [&] {
                 EditorImage s;
-                return window.screenshot(s) && (page ? showsPage(s, page) : showsPage(s, 1) || showsPage(s, 2));
+                if (!window.screenshot(s)) return false;
+                if (s.width() != 540) s = shrink(s, s.width() / 540);
+                return page ? showsPage(s, page) : showsPage(s, 1) || showsPage(s, 2);
             },
             10000);
     }
@@ -122,6 +155,28 @@ protected:
         auto edits = host.edits();
         host.clearEdits();
         return edits;
+    }
+
+    int count(EditEvent::Kind kind) {
+        int n = 0;
+        for (const EditEvent& e : host.edits()) n += e.kind == kind;
+        return n;
+    }
+    std::vector<float> values() {
+        std::vector<float> all;
+        for (int i = 0; i < plugin->numParams(); ++i) all.push_back(plugin->getParameter(i));
+        return all;
+    }
+    // Motion with no button held, whatever the host window believes is held.
+    void bareMotion(int x, int y) {
+        XEvent event{};
+        event.xmotion.type = MotionNotify;
+        event.xmotion.window = window.editorWindow();
+        event.xmotion.x = x;
+        event.xmotion.y = y;
+        event.xmotion.same_screen = True;
+        XSendEvent(window.display(), window.editorWindow(), False, PointerMotionMask, &event);
+        XFlush(window.display());
     }
 
     plughost::PluginHost host;
@@ -226,6 +281,61 @@ TEST_F(EditorWindowTest, DraggingAKnobEditsItsParameterAndTellsTheHost) {
     EXPECT_NEAR(value("Detune1"), 0.5, 1e-6);
 }
 
+TEST_F(EditorWindowTest, ClosingMidDragEndsTheGestureOnceAndTheNextOpeningHasNoCapture) {
+    plugin->setParameter(plugin->findParameter("Detune1"), 0.3f);
+    open();
+    host.clearEdits();
+    window.press(1, 150, 150);
+    window.motion(150, 130);
+    ASSERT_TRUE(window.pumpUntil([&] { return std::fabs(value("Detune1") - 0.5f) < 1e-6; }, 5000));
+    window.close();  // the button is still down
+    EXPECT_EQ(count(EditEvent::BeginEdit), 1);
+    EXPECT_EQ(count(EditEvent::EndEdit), 1);
+    EXPECT_EQ(host.edits().back().kind, EditEvent::EndEdit);
+
+    host.clearEdits();
+    open();
+    bareMotion(150, 100);
+    window.motion(150, 90);
+    window.pump(300);
+    EXPECT_FLOAT_EQ(value("Detune1"), 0.5f);
+    EXPECT_TRUE(host.edits().empty());
+}
+
+TEST_F(EditorWindowTest, TheParentGoingMidDragOrALostReleaseEndsTheGesture) {
+    open();
+    host.clearEdits();
+    window.press(1, 150, 150);
+    window.motion(150, 140);
+    ASSERT_TRUE(window.pumpUntil([&] { return count(EditEvent::Automate) >= 2; }, 5000));
+    window.destroyParent();
+    EXPECT_TRUE(window.pumpUntil([&] { return count(EditEvent::EndEdit) == 1; }, 5000));
+    window.close();
+    EXPECT_EQ(count(EditEvent::EndEdit), 1);
+
+    // The release went to someone else: the next plain motion lets go.
+    open();
+    host.clearEdits();
+    window.press(1, 150, 150);
+    ASSERT_TRUE(window.pumpUntil([&] { return count(EditEvent::BeginEdit) == 1; }, 5000));
+    const float held = value("Detune1");
+    bareMotion(150, 100);
+    EXPECT_TRUE(window.pumpUntil([&] { return count(EditEvent::EndEdit) == 1; }, 5000));
+    EXPECT_EQ(value("Detune1"), held);
+}
+
+TEST_F(EditorWindowTest, ACommandPressedWhenTheEditorClosesNeverRuns) {
+    open();
+    const std::vector<float> before = values();
+    window.press(1, 147, 80);  // Full Random
+    window.pump(200);
+    window.close();
+    open();
+    window.click(150, 150);  // a knob, not moved
+    window.pump(300);
+    EXPECT_EQ(values(), before);
+}
+
 TEST_F(EditorWindowTest, CommandButtonsRunTheirCommandOnRelease) {
     open();
     plugin->setParameter(plugin->findParameter("MainLvl"), 0.0f);
@@ -274,4 +384,106 @@ TEST_F(EditorWindowTest, TabsSwitchPagesAndALinkRunsTheOpener) {
     EXPECT_EQ(line, "file:///usr/local/share/doc/murlan/README.md");
     window.click(210, 11);
     EXPECT_TRUE(waitForPage(1));
+}
+
+TEST_F(EditorWindowTest, AtTwiceTheScaleTheWindowIsTwiceAsLargeAndShowsTheSamePicture) {
+    plugin->setParameter(plugin->findParameter("Detune1"), 0.5f);
+    open();
+    ASSERT_EQ(window.width(), 540);
+    const EditorImage one = settledShot();
+    window.close();
+
+    open(2);
+    EXPECT_EQ(window.width(), 1080);
+    EXPECT_EQ(window.height(), 790);
+    const EditorImage two = settledShot();
+    ASSERT_EQ(two.width(), 1080);
+    ASSERT_EQ(two.height(), 790);
+    two.savePng("editor-page1-2x.png");
+    const EditorImage down = shrink(two, 2);
+    // Text and knob edges are drawn sharper, not elsewhere: on average the
+    // pictures are within a few levels of each other (1.3 when written)...
+    EXPECT_LT(meanDifference(down, one, 0, 0, 540, 395), 3.0);
+    // ...and so is a knob with its dot and its read-out (3.1).
+    EXPECT_LT(meanDifference(down, one, 120, 130, 60, 60), 6.0);
+    const EditorImage::Rgb dot{40, 40, 50};
+    EXPECT_GT(two.countNear(dot, 30, 296, 274, 10, 10), 8);  // straight up, as at 1x
+}
+
+TEST_F(EditorWindowTest, AtTwiceTheScaleDragsCountInSkinPixelsAndClicksHitTheSameControls) {
+    const int detune = plugin->findParameter("Detune1");
+    plugin->setParameter(detune, 0.3f);
+    open();
+    window.drag(150, 150, 0, -5);
+    editsUpToTheEnd();
+    const float atOne = value("Detune1");
+    EXPECT_GT(atOne, 0.3f);
+    window.close();
+
+    plugin->setParameter(detune, 0.3f);
+    open(2);
+    window.drag(300, 300, 0, -10);  // ten device pixels are five skin pixels
+    editsUpToTheEnd();
+    EXPECT_FLOAT_EQ(value("Detune1"), atOne);
+    window.click(300, 300, EditorHost::kControl);  // back to the default
+    editsUpToTheEnd();
+    EXPECT_NEAR(value("Detune1"), 0.5, 1e-6);
+
+    plugin->setParameter(plugin->findParameter("MainLvl"), 0.0f);
+    window.click(990, 94);  // Auto Level at (460, 30), 70 x 35
+    EXPECT_TRUE(window.pumpUntil([&] { return value("MainLvl") != 0.0f; }, 5000));
+    window.click(530, 22);  // the Info tab at (243, 3), 44 x 16
+    EXPECT_TRUE(waitForPage(2));
+    window.click(420, 22);  // and back
+    EXPECT_TRUE(waitForPage(1));
+}
+
+TEST_F(EditorWindowTest, NonsenseScaleRequestsGiveAWindowOfASaneSizeWithAPicture) {
+    const struct {
+        float request;
+        int width, height;
+    } cases[] = {{0.0f, 540, 395}, {-2.0f, 540, 395}, {std::nanf(""), 540, 395},
+                 {1.1f, 540, 395}, {1.25f, 675, 494}, {100.0f, 2160, 1580}};
+    for (const auto& c : cases) {
+        std::string error;
+        ASSERT_TRUE(window.open(*plugin, &error, c.request)) << error;
+        EXPECT_EQ(window.width(), c.width) << c.request;
+        EXPECT_EQ(window.height(), c.height) << c.request;
+        // The panel's grey, not a black or empty window, at the centre.
+        EditorImage shot;
+        EXPECT_TRUE(window.pumpUntil(
+            [&] {
+                return window.screenshot(shot) && shot.width() == c.width &&
+                       shot.countNear({0, 0, 0}, 8, c.width / 2 - 2, c.height / 2 - 2, 4, 4) == 0;
+            },
+            10000))
+            << c.request;
+        window.close();
+    }
+}
+
+TEST_F(EditorWindowTest, EnvironmentScalesUnlessTheHostAsksAndARequestWaitsForTheNextOpening) {
+    setenv("MURLAN_UI_SCALE", "1.5", 1);
+    struct Unset {
+        ~Unset() { unsetenv("MURLAN_UI_SCALE"); }
+    } unsetAtTheEnd;
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_EQ(window.width(), 810);
+    EXPECT_EQ(window.height(), 593);  // 592.5, rounded
+    // Asked while open: the open window keeps its size, and so does the
+    // size the host reads.
+    plugin->dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, 2.0f);
+    ERect* rect = nullptr;
+    plugin->dispatch(effEditGetRect, 0, 0, &rect);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right, 810);
+    window.close();
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_EQ(window.width(), 1080);
+    // A request that makes no sense withdraws the earlier one: the
+    // environment has its say again.
+    window.close();
+    ASSERT_TRUE(window.open(*plugin, &error, std::nanf(""))) << error;
+    EXPECT_EQ(window.width(), 810);
 }

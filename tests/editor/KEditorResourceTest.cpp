@@ -97,3 +97,41 @@ TEST(KFontTypeResource, AttachRegistersTheWholeBlockUnderTheFamilyName) {
     const std::string longName(100, 'f');
     EXPECT_EQ(KAMO::KFontTypeResource(longName.c_str(), "").family(), std::string(63, 'f'));
 }
+
+TEST(KImageResource, ScaledCanvasesTakeTheDenseTwinOnlyWhenItHoldsTheSameGridAtTwiceTheSize) {
+    char name[80];
+    ASSERT_TRUE(KImageResource::denseName("Murlan.png", name, sizeof name));
+    EXPECT_STREQ(name, "Murlan@2x.png");
+    ASSERT_TRUE(KImageResource::denseName("NoExtension", name, sizeof name));
+    EXPECT_STREQ(name, "NoExtension@2x");
+    EXPECT_FALSE(KImageResource::denseName("Murlan.png", name, 13));  // no room for the terminator
+
+    EditorTest::RecordingCanvas plain, scaled(1.5f);
+    KImageResource atOne("Murlan.png", 540, 395, 2), atScale("Murlan.png", 540, 395, 2);
+    atOne.attach(plain);
+    EXPECT_EQ(atOne.density(), 1);
+    scaled.imageWidth = 2160, scaled.imageHeight = 790;
+    atScale.attach(scaled);
+    EXPECT_EQ(scaled.count(Op::CreateImage), 1);
+    EXPECT_EQ(atScale.density(), 2);
+    EXPECT_EQ(scaled.imageDensity(atScale.handle()), 2);
+    EXPECT_EQ(atScale.imageWidth(), 1080);
+    atScale.drawFrame(scaled, 0, 0, 1);  // positions stay in skin pixels
+    EXPECT_EQ(image(scaled.ofKind(Op::Image).at(0)),
+              (std::array<int, 7>{1, 540, 0, 540, 395, 0, 0}));
+    atScale.detach(scaled);
+    EXPECT_EQ(scaled.imageDensity(1), 1);
+
+    // A twin whose size is not twice the grid is given back; the plain sheet serves.
+    scaled.imageWidth = 1080, scaled.imageHeight = 395;
+    atScale.attach(scaled);
+    EXPECT_EQ(scaled.count(Op::CreateImage), 3);
+    EXPECT_EQ(scaled.count(Op::DeleteImage), 2);
+    EXPECT_EQ(atScale.density(), 1);
+    EXPECT_TRUE(atScale.isValid());
+    // Without a twin at all, likewise.
+    KImageResource single("MurlanSkin.txt", 540, 395, 2);
+    single.attach(scaled);
+    EXPECT_EQ(single.density(), 1);
+    EXPECT_TRUE(single.isValid());
+}

@@ -147,6 +147,14 @@ TEST(KZoomWaveControl, StripEndsGiveTheZoomLimitsAndCtrlGoesBackToOne) {
     rig.zoom.mouseMove(false, 0, 0);  // a reset press does not drag
     EXPECT_STREQ(rig.zoom.zoomText(), "1.00x");
     EXPECT_EQ(rig.zoom.knobLeft(), 81);
+    rig.zoom.leftUp(false, false, 0, 0);
+
+    EXPECT_TRUE(rig.zoom.leftDown(false, false, 81, 110));
+    const int pressed = rig.zoom.knobLeft();
+    rig.zoom.cancelCapture();  // the editor closed mid-drag
+    rig.zoom.mouseMove(false, 199, 0);
+    EXPECT_EQ(rig.zoom.knobLeft(), pressed);
+    EXPECT_FALSE(rig.zoom.leftUp(false, false, 0, 0));
 }
 
 TEST(KZoomWaveControl, ZoomScalesTracesAndDrawsTheKnobInThePressColour) {

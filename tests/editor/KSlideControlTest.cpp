@@ -52,3 +52,21 @@ TEST(KSlideControl, DraggingTheKnobByItsTravelSweepsTheWholeRange) {
     EXPECT_TRUE(rig.slide.leftUp(false, false, 300, 300));
     EXPECT_EQ(hostLog().back().opcode, audioMasterEndEdit);
 }
+
+TEST(KSlideControl, AWithdrawnCaptureEndsTheGestureOnceAndRepaintsTheKnobReleased) {
+    SlideRig rig;
+    rig.slide.drawIfNeeded(rig.canvas);
+    ASSERT_TRUE(rig.slide.leftDown(false, false, 5, 50));
+    rig.slide.mouseMove(false, 5, 41);
+    rig.slide.cancelCapture();
+    rig.slide.cancelCapture();
+    rig.slide.mouseMove(false, 5, 0);  // motion after the withdrawal drags nothing
+    EXPECT_NEAR(rig.stored("Detune1"), 0.6, 1e-12);
+    int ends = 0;
+    for (const HostCall& call : hostLog()) ends += call.opcode == audioMasterEndEdit;
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(rig.slide.isPressed());
+    rig.canvas.ops.clear();
+    EXPECT_TRUE(rig.slide.drawIfNeeded(rig.canvas));
+    EXPECT_EQ(rig.canvas.count(DrawOp::FillRectAlpha), 0);  // no press highlight
+}

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 using ktest::TestEffect;
 
@@ -68,6 +69,49 @@ TEST(KEffectParameters, SetParameterStoresUnclampedRefreshesAndNotifies) {
     effect.getParameterDisplay(TestEffect::kParameterCount, text);
     EXPECT_FALSE(effect.string2parameter(-1, text));
     EXPECT_STREQ(text, "untouched");
+}
+
+namespace {
+struct HostCall {
+    VstInt32 opcode, index;
+    float value;
+};
+std::vector<HostCall> gCalls;
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
+        opcode == audioMasterEndEdit)
+        gCalls.push_back({opcode, index, opt});
+    return 0;
+}
+} // namespace
+
+TEST(KEffectParameters, UserInterfaceEditsGoThroughTheEditPathAndTellTheHost) {
+    TestEffect effect(recordingHost);
+    gCalls.clear();
+    effect.beginParameterEdit(TestEffect::kDetune);
+    effect.performParameterEdit(TestEffect::kDetune, 0.75);
+    effect.endParameterEdit(TestEffect::kDetune);
+    ASSERT_EQ(gCalls.size(), 4u);
+    EXPECT_EQ(gCalls[0].opcode, audioMasterBeginEdit);
+    EXPECT_EQ(gCalls[1].opcode, audioMasterAutomate);
+    EXPECT_FLOAT_EQ(gCalls[1].value, 0.5f);  // the value before
+    EXPECT_EQ(gCalls[2].opcode, audioMasterAutomate);
+    EXPECT_FLOAT_EQ(gCalls[2].value, 0.75f);
+    EXPECT_EQ(gCalls[3].opcode, audioMasterEndEdit);
+    EXPECT_EQ(gCalls[3].index, TestEffect::kDetune);
+    EXPECT_STREQ(effect.text(TestEffect::kDetune), "50");
+    EXPECT_EQ(effect.changes, 1);
+
+    // The commands' path tells the host nothing; unknown indices do nothing.
+    gCalls.clear();
+    EXPECT_TRUE(effect.editParameter(TestEffect::kReset, TestEffect::ParameterEdit::real(5.0)));
+    EXPECT_STREQ(effect.text(TestEffect::kReset), "5.0");
+    EXPECT_FALSE(effect.editParameter(-1, TestEffect::ParameterEdit::normalised(0.5)));
+    effect.beginParameterEdit(TestEffect::kParameterCount);
+    effect.performParameterEdit(TestEffect::kParameterCount, 0.5);
+    effect.endParameterEdit(TestEffect::kParameterCount);
+    EXPECT_TRUE(gCalls.empty());
+    EXPECT_EQ(effect.changes, 2);
 }
 
 TEST(KEffectParameters, DisplayTextsLongerThan31CharactersEndInEllipsis) {

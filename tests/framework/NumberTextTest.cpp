@@ -26,6 +26,16 @@ TEST(NumberText, FormatsInfinitiesByNameAndClampsDecimalsToTwenty) {
     EXPECT_EQ(format(3, 1.0, 0), "untouched");
 }
 
+TEST(NumberText, ValuesThatRoundToZeroFromBelowHaveNoSign) {
+    EXPECT_EQ(format(1, -0.04), "0.0");
+    EXPECT_EQ(format(1, -0.0), "0.0");
+    EXPECT_EQ(format(0, -0.4), "0");
+    EXPECT_EQ(format(2, -1e-15), "0.00");
+    EXPECT_EQ(format(1, -0.05001), "-0.1");
+    EXPECT_EQ(format(0, -10.0), "-10");
+    EXPECT_EQ(format(1, -0.04, 3), "0");  // cut short, still no sign
+}
+
 TEST(NumberText, ParsesTheDecimalNumberAtTheStart) {
     EXPECT_EQ(KAMO::parseNumber("-inf"), -HUGE_VAL);
     EXPECT_EQ(KAMO::parseNumber("INF"), HUGE_VAL);

@@ -97,7 +97,7 @@ TEST(ProgramBank, PresetChunkRenamesCurrentProgramAndKeepsNameTerminated) {
     char host[64];
     std::memset(host, 'z', sizeof(host));
     effect.getProgramName(host);
-    EXPECT_STREQ(host, "ABCDEFGHIJKLMNOPQRSTUVW");  // terminated within 24 bytes
+    EXPECT_STREQ(host, "ABCDEFGHIJKLMNOPQRSTUVWX");  // whole, terminated within 25 bytes
 }
 
 TEST(PresetText, NamesTheFirstProgramsAndIgnoresPresetsBeyondTheBank) {

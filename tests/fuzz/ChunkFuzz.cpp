@@ -45,14 +45,14 @@ void expectText(AEffect* a, VstInt32 opcode, VstInt32 index, int length) {
 void checkTexts(AEffect* a) {
     for (VstInt32 i = 0; i < a->numParams; ++i) {
         expectText(a, effGetParamDisplay, i, Murlan::kDisplayLength);
-        expectText(a, effGetParamName, i, kVstMaxParamStrLen);
-        expectText(a, effGetParamLabel, i, kVstMaxParamStrLen);
+        expectText(a, effGetParamName, i, Murlan::kNameSize);
+        expectText(a, effGetParamLabel, i, Murlan::kNameSize);
         // Stored values are handed back as they came, whatever they are.
         (void)a->getParameter(a, i);
     }
-    expectText(a, effGetProgramName, 0, kVstMaxProgNameLen);
+    expectText(a, effGetProgramName, 0, Murlan::kProgramNameSize);
     for (VstInt32 p = 0; p < a->numPrograms; ++p)
-        expectText(a, effGetProgramNameIndexed, p, kVstMaxProgNameLen);
+        expectText(a, effGetProgramNameIndexed, p, Murlan::kProgramNameSize);
 }
 
 void renderBlock(AEffect* a, bool useFloat) {

@@ -65,7 +65,10 @@ public:
         return 2400;
     }
 
+    VstIntPtr vendorSpecific(VstInt32, VstIntPtr, void*, float) override { return ++vendorCalls; }
+
     int touched = 0;
+    int vendorCalls = 0;
     int lastIndex = -1;
     bool throwing = false;
     bool alive = true;
@@ -86,7 +89,13 @@ public:
         return true;
     }
 
+    bool setScaleFactor(float factor) override {
+        lastScale = factor;
+        return true;
+    }
+
     VstKeyCode lastKey{};
+    float lastScale = -1.0f;
 
 private:
     ProbeEffect* mProbe;
@@ -145,6 +154,25 @@ TEST(AudioEffect, KeyOpcodesReachOnlyAnAttachedEditor) {
     EXPECT_EQ(editor->lastKey.character, 'a');
     EXPECT_EQ(editor->lastKey.virt, 3);
     EXPECT_EQ(editor->lastKey.modifier, 2);
+}
+
+TEST(AudioEffect, ScaleRequestReachesTheEditorAndOtherVendorRequestsTheEffect) {
+    ProbeEffect effect;
+    AEffect* e = effect.getAeffect();
+    const VstInt32 index = 0x50726553, value = 0x41654373;  // 'PreS', 'AeCs'
+    EXPECT_EQ(e->dispatcher(e, effVendorSpecific, index, value, nullptr, 2.0f), 0);  // no editor
+    EXPECT_EQ(effect.vendorCalls, 0);
+    auto* editor = new ProbeEditor(&effect);
+    effect.setEditor(editor);
+    EXPECT_EQ(e->dispatcher(e, effVendorSpecific, index, value, nullptr, 1.5f), 1);
+    EXPECT_EQ(editor->lastScale, 1.5f);
+    EXPECT_EQ(e->dispatcher(e, effVendorSpecific, index, 0x41655373, nullptr, 2.5f), 1);
+    EXPECT_EQ(editor->lastScale, 2.5f);
+    EXPECT_EQ(effect.vendorCalls, 0);
+    // The same index with another value, or another index, is someone else's.
+    EXPECT_EQ(e->dispatcher(e, effVendorSpecific, index, 1, nullptr, 3.0f), 1);
+    EXPECT_EQ(e->dispatcher(e, effVendorSpecific, 1, value, nullptr, 3.0f), 2);
+    EXPECT_EQ(editor->lastScale, 2.5f);
 }
 
 TEST(AudioEffectX, HostRequestsCarryTheRecordAndTheirArguments) {

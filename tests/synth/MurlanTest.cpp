@@ -79,6 +79,27 @@ TEST_F(MurlanTest, EngineRunsOnTheShownValuesOfTheCurrentProgram) {
     EXPECT_EQ(engine().lfoDepth(), 0.0);
 }
 
+TEST_F(MurlanTest, EachOscillatorsParametersReachThatOscillatorOnly) {
+    for (int o = 0; o < MurlanEngine::kOscillators; ++o) {
+        Murlan fresh(host);
+        const Murlan::OscillatorParameters& p = Murlan::kOscillatorParameters[o];
+        if (p.partial != Murlan::kNoPartial) fresh.setParameter(p.partial, 1.0f);
+        for (int index : {p.detune, p.attack, p.release, p.porta}) fresh.setParameter(index, 1.0f);
+        fresh.setParameter(p.level, 0.5f);
+        for (int k = 0; k < MurlanEngine::kOscillators; ++k) {
+            const SineOsc& osc = fresh.engine().oscillator(k);
+            const bool mine = k == o;
+            const double partial = mine && p.partial != Murlan::kNoPartial ? 6.0 : 1.0;
+            const double ratio = mine ? partial * std::pow(2.0, 99.0 / 1200.0) : 1.0;
+            EXPECT_DOUBLE_EQ(osc.ratio(), ratio) << o << k;
+            EXPECT_EQ(osc.attackTime(), mine ? 2.0 : 0.01) << o << k;
+            EXPECT_EQ(osc.releaseTime(), mine ? 2.0 : 0.01) << o << k;
+            EXPECT_EQ(osc.glideTime(), mine ? 1.0 : 0.0) << o << k;
+            EXPECT_EQ(osc.levelGain(), mine ? 0.5011872336272722 : 1.0) << o << k;
+        }
+    }
+}
+
 TEST_F(MurlanTest, HostValuesOutsideTheUnitRangeAreConfinedForTheEngineOnly) {
     synth.setParameter(Murlan::kAttack1, -3.0f);
     EXPECT_DOUBLE_EQ(osc(0).attackTime(), 0.01);
@@ -93,6 +114,43 @@ TEST_F(MurlanTest, HostValuesOutsideTheUnitRangeAreConfinedForTheEngineOnly) {
     EXPECT_EQ(engine().lfo().wave(), 5);
     synth.setParameter(Murlan::kLfoFreq, -kInf);
     EXPECT_EQ(engine().lfo().rate(), 1.0);
+}
+
+TEST_F(MurlanTest, NoShownValueIsANegativeZero) {
+    auto negativeZero = [](const std::string& t) {
+        return t.size() > 1 && t[0] == '-' && t.find_first_not_of("0.", 1) == std::string::npos;
+    };
+    for (int i = 0; i < Murlan::kParameterCount; ++i)
+        for (int k = 0; k <= 20000; ++k) {
+            synth.setParameter(i, static_cast<float>(k / 20000.0));
+            ASSERT_FALSE(negativeZero(shown(i))) << shown(i) << " for " << i << " at " << k;
+        }
+    // Seen in a host: just below 0 dB, set and typed.
+    synth.setParameter(Murlan::kLevel1, 0.999f);
+    EXPECT_EQ(shown(Murlan::kLevel1), "0.0");
+    char typed[] = "-0.04";
+    synth.string2parameter(Murlan::kMainLevel, typed);
+    EXPECT_EQ(shown(Murlan::kMainLevel), "0.0");
+    const int program = synth.getProgram();
+    EXPECT_STREQ(synth.programBank().labelledText(program, Murlan::kMainLevel), "0.0 dB");
+}
+
+TEST_F(MurlanTest, TextsShowTheConfinedValueThatSounds) {
+    synth.setParameter(Murlan::kLevel1, 2.0f);
+    EXPECT_EQ(shown(Murlan::kLevel1), "0.0");
+    EXPECT_STREQ(synth.programBank().labelledText(synth.getProgram(), Murlan::kLevel1), "0.0 dB");
+    EXPECT_EQ(synth.engineGain(Murlan::kLevel1), 1.0);
+    EXPECT_EQ(synth.getParameter(Murlan::kLevel1), 2.0f);  // kept as the host stored it
+    synth.setParameter(Murlan::kDetune1, std::nanf(""));
+    EXPECT_EQ(shown(Murlan::kDetune1), "-99");
+    synth.setParameter(Murlan::kAttack2, -1.0f);
+    EXPECT_EQ(shown(Murlan::kAttack2), "0.01");
+    synth.setParameter(Murlan::kLfoWave, kInf);
+    EXPECT_EQ(shown(Murlan::kLfoWave), "Random");
+    char text[KAMO::KEffect::kDisplayLength];
+    synth.setParameter(Murlan::kMainLevel, -kInf);
+    synth.getParameterDisplay(Murlan::kMainLevel, text);
+    EXPECT_STREQ(text, "-Inf");
 }
 
 TEST_F(MurlanTest, NonsenseSampleRatesKeepThePreviousRateAndValidOnesReset) {

@@ -31,7 +31,11 @@ struct FakeSettings {
     bool nanAfterFirstBlock = false;
     bool overlongParamName = false;  // writes 40 characters into effGetParamName
     bool ignoreChunk = false;        // effSetChunk keeps nothing
-    std::vector<std::string> names;  // shown cut to 7 characters; default "Par<i>"
+    bool programChunks = false;      // sets effFlagsProgramChunks
+    bool noChunks = false;           // effGetChunk hands out nothing
+    std::vector<std::string> names;  // default "Par<i>"
+    int nameBytes = 8;               // effGetParamName's most bytes, terminator included
+    bool padParamName = false;       // zero-fills 64 bytes of the host's buffer behind the name
     bool crashOnNullChunkPointer = false;  // effGetChunk writes through a null ptr
     bool hangOnEmptyCanDo = false;         // effCanDo("") never returns
     bool writeHalfTheBlock = false;        // leaves the second half of each block alone
@@ -101,7 +105,8 @@ private:
         effect.numPrograms = s.programs;
         effect.numOutputs = s.outputs;
         effect.flags = effFlagsCanReplacing | (s.doublePath ? effFlagsCanDoubleReplacing : 0) |
-                       (s.synth ? effFlagsIsSynth : 0);
+                       (s.synth ? effFlagsIsSynth : 0) |
+                       (s.programChunks ? effFlagsProgramChunks : 0);
         effect.uniqueID = vstFourCC('F', 'a', 'k', 'e');
         effect.version = 1;
         effect.ioRatio = 1.0f;
@@ -166,12 +171,15 @@ private:
             return f->program;
         case effGetParamName:
             if (!ptr) return 0;
+            if (f->settings.padParamName) std::memset(ptr, 0, 64);
             if (f->settings.overlongParamName)
                 std::strcpy(static_cast<char*>(ptr), "ThisNameIsFarTooLongForEightBytesXXXXXXX");
             else if (index >= 0 && index < int(f->settings.names.size()))
-                std::snprintf(static_cast<char*>(ptr), 8, "%s", f->settings.names[std::size_t(index)].c_str());
+                std::snprintf(static_cast<char*>(ptr), std::size_t(f->settings.nameBytes), "%s",
+                              f->settings.names[std::size_t(index)].c_str());
             else
-                std::snprintf(static_cast<char*>(ptr), 8, "Par%d", int(index));
+                std::snprintf(static_cast<char*>(ptr), std::size_t(f->settings.nameBytes), "Par%d",
+                              int(index));
             return 0;
         case effGetParamDisplay:
             if (ptr) std::snprintf(static_cast<char*>(ptr), 8, "%.2f", double(f->effect.getParameter(e, index)));
@@ -194,7 +202,7 @@ private:
             std::snprintf(static_cast<char*>(ptr), 24, "%s", f->programNames[std::size_t(index)].c_str());
             return 1;
         case effGetChunk: {
-            if (!ptr && !f->settings.crashOnNullChunkPointer) return 0;
+            if ((!ptr && !f->settings.crashOnNullChunkPointer) || f->settings.noChunks) return 0;
             f->chunk.clear();
             if (index) {
                 f->appendProgram(f->program);

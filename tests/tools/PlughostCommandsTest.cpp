@@ -119,6 +119,8 @@ TEST(PlughostInfo, ListsAllTwentyThreeParametersOfMurlan) {
     countParameters(r.out, announced, rows);
     EXPECT_EQ(announced, 23);
     EXPECT_EQ(rows, 23);
+    for (const char* name : {"Partial2", "Partial3", "LFODepth", "PortaRst", "PtchBend"})
+        EXPECT_NE(r.out.find(std::string("  ") + name + " "), std::string::npos) << name;
     EXPECT_NE(r.out.find("Programs (10)"), std::string::npos);
     EXPECT_NE(r.out.find("(vQxe)"), std::string::npos);
     EXPECT_NE(r.out.find("Closed."), std::string::npos);

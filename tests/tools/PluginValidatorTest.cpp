@@ -108,6 +108,27 @@ TEST(PluginValidator, TextsRunningPastTheirBuffersAreNamed) {
               std::string::npos);
 }
 
+TEST(PluginValidator, NamesHaveEightCharactersAndTheirTerminatorAndNotAByteMore) {
+    FakeSettings s;
+    s.names = {"Partial2", "Partial3", "PtchBend"};
+    s.nameBytes = 9;
+    EXPECT_TRUE(validateFake(s, 1).passed("Parameter texts within their lengths"));
+
+    s.names = {"Partial23", "Partial3", "PtchBend"};
+    s.nameBytes = 10;
+    Report r = validateFake(s, 1);
+    EXPECT_TRUE(r.failed("Parameter texts within their lengths")) << r.text;
+    EXPECT_NE(r.line("Parameter texts within their lengths").find("not terminated within 9 bytes"),
+              std::string::npos);
+
+    s.nameBytes = 9;
+    s.padParamName = true;  // a short name, but the buffer behind it overwritten
+    r = validateFake(s, 1);
+    EXPECT_TRUE(r.failed("Parameter texts within their lengths")) << r.text;
+    EXPECT_NE(r.line("Parameter texts within their lengths").find("behind the text's 9 bytes"),
+              std::string::npos);
+}
+
 TEST(PluginValidator, ACrashFailsOnlyItsTestAndSaysWhereItHappened) {
     FakeSettings s;
     s.crashOnNullChunkPointer = true;
@@ -137,6 +158,23 @@ TEST(PluginValidator, LostStateFailsTheRestoration) {
     const Report r = validateFake(s, 8);
     EXPECT_TRUE(r.failed("State restoration through chunks")) << r.text;
     EXPECT_TRUE(r.failed("Chunks read back byte for byte"));
+}
+
+TEST(PluginValidator, APluginThatAnnouncesProgramChunksMustRestoreThroughThem) {
+    FakeSettings s;
+    s.programChunks = true;
+    s.programs = 4;
+    Report r = validateFake(s, 8);
+    EXPECT_TRUE(r.passed("State restoration through chunks")) << r.text;
+    EXPECT_TRUE(r.passed("Chunks read back byte for byte")) << r.text;
+
+    s.noChunks = true;  // without the flag this is only skipped
+    r = validateFake(s, 8);
+    EXPECT_TRUE(r.failed("State restoration through chunks")) << r.text;
+    EXPECT_TRUE(r.failed("Chunks read back byte for byte")) << r.text;
+    s.programChunks = false;
+    r = validateFake(s, 8);
+    EXPECT_TRUE(r.skipped("State restoration through chunks")) << r.text;
 }
 
 namespace {

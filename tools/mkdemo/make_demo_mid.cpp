@@ -5,6 +5,8 @@
 //
 //   make_demo_mid OUT.mid
 
+#include "tools/plughost/MidiBytes.h"
+
 // glib, which smf.h includes inside extern "C", needs the C++ headers first.
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +16,8 @@
 #include <smf.h>
 
 namespace {
+
+using namespace plughost;
 
 constexpr int kPpqn = 480;
 constexpr int kBar = 4 * kPpqn;
@@ -28,8 +32,8 @@ struct Event {
 class Piece {
 public:
     void note(int start, int length, int key, int velocity = 100) {
-        events_.push_back({start, 2, {0x90, static_cast<unsigned char>(key), static_cast<unsigned char>(velocity)}});
-        events_.push_back({start + length, 0, {0x80, static_cast<unsigned char>(key), 64}});
+        events_.push_back({start, 2, {kMidiNoteOn, static_cast<unsigned char>(key), static_cast<unsigned char>(velocity)}});
+        events_.push_back({start + length, 0, {kMidiNoteOff, static_cast<unsigned char>(key), 64}});
     }
     // A run of notes, each sounding `overlap` ticks into the next one, so
     // that a monophonic instrument plays them legato (and glides).
@@ -42,10 +46,10 @@ public:
         const int steps = std::max(1, length / (kPpqn / 16));
         for (int i = 0; i <= steps; ++i) {
             const double semis = from + (to - from) * i / steps;
-            int value = 8192 + int(semis / 2.0 * 8192.0);
-            value = std::min(std::max(value, 0), 16383);
+            int value = kMidiBendCentre + int(semis / 2.0 * kMidiBendCentre);
+            value = std::min(std::max(value, 0), kMidiBendMax);
             events_.push_back({start + i * length / steps, 1,
-                               {0xE0, static_cast<unsigned char>(value & 0x7F),
+                               {kMidiPitchBend, static_cast<unsigned char>(value & kMidiDataMask),
                                 static_cast<unsigned char>(value >> 7)}});
         }
     }
@@ -68,7 +72,7 @@ void addMeta(smf_track_t* track, int tick, std::vector<unsigned char> bytes) {
 
 void addTempo(smf_track_t* track, int tick, int bpm) {
     const int us = 60000000 / bpm;
-    addMeta(track, tick, {0xFF, 0x51, 0x03, static_cast<unsigned char>(us >> 16),
+    addMeta(track, tick, {kSmfMeta, kSmfTempo, 0x03, static_cast<unsigned char>(us >> 16),
                           static_cast<unsigned char>(us >> 8), static_cast<unsigned char>(us)});
 }
 
@@ -120,12 +124,12 @@ int main(int argc, char** argv) {
     smf_add_track(smf, conductor);
     smf_add_track(smf, notes);
 
-    addMeta(conductor, 0, {0xFF, 0x58, 0x04, 4, 2, 24, 8});  // 4/4
+    addMeta(conductor, 0, {kSmfMeta, kSmfTimeSignature, 0x04, 4, 2, 24, 8});  // 4/4
     addTempo(conductor, 0, 112);
     addTempo(conductor, 6 * kBar, 132);
 
     const char name[] = "Demo";
-    std::vector<unsigned char> title = {0xFF, 0x03, static_cast<unsigned char>(sizeof name - 1)};
+    std::vector<unsigned char> title = {kSmfMeta, kSmfTrackName, static_cast<unsigned char>(sizeof name - 1)};
     title.insert(title.end(), name, name + sizeof name - 1);
     addMeta(notes, 0, title);
     int last = 0;

@@ -2,6 +2,8 @@
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/HostDisplay.h"
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/VstEventList.h"
@@ -21,21 +23,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Xlib is shared with the plug-in's editor threads; it must know before the
-// first connection opens.
-void initThreads() {
-    static const bool done = [] {
-        XInitThreads();
-        return true;
-    }();
-    (void)done;
-}
-
 }  // namespace
 
 EditorHost::EditorHost() {
-    initThreads();
-    display_ = XOpenDisplay(nullptr);
+    display_ = openHostDisplay();
 }
 
 EditorHost::~EditorHost() {
@@ -43,7 +34,7 @@ EditorHost::~EditorHost() {
     if (display_) XCloseDisplay(display_);
 }
 
-bool EditorHost::open(PluginInstance& plugin, std::string* error) {
+bool EditorHost::open(PluginInstance& plugin, std::string* error, float scale) {
     close();
     closeRequested_ = false;
     if (!display_) {
@@ -54,6 +45,8 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error) {
         if (error) *error = "the plug-in has no editor";
         return false;
     }
+    if (scale != 0.0f)  // NaN included: hosts may send nonsense too
+        plugin.dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, scale);
     ERect* rect = nullptr;
     plugin.dispatch(effEditGetRect, 0, 0, &rect);
     if (!rect || rect->right - rect->left < 1 || rect->bottom - rect->top < 1) {
@@ -105,6 +98,11 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error) {
 void EditorHost::close() {
     if (plugin_) plugin_->dispatch(effEditClose);
     plugin_ = nullptr;
+    destroyParent();
+    buttons_ = 0;
+}
+
+void EditorHost::destroyParent() {
     if (display_ && parent_) {
         XDestroyWindow(display_, parent_);
         XSync(display_, False);
@@ -149,52 +147,63 @@ unsigned long EditorHost::editorWindow() const {
     return child;
 }
 
+namespace {
+
+// The fields that button and motion events share, for a pointer at (x, y)
+// of `target`. The host window is created at the root's origin, so root
+// coordinates are the same.
+template <typename PointerEvent>
+void aim(PointerEvent& e, int type, Display* display, Window target, int x, int y,
+         unsigned state) {
+    e.type = type;
+    e.display = display;
+    e.window = target;
+    e.root = DefaultRootWindow(display);
+    e.x = x;
+    e.y = y;
+    e.x_root = x;
+    e.y_root = y;
+    e.state = state;
+    e.same_screen = True;
+    e.time = CurrentTime;
+}
+
+}  // namespace
+
 void EditorHost::sendButton(int type, int button, int x, int y, unsigned state) {
     const Window target = editorWindow();
     if (!target) return;
     XEvent event{};
-    XButtonEvent& b = event.xbutton;
-    b.type = type;
-    b.display = display_;
-    b.window = target;
-    b.root = DefaultRootWindow(display_);
-    b.x = x;
-    b.y = y;
-    b.x_root = x;
-    b.y_root = y;
-    b.state = state;
-    b.button = static_cast<unsigned>(button);
-    b.same_screen = True;
-    b.time = CurrentTime;
+    aim(event.xbutton, type, display_, target, x, y, state);
+    event.xbutton.button = static_cast<unsigned>(button);
     XSendEvent(display_, target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
                &event);
     XFlush(display_);
 }
 
+namespace {
+unsigned buttonMask(int button) {
+    return button >= 1 && button <= 5 ? Button1Mask << (button - 1) : 0;
+}
+}  // namespace
+
+// The state of a button event is the state before it: a press does not
+// carry its own button yet, a release still does.
 void EditorHost::press(int button, int x, int y, unsigned state) {
-    sendButton(ButtonPress, button, x, y, state);
+    sendButton(ButtonPress, button, x, y, state | buttons_);
+    buttons_ |= buttonMask(button);
 }
 
 void EditorHost::release(int button, int x, int y, unsigned state) {
-    sendButton(ButtonRelease, button, x, y, state);
+    sendButton(ButtonRelease, button, x, y, state | buttons_);
+    buttons_ &= ~buttonMask(button);
 }
 
 void EditorHost::motion(int x, int y, unsigned state) {
     const Window target = editorWindow();
     if (!target) return;
     XEvent event{};
-    XMotionEvent& m = event.xmotion;
-    m.type = MotionNotify;
-    m.display = display_;
-    m.window = target;
-    m.root = DefaultRootWindow(display_);
-    m.x = x;
-    m.y = y;
-    m.x_root = x;
-    m.y_root = y;
-    m.state = state;
-    m.same_screen = True;
-    m.time = CurrentTime;
+    aim(event.xmotion, MotionNotify, display_, target, x, y, state | buttons_);
     XSendEvent(display_, target, False, PointerMotionMask, &event);
     XFlush(display_);
 }
@@ -223,13 +232,15 @@ namespace {
 
 const char* const kUsage =
     "usage: plughost editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render]\n"
-    "                       [--set Name=Text ...] [--page N] [--click X,Y ...]\n"
+    "                       [--set Name=Text ...] [--page N] [--click X,Y ...] [--scale S]\n"
     "  Opens the plug-in's editor in a window of its own and idles it every 20 ms.\n"
     "  --screenshot saves the editor's picture after --after-ms (default 1000) and closes;\n"
     "  without it the window stays until closed, or for --after-ms when given.\n"
     "  --render plays a held note through the plug-in on a second thread meanwhile.\n"
-    "  --click X,Y clicks the editor at X,Y (editor coordinates), in the order given.\n"
-    "  --page N clicks the tab of page N of Murlan's skin (tabs 55 px apart from x 188, y 3).\n";
+    "  --click X,Y clicks the editor at X,Y (editor coordinates at scale 1), in the order given.\n"
+    "  --page N clicks the tab of page N of Murlan's skin (tabs 55 px apart from x 188, y 3).\n"
+    "  --scale S asks the editor to draw S device pixels per editor pixel (the vendor-specific\n"
+    "  scale request of high-density hosts); clicks are scaled along.\n";
 
 
 bool parsePoint(const std::string& text, int& x, int& y) {
@@ -249,7 +260,7 @@ void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
     const VstInt32 frames = 512;
     AudioBuffers<float> buffers(plugin.numInputs(), plugin.numOutputs(), frames);
     VstEventList events(4);
-    events.addMidi(0, 0x90, 60, 100);
+    events.addMidi(0, kMidiNoteOn, 60, 100);
     plugin.processEvents(events);
     const auto block = std::chrono::duration<double>(frames / rate);
     auto next = Clock::now();
@@ -265,16 +276,17 @@ void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
 
 int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
     CommandLine line({{"screenshot", true}, {"after-ms", true}, {"render", false}, {"set", true},
-                      {"page", true}, {"click", true}});
+                      {"page", true}, {"click", true}, {"scale", true}});
     std::string error;
     if (!line.parse(args, &error) || line.positionals().size() != 1) {
         err << (error.empty() ? std::string(kUsage) : error + "\n" + kUsage);
         return 2;
     }
-    double afterMs = 1000, page = 0;
+    double afterMs = 1000, page = 0, scale = 0;
     const bool timed = line.has("after-ms");
     if (!line.number("after-ms", 0, 3600000, afterMs, &error) ||
-        !line.number("page", 1, 64, page, &error)) {
+        !line.number("page", 1, 64, page, &error) ||
+        !line.number("scale", 0.25, 16, scale, &error)) {
         err << error << "\n";
         return 2;
     }
@@ -306,11 +318,18 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
     plugin->resume();
 
     EditorHost window;
-    if (!window.open(*plugin, &error)) {
+    if (!window.open(*plugin, &error, static_cast<float>(scale))) {
         err << error << "\n";
         return 1;
     }
     out << "Editor open: " << window.width() << " x " << window.height() << "\n";
+    // Clicks are given at scale 1 and land where the asked-for factor puts
+    // them.
+    if (scale > 0)
+        for (auto& point : clicks) {
+            point.first = static_cast<int>(point.first * scale);
+            point.second = static_cast<int>(point.second * scale);
+        }
 
     std::atomic<bool> stop{false};
     std::thread audio;

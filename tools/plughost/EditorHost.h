@@ -39,7 +39,9 @@ public:
     _XDisplay* display() const { return display_; }
 
     // effEditGetRect, a mapped top-level window of that size, effEditOpen.
-    bool open(PluginInstance& plugin, std::string* error = nullptr);
+    // A scale other than 0 is sent first, as the vendor-specific scale
+    // request that high-density hosts send.
+    bool open(PluginInstance& plugin, std::string* error = nullptr, float scale = 0.0f);
     // effEditClose, then the top-level window goes.
     void close();
     bool isOpen() const { return plugin_ != nullptr; }
@@ -60,7 +62,8 @@ public:
     int height() const { return height_; }
 
     // Mouse input at editor coordinates, delivered to the editor's window
-    // as the X server would; `state` holds kShift / kControl.
+    // as the X server would; `state` holds kShift / kControl, and the
+    // buttons held (pressed here and not yet released) are added to it.
     void press(int button, int x, int y, unsigned state = 0);
     void release(int button, int x, int y, unsigned state = 0);
     void motion(int x, int y, unsigned state = 0);
@@ -69,6 +72,11 @@ public:
     void drag(int x, int y, int dx, int dy, unsigned state = 0);
 
     bool screenshot(EditorImage& image) const;
+
+    // The top-level window goes while the editor is still open, as when a
+    // host tears its window down before effEditClose; close() still sends
+    // that afterwards.
+    void destroyParent();
 
 private:
     void sendButton(int type, int button, int x, int y, unsigned state);
@@ -80,10 +88,12 @@ private:
     int width_ = 0;
     int height_ = 0;
     bool closeRequested_ = false;
+    unsigned buttons_ = 0;  // X button masks of the buttons held
 };
 
 // plughost editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render]
 //                           [--set Name=Text ...] [--page N] [--click X,Y ...]
+//                           [--scale S]
 int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace plughost

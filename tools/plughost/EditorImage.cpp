@@ -43,6 +43,14 @@ int EditorImage::countNear(Rgb colour, int tolerance, int x, int y, int w, int h
 
 namespace {
 
+// The simplified libpng interface wants a zeroed record of its version.
+png_image emptyPng() {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    return png;
+}
+
 // The 8-bit value of the bits of `pixel` under `mask`.
 std::uint8_t channel(unsigned long pixel, unsigned long mask) {
     if (mask == 0) return 0;
@@ -74,9 +82,7 @@ bool EditorImage::grab(_XDisplay* display, unsigned long window) {
 }
 
 bool EditorImage::savePng(const std::string& path, std::string* error) const {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
+    png_image png = emptyPng();
     png.width = static_cast<png_uint_32>(width_);
     png.height = static_cast<png_uint_32>(height_);
     png.format = PNG_FORMAT_RGB;
@@ -89,49 +95,41 @@ bool EditorImage::savePng(const std::string& path, std::string* error) const {
 
 namespace {
 
-bool finishLoad(png_image& png, std::vector<EditorImage::Rgb>& pixels, std::string* error) {
+// Reads the pixels of a PNG whose header has been read; only a complete
+// picture replaces the size and pixels given.
+bool finishLoad(png_image& png, int& width, int& height, std::vector<EditorImage::Rgb>& pixels,
+                std::string* error) {
     png.format = PNG_FORMAT_RGB;
-    pixels.resize(static_cast<std::size_t>(png.width) * png.height);
-    if (!png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr)) {
+    std::vector<EditorImage::Rgb> read(static_cast<std::size_t>(png.width) * png.height);
+    if (!png_image_finish_read(&png, nullptr, read.data(), 0, nullptr)) {
         if (error) *error = png.message;
         png_image_free(&png);
         return false;
     }
+    width = static_cast<int>(png.width);
+    height = static_cast<int>(png.height);
+    pixels.swap(read);
     return true;
 }
 
 }  // namespace
 
 bool EditorImage::loadPng(const std::string& path, std::string* error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
+    png_image png = emptyPng();
     if (!png_image_begin_read_from_file(&png, path.c_str())) {
         if (error) *error = path + ": " + png.message;
         return false;
     }
-    std::vector<Rgb> pixels;
-    if (!finishLoad(png, pixels, error)) return false;
-    width_ = static_cast<int>(png.width);
-    height_ = static_cast<int>(png.height);
-    pixels_.swap(pixels);
-    return true;
+    return finishLoad(png, width_, height_, pixels_, error);
 }
 
 bool EditorImage::loadPng(const unsigned char* data, std::size_t size, std::string* error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
+    png_image png = emptyPng();
     if (!data || !png_image_begin_read_from_memory(&png, data, size)) {
         if (error) *error = data ? png.message : "no data";
         return false;
     }
-    std::vector<Rgb> pixels;
-    if (!finishLoad(png, pixels, error)) return false;
-    width_ = static_cast<int>(png.width);
-    height_ = static_cast<int>(png.height);
-    pixels_.swap(pixels);
-    return true;
+    return finishLoad(png, width_, height_, pixels_, error);
 }
 
 }  // namespace plughost

@@ -1,5 +1,7 @@
 #include "tools/plughost/MidiSong.h"
 
+#include "tools/plughost/MidiBytes.h"
+
 // glib, which smf.h includes inside extern "C", needs the C++ headers first.
 #include <algorithm>
 #include <cmath>
@@ -18,9 +20,9 @@ using SmfPtr = std::unique_ptr<smf_t, SmfDeleter>;
 
 // Bytes a channel message of this status carries, status included.
 int channelMessageSize(std::uint8_t status) {
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
+    switch (status & kMidiKindMask) {
+    case kMidiProgramChange:
+    case kMidiChannelPressure:
         return 2;
     default:
         return 3;
@@ -72,16 +74,17 @@ bool MidiSong::parse(smf_t* smf, std::string* error) {
         const unsigned char* b = event->midi_buffer;
         const int n = event->midi_buffer_length;
         if (n <= 0 || !b) continue;
-        if (b[0] == 0xFF) {
-            if (n >= 6 && b[1] == 0x51 && b[2] == 3 && !timecode) {
+        if (b[0] == kSmfMeta) {
+            if (n >= 6 && b[1] == kSmfTempo && b[2] == 3 && !timecode) {
                 const long us = (long(b[3]) << 16) | (long(b[4]) << 8) | long(b[5]);
                 if (us > 0) tempo_.addTempo(ppq, 60.0e6 / double(us));
-            } else if (n >= 5 && b[1] == 0x58 && b[2] >= 2) {
+            } else if (n >= 5 && b[1] == kSmfTimeSignature && b[2] >= 2) {
                 tempo_.addTimeSignature(ppq, b[3], b[4] < 16 ? 1 << b[4] : 4);
             }
             continue;
         }
-        if (b[0] < 0x80 || b[0] >= 0xF0) continue;  // system messages are not played
+        // Only channel messages are played.
+        if ((b[0] & kMidiStatusBit) == 0 || b[0] >= kMidiSystem) continue;
         MidiMessage m;
         m.ppq = ppq;
         m.size = std::min(n, channelMessageSize(b[0]));

@@ -1,6 +1,7 @@
 #include "tools/plughost/PluginBenchmark.h"
 
 #include "tools/plughost/AudioBuffers.h"
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PluginInstance.h"
@@ -67,15 +68,16 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
     MidiSong song;
     const double end = seconds * kTempo / 60.0;
     if (scenario == HeldNote) {
-        song.addMessage(0.0, 0x90, 57, 100);
+        song.addMessage(0.0, kMidiNoteOn, 57, 100);
     } else if (scenario == Glide) {
         // A legato line: each key goes a little after the next one starts.
         static const int kPattern[] = {48, 55, 60, 67, 72, 64, 57, 50};
         int step = 0;
         for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
             const int key = kPattern[step % 8];
-            song.addMessage(t, 0x90, static_cast<std::uint8_t>(key), 96);
-            song.addMessage(std::min(t + 0.54, end), 0x80, static_cast<std::uint8_t>(key), 0);
+            song.addMessage(t, kMidiNoteOn, static_cast<std::uint8_t>(key), 96);
+            song.addMessage(std::min(t + 0.54, end), kMidiNoteOff, static_cast<std::uint8_t>(key),
+                            0);
         }
         song.sort();
     } else if (scenario == Melody || scenario == Sixteen) {
@@ -85,12 +87,14 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
         int step = 0;
         for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
             const int key = kPattern[step % 12];
-            song.addMessage(t, 0x90, static_cast<std::uint8_t>(key), 96);
-            song.addMessage(std::min(t + 0.55, end), 0x80, static_cast<std::uint8_t>(key), 0);
+            song.addMessage(t, kMidiNoteOn, static_cast<std::uint8_t>(key), 96);
+            song.addMessage(std::min(t + 0.55, end), kMidiNoteOff, static_cast<std::uint8_t>(key), 0);
             if (step % 8 == 0) {
                 for (int k = 0; k <= 8; ++k) {
-                    const int bend = std::min(8192 + (k < 5 ? k : 8 - k) * 1024, 16383);
-                    song.addMessage(t + k * 0.05, 0xE0, static_cast<std::uint8_t>(bend & 0x7F),
+                    const int up = (k < 5 ? k : 8 - k) * 1024;
+                    const int bend = std::min(kMidiBendCentre + up, kMidiBendMax);
+                    song.addMessage(t + k * 0.05, kMidiPitchBend,
+                                    static_cast<std::uint8_t>(bend & kMidiDataMask),
                                     static_cast<std::uint8_t>(bend >> 7));
                 }
             }

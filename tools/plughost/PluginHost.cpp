@@ -31,6 +31,10 @@ PluginHost* findHost(AEffect* effect) {
     return gLastLoading.load(std::memory_order_acquire);
 }
 
+// What audioMasterCanDo answers 1 to; everything else answers 0.
+const char* const kCanDo[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo",
+                              "sizeWindow",    "supplyIdle",       "startStopProcess"};
+
 // Copies `text` into a host-callback text buffer of the usual 64 bytes.
 VstIntPtr answerText(void* ptr, const std::string& text) {
     if (!ptr) return 0;
@@ -44,11 +48,9 @@ VstIntPtr answerText(void* ptr, const std::string& text) {
 }  // namespace
 
 PluginHost::PluginHost() : vendor_("plughost"), product_("plughost") {
-    canDo_ = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "sizeWindow",
-              "supplyIdle", "startStopProcess"};
     for (auto& c : calls_) c.store(0, std::memory_order_relaxed);
     std::memset(&time_, 0, sizeof(time_));
-    time_.sampleRate = 44100.0;
+    time_.sampleRate = kDefaultSampleRate;
     time_.tempo = 120.0;
     time_.timeSigNumerator = 4;
     time_.timeSigDenominator = 4;
@@ -173,9 +175,8 @@ VstIntPtr PluginHost::answer(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPt
     case audioMasterCanDo: {
         if (!ptr) return 0;
         const char* text = static_cast<const char*>(ptr);
-        std::lock_guard<std::mutex> lock(textMutex_);
-        for (const auto& t : canDo_)
-            if (std::strncmp(t.c_str(), text, 256) == 0) return 1;
+        for (const char* t : kCanDo)
+            if (std::strncmp(t, text, 256) == 0) return 1;
         return 0;
     }
     case audioMasterGetLanguage:
@@ -213,10 +214,6 @@ void PluginHost::setProductString(const std::string& text) {
     product_ = text;
 }
 void PluginHost::setVendorVersion(VstIntPtr version) { vendorVersion_.store(version); }
-void PluginHost::setCanDoTexts(const std::vector<std::string>& texts) {
-    std::lock_guard<std::mutex> lock(textMutex_);
-    canDo_ = texts;
-}
 double PluginHost::sampleRate() const { return sampleRate_.load(); }
 VstInt32 PluginHost::blockSize() const { return blockSize_.load(); }
 
@@ -251,7 +248,7 @@ void PluginHost::setPosition(double samplePos, double ppqPos, double barStartPos
 void PluginHost::advance(VstInt32 frames) {
     time_.flags &= ~kVstTransportChanged;
     if (!(time_.flags & kVstTransportPlaying) || frames <= 0) return;
-    const double rate = time_.sampleRate > 0 ? time_.sampleRate : 44100.0;
+    const double rate = time_.sampleRate > 0 ? time_.sampleRate : kDefaultSampleRate;
     time_.samplePos += frames;
     time_.ppqPos += frames * time_.tempo / (60.0 * rate);
     refreshBar();
@@ -276,10 +273,6 @@ void PluginHost::clearEdits() {
 int PluginHost::callCount(VstInt32 opcode) const {
     if (opcode < 0 || opcode >= static_cast<VstInt32>(calls_.size())) return 0;
     return calls_[static_cast<std::size_t>(opcode)].load(std::memory_order_relaxed);
-}
-
-void PluginHost::resetCallCounts() {
-    for (auto& c : calls_) c.store(0, std::memory_order_relaxed);
 }
 
 std::thread::id PluginHost::lastTimeInfoThread() const { return timeThread_.load(); }

@@ -43,6 +43,9 @@ struct EditEvent {
 
 class PluginHost {
 public:
+    // The rate answered and carried by the transport until one is set.
+    static constexpr double kDefaultSampleRate = 44100.0;
+
     PluginHost();
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
@@ -66,8 +69,6 @@ public:
     void setVendorString(const std::string& text);   // "" answers 0 and writes ""
     void setProductString(const std::string& text);  // "" answers 0 and writes ""
     void setVendorVersion(VstIntPtr version);
-    // Texts answered 1 by audioMasterCanDo; everything else answers 0.
-    void setCanDoTexts(const std::vector<std::string>& texts);
     double sampleRate() const;
     VstInt32 blockSize() const;
 
@@ -87,9 +88,8 @@ public:
     // --- What plug-ins asked (thread-safe).
     std::vector<EditEvent> edits() const;
     void clearEdits();
-    // How often opcode (0 .. 63) was called since construction or resetCallCounts.
+    // How often opcode (0 .. 63) was called since construction.
     int callCount(VstInt32 opcode) const;
-    void resetCallCounts();
     // The thread that last called audioMasterGetTime (for thread checks).
     std::thread::id lastTimeInfoThread() const;
 
@@ -109,14 +109,13 @@ private:
     static void unregisterEffect(AEffect* effect);
 
     std::atomic<VstIntPtr> versionAnswer_{2400};
-    std::atomic<double> sampleRate_{44100.0};
+    std::atomic<double> sampleRate_{kDefaultSampleRate};
     std::atomic<VstInt32> blockSize_{512};
     std::atomic<VstIntPtr> vendorVersion_{1};
     std::atomic<bool> timeInfoAvailable_{true};
     mutable std::mutex textMutex_;  // guards the texts below
     std::string vendor_;
     std::string product_;
-    std::vector<std::string> canDo_;
     VstTimeInfo time_;
     mutable std::mutex editMutex_;
     std::vector<EditEvent> edits_;

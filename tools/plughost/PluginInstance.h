@@ -64,9 +64,9 @@ public:
     void setParameter(VstInt32 index, float value);
     bool string2Parameter(VstInt32 index, const char* text);
     // Index of the parameter whose effGetParamName equals `name` ignoring
-    // case. Plug-ins cut names to the interface's 8 bytes (7 characters and
-    // the terminator), so a longer `name` also matches a shown name of 7 or
-    // more characters that begins it, when only one does. Else -1.
+    // case. Some plug-ins cut names to 7 characters and the terminator, so a
+    // longer `name` also matches a shown name of 7 or more characters that
+    // begins it, when only one does. Else -1.
     VstInt32 findParameter(const std::string& name);
     // Every index that findParameter's second rule matches (for messages).
     std::vector<VstInt32> parametersCutFrom(const std::string& name);

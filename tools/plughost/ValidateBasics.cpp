@@ -12,19 +12,18 @@ namespace plughost {
 
 namespace {
 
-// Larger than any text of the interface; zeroed before each call.
-constexpr std::size_t kBuffer = 1024;
+constexpr std::size_t kNameField = ValidationContext::kNameField;
+constexpr std::size_t kProgramNameField = ValidationContext::kProgramNameField;
 
-std::string num(long long v) { return std::to_string(v); }
-
-// Asks `opcode` for a text into a zeroed buffer and checks its length.
+// Asks `opcode` for a text of at most `limit` bytes and checks that it ends
+// there and that nothing was written behind it.
 void askText(ValidationContext& c, PluginInstance& p, VstInt32 opcode, VstInt32 index,
              std::size_t limit, const std::string& what) {
-    char buffer[kBuffer];
-    std::memset(buffer, 0, sizeof buffer);
+    char buffer[kTextBuffer];
+    ValidationContext::prepareField(buffer, sizeof buffer, limit);
     ValidationContext::step(what);
     p.dispatch(opcode, index, 0, buffer);
-    c.checkText(buffer, limit, what);
+    c.checkField(buffer, sizeof buffer, limit, what);
 }
 
 void entryAndIdentity(ValidationContext& c) {
@@ -98,30 +97,29 @@ void parameterTexts(ValidationContext& c) {
     if (!p) return;
     for (VstInt32 i = 0; i < p->numParams(); ++i) {
         const std::string at = " of parameter " + num(i);
-        askText(c, *p, effGetParamName, i, kVstMaxParamStrLen, "effGetParamName" + at);
-        askText(c, *p, effGetParamLabel, i, kVstMaxParamStrLen, "effGetParamLabel" + at);
+        askText(c, *p, effGetParamName, i, kNameField, "effGetParamName" + at);
+        askText(c, *p, effGetParamLabel, i, kNameField, "effGetParamLabel" + at);
         // Hosts give display texts more room than the interface's 8 bytes;
-        // 32 is what common hosts provide.
-        askText(c, *p, effGetParamDisplay, i, 32, "effGetParamDisplay" + at);
+        askText(c, *p, effGetParamDisplay, i, kParamDisplayLimit, "effGetParamDisplay" + at);
     }
     for (VstInt32 i : {-1, p->numParams(), 1 << 20}) {
         const std::string at = " of missing parameter " + num(i);
-        askText(c, *p, effGetParamName, i, kVstMaxParamStrLen, "effGetParamName" + at);
-        askText(c, *p, effGetParamLabel, i, kVstMaxParamStrLen, "effGetParamLabel" + at);
-        askText(c, *p, effGetParamDisplay, i, 32, "effGetParamDisplay" + at);
+        askText(c, *p, effGetParamName, i, kNameField, "effGetParamName" + at);
+        askText(c, *p, effGetParamLabel, i, kNameField, "effGetParamLabel" + at);
+        askText(c, *p, effGetParamDisplay, i, kParamDisplayLimit, "effGetParamDisplay" + at);
     }
 }
 
 void programNames(ValidationContext& c) {
     auto p = c.load();
     if (!p) return;
-    askText(c, *p, effGetProgramName, 0, kVstMaxProgNameLen, "effGetProgramName");
+    askText(c, *p, effGetProgramName, 0, kProgramNameField, "effGetProgramName");
     const VstInt32 count = std::min<VstInt32>(p->numPrograms(), 1024);
     for (VstInt32 i = 0; i < count; ++i)
-        askText(c, *p, effGetProgramNameIndexed, i, kVstMaxProgNameLen,
+        askText(c, *p, effGetProgramNameIndexed, i, kProgramNameField,
                 "effGetProgramNameIndexed of program " + num(i));
     for (VstInt32 i : {-1, p->numPrograms(), 1 << 20}) {
-        char buffer[kBuffer];
+        char buffer[kTextBuffer];
         std::memset(buffer, 0, sizeof buffer);
         ValidationContext::step("effGetProgramNameIndexed of missing program " + num(i));
         if (p->dispatch(effGetProgramNameIndexed, i, -1, buffer) != 0 && buffer[0] != 0)
@@ -172,10 +170,10 @@ void parameterValues(ValidationContext& c) {
                        std::to_string(back));
                 break;
             }
-            char buffer[kBuffer];
+            char buffer[kTextBuffer];
             std::memset(buffer, 0, sizeof buffer);
             p->dispatch(effGetParamDisplay, i, 0, buffer);
-            if (!c.checkText(buffer, 32, "effGetParamDisplay of parameter " + num(i))) break;
+            if (!c.checkText(buffer, kParamDisplayLimit, "effGetParamDisplay of parameter " + num(i))) break;
         }
     }
 }

@@ -3,6 +3,7 @@
 // with odd arguments, malformed MIDI, and the restoration of state through
 // bank and program chunks (all programs, long and non-ASCII names).
 
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/PluginValidator.h"
 #include "tools/plughost/VstEventList.h"
 
@@ -16,16 +17,12 @@ namespace plughost {
 
 namespace {
 
-constexpr std::size_t kBuffer = 4096;
-
-std::string num(long long v) { return std::to_string(v); }
-
 bool displaysReadable(ValidationContext& c, PluginInstance& p, const std::string& when) {
     for (VstInt32 i = 0; i < p.numParams(); ++i) {
-        char buffer[kBuffer];
+        char buffer[kTextBuffer];
         std::memset(buffer, 0, sizeof buffer);
         p.dispatch(effGetParamDisplay, i, 0, buffer);
-        if (!c.checkText(buffer, 32, "effGetParamDisplay of parameter " + num(i) + " " + when)) return false;
+        if (!c.checkText(buffer, kParamDisplayLimit, "effGetParamDisplay of parameter " + num(i) + " " + when)) return false;
     }
     return true;
 }
@@ -79,10 +76,10 @@ void textFuzz(ValidationContext& c) {
     }
     for (std::size_t t = 0; t < texts.size(); ++t) {
         for (VstInt32 i = 0; i < p->numParams(); ++i) {
-            ValidationContext::step("effString2Parameter(" + num(i) + ", text " + num(long(t)) + ")");
+            ValidationContext::step("effString2Parameter(" + num(i) + ", text " + num(t) + ")");
             p->string2Parameter(i, texts[t].c_str());
         }
-        const std::string when = "after text " + num(long(t)) + " through effString2Parameter";
+        const std::string when = "after text " + num(t) + " through effString2Parameter";
         if (!displaysReadable(c, *p, when)) return;
         if (t % 4 == 0 && !c.render(*p, false, 512, 1024, when)) return;
     }
@@ -94,10 +91,10 @@ void textFuzz(ValidationContext& c) {
 std::size_t textLimit(VstInt32 opcode) {
     switch (opcode) {
     case effGetProgramName:
-    case effGetProgramNameIndexed: return kVstMaxProgNameLen;
+    case effGetProgramNameIndexed: return ValidationContext::kProgramNameField;
     case effGetParamLabel:
-    case effGetParamName: return kVstMaxParamStrLen;
-    case effGetParamDisplay: return 32;
+    case effGetParamName: return ValidationContext::kNameField;
+    case effGetParamDisplay: return kParamDisplayLimit;
     case effGetEffectName: return kVstMaxEffectNameLen;
     case effGetVendorString: return kVstMaxVendorStrLen;
     case effGetProductString: return kVstMaxProductStrLen;
@@ -108,7 +105,7 @@ std::size_t textLimit(VstInt32 opcode) {
 void dispatcherSweep(ValidationContext& c) {
     auto p = c.start();
     if (!p) return;
-    alignas(16) static char buffer[kBuffer];
+    alignas(16) static char buffer[kTextBuffer];
     const VstInt32 indices[] = {-1, 0, 1 << 20};
     for (int r = 0; r < c.repeats(); ++r) {
         for (VstInt32 op = 0; op <= 90; ++op) {
@@ -160,19 +157,19 @@ void midiGarbage(ValidationContext& c) {
                            static_cast<std::uint8_t>(c.random()()));
         if (!deliver("random MIDI bytes", 512)) return;
         events.clear();
-        for (int i = 0; i < 50; ++i) events.addMidi(static_cast<VstInt32>(c.random()() % 512), 0x90, 60 + i % 12, 100);
+        for (int i = 0; i < 50; ++i) events.addMidi(static_cast<VstInt32>(c.random()() % 512), kMidiNoteOn, 60 + i % 12, 100);
         if (!deliver("events out of order", 512)) return;
         events.clear();
-        for (int i = 0; i < 1000; ++i) events.addMidi(i % 512, i % 2 ? 0x80 : 0x90, 40 + i % 40, 90);
+        for (int i = 0; i < 1000; ++i) events.addMidi(i % 512, i % 2 ? kMidiNoteOff : kMidiNoteOn, 40 + i % 40, 90);
         if (!deliver("1000 events in one call", 512)) return;
         events.clear();
-        events.addMidi(-1, 0x90, 60, 100);
-        events.addMidi(511, 0x90, 62, 100);
-        events.addMidi(512, 0x90, 64, 100);
-        events.addMidi(1 << 30, 0x80, 64, 0);
+        events.addMidi(-1, kMidiNoteOn, 60, 100);
+        events.addMidi(511, kMidiNoteOn, 62, 100);
+        events.addMidi(512, kMidiNoteOn, 64, 100);
+        events.addMidi(1 << 30, kMidiNoteOff, 64, 0);
         if (!deliver("deltaFrames outside the block", 512)) return;
         events.clear();
-        events.addMidi(0, 0x90, 60, 100);
+        events.addMidi(0, kMidiNoteOn, 60, 100);
         if (!deliver("an event in a block of one frame", 1)) return;
         events.clear();
         VstEvent junk;
@@ -196,8 +193,9 @@ void midiGarbage(ValidationContext& c) {
 }
 
 std::string programNameFor(int program) {
-    switch (program % 3) {
-    case 0: return "ABCDEFGHIJKLMNOPQRSTUVWX";  // 24 characters: one too many
+    switch (program % 4) {
+    case 0: return "ABCDEFGHIJKLMNOPQRSTUVWX";  // 24 characters: the whole field
+    case 3: return "ABCDEFGHIJKLMNOPQRSTUVWXY";  // one too many
     case 1: return "Gr\xc3\xbc\xc3\x9f" "e \xe2\x98\x83 \xff\x80";  // UTF-8 and stray bytes
     default: return "Program " + std::to_string(program);
     }
@@ -216,20 +214,29 @@ void stateRestoration(ValidationContext& c) {
         if (programs > 0) {
             original->setProgram(prog);
             original->setProgramName(programNameFor(prog));
-            char buffer[kBuffer];
+            char buffer[kTextBuffer];
             std::memset(buffer, 0, sizeof buffer);
             original->dispatch(effGetProgramName, 0, 0, buffer);
-            if (!c.checkText(buffer, kVstMaxProgNameLen, "the name of program " + num(prog) + " after renaming it"))
+            if (!c.checkText(buffer, ValidationContext::kProgramNameField,
+                             "the name of program " + num(prog) + " after renaming it"))
                 return;
             names[std::size_t(prog)] = buffer;
         }
         for (VstInt32 i = 0; i < params; ++i) original->setParameter(i, uniform(c.random()));
         for (VstInt32 i = 0; i < params; ++i) values[std::size_t(prog)].push_back(original->getParameter(i));
     }
+    // With effFlagsProgramChunks a host keeps the bank chunk and the current
+    // program, and nothing else: both must bring the whole state back.
+    const bool chunksAreState = (original->flags() & effFlagsProgramChunks) != 0;
+    const VstInt32 current = programs > 1 ? programs / 2 : 0;
+    if (programs > 0) original->setProgram(current);
     ValidationContext::step("effGetChunk of the bank");
     const std::vector<std::uint8_t> bank = original->getChunk(false);
     if (bank.empty()) {
-        c.skip("the plug-in hands out no chunks");
+        if (chunksAreState)
+            c.fail("effFlagsProgramChunks is set, but effGetChunk hands out no bank");
+        else
+            c.skip("the plug-in hands out no chunks");
         return;
     }
     auto compare = [&](PluginInstance& p, VstInt32 prog, const std::string& how) {
@@ -255,6 +262,15 @@ void stateRestoration(ValidationContext& c) {
         auto restored = c.start();
         if (!restored) return;
         restored->setChunk(bank, false);  // answers vary among plug-ins; the values tell
+        if (chunksAreState && programs > 0) {
+            restored->setProgram(current);
+            if (restored->getProgram() != current) {
+                c.fail("the bank restored, effSetProgram " + num(current) + " leaves program " +
+                       num(restored->getProgram()));
+                return;
+            }
+            if (!compare(*restored, current, "the session's current program restored")) return;
+        }
         for (VstInt32 prog = 0; prog < std::max(programs, 1); ++prog)
             if (!compare(*restored, prog, "bank restored")) return;
         if (!c.render(*restored, false, 512, 2048, "after restoring the bank")) return;

@@ -4,6 +4,7 @@
 // hygiene of the output (every sample written, finite, bounded, no
 // subnormal numbers, also in the silence after the last note).
 
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/PluginValidator.h"
 #include "tools/plughost/VstEventList.h"
 
@@ -15,13 +16,6 @@ namespace {
 
 const double kRates[] = {22050, 44100, 48000, 88200, 96000, 176400, 192000};
 const int kBlocks[] = {1, 7, 64, 512, 4096, 8192, 0};
-
-std::string num(double v) {
-    std::string s = std::to_string(v);
-    s.erase(s.find_last_not_of('0') + 1);
-    if (!s.empty() && s.back() == '.') s.pop_back();
-    return s;
-}
 
 void grid(ValidationContext& c, bool useDouble) {
     auto p = c.load();
@@ -101,8 +95,8 @@ void manyInstances(ValidationContext& c) {
             instances.push_back(std::move(p));
         }
         for (std::size_t i = 0; i < instances.size(); ++i) {
-            ValidationContext::step("rendering instance " + num(double(i + 1)));
-            if (!c.render(*instances[i], false, 512, 4096, "instance " + num(double(i + 1)) + " of 20")) return;
+            ValidationContext::step("rendering instance " + num(i + 1));
+            if (!c.render(*instances[i], false, 512, 4096, "instance " + num(i + 1) + " of 20")) return;
         }
         // Closed in creation order, not the reverse, as hosts often do.
         ValidationContext::step("closing 20 instances");
@@ -117,11 +111,11 @@ void cleanSilence(ValidationContext& c) {
     for (bool d : c.precisions(*p)) {
         ValidationContext::step("a note, then silence");
         VstEventList events(4);
-        events.addMidi(0, 0x90, 64, 100);
+        events.addMidi(0, kMidiNoteOn, 64, 100);
         p->processEvents(events);
         if (!c.render(*p, d, 512, 24000, "during a note", false)) return;
         events.clear();
-        events.addMidi(0, 0x80, 64, 0);
+        events.addMidi(0, kMidiNoteOff, 64, 0);
         p->processEvents(events);
         if (!c.render(*p, d, 512, 48000 * 6 * c.repeats(), "in the silence after a note", false)) return;
     }

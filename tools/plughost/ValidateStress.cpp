@@ -4,6 +4,7 @@
 // seen (counted by the plughost program's allocator hooks).
 
 #include "tools/plughost/AllocationCounter.h"
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/PluginValidator.h"
 #include "tools/plughost/VstEventList.h"
 
@@ -14,8 +15,6 @@
 namespace plughost {
 
 namespace {
-
-std::string num(long long v) { return std::to_string(v); }
 
 void threadSafety(ValidationContext& c) {
     auto p = c.start();
@@ -34,7 +33,7 @@ void threadSafety(ValidationContext& c) {
     std::thread ui([&] {
         std::mt19937_64 random(c.random()());
         std::uniform_real_distribution<float> uniform(0.0f, 1.0f);
-        char text[1024];
+        char text[kTextBuffer];
         const int n = p->numParams();
         const int programs = p->numPrograms();
         while (!done.load() && uiProblem.empty()) {
@@ -43,7 +42,8 @@ void threadSafety(ValidationContext& c) {
                 p->setParameter(i, uniform(random));
                 std::memset(text, 0, sizeof text);
                 p->dispatch(effGetParamDisplay, i, 0, text);
-                if (strnlen(text, 32) >= 32) uiProblem = "a display text ran past 32 bytes";
+                if (strnlen(text, kParamDisplayLimit) >= kParamDisplayLimit)
+                    uiProblem = "a display text ran past " + num(kParamDisplayLimit) + " bytes";
                 p->string2Parameter(i, text);
                 const float v = p->getParameter(i);
                 if (!(v >= 0.0f && v <= 1.0f)) uiProblem = "parameter " + num(i) + " read " + std::to_string(v);
@@ -69,6 +69,10 @@ void identicalState(ValidationContext& c) {
             ValidationContext::step(std::string("reading the ") + what);
             const std::vector<std::uint8_t> first = p->getChunk(isProgram);
             if (first.empty()) {
+                if (p->flags() & effFlagsProgramChunks) {
+                    c.fail(std::string("effFlagsProgramChunks is set, but there is no ") + what);
+                    return;
+                }
                 if (!isProgram) {
                     c.skip("the plug-in hands out no chunks");
                     return;
@@ -80,7 +84,7 @@ void identicalState(ValidationContext& c) {
             const std::vector<std::uint8_t> again = p->getChunk(isProgram);
             if (again != first) {
                 c.fail(std::string("the ") + what + " read back after setting it differs (" +
-                       num(long(first.size())) + " and " + num(long(again.size())) + " bytes)");
+                       num(first.size()) + " and " + num(again.size()) + " bytes)");
                 return;
             }
             auto fresh = c.start();
@@ -106,9 +110,9 @@ void countAllocations(ValidationContext& c, PluginInstance& p, const char* path)
         int firstBlock = -1;
         for (int b = 0; b < 100 * c.repeats(); ++b) {
             events.clear();
-            if (b % 3 == 0) events.addMidi(size / 2, 0x90, static_cast<std::uint8_t>(48 + b % 24), 100);
-            if (b % 3 == 2) events.addMidi(0, 0x80, static_cast<std::uint8_t>(48 + (b - 2) % 24), 0);
-            if (b % 5 == 4) events.addMidi(1, 0xE0, 0, static_cast<std::uint8_t>(b % 128));
+            if (b % 3 == 0) events.addMidi(size / 2, kMidiNoteOn, static_cast<std::uint8_t>(48 + b % 24), 100);
+            if (b % 3 == 2) events.addMidi(0, kMidiNoteOff, static_cast<std::uint8_t>(48 + (b - 2) % 24), 0);
+            if (b % 5 == 4) events.addMidi(1, kMidiPitchBend, 0, static_cast<std::uint8_t>(b % 128));
             AllocationScope scope;
             if (events.size() > 0) p.processEvents(events);
             p.process(buffers.inputs(), buffers.outputs(), size);

@@ -1,6 +1,7 @@
 #include "tools/plughost/ValidationContext.h"
 
 #include "tools/plughost/ForkedProbe.h"
+#include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/VstEventList.h"
 
 #include <algorithm>
@@ -17,6 +18,8 @@ constexpr double kUnwritten = 1234.5;
 // Events of the note stream come this many frames apart.
 constexpr std::int64_t kNoteSpacing = 2400;
 constexpr std::size_t kMaxReasons = 5;
+// Fills a text buffer behind the room the plug-in may use.
+constexpr char kFieldMarker = '\x5a';
 }  // namespace
 
 std::unique_ptr<PluginInstance> PluginSource::load(PluginHost& host, std::string* error) const {
@@ -81,6 +84,25 @@ bool ValidationContext::checkText(const char* text, std::size_t limit, const std
     return true;
 }
 
+void ValidationContext::prepareField(char* buffer, std::size_t size, std::size_t limit) {
+    limit = std::min(limit, size);
+    std::memset(buffer, 0, limit);
+    std::memset(buffer + limit, kFieldMarker, size - limit);
+}
+
+bool ValidationContext::checkField(const char* buffer, std::size_t size, std::size_t limit,
+                                   const std::string& where) {
+    if (!checkText(buffer, limit, where)) return false;
+    for (std::size_t i = limit; i < size; ++i) {
+        if (buffer[i] != kFieldMarker) {
+            fail(where + ": wrote byte " + std::to_string(i) + " behind the text's " +
+                 std::to_string(limit) + " bytes");
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ValidationContext::render(PluginInstance& plugin, bool useDouble, int block,
                                std::int64_t frames, const std::string& where, bool withNotes) {
     if (useDouble && !plugin.canDouble()) return true;
@@ -116,11 +138,11 @@ bool ValidationContext::renderWith(PluginInstance& plugin, int block, std::int64
             const auto delta = static_cast<VstInt32>(f - noteClock_);
             const std::int64_t k = f / kNoteSpacing;
             if (k % 4 == 3) {
-                events.addMidi(delta, 0xE0, 0, static_cast<std::uint8_t>(k % 128));
+                events.addMidi(delta, kMidiPitchBend, 0, static_cast<std::uint8_t>(k % 128));
             } else {
-                events.addMidi(delta, 0x80, static_cast<std::uint8_t>(key_), 0);
+                events.addMidi(delta, kMidiNoteOff, static_cast<std::uint8_t>(key_), 0);
                 key_ = 48 + static_cast<int>((k * 7) % 36);
-                events.addMidi(delta, 0x90, static_cast<std::uint8_t>(key_), 100);
+                events.addMidi(delta, kMidiNoteOn, static_cast<std::uint8_t>(key_), 100);
             }
         }
         if (events.size() > 0) plugin.processEvents(events);

@@ -11,9 +11,29 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace plughost {
+
+// Room for any text a plug-in writes, larger than every limit of the
+// interface so that overruns land in it; zeroed before each call.
+constexpr std::size_t kTextBuffer = 4096;
+// Bytes hosts give effGetParamDisplay: the interface says 8, common hosts
+// provide 32 and plug-ins rely on that.
+constexpr std::size_t kParamDisplayLimit = 32;
+
+// A number in a failure text: integers as they are, other values with at
+// most six decimals and no trailing zeros.
+template <typename T>
+std::string num(T v) {
+    std::string s = std::to_string(v);
+    if constexpr (!std::is_integral_v<T>) {
+        s.erase(s.find_last_not_of('0') + 1);
+        if (!s.empty() && s.back() == '.') s.pop_back();
+    }
+    return s;
+}
 
 // A plug-in to validate: a shared object, or an entry point linked into
 // this program (test doubles).
@@ -27,6 +47,11 @@ struct PluginSource {
 class ValidationContext {
 public:
     enum Verdict { Pass, Fail, Skip };
+
+    // Bytes a plug-in may write for a parameter's name or label (8
+    // characters) and for a program's name (24), terminator included.
+    static constexpr std::size_t kNameField = kVstMaxParamStrLen + 1;
+    static constexpr std::size_t kProgramNameField = kVstMaxProgNameLen + 1;
 
     ValidationContext(const PluginSource& source, std::uint64_t seed, int repeats);
 
@@ -59,6 +84,13 @@ public:
     // A text the plug-in wrote into a zeroed buffer of `limit` bytes (the
     // buffer given is larger): terminated within the limit.
     bool checkText(const char* text, std::size_t limit, const std::string& where);
+    // Makes `buffer` (`size` bytes) ready for a text of at most `limit` bytes:
+    // zeros up to the limit, a marker behind it.
+    static void prepareField(char* buffer, std::size_t size, std::size_t limit);
+    // checkText on a prepared buffer, and nothing written behind the limit
+    // (padding a buffer the plug-in was never given counts too).
+    bool checkField(const char* buffer, std::size_t size, std::size_t limit,
+                    const std::string& where);
     // The precisions the plug-in offers: {false} or {false, true} (double).
     std::vector<bool> precisions(PluginInstance& plugin) const;
 

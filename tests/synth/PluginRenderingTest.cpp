@@ -50,14 +50,14 @@ namespace {
 constexpr unsigned char kOn = 0x90, kOff = 0x80;
 const double kFullPeak = 3.0 * std::pow(10.0, -12.5 / 20.0) * 0.9754781797750323;  // key 69, defaults
 
-class MurlanPlugin : public ::testing::Test {
+class PluginRendering : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(rig.plugin) << "cannot load " MURLAN_PLUGIN; }
     PluginRig rig{MURLAN_PLUGIN};
 };
 }  // namespace
 
-TEST_F(MurlanPlugin, HeldNoteSoundsAtEachPartialAndDetune) {
+TEST_F(PluginRendering, HeldNoteSoundsAtEachPartialAndDetune) {
     struct Case {
         int level, partial, detune;  // parameter indices
         float partialValue, detuneValue;
@@ -76,7 +76,7 @@ TEST_F(MurlanPlugin, HeldNoteSoundsAtEachPartialAndDetune) {
     }
 }
 
-TEST_F(MurlanPlugin, Key69PeaksNear0694AndDecaysToTheDitherLevel) {
+TEST_F(PluginRendering, Key69PeaksNear0694AndDecaysToTheDitherLevel) {
     const std::vector<double> out = rig.render(48000, {{0, kOn, 69, 100}, {24000, kOff, 69, 0}});
     EXPECT_NEAR(peakOf(out, 4800, 24000), kFullPeak, 2e-3);
     EXPECT_NEAR(kFullPeak, 0.694, 1e-3);
@@ -89,7 +89,7 @@ TEST_F(MurlanPlugin, Key69PeaksNear0694AndDecaysToTheDitherLevel) {
     EXPECT_NEAR(mean, 2.5e-06 * 0.2371, 0.05e-06);
 }
 
-TEST_F(MurlanPlugin, FloatPathIsTheDoublePathRoundedToFloat) {
+TEST_F(PluginRendering, FloatPathIsTheDoublePathRoundedToFloat) {
     const std::vector<Note> melody{{0, kOn, 60, 90},      {9000, kOn, 64, 90},  {9100, kOff, 60, 0},
                                    {20000, 0xE0, 0, 0x60}, {30000, kOff, 64, 0}, {30001, kOn, 67, 10}};
     PluginRig other(MURLAN_PLUGIN);
@@ -103,7 +103,7 @@ TEST_F(MurlanPlugin, FloatPathIsTheDoublePathRoundedToFloat) {
     for (std::size_t i = 0; i < d.size(); ++i) ASSERT_EQ(f[i], static_cast<float>(d[i])) << i;
 }
 
-TEST_F(MurlanPlugin, VanishingMainLevelNeverMakesSubnormalSamples) {
+TEST_F(PluginRendering, VanishingMainLevelNeverMakesSubnormalSamples) {
     // Automation ramping towards 0 can leave the smallest float in a level.
     rig.plugin->setParameter(22, 1.4e-45f);
     rig.plugin->setParameter(4, 1e-30f);
@@ -116,13 +116,13 @@ TEST_F(MurlanPlugin, VanishingMainLevelNeverMakesSubnormalSamples) {
         }
 }
 
-TEST_F(MurlanPlugin, HostsThatSkipEmptyEventCallsHearTheSame) {
+TEST_F(PluginRendering, HostsThatSkipEmptyEventCallsHearTheSame) {
     const std::vector<Note> melody{{100, kOn, 60, 90}, {5000, kOn, 62, 90}, {5000, kOff, 60, 0}, {9999, kOff, 62, 0}};
     PluginRig other(MURLAN_PLUGIN);
     EXPECT_EQ(rig.render(20000, melody, false, true), other.render(20000, melody, false, false));
 }
 
-TEST_F(MurlanPlugin, ZeroFrameBlocksConsumeNoEvents) {
+TEST_F(PluginRendering, ZeroFrameBlocksConsumeNoEvents) {
     rig.events.clear();
     rig.events.addMidi(0, kOn, 69, 100);
     rig.plugin->processEvents(rig.events);
@@ -131,7 +131,7 @@ TEST_F(MurlanPlugin, ZeroFrameBlocksConsumeNoEvents) {
     EXPECT_NEAR(peakOf(rig.render(4800, {}, false, false), 2400, 4800), kFullPeak, 5e-3);
 }
 
-TEST_F(MurlanPlugin, EventOutOfOrderIsDroppedWithEverythingBehindIt) {
+TEST_F(PluginRendering, EventOutOfOrderIsDroppedWithEverythingBehindIt) {
     rig.events.clear();
     rig.events.addMidi(100, kOn, 69, 100);
     rig.events.addMidi(50, kOff, 69, 0);  // already past when its turn comes
@@ -143,7 +143,7 @@ TEST_F(MurlanPlugin, EventOutOfOrderIsDroppedWithEverythingBehindIt) {
     EXPECT_NEAR(measuredFrequency(out, 0, out.size(), rig.rate()), 440.0, 0.01) << "nor the later key";
 }
 
-TEST_F(MurlanPlugin, RisingLfoAtFullDepthSwellsOncePerBarLockedToTheTransport) {
+TEST_F(PluginRendering, RisingLfoAtFullDepthSwellsOncePerBarLockedToTheTransport) {
     rig.plugin->setParameter(17, 0.6f);  // Rising
     rig.plugin->setParameter(18, 0.0f);  // 1 per bar: 96000 samples at 120 bpm
     rig.plugin->setParameter(19, 1.0f);  // 100 %
@@ -156,7 +156,7 @@ TEST_F(MurlanPlugin, RisingLfoAtFullDepthSwellsOncePerBarLockedToTheTransport) {
     }
 }
 
-TEST_F(MurlanPlugin, ProcessingAllocatesNothingAfterTheFirstBlockOfASize) {
+TEST_F(PluginRendering, ProcessingAllocatesNothingAfterTheFirstBlockOfASize) {
     if (!COUNT_ALLOCATIONS) GTEST_SKIP() << "sanitizer build";
     rig.plugin->process(rig.floats, 512);  // first blocks may set up staging
     rig.plugin->process(rig.doubles, 512);

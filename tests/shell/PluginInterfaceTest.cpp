@@ -16,7 +16,7 @@
 
 namespace {
 
-class MurlanPlugin : public ::testing::Test {
+class PluginInterface : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
@@ -40,14 +40,14 @@ protected:
 
 } // namespace
 
-TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
+TEST_F(PluginInterface, RecordAndIdentityAnswers) {
     AEffect* e = plugin->effect();
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numPrograms, 10);
     EXPECT_EQ(e->numParams, 23);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 1);
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1110);
+    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1130);
     EXPECT_EQ(e->uniqueID, vstFourCC('v', 'Q', 'x', 'e'));
     EXPECT_EQ(e->version, 3100);
 
@@ -63,13 +63,26 @@ TEST_F(MurlanPlugin, RecordAndIdentityAnswers) {
     EXPECT_EQ(text(effGetProductString), "Murlan");
 }
 
-TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
+TEST_F(PluginInterface, NewInstanceShowsTheDefaultProgram) {
     const char* expected[23] = {"0",    "0.01", "0.01", "0.00", "0.0", "1",   "0",    "0.01",
                                 "0.01", "0.00", "0.0",  "1",    "0",   "0.01", "0.01", "0.00",
                                 "0.0",  "Sine", "4",    "0",    "2.0", "2.0", "-12.5"};
     for (int i = 0; i < 23; ++i) EXPECT_EQ(text(effGetParamDisplay, i), expected[i]) << i;
     EXPECT_EQ(text(effGetParamLabel, 18), "per bar");
     for (int p = 0; p < 10; ++p) EXPECT_EQ(text(effGetProgramNameIndexed, p), "Defaults");
+
+    // Defaults are stored exactly as each parameter maps its real default.
+    const std::vector<std::uint8_t> record = plugin->getChunk(true);
+    ASSERT_EQ(record.size(), 209u);
+    auto stored = [&](int index) {
+        double v;
+        std::memcpy(&v, record.data() + 25 + 8 * index, sizeof v);
+        return v;
+    };
+    EXPECT_EQ(stored(18), 3.0 / 31.0);
+    EXPECT_EQ(stored(20), 0.38775510204081626);  // 1.9 / 4.9, not 19 / 49
+    EXPECT_EQ(stored(21), 2.0 / 12.0);
+    EXPECT_EQ(stored(22), 0.23713737056616552);
 
     void* data = nullptr;
     EXPECT_EQ(plugin->dispatch(effGetChunk, 1, 0, &data), 209);
@@ -78,18 +91,103 @@ TEST_F(MurlanPlugin, NewInstanceShowsTheDefaultProgram) {
     EXPECT_EQ(plugin->dispatch(effSetChunk, 1, 208, shortChunk.data()), 0);
 }
 
-TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
+TEST_F(PluginInterface, ParameterNamesAndLabelsReachTheHostWhole) {
+    const char* names[23] = {"Detune1", "Attk1",   "Rel1",    "Porta1",   "Level1",  "Partial2",
+                             "Detune2", "Attk2",   "Rel2",    "Porta2",   "Level2",  "Partial3",
+                             "Detune3", "Attk3",   "Rel3",    "Porta3",   "Level3",  "LFOWave",
+                             "LFOFreq", "LFODepth", "PortaRst", "PtchBend", "MainLvl"};
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(text(effGetParamName, i), names[i]) << i;
+    EXPECT_EQ(text(effGetParamLabel, 0), "cents");
+    EXPECT_EQ(text(effGetParamLabel, 5), "");
+    EXPECT_EQ(text(effGetParamLabel, 18), "per bar");
+    EXPECT_EQ(text(effGetParamLabel, 21), "semis");
+}
+
+TEST_F(PluginInterface, ProgramNamesOfTwentyFourCharactersRoundTrip) {
+    const std::string name = "Twenty-four characters!!";
+    ASSERT_EQ(name.size(), 24u);
+    plugin->setProgram(2);
+    plugin->setProgramName(name);
+    EXPECT_EQ(text(effGetProgramName), name);
+    EXPECT_EQ(text(effGetProgramNameIndexed, 2), name);
+    // A host that reads the name and stores it back keeps it whole.
+    plugin->setProgramName(text(effGetProgramName));
+    EXPECT_EQ(plugin->programName(), name);
+
+    auto bankCopy = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(bankCopy);
+    bankCopy->setChunk(plugin->getChunk(false), false);
+    EXPECT_EQ(bankCopy->programNameIndexed(2), name);
+    auto programCopy = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(programCopy);
+    programCopy->setProgram(2);
+    programCopy->setChunk(plugin->getChunk(true), true);
+    EXPECT_EQ(programCopy->programName(), name);
+}
+
+// What a host keeps in a session when the record announces program chunks
+// (the bank chunk and the current program), restored into a new instance.
+TEST_F(PluginInterface, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentProgram) {
+    ASSERT_NE(plugin->flags() & effFlagsProgramChunks, 0);
+    std::vector<std::vector<float>> values(10);
+    for (int p = 0; p < 10; ++p) {
+        plugin->setProgram(p);
+        plugin->setProgramName("Session program " + std::to_string(p));
+        for (int i = 0; i < 23; ++i)
+            plugin->setParameter(i, static_cast<float>((p * 23 + i) % 97) / 96.0f);
+        for (int i = 0; i < 23; ++i) values[p].push_back(plugin->getParameter(i));
+    }
+    plugin->setProgram(3);
+    const std::vector<std::uint8_t> bank = plugin->getChunk(false);
+    const VstInt32 current = plugin->getProgram();
+
+    auto restored = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->setChunk(bank, false), 2090);
+    restored->setProgram(current);
+    EXPECT_EQ(restored->getProgram(), 3);
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), values[3][i]) << i;
+    for (int p = 0; p < 10; ++p) {
+        EXPECT_EQ(restored->programNameIndexed(p), "Session program " + std::to_string(p));
+        restored->setProgram(p);
+        for (int i = 0; i < 23; ++i)
+            EXPECT_EQ(restored->getParameter(i), values[p][i]) << p << ", " << i;
+    }
+}
+
+// Sessions saved before the record announced chunks hold the current
+// program and its parameter values; they still load.
+TEST_F(PluginInterface, ASessionOfParameterValuesStillLoads) {
+    auto restored = host.load(MURLAN_PLUGIN);
+    ASSERT_TRUE(restored);
+    restored->setProgram(3);
+    restored->setProgramName("Old session");
+    for (int i = 0; i < 23; ++i) restored->setParameter(i, 0.25f);
+    EXPECT_EQ(restored->getProgram(), 3);
+    EXPECT_EQ(restored->programName(), "Old session");
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), 0.25f) << i;
+    EXPECT_EQ(restored->paramDisplay(22), "-12.0");
+}
+
+TEST_F(PluginInterface, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
     for (int i = 0; i < 23; ++i) {
-        EXPECT_LE(text(effGetParamName, i).size(), 7u) << i;
+        EXPECT_LE(text(effGetParamName, i).size(), 8u) << i;
+        EXPECT_LE(text(effGetParamLabel, i).size(), 8u) << i;
         EXPECT_LE(text(effGetParamDisplay, i).size(), 31u) << i;
     }
     char name[] = "A program name far longer than the field";
     plugin->dispatch(effSetProgramName, 0, 0, name);
-    EXPECT_EQ(text(effGetProgramName), "A program name far long");
+    EXPECT_EQ(text(effGetProgramName), "A program name far longe");
 
     plugin->setProgram(3);
     plugin->dispatch(effSetProgram, 0, 10);
     EXPECT_EQ(plugin->getProgram(), 3);
+    // Pointer-sized values that a cut to 32 bits would turn into 1 or 0.
+    for (VstIntPtr value :
+         {VstIntPtr(-4294967295LL), VstIntPtr(4294967297LL), VstIntPtr(1) << 40}) {
+        plugin->dispatch(effSetProgram, 0, value);
+        EXPECT_EQ(plugin->getProgram(), 3) << value;
+    }
 
     for (VstInt32 index : {-1, 23}) {
         for (VstInt32 opcode : {effGetParamLabel, effGetParamDisplay, effGetParamName})
@@ -103,7 +201,7 @@ TEST_F(MurlanPlugin, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing
     EXPECT_EQ(text(effGetProgramNameIndexed, 10), std::string(255, 'z'));
 }
 
-TEST_F(MurlanPlugin, CapabilitiesAndPinsAnswerExactly) {
+TEST_F(PluginInterface, CapabilitiesAndPinsAnswerExactly) {
     EXPECT_EQ(plugin->canDo("receiveVstMidiEvent"), 1);
     EXPECT_EQ(plugin->canDo("ReceiveVstMidiEvent"), 0);
     EXPECT_EQ(plugin->canDo("bypass"), -1);
@@ -119,7 +217,7 @@ TEST_F(MurlanPlugin, CapabilitiesAndPinsAnswerExactly) {
     EXPECT_EQ(pin.flags, kVstPinIsActive);
 }
 
-TEST_F(MurlanPlugin, OnlyNoInputsAndOneOutputAreAccepted) {
+TEST_F(PluginInterface, OnlyNoInputsAndOneOutputAreAccepted) {
     VstSpeakerArrangement input{}, output{};
     output.numChannels = 2;
     EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),

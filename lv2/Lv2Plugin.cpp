@@ -1,0 +1,273 @@
+#include "lv2/Lv2Plugin.h"
+
+#include "framework/KEffect.h"
+#include "shell/AudioEffect.h"
+
+#include <lv2/atom/util.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+namespace KAMO {
+
+namespace {
+
+// The instance whose effect is being built: the effect asks its host
+// questions from its constructor, before the record can point back to us.
+thread_local Lv2Plugin* gBuilding = nullptr;
+
+} // namespace
+
+Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* features) {
+    const auto* map = static_cast<const LV2_URID_Map*>(lv2Feature(features, LV2_URID__map));
+    if (!map) return nullptr;
+    std::unique_ptr<Lv2Plugin> plugin(new Lv2Plugin(sampleRate, map));
+    const auto* options = static_cast<const LV2_Options_Option*>(
+        lv2Feature(features, LV2_OPTIONS__options));
+    for (int i = 0; options && options[i].key; ++i) {
+        double value = 0.0;
+        if (options[i].key == plugin->uris_.maxBlockLength &&
+            plugin->uris_.number(options[i].value, options[i].type, options[i].size, value) &&
+            value >= 1.0 && value <= 1 << 20)
+            plugin->maxBlock_ = static_cast<VstInt32>(value);
+    }
+    if (!plugin->build()) return nullptr;
+    return plugin.release();
+}
+
+Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_URID_Map* map)
+    : uris_(map), sampleRate_(sampleRate) {
+    transport_.setSampleRate(sampleRate);
+}
+
+bool Lv2Plugin::build() {
+    gBuilding = this;
+    AudioEffect* built = createEffectInstance(&Lv2Plugin::hostCallback);
+    gBuilding = nullptr;
+    effect_ = dynamic_cast<KEffect*>(built);
+    if (!effect_) {
+        delete built;
+        return false;
+    }
+    // The editor lives in the UI, with an effect of its own (see Lv2Ui.h);
+    // here it would only hold a display connection in the audio host.
+    effect_->releaseEditor();
+    record_ = effect_->getAeffect();
+    record_->user = this;
+    record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
+    record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate_));
+    record_->dispatcher(record_, effSetBlockSize, 0, maxBlock_, nullptr, 0.0f);
+
+    ports_.reset(new Lv2ControlPorts(*effect_));
+    controls_.assign(static_cast<std::size_t>(ports_->count()), nullptr);
+    // NaN differs from every value: the first run applies every port.
+    lastControls_.assign(static_cast<std::size_t>(ports_->count()), std::nanf(""));
+
+    midi_.reset(new VstMidiEvent[kEventCapacity]());
+    const std::size_t bytes = offsetof(VstEvents, events) + sizeof(VstEvent*) * kEventCapacity;
+    listBytes_.reset(new unsigned char[bytes]());
+    list_ = reinterpret_cast<VstEvents*>(listBytes_.get());
+    VstEvent** slots = vstEventArray(list_);
+    for (int i = 0; i < kEventCapacity; ++i) {
+        midi_[i].type = kVstMidiType;
+        midi_[i].byteSize = sizeof(VstMidiEvent);
+        slots[i] = reinterpret_cast<VstEvent*>(&midi_[i]);
+    }
+    return true;
+}
+
+Lv2Plugin::~Lv2Plugin() {
+    // effClose destroys the effect and its editor.
+    if (record_) record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
+}
+
+VstIntPtr Lv2Plugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                  VstIntPtr value, void* ptr, float opt) {
+    Lv2Plugin* self = effect && effect->user ? static_cast<Lv2Plugin*>(effect->user) : gBuilding;
+    if (!self) return opcode == audioMasterVersion ? 2400 : 0;
+    return self->answer(opcode, index, value, ptr, opt);
+}
+
+VstIntPtr Lv2Plugin::answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/, void* ptr,
+                            float /*opt*/) {
+    switch (opcode) {
+    case audioMasterVersion:
+        return 2400;
+    case audioMasterGetSampleRate:
+        return static_cast<VstIntPtr>(sampleRate_);
+    case audioMasterGetBlockSize:
+        return maxBlock_;
+    case audioMasterGetTime:
+        return reinterpret_cast<VstIntPtr>(&transport_.timeInfo());
+    case audioMasterWantMidi:
+        return 1;
+    case audioMasterGetProductString:
+        if (ptr) vstCopyText(static_cast<char*>(ptr), "LV2 host", kVstMaxProductStrLen);
+        return 1;
+    default:
+        // Edits come only from the host's ports here; the editor talks to an
+        // effect of its own (see Lv2Ui), so automate and gestures are moot.
+        return 0;
+    }
+}
+
+void Lv2Plugin::connectPort(uint32_t port, void* data) {
+    const auto index = static_cast<int>(port);
+    if (index < ports_->count())
+        controls_[port] = static_cast<const float*>(data);
+    else if (index == eventPort())
+        events_ = static_cast<const LV2_Atom_Sequence*>(data);
+    else if (index == outputPort())
+        output_ = static_cast<float*>(data);
+}
+
+void Lv2Plugin::activate() { record_->dispatcher(record_, effMainsChanged, 0, 1, nullptr, 0.0f); }
+
+void Lv2Plugin::deactivate() {
+    record_->dispatcher(record_, effMainsChanged, 0, 0, nullptr, 0.0f);
+}
+
+void Lv2Plugin::applyControls() {
+    for (int i = 0; i < ports_->count(); ++i) {
+        const float* port = controls_[static_cast<std::size_t>(i)];
+        if (!port) continue;
+        const float value = *port;
+        float& last = lastControls_[static_cast<std::size_t>(i)];
+        // Bitwise, so that a NaN port is not taken anew on every run.
+        if (std::memcmp(&value, &last, sizeof value) == 0) continue;
+        last = value;
+        if (std::isnan(value)) continue;
+        effect_->setParameterReal(i, ports_->realFromPort(i, value));
+    }
+}
+
+void Lv2Plugin::readPosition(const LV2_Atom_Object* object) {
+    const LV2_Atom *frame = nullptr, *speed = nullptr, *bpm = nullptr, *beatsPerBar = nullptr,
+                   *beatUnit = nullptr, *bar = nullptr, *barBeat = nullptr, *beat = nullptr;
+    lv2_atom_object_get(object, uris_.timeFrame, &frame, uris_.timeSpeed, &speed,
+                        uris_.timeBeatsPerMinute, &bpm, uris_.timeBeatsPerBar, &beatsPerBar,
+                        uris_.timeBeatUnit, &beatUnit, uris_.timeBar, &bar, uris_.timeBarBeat,
+                        &barBeat, uris_.timeBeat, &beat, 0);
+    double v = 0.0, unit = 0.0;
+    if (uris_.number(frame, v)) transport_.setFrame(static_cast<std::int64_t>(v));
+    if (uris_.number(speed, v)) transport_.setSpeed(v);
+    if (uris_.number(bpm, v)) transport_.setTempo(v);
+    const bool gotUnit = uris_.number(beatUnit, unit);
+    if (uris_.number(beatsPerBar, v)) transport_.setSignature(v, gotUnit ? unit : 0.0);
+    else if (gotUnit) transport_.setSignature(0.0, unit);
+    if (uris_.number(bar, v) && std::isfinite(v)) transport_.setBar(static_cast<std::int64_t>(v));
+    if (uris_.number(barBeat, v)) transport_.setBarBeat(v);
+    if (uris_.number(beat, v)) transport_.setBeat(v);
+    transport_.endPosition();
+}
+
+void Lv2Plugin::addMidi(const LV2_Atom& body, uint32_t delta) {
+    // Channel messages only: system exclusive does not fit the record.
+    if (body.size < 1 || body.size > 3 || list_->numEvents >= kEventCapacity) return;
+    VstMidiEvent& midi = midi_[list_->numEvents++];
+    std::memset(midi.midiData, 0, sizeof midi.midiData);
+    std::memcpy(midi.midiData, LV2_ATOM_BODY_CONST(&body), body.size);
+    midi.deltaFrames = static_cast<VstInt32>(delta);
+}
+
+void Lv2Plugin::renderStretch(uint32_t from, uint32_t to) {
+    // An empty stretch (a position at the frame where the last one ended)
+    // keeps its events for the next one.
+    if (to <= from) return;
+    if (output_) {
+        record_->dispatcher(record_, effProcessEvents, 0, 0, list_, 0.0f);
+        float* outputs[1] = {output_ + from};
+        record_->processReplacing(record_, nullptr, outputs, static_cast<VstInt32>(to - from));
+    }
+    transport_.advance(to - from);
+    list_->numEvents = 0;
+}
+
+void Lv2Plugin::run(uint32_t frames) {
+    applyControls();
+    list_->numEvents = 0;
+    uint32_t start = 0;
+    if (events_) {
+        LV2_ATOM_SEQUENCE_FOREACH(events_, event) {
+            // Hosts send events in order and within the run; anything else is
+            // clamped into it rather than trusted.
+            int64_t at = event->time.frames;
+            if (at < start) at = start;
+            if (at > frames) at = frames;
+            const uint32_t frame = static_cast<uint32_t>(at);
+            const LV2_URID type = event->body.type;
+            if (type == uris_.midiEvent) {
+                if (frame >= frames) continue;  // past the run, or a run of 0 frames
+                if (list_->numEvents >= kEventCapacity && frame > start) {
+                    renderStretch(start, frame);
+                    start = frame;
+                }
+                addMidi(event->body, frame - start);
+            } else if (type == uris_.atomObject || type == uris_.atomBlank) {
+                const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
+                if (object->body.otype != uris_.timePosition) continue;
+                // The position holds from its frame on: what comes before
+                // is rendered with the transport as it was.
+                renderStretch(start, frame);
+                start = frame;
+                readPosition(object);
+            }
+            // Other atom types are not ours to read.
+        }
+    }
+    renderStretch(start, frames);
+}
+
+// --- State --------------------------------------------------------------------------
+
+LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
+    void* bank = nullptr;
+    const VstIntPtr size = record_->dispatcher(record_, effGetChunk, 0, 0, &bank, 0.0f);
+    if (!bank || size <= 0) return LV2_STATE_ERR_UNKNOWN;
+    LV2_State_Status status =
+        store(handle, uris_.stateBank, bank, static_cast<std::size_t>(size), uris_.atomChunk,
+              LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+    if (status != LV2_STATE_SUCCESS) return status;
+    const int32_t program = effect_->getProgram();
+    return store(handle, uris_.stateProgram, &program, sizeof program, uris_.atomInt,
+                 LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+}
+
+bool Lv2Plugin::bankIsSound(const unsigned char* bank, std::size_t size) {
+    ProgramBank& programs = effect_->programBank();
+    const unsigned char* base = programs.records();
+    if (!base || size != static_cast<std::size_t>(programs.bankLength())) return false;
+    // The image has the bank's layout: each value sits where the live bank
+    // keeps it.
+    for (int p = 0; p < programs.programCount(); ++p)
+        for (int i = 0; i < programs.parameterCount(); ++i) {
+            const auto* slot = static_cast<const unsigned char*>(programs.valueSlot(p, i));
+            const double v = KEffectParameter::readSlot(bank + (slot - base));
+            if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
+        }
+    return true;
+}
+
+LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve,
+                                    LV2_State_Handle handle) {
+    std::size_t bankSize = 0, programSize = 0;
+    uint32_t bankType = 0, programType = 0, flags = 0;
+    const void* bank = retrieve(handle, uris_.stateBank, &bankSize, &bankType, &flags);
+    const void* program = retrieve(handle, uris_.stateProgram, &programSize, &programType, &flags);
+    if (!bank || !program) return LV2_STATE_ERR_NO_PROPERTY;
+    if (bankType != uris_.atomChunk || programType != uris_.atomInt ||
+        programSize != sizeof(int32_t))
+        return LV2_STATE_ERR_BAD_TYPE;
+    int32_t index = 0;
+    std::memcpy(&index, program, sizeof index);
+    if (index < 0 || index >= effect_->programBank().programCount() ||
+        !bankIsSound(static_cast<const unsigned char*>(bank), bankSize))
+        return LV2_STATE_ERR_UNKNOWN;
+    record_->dispatcher(record_, effSetChunk, 0, static_cast<VstIntPtr>(bankSize),
+                        const_cast<void*>(bank), 0.0f);
+    record_->dispatcher(record_, effSetProgram, 0, index, nullptr, 0.0f);
+    return LV2_STATE_SUCCESS;
+}
+
+} // namespace KAMO

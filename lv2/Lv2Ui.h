@@ -1,0 +1,85 @@
+#pragma once
+// The LV2 face of the editor: an X11 UI embedded in the host's parent
+// window. The editor needs an effect to show and edit; the UI builds one of
+// its own through the same factory as the plug-in (the editor's model) and
+// keeps it in step with the host's control ports:
+//   - port_event from the host sets the model's parameter;
+//   - the editor's edits end in the model's host callbacks (automate, begin
+//     and end of a gesture), which become port writes and ui:touch
+//     notifications; anything else that changes the model (the patch
+//     commands) is found by comparing it with the ports at each idle.
+// The editor's callbacks come from its window thread, but LV2 allows writes
+// only on the host's UI thread, so they are queued and sent by idle.
+//
+// Why a model of its own rather than the plug-in instance itself
+// (instance-access): it works in every host, including those that keep the
+// UI in another process or do not offer instance-access, and all traffic
+// goes through the ports the host records and automates.
+
+#include "lv2/Lv2ControlPorts.h"
+#include "lv2/Lv2Uris.h"
+#include "shell/Vst2.h"
+
+#include <lv2/core/lv2.h>
+#include <lv2/ui/ui.h>
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+struct _XDisplay;
+
+namespace KAMO {
+
+class KEffect;
+
+class Lv2Ui {
+public:
+    // Null without ui:parent, without an editor or when it cannot open.
+    static Lv2Ui* create(LV2UI_Write_Function write, LV2UI_Controller controller,
+                         LV2UI_Widget* widget, const LV2_Feature* const* features);
+    ~Lv2Ui();
+    Lv2Ui(const Lv2Ui&) = delete;
+    Lv2Ui& operator=(const Lv2Ui&) = delete;
+
+    void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
+    // Sends what the editor did since the last idle; 0 while the UI lives.
+    int idle();
+
+private:
+    struct Edit {
+        enum Kind { Begin, Value, End } kind;
+        int index;
+    };
+
+    Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
+    bool open(unsigned long parent, const LV2_Feature* const* features);
+    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                  VstIntPtr value, void* ptr, float opt);
+    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value);
+    // Writes the model's value of `index` when the host does not have it yet.
+    void send(int index);
+    // The editor's own window in the parent, waiting briefly for it.
+    unsigned long findEditorWindow(unsigned long parent);
+
+    LV2UI_Write_Function write_;
+    LV2UI_Controller controller_;
+    const LV2UI_Resize* resize_ = nullptr;
+    const LV2UI_Touch* touch_ = nullptr;
+    AEffect* record_ = nullptr;
+    KEffect* effect_ = nullptr;
+    std::unique_ptr<Lv2ControlPorts> ports_;
+    float sampleRate_ = 0.0f;
+    bool editorOpen_ = false;
+    // The value the host was last told of, or told us, per port.
+    std::vector<float> known_;
+    // Ports held by a gesture: the host's echo of older values is not
+    // allowed to pull the knob back while it is dragged.
+    std::vector<bool> grabbed_;
+
+    std::mutex editsMutex_;
+    std::vector<Edit> edits_;    // filled by the editor's thread
+    std::vector<Edit> sending_;  // drained by idle
+};
+
+} // namespace KAMO

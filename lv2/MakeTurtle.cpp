@@ -1,0 +1,50 @@
+// Build step: writes the bundle's manifest.ttl and plug-in description from
+// an instance of the effect, built by the same factory as the plug-in.
+//
+//   murlan_lv2_ttl BUNDLE_DIR BINARY_NAME
+
+#include "framework/KEffect.h"
+#include "lv2/Lv2Turtle.h"
+#include "shell/AudioEffect.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace {
+
+VstIntPtr quietHost(AEffect* /*effect*/, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+bool writeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (!file) std::fprintf(stderr, "murlan_lv2_ttl: cannot write %s\n", path.c_str());
+    return static_cast<bool>(file);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: murlan_lv2_ttl BUNDLE_DIR BINARY_NAME\n");
+        return 2;
+    }
+    std::unique_ptr<AudioEffect> built(createEffectInstance(&quietHost));
+    auto* effect = dynamic_cast<KAMO::KEffect*>(built.get());
+    if (!effect) {
+        std::fprintf(stderr, "murlan_lv2_ttl: the factory built no effect\n");
+        return 1;
+    }
+    const std::string bundle = std::string(argv[1]) + "/";
+    char name[kVstMaxEffectNameLen] = {};
+    effect->getEffectName(name);
+    const std::string description = std::string(name[0] ? name : "plugin") + ".ttl";
+    const bool ok =
+        writeFile(bundle + "manifest.ttl", KAMO::lv2ManifestTurtle(argv[2], description)) &&
+        writeFile(bundle + description, KAMO::lv2PluginTurtle(*effect));
+    return ok ? 0 : 1;
+}

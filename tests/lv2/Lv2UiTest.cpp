@@ -1,0 +1,141 @@
+// The X11 UI as an LV2 host embeds it through suil: drawn in the host's
+// window like the VST editor, edits reaching the host as port writes inside
+// ui:touch gestures, host changes reaching the editor and not coming back.
+
+#include "Lv2TestSupport.h"
+
+#include "tools/lv2host/Lv2UiHost.h"
+#include "tools/plughost/EditorHost.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+#include <set>
+
+#if defined(MURLAN_LV2_BUNDLE) && defined(MURLAN_PLUGIN)
+
+using lv2host::UiMessage;
+using plughost::EditorImage;
+
+namespace {
+
+constexpr std::uint32_t kMainLevel = 22;
+
+class Lv2Ui : public lv2test::Lv2Fixture {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+        Lv2Fixture::SetUp();
+        std::string error;
+        ASSERT_TRUE(window.open(world, plugin, &error, 1.0f)) << error;
+        ASSERT_TRUE(window.pumpUntil([&] { return settled(shot); }, 10000)) << "no picture";
+    }
+    void TearDown() override { window.close(); }
+
+    // True once two screenshots a moment apart agree and show something.
+    static bool settled(const EditorImage& first, const EditorImage& second) {
+        return !first.empty() &&
+               second.countDifferences(first, 0, 0, second.width(), second.height()) == 0 &&
+               second.countNear({0, 0, 0}, 8, 0, 0, second.width(), second.height()) <
+                   second.width() * second.height() / 2;
+    }
+    bool settled(EditorImage& image) {
+        EditorImage first;
+        if (!window.screenshot(first, false)) return false;
+        window.pump(80);
+        return window.screenshot(image, false) && settled(first, image);
+    }
+    EditorImage settledShot() {
+        EditorImage image;
+        window.pumpUntil([&] { return settled(image); }, 5000);
+        return image;
+    }
+    std::vector<UiMessage> messagesUntilTouchEnd() {
+        window.pumpUntil(
+            [&] {
+                const auto m = window.messages();
+                return !m.empty() && m.back().kind == UiMessage::TouchEnd;
+            },
+            5000);
+        return window.messages();
+    }
+
+    lv2host::Lv2UiHost window;
+    EditorImage shot;
+};
+
+}  // namespace
+
+TEST_F(Lv2Ui, EmbedsInTheParentAtItsSizeAndDrawsTheInstrumentPageAsTheVstEditorDoes) {
+    EXPECT_EQ(window.width(), 540);
+    EXPECT_EQ(window.height(), 395);
+    EXPECT_NE(window.widget(), 0u);
+    EXPECT_EQ(window.widget(), window.editorWindow());
+    EXPECT_TRUE(window.hasIdleInterface());
+
+    auto vst = loadVst();
+    plughost::EditorHost vstWindow;
+    std::string error;
+    ASSERT_TRUE(vstWindow.open(*vst, &error)) << error;
+    EditorImage vstShot, previous;
+    for (int i = 0; i < 100; ++i, previous = vstShot) {
+        vstWindow.pump(80);
+        if (vstWindow.screenshot(vstShot) && settled(previous, vstShot)) break;
+    }
+    vstWindow.close();
+    ASSERT_EQ(shot.width(), vstShot.width());
+    EXPECT_EQ(shot.countDifferences(vstShot, 0, 0, shot.width(), shot.height()), 0);
+}
+
+TEST_F(Lv2Ui, AKnobDragReachesTheHostAsPortWritesInsideOneGesture) {
+    window.clearMessages();
+    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    const std::vector<UiMessage> messages = messagesUntilTouchEnd();
+    ASSERT_GE(messages.size(), 3u);
+    EXPECT_EQ(messages.front().kind, UiMessage::TouchBegin);
+    EXPECT_EQ(messages.back().kind, UiMessage::TouchEnd);
+    float last = -12.5f;  // the default
+    int writes = 0;
+    for (const UiMessage& m : messages) {
+        EXPECT_EQ(m.port, kMainLevel);
+        if (m.kind != UiMessage::Write) continue;
+        ++writes;
+        EXPECT_GE(m.value, last) << "dragging up only raises the level";
+        last = m.value;
+    }
+    EXPECT_GE(writes, 1);
+    EXPECT_GT(last, -12.0f);
+    EXPECT_LE(last, 0.0f);
+}
+
+TEST_F(Lv2Ui, HostChangesReachTheEditorAndAreNotSentBack) {
+    const EditorImage before = settledShot();
+    window.clearMessages();
+    window.portEvent(kMainLevel, -3.0f);
+    window.portEvent(0, 0.0f);  // unchanged: Detune1's default
+    window.pumpUntil(
+        [&] {
+            EditorImage now;
+            return window.screenshot(now, false) &&
+                   now.countDifferences(before, 390, 80, 60, 15) > 10;
+        },
+        5000);
+    const EditorImage after = settledShot();
+    EXPECT_GT(after.countDifferences(before, 390, 80, 60, 15), 10);  // Main Level read-out
+    EXPECT_EQ(after.countDifferences(before, 120, 175, 60, 15), 0);  // Detune1 read-out
+    window.pump(200);
+    EXPECT_TRUE(window.messages().empty());
+}
+
+TEST_F(Lv2Ui, PatchCommandsReachTheHostAsPortWrites) {
+    window.clearMessages();
+    ASSERT_TRUE(window.drag(147, 80, 0, 0, 1));  // Full Random at (105, 70), 85 x 20
+    window.pumpUntil([&] { return window.messages().size() >= 5; }, 5000);
+    window.pump(200);
+    std::set<std::uint32_t> ports;
+    for (const UiMessage& m : window.messages())
+        if (m.kind == UiMessage::Write) ports.insert(m.port);
+    EXPECT_GE(ports.size(), 5u);
+}
+
+#endif

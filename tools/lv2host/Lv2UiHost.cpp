@@ -1,0 +1,247 @@
+#include "tools/lv2host/Lv2UiHost.h"
+
+#include "tools/lv2host/Lv2World.h"
+#include "tools/plughost/HostDisplay.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
+#include <X11/extensions/XTest.h>
+#include <lv2/atom/atom.h>
+#include <lv2/parameters/parameters.h>
+#include <lv2/urid/urid.h>
+#include <suil/suil.h>
+
+#include <chrono>
+#include <thread>
+
+namespace lv2host {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+}  // namespace
+
+Lv2UiHost::Lv2UiHost() {
+    display_ = plughost::openHostDisplay();
+}
+
+Lv2UiHost::~Lv2UiHost() {
+    close();
+    if (display_) XCloseDisplay(display_);
+}
+
+void Lv2UiHost::writeFunction(void* controller, std::uint32_t port, std::uint32_t size,
+                              std::uint32_t protocol, const void* buffer) {
+    if (protocol != 0 || size != sizeof(float) || !buffer) return;
+    static_cast<Lv2UiHost*>(controller)->record(
+        UiMessage{UiMessage::Write, port, *static_cast<const float*>(buffer)});
+}
+
+void Lv2UiHost::touchFunction(void* controller, std::uint32_t port, bool grabbed) {
+    static_cast<Lv2UiHost*>(controller)->record(
+        UiMessage{grabbed ? UiMessage::TouchBegin : UiMessage::TouchEnd, port, 0.0f});
+}
+
+int Lv2UiHost::resizeFunction(LV2UI_Feature_Handle handle, int width, int height) {
+    auto* self = static_cast<Lv2UiHost*>(handle);
+    if (width < 1 || height < 1 || !self->window_) return 1;
+    self->width_ = width;
+    self->height_ = height;
+    XResizeWindow(self->display_, self->window_, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height));
+    XSync(self->display_, False);
+    return 0;
+}
+
+void Lv2UiHost::record(const UiMessage& message) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    messages_.push_back(message);
+}
+
+std::vector<UiMessage> Lv2UiHost::messages() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return messages_;
+}
+
+void Lv2UiHost::clearMessages() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    messages_.clear();
+}
+
+bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* error,
+                     float scaleFactor, float sampleRate) {
+    auto fail = [error](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    close();
+    if (!display_) return fail("no X display (is DISPLAY set?)");
+    const char* hostType = LV2_UI__X11UI;
+    LilvNode* hostTypeNode = world.node(hostType);
+    LilvUIs* uis = lilv_plugin_get_uis(plugin);
+    const LilvUI* chosen = nullptr;
+    const LilvNode* uiType = nullptr;
+    LILV_FOREACH(uis, i, uis) {
+        const LilvUI* ui = lilv_uis_get(uis, i);
+        if (lilv_ui_is_supported(ui, suil_ui_supported, hostTypeNode, &uiType)) {
+            chosen = ui;
+            break;
+        }
+    }
+    if (!chosen) {
+        lilv_uis_free(uis);
+        return fail("the plug-in has no UI that embeds in an X11 window");
+    }
+    char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(chosen)), nullptr);
+    char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(chosen)), nullptr);
+    const std::string uiUri = lilv_node_as_uri(lilv_ui_get_uri(chosen));
+    const std::string uiTypeUri = lilv_node_as_uri(uiType);
+    lilv_uis_free(uis);
+
+    const int screen = DefaultScreen(display_);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display_, screen);
+    attributes.event_mask = StructureNotifyMask;
+    width_ = height_ = 64;  // until the UI asks for its size
+    window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, 64, 64, 0, CopyFromParent,
+                            InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+    int compositeEvent = 0, compositeError = 0;
+    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
+        XCompositeRedirectWindow(display_, window_, CompositeRedirectAutomatic);
+    if (LilvNode* name = lilv_plugin_get_name(plugin)) {
+        XStoreName(display_, window_, (std::string(lilv_node_as_string(name)) + " (LV2)").c_str());
+        lilv_node_free(name);
+    }
+    XMapWindow(display_, window_);
+    XEvent event;
+    do XWindowEvent(display_, window_, StructureNotifyMask, &event);
+    while (event.type != MapNotify);
+
+    scale_ = scaleFactor;
+    rate_ = sampleRate;
+    options_.clear();
+    if (scale_ > 0.0f)
+        options_.push_back({LV2_OPTIONS_INSTANCE, 0, world.map(LV2_UI__scaleFactor), sizeof(float),
+                            world.map(LV2_ATOM__Float), &scale_});
+    if (rate_ > 0.0f)
+        options_.push_back({LV2_OPTIONS_INSTANCE, 0, world.map(LV2_PARAMETERS__sampleRate),
+                            sizeof(float), world.map(LV2_ATOM__Float), &rate_});
+    options_.push_back({LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr});
+    resize_.handle = this;
+    resize_.ui_resize = &Lv2UiHost::resizeFunction;
+    const LV2_Feature parent = {LV2_UI__parent, reinterpret_cast<void*>(window_)};
+    const LV2_Feature resize = {LV2_UI__resize, &resize_};
+    const LV2_Feature map = {LV2_URID__map, world.mapFeature()};
+    const LV2_Feature unmap = {LV2_URID__unmap, world.unmapFeature()};
+    const LV2_Feature options = {LV2_OPTIONS__options, options_.data()};
+    const LV2_Feature* features[] = {&parent, &resize, &map, &unmap, &options, nullptr};
+
+    host_ = suil_host_new(&Lv2UiHost::writeFunction, nullptr, nullptr, nullptr);
+    suil_host_set_touch_func(host_, &Lv2UiHost::touchFunction);
+    instance_ = suil_instance_new(host_, this, hostType,
+                                  lilv_node_as_uri(lilv_plugin_get_uri(plugin)), uiUri.c_str(),
+                                  uiTypeUri.c_str(), bundle, binary, features);
+    lilv_free(bundle);
+    lilv_free(binary);
+    if (!instance_) {
+        close();
+        return fail("suil could not instantiate the UI");
+    }
+    widget_ = reinterpret_cast<unsigned long>(suil_instance_get_widget(instance_));
+    idle_ = static_cast<const LV2UI_Idle_Interface*>(
+        suil_instance_extension_data(instance_, LV2_UI__idleInterface));
+    return true;
+}
+
+void Lv2UiHost::close() {
+    if (instance_) suil_instance_free(instance_);
+    instance_ = nullptr;
+    idle_ = nullptr;
+    if (host_) suil_host_free(host_);
+    host_ = nullptr;
+    if (display_ && window_) {
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+    }
+    window_ = 0;
+    widget_ = 0;
+}
+
+void Lv2UiHost::portEvent(std::uint32_t port, float value) {
+    if (instance_) suil_instance_port_event(instance_, port, sizeof value, 0, &value);
+}
+
+void Lv2UiHost::idle() {
+    if (instance_ && idle_) idle_->idle(suil_instance_get_handle(instance_));
+    if (!display_) return;
+    while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+    }
+}
+
+void Lv2UiHost::pump(int ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+bool Lv2UiHost::pumpUntil(const std::function<bool()>& done, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        idle();
+        if (done()) return true;
+        if (Clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+unsigned long Lv2UiHost::editorWindow() const {
+    if (!display_ || !window_) return 0;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_, window_, &root, &parent, &children, &count)) return 0;
+    const unsigned long child = count > 0 ? children[0] : 0;
+    if (children) XFree(children);
+    return child;
+}
+
+bool Lv2UiHost::drag(int x, int y, int dx, int dy, int steps) {
+    const Window editor = editorWindow();
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!editor || !XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor))
+        return false;
+    if (steps < 1) steps = 1;
+    Window child = 0;
+    int rootX = 0, rootY = 0;
+    XTranslateCoordinates(display_, editor, DefaultRootWindow(display_), x, y, &rootX, &rootY,
+                          &child);
+    const int screen = DefaultScreen(display_);
+    auto settle = [this] {
+        XSync(display_, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        idle();
+    };
+    XTestFakeMotionEvent(display_, screen, rootX, rootY, CurrentTime);
+    settle();
+    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+    settle();
+    for (int s = 1; s <= steps; ++s) {
+        XTestFakeMotionEvent(display_, screen, rootX + dx * s / steps, rootY + dy * s / steps,
+                             CurrentTime);
+        settle();
+    }
+    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    settle();
+    return true;
+}
+
+bool Lv2UiHost::screenshot(plughost::EditorImage& image, bool wholeWindow) const {
+    const unsigned long target = wholeWindow ? window_ : editorWindow();
+    if (!target) return false;
+    XSync(display_, False);
+    return image.grab(display_, target);
+}
+
+}  // namespace lv2host

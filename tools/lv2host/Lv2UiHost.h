@@ -1,0 +1,101 @@
+#pragma once
+// A stand-in for an LV2 host's plug-in window: a top-level X window that
+// the plug-in's X11 UI is embedded in (ui:parent), instantiated through
+// suil as real hosts do. It records what the UI tells the host (port writes
+// and ui:touch gestures), answers ui:resize by resizing the window, idles
+// the UI, and can drive it with real pointer input (XTest) and take
+// screenshots of it.
+
+#include "tools/plughost/EditorImage.h"
+
+#include <lilv/lilv.h>
+#include <lv2/options/options.h>
+#include <lv2/ui/ui.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+struct SuilHostImpl;
+struct SuilInstanceImpl;
+
+namespace lv2host {
+
+class Lv2World;
+
+struct UiMessage {
+    enum Kind { Write, TouchBegin, TouchEnd };
+    Kind kind;
+    std::uint32_t port;
+    float value;  // for writes
+};
+
+class Lv2UiHost {
+public:
+    Lv2UiHost();
+    ~Lv2UiHost();
+    Lv2UiHost(const Lv2UiHost&) = delete;
+    Lv2UiHost& operator=(const Lv2UiHost&) = delete;
+
+    bool hasDisplay() const { return display_ != nullptr; }
+    _XDisplay* display() const { return display_; }
+
+    // Creates the window and the plug-in's X11 UI in it. `scaleFactor` and
+    // `sampleRate` are offered as options when above 0.
+    bool open(Lv2World& world, const LilvPlugin* plugin, std::string* error = nullptr,
+              float scaleFactor = 0.0f, float sampleRate = 48000.0f);
+    void close();
+    bool isOpen() const { return instance_ != nullptr; }
+
+    // The host's side of a control port change: port_event to the UI.
+    void portEvent(std::uint32_t port, float value);
+    // One host idle: the UI's idle interface and the window's events.
+    void idle();
+    void pump(int ms);
+    bool pumpUntil(const std::function<bool()>& done, int ms);
+
+    std::vector<UiMessage> messages() const;
+    void clearMessages();
+
+    unsigned long hostWindow() const { return window_; }
+    // What the UI answered as its widget, and the window actually found in ours.
+    unsigned long widget() const { return widget_; }
+    unsigned long editorWindow() const;
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool hasIdleInterface() const { return idle_ != nullptr; }
+
+    // Real pointer input at editor coordinates (XTest): press, move in
+    // `steps` steps by (dx, dy), release.
+    bool drag(int x, int y, int dx, int dy, int steps = 6);
+
+    // The whole host window (with the editor in it), or the editor alone.
+    bool screenshot(plughost::EditorImage& image, bool wholeWindow = true) const;
+
+private:
+    static void writeFunction(void* controller, std::uint32_t port, std::uint32_t size,
+                              std::uint32_t protocol, const void* buffer);
+    static void touchFunction(void* controller, std::uint32_t port, bool grabbed);
+    static int resizeFunction(LV2UI_Feature_Handle handle, int width, int height);
+    void record(const UiMessage& message);
+
+    _XDisplay* display_ = nullptr;
+    unsigned long window_ = 0;
+    unsigned long widget_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    SuilHostImpl* host_ = nullptr;
+    SuilInstanceImpl* instance_ = nullptr;
+    const LV2UI_Idle_Interface* idle_ = nullptr;
+    LV2UI_Resize resize_{};
+    float scale_ = 0.0f;
+    float rate_ = 0.0f;
+    std::vector<LV2_Options_Option> options_;
+    mutable std::mutex mutex_;
+    std::vector<UiMessage> messages_;
+};
+
+}  // namespace lv2host

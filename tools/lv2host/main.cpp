@@ -1,0 +1,141 @@
+// lv2host: a small lilv/suil host for trying an LV2 bundle without a DAW.
+//
+//   lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]
+//                  [--rate R] [--block N]
+//   lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
+
+#include "tools/lv2host/Lv2Instance.h"
+#include "tools/lv2host/Lv2SongRenderer.h"
+#include "tools/lv2host/Lv2UiHost.h"
+#include "tools/lv2host/Lv2World.h"
+#include "tools/plughost/CommandLine.h"
+#include "tools/plughost/WavWriter.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <limits.h>
+#include <stdlib.h>
+
+namespace {
+
+const char* const kUsage =
+    "usage: lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]\n"
+    "                      [--rate R] [--block N]\n"
+    "       lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
+    "  BUNDLE is an LV2 bundle folder (build/Murlan.lv2); its own (first) plug-in is used.\n"
+    "  render plays a MIDI file with a transport position at every block; VALUE is in the\n"
+    "  port's own unit. editor opens the plug-in's UI in a window of its own.\n";
+
+std::string absolute(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+int render(const plughost::CommandLine& line) {
+    if (line.positionals().size() != 1 || !line.has("midi") || !line.has("out")) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string error;
+    double rate = 48000.0, block = 512.0;
+    if (!line.number("rate", 1000.0, 1000000.0, rate, &error) ||
+        !line.number("block", 1.0, 65536.0, block, &error)) {
+        std::cerr << "lv2host: " << error << "\n";
+        return 2;
+    }
+    lv2host::Lv2World world;
+    const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
+    auto instance = plugin ? lv2host::Lv2Instance::create(world, plugin, rate, int(block), &error)
+                           : nullptr;
+    plughost::MidiSong song;
+    if (!instance || !song.load(line.value("midi"), &error)) {
+        std::cerr << "lv2host: " << error << "\n";
+        return 1;
+    }
+    for (const std::string& setting : line.values("set")) {
+        const auto equals = setting.find('=');
+        char* end = nullptr;
+        const float value = equals == std::string::npos
+                                ? 0.0f
+                                : std::strtof(setting.c_str() + equals + 1, &end);
+        if (equals == std::string::npos || !end || *end ||
+            !instance->setControl(setting.substr(0, equals), value)) {
+            std::cerr << "lv2host: cannot set \"" << setting << "\" (SYMBOL=VALUE)\n";
+            return 2;
+        }
+    }
+    plughost::WavWriter wav;
+    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
+        std::cerr << "lv2host: " << error << "\n";
+        return 1;
+    }
+    lv2host::Lv2RenderOptions options;
+    options.rate = rate;
+    options.block = static_cast<int>(block);
+    lv2host::Lv2RenderStats stats;
+    if (!lv2host::renderSong(*instance, song, options, wav, stats) || !wav.close()) {
+        std::cerr << "lv2host: writing the audio failed\n";
+        return 1;
+    }
+    std::cout << "frames " << stats.frames << "  peak " << stats.peak << "  rms " << stats.rms
+              << "\n";
+    return 0;
+}
+
+int editor(const plughost::CommandLine& line) {
+    if (line.positionals().size() != 1) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string error;
+    double afterMs = line.has("screenshot") ? 1000.0 : -1.0, scale = 0.0;
+    if (!line.number("after-ms", 0.0, 1e9, afterMs, &error) ||
+        !line.number("scale", 0.0, 16.0, scale, &error)) {
+        std::cerr << "lv2host: " << error << "\n";
+        return 2;
+    }
+    lv2host::Lv2World world;
+    const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
+    lv2host::Lv2UiHost window;
+    if (!plugin || !window.open(world, plugin, &error, static_cast<float>(scale))) {
+        std::cerr << "lv2host: " << error << "\n";
+        return 1;
+    }
+    if (afterMs < 0.0) {
+        for (;;) window.pump(1000);  // until interrupted
+    }
+    window.pump(static_cast<int>(afterMs));
+    if (line.has("screenshot")) {
+        plughost::EditorImage image;
+        if (!window.screenshot(image) || !image.savePng(line.value("screenshot"), &error)) {
+            std::cerr << "lv2host: no screenshot: " << error << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || (std::strcmp(argv[1], "render") != 0 && std::strcmp(argv[1], "editor") != 0)) {
+        std::cerr << kUsage;
+        return argc >= 2 && (!std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help")) ? 0 : 2;
+    }
+    const bool isRender = std::strcmp(argv[1], "render") == 0;
+    plughost::CommandLine line(isRender
+                                   ? std::vector<plughost::CommandLine::Option>{{"midi", true},
+                                                                                {"out", true},
+                                                                                {"set", true},
+                                                                                {"rate", true},
+                                                                                {"block", true}}
+                                   : std::vector<plughost::CommandLine::Option>{
+                                         {"screenshot", true}, {"after-ms", true}, {"scale", true}});
+    std::string error;
+    if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error)) {
+        std::cerr << "lv2host: " << error << "\n" << kUsage;
+        return 2;
+    }
+    return isRender ? render(line) : editor(line);
+}
