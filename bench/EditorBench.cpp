@@ -57,10 +57,9 @@ public:
         ERect* rect = nullptr;
         mEditor->getRect(&rect);
         const int screen = DefaultScreen(mDisplay);
-        mParent = XCreateSimpleWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0,
-                                      static_cast<unsigned>(rect->right),
-                                      static_cast<unsigned>(rect->bottom), 0, 0,
-                                      BlackPixel(mDisplay, screen));
+        mParent = XCreateSimpleWindow(
+            mDisplay, RootWindow(mDisplay, screen), 0, 0, static_cast<unsigned>(rect->right),
+            static_cast<unsigned>(rect->bottom), 0, 0, BlackPixel(mDisplay, screen));
         XMapWindow(mDisplay, mParent);
         XSync(mDisplay, False);
     }
@@ -204,7 +203,7 @@ void BM_IdleThreadCpu(benchmark::State& state) {
 }
 BENCHMARK(BM_IdleThreadCpu)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -21,8 +21,9 @@ constexpr double kRate = 48000.0;
 
 // Shown as time per sample, e.g. "16.0n" for 16 ns.
 void perSample(benchmark::State& state, double samplesPerIteration) {
-    state.counters["per_sample"] = benchmark::Counter(
-        samplesPerIteration, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_sample"] =
+        benchmark::Counter(samplesPerIteration, benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
 }
 
 // --- Primitives ---------------------------------------------------------------
@@ -153,7 +154,8 @@ struct EventBlock {
         raw.assign(2 + midi.size(), 0);
         events()->numEvents = static_cast<VstInt32>(midi.size());
         VstEvent** list = vstEventArray(events());
-        for (std::size_t i = 0; i < midi.size(); ++i) list[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+        for (std::size_t i = 0; i < midi.size(); ++i)
+            list[i] = reinterpret_cast<VstEvent*>(&midi[i]);
     }
 };
 

@@ -22,4 +22,4 @@ struct ControlSetup {
     KEditorSkin* skin = nullptr;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -16,7 +16,7 @@ NVGcolor toColour(const unsigned char* c, bool useAlpha) {
     return nvgRGBA(c[0], c[1], c[2], useAlpha ? c[3] : 255);
 }
 
-} // namespace
+}  // namespace
 
 KCanvas::KCanvas(NVGcontext* context, int width, int height, float scale)
     : mContext(context),
@@ -226,4 +226,4 @@ int KCanvas::createFont(const char* family, const unsigned char* data, int size)
     return nvgCreateFontMem(mContext, family, const_cast<unsigned char*>(data), size, 0);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

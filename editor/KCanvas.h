@@ -112,4 +112,4 @@ private:
     int mClipHeight;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -25,4 +25,4 @@ void KConditionSet::reset() {
     mElse = false;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -49,4 +49,4 @@ private:
     bool mElse = false;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

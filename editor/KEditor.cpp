@@ -103,4 +103,4 @@ void KEditor::refresh() {
 
 void KEditor::setClock(Clock clock) { mClock = clock ? clock : &KEditor::monotonicMs; }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -72,4 +72,4 @@ private:
     Clock mClock;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -12,17 +12,24 @@ namespace {
 template <typename T>
 bool compareValues(int op, T actual, T reference) {
     switch (op) {
-    case KEditorCheck::kEqual: return actual == reference;
-    case KEditorCheck::kNotEqual: return actual != reference;
-    case KEditorCheck::kGreater: return actual > reference;
-    case KEditorCheck::kLess: return actual < reference;
-    case KEditorCheck::kGreaterEqual: return actual >= reference;
-    case KEditorCheck::kLessEqual: return actual <= reference;
-    default: return true;
+    case KEditorCheck::kEqual:
+        return actual == reference;
+    case KEditorCheck::kNotEqual:
+        return actual != reference;
+    case KEditorCheck::kGreater:
+        return actual > reference;
+    case KEditorCheck::kLess:
+        return actual < reference;
+    case KEditorCheck::kGreaterEqual:
+        return actual >= reference;
+    case KEditorCheck::kLessEqual:
+        return actual <= reference;
+    default:
+        return true;
     }
 }
 
-} // namespace
+}  // namespace
 
 int KEditorCheck::parseOperator(const char* word) {
     static const char* const kWords[] = {"==", "!=", ">", "<", ">=", "<="};
@@ -78,4 +85,4 @@ bool KOutputCheck::evaluate() const {
     return mEffect && compare(mOperator, mEffect->outputChannels(), mCount);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

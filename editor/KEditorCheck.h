@@ -96,4 +96,4 @@ private:
     bool mResult;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

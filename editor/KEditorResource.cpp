@@ -28,7 +28,7 @@ const unsigned char* findBlock(const char* name, int* size) {
     return data;
 }
 
-} // namespace
+}  // namespace
 
 KColourResource::KColourResource(int red, int green, int blue, int alpha)
     : mColour{static_cast<unsigned char>(red & 0xff), static_cast<unsigned char>(green & 0xff),
@@ -150,4 +150,4 @@ void KImageResource::drawFramePart(KCanvas& canvas, int i, int sx, int sy, int s
     canvas.drawImage(mHandle, left, top, sw, sh, dx, dy);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -94,7 +94,8 @@ public:
     void drawFrame(KCanvas& canvas, int x, int y, int i) const;
     // The part (sx, sy, sw, sh) of frame i, cut at the frame's edges, at
     // (dx, dy).
-    void drawFramePart(KCanvas& canvas, int i, int sx, int sy, int sw, int sh, int dx, int dy) const;
+    void drawFramePart(KCanvas& canvas, int i, int sx, int sy, int sw, int sh, int dx,
+                       int dy) const;
 
     const char* fileName() const { return mFileName; }
     int handle() const { return mHandle; }
@@ -123,4 +124,4 @@ private:
     int mDensity = 1;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -12,7 +12,7 @@ namespace {
 
 const unsigned char kBlack[4] = {0, 0, 0, 255};
 
-} // namespace
+}  // namespace
 
 KEditorBg::KEditorBg(int page, KImageResource* image, int frame, const KConditionSet& conditions)
     : mPage(page), mImage(image), mFrame(frame) {
@@ -186,4 +186,4 @@ void KEditorSkin::cancelCapture() {
     mCaptured = -1;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -133,4 +133,4 @@ private:
     std::atomic<bool> mFullRedraw{false};
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -161,10 +161,8 @@ const ControlType kControlTypes[] = {
          const long option = a.integer();
          const long highest = a.integer();
          KImageResource* image = a.image();
-         if (!a.complete() || index < 0 || !image || option < 0 || option > highest)
-             return nullptr;
-         return new KImgRadio(s, index, static_cast<int>(option), static_cast<int>(highest),
-                              image);
+         if (!a.complete() || index < 0 || !image || option < 0 || option > highest) return nullptr;
+         return new KImgRadio(s, index, static_cast<int>(option), static_cast<int>(highest), image);
      }},
     {"KImgSwitch",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
@@ -265,11 +263,10 @@ const ControlType kControlTypes[] = {
          const unsigned char* press = a.colour();
          // The options split the range into highest + 1 bands; a negative
          // count or an option outside it has no band.
-         if (!a.complete() || index < 0 || !off || !on || !press || option < 0 ||
-             option > highest)
+         if (!a.complete() || index < 0 || !off || !on || !press || option < 0 || option > highest)
              return nullptr;
-         return new KHlRadio(s, index, static_cast<int>(option), static_cast<int>(highest),
-                             rect[0], rect[1], rect[2], rect[3], off, on, press);
+         return new KHlRadio(s, index, static_cast<int>(option), static_cast<int>(highest), rect[0],
+                             rect[1], rect[2], rect[3], off, on, press);
      }},
     {"KSlide",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
@@ -283,7 +280,7 @@ const ControlType kControlTypes[] = {
      }},
 };
 
-} // namespace
+}  // namespace
 
 KEditorSkinBuilder::KEditorSkinBuilder(KEffect* effect) : mEffect(effect) {}
 
@@ -539,4 +536,4 @@ KEditor* createEditor(KEffect* effect, const char* resourceName) {
     return createEditor(effect, reader);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

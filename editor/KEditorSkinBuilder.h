@@ -10,7 +10,7 @@
 namespace XP {
 class InputReader;
 class TokenReader;
-}
+}  // namespace XP
 
 namespace KAMO {
 
@@ -74,4 +74,4 @@ KEditor* createEditor(KEffect* effect, const char* resourceName);
 // The same over any open source; null when it is not open.
 KEditor* createEditor(KEffect* effect, XP::InputReader& input);
 
-} // namespace KAMO
+}  // namespace KAMO

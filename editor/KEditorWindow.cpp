@@ -98,10 +98,10 @@ constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | EnterWindowMas
                             LeaveWindowMask | PointerMotionMask | ExposureMask |
                             StructureNotifyMask | PropertyChangeMask;
 
-constexpr unsigned kHandCursor = 58;  // XC_hand1
-constexpr unsigned kTextCursor = 152; // XC_xterm
+constexpr unsigned kHandCursor = 58;   // XC_hand1
+constexpr unsigned kTextCursor = 152;  // XC_xterm
 
-} // namespace
+}  // namespace
 
 // --- One opening of the window ------------------------------------------------
 // Everything the thread creates, in creation order; members are released in
@@ -159,8 +159,8 @@ void KWindowSession::run() {
     mDeviceWidth = KUiScale::toDevice(mWidth, mScale);
     mDeviceHeight = KUiScale::toDevice(mHeight, mScale);
     if (mWidth < 1 || mHeight < 1) return;
-    mDisplay = KHandle<Display*>(XOpenDisplay(nullptr),
-                                 [](void*, Display* d) { XCloseDisplay(d); });
+    mDisplay =
+        KHandle<Display*>(XOpenDisplay(nullptr), [](void*, Display* d) { XCloseDisplay(d); });
     if (!mDisplay.get()) return;
     mErrors.reset(new ErrorScope(mDisplay.get()));
     if (!createWindow()) return;
@@ -177,9 +177,21 @@ void KWindowSession::run() {
 
 bool KWindowSession::createWindow() {
     Display* display = mDisplay.get();
-    int attributes[] = {GLX_RGBA,         GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8, GLX_GREEN_SIZE,
-                        8,                GLX_BLUE_SIZE,    8,              GLX_ALPHA_SIZE, 8,
-                        GLX_DEPTH_SIZE,   24,               GLX_STENCIL_SIZE, 8, None};
+    int attributes[] = {GLX_RGBA,
+                        GLX_DOUBLEBUFFER,
+                        GLX_RED_SIZE,
+                        8,
+                        GLX_GREEN_SIZE,
+                        8,
+                        GLX_BLUE_SIZE,
+                        8,
+                        GLX_ALPHA_SIZE,
+                        8,
+                        GLX_DEPTH_SIZE,
+                        24,
+                        GLX_STENCIL_SIZE,
+                        8,
+                        None};
     mVisual = KHandle<XVisualInfo*>(glXChooseVisual(display, 0, attributes),
                                     [](void*, XVisualInfo* v) { XFree(v); });
     if (!mVisual.get()) return false;
@@ -204,10 +216,9 @@ bool KWindowSession::createWindow() {
         valueMask |= CWBorderPixel;
     }
     tErrors = 0;
-    const Window window =
-        XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(mDeviceWidth),
-                      static_cast<unsigned>(mDeviceHeight), 0, visual->depth, InputOutput,
-                      visual->visual, valueMask, &attributesToSet);
+    const Window window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(mDeviceWidth),
+                                        static_cast<unsigned>(mDeviceHeight), 0, visual->depth,
+                                        InputOutput, visual->visual, valueMask, &attributesToSet);
     XSync(display, False);
     if (!window || tErrors != 0) return false;
     mWindow = KHandle<Window>(
@@ -247,8 +258,8 @@ bool KWindowSession::createDrawing() {
     mCanvas.reset(new KCanvas(mVg.get(), mWidth, mHeight, mScale));
     mSkin.attachCanvas(*mCanvas);
     mAttached = KHandle<KCanvas*>(
-        mCanvas.get(), [](void* skin, KCanvas* c) { static_cast<KEditorSkin*>(skin)->detachCanvas(*c); },
-        &mSkin);
+        mCanvas.get(),
+        [](void* skin, KCanvas* c) { static_cast<KEditorSkin*>(skin)->detachCanvas(*c); }, &mSkin);
     // The window's cursor is taken off before the window and the cursors go.
     mOwner.mCursorKind = 0;
     mCursorOwner = KHandle<Window>(
@@ -358,10 +369,12 @@ void KWindowSession::updateCursor(int x, int y) {
     Display* display = mDisplay.get();
     auto freeCursor = [](void* d, Cursor c) { XFreeCursor(static_cast<Display*>(d), c); };
     if (kind == 2) {
-        if (!mHand) mHand = KHandle<Cursor>(XCreateFontCursor(display, kHandCursor), freeCursor, display);
+        if (!mHand)
+            mHand = KHandle<Cursor>(XCreateFontCursor(display, kHandCursor), freeCursor, display);
         XDefineCursor(display, mWindow.get(), mHand.get());
     } else if (kind == 3) {
-        if (!mText) mText = KHandle<Cursor>(XCreateFontCursor(display, kTextCursor), freeCursor, display);
+        if (!mText)
+            mText = KHandle<Cursor>(XCreateFontCursor(display, kTextCursor), freeCursor, display);
         XDefineCursor(display, mWindow.get(), mText.get());
     } else {
         XUndefineCursor(display, mWindow.get());
@@ -375,8 +388,7 @@ KEditorWindow::KEditorWindow(KEditorSkin* skin) : mSkin(skin) {
     initXThreads();
     Display* display = XOpenDisplay(nullptr);
     if (display) {
-        mHostDisplay =
-            KHandle<_XDisplay*>(display, [](void*, _XDisplay* d) { XCloseDisplay(d); });
+        mHostDisplay = KHandle<_XDisplay*>(display, [](void*, _XDisplay* d) { XCloseDisplay(d); });
         // Interned now, so that closing needs no round trip later.
         mDeleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
     }
@@ -477,4 +489,4 @@ void KEditorWindow::run() {
     mThreadId.store(std::thread::id());
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -92,4 +92,4 @@ private:
     std::atomic<std::uint64_t> mLastRepaintNs{0};
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -14,4 +14,4 @@ KFont::KFont(const unsigned char* colour, double size, const char* family) : mSi
 
 KFont::~KFont() { delete[] mFamily; }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -25,4 +25,4 @@ private:
     char* mFamily;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -61,4 +61,4 @@ private:
     bool mValid = false;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

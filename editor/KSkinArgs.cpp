@@ -29,7 +29,7 @@ R* lookUpAs(const KEditorSkin& skin, const char* name) {
     return static_cast<R*>(resource);
 }
 
-} // namespace
+}  // namespace
 
 KSkinArgs::KSkinArgs(XP::TokenReader& tokens, KEditorSkin& skin, KEffect* effect)
     : mTokens(tokens), mSkin(skin), mEffect(effect) {}
@@ -128,4 +128,4 @@ const unsigned char* KSkinArgs::colourNamed(const KEditorSkin& skin, const char*
     return resource ? resource->colour() : nullptr;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

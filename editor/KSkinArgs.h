@@ -66,4 +66,4 @@ private:
     bool mComplete = true;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -36,7 +36,7 @@ std::string xftDpiOf(Display* display) {
     return found;
 }
 
-} // namespace
+}  // namespace
 
 double KUiScale::parse(const char* text) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -85,4 +85,4 @@ int KUiScale::toDevice(int length, float scale) {
     return static_cast<int>(std::lround(static_cast<double>(length) * scale));
 }
 
-} // namespace KAMO
+}  // namespace KAMO

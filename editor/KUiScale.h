@@ -20,9 +20,9 @@ public:
     // stand for sources that say nothing.
     struct Sources {
         float host = 0.0f;
-        const char* environment = nullptr; // MURLAN_UI_SCALE
-        const char* xftDpi = nullptr;      // the Xft.dpi resource, in dots per inch
-        const char* gdk = nullptr;         // GDK_SCALE
+        const char* environment = nullptr;  // MURLAN_UI_SCALE
+        const char* xftDpi = nullptr;       // the Xft.dpi resource, in dots per inch
+        const char* gdk = nullptr;          // GDK_SCALE
     };
 
     // The factor the sources give, in the order above. A source whose value
@@ -44,4 +44,4 @@ public:
     static int toDevice(int length, float scale);
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -7,8 +7,8 @@
 #include "xp/TokenReader.h"
 
 #include <climits>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -32,9 +32,8 @@ struct IoText {
     int outputs;
 };
 constexpr IoText kIoTexts[] = {
-    {"1in1out", 1, 1}, {"1in2out", 1, 2}, {"2in1out", 2, 1}, {"2in2out", 2, 2},
-    {"2in4out", 2, 4}, {"4in2out", 4, 2}, {"4in4out", 4, 4}, {"4in8out", 4, 8},
-    {"8in4out", 8, 4}, {"8in8out", 8, 8},
+    {"1in1out", 1, 1}, {"1in2out", 1, 2}, {"2in1out", 2, 1}, {"2in2out", 2, 2}, {"2in4out", 2, 4},
+    {"4in2out", 4, 2}, {"4in4out", 4, 4}, {"4in8out", 4, 8}, {"8in4out", 8, 4}, {"8in8out", 8, 8},
 };
 
 constexpr char kEllipsis[] = "...";
@@ -45,7 +44,7 @@ void copyOptional(char* out, int size, const char* text) {
     vstCopyText(out, text ? text : "", size);
 }
 
-} // namespace
+}  // namespace
 
 KEffect::KEffect(audioMasterCallback host, int programCount, int parameterCount, int inputCount,
                  int outputCount)
@@ -280,8 +279,7 @@ void KEffect::loadPresetsFrom(XP::InputReader& source) {
 
 // --- Channels --------------------------------------------------------------------------
 
-bool KEffect::setSpeakerArrangement(VstSpeakerArrangement* input,
-                                    VstSpeakerArrangement* output) {
+bool KEffect::setSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output) {
     if (!input || !output) return false;
     if (!acceptsIoConfig(input->numChannels, output->numChannels)) return false;
     // Copy both first, so that a failure leaves the stored pair as it was.
@@ -300,8 +298,7 @@ bool KEffect::setSpeakerArrangement(VstSpeakerArrangement* input,
     return true;
 }
 
-bool KEffect::getSpeakerArrangement(VstSpeakerArrangement** input,
-                                    VstSpeakerArrangement** output) {
+bool KEffect::getSpeakerArrangement(VstSpeakerArrangement** input, VstSpeakerArrangement** output) {
     if (!input || !output) return false;
     *input = mInputArrangement;
     *output = mOutputArrangement;
@@ -459,7 +456,8 @@ void KEffect::processFloat(float** inputs, int inputCount, float** outputs, int 
     if (frames <= 0 || inputCount < 0 || outputCount < 0) return;
     if (!stageLayout(inputCount, outputCount, frames)) {
         for (int c = 0; outputs && c < outputCount; ++c)
-            if (outputs[c]) std::memset(outputs[c], 0, sizeof(float) * static_cast<std::size_t>(frames));
+            if (outputs[c])
+                std::memset(outputs[c], 0, sizeof(float) * static_cast<std::size_t>(frames));
         return;
     }
     for (int c = 0; c < inputCount; ++c) {
@@ -487,4 +485,4 @@ void KEffect::processFloat(float** inputs, int inputCount, float** outputs, int 
     }
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -100,8 +100,8 @@ public:
     virtual void loadPresets(const char* resourceName);
     // Host and plug-in facts by exact name ("SRate", "HostVend", ...); "" if unknown.
     virtual void getInfoVariable(char* out, int size, const char* name);
-    virtual void foldChannels(bool twoInputs, bool twoOutputs, double& out0, double& out1,
-                              double a, double b);
+    virtual void foldChannels(bool twoInputs, bool twoOutputs, double& out0, double& out1, double a,
+                              double b);
     // The instrument's renderer; the default renders nothing.
     virtual void processDouble(double** /*inputs*/, int /*inputCount*/, double** /*outputs*/,
                                int /*outputCount*/, int /*frames*/) {}
@@ -194,4 +194,4 @@ private:
     int mOutputTableCapacity = 0;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -7,4 +7,4 @@ int KCommandMgr::idOf(const char* name) const {
     return command ? command->id() : -1;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

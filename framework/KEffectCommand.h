@@ -27,4 +27,4 @@ public:
     int idOf(const char* name) const;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -5,4 +5,4 @@ namespace KAMO {
 // Out of line so that the class's virtual table lives in one unit.
 KEffectFeature::~KEffectFeature() = default;
 
-} // namespace KAMO
+}  // namespace KAMO

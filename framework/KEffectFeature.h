@@ -60,4 +60,4 @@ typename F::Value* resolveFeature(const PtrList<KEffectFeature>& features, const
     return static_cast<const F*>(feature)->value();
 }
 
-} // namespace KAMO
+}  // namespace KAMO

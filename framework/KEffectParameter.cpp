@@ -51,7 +51,9 @@ void KEffectParameter::getDisplayWithLabel(char* text, int size, const void* slo
 KRangeParam::KRangeParam(const char* name, const char* label, double minimum, double maximum,
                          int steps, int decimals, double defaultValue)
     : KEffectParameter(name, label, decimals, defaultValue),
-      mMinimum(minimum), mMaximum(maximum), mSteps(steps) {}
+      mMinimum(minimum),
+      mMaximum(maximum),
+      mSteps(steps) {}
 
 double KRangeParam::toReal(double x) const {
     if (mSteps > 0) x = std::floor(0.5 + x * mSteps) / mSteps;
@@ -107,7 +109,8 @@ void KdBParam::setFromText(void* slot, const char* text) const {
 
 KEnumParam::KEnumParam(const char* name, const char* label, const char* const* texts, int count,
                        double defaultValue)
-    : KEffectParameter(name, label, 0, defaultValue), mCount(count > 0 ? count : 0),
+    : KEffectParameter(name, label, 0, defaultValue),
+      mCount(count > 0 ? count : 0),
       mTexts(nullptr) {
     if (mCount == 0) return;
     mTexts = new char[mCount][kTextLength + 1];
@@ -118,9 +121,7 @@ KEnumParam::KEnumParam(const char* name, const char* label, const char* const* t
 
 KEnumParam::~KEnumParam() { delete[] mTexts; }
 
-const char* KEnumParam::choiceText(int i) const {
-    return (i >= 0 && i < mCount) ? mTexts[i] : "";
-}
+const char* KEnumParam::choiceText(int i) const { return (i >= 0 && i < mCount) ? mTexts[i] : ""; }
 
 double KEnumParam::toReal(double x) const {
     if (mCount < 2) return 0.0;
@@ -153,4 +154,4 @@ void KEnumParam::setFromText(void* slot, const char* text) const {
     }
 }
 
-} // namespace KAMO
+}  // namespace KAMO

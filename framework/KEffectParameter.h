@@ -36,7 +36,9 @@ public:
     virtual void getDisplayWithLabel(char* text, int size, const void* slot) const;
     // Stores the value as given, without clamping.
     virtual void setValue(void* slot, double normalised) const { writeSlot(slot, normalised); }
-    virtual void setRealValue(void* slot, double real) const { writeSlot(slot, toNormalised(real)); }
+    virtual void setRealValue(void* slot, double real) const {
+        writeSlot(slot, toNormalised(real));
+    }
     virtual void setFromText(void* slot, const char* text) const = 0;
     virtual void reset(void* slot) const { writeSlot(slot, mDefault); }
     virtual double toReal(double normalised) const = 0;
@@ -68,8 +70,8 @@ private:
 // to `steps` equal steps when steps > 0.
 class KRangeParam : public KEffectParameter {
 public:
-    KRangeParam(const char* name, const char* label, double minimum, double maximum,
-                int steps, int decimals, double defaultValue = 0.0);
+    KRangeParam(const char* name, const char* label, double minimum, double maximum, int steps,
+                int decimals, double defaultValue = 0.0);
 
     void getDisplay(char* text, int size, const void* slot) const override;
     void setFromText(void* slot, const char* text) const override;
@@ -132,4 +134,4 @@ private:
     char (*mTexts)[kTextLength + 1];
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -13,7 +13,7 @@ void freeArray(std::atomic<double>*& a) {
     a = nullptr;
 }
 
-} // namespace
+}  // namespace
 
 KHistory::~KHistory() {
     freeArray(mMinA);
@@ -94,4 +94,4 @@ bool KHistory::column(int i, Column& out) const {
     return true;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

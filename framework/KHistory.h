@@ -51,4 +51,4 @@ private:
     std::atomic<std::int32_t> mChanges{0};
 };
 
-} // namespace KAMO
+}  // namespace KAMO

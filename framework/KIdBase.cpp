@@ -19,4 +19,4 @@ void KIdBase::setName(const char* text) {
     mName[kNameLength] = 0;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

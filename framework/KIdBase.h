@@ -35,7 +35,9 @@ public:
     }
 
     template <typename T>
-    static std::size_t hashOf() { return typeid(T).hash_code(); }
+    static std::size_t hashOf() {
+        return typeid(T).hash_code();
+    }
 };
 
-} // namespace KAMO
+}  // namespace KAMO

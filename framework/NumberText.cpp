@@ -22,7 +22,7 @@ locale_t cLocale() {
 
 inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-} // namespace
+}  // namespace
 
 void formatNumber(char* text, int size, int decimals, double value) {
     if (!text || size <= 0) return;
@@ -64,4 +64,4 @@ double parseNumber(const char* text) {
     return c ? strtod_l(text, nullptr, c) : std::strtod(text, nullptr);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

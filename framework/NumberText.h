@@ -14,4 +14,4 @@ void formatNumber(char* text, int size, int decimals, double value);
 // A text without a number, null, "nan" or hexadecimal notation gives 0.
 double parseNumber(const char* text);
 
-} // namespace KAMO
+}  // namespace KAMO

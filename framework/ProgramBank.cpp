@@ -12,7 +12,7 @@ constexpr char kDefaultName[] = "Defaults";
 // A slot whose parameter is missing still takes the room of one double.
 constexpr int kFallbackValueSize = 8;
 
-} // namespace
+}  // namespace
 
 ProgramBank::ProgramBank(const PtrList<const KEffectParameter>& parameters)
     : mParameters(parameters) {}
@@ -146,7 +146,8 @@ const char* ProgramBank::labelledText(int program, int index) const {
 
 const char* ProgramBank::programName(int program) const {
     if (program < 0 || program >= mProgramCount) return "";
-    return reinterpret_cast<const char*>(mRecords + static_cast<std::size_t>(program) * mRecordLength);
+    return reinterpret_cast<const char*>(mRecords +
+                                         static_cast<std::size_t>(program) * mRecordLength);
 }
 
 void ProgramBank::setProgramName(int program, const char* name) {
@@ -161,4 +162,4 @@ void ProgramBank::terminateNames() {
     for (int p = 0; p < mProgramCount; ++p) record(p)[kNameLength] = 0;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -80,4 +80,4 @@ private:
     char* mLabelledTexts = nullptr;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

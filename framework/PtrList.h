@@ -39,8 +39,7 @@ public:
     virtual void copyFrom(const PtrList& other) {
         if (&other == this) return;
         if (mCapacity < other.mCount) reserveExactly(other.mCount);
-        if (other.mCount > 0)
-            std::memcpy(mItems, other.mItems, sizeof(T*) * other.mCount);
+        if (other.mCount > 0) std::memcpy(mItems, other.mItems, sizeof(T*) * other.mCount);
         mCount = other.mCount;
     }
     virtual void assignFrom(const PtrList& other) { copyFrom(other); }
@@ -98,4 +97,4 @@ private:
     }
 };
 
-} // namespace KAMO
+}  // namespace KAMO

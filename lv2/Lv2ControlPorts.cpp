@@ -17,13 +17,13 @@ struct UnitName {
     const char* unit;
 };
 constexpr UnitName kUnits[] = {
-    {"cents", "cent"}, {"s", "s"}, {"dB", "db"}, {"%", "pc"}, {"semis", "semitone12TET"},
-    {"Hz", "hz"},      {"ms", "ms"},
+    {"cents", "cent"},          {"s", "s"},   {"dB", "db"}, {"%", "pc"},
+    {"semis", "semitone12TET"}, {"Hz", "hz"}, {"ms", "ms"},
 };
 
 bool isWhole(double x) { return std::fabs(x - std::round(x)) < 1e-9; }
 
-} // namespace
+}  // namespace
 
 Lv2ControlPorts::Lv2ControlPorts(const KEffect& effect) {
     for (int i = 0; i < effect.parameterCount(); ++i) {
@@ -119,4 +119,4 @@ float Lv2ControlPorts::portFromEffect(KEffect& effect, int index) const {
     return static_cast<float>(real);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -62,4 +62,4 @@ private:
     std::vector<Lv2ControlPort> ports_;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -87,7 +87,7 @@ const void* extensionData(const char* uri) {
     return nullptr;
 }
 
-const LV2_Descriptor kDescriptor = {KAMO::kLv2PluginUri, instantiate, connectPort, activate, run,
+const LV2_Descriptor kDescriptor = {KAMO::kLv2PluginUri, instantiate, connectPort,  activate, run,
                                     deactivate,          cleanup,     extensionData};
 
 // --- UI -----------------------------------------------------------------------------
@@ -136,7 +136,7 @@ const void* uiExtensionData(const char* uri) {
 const LV2UI_Descriptor kUiDescriptor = {KAMO::kLv2UiUri, instantiateUi, cleanupUi, portEvent,
                                         uiExtensionData};
 
-} // namespace
+}  // namespace
 
 extern "C" MURLAN_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;

@@ -17,14 +17,14 @@ namespace {
 // questions from its constructor, before the record can point back to us.
 thread_local Lv2Plugin* gBuilding = nullptr;
 
-} // namespace
+}  // namespace
 
 Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* features) {
     const auto* map = static_cast<const LV2_URID_Map*>(lv2Feature(features, LV2_URID__map));
     if (!map) return nullptr;
     std::unique_ptr<Lv2Plugin> plugin(new Lv2Plugin(sampleRate, map));
-    const auto* options = static_cast<const LV2_Options_Option*>(
-        lv2Feature(features, LV2_OPTIONS__options));
+    const auto* options =
+        static_cast<const LV2_Options_Option*>(lv2Feature(features, LV2_OPTIONS__options));
     for (int i = 0; options && options[i].key; ++i) {
         double value = 0.0;
         if (options[i].key == plugin->uris_.maxBlockLength &&
@@ -82,8 +82,8 @@ Lv2Plugin::~Lv2Plugin() {
     if (record_) record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
 }
 
-VstIntPtr Lv2Plugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                  VstIntPtr value, void* ptr, float opt) {
+VstIntPtr Lv2Plugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt) {
     Lv2Plugin* self = effect && effect->user ? static_cast<Lv2Plugin*>(effect->user) : gBuilding;
     if (!self) return opcode == audioMasterVersion ? 2400 : 0;
     return self->answer(opcode, index, value, ptr, opt);
@@ -124,9 +124,7 @@ void Lv2Plugin::connectPort(uint32_t port, void* data) {
 
 void Lv2Plugin::activate() { record_->dispatcher(record_, effMainsChanged, 0, 1, nullptr, 0.0f); }
 
-void Lv2Plugin::deactivate() {
-    record_->dispatcher(record_, effMainsChanged, 0, 0, nullptr, 0.0f);
-}
+void Lv2Plugin::deactivate() { record_->dispatcher(record_, effMainsChanged, 0, 0, nullptr, 0.0f); }
 
 void Lv2Plugin::applyControls() {
     for (int i = 0; i < ports_->count(); ++i) {
@@ -154,8 +152,10 @@ void Lv2Plugin::readPosition(const LV2_Atom_Object* object) {
     if (uris_.number(speed, v)) transport_.setSpeed(v);
     if (uris_.number(bpm, v)) transport_.setTempo(v);
     const bool gotUnit = uris_.number(beatUnit, unit);
-    if (uris_.number(beatsPerBar, v)) transport_.setSignature(v, gotUnit ? unit : 0.0);
-    else if (gotUnit) transport_.setSignature(0.0, unit);
+    if (uris_.number(beatsPerBar, v))
+        transport_.setSignature(v, gotUnit ? unit : 0.0);
+    else if (gotUnit)
+        transport_.setSignature(0.0, unit);
     if (uris_.number(bar, v) && std::isfinite(v)) transport_.setBar(static_cast<std::int64_t>(v));
     if (uris_.number(barBeat, v)) transport_.setBarBeat(v);
     if (uris_.number(beat, v)) transport_.setBeat(v);
@@ -225,9 +225,8 @@ LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handl
     void* bank = nullptr;
     const VstIntPtr size = record_->dispatcher(record_, effGetChunk, 0, 0, &bank, 0.0f);
     if (!bank || size <= 0) return LV2_STATE_ERR_UNKNOWN;
-    LV2_State_Status status =
-        store(handle, uris_.stateBank, bank, static_cast<std::size_t>(size), uris_.atomChunk,
-              LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+    LV2_State_Status status = store(handle, uris_.stateBank, bank, static_cast<std::size_t>(size),
+                                    uris_.atomChunk, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
     if (status != LV2_STATE_SUCCESS) return status;
     const int32_t program = effect_->getProgram();
     return store(handle, uris_.stateProgram, &program, sizeof program, uris_.atomInt,
@@ -249,8 +248,7 @@ bool Lv2Plugin::bankIsSound(const unsigned char* bank, std::size_t size) {
     return true;
 }
 
-LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve,
-                                    LV2_State_Handle handle) {
+LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
     std::size_t bankSize = 0, programSize = 0;
     uint32_t bankType = 0, programType = 0, flags = 0;
     const void* bank = retrieve(handle, uris_.stateBank, &bankSize, &bankType, &flags);
@@ -270,4 +268,4 @@ LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve,
     return LV2_STATE_SUCCESS;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -61,8 +61,8 @@ public:
 
 private:
     Lv2Plugin(double sampleRate, const LV2_URID_Map* map);
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                  VstIntPtr value, void* ptr, float opt);
+    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt);
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     bool build();
     void applyControls();
@@ -90,4 +90,4 @@ private:
     VstEvents* list_ = nullptr;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -80,4 +80,4 @@ const VstTimeInfo& Lv2Transport::timeInfo() {
     return info_;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -62,4 +62,4 @@ private:
     VstTimeInfo info_{};
 };
 
-} // namespace KAMO
+}  // namespace KAMO

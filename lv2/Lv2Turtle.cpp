@@ -64,7 +64,7 @@ void writeControlPort(std::ostream& out, int index, const Lv2ControlPort& p) {
     out << "    ]";
 }
 
-} // namespace
+}  // namespace
 
 std::string lv2TurtleNumber(double value) {
     std::ostringstream out;
@@ -143,4 +143,4 @@ std::string lv2PluginTurtle(KEffect& effect) {
     return out.str();
 }
 
-} // namespace KAMO
+}  // namespace KAMO

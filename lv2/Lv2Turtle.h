@@ -15,4 +15,4 @@ std::string lv2PluginTurtle(KEffect& effect);
 // A number as Turtle reads it, whatever the process's locale.
 std::string lv2TurtleNumber(double value);
 
-} // namespace KAMO
+}  // namespace KAMO

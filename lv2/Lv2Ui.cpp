@@ -21,10 +21,10 @@ struct DisplayCloser {
     void operator()(Display* display) const { XCloseDisplay(display); }
 };
 
-} // namespace
+}  // namespace
 
-Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller,
-                     LV2UI_Widget* widget, const LV2_Feature* const* features) {
+Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                     const LV2_Feature* const* features) {
     const void* parent = lv2Feature(features, LV2_UI__parent);
     if (!write || !parent) return nullptr;
     std::unique_ptr<Lv2Ui> ui(new Lv2Ui(write, controller));
@@ -43,14 +43,15 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     touch_ = static_cast<const LV2UI_Touch*>(lv2Feature(features, LV2_UI__touch));
     float scale = 0.0f;
     const auto* map = static_cast<const LV2_URID_Map*>(lv2Feature(features, LV2_URID__map));
-    const auto* options = static_cast<const LV2_Options_Option*>(
-        lv2Feature(features, LV2_OPTIONS__options));
+    const auto* options =
+        static_cast<const LV2_Options_Option*>(lv2Feature(features, LV2_OPTIONS__options));
     if (map && options) {
         const Lv2Uris uris(map);
         for (int i = 0; options[i].key; ++i) {
             double value = 0.0;
             if (!uris.number(options[i].value, options[i].type, options[i].size, value)) continue;
-            if (options[i].key == uris.scaleFactor && value > 0.0) scale = static_cast<float>(value);
+            if (options[i].key == uris.scaleFactor && value > 0.0)
+                scale = static_cast<float>(value);
             if (options[i].key == uris.sampleRate && value > 0.0)
                 sampleRate_ = static_cast<float>(value);
         }
@@ -67,7 +68,8 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     record_ = effect_->getAeffect();
     record_->user = this;
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
-    if (sampleRate_ > 0.0f) record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, sampleRate_);
+    if (sampleRate_ > 0.0f)
+        record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, sampleRate_);
 
     ports_.reset(new Lv2ControlPorts(*effect_));
     for (int i = 0; i < ports_->count(); ++i) known_.push_back(ports_->portFromEffect(*effect_, i));
@@ -80,8 +82,8 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     record_->dispatcher(record_, effEditGetRect, 0, 0, &rect, 0.0f);
     if (rect && resize_)
         resize_->ui_resize(resize_->handle, rect->right - rect->left, rect->bottom - rect->top);
-    editorOpen_ = record_->dispatcher(record_, effEditOpen, 0, 0,
-                                      reinterpret_cast<void*>(parent), 0.0f) != 0;
+    editorOpen_ =
+        record_->dispatcher(record_, effEditOpen, 0, 0, reinterpret_cast<void*>(parent), 0.0f) != 0;
     return editorOpen_;
 }
 
@@ -198,4 +200,4 @@ int Lv2Ui::idle() {
     return 0;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -54,8 +54,8 @@ private:
 
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
     bool open(unsigned long parent, const LV2_Feature* const* features);
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                  VstIntPtr value, void* ptr, float opt);
+    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt);
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value);
     // Writes the model's value of `index` when the host does not have it yet.
     void send(int index);
@@ -82,4 +82,4 @@ private:
     std::vector<Edit> sending_;  // drained by idle
 };
 
-} // namespace KAMO
+}  // namespace KAMO

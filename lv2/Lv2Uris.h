@@ -2,8 +2,8 @@
 // The URIDs the LV2 face uses, mapped once per instance.
 
 #include <lv2/atom/atom.h>
-#include <lv2/core/lv2.h>
 #include <lv2/buf-size/buf-size.h>
+#include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
@@ -60,8 +60,8 @@ struct Lv2Uris {
         stateProgram = id(kLv2StateProgramUri);
     }
 
-    LV2_URID atomBlank = 0, atomObject = 0, atomChunk = 0, atomInt = 0, atomLong = 0,
-             atomFloat = 0, atomDouble = 0;
+    LV2_URID atomBlank = 0, atomObject = 0, atomChunk = 0, atomInt = 0, atomLong = 0, atomFloat = 0,
+             atomDouble = 0;
     LV2_URID midiEvent = 0;
     LV2_URID timePosition = 0, timeFrame = 0, timeSpeed = 0, timeBeatsPerMinute = 0,
              timeBeatsPerBar = 0, timeBeatUnit = 0, timeBar = 0, timeBarBeat = 0, timeBeat = 0;
@@ -97,4 +97,4 @@ private:
     }
 };
 
-} // namespace KAMO
+}  // namespace KAMO

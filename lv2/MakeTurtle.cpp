@@ -26,7 +26,7 @@ bool writeFile(const std::string& path, const std::string& text) {
     return static_cast<bool>(file);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {

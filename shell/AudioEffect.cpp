@@ -75,8 +75,8 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 // --- Trampolines: the host holds only the record, the object sits in it. ----
 // Nothing may unwind into the host, so each one stops every exception.
 
-VstIntPtr AudioEffect::dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 index,
-                                      VstIntPtr value, void* ptr, float opt) {
+VstIntPtr AudioEffect::dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                      void* ptr, float opt) {
     if (!e || !e->object) return 0;
     auto* effect = static_cast<AudioEffect*>(e->object);
     try {
@@ -118,9 +118,8 @@ void AudioEffect::processReplacingEffect(AEffect* e, float** inputs, float** out
 
 void AudioEffect::processDoubleEffect(AEffect* e, double** inputs, double** outputs,
                                       VstInt32 frames) {
-    withEffect(e, [&](AudioEffect& effect) {
-        effect.processDoubleReplacing(inputs, outputs, frames);
-    });
+    withEffect(
+        e, [&](AudioEffect& effect) { effect.processDoubleReplacing(inputs, outputs, frames); });
 }
 
 void AudioEffect::setParameterEffect(AEffect* e, VstInt32 index, float value) {
@@ -231,8 +230,7 @@ void AudioEffect::setParameterAutomated(VstInt32 index, float value) {
 }
 
 void AudioEffect::setProgram(VstInt32 program) {
-    if (program >= 0 && program < numPrograms)
-        curProgram.store(program, std::memory_order_relaxed);
+    if (program >= 0 && program < numPrograms) curProgram.store(program, std::memory_order_relaxed);
 }
 
 void AudioEffect::setProgramName(char* /*name*/) {}
@@ -281,7 +279,7 @@ void printNumber(char* text, VstInt32 maxLen, const char* format, double value) 
     vstDropNegativeZero(text);
 }
 
-} // namespace
+}  // namespace
 
 void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) {
     if (value <= 0.0f)

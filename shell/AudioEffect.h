@@ -111,8 +111,7 @@ private:
     static void processEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames);
     static void processReplacingEffect(AEffect* e, float** inputs, float** outputs,
                                        VstInt32 frames);
-    static void processDoubleEffect(AEffect* e, double** inputs, double** outputs,
-                                    VstInt32 frames);
+    static void processDoubleEffect(AEffect* e, double** inputs, double** outputs, VstInt32 frames);
     static void setParameterEffect(AEffect* e, VstInt32 index, float value);
     static float getParameterEffect(AEffect* e, VstInt32 index);
 };

@@ -40,9 +40,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
                    ? 1
                    : 0;
     case effOfflinePrepare:
-        return offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value))
-                   ? 1
-                   : 0;
+        return offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)) ? 1
+                                                                                               : 0;
     case effOfflineRun:
         return offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)) ? 1 : 0;
     case effProcessVarIo:
@@ -150,9 +149,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
 
 // --- Host-callback wrappers ------------------------------------------------------
 
-bool AudioEffectX::beginEdit(VstInt32 index) {
-    return callHost(audioMasterBeginEdit, index) != 0;
-}
+bool AudioEffectX::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
 
 bool AudioEffectX::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
 
@@ -253,8 +250,7 @@ bool AudioEffectX::closeFileSelector(VstFileSelect* select) {
     return callHost(audioMasterCloseFileSelector, 0, 0, select) != 0;
 }
 
-bool AudioEffectX::offlineRead(VstOfflineTask* offline, VstOfflineOption option,
-                               bool readSource) {
+bool AudioEffectX::offlineRead(VstOfflineTask* offline, VstOfflineOption option, bool readSource) {
     return callHost(audioMasterOfflineRead, readSource ? 1 : 0, option, offline) != 0;
 }
 
@@ -281,7 +277,8 @@ bool AudioEffectX::allocateArrangement(VstSpeakerArrangement** arrangement, VstI
     if (!arrangement) return false;
     if (channels < 0) channels = 0;
     // Allocate before freeing, so a failure keeps the old record intact.
-    auto* fresh = static_cast<VstSpeakerArrangement*>(std::calloc(1, vstArrangementBytes(channels)));
+    auto* fresh =
+        static_cast<VstSpeakerArrangement*>(std::calloc(1, vstArrangementBytes(channels)));
     if (!fresh) return false;
     std::free(*arrangement);
     fresh->numChannels = channels;

@@ -259,7 +259,8 @@ static_assert(offsetof(VstEvents, events) == 16, "VstEvents layout");
 // declares; indexing the declared array beyond them is out of bounds, so
 // every reader and writer walks it from its address.
 inline VstEvent** vstEventArray(VstEvents* list) {
-    return reinterpret_cast<VstEvent**>(reinterpret_cast<char*>(list) + offsetof(VstEvents, events));
+    return reinterpret_cast<VstEvent**>(reinterpret_cast<char*>(list) +
+                                        offsetof(VstEvents, events));
 }
 inline VstEvent* const* vstEventArray(const VstEvents* list) {
     return reinterpret_cast<VstEvent* const*>(reinterpret_cast<const char*>(list) +

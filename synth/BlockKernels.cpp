@@ -24,6 +24,4 @@ const BlockKernels& BlockKernels::get(Isa isa) {
     return isa == Avx2Fma && runs(Avx2Fma) ? block_avx2::kKernels : block_baseline::kKernels;
 }
 
-const char* BlockKernels::name(Isa isa) {
-    return isa == Avx2Fma ? "avx2+fma" : "baseline";
-}
+const char* BlockKernels::name(Isa isa) { return isa == Avx2Fma ? "avx2+fma" : "baseline"; }

@@ -16,7 +16,7 @@ struct VoiceArgs {
     // array, every sounding partial has one.
     const double* amp[kMaxPartials] = {};
     double ampLevel[kMaxPartials] = {};
-    const std::uint32_t* z = nullptr;        // generator words after each step
+    const std::uint32_t* z = nullptr;  // generator words after each step
     const std::uint32_t* w = nullptr;
     const double* lfo = nullptr;
     double gain = 0.0;

@@ -19,18 +19,35 @@ struct CanDoAnswer {
     VstInt32 answer;
 };
 constexpr CanDoAnswer kCanDo[] = {
-    {"receiveVstEvents", 1},     {"receiveVstMidiEvent", 1}, {"sendVstEvents", -1},
-    {"sendVstMidiEvent", -1},    {"sendVstTimeInfo", -1},    {"receiveVstTimeInfo", -1},
-    {"offline", -1},             {"plugAsChannelInsert", -1}, {"plugAsSend", -1},
-    {"mixDryWet", -1},           {"noRealTime", 0},          {"multipass", 0},
-    {"metapass", 0},             {"1in1out", -1},            {"1in2out", -1},
-    {"2in1out", -1},             {"2in2out", -1},            {"2in4out", -1},
-    {"4in2out", -1},             {"4in4out", -1},            {"4in8out", -1},
-    {"8in4out", -1},             {"8in8out", -1},            {"midiProgramNames", -1},
-    {"conformsToWindowRules", 0}, {"bypass", -1},
+    {"receiveVstEvents", 1},
+    {"receiveVstMidiEvent", 1},
+    {"sendVstEvents", -1},
+    {"sendVstMidiEvent", -1},
+    {"sendVstTimeInfo", -1},
+    {"receiveVstTimeInfo", -1},
+    {"offline", -1},
+    {"plugAsChannelInsert", -1},
+    {"plugAsSend", -1},
+    {"mixDryWet", -1},
+    {"noRealTime", 0},
+    {"multipass", 0},
+    {"metapass", 0},
+    {"1in1out", -1},
+    {"1in2out", -1},
+    {"2in1out", -1},
+    {"2in2out", -1},
+    {"2in4out", -1},
+    {"4in2out", -1},
+    {"4in4out", -1},
+    {"4in8out", -1},
+    {"8in4out", -1},
+    {"8in8out", -1},
+    {"midiProgramNames", -1},
+    {"conformsToWindowRules", 0},
+    {"bypass", -1},
 };
 
-} // namespace
+}  // namespace
 
 const Murlan::OscillatorParameters Murlan::kOscillatorParameters[MurlanEngine::kOscillators] = {
     {kNoPartial, kDetune1, kAttack1, kRelease1, kPorta1, kLevel1},
@@ -64,8 +81,8 @@ namespace {
 
 // Defaults are given in the parameter's own units and stored through its
 // mapping, so that every program record holds exactly what the mapping gives.
-KEffectParameter* range(const std::string& name, const char* label, double minimum,
-                        double maximum, int steps, int decimals, double byDefault) {
+KEffectParameter* range(const std::string& name, const char* label, double minimum, double maximum,
+                        int steps, int decimals, double byDefault) {
     auto* parameter = new KRangeParam(name.c_str(), label, minimum, maximum, steps, decimals);
     parameter->setDefaultReal(byDefault);
     return parameter;
@@ -81,7 +98,7 @@ KEffectParameter* level(const std::string& name, double byDefault) {
 // "Detune" and 2 give "Detune2".
 std::string numbered(const char* stem, int number) { return stem + std::to_string(number); }
 
-} // namespace
+}  // namespace
 
 void Murlan::createParameters() {
     KEffectParameter* made[kParameterCount] = {};
@@ -196,7 +213,8 @@ void Murlan::parametersChanged(bool afterReset) {
         if (changed[p.porta]) engine_.setGlideTime(o, real(p.porta));
         if (changed[p.level]) engine_.setLevelGain(o, gainOf(p.level, value[p.level]));
     }
-    if (changed[kLfoWave]) engine_.setLfoWave(static_cast<std::int32_t>(std::lround(real(kLfoWave))));
+    if (changed[kLfoWave])
+        engine_.setLfoWave(static_cast<std::int32_t>(std::lround(real(kLfoWave))));
     if (changed[kLfoFreq]) engine_.setLfoRate(real(kLfoFreq));
     if (changed[kLfoDepth]) engine_.setLfoDepth(real(kLfoDepth) / 100.0);
     if (changed[kPitchBend]) engine_.setBendRange(real(kPitchBend));

@@ -15,10 +15,29 @@ public:
     // and the program chunks store them in this order: a new parameter goes
     // at the end, and none is ever moved or removed.
     enum Parameter {
-        kDetune1, kAttack1, kRelease1, kPorta1, kLevel1,
-        kPartial2, kDetune2, kAttack2, kRelease2, kPorta2, kLevel2,
-        kPartial3, kDetune3, kAttack3, kRelease3, kPorta3, kLevel3,
-        kLfoWave, kLfoFreq, kLfoDepth, kPortaReset, kPitchBend, kMainLevel,
+        kDetune1,
+        kAttack1,
+        kRelease1,
+        kPorta1,
+        kLevel1,
+        kPartial2,
+        kDetune2,
+        kAttack2,
+        kRelease2,
+        kPorta2,
+        kLevel2,
+        kPartial3,
+        kDetune3,
+        kAttack3,
+        kRelease3,
+        kPorta3,
+        kLevel3,
+        kLfoWave,
+        kLfoFreq,
+        kLfoDepth,
+        kPortaReset,
+        kPitchBend,
+        kMainLevel,
         kParameterCount
     };
 
@@ -69,7 +88,8 @@ public:
     void processDouble(double** inputs, int inputCount, double** outputs, int outputCount,
                        int frames) override;
     // Renders straight into the host's floats, without a double staging buffer.
-    void processFloat(float** inputs, int inputCount, float** outputs, int outputCount, int frames) override;
+    void processFloat(float** inputs, int inputCount, float** outputs, int outputCount,
+                      int frames) override;
     void executeCommand(int id, bool shift, bool ctrl) override;
 
     // The linear gain of a level parameter as the engine plays it. Stored

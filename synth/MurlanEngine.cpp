@@ -12,7 +12,7 @@ constexpr unsigned kStatusMask = 0xF0u;
 constexpr unsigned kNoteOff = 0x80u;
 constexpr unsigned kPitchBend = 0xE0u;
 constexpr std::int32_t kDataMask = 0x7F;
-constexpr std::int32_t kBendCentre = 8192;  // the 14-bit bend value of no bend
+constexpr std::int32_t kBendCentre = 8192;      // the 14-bit bend value of no bend
 constexpr double kBendScale = 0.0001220703125;  // 2^-13: a full swing is +-1 range
 constexpr int kDrawBuffer = 1024;
 }  // namespace

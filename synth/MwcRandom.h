@@ -48,7 +48,9 @@ public:
         return rawOf(z, w);
     }
     // The value drawn when a step leaves the words z and w.
-    static std::uint32_t rawOf(std::uint32_t z, std::uint32_t w) { return (z << 16) + (w & 0xFFFFu); }
+    static std::uint32_t rawOf(std::uint32_t z, std::uint32_t w) {
+        return (z << 16) + (w & 0xFFFFu);
+    }
     static constexpr std::uint32_t kMultiplierZ = 36969u;
     static constexpr std::uint32_t kMultiplierW = 18000u;
 

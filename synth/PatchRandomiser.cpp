@@ -13,8 +13,9 @@ double PatchRandomiser::autoLevelGain(double gain1, double gain2, double gain3) 
 
 void PatchRandomiser::autoLevel() {
     // The gains as the engine plays them: rounded to the shown 0.1 dB.
-    const double v = autoLevelGain(effect_.engineGain(Murlan::kLevel1), effect_.engineGain(Murlan::kLevel2),
-                                   effect_.engineGain(Murlan::kLevel3));
+    const double v =
+        autoLevelGain(effect_.engineGain(Murlan::kLevel1), effect_.engineGain(Murlan::kLevel2),
+                      effect_.engineGain(Murlan::kLevel3));
     // The main level's reference gain is 1, so its normalised value is the gain.
     storeNormalised(Murlan::kMainLevel, v);
 }
@@ -23,7 +24,8 @@ void PatchRandomiser::fullRandom() {
     // Read as the host would, so the kept values survive to float precision.
     const float portaReset = effect_.getParameter(Murlan::kPortaReset);
     const float pitchBend = effect_.getParameter(Murlan::kPitchBend);
-    for (int index = 0; index < Murlan::kParameterCount; ++index) storeNormalised(index, MwcRandom::uniform01());
+    for (int index = 0; index < Murlan::kParameterCount; ++index)
+        storeNormalised(index, MwcRandom::uniform01());
     storeNormalised(Murlan::kPortaReset, portaReset);
     storeNormalised(Murlan::kPitchBend, pitchBend);
     autoLevel();

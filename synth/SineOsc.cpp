@@ -7,9 +7,7 @@ constexpr double kWeightRange = 1.0;
 constexpr double kWeightTime = 0.002;  // a change of weight never takes longer
 }  // namespace
 
-SineOsc::SineOsc() {
-    weight_.setup(kDefaultSampleRate, kWeightRange, kWeightTime, 1.0);
-}
+SineOsc::SineOsc() { weight_.setup(kDefaultSampleRate, kWeightRange, kWeightTime, 1.0); }
 
 void SineOsc::setSampleRate(double sampleRate) {
     sampleRate_ = sampleRate;
@@ -37,9 +35,7 @@ void SineOsc::setTarget(double frequency) {
     glideArmed_ = true;
 }
 
-void SineOsc::release() {
-    envelope_.release(release_.get());
-}
+void SineOsc::release() { envelope_.release(release_.get()); }
 
 PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels) {
     PartialChunk chunk;
@@ -134,10 +130,17 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, int n) {
 
 void SineOsc::glide(SineOsc* const* partials, double* const* note, int count, int n) {
     switch (count) {
-    case 1: glideLoop<1>(partials, note, n); break;
-    case 2: glideLoop<2>(partials, note, n); break;
-    case 3: glideLoop<3>(partials, note, n); break;
-    default: break;
+    case 1:
+        glideLoop<1>(partials, note, n);
+        break;
+    case 2:
+        glideLoop<2>(partials, note, n);
+        break;
+    case 3:
+        glideLoop<3>(partials, note, n);
+        break;
+    default:
+        break;
     }
 }
 
@@ -189,13 +192,26 @@ void SineOsc::advancePhases(SineOsc* const* partials, PartialChunk* const* chunk
         }
     }
     switch (count * 2 + (arrays ? 1 : 0)) {
-    case 2: advance<1, false>(partials, chunks, phase, n); break;
-    case 3: advance<1, true>(partials, chunks, phase, n); break;
-    case 4: advance<2, false>(partials, chunks, phase, n); break;
-    case 5: advance<2, true>(partials, chunks, phase, n); break;
-    case 6: advance<3, false>(partials, chunks, phase, n); break;
-    case 7: advance<3, true>(partials, chunks, phase, n); break;
-    default: break;
+    case 2:
+        advance<1, false>(partials, chunks, phase, n);
+        break;
+    case 3:
+        advance<1, true>(partials, chunks, phase, n);
+        break;
+    case 4:
+        advance<2, false>(partials, chunks, phase, n);
+        break;
+    case 5:
+        advance<2, true>(partials, chunks, phase, n);
+        break;
+    case 6:
+        advance<3, false>(partials, chunks, phase, n);
+        break;
+    case 7:
+        advance<3, true>(partials, chunks, phase, n);
+        break;
+    default:
+        break;
     }
 }
 

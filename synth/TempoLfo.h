@@ -24,7 +24,14 @@ struct LfoScratch {
 
 class TempoLfo {
 public:
-    enum Wave : std::int32_t { Sine = 0, Triangle = 1, Square = 2, Rising = 3, Falling = 4, Random = 5 };
+    enum Wave : std::int32_t {
+        Sine = 0,
+        Triangle = 1,
+        Square = 2,
+        Rising = 3,
+        Falling = 4,
+        Random = 5
+    };
 
     void setup(double sampleRate);
 

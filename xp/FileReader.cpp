@@ -65,4 +65,4 @@ unsigned char* FileReader::readWholeFile(const char* path, std::uint64_t* size) 
     return bytes;
 }
 
-} // namespace XP
+}  // namespace XP

@@ -34,4 +34,4 @@ private:
     std::int64_t mSize = 0;
 };
 
-} // namespace XP
+}  // namespace XP

@@ -45,7 +45,8 @@ void FileWriter::writeLine(const char* text, const char* where, long lineNumber)
 
 void FileWriter::finishLine(const char* text, const char* tail) {
     if (!mStream.is_open() || mLines >= mMaxLines) return;
-    static const char kSpaces[64] = "                                                               ";
+    static const char kSpaces[64] =
+        "                                                               ";
     for (int left = mIndent; left > 0;) {
         int n = left < 63 ? left : 63;
         mStream.write(kSpaces, n);
@@ -68,4 +69,4 @@ void FileWriter::outdent(int n) {
     mIndent = int(diff < 0 ? 0 : (diff > kMaxIndent ? kMaxIndent : diff));
 }
 
-} // namespace XP
+}  // namespace XP

@@ -44,4 +44,4 @@ private:
     int mIndent = 0;
 };
 
-} // namespace XP
+}  // namespace XP

@@ -16,4 +16,4 @@ public:
     virtual std::uint64_t read(void* destination, std::uint64_t maximum) = 0;
 };
 
-} // namespace XP
+}  // namespace XP

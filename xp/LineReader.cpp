@@ -62,4 +62,4 @@ bool LineReader::readLine(char* buffer, int length) {
     return true;
 }
 
-} // namespace XP
+}  // namespace XP

@@ -41,4 +41,4 @@ private:
     bool mExhausted = true;
 };
 
-} // namespace XP
+}  // namespace XP

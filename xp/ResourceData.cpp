@@ -18,4 +18,4 @@ bool ResourceData::load(const char* name) {
     return mData != nullptr;
 }
 
-} // namespace XP
+}  // namespace XP

@@ -26,4 +26,4 @@ private:
     std::uint64_t mSize = 0;
 };
 
-} // namespace XP
+}  // namespace XP

@@ -23,4 +23,4 @@ std::uint64_t ResourceReader::read(void* destination, std::uint64_t maximum) {
     return n;
 }
 
-} // namespace XP
+}  // namespace XP

@@ -28,4 +28,4 @@ private:
     const unsigned char* mPosition = nullptr;
 };
 
-} // namespace XP
+}  // namespace XP

@@ -33,7 +33,7 @@ Table& table() {
     return t;
 }
 
-} // namespace
+}  // namespace
 
 void registerResource(const ResourceEntry* entry) {
     if (entry && entry->name) table().add(entry);
@@ -51,4 +51,4 @@ const unsigned char* findResource(const char* name, std::uint64_t* size) {
     return nullptr;
 }
 
-} // namespace XP
+}  // namespace XP

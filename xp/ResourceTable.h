@@ -20,4 +20,4 @@ void registerResource(const ResourceEntry* entry);
 // through `size` when given; answers null (size untouched) when none matches.
 const unsigned char* findResource(const char* name, std::uint64_t* size = nullptr);
 
-} // namespace XP
+}  // namespace XP

@@ -24,7 +24,7 @@ locale_t cLocale() {
     return locale;
 }
 
-} // namespace
+}  // namespace
 
 TokenReader::TokenReader() : TokenReader(kDefaultLineLength, kDefaultTokenCapacity) {}
 
@@ -108,4 +108,4 @@ bool TokenReader::acceptToken(const char* word, int n) {
     return true;
 }
 
-} // namespace XP
+}  // namespace XP

@@ -57,4 +57,4 @@ private:
     int mCount = 0;
 };
 
-} // namespace XP
+}  // namespace XP

@@ -50,4 +50,4 @@ void KImgButton::draw(KCanvas& canvas) {
     mLastFrame = frame;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -40,4 +40,4 @@ private:
     int mLastFrame = -1;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -53,4 +53,4 @@ void KImgCommand::draw(KCanvas& canvas) {
     if (mImage) mImage->drawFrame(canvas, 0, 0, currentFrame());
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -40,4 +40,4 @@ private:
     KImageResource* mImage;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -4,7 +4,7 @@ namespace KAMO {
 
 namespace {
 constexpr double kFineFactor = 0.1;
-} // namespace
+}  // namespace
 
 KDragControl::KDragControl(const ControlSetup& setup, int parameterIndex)
     : KEditorControl(setup), mIndex(parameterIndex) {
@@ -49,4 +49,4 @@ bool KDragControl::leftUp(bool, bool, int, int) {
 
 void KDragControl::cancelCapture() { leftUp(false, false, 0, 0); }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -40,4 +40,4 @@ private:
     bool mTracking = false;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

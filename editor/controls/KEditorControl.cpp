@@ -67,7 +67,8 @@ const KEffectParameter& KEditorControl::parameter(int index) const {
 }
 
 double KEditorControl::storedValue(int index) const {
-    return parameter(index).getValue(mEffect->programBank().valueSlot(mEffect->getProgram(), index));
+    return parameter(index).getValue(
+        mEffect->programBank().valueSlot(mEffect->getProgram(), index));
 }
 
 double KEditorControl::quantisedValue(int index) const {
@@ -95,9 +96,9 @@ int monotonicMs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     // Deliberately 32-bit: the value wraps and callers compare differences.
-    const uint32_t ms = static_cast<uint32_t>(now.tv_sec) * 1000u +
-                        static_cast<uint32_t>(now.tv_nsec / 1000000);
+    const uint32_t ms =
+        static_cast<uint32_t>(now.tv_sec) * 1000u + static_cast<uint32_t>(now.tv_nsec / 1000000);
     return static_cast<int>(ms);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

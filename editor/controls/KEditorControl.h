@@ -123,4 +123,4 @@ private:
 // Milliseconds of the monotonic clock in 32-bit arithmetic (wraps).
 int monotonicMs();
 
-} // namespace KAMO
+}  // namespace KAMO

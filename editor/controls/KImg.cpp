@@ -11,4 +11,4 @@ void KImg::draw(KCanvas& canvas) {
     if (mImage) mImage->drawFrame(canvas, 0, 0, 0);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

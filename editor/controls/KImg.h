@@ -18,4 +18,4 @@ private:
     KImageResource* mImage;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -31,4 +31,4 @@ bool KImgPeak::leftDown(bool shift, bool ctrl, int, int) {
     return false;  // nothing to follow: the reset is done on the press
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -10,8 +10,7 @@ class KImageResource;
 
 class KImgPeak : public KEditorControl {
 public:
-    KImgPeak(const ControlSetup& setup, const double* value, int commandId,
-             KImageResource* image);
+    KImgPeak(const ControlSetup& setup, const double* value, int commandId, KImageResource* image);
 
     bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
@@ -26,4 +25,4 @@ private:
     int mLastFrame = -1;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -49,4 +49,4 @@ void KLabel::draw(KCanvas& canvas) {
     mLastDrawnMs = monotonicMs();
 }
 
-} // namespace KAMO
+}  // namespace KAMO

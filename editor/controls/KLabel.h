@@ -38,4 +38,4 @@ private:
     int mLastDrawnMs = 0;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -12,7 +12,7 @@ namespace {
 constexpr double kFractionTolerance = 0.0001;
 
 int frameCountOf(const KImageResource* image) { return image ? image->frameCount() : 0; }
-} // namespace
+}  // namespace
 
 int KMeter::clampFrame(double d, int frames) {
     // Limited while still a double: a wild value must not overflow the cast.
@@ -52,19 +52,27 @@ void KBarFracMeter::draw(KCanvas& canvas) {
     const int u = static_cast<int>(mWidth * f + 0.5);
     const int v = static_cast<int>(mHeight * f + 0.5);
     switch (mDirection) {
-    case kLeftToRight: canvas.fillRectAlpha(0, 0, u, mHeight, mColour); break;
-    case kRightToLeft: canvas.fillRectAlpha(mWidth - u, 0, u, mHeight, mColour); break;
-    case kTopToBottom: canvas.fillRectAlpha(0, 0, mWidth, v, mColour); break;
-    case kBottomToTop: canvas.fillRectAlpha(0, mHeight - v, mWidth, v, mColour); break;
-    default: break;
+    case kLeftToRight:
+        canvas.fillRectAlpha(0, 0, u, mHeight, mColour);
+        break;
+    case kRightToLeft:
+        canvas.fillRectAlpha(mWidth - u, 0, u, mHeight, mColour);
+        break;
+    case kTopToBottom:
+        canvas.fillRectAlpha(0, 0, mWidth, v, mColour);
+        break;
+    case kBottomToTop:
+        canvas.fillRectAlpha(0, mHeight - v, mWidth, v, mColour);
+        break;
+    default:
+        break;
     }
     mLastFraction = f;
 }
 
 // ---------------------------------------------------------------------------
 
-KImgFracMeter::KImgFracMeter(const ControlSetup& setup, const double* value,
-                             KImageResource* image)
+KImgFracMeter::KImgFracMeter(const ControlSetup& setup, const double* value, KImageResource* image)
     : KMeter(setup), mValue(value), mImage(image) {}
 
 int KImgFracMeter::currentState() const {
@@ -84,8 +92,8 @@ void KImgFracMeter::draw(KCanvas& canvas) {
 
 // ---------------------------------------------------------------------------
 
-KImgMeter::KImgMeter(const ControlSetup& setup, const int32_t* value, double scale,
-                     double offset, KImageResource* image)
+KImgMeter::KImgMeter(const ControlSetup& setup, const int32_t* value, double scale, double offset,
+                     KImageResource* image)
     : KMeter(setup), mValue(value), mImage(image), mScale(scale), mOffset(offset) {}
 
 int KImgMeter::frameForValue() const {
@@ -103,4 +111,4 @@ void KImgMeter::draw(KCanvas& canvas) {
     mLastFrame = frame;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

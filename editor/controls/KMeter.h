@@ -78,4 +78,4 @@ private:
     int mLastFrame = -1;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

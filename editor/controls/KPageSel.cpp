@@ -31,8 +31,7 @@ bool KPageSel::leftUp(bool, bool, int, int) {
 // A withdrawn capture must not leave the highlight on.
 void KPageSel::cancelCapture() { leftUp(false, false, 0, 0); }
 
-KPageSelHlt::KPageSelHlt(const ControlSetup& setup, int targetPage,
-                         const unsigned char* highlight)
+KPageSelHlt::KPageSelHlt(const ControlSetup& setup, int targetPage, const unsigned char* highlight)
     : KPageSel(setup, targetPage), mHighlight(highlight) {}
 
 bool KPageSelHlt::needsRedraw() {
@@ -63,4 +62,4 @@ void KImgPageSel::draw(KCanvas& canvas) {
     mLastFrame = frame;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

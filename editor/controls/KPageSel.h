@@ -51,4 +51,4 @@ private:
     int mLastFrame = -1;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -16,7 +16,7 @@ constexpr double kDragScale = 0.01;
 constexpr double kHorizontalWeight = 0.25;
 constexpr double kDotRadius = 2.0;
 constexpr double kLineWidth = 1.5;
-} // namespace
+}  // namespace
 
 KPot::KPot(const ControlSetup& setup, int parameterIndex) : KDragControl(setup, parameterIndex) {
     addHandlers(kCursorAt);
@@ -65,9 +65,8 @@ void KPotDot::draw(KCanvas& canvas) {
 
 // ---------------------------------------------------------------------------
 
-KPotLine::KPotLine(const ControlSetup& setup, int parameterIndex,
-                   const unsigned char* highlight, double length,
-                   const unsigned char* pointerColour)
+KPotLine::KPotLine(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
+                   double length, const unsigned char* pointerColour)
     : KPot(setup, parameterIndex),
       mHighlight(highlight),
       mPointerColour(pointerColour),
@@ -119,4 +118,4 @@ void KImgPot::draw(KCanvas& canvas) {
     mLastFrame = frame;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -20,8 +20,7 @@ public:
 
     // The point at distance `radius` from the centre of a w x h rectangle
     // that shows normalised value v.
-    static void indicatorPoint(double v, double radius, double w, double h, double& px,
-                               double& py);
+    static void indicatorPoint(double v, double radius, double w, double h, double& px, double& py);
 
 protected:
     bool dragDelta(int dx, int dy, double& delta) const override;
@@ -87,4 +86,4 @@ private:
     int mLastFrame = -1;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

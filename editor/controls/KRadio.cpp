@@ -42,8 +42,9 @@ void KRadio::cancelCapture() { leftUp(false, false, 0, 0); }
 KHlRadio::KHlRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
                    int ix, int iy, int iw, int ih, const unsigned char* offColour,
                    const unsigned char* onColour, const unsigned char* pressColour)
-    : KRadio(setup, parameterIndex, option, highestOption),
-      mLook{ix, iy, iw, ih, offColour, onColour, pressColour} {}
+    : KRadio(setup, parameterIndex, option, highestOption), mLook{ix,         iy,        iw,
+                                                                  ih,         offColour, onColour,
+                                                                  pressColour} {}
 
 bool KHlRadio::needsRedraw() {
     return KEditorControl::needsRedraw() || isSelected() != mLastSelected;
@@ -55,8 +56,8 @@ void KHlRadio::draw(KCanvas& canvas) {
     mLastSelected = selected;
 }
 
-KImgRadio::KImgRadio(const ControlSetup& setup, int parameterIndex, int option,
-                     int highestOption, KImageResource* image)
+KImgRadio::KImgRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
+                     KImageResource* image)
     : KRadio(setup, parameterIndex, option, highestOption), mImage(image) {}
 
 int KImgRadio::currentState() {
@@ -77,4 +78,4 @@ void KImgRadio::draw(KCanvas& canvas) {
     mLastFrame = frame;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -38,9 +38,9 @@ protected:
 
 class KHlRadio : public KRadio {
 public:
-    KHlRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
-             int ix, int iy, int iw, int ih, const unsigned char* offColour,
-             const unsigned char* onColour, const unsigned char* pressColour);
+    KHlRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption, int ix,
+             int iy, int iw, int ih, const unsigned char* offColour, const unsigned char* onColour,
+             const unsigned char* pressColour);
 
     bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
@@ -66,4 +66,4 @@ private:
     int mLastFrame = -1;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -42,9 +42,7 @@ bool KSlide::dragDelta(int, int dy, double& delta) const {
     return true;
 }
 
-bool KSlide::needsRedraw() {
-    return KEditorControl::needsRedraw() || currentState() != mKnobTop;
-}
+bool KSlide::needsRedraw() { return KEditorControl::needsRedraw() || currentState() != mKnobTop; }
 
 void KSlide::draw(KCanvas& canvas) {
     const int top = currentState();
@@ -53,4 +51,4 @@ void KSlide::draw(KCanvas& canvas) {
     mKnobTop = top;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -37,4 +37,4 @@ private:
     int mTravel;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -55,8 +55,8 @@ void KIndicatorLook::draw(KCanvas& canvas, bool on, bool pressed, int width, int
     if (pressed) canvas.fillRectAlpha(0, 0, width, height, pressColour);
 }
 
-KHlSwitch::KHlSwitch(const ControlSetup& setup, int parameterIndex, int ix, int iy, int iw,
-                     int ih, const unsigned char* offColour, const unsigned char* onColour,
+KHlSwitch::KHlSwitch(const ControlSetup& setup, int parameterIndex, int ix, int iy, int iw, int ih,
+                     const unsigned char* offColour, const unsigned char* onColour,
                      const unsigned char* pressColour)
     : KSwitch(setup, parameterIndex), mLook{ix, iy, iw, ih, offColour, onColour, pressColour} {}
 
@@ -89,4 +89,4 @@ void KImgSwitch::draw(KCanvas& canvas) {
     mLastFrame = frame;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -4,23 +4,22 @@
 #include "framework/KEffect.h"
 #include "framework/NumberText.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace KAMO {
 
 namespace {
 constexpr double kSilence = 0.000001;
 constexpr double kValueTolerance = 0.00001;
-} // namespace
+}  // namespace
 
 KTextPeak::KTextPeak(const ControlSetup& setup, const double* value, int commandId,
                      const KFont* font, const KFont* overFont)
-    : KEditorControl(setup), mValue(value), mCommand(commandId), mFont(font),
-      mOverFont(overFont) {
+    : KEditorControl(setup), mValue(value), mCommand(commandId), mFont(font), mOverFont(overFont) {
     addHandlers(kCursorAt | kLeftDown);
 }
 
@@ -30,8 +29,8 @@ double KTextPeak::currentState() const {
 }
 
 bool KTextPeak::formatPeak(char* out, int size, double value) {
-    const double dB = value > 0.0 ? 20.0 * std::log10(value)
-                                  : -std::numeric_limits<double>::infinity();
+    const double dB =
+        value > 0.0 ? 20.0 * std::log10(value) : -std::numeric_limits<double>::infinity();
     if (!out || size < 1) return dB > 0.0;
     char number[32];
     formatNumber(number, sizeof number, 1, dB);
@@ -64,4 +63,4 @@ bool KTextPeak::leftDown(bool shift, bool ctrl, int, int) {
     return false;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -33,4 +33,4 @@ private:
     double mLastDrawn = 0.0;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

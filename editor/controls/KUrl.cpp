@@ -30,7 +30,7 @@ std::string quoted(const char* text, std::size_t length) {
     return word;
 }
 
-} // namespace
+}  // namespace
 
 KUrl::KUrl(const ControlSetup& setup, const char* url)
     : KEditorControl(setup), mUrl(url ? url : "") {
@@ -90,4 +90,4 @@ void KImgUrl::draw(KCanvas& canvas) {
     if (mImage) mImage->drawFrame(canvas, 0, 0, 0);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

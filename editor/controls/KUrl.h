@@ -53,4 +53,4 @@ private:
     KImageResource* mImage;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -36,4 +36,4 @@ void KBgValue::draw(KCanvas& canvas) {
     drawText(canvas);
 }
 
-} // namespace KAMO
+}  // namespace KAMO

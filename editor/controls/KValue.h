@@ -39,4 +39,4 @@ private:
     KImageResource* mImage;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

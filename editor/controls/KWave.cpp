@@ -12,7 +12,7 @@ namespace {
 constexpr double kLevelTolerance = 0.00001;
 
 double levelOf(const double* level) { return level ? *level : 0.0; }
-} // namespace
+}  // namespace
 
 KWave::KWave(const ControlSetup& setup, KHistory* history, const double* level1,
              const double* level2, const unsigned char* colour1, const unsigned char* colour2,
@@ -57,8 +57,10 @@ void KWave::draw(KCanvas& canvas) {
         canvas.drawVLine(x, rowOf(c.minB), rowOf(c.maxB), mColour2);
     }
     canvas.drawHLine(0, mMid, mWidth, mColour3);
-    const struct { bool present; double value; } levels[] = {{mLevel1 != nullptr, level1},
-                                                              {mLevel2 != nullptr, level2}};
+    const struct {
+        bool present;
+        double value;
+    } levels[] = {{mLevel1 != nullptr, level1}, {mLevel2 != nullptr, level2}};
     for (const auto& level : levels) {
         if (!level.present || !(level.value >= 0.0 && level.value <= 1.0)) continue;
         const int d = static_cast<int>(std::round(mScale * level.value));
@@ -70,4 +72,4 @@ void KWave::draw(KCanvas& canvas) {
     mLastLevel2 = level2;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -11,9 +11,8 @@ class KHistory;
 
 class KWave : public KEditorControl {
 public:
-    KWave(const ControlSetup& setup, KHistory* history, const double* level1,
-          const double* level2, const unsigned char* colour1, const unsigned char* colour2,
-          const unsigned char* colour3);
+    KWave(const ControlSetup& setup, KHistory* history, const double* level1, const double* level2,
+          const unsigned char* colour1, const unsigned char* colour2, const unsigned char* colour3);
 
     bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
@@ -36,4 +35,4 @@ private:
     double mLastLevel2 = 0.0;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

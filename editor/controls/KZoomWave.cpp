@@ -18,7 +18,7 @@ constexpr float kMaxZoom = 10.0f;
 constexpr int kKnobCentre = 20;
 
 double levelOf(const double* level) { return level ? *level : 0.0; }
-} // namespace
+}  // namespace
 
 KZoomWave::KZoomWave(const ControlSetup& setup, KHistory* history, const double* level1,
                      const double* level2, const unsigned char* colour1,
@@ -129,8 +129,10 @@ void KZoomWave::draw(KCanvas& canvas) {
     canvas.drawHLine(0, mMid, mWidth, mColours[2]);
 
     // Levels are not limited here: zoomed in, a line may leave the view.
-    const struct { bool present; double value; } levels[] = {{mLevel1 != nullptr, level1},
-                                                              {mLevel2 != nullptr, level2}};
+    const struct {
+        bool present;
+        double value;
+    } levels[] = {{mLevel1 != nullptr, level1}, {mLevel2 != nullptr, level2}};
     for (const auto& level : levels) {
         if (!level.present) continue;
         const double a = std::round(level.value * mZoom * mScale);
@@ -153,4 +155,4 @@ void KZoomWave::draw(KCanvas& canvas) {
     mLastLevel2 = level2;
 }
 
-} // namespace KAMO
+}  // namespace KAMO

@@ -65,4 +65,4 @@ private:
     double mLastLevel2 = 0.0;
 };
 
-} // namespace KAMO
+}  // namespace KAMO

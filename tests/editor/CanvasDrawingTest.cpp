@@ -35,16 +35,29 @@ public:
         : mHeight(KAMO::KUiScale::toDevice(height, scale)) {
         const int deviceWidth = KAMO::KUiScale::toDevice(width, scale);
         if (!EditorTest::haveDisplay() || !(mDisplay = XOpenDisplay(nullptr))) return;
-        int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
-                            GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8, GLX_STENCIL_SIZE, 8, None};
+        int attributes[] = {GLX_RGBA,
+                            GLX_DOUBLEBUFFER,
+                            GLX_RED_SIZE,
+                            8,
+                            GLX_GREEN_SIZE,
+                            8,
+                            GLX_BLUE_SIZE,
+                            8,
+                            GLX_ALPHA_SIZE,
+                            8,
+                            GLX_STENCIL_SIZE,
+                            8,
+                            None};
         if (!(mVisual = glXChooseVisual(mDisplay, 0, attributes))) return;
         XSetWindowAttributes set{};
-        set.colormap = XCreateColormap(mDisplay, DefaultRootWindow(mDisplay), mVisual->visual, AllocNone);
+        set.colormap =
+            XCreateColormap(mDisplay, DefaultRootWindow(mDisplay), mVisual->visual, AllocNone);
         mWindow = XCreateWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, deviceWidth, mHeight,
                                 0, mVisual->depth, InputOutput, mVisual->visual,
                                 CWColormap | CWBorderPixel, &set);
         mContext = glXCreateContext(mDisplay, mVisual, nullptr, True);
-        if (!mContext || !glXMakeCurrent(mDisplay, mWindow, mContext) || !gladLoaderLoadGL()) return;
+        if (!mContext || !glXMakeCurrent(mDisplay, mWindow, mContext) || !gladLoaderLoadGL())
+            return;
         if (!(mVg = nvgCreateGL2(NVG_ANTIALIAS))) return;
         if (!(mFramebuffer = nvgluCreateFramebuffer(mVg, deviceWidth, mHeight, 0))) return;
         nvgluBindFramebuffer(mFramebuffer);
@@ -57,7 +70,8 @@ public:
         canvas.reset();
         if (mFramebuffer) nvgluDeleteFramebuffer(mFramebuffer);
         if (mVg) nvgDeleteGL2(mVg);
-        if (mContext) glXMakeCurrent(mDisplay, None, nullptr), glXDestroyContext(mDisplay, mContext);
+        if (mContext)
+            glXMakeCurrent(mDisplay, None, nullptr), glXDestroyContext(mDisplay, mContext);
         if (mVisual) XFree(mVisual);
         if (mDisplay) XCloseDisplay(mDisplay);  // takes the window and colormap along
     }
@@ -92,7 +106,7 @@ private:
 #define REQUIRE_SURFACE(surface) \
     if (!(surface).canvas) GTEST_SKIP() << "no GL context on an X display"
 
-} // namespace
+}  // namespace
 
 TEST(CanvasDrawing, RectanglesAreClippedAndOpaqueUnlessTheAlphaKindIsAsked) {
     GlSurface surface(100, 60);

@@ -10,7 +10,7 @@ namespace {
 // canvas never decodes it.
 const unsigned char kStripBytes[] = {1, 2, 3, 4};
 const XP::ResourceEntry kStripEntry{"ControlTestStrip.png", sizeof kStripBytes, kStripBytes};
-} // namespace
+}  // namespace
 
 std::vector<HostCall>& hostLog() {
     static std::vector<HostCall> log;
@@ -20,7 +20,8 @@ std::vector<HostCall>& hostLog() {
 VstIntPtr fakeHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterGetSampleRate) return 48000;
-    if (opcode != audioMasterAutomate && opcode != audioMasterBeginEdit && opcode != audioMasterEndEdit)
+    if (opcode != audioMasterAutomate && opcode != audioMasterBeginEdit &&
+        opcode != audioMasterEndEdit)
         return 0;
     hostLog().push_back({opcode, index, opt});
     return 1;
@@ -53,7 +54,7 @@ void Rig::store(const char* name, double value) {
 
 KAMO::KImageResource* Rig::image(int frameWidth, int frameHeight, int frames) {
     mImages.push_back(std::make_unique<KAMO::KImageResource>("ControlTestStrip.png", frameWidth,
-                                                              frameHeight, frames));
+                                                             frameHeight, frames));
     canvas.sheetWidth = frameWidth * frames;
     canvas.sheetHeight = frameHeight;
     mImages.back()->attach(canvas);
@@ -73,4 +74,4 @@ int Rig::lastFrame(const KAMO::KImageResource* image) const {
     return frames.empty() ? -1 : frames.back();
 }
 
-} // namespace ControlTest
+}  // namespace ControlTest

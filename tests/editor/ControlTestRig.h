@@ -33,15 +33,22 @@ class RecordingCanvas : public KAMO::KCanvas {
 public:
     RecordingCanvas() : KCanvas(nullptr, 540, 395) {}
     using C = const unsigned char*;
-    void fillRect(int x, int y, int w, int h, C c) override { add(DrawOp::FillRect, c, x, y, w, h); }
-    void fillRectAlpha(int x, int y, int w, int h, C c) override { add(DrawOp::FillRectAlpha, c, x, y, w, h); }
+    void fillRect(int x, int y, int w, int h, C c) override {
+        add(DrawOp::FillRect, c, x, y, w, h);
+    }
+    void fillRectAlpha(int x, int y, int w, int h, C c) override {
+        add(DrawOp::FillRectAlpha, c, x, y, w, h);
+    }
     void drawHLine(int x1, int y, int x2, C c) override { add(DrawOp::HLine, c, x1, y, x2); }
     void drawVLine(int x, int y1, int y2, C c) override { add(DrawOp::VLine, c, x, y1, y2); }
     void drawLine(C c, double x1, double y1, double x2, double y2, double w) override {
         add(DrawOp::Line, c, x1, y1, x2, y2, w);
     }
-    void fillCircle(C c, double cx, double cy, double r) override { add(DrawOp::Circle, c, cx, cy, r); }
-    void drawText(const char* text, int x, int y, int w, int h, const KAMO::KFont* font, int align) override {
+    void fillCircle(C c, double cx, double cy, double r) override {
+        add(DrawOp::Circle, c, cx, cy, r);
+    }
+    void drawText(const char* text, int x, int y, int w, int h, const KAMO::KFont* font,
+                  int align) override {
         add(DrawOp::Text, nullptr, x, y, w, h);
         ops.back().text = text, ops.back().font = font, ops.back().align = align;
     }
@@ -89,7 +96,9 @@ struct CommandCall {
 class RecordingMurlan : public Murlan {
 public:
     RecordingMurlan() : Murlan(fakeHost) {}
-    void executeCommand(int id, bool shift, bool ctrl) override { commands.push_back({id, shift, ctrl}); }
+    void executeCommand(int id, bool shift, bool ctrl) override {
+        commands.push_back({id, shift, ctrl});
+    }
     std::vector<CommandCall> commands;
 };
 
@@ -122,4 +131,4 @@ private:
     std::vector<std::unique_ptr<KAMO::KImageResource>> mImages;
 };
 
-} // namespace ControlTest
+}  // namespace ControlTest

@@ -49,7 +49,8 @@ int RecordingCanvas::createFont(const char* family, const unsigned char*, int si
     add(Op::CreateFont, {size}, family);
     return 1;
 }
-void RecordingCanvas::paintText(const char* text, float ax, float ay, int align, const KAMO::KFont&) {
+void RecordingCanvas::paintText(const char* text, float ax, float ay, int align,
+                                const KAMO::KFont&) {
     add(Op::Text, {int(ax), int(ay), align}, text);
 }
 
@@ -88,4 +89,4 @@ bool haveDisplay() {
     return available;
 }
 
-} // namespace EditorTest
+}  // namespace EditorTest

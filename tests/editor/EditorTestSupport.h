@@ -28,8 +28,8 @@ private:
 struct Op {
     enum Kind { Fill, FillAlpha, Text, Image, CreateImage, DeleteImage, CreateFont };
     Kind kind;
-    int v[7];      // the operation's numbers in argument order
-    int clip[4];   // the clip in force
+    int v[7];     // the operation's numbers in argument order
+    int clip[4];  // the clip in force
     std::string text;
 };
 
@@ -72,9 +72,9 @@ std::string murlanSkinText();
 // runs the tests on a private Xvfb). Also readies Xlib for threads.
 bool haveDisplay();
 
-} // namespace EditorTest
+}  // namespace EditorTest
 
-#define REQUIRE_DISPLAY()                                                \
-    do {                                                                 \
+#define REQUIRE_DISPLAY()                                               \
+    do {                                                                \
         if (!EditorTest::haveDisplay()) GTEST_SKIP() << "no X display"; \
     } while (0)

@@ -58,7 +58,8 @@ int offBackground(const EditorImage& shot, int page, int x, int y, int w, int h)
     for (int j = y; j < y + h; ++j)
         for (int i = x; i < x + w; ++i) {
             const auto want = sheet().at((page - 1) * 540 + i, j), got = shot.at(i, j);
-            n += std::abs(got.r - want.r) > 3 || std::abs(got.g - want.g) > 3 || std::abs(got.b - want.b) > 3;
+            n += std::abs(got.r - want.r) > 3 || std::abs(got.g - want.g) > 3 ||
+                 std::abs(got.b - want.b) > 3;
         }
     return n;
 }
@@ -76,8 +77,9 @@ EditorImage shrink(const EditorImage& big, int factor) {
                     r += p.r, g += p.g, b += p.b;
                 }
             const int n = factor * factor;
-            small.set(x, y, {std::uint8_t((r + n / 2) / n), std::uint8_t((g + n / 2) / n),
-                             std::uint8_t((b + n / 2) / n)});
+            small.set(x, y,
+                      {std::uint8_t((r + n / 2) / n), std::uint8_t((g + n / 2) / n),
+                       std::uint8_t((b + n / 2) / n)});
         }
     return small;
 }
@@ -114,7 +116,8 @@ protected:
         plugin->setSampleRate(48000);
         plugin->setBlockSize(256);
         plugin->resume();
-        for (const auto& s : kSpots) ASSERT_NE(sheet().at(s[0], s[1]), sheet().at(540 + s[0], s[1]));
+        for (const auto& s : kSpots)
+            ASSERT_NE(sheet().at(s[0], s[1]), sheet().at(540 + s[0], s[1]));
     }
     void TearDown() override {
         window.close();
@@ -151,7 +154,9 @@ protected:
     }
     float value(const char* name) { return plugin->getParameter(plugin->findParameter(name)); }
     std::vector<EditEvent> editsUpToTheEnd() {
-        window.pumpUntil([&] { return !host.edits().empty() && host.edits().back().kind == EditEvent::EndEdit; }, 5000);
+        window.pumpUntil(
+            [&] { return !host.edits().empty() && host.edits().back().kind == EditEvent::EndEdit; },
+            5000);
         auto edits = host.edits();
         host.clearEdits();
         return edits;
@@ -184,7 +189,7 @@ protected:
     EditorHost window;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(EditorWindowTest, OpensFiftyTimesWhileAudioRunsWithoutLeakingAndKeepsThePage) {
     std::atomic<bool> stop{false};
@@ -364,7 +369,8 @@ TEST_F(EditorWindowTest, TabsSwitchPagesAndALinkRunsTheOpener) {
     // A stand-in for the desktop's opener that notes what it was asked.
     char directory[] = "/tmp/murlan-opener-XXXXXX";
     ASSERT_NE(mkdtemp(directory), nullptr);
-    const std::string log = std::string(directory) + "/opened", opener = std::string(directory) + "/xdg-open";
+    const std::string log = std::string(directory) + "/opened",
+                      opener = std::string(directory) + "/xdg-open";
     std::ofstream(opener) << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << log << "'\n";
     chmod(opener.c_str(), 0755);
     const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
@@ -375,7 +381,8 @@ TEST_F(EditorWindowTest, TabsSwitchPagesAndALinkRunsTheOpener) {
     ASSERT_TRUE(waitForPage(2));
     window.click(80, 27);  // the logo block links to the home page
     struct stat st;
-    const bool opened = window.pumpUntil([&] { return stat(log.c_str(), &st) == 0 && st.st_size > 0; }, 5000);
+    const bool opened =
+        window.pumpUntil([&] { return stat(log.c_str(), &st) == 0 && st.st_size > 0; }, 5000);
     setenv("PATH", oldPath.c_str(), 1);
     std::string line;
     std::getline(std::ifstream(log), line);

@@ -13,7 +13,7 @@ namespace {
 std::array<int, 4> clipOf(const KAMO::KCanvas& c) {
     return {c.clipX(), c.clipY(), c.clipWidth(), c.clipHeight()};
 }
-} // namespace
+}  // namespace
 
 TEST(KCanvas, SetClipClampsTheOriginAndCutsTheSizeAtTheEdges) {
     EditorTest::RecordingCanvas canvas;  // 540 x 395
@@ -39,7 +39,8 @@ TEST(KCanvas, TextIsAnchoredAtItsAlignedEdgeALittleBelowTheBoxMiddle) {
     const auto t = canvas.ofKind(Op::Text);
     ASSERT_EQ(t.size(), 5u);
     // 75 + 20 * 0.55 + 0.5 = 86.5, rounded away from zero.
-    EXPECT_EQ((std::array<int, 3>{t[0].v[0], t[0].v[1], t[0].v[2]}), (std::array<int, 3>{225, 87, 1}));
+    EXPECT_EQ((std::array<int, 3>{t[0].v[0], t[0].v[1], t[0].v[2]}),
+              (std::array<int, 3>{225, 87, 1}));
     EXPECT_EQ((std::array<int, 2>{t[1].v[0], t[1].v[2]}), (std::array<int, 2>{20, 0}));
     EXPECT_EQ((std::array<int, 2>{t[2].v[0], t[2].v[2]}), (std::array<int, 2>{430, 2}));
     EXPECT_EQ((std::array<int, 2>{t[3].v[0], t[3].v[2]}), (std::array<int, 2>{225, 1}));

@@ -11,7 +11,8 @@ TEST(KParamCheck, ComparesThePlainValueOfTheCurrentProgramExactly) {
     EditorTest::TestMurlan effect;
     auto store = [&](const char* name, double v) {
         const int i = effect.findParameter(name);
-        effect.parameters().get(i)->setValue(effect.programBank().valueSlot(effect.getProgram(), i), v);
+        effect.parameters().get(i)->setValue(effect.programBank().valueSlot(effect.getProgram(), i),
+                                             v);
     };
     // Porta1 runs from 0 to 1 s; LFOWave compares its entry index.
     KAMO::KParamCheck half(&effect, effect.findParameter("Porta1"), KEditorCheck::kEqual, 0.5);

@@ -14,7 +14,7 @@ namespace {
 std::array<int, 7> image(const Op& op) {
     return {op.v[0], op.v[1], op.v[2], op.v[3], op.v[4], op.v[5], op.v[6]};
 }
-} // namespace
+}  // namespace
 
 TEST(KColourResource, ComponentsKeepTheirLowEightBits) {
     KAMO::KColourResource colour(300, -1, 255, 256);

@@ -60,7 +60,9 @@ int controlsFrom(KAMO::KEffect* effect, const std::string& lines) {
 }
 
 template <typename T>
-bool is(KEditorControl* c) { return dynamic_cast<T*>(c) != nullptr; }
+bool is(KEditorControl* c) {
+    return dynamic_cast<T*>(c) != nullptr;
+}
 
 // One complete line per control type, in the order of the skin language.
 const std::vector<std::pair<const char*, bool (*)(KEditorControl*)>> kTypes = {
@@ -92,7 +94,7 @@ const std::vector<std::pair<const char*, bool (*)(KEditorControl*)>> kTypes = {
     {"KSlide Detune1 img col 0 0 10 10", is<KAMO::KSlide>},
 };
 
-} // namespace
+}  // namespace
 
 TEST(KEditorSkinBuilder, OnlyAnInitWithUsableSizeAndPagesGivesASkin) {
     EditorTest::TestMurlan effect;
@@ -113,7 +115,8 @@ TEST(KEditorSkinBuilder, BackgroundMapGivesAFramePerPageOnlyWhenTheCountsAgree) 
         std::vector<int> out;
         auto skin = buildSkin(&effect, text);
         for (int i = 0; skin && i < skin->backgrounds().count(); ++i)
-            out.push_back(skin->backgrounds().get(i)->page() * 10 + skin->backgrounds().get(i)->frame());
+            out.push_back(skin->backgrounds().get(i)->page() * 10 +
+                          skin->backgrounds().get(i)->frame());
         return out;
     };
     const std::string two = "AddResource img PngResource Murlan.png 540 395 2\n";
@@ -121,7 +124,8 @@ TEST(KEditorSkinBuilder, BackgroundMapGivesAFramePerPageOnlyWhenTheCountsAgree) 
     EXPECT_EQ(frames("Init 9 9 2\n" + two + "BackgroundMap img\n"), (std::vector<int>{10, 21}));
     // Before Init there are no pages to map.
     EXPECT_TRUE(frames(two + "BackgroundMap img\nInit 9 9 2\n").empty());
-    EXPECT_TRUE(frames(kPrefix + "BackgroundMap Null\nBackgroundMap col\nBackgroundMap x\n").empty());
+    EXPECT_TRUE(
+        frames(kPrefix + "BackgroundMap Null\nBackgroundMap col\nBackgroundMap x\n").empty());
     // Frames count from 1; page 0 is every page.
     EXPECT_EQ(frames(kPrefix + "BackgroundImage 0 img 2\nBackgroundImage 1 img 0\n"
                                "BackgroundImage -1 img 1\nBackgroundImage 1 col 1\n"),
@@ -161,9 +165,9 @@ TEST(KEditorSkinBuilder, ConditionsGovernTheirLinesWithNotElseAndSharing) {
     const std::string img = line("KImg img");
     auto skin = buildSkin(&effect, kPrefix + "AddCheck yes OS LNX\nAddCheck Not OS other\n" +
                                        "Condition yes\n" + img + "ConditionElse\n" + img +
-                                       "EndCondition\n" + img +
-                                       "Condition yes Not\n" + img +           // trailing Not is a name
-                                       "Condition Not Not yes\n" + img +       // negated once
+                                       "EndCondition\n" + img + "Condition yes Not\n" +
+                                       img +                              // trailing Not is a name
+                                       "Condition Not Not yes\n" + img +  // negated once
                                        "Condition Not yes undeclared\n" + img +
                                        "Condition yes\nConditionElse\nConditionElse\n" + img +
                                        "Condition Param\n" + img);
@@ -194,15 +198,16 @@ TEST(KEditorSkinBuilder, ParameterConditionsFollowTheValueLive) {
 
 TEST(KEditorSkinBuilder, ResourceLinesAreCheckedBeforeAnythingIsCreated) {
     EditorTest::TestMurlan effect;
-    auto skin = buildSkin(&effect,
-                          "Init 5 5 1\nAddResource c RGBColour 300 20 30\n"
-                          "AddResource a RGBAColour 1 2 3 4\n"
-                          "AddResource x PngResource x.png 0 10 1\nAddResource x PngResource x.png 10 10 -1\n"
-                          "AddResource x PngResource x.png 10 10\nAddResource x DefFont 0 c KSans\n"
-                          "AddResource x DefFont 12 Null KSans\nAddResource x DefFont 12 nothing KSans\n"
-                          "AddResource x DefFont 1e300 c KSans\nAddResource f DefFont 12 c NeverInstalled\n"
-                          "AddResource x DefFont 12 f KSans\nAddResource x RGBColour 1 2\n"
-                          "AddResource x Shiny 1 2 3\nAddResource\nInstallTTF KSans KSans.ttf\n");
+    auto skin = buildSkin(
+        &effect,
+        "Init 5 5 1\nAddResource c RGBColour 300 20 30\n"
+        "AddResource a RGBAColour 1 2 3 4\n"
+        "AddResource x PngResource x.png 0 10 1\nAddResource x PngResource x.png 10 10 -1\n"
+        "AddResource x PngResource x.png 10 10\nAddResource x DefFont 0 c KSans\n"
+        "AddResource x DefFont 12 Null KSans\nAddResource x DefFont 12 nothing KSans\n"
+        "AddResource x DefFont 1e300 c KSans\nAddResource f DefFont 12 c NeverInstalled\n"
+        "AddResource x DefFont 12 f KSans\nAddResource x RGBColour 1 2\n"
+        "AddResource x Shiny 1 2 3\nAddResource\nInstallTTF KSans KSans.ttf\n");
     ASSERT_NE(skin, nullptr);
     ASSERT_EQ(skin->resources().count(), 4);
     auto* a = dynamic_cast<KAMO::KColourResource*>(skin->resources().get(1));
@@ -242,37 +247,55 @@ TEST(KEditorSkinBuilder, EveryControlTypeIsBuiltFromACompleteLineAndNotFromAShor
     }
     for (const auto& type : kTypes) {
         const std::string words = type.first;
-        EXPECT_EQ(controlsFrom(&effect, line(words.substr(0, words.find_last_of(' ')))), 0) << words;
+        EXPECT_EQ(controlsFrom(&effect, line(words.substr(0, words.find_last_of(' ')))), 0)
+            << words;
     }
 }
 
 TEST(KEditorSkinBuilder, RequiredArgumentsMustResolveAndOptionalOnesMayNot) {
     FeatureMurlan effect;
-    for (const char* rejected :
-         {"KPotDot Detune1 Null 11 col", "KPotDot Detune1 col 0 col", "KPotDot NoSuch col 11 col",
-          "KPotDot Detune1 col nan col", "KPotLine Detune1 Null 15 col", "KImgMeter Count 2 -inf img",
-          "KBarFracMeter Null LeftToRight col", "KBarFracMeter Count LeftToRight col",
-          "KTextPeak Level NoSuch font font", "KImgCommand NoSuch img", "KImgCommand FullRnd col",
-          "KImgMeter Count 0 0 img", "KImgMeter Level 1 0 img", "KImgPageSel img 0",
-          "KImgRadio LFOWave 6 5 img", "KImgRadio LFOWave -1 5 img",
-          "KHlRadio LFOWave 3 2 0 0 9 9 col col col", "KImg col", "KLabel Left text Null 0",
-          "KValue Detune1 col", "KPageSelHlt 0 col", "KWave Null Level Level col col col",
-          "KZoomWave Hist Level Level col col col col col Null font", "KSlide Detune1 Null col 0 0 1 1",
-          "Unknown Detune1", ""})
+    for (const char* rejected : {"KPotDot Detune1 Null 11 col",
+                                 "KPotDot Detune1 col 0 col",
+                                 "KPotDot NoSuch col 11 col",
+                                 "KPotDot Detune1 col nan col",
+                                 "KPotLine Detune1 Null 15 col",
+                                 "KImgMeter Count 2 -inf img",
+                                 "KBarFracMeter Null LeftToRight col",
+                                 "KBarFracMeter Count LeftToRight col",
+                                 "KTextPeak Level NoSuch font font",
+                                 "KImgCommand NoSuch img",
+                                 "KImgCommand FullRnd col",
+                                 "KImgMeter Count 0 0 img",
+                                 "KImgMeter Level 1 0 img",
+                                 "KImgPageSel img 0",
+                                 "KImgRadio LFOWave 6 5 img",
+                                 "KImgRadio LFOWave -1 5 img",
+                                 "KHlRadio LFOWave 3 2 0 0 9 9 col col col",
+                                 "KImg col",
+                                 "KLabel Left text Null 0",
+                                 "KValue Detune1 col",
+                                 "KPageSelHlt 0 col",
+                                 "KWave Null Level Level col col col",
+                                 "KZoomWave Hist Level Level col col col col col Null font",
+                                 "KSlide Detune1 Null col 0 0 1 1",
+                                 "Unknown Detune1",
+                                 ""})
         EXPECT_EQ(controlsFrom(&effect, line(rejected)), 0) << rejected;
-    for (const char* accepted :
-         {"KWave Hist Null Null col col col", "KZoomWave Hist null Unknown col col col col col col font",
-          "KBarFracMeter Level Sideways col", "KPotLine Detune1 col 0 col"})
+    for (const char* accepted : {"KWave Hist Null Null col col col",
+                                 "KZoomWave Hist null Unknown col col col col col col font",
+                                 "KBarFracMeter Level Sideways col", "KPotLine Detune1 col 0 col"})
         EXPECT_EQ(controlsFrom(&effect, line(accepted)), 1) << accepted;
 }
 
 TEST(KEditorSkinBuilder, ControlRectanglesArePagesAreBoundedAndNamesCut) {
     EditorTest::TestMurlan effect;
-    for (const char* prefix : {"1 0 0 0 10", "1 0 0 10 -10", "1 0 0 9000 10", "1 2147483647 0 10 10",
-                               "-1 0 0 10 10", "1 0 0 10 10 #"})
-        EXPECT_EQ(controlsFrom(&effect, std::string("AddControl ") + prefix + " KImg img\n"), 0) << prefix;
-    auto skin = buildSkin(&effect, kPrefix + "AddControl 1 -20 -20 8192 8192 KImg img\n" +
-                                       "AddNameCtl " + std::string(50, 'n') + " 0 1 2 3 4 KImg img\n");
+    for (const char* prefix : {"1 0 0 0 10", "1 0 0 10 -10", "1 0 0 9000 10",
+                               "1 2147483647 0 10 10", "-1 0 0 10 10", "1 0 0 10 10 #"})
+        EXPECT_EQ(controlsFrom(&effect, std::string("AddControl ") + prefix + " KImg img\n"), 0)
+            << prefix;
+    auto skin =
+        buildSkin(&effect, kPrefix + "AddControl 1 -20 -20 8192 8192 KImg img\n" + "AddNameCtl " +
+                               std::string(50, 'n') + " 0 1 2 3 4 KImg img\n");
     ASSERT_EQ(skin->controls().count(), 2);
     EXPECT_EQ(std::string(skin->controls().get(1)->name()), std::string(35, 'n'));
 }
@@ -309,11 +332,19 @@ TEST(KEditorSkinBuilder, MurlanSkinBuildsEveryResourceBackgroundAndControl) {
 TEST(KEditorSkinBuilder, KeywordsWithTooFewArgumentsChangeNothing) {
     FeatureMurlan effect;
     std::string text = kPrefix;
-    for (const auto& k : std::vector<std::pair<std::string, int>>{
-             {"Init", 3}, {"BackgroundMap", 1}, {"BackgroundImage", 3}, {"StartPage", 1},
-             {"RefreshThrottleMs", 1}, {"Condition", 1}, {"AddCheck", 2}, {"AddResource", 1},
-             {"AddControl", 5}, {"AddNameCtl", 6}, {"InstallTTF", 2}})
-        for (std::string words = k.first; words.size() < k.first.size() + 2 * k.second; words += " 1")
+    for (const auto& k : std::vector<std::pair<std::string, int>>{{"Init", 3},
+                                                                  {"BackgroundMap", 1},
+                                                                  {"BackgroundImage", 3},
+                                                                  {"StartPage", 1},
+                                                                  {"RefreshThrottleMs", 1},
+                                                                  {"Condition", 1},
+                                                                  {"AddCheck", 2},
+                                                                  {"AddResource", 1},
+                                                                  {"AddControl", 5},
+                                                                  {"AddNameCtl", 6},
+                                                                  {"InstallTTF", 2}})
+        for (std::string words = k.first; words.size() < k.first.size() + 2 * k.second;
+             words += " 1")
             text += words + "\n";
     auto skin = buildSkin(&effect, text);
     ASSERT_NE(skin, nullptr);
@@ -326,11 +357,12 @@ TEST(KEditorSkinBuilder, KeywordsWithTooFewArgumentsChangeNothing) {
 TEST(KEditorSkinBuilder, HugeNumbersAreRefusedOrHeldNotWrapped) {
     EditorTest::TestMurlan effect;
     const std::string huge = "99999999999999999999999";
-    auto skin = buildSkin(&effect, kPrefix + "AddResource a PngResource Murlan.png 540 395 " + huge +
-                                       "\nAddResource b PngResource Murlan.png " + huge + " 395 1\n" +
-                                       "BackgroundImage " + huge + " img 1\nBackgroundImage 1 img " +
-                                       huge + "\n" + line("KImgRadio LFOWave 0 " + huge + " img") +
-                                       line("KLabel Left x font " + huge));
+    auto skin =
+        buildSkin(&effect, kPrefix + "AddResource a PngResource Murlan.png 540 395 " + huge +
+                               "\nAddResource b PngResource Murlan.png " + huge + " 395 1\n" +
+                               "BackgroundImage " + huge + " img 1\nBackgroundImage 1 img " + huge +
+                               "\n" + line("KImgRadio LFOWave 0 " + huge + " img") +
+                               line("KLabel Left x font " + huge));
     ASSERT_NE(skin, nullptr);
     EXPECT_EQ(skin->resources().count(), 3);
     EXPECT_EQ(skin->backgrounds().count(), 0);
@@ -341,7 +373,8 @@ TEST(KEditorSkinBuilder, TenThousandLinesLongLinesAndNulBytesAreRead) {
     EditorTest::TestMurlan effect;
     std::string text = kPrefix + "AddControl " + std::string(5000, '9') + "\n" +
                        "AddResource a RGBColour 1 2 3" + std::string(1, '\0') + "AddResource b\n";
-    for (int i = 0; i < 10000; ++i) text += "AddControl 1 " + std::to_string(i % 500) + " 5 40 40 KImg img\r\n";
+    for (int i = 0; i < 10000; ++i)
+        text += "AddControl 1 " + std::to_string(i % 500) + " 5 40 40 KImg img\r\n";
     text += "AddResource c RGBColour 7 8 9";  // no line end at all
     auto skin = buildSkin(&effect, text);
     ASSERT_NE(skin, nullptr);
@@ -355,14 +388,21 @@ TEST(KEditorSkinBuilder, RandomTextsBuildASkinOrNothingWithoutHarm) {
     FeatureMurlan effect;
     std::mt19937 random(20240917);
     // Words of the language mixed with noise reach deeper than noise alone.
-    const std::vector<std::string> words = {
-        "Init", "540", "2", "AddControl", "AddResource", "KPotDot", "KImg", "img", "col", "font",
-        "Condition", "Not", "AddCheck", "Param", "OS", "\"", "#", "\r\n", "\n", "-1", "1e999",
-        "Null", "KZoomWave", "Hist", "Level", "\t", "BackgroundMap", "InOut", "==", "KHlRadio"};
+    const std::vector<std::string> words = {"Init",       "540",         "2",
+                                            "AddControl", "AddResource", "KPotDot",
+                                            "KImg",       "img",         "col",
+                                            "font",       "Condition",   "Not",
+                                            "AddCheck",   "Param",       "OS",
+                                            "\"",         "#",           "\r\n",
+                                            "\n",         "-1",          "1e999",
+                                            "Null",       "KZoomWave",   "Hist",
+                                            "Level",      "\t",          "BackgroundMap",
+                                            "InOut",      "==",          "KHlRadio"};
     for (int round = 0; round < 300; ++round) {
         std::string text = round % 2 ? kPrefix : "";
         for (int i = 50 + random() % 400; i > 0; --i)
-            text += random() % 3 ? words[random() % words.size()] + ' ' : std::string(1, char(random()));
+            text += random() % 3 ? words[random() % words.size()] + ' '
+                                 : std::string(1, char(random()));
         auto skin = buildSkin(&effect, text);
         if (skin) {
             EXPECT_TRUE(skin->width() >= 1 && skin->width() <= 8192 && skin->pageCount() >= 1);

@@ -52,7 +52,8 @@ class SkinTest : public ::testing::Test {
 protected:
     void build(const std::string& background) {
         skin = EditorTest::buildSkin(
-            &effect, "Init 540 395 2\nAddResource img PngResource Murlan.png 540 395 2\n" + background);
+            &effect,
+            "Init 540 395 2\nAddResource img PngResource Murlan.png 540 395 2\n" + background);
     }
     Probe* add(char id, int page, int x, int y, int w, int h, unsigned handlers = kMouse,
                const KAMO::KConditionSet* conditions = nullptr) {
@@ -85,7 +86,7 @@ protected:
     EditorTest::RecordingCanvas canvas;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(SkinTest, FirstPassPaintsBlackTheBackgroundAndEachShownControlThenNothingMore) {
     build("BackgroundMap img\n");
@@ -95,7 +96,8 @@ TEST_F(SkinTest, FirstPassPaintsBlackTheBackgroundAndEachShownControlThenNothing
     skin->attachCanvas(canvas);
     EXPECT_EQ(pass(), (std::vector<int>{1, 1, 0}));
     ASSERT_EQ(canvas.ops.size(), 4u);
-    EXPECT_EQ((std::vector<int>{canvas.ops[0].v[2], canvas.ops[0].v[4]}), (std::vector<int>{540, 0}));
+    EXPECT_EQ((std::vector<int>{canvas.ops[0].v[2], canvas.ops[0].v[4]}),
+              (std::vector<int>{540, 0}));
     EXPECT_EQ(canvas.ops[1].kind, Op::Image);
     EXPECT_EQ(canvas.ops[1].v[1], 0);  // frame 0
     // Each control is clipped to its rectangle within the canvas.
@@ -185,7 +187,8 @@ TEST_F(SkinTest, RestoreBackgroundPaintsTheDrawnFrameUnderTheClip) {
     canvas.setClip(100, 50, 60, 15);
     skin->restoreBackground(canvas);
     ASSERT_EQ(canvas.ops.size(), 2u);
-    EXPECT_EQ((std::vector<int>(canvas.ops[0].v, canvas.ops[0].v + 5)), (std::vector<int>{0, 0, 60, 15, 0}));
+    EXPECT_EQ((std::vector<int>(canvas.ops[0].v, canvas.ops[0].v + 5)),
+              (std::vector<int>{0, 0, 60, 15, 0}));
     EXPECT_EQ((std::vector<int>(canvas.ops[1].v + 1, canvas.ops[1].v + 7)),
               (std::vector<int>{640, 50, 60, 15, 0, 0}));
 }

@@ -38,7 +38,7 @@ protected:
     std::unique_ptr<KAMO::KEditor> editor;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(KEditorTest, RefreshesWithinTheThrottleWaitForTheFirstIdleAfterIt) {
     EXPECT_EQ(after(0, 'r'), 1);

@@ -90,14 +90,15 @@ struct WaveRig : Rig {
     WaveRig() { history.setUp(3, 1.0, 3.0); }
     KHistory history;
 };
-} // namespace
+}  // namespace
 
 TEST(KWaveControl, NewestColumnAtTheRightAndShortHistoryLeavesTheLeftEmpty) {
     WaveRig rig;
     double level = 0.5;
     rig.history.add(0.5, -1.0);
     rig.history.add(1.0, 0.0);
-    KWave wave(rig.setup(0, 0, 10, 21), &rig.history, &level, nullptr, rig.red, rig.green, rig.blue);
+    KWave wave(rig.setup(0, 0, 10, 21), &rig.history, &level, nullptr, rig.red, rig.green,
+               rig.blue);
     wave.drawIfNeeded(rig.canvas);
     // Centre row 10, scale 9; halves round away from zero. Per column x: A, then B.
     const auto columns = rig.canvas.ofKind(DrawOp::VLine);
@@ -124,10 +125,19 @@ TEST(KWaveControl, NewestColumnAtTheRightAndShortHistoryLeavesTheLeftEmpty) {
 namespace {
 // 200 x 116: a wave area of 100 rows over the 16-pixel strip, knob travel 159.
 struct ZoomRig : WaveRig {
-    KZoomWave zoom{setup(0, 0, 200, 116), &history, nullptr, nullptr, red, green, blue,
-                   grey, red, green, &font};
+    KZoomWave zoom{setup(0, 0, 200, 116),
+                   &history,
+                   nullptr,
+                   nullptr,
+                   red,
+                   green,
+                   blue,
+                   grey,
+                   red,
+                   green,
+                   &font};
 };
-} // namespace
+}  // namespace
 
 TEST(KZoomWaveControl, StripEndsGiveTheZoomLimitsAndCtrlGoesBackToOne) {
     ZoomRig rig;
@@ -159,7 +169,7 @@ TEST(KZoomWaveControl, StripEndsGiveTheZoomLimitsAndCtrlGoesBackToOne) {
 
 TEST(KZoomWaveControl, ZoomScalesTracesAndDrawsTheKnobInThePressColour) {
     ZoomRig rig;
-    EXPECT_EQ(rig.zoom.rowOf(0.5), 50 - 25);  // mid 50, scale 49
+    EXPECT_EQ(rig.zoom.rowOf(0.5), 50 - 25);    // mid 50, scale 49
     rig.zoom.leftDown(false, false, 139, 105);  // three quarters of the travel
     EXPECT_NEAR(rig.zoom.zoom(), 3.14, 0.02);
     EXPECT_EQ(rig.zoom.rowOf(0.2), 50 - std::lround(0.2 * rig.zoom.zoom() * 49));

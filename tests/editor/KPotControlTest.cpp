@@ -15,7 +15,7 @@ namespace {
 struct PotRig : Rig {
     KPotDot pot{setup(130, 130, 40, 40), index("Detune1"), grey, 11.0, red};
 };
-} // namespace
+}  // namespace
 
 TEST(KPotControl, FiftyPixelsUpMoveDetuneByHalfAndShiftIsTenTimesFiner) {
     PotRig rig;

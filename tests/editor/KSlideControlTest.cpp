@@ -15,7 +15,7 @@ struct SlideRig : Rig {
     KImageResource* knob = image(20, 10, 1);
     KSlide slide{setup(0, 0, 20, 100), index("Detune1"), knob, grey, 2, 2, 16, 6};
 };
-} // namespace
+}  // namespace
 
 TEST(KSlideControl, KnobSitsAtTheBottomForZeroAndJustBelowTheTopForOne) {
     SlideRig rig;

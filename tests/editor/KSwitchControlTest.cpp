@@ -28,7 +28,8 @@ TEST(KSwitchControl, PressAtHalfTurnsOffTheNextTurnsOnAndCtrlRestoresTheDefault)
     sw.leftUp(false, false, 1, 1);
 
     int open = 0;
-    for (const HostCall& c : hostLog()) open += (c.opcode == audioMasterBeginEdit) - (c.opcode == audioMasterEndEdit);
+    for (const HostCall& c : hostLog())
+        open += (c.opcode == audioMasterBeginEdit) - (c.opcode == audioMasterEndEdit);
     EXPECT_EQ(open, 0);
 }
 
@@ -70,7 +71,8 @@ TEST(KRadioControl, FourOptionsSplitTheRangeAndTheLastIncludesOne) {
     std::unique_ptr<KImgRadio> options[4];
     KImageResource* image = rig.image(10, 10, 3);
     for (int a = 0; a <= 3; ++a)
-        options[a] = std::make_unique<KImgRadio>(rig.setup(0, 0, 10, 10), rig.index("Detune1"), a, 3, image);
+        options[a] =
+            std::make_unique<KImgRadio>(rig.setup(0, 0, 10, 10), rig.index("Detune1"), a, 3, image);
 
     options[2]->leftDown(false, false, 1, 1);
     EXPECT_DOUBLE_EQ(rig.stored("Detune1"), 0.625);

@@ -35,7 +35,7 @@ KUiScale::Sources sources(float host, const char* environment, const char* xftDp
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
-} // namespace
+}  // namespace
 
 TEST(KUiScale, EachSourceIsHonouredBeforeTheOnesAfterIt) {
     EXPECT_EQ(KUiScale::choose(sources(3, "2.5", "192", "1.5")), 3.0f);
@@ -99,8 +99,10 @@ protected:
         XDeleteProperty(mDisplay, DefaultRootWindow(mDisplay), XA_RESOURCE_MANAGER);
         XCloseDisplay(mDisplay);
         for (const auto& saved : mSaved)
-            if (saved.set) setenv(saved.name, saved.value.c_str(), 1);
-            else unsetenv(saved.name);
+            if (saved.set)
+                setenv(saved.name, saved.value.c_str(), 1);
+            else
+                unsetenv(saved.name);
     }
 
     // The factor an editor connecting now would choose.

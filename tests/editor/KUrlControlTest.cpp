@@ -46,7 +46,7 @@ protected:
     void runCommand(const char* cmd) override { commands.push_back(cmd); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(KUrlControl, UrlsOfSevenCharactersOrFewerOpenNothing) {
     EXPECT_EQ(command(""), "");
@@ -55,9 +55,9 @@ TEST(KUrlControl, UrlsOfSevenCharactersOrFewerOpenNothing) {
 }
 
 TEST(KUrlControl, ShellMetacharactersStayInsideTheUrl) {
-    for (const std::string& url : {std::string("http://x/';echo injected;'"),
-                                  std::string("http://x/$(id)`id`;ls|cat&\"q\""),
-                                  std::string("http://x/a'b''c")}) {
+    for (const std::string& url :
+         {std::string("http://x/';echo injected;'"), std::string("http://x/$(id)`id`;ls|cat&\"q\""),
+          std::string("http://x/a'b''c")}) {
         const std::string cmd = command(url);
         ASSERT_FALSE(cmd.empty());
         EXPECT_EQ(shellWord(cmd), url);

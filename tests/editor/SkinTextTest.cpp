@@ -15,21 +15,18 @@
 
 namespace {
 
-std::string resourceText(const char* name)
-{
+std::string resourceText(const char* name) {
     std::uint64_t size = 0;
     const unsigned char* data = XP::findResource(name, &size);
     return data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
 }
 
-std::vector<std::string> rawLines(const std::string& text)
-{
+std::vector<std::string> rawLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
+        if (end == std::string::npos) end = text.size();
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
@@ -38,8 +35,7 @@ std::vector<std::string> rawLines(const std::string& text)
 
 // Words of one skin line, as the skin reader cuts them: comment from the
 // first '#', blanks between words, double quotes around a word with blanks.
-std::vector<std::string> words(std::string line)
-{
+std::vector<std::string> words(std::string line) {
     line = line.substr(0, line.find('#'));
     std::vector<std::string> out;
     std::size_t i = 0;
@@ -48,14 +44,12 @@ std::vector<std::string> words(std::string line)
             ++i;
         } else if (line[i] == '"') {
             std::size_t end = line.find('"', i + 1);
-            if (end == std::string::npos)
-                end = line.size();
+            if (end == std::string::npos) end = line.size();
             out.push_back(line.substr(i + 1, end - i - 1));
             i = end + 1;
         } else {
             std::size_t end = line.find_first_of(" \t\r", i);
-            if (end == std::string::npos)
-                end = line.size();
+            if (end == std::string::npos) end = line.size();
             out.push_back(line.substr(i, end - i));
             i = end;
         }
@@ -63,13 +57,11 @@ std::vector<std::string> words(std::string line)
     return out;
 }
 
-std::vector<std::vector<std::string>> skinLines()
-{
+std::vector<std::vector<std::string>> skinLines() {
     std::vector<std::vector<std::string>> out;
     for (const std::string& line : rawLines(resourceText("MurlanSkin.txt"))) {
         std::vector<std::string> w = words(line);
-        if (!w.empty())
-            out.push_back(w);
+        if (!w.empty()) out.push_back(w);
     }
     return out;
 }
@@ -79,8 +71,7 @@ struct Rect {
 };
 
 // AddControl lines of one control type, keyed by their first argument.
-std::multimap<std::string, Rect> controls(const std::string& type)
-{
+std::multimap<std::string, Rect> controls(const std::string& type) {
     std::multimap<std::string, Rect> out;
     for (const auto& w : skinLines()) {
         if (w.size() >= 8 && w[0] == "AddControl" && w[6] == type)
@@ -95,22 +86,19 @@ struct PngHeader {
     int depth = 0, colourType = -1;
 };
 
-std::uint32_t bigEndian(const unsigned char* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) |
-           (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
+std::uint32_t bigEndian(const unsigned char* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
+           std::uint32_t(p[3]);
 }
 
-bool readPngHeader(const char* name, PngHeader& header)
-{
+bool readPngHeader(const char* name, PngHeader& header) {
     static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::uint64_t size = 0;
     const unsigned char* data = XP::findResource(name, &size);
     if (!data || size < 33 || std::string(reinterpret_cast<const char*>(data + 12), 4) != "IHDR")
         return false;
     for (int i = 0; i < 8; ++i)
-        if (data[i] != signature[i])
-            return false;
+        if (data[i] != signature[i]) return false;
     header.width = bigEndian(data + 16);
     header.height = bigEndian(data + 20);
     header.depth = data[24];
@@ -119,15 +107,13 @@ bool readPngHeader(const char* name, PngHeader& header)
 }
 
 const char* const kParameters[23] = {
-    "Detune1", "Attk1", "Rel1", "Porta1", "Level1",
-    "Partial2", "Detune2", "Attk2", "Rel2", "Porta2", "Level2",
-    "Partial3", "Detune3", "Attk3", "Rel3", "Porta3", "Level3",
-    "LFOWave", "LFOFreq", "LFODepth", "PortaRst", "PtchBend", "MainLvl"};
+    "Detune1", "Attk1",   "Rel1",    "Porta1",   "Level1",   "Partial2", "Detune2", "Attk2",
+    "Rel2",    "Porta2",  "Level2",  "Partial3", "Detune3",  "Attk3",    "Rel3",    "Porta3",
+    "Level3",  "LFOWave", "LFOFreq", "LFODepth", "PortaRst", "PtchBend", "MainLvl"};
 
-} // namespace
+}  // namespace
 
-TEST(SkinText, EveryLineEndsInCrLfAndStaysWithinTheReaderLimits)
-{
+TEST(SkinText, EveryLineEndsInCrLfAndStaysWithinTheReaderLimits) {
     std::string text = resourceText("MurlanSkin.txt");
     ASSERT_FALSE(text.empty());
     ASSERT_EQ(text.back(), '\n');
@@ -144,8 +130,7 @@ TEST(SkinText, EveryLineEndsInCrLfAndStaysWithinTheReaderLimits)
     }
 }
 
-TEST(SkinText, EachParameterHasOneKnobAndOneReadOutBelowIt)
-{
+TEST(SkinText, EachParameterHasOneKnobAndOneReadOutBelowIt) {
     auto knobs = controls("KPotDot");
     auto values = controls("KValue");
     EXPECT_EQ(knobs.size(), 23u);
@@ -167,46 +152,40 @@ TEST(SkinText, EachParameterHasOneKnobAndOneReadOutBelowIt)
     }
 }
 
-TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditor)
-{
+TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditor) {
     std::vector<Rect> rects;
     for (const char* type : {"KPotDot", "KValue", "KImgCommand"})
-        for (const auto& entry : controls(type))
-            rects.push_back(entry.second);
+        for (const auto& entry : controls(type)) rects.push_back(entry.second);
     for (std::size_t i = 0; i < rects.size(); ++i) {
         const Rect& a = rects[i];
         EXPECT_TRUE(a.x >= 0 && a.y >= 0 && a.x + a.w <= 540 && a.y + a.h <= 395)
             << a.x << "," << a.y;
         for (std::size_t j = i + 1; j < rects.size(); ++j) {
             const Rect& b = rects[j];
-            bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y ||
-                         b.y + b.h <= a.y;
+            bool apart =
+                a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
             EXPECT_TRUE(apart) << a.x << "," << a.y << " overlaps " << b.x << "," << b.y;
         }
     }
 }
 
-TEST(SkinText, CommandButtonsAndTabsUseTheirImagesAndPages)
-{
+TEST(SkinText, CommandButtonsAndTabsUseTheirImagesAndPages) {
     auto commands = controls("KImgCommand");
     ASSERT_EQ(commands.size(), 3u);
     std::map<std::string, std::string> imageOf;
     for (const auto& w : skinLines())
-        if (w.size() >= 9 && w[0] == "AddControl" && w[6] == "KImgCommand")
-            imageOf[w[7]] = w[8];
+        if (w.size() >= 9 && w[0] == "AddControl" && w[6] == "KImgCommand") imageOf[w[7]] = w[8];
     EXPECT_EQ(imageOf["PartRnd"], "partrnd");
     EXPECT_EQ(imageOf["FullRnd"], "fullrnd");
     EXPECT_EQ(imageOf["AutoLevel"], "autolvl");
 
     auto tabs = controls("KPageSelHlt");
     ASSERT_EQ(tabs.size(), 2u);
-    for (const auto& tab : tabs)
-        EXPECT_EQ(tab.second.page, 0) << "tab for page " << tab.first;
+    for (const auto& tab : tabs) EXPECT_EQ(tab.second.page, 0) << "tab for page " << tab.first;
     EXPECT_EQ(controls("KUrl").size(), 2u);
 }
 
-TEST(SkinText, EveryFileTheSkinNamesIsEmbedded)
-{
+TEST(SkinText, EveryFileTheSkinNamesIsEmbedded) {
     int files = 0;
     for (const auto& w : skinLines()) {
         std::string file;
@@ -214,8 +193,7 @@ TEST(SkinText, EveryFileTheSkinNamesIsEmbedded)
             file = w[2];
         else if (w.size() >= 4 && w[0] == "AddResource" && w[2] == "PngResource")
             file = w[3];
-        if (file.empty())
-            continue;
+        if (file.empty()) continue;
         ++files;
         std::uint64_t size = 0;
         EXPECT_NE(XP::findResource(file.c_str(), &size), nullptr) << file;
@@ -224,8 +202,7 @@ TEST(SkinText, EveryFileTheSkinNamesIsEmbedded)
     EXPECT_EQ(files, 5);
 }
 
-TEST(SkinText, EveryLineResolvesOnTheInstrument)
-{
+TEST(SkinText, EveryLineResolvesOnTheInstrument) {
     // A line whose names do not resolve is dropped without a word, so count
     // what the builder made: 2 tabs, 3 commands, 23 knobs with 23 read-outs,
     // 2 links and 10 labels; 5 colours, 2 fonts, 4 images and the typeface.
@@ -244,18 +221,16 @@ TEST(SkinText, EveryLineResolvesOnTheInstrument)
     }
 }
 
-TEST(SkinImages, SheetsAreRgbaAndHoldTheDeclaredFrames)
-{
+TEST(SkinImages, SheetsAreRgbaAndHoldTheDeclaredFrames) {
     int sheets = 0;
     for (const auto& w : skinLines()) {
-        if (w.size() < 7 || w[0] != "AddResource" || w[2] != "PngResource")
-            continue;
+        if (w.size() < 7 || w[0] != "AddResource" || w[2] != "PngResource") continue;
         ++sheets;
         SCOPED_TRACE(w[3]);
         PngHeader png;
         ASSERT_TRUE(readPngHeader(w[3].c_str(), png));
         EXPECT_EQ(png.depth, 8);
-        EXPECT_EQ(png.colourType, 6); // RGBA
+        EXPECT_EQ(png.colourType, 6);  // RGBA
         // Frames lie side by side in one row.
         EXPECT_EQ(png.width, std::uint32_t(std::stoi(w[4]) * std::stoi(w[6])));
         EXPECT_EQ(png.height, std::uint32_t(std::stoi(w[5])));
@@ -263,8 +238,7 @@ TEST(SkinImages, SheetsAreRgbaAndHoldTheDeclaredFrames)
     EXPECT_EQ(sheets, 4);
 }
 
-TEST(SkinImages, SheetsHaveTheSizesTheEditorLayoutNeeds)
-{
+TEST(SkinImages, SheetsHaveTheSizesTheEditorLayoutNeeds) {
     const struct {
         const char* name;
         std::uint32_t width, height;
@@ -280,13 +254,12 @@ TEST(SkinImages, SheetsHaveTheSizesTheEditorLayoutNeeds)
     }
 }
 
-TEST(SkinFont, TypefaceIsATrueTypeFileWithGlyphOutlines)
-{
+TEST(SkinFont, TypefaceIsATrueTypeFileWithGlyphOutlines) {
     std::uint64_t size = 0;
     const unsigned char* data = XP::findResource("KSans.ttf", &size);
     ASSERT_NE(data, nullptr);
     ASSERT_GT(size, 12u);
-    EXPECT_EQ(bigEndian(data), 0x00010000u); // TrueType outlines, not CFF
+    EXPECT_EQ(bigEndian(data), 0x00010000u);  // TrueType outlines, not CFF
     // The table directory must list the tables a rasteriser needs.
     int tables = (data[4] << 8) | data[5];
     ASSERT_LE(12u + 16u * tables, size);

@@ -36,7 +36,7 @@ double afterText(const KAMO::KEffectParameter& p, const char* text, double befor
     return slot.get();
 }
 
-} // namespace
+}  // namespace
 
 TEST(KRangeParam, SnapsToStepsHalfUpAndClampsOnTheWayBack) {
     KRangeParam detune("Detune1", "cents", -99, 99, 198, 0, 0.5);

@@ -33,7 +33,7 @@ public:
     int count() const { return gAllocations.load(); }
 };
 
-} // namespace
+}  // namespace
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
@@ -71,7 +71,7 @@ public:
     double* firstOutput = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 TEST(KEffectStaging, ChannelsAreWidenedAroundTheRendererAndNarrowedBack) {
     StagingEffect effect;

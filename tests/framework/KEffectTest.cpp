@@ -47,7 +47,7 @@ private:
     bool* mDeleted;
 };
 
-} // namespace
+}  // namespace
 
 TEST(KEffectParameters, SetParameterStoresUnclampedRefreshesAndNotifies) {
     TestEffect effect;
@@ -83,7 +83,7 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, vo
         gCalls.push_back({opcode, index, opt});
     return 0;
 }
-} // namespace
+}  // namespace
 
 TEST(KEffectParameters, UserInterfaceEditsGoThroughTheEditPathAndTellTheHost) {
     TestEffect effect(recordingHost);

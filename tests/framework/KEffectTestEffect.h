@@ -20,8 +20,8 @@ public:
 
     explicit TestEffect(audioMasterCallback host = nullptr)
         : KEffect(host, kPrograms, kParameterCount, 0, 1) {
-        static const char* const waves[] = {"Sine", "Triangle", "Square",
-                                            "Rising", "Falling", "Random"};
+        static const char* const waves[] = {"Sine",   "Triangle", "Square",
+                                            "Rising", "Falling",  "Random"};
         reserveParameters(kParameterCount);
         addParameter(new KAMO::KRangeParam("Detune1", "cents", -99, 99, 198, 0, 0.5));
         addParameter(new KAMO::KdBParam("MainLvl", "dB", 1.0, 1, 0.23713737056616552));
@@ -70,4 +70,4 @@ private:
     std::size_t mPosition = 0;
 };
 
-} // namespace ktest
+}  // namespace ktest

@@ -15,7 +15,7 @@ std::string format(int decimals, double value, int size = 64) {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(NumberText, FormatsInfinitiesByNameAndClampsDecimalsToTwenty) {
     EXPECT_EQ(format(1, -HUGE_VAL), "-Inf");

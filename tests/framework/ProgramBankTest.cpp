@@ -25,7 +25,7 @@ std::vector<unsigned char> chunkOf(TestEffect& effect, bool isPreset) {
     return std::vector<unsigned char>(bytes, bytes + size);
 }
 
-} // namespace
+}  // namespace
 
 TEST(ProgramBank, RecordsAreNameZeroByteAndLittleEndianDoubles) {
     TestEffect effect;
@@ -104,7 +104,8 @@ TEST(PresetText, NamesTheFirstProgramsAndIgnoresPresetsBeyondTheBank) {
     TestEffect effect;
     std::string text = "# Presets\r\n";
     for (int i = 0; i < 12; ++i)
-        text += "PRESET P" + std::to_string(i) + "\r\nSETSTR Detune1 " + std::to_string(i + 1) + "\r\n";
+        text +=
+            "PRESET P" + std::to_string(i) + "\r\nSETSTR Detune1 " + std::to_string(i + 1) + "\r\n";
     TextSource source(text);
     effect.loadPresetsFrom(source);
     for (int p = 0; p < TestEffect::kPrograms; ++p) {

@@ -21,7 +21,7 @@ private:
     int* mDeletions;
 };
 
-} // namespace
+}  // namespace
 
 TEST(KIdBase, NamesCompareOverTheirFirst35CharactersCaseSensitive) {
     const std::string name35(35, 'x');

@@ -105,7 +105,7 @@ void roundTrip(AEffect* a, bool isPreset) {
         std::abort();
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // effClose deletes it, as it would in a host.

@@ -43,7 +43,7 @@ inline VstIntPtr fakeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
 }
 
 inline VstIntPtr call(AEffect* a, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-               void* ptr = nullptr, float opt = 0.0f) {
+                      void* ptr = nullptr, float opt = 0.0f) {
     return a->dispatcher(a, opcode, index, value, ptr, opt);
 }
 
@@ -84,7 +84,8 @@ inline void sendEvents(AEffect* a, Bytes& in) {
         // deltaFrames: mostly within a block, sometimes negative or far beyond.
         std::int32_t delta = std::int16_t(b[1] | b[2] << 8);
         if ((b[0] & 0x18) == 0x18) delta *= 65536;
-        static const std::int32_t kSizes[] = {std::int32_t(sizeof(VstMidiEvent)), 0, -1, 24, 1 << 30, 31, 33, 7};
+        static const std::int32_t kSizes[] = {
+            std::int32_t(sizeof(VstMidiEvent)), 0, -1, 24, 1 << 30, 31, 33, 7};
         const std::int32_t byteSize = kSizes[(b[0] >> 5) & 7];
         if (kind == 6) {
             // A system-exclusive record with a dump it really has.
@@ -158,15 +159,24 @@ inline bool renderBlock(AEffect* a, Bytes& in, bool useFloat) {
 
 inline float oddValue(std::uint8_t choice) {
     switch (choice % 12) {
-    case 0: return std::numeric_limits<float>::quiet_NaN();
-    case 1: return std::numeric_limits<float>::infinity();
-    case 2: return -std::numeric_limits<float>::infinity();
-    case 3: return -1.0f;
-    case 4: return 2.0f;
-    case 5: return 1e30f;
-    case 6: return 1e-40f;  // subnormal
-    case 7: return -0.0f;
-    default: return float(choice) / 255.0f;
+    case 0:
+        return std::numeric_limits<float>::quiet_NaN();
+    case 1:
+        return std::numeric_limits<float>::infinity();
+    case 2:
+        return -std::numeric_limits<float>::infinity();
+    case 3:
+        return -1.0f;
+    case 4:
+        return 2.0f;
+    case 5:
+        return 1e30f;
+    case 6:
+        return 1e-40f;  // subnormal
+    case 7:
+        return -0.0f;
+    default:
+        return float(choice) / 255.0f;
     }
 }
 
@@ -184,13 +194,14 @@ inline void setTransport(Bytes& in) {
 }
 
 inline void changeRate(AEffect* a, std::uint8_t choice) {
-    static const float kRates[] = {0.0f, 1.0f, 1.4e6f, 22050.0f, 44100.0f, 96000.0f, 192000.0f, -48000.0f,
-                                   std::numeric_limits<float>::quiet_NaN(), 8000.0f};
+    static const float kRates[] = {0.0f,      1.0f,      1.4e6f,
+                                   22050.0f,  44100.0f,  96000.0f,
+                                   192000.0f, -48000.0f, std::numeric_limits<float>::quiet_NaN(),
+                                   8000.0f};
     call(a, effMainsChanged, 0, 0);
     call(a, effSetSampleRate, 0, 0, nullptr, kRates[choice % 10]);
     call(a, effMainsChanged, 0, 1);
 }
-
 
 // Plays the steps on a fresh instance; false at the first bad block.
 inline bool run(const std::uint8_t* data, std::size_t size) {
@@ -209,18 +220,32 @@ inline bool run(const std::uint8_t* data, std::size_t size) {
     while (good && !in.empty() && steps++ < 256) {
         const std::uint8_t op = in.next();
         switch (op & 7) {
-        case 0: sendEvents(a, in); break;
-        case 1: good = renderBlock(a, in, false); break;
-        case 2: good = renderBlock(a, in, true); break;
+        case 0:
+            sendEvents(a, in);
+            break;
+        case 1:
+            good = renderBlock(a, in, false);
+            break;
+        case 2:
+            good = renderBlock(a, in, true);
+            break;
         case 3: {
             const VstInt32 index = VstInt32(in.next() % 27) - 2;
             a->setParameter(a, index, oddValue(in.next()));
             break;
         }
-        case 4: setTransport(in); break;
-        case 5: changeRate(a, in.next()); break;
-        case 6: call(a, effSetProgram, 0, VstIntPtr(op >> 3) - 2); break;
-        default: murlan->executeCommand((op >> 3) % 6 - 1, op & 0x80, false); break;
+        case 4:
+            setTransport(in);
+            break;
+        case 5:
+            changeRate(a, in.next());
+            break;
+        case 6:
+            call(a, effSetProgram, 0, VstIntPtr(op >> 3) - 2);
+            break;
+        default:
+            murlan->executeCommand((op >> 3) % 6 - 1, op & 0x80, false);
+            break;
         }
     }
     call(a, effMainsChanged, 0, 0);
@@ -228,4 +253,4 @@ inline bool run(const std::uint8_t* data, std::size_t size) {
     return good;
 }
 
-} // namespace EventSteps
+}  // namespace EventSteps

@@ -33,7 +33,7 @@ std::vector<std::string> readAll(const std::string& text, int length, std::uint6
     return lines;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;

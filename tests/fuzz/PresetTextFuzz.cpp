@@ -37,7 +37,7 @@ public:
     void parametersChanged(bool) override {}
 };
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static PresetTarget* effect = new PresetTarget();
@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int index = 0; index < effect->parameterCount(); ++index) {
             double value = effect->parameter(index)->getValue(bank.valueSlot(program, index));
             if (!(value >= 0.0 && value <= 1.0)) std::abort();
-            if (std::strlen(bank.valueText(program, index)) >= std::size_t(KAMO::ProgramBank::kTextSize) ||
+            if (std::strlen(bank.valueText(program, index)) >=
+                    std::size_t(KAMO::ProgramBank::kTextSize) ||
                 std::strlen(bank.labelledText(program, index)) >=
                     std::size_t(KAMO::ProgramBank::kLabelledTextSize))
                 std::abort();

@@ -135,7 +135,7 @@ bool isOneQuotedWord(const char* command) {
     return std::strcmp(p, "") == 0 || std::strcmp(p, " ") == 0 || std::strcmp(p, " &") == 0;
 }
 
-} // namespace
+}  // namespace
 
 // Link controls hand their command to the shell; here nothing may run, but
 // every command must keep its URL inside one quoted word.

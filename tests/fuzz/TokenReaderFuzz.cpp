@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) return 0;
     const int lineLength = data[0] % 2 ? XP::TokenReader::kDefaultLineLength : data[0];
     const int capacity = data[1] % 2 ? XP::TokenReader::kDefaultTokenCapacity : data[1] % 40;
-    MemorySource source(std::string(reinterpret_cast<const char*>(data + 2), size - 2), 1 + data[1]);
+    MemorySource source(std::string(reinterpret_cast<const char*>(data + 2), size - 2),
+                        1 + data[1]);
     XP::TokenReader reader(lineLength, capacity);
     reader.attach(&source);
 

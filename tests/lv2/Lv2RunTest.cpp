@@ -207,7 +207,9 @@ TEST_F(Lv2Run, ANoteBeforeAPositionOnTheSameFrameIsKept) {
 }
 
 TEST_F(Lv2Run, UnknownAtomsLongMessagesAndEmptyRunsChangeNothing) {
-    const auto plain = oneRun(kBlock, [](lv2host::Lv2Instance& i) { i.addMidi(10, {0x90, 64, 90}); });
+    const auto plain = oneRun(kBlock, [](lv2host::Lv2Instance& i) {
+        i.addMidi(10, {0x90, 64, 90});
+    });
     const auto noisy = oneRun(kBlock, [](lv2host::Lv2Instance& i) {
         const std::int32_t number = 7;
         i.addAtom(0, i.world().map(LV2_ATOM__Int), &number, sizeof number);

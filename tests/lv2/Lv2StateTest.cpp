@@ -64,7 +64,8 @@ TEST_F(Lv2State, AStateRestoredInAFreshInstanceGivesTheSameSoundAndTheSameBank) 
     const std::vector<float> a = play(*first), b = play(*second);
     ASSERT_EQ(a.size(), b.size());
     double worst = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::fabs(double(a[i]) - b[i]));
+    for (std::size_t i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::fabs(double(a[i]) - b[i]));
     EXPECT_LT(worst, 1e-5);
     EXPECT_GT(*std::max_element(a.begin(), a.end()), 0.05f);
 }
@@ -136,7 +137,8 @@ TEST_F(Lv2State, ShortLongGarbageOrIncompleteStatesAreRefusedAndChangeNothing) {
     const double two = 2.0;
     std::memcpy(&tooLarge[tooLarge.size() - 8], &two, sizeof two);
     std::vector<unsigned char> random(bank.size());
-    for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<unsigned char>(i * 151 + 7);
+    for (std::size_t i = 0; i < random.size(); ++i)
+        random[i] = static_cast<unsigned char>(i * 151 + 7);
 
     const SavedState bad[] = {
         with(std::vector<unsigned char>(bank.begin(), bank.begin() + bank.size() / 2), chunk),

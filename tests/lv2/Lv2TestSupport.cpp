@@ -10,12 +10,12 @@ namespace lv2test {
 
 const std::vector<Setting>& demoSettings() {
     static const std::vector<Setting> settings = {
-        {0, 0.0f, "0"},    {1, 0.02f, "0.02"}, {2, 0.35f, "0.35"}, {3, 0.12f, "0.12"},
-        {4, 0.0f, "0"},    {5, 2.0f, "2"},     {6, 6.0f, "6"},     {7, 0.06f, "0.06"},
-        {8, 0.5f, "0.5"},  {9, 0.2f, "0.2"},   {10, -6.0f, "-6"},  {11, 3.0f, "3"},
-        {12, -5.0f, "-5"}, {13, 0.03f, "0.03"}, {14, 0.3f, "0.3"}, {15, 0.08f, "0.08"},
-        {16, -12.0f, "-12"}, {17, 0.0f, "Sine"}, {18, 8.0f, "8"},  {19, 40.0f, "40"},
-        {20, 1.0f, "1"},   {21, 2.0f, "2"},    {22, -10.0f, "-10"},
+        {0, 0.0f, "0"},      {1, 0.02f, "0.02"},  {2, 0.35f, "0.35"},  {3, 0.12f, "0.12"},
+        {4, 0.0f, "0"},      {5, 2.0f, "2"},      {6, 6.0f, "6"},      {7, 0.06f, "0.06"},
+        {8, 0.5f, "0.5"},    {9, 0.2f, "0.2"},    {10, -6.0f, "-6"},   {11, 3.0f, "3"},
+        {12, -5.0f, "-5"},   {13, 0.03f, "0.03"}, {14, 0.3f, "0.3"},   {15, 0.08f, "0.08"},
+        {16, -12.0f, "-12"}, {17, 0.0f, "Sine"},  {18, 8.0f, "8"},     {19, 40.0f, "40"},
+        {20, 1.0f, "1"},     {21, 2.0f, "2"},     {22, -10.0f, "-10"},
     };
     return settings;
 }
@@ -53,7 +53,8 @@ void applySettings(lv2host::Lv2Instance& instance, const std::vector<Setting>& s
 }
 
 void applySettings(plughost::PluginInstance& plugin, const std::vector<Setting>& settings) {
-    for (const Setting& s : settings) EXPECT_TRUE(plugin.string2Parameter(s.index, s.text)) << s.index;
+    for (const Setting& s : settings)
+        EXPECT_TRUE(plugin.string2Parameter(s.index, s.text)) << s.index;
 }
 
 const SavedValue* SavedState::find(const std::string& key) const {

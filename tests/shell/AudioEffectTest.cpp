@@ -102,7 +102,7 @@ private:
     bool* mAlive;
 };
 
-} // namespace
+}  // namespace
 
 TEST(AudioEffect, NullPointersAndDeprecatedOpcodesReachNoOperation) {
     ProbeEffect effect;
@@ -113,8 +113,8 @@ TEST(AudioEffect, NullPointersAndDeprecatedOpcodesReachNoOperation) {
     EXPECT_EQ(effect.touched, 0);
 
     char text[64] = "untouched";
-    const VstInt32 deprecated[] = {9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37,
-                                   43, 46, 53, 54, 55, 57, 80, 81, 200, -1};
+    const VstInt32 deprecated[] = {9,  16, 17, 18, 20, 21, 28, 30, 31, 32,  36,
+                                   37, 43, 46, 53, 54, 55, 57, 80, 81, 200, -1};
     for (VstInt32 opcode : deprecated)
         EXPECT_EQ(e->dispatcher(e, opcode, 0, 1, text, 1.0f), 0) << opcode;
     EXPECT_STREQ(text, "untouched");

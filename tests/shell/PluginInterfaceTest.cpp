@@ -38,7 +38,7 @@ protected:
     std::unique_ptr<plughost::PluginInstance> plugin;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(PluginInterface, RecordAndIdentityAnswers) {
     AEffect* e = plugin->effect();
@@ -64,9 +64,9 @@ TEST_F(PluginInterface, RecordAndIdentityAnswers) {
 }
 
 TEST_F(PluginInterface, NewInstanceShowsTheDefaultProgram) {
-    const char* expected[23] = {"0",    "0.01", "0.01", "0.00", "0.0", "1",   "0",    "0.01",
+    const char* expected[23] = {"0",    "0.01", "0.01", "0.00", "0.0", "1",    "0",    "0.01",
                                 "0.01", "0.00", "0.0",  "1",    "0",   "0.01", "0.01", "0.00",
-                                "0.0",  "Sine", "4",    "0",    "2.0", "2.0", "-12.5"};
+                                "0.0",  "Sine", "4",    "0",    "2.0", "2.0",  "-12.5"};
     for (int i = 0; i < 23; ++i) EXPECT_EQ(text(effGetParamDisplay, i), expected[i]) << i;
     EXPECT_EQ(text(effGetParamLabel, 18), "per bar");
     for (int p = 0; p < 10; ++p) EXPECT_EQ(text(effGetProgramNameIndexed, p), "Defaults");
@@ -92,9 +92,9 @@ TEST_F(PluginInterface, NewInstanceShowsTheDefaultProgram) {
 }
 
 TEST_F(PluginInterface, ParameterNamesAndLabelsReachTheHostWhole) {
-    const char* names[23] = {"Detune1", "Attk1",   "Rel1",    "Porta1",   "Level1",  "Partial2",
-                             "Detune2", "Attk2",   "Rel2",    "Porta2",   "Level2",  "Partial3",
-                             "Detune3", "Attk3",   "Rel3",    "Porta3",   "Level3",  "LFOWave",
+    const char* names[23] = {"Detune1", "Attk1",    "Rel1",     "Porta1",   "Level1", "Partial2",
+                             "Detune2", "Attk2",    "Rel2",     "Porta2",   "Level2", "Partial3",
+                             "Detune3", "Attk3",    "Rel3",     "Porta3",   "Level3", "LFOWave",
                              "LFOFreq", "LFODepth", "PortaRst", "PtchBend", "MainLvl"};
     for (int i = 0; i < 23; ++i) EXPECT_EQ(text(effGetParamName, i), names[i]) << i;
     EXPECT_EQ(text(effGetParamLabel, 0), "cents");
@@ -220,9 +220,9 @@ TEST_F(PluginInterface, CapabilitiesAndPinsAnswerExactly) {
 TEST_F(PluginInterface, OnlyNoInputsAndOneOutputAreAccepted) {
     VstSpeakerArrangement input{}, output{};
     output.numChannels = 2;
-    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
-                               &output),
-              0);
+    EXPECT_EQ(
+        plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input), &output),
+        0);
     VstSpeakerArrangement* storedIn = nullptr;
     VstSpeakerArrangement* storedOut = nullptr;
     EXPECT_EQ(plugin->dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&storedIn),
@@ -232,9 +232,9 @@ TEST_F(PluginInterface, OnlyNoInputsAndOneOutputAreAccepted) {
     EXPECT_EQ(storedOut->numChannels, 1);
 
     output.numChannels = 1;
-    EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
-                               &output),
-              1);
+    EXPECT_EQ(
+        plugin->dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input), &output),
+        1);
     EXPECT_EQ(plugin->dispatch(effSetSpeakerArrangement, 0, 0, &output), 0);
 }
 
@@ -267,4 +267,4 @@ TEST(MurlanEntry, OnlyTheEntryPointIsExported) {
     EXPECT_EQ(symbols, (std::set<std::string>{"VSTPluginMain", "main"}));
 }
 
-#endif // MURLAN_PLUGIN
+#endif  // MURLAN_PLUGIN

@@ -184,10 +184,18 @@ template <typename Engine>
 void applyTweak(Engine& e, int which, double v) {
     const int o = which % 3;
     switch (which / 3) {
-    case 0: e.setOscillatorPitch(o, 1.0 + std::round(5.0 * v), 198.0 * v - 99.0); break;
-    case 1: e.setLevelGain(o, v); break;
-    case 2: e.setGlideTime(o, 0.3 * v); break;
-    default: e.setLfoDepth(v); break;
+    case 0:
+        e.setOscillatorPitch(o, 1.0 + std::round(5.0 * v), 198.0 * v - 99.0);
+        break;
+    case 1:
+        e.setLevelGain(o, v);
+        break;
+    case 2:
+        e.setGlideTime(o, 0.3 * v);
+        break;
+    default:
+        e.setLfoDepth(v);
+        break;
     }
     e.restartPortaReset();
 }
@@ -263,7 +271,7 @@ TEST_F(BlockEngineTest, SixtySecondsMatchThePerSampleEngineAtEveryRateAndBlockSi
         int block;
         bool longGlides;
     };
-    const Case cases[] = {{22050.0, 1, false},  {44100.0, 37, true},   {48000.0, 512, false},
+    const Case cases[] = {{22050.0, 1, false},   {44100.0, 37, true},   {48000.0, 512, false},
                           {96000.0, 4096, true}, {192000.0, 37, false}, {192000.0, 4096, true}};
     unsigned seed = 11;
     for (const Case& c : cases) {

@@ -104,8 +104,13 @@ TEST(TempoLfo, PhasesInBlocksAreTheRunningSumOfIncrements) {
     // to even), and whole cycles per sample. At one sample per second and
     // 240 beats per minute the increment is the rate itself, exactly.
     const BlockKernels& k = BlockKernels::get(BlockKernels::best());
-    const double increments[] = {1.0 / 48000.0, 3.3e-4, 0.2500000000000001, 1.0 / 3.0,
-                                 std::ldexp(1.0, -10) + std::ldexp(1.0, -54), 0.999999, 2.75};
+    const double increments[] = {1.0 / 48000.0,
+                                 3.3e-4,
+                                 0.2500000000000001,
+                                 1.0 / 3.0,
+                                 std::ldexp(1.0, -10) + std::ldexp(1.0, -54),
+                                 0.999999,
+                                 2.75};
     constexpr int kSamples = 60000;
     for (double increment : increments) {
         TempoLfo lfo;

@@ -203,7 +203,8 @@ struct Recorder {
 TEST(MidiQueue, AnEventWhoseFrameHasPassedHoldsBackEverythingBehindIt) {
     MidiQueue queue;
     queue.reserve(MidiQueue::kCapacity);
-    for (const MidiRecord& r : {event(0, 1), event(5, 2), event(5, 3), event(3, 4), event(8, 5)}) queue.add(&r);
+    for (const MidiRecord& r : {event(0, 1), event(5, 2), event(5, 3), event(3, 4), event(8, 5)})
+        queue.add(&r);
     Recorder rec;
     rec.queue = &queue;
     for (int i = 0; i < 20; ++i) queue.dispatch(rec);

@@ -15,7 +15,8 @@ namespace {
 
 std::vector<std::filesystem::path> regressions(const std::string& prefix) {
     std::vector<std::filesystem::path> found;
-    const std::filesystem::path dir = std::filesystem::path(MURLAN_SOURCE_DIR) / "tests/fuzz/regressions";
+    const std::filesystem::path dir =
+        std::filesystem::path(MURLAN_SOURCE_DIR) / "tests/fuzz/regressions";
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry.path());
     return found;
@@ -26,7 +27,7 @@ std::vector<std::uint8_t> bytesOf(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-} // namespace
+}  // namespace
 
 TEST(FuzzRegressions, EventInputsRenderCleanBlocksAndReadWholeEventLists) {
     const auto inputs = regressions("events-");
@@ -40,8 +41,9 @@ TEST(FuzzRegressions, EventInputsRenderCleanBlocksAndReadWholeEventLists) {
 // The third entry of a list lies past the two pointers the record declares;
 // it must still be played: here it is the only note left sounding.
 TEST(FuzzRegressions, EventsPastTheDeclaredPointerPairAreHeard) {
-    const std::vector<std::uint8_t> bytes = bytesOf(
-        std::filesystem::path(MURLAN_SOURCE_DIR) / "tests/fuzz/regressions/events-list-longer-than-two");
+    const std::vector<std::uint8_t> bytes =
+        bytesOf(std::filesystem::path(MURLAN_SOURCE_DIR) /
+                "tests/fuzz/regressions/events-list-longer-than-two");
     Murlan* murlan = new Murlan(EventSteps::fakeHost);
     AEffect* a = murlan->getAeffect();
     EventSteps::call(a, effSetSampleRate, 0, 0, nullptr, 48000.0f);

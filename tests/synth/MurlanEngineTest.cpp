@@ -21,7 +21,8 @@ struct Event {
 
 void prepare(MurlanEngine& e, double glide = 0.0) {
     e.setSampleRate(44100.0);
-    for (int o = 0; o < MurlanEngine::kOscillators; ++o) e.setOscillator(o, 1.0, 0.0, 0.01, 0.01, glide, 1.0);
+    for (int o = 0; o < MurlanEngine::kOscillators; ++o)
+        e.setOscillator(o, 1.0, 0.0, 0.01, 0.01, glide, 1.0);
     e.setLfoRate(4.0);
     e.setPortaReset(2.0);
     e.setMainGain(1.0);
@@ -76,7 +77,8 @@ TEST(MurlanEngine, GlideStaysArmedForExactlyThePortaResetTimeAfterTheLastRelease
         const std::int32_t d = static_cast<std::int32_t>(e.portaResetSamples());
         ASSERT_EQ(d, 4410);
         block(e, {{0, 0x90, 60, 100}, {0, 0x80, 60, 0}, {d + late, 0x90, 72, 100}}, d + 2);
-        EXPECT_EQ(e.oscillator(0).glideMultiplier() != 1.0, late == 0) << "note-on " << late << " after the window";
+        EXPECT_EQ(e.oscillator(0).glideMultiplier() != 1.0, late == 0)
+            << "note-on " << late << " after the window";
     }
 }
 

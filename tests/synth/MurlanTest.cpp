@@ -34,7 +34,9 @@ protected:
     void* slot(int index) { return synth.programBank().valueSlot(synth.getProgram(), index); }
     double stored(int index) { return KAMO::KEffectParameter::readSlot(slot(index)); }
     double real(int index) { return synth.parameter(index)->getRealValue(slot(index)); }
-    std::string shown(int index) { return synth.programBank().valueText(synth.getProgram(), index); }
+    std::string shown(int index) {
+        return synth.programBank().valueText(synth.getProgram(), index);
+    }
     std::vector<double> program() {
         std::vector<double> values;
         for (int i = 0; i < Murlan::kParameterCount; ++i) values.push_back(stored(i));
@@ -42,7 +44,8 @@ protected:
     }
     double autoLevelOfCurrentLevels() {
         auto gain = [&](int index) { return std::pow(10.0, real(index) / 20.0); };
-        return PatchRandomiser::autoLevelGain(gain(Murlan::kLevel1), gain(Murlan::kLevel2), gain(Murlan::kLevel3));
+        return PatchRandomiser::autoLevelGain(gain(Murlan::kLevel1), gain(Murlan::kLevel2),
+                                              gain(Murlan::kLevel3));
     }
     void midi(unsigned char status, unsigned char key, unsigned char velocity) {
         VstMidiEvent e;
@@ -64,7 +67,7 @@ TEST_F(MurlanTest, EngineRunsOnTheShownValuesOfTheCurrentProgram) {
     EXPECT_EQ(engine().mainGain(), std::pow(10.0, -12.5 / 20.0));
     EXPECT_EQ(engine().lfo().rate(), 4.0);
     EXPECT_EQ(engine().portaResetSamples(), 96000);  // 2.0 s at 48 kHz
-    synth.setParameter(Murlan::kDetune1, 0.503f);   // step 99.594 rounds to 1 cent
+    synth.setParameter(Murlan::kDetune1, 0.503f);    // step 99.594 rounds to 1 cent
     EXPECT_DOUBLE_EQ(osc(0).ratio(), std::pow(2.0, 1.0 / 1200.0));
     synth.setParameter(Murlan::kLevel2, 0.5f);  // shows -6.0 dB: sounds -6.0 dB
     EXPECT_EQ(osc(1).levelGain(), 0.5011872336272722);
@@ -210,7 +213,8 @@ TEST_F(MurlanTest, AutoLevelPutsTheWorstCaseMixAtMinusThreeDecibelsAndNeverAbove
     EXPECT_EQ(stored(Murlan::kMainLevel), 0.47159059744569665);
     EXPECT_EQ(shown(Murlan::kMainLevel), "-6.5");
     EXPECT_EQ(engine().mainGain(), std::pow(10.0, -6.5 / 20.0));
-    for (int index : {Murlan::kLevel1, Murlan::kLevel2, Murlan::kLevel3}) synth.setParameterReal(index, -20.0);
+    for (int index : {Murlan::kLevel1, Murlan::kLevel2, Murlan::kLevel3})
+        synth.setParameterReal(index, -20.0);
     synth.executeCommand(Murlan::kAutoLevel, false, false);
     EXPECT_EQ(shown(Murlan::kMainLevel), "0.0");
     EXPECT_EQ(PatchRandomiser::autoLevelGain(0.0, 0.0, 0.0), 1.0);
@@ -243,9 +247,12 @@ TEST_F(MurlanTest, PartRandomStaysWithinItsTunefulConstraints) {
         ASSERT_GT(real(Murlan::kPartial3), real(Murlan::kPartial2));
         ASSERT_LE(real(Murlan::kPartial3), 6.0);
         ++partial2[static_cast<int>(real(Murlan::kPartial2))];
-        for (int index : {Murlan::kDetune1, Murlan::kDetune2, Murlan::kDetune3}) ASSERT_LE(std::fabs(real(index)), 10.0);
-        for (int index : {Murlan::kAttack1, Murlan::kAttack2, Murlan::kAttack3}) ASSERT_LE(real(index), 0.5);
-        for (int index : {Murlan::kPorta1, Murlan::kPorta2, Murlan::kPorta3}) ASSERT_LE(real(index), 0.25);
+        for (int index : {Murlan::kDetune1, Murlan::kDetune2, Murlan::kDetune3})
+            ASSERT_LE(std::fabs(real(index)), 10.0);
+        for (int index : {Murlan::kAttack1, Murlan::kAttack2, Murlan::kAttack3})
+            ASSERT_LE(real(index), 0.5);
+        for (int index : {Murlan::kPorta1, Murlan::kPorta2, Murlan::kPorta3})
+            ASSERT_LE(real(index), 0.25);
         for (int index : {Murlan::kLevel2, Murlan::kLevel3}) ASSERT_GE(real(index), -12.0);
         ASSERT_EQ(stored(Murlan::kMainLevel), autoLevelOfCurrentLevels());
     }

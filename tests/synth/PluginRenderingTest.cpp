@@ -33,10 +33,16 @@ void* __libc_realloc(void*, std::size_t);
 void* __libc_memalign(std::size_t, std::size_t);
 #define EXPORTED __attribute__((visibility("default")))
 EXPORTED void* malloc(std::size_t n) { return noteAllocation(), __libc_malloc(n); }
-EXPORTED void* calloc(std::size_t c, std::size_t n) { return noteAllocation(), __libc_calloc(c, n); }
+EXPORTED void* calloc(std::size_t c, std::size_t n) {
+    return noteAllocation(), __libc_calloc(c, n);
+}
 EXPORTED void* realloc(void* p, std::size_t n) { return noteAllocation(), __libc_realloc(p, n); }
-EXPORTED void* aligned_alloc(std::size_t a, std::size_t n) { return noteAllocation(), __libc_memalign(a, n); }
-EXPORTED void* memalign(std::size_t a, std::size_t n) { return noteAllocation(), __libc_memalign(a, n); }
+EXPORTED void* aligned_alloc(std::size_t a, std::size_t n) {
+    return noteAllocation(), __libc_memalign(a, n);
+}
+EXPORTED void* memalign(std::size_t a, std::size_t n) {
+    return noteAllocation(), __libc_memalign(a, n);
+}
 EXPORTED int posix_memalign(void** out, std::size_t a, std::size_t n) {
     noteAllocation();
     *out = __libc_memalign(a, n);
@@ -48,7 +54,8 @@ EXPORTED int posix_memalign(void** out, std::size_t a, std::size_t n) {
 #ifdef MURLAN_PLUGIN
 namespace {
 constexpr unsigned char kOn = 0x90, kOff = 0x80;
-const double kFullPeak = 3.0 * std::pow(10.0, -12.5 / 20.0) * 0.9754781797750323;  // key 69, defaults
+const double kFullPeak =
+    3.0 * std::pow(10.0, -12.5 / 20.0) * 0.9754781797750323;  // key 69, defaults
 
 class PluginRendering : public ::testing::Test {
 protected:
@@ -68,10 +75,12 @@ TEST_F(PluginRendering, HeldNoteSoundsAtEachPartialAndDetune) {
         {16, 11, 12, 1.0f, 0.5f, 1320.0},
     };
     for (const Case& c : cases) {
-        for (int level : {4, 10, 16}) rig.plugin->setParameter(level, level == c.level ? 1.0f : 0.0f);
+        for (int level : {4, 10, 16})
+            rig.plugin->setParameter(level, level == c.level ? 1.0f : 0.0f);
         if (c.partial >= 0) rig.plugin->setParameter(c.partial, c.partialValue);
         rig.plugin->setParameter(c.detune, c.detuneValue);
-        const std::vector<double> out = rig.render(48000, {{0, kOn, 57, 100}, {47000, kOff, 57, 0}});
+        const std::vector<double> out =
+            rig.render(48000, {{0, kOn, 57, 100}, {47000, kOff, 57, 0}});
         EXPECT_NEAR(measuredFrequency(out, 4800, 46000, rig.rate()) / c.hz, 1.0, 1e-6) << c.hz;
     }
 }
@@ -90,8 +99,9 @@ TEST_F(PluginRendering, Key69PeaksNear0694AndDecaysToTheDitherLevel) {
 }
 
 TEST_F(PluginRendering, FloatPathIsTheDoublePathRoundedToFloat) {
-    const std::vector<Note> melody{{0, kOn, 60, 90},      {9000, kOn, 64, 90},  {9100, kOff, 60, 0},
-                                   {20000, 0xE0, 0, 0x60}, {30000, kOff, 64, 0}, {30001, kOn, 67, 10}};
+    const std::vector<Note> melody{{0, kOn, 60, 90},     {9000, kOn, 64, 90},
+                                   {9100, kOff, 60, 0},  {20000, 0xE0, 0, 0x60},
+                                   {30000, kOff, 64, 0}, {30001, kOn, 67, 10}};
     PluginRig other(MURLAN_PLUGIN);
     for (PluginRig* r : {&rig, &other}) {
         r->plugin->setParameter(3, 0.2f);   // Porta1
@@ -117,7 +127,8 @@ TEST_F(PluginRendering, VanishingMainLevelNeverMakesSubnormalSamples) {
 }
 
 TEST_F(PluginRendering, HostsThatSkipEmptyEventCallsHearTheSame) {
-    const std::vector<Note> melody{{100, kOn, 60, 90}, {5000, kOn, 62, 90}, {5000, kOff, 60, 0}, {9999, kOff, 62, 0}};
+    const std::vector<Note> melody{
+        {100, kOn, 60, 90}, {5000, kOn, 62, 90}, {5000, kOff, 60, 0}, {9999, kOff, 62, 0}};
     PluginRig other(MURLAN_PLUGIN);
     EXPECT_EQ(rig.render(20000, melody, false, true), other.render(20000, melody, false, false));
 }
@@ -140,7 +151,8 @@ TEST_F(PluginRendering, EventOutOfOrderIsDroppedWithEverythingBehindIt) {
     rig.plugin->process(rig.doubles, 512);
     const std::vector<double> out = rig.render(9600);
     EXPECT_NEAR(peakOf(out, 4800, out.size()), kFullPeak, 5e-3) << "the note-off never came";
-    EXPECT_NEAR(measuredFrequency(out, 0, out.size(), rig.rate()), 440.0, 0.01) << "nor the later key";
+    EXPECT_NEAR(measuredFrequency(out, 0, out.size(), rig.rate()), 440.0, 0.01)
+        << "nor the later key";
 }
 
 TEST_F(PluginRendering, RisingLfoAtFullDepthSwellsOncePerBarLockedToTheTransport) {
@@ -152,7 +164,8 @@ TEST_F(PluginRendering, RisingLfoAtFullDepthSwellsOncePerBarLockedToTheTransport
     const std::vector<double> out = rig.render(96000, {{0, kOn, 69, 100}});
     for (double bar : {0.5, 0.9, 1.05, 1.2}) {
         const std::size_t at = static_cast<std::size_t>((bar - 0.25) * 96000.0);
-        EXPECT_NEAR(peakOf(out, at - 120, at + 120) / kFullPeak, bar - std::floor(bar), 0.02) << bar;
+        EXPECT_NEAR(peakOf(out, at - 120, at + 120) / kFullPeak, bar - std::floor(bar), 0.02)
+            << bar;
     }
 }
 
@@ -171,7 +184,8 @@ TEST_F(PluginRendering, ProcessingAllocatesNothingAfterTheFirstBlockOfASize) {
         rig.events.addMidi(300, 0xE0, 0, static_cast<unsigned char>(block & 0x7F));
         if (block % 3 == 0) rig.events.addMidi(400, kOff, key, 0);
         rig.plugin->processEvents(rig.events);
-        block % 2 ? rig.plugin->process(rig.floats, block % 5 ? 512 : 64) : rig.plugin->process(rig.doubles, 512);
+        block % 2 ? rig.plugin->process(rig.floats, block % 5 ? 512 : 64)
+                  : rig.plugin->process(rig.doubles, 512);
     }
     steady = gAllocations.exchange(0);
     rig.plugin->process(rig.floats, 4096);  // a larger block: floats are rendered without staging

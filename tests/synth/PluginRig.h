@@ -23,9 +23,11 @@ struct Note {
 
 class PluginRig {
 public:
-    explicit PluginRig(const char* path, double rate = 48000.0, int block = 512) : rate_(rate), block_(block) {
+    explicit PluginRig(const char* path, double rate = 48000.0, int block = 512)
+        : rate_(rate), block_(block) {
         static int copies = 0;
-        copy_ = "/tmp/murlan-test-" + std::to_string(getpid()) + "-" + std::to_string(copies++) + ".so";
+        copy_ =
+            "/tmp/murlan-test-" + std::to_string(getpid()) + "-" + std::to_string(copies++) + ".so";
         std::ofstream(copy_, std::ios::binary) << std::ifstream(path, std::ios::binary).rdbuf();
         host.setSampleRate(rate);
         plugin = host.load(copy_);
@@ -45,16 +47,16 @@ public:
     // Renders `frames` samples in blocks, sending `notes` at their positions;
     // the event call comes before every block, or (`everyBlock` false) only
     // before blocks that have events, as hosts differ there.
-    std::vector<double> render(long frames, const std::vector<Note>& notes = {}, bool useFloat = false,
-                               bool everyBlock = true) {
+    std::vector<double> render(long frames, const std::vector<Note>& notes = {},
+                               bool useFloat = false, bool everyBlock = true) {
         std::vector<double> out;
         std::size_t next = 0;
         for (long start = 0; start < frames; start += block_) {
             const int n = static_cast<int>(std::min<long>(block_, frames - start));
             events.clear();
             for (; next < notes.size() && notes[next].frame < start + n; ++next)
-                events.addMidi(static_cast<VstInt32>(notes[next].frame - start), notes[next].status, notes[next].d1,
-                               notes[next].d2);
+                events.addMidi(static_cast<VstInt32>(notes[next].frame - start), notes[next].status,
+                               notes[next].d1, notes[next].d2);
             if (everyBlock || events.size() > 0) plugin->processEvents(events);
             if (useFloat) {
                 plugin->process(floats, n);
@@ -83,7 +85,8 @@ private:
 };
 
 // Frequency from the upward zero crossings in [from, to), interpolated.
-inline double measuredFrequency(const std::vector<double>& x, std::size_t from, std::size_t to, double rate) {
+inline double measuredFrequency(const std::vector<double>& x, std::size_t from, std::size_t to,
+                                double rate) {
     double first = -1.0, last = -1.0;
     int crossings = 0;
     for (std::size_t i = from + 1; i < to && i < x.size(); ++i) {

@@ -35,8 +35,9 @@ inline double freqWeight(double f) {
 
 inline double sineAroundPi(double x) {
     const double u = x * x;
-    return -(x * (((-0.000145039006054745 * u + 0.007956574006381783) * u - 0.16562123457123723) * u +
-                  0.9990123569996505));
+    return -(x *
+             (((-0.000145039006054745 * u + 0.007956574006381783) * u - 0.16562123457123723) * u +
+              0.9990123569996505));
 }
 
 constexpr double kTwoPi = 6.283185307179586;
@@ -191,13 +192,20 @@ struct Lfo {
     }
     double value(double p) const {
         switch (wave) {
-        case 0: return sineAroundPi(p * kTwoPi - kPi);
-        case 1: return p < 0.25 ? 4.0 * p : p < 0.75 ? 2.0 - 4.0 * p : 4.0 * p - 4.0;
-        case 2: return p < 0.5 ? 1.0 : -1.0;
-        case 3: return 2.0 * p - 1.0;
-        case 4: return 1.0 - 2.0 * p;
-        case 5: return hold;
-        default: return 0.0;
+        case 0:
+            return sineAroundPi(p * kTwoPi - kPi);
+        case 1:
+            return p < 0.25 ? 4.0 * p : p < 0.75 ? 2.0 - 4.0 * p : 4.0 * p - 4.0;
+        case 2:
+            return p < 0.5 ? 1.0 : -1.0;
+        case 3:
+            return 2.0 * p - 1.0;
+        case 4:
+            return 1.0 - 2.0 * p;
+        case 5:
+            return hold;
+        default:
+            return 0.0;
         }
     }
     int wave = 0;
@@ -254,7 +262,8 @@ public:
 
     void render(double* out, std::int64_t frames) {
         for (std::int64_t i = 0; i < frames; ++i) {
-            while (read_ < queue_.size() && queue_[read_].deltaFrames == frame_) handleMidi(queue_[read_++]);
+            while (read_ < queue_.size() && queue_[read_].deltaFrames == frame_)
+                handleMidi(queue_[read_++]);
             ++frame_;
             const double o1 = osc_[0].tick();
             const double o2 = osc_[1].tick();
@@ -262,7 +271,8 @@ public:
             const double lfo = lfo_.tick();
             portaResetStep();
             const double r = MwcRandom::uniform01();
-            out[i] = (r * 5e-06 + ((o1 + o2) + o3)) * mainGain_ * (0.5 * lfoDepth_ * (lfo - 1.0) + 1.0);
+            out[i] =
+                (r * 5e-06 + ((o1 + o2) + o3)) * mainGain_ * (0.5 * lfoDepth_ * (lfo - 1.0) + 1.0);
         }
     }
 

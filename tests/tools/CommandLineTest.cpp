@@ -12,7 +12,8 @@ using plughost::CommandLine;
 TEST(CommandLine, OptionsTakeValuesInBothSpellingsAndRepeat) {
     CommandLine line({{"rate", true}, {"set", true}, {"double", false}});
     std::string error;
-    ASSERT_TRUE(line.parse({"plug.so", "--rate", "44100", "--set=A=1", "--double", "--set", "B=2"}, &error))
+    ASSERT_TRUE(
+        line.parse({"plug.so", "--rate", "44100", "--set=A=1", "--double", "--set", "B=2"}, &error))
         << error;
     ASSERT_EQ(line.positionals().size(), 1u);
     EXPECT_EQ(line.value("rate"), "44100");

@@ -27,7 +27,7 @@ struct FakeSettings {
     int programs = 2;
     bool doublePath = true;
     bool synth = true;
-    float level = 0.5f;            // every output sample
+    float level = 0.5f;  // every output sample
     bool nanAfterFirstBlock = false;
     bool overlongParamName = false;  // writes 40 characters into effGetParamName
     bool ignoreChunk = false;        // effSetChunk keeps nothing
@@ -98,9 +98,13 @@ private:
             auto* f = self(e);
             return (i >= 0 && i < f->settings.params) ? f->current()[std::size_t(i)] : 0.0f;
         };
-        effect.processReplacing = [](AEffect* e, float**, float** out, VstInt32 n) { self(e)->render(out, n, false); };
+        effect.processReplacing = [](AEffect* e, float**, float** out, VstInt32 n) {
+            self(e)->render(out, n, false);
+        };
         if (s.doublePath)
-            effect.processDoubleReplacing = [](AEffect* e, double**, double** out, VstInt32 n) { self(e)->render(out, n, true); };
+            effect.processDoubleReplacing = [](AEffect* e, double**, double** out, VstInt32 n) {
+                self(e)->render(out, n, true);
+            };
         effect.numParams = s.params;
         effect.numPrograms = s.programs;
         effect.numOutputs = s.outputs;
@@ -111,7 +115,8 @@ private:
         effect.version = 1;
         effect.ioRatio = 1.0f;
         const int programs = s.programs > 0 ? s.programs : 1;
-        programParams.assign(std::size_t(programs), std::vector<float>(std::size_t(s.params), 0.25f));
+        programParams.assign(std::size_t(programs),
+                             std::vector<float>(std::size_t(s.params), 0.25f));
         for (int p = 0; p < programs; ++p) programNames.push_back("Init " + std::to_string(p));
     }
 
@@ -122,12 +127,15 @@ private:
         char name[24] = {};
         std::strncpy(name, programNames[std::size_t(p)].c_str(), 23);
         chunk.insert(chunk.end(), name, name + 24);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(programParams[std::size_t(p)].data());
-        chunk.insert(chunk.end(), bytes, bytes + programParams[std::size_t(p)].size() * sizeof(float));
+        const auto* bytes =
+            reinterpret_cast<const unsigned char*>(programParams[std::size_t(p)].data());
+        chunk.insert(chunk.end(), bytes,
+                     bytes + programParams[std::size_t(p)].size() * sizeof(float));
     }
     std::size_t programBytes() const { return 24 + std::size_t(settings.params) * sizeof(float); }
     void readProgram(int p, const unsigned char* data) {
-        programNames[std::size_t(p)] = std::string(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), 24));
+        programNames[std::size_t(p)] = std::string(
+            reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), 24));
         std::memcpy(programParams[std::size_t(p)].data(), data + 24, programBytes() - 24);
     }
 
@@ -136,7 +144,8 @@ private:
     template <typename T>
     void render(T** out, VstInt32 n, bool isDouble) {
         FakeBlock b{frame, n, false, {}, isDouble};
-        auto* t = reinterpret_cast<VstTimeInfo*>(host(&effect, audioMasterGetTime, 0, 0x600, nullptr, 0.0f));
+        auto* t = reinterpret_cast<VstTimeInfo*>(
+            host(&effect, audioMasterGetTime, 0, 0x600, nullptr, 0.0f));
         if (t) {
             b.hasTime = true;
             b.time = *t;
@@ -150,7 +159,8 @@ private:
         frame += n;
     }
 
-    static VstIntPtr dispatch(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value, void* ptr, float) {
+    static VstIntPtr dispatch(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value, void* ptr,
+                              float) {
         FakePlugin* f = self(e);
         {
             std::lock_guard<std::mutex> lock(f->opcodeMutex);
@@ -182,7 +192,9 @@ private:
                               int(index));
             return 0;
         case effGetParamDisplay:
-            if (ptr) std::snprintf(static_cast<char*>(ptr), 8, "%.2f", double(f->effect.getParameter(e, index)));
+            if (ptr)
+                std::snprintf(static_cast<char*>(ptr), 8, "%.2f",
+                              double(f->effect.getParameter(e, index)));
             return 0;
         case effGetParamLabel:
             if (ptr) static_cast<char*>(ptr)[0] = 0;
@@ -192,14 +204,19 @@ private:
             f->current()[std::size_t(index)] = float(std::atof(static_cast<char*>(ptr)));
             return 1;
         case effSetProgramName:
-            if (ptr) f->programNames[std::size_t(f->program)] = std::string(static_cast<char*>(ptr), strnlen(static_cast<char*>(ptr), 23));
+            if (ptr)
+                f->programNames[std::size_t(f->program)] =
+                    std::string(static_cast<char*>(ptr), strnlen(static_cast<char*>(ptr), 23));
             return 0;
         case effGetProgramName:
-            if (ptr) std::snprintf(static_cast<char*>(ptr), 24, "%s", f->programNames[std::size_t(f->program)].c_str());
+            if (ptr)
+                std::snprintf(static_cast<char*>(ptr), 24, "%s",
+                              f->programNames[std::size_t(f->program)].c_str());
             return 0;
         case effGetProgramNameIndexed:
             if (!ptr || index < 0 || index >= int(f->programNames.size())) return 0;
-            std::snprintf(static_cast<char*>(ptr), 24, "%s", f->programNames[std::size_t(index)].c_str());
+            std::snprintf(static_cast<char*>(ptr), 24, "%s",
+                          f->programNames[std::size_t(index)].c_str());
             return 1;
         case effGetChunk: {
             if ((!ptr && !f->settings.crashOnNullChunkPointer) || f->settings.noChunks) return 0;
@@ -236,11 +253,13 @@ private:
                 const VstEvent* ev = entries[i];
                 if (!ev || ev->type != kVstMidiType) continue;
                 const auto* m = reinterpret_cast<const VstMidiEvent*>(ev);
-                f->events.push_back(FakeEvent{f->frame + m->deltaFrames, m->deltaFrames,
+                f->events.push_back(FakeEvent{f->frame + m->deltaFrames,
+                                              m->deltaFrames,
                                               {static_cast<unsigned char>(m->midiData[0]),
                                                static_cast<unsigned char>(m->midiData[1]),
                                                static_cast<unsigned char>(m->midiData[2])},
-                                              call, int(f->blocks.size())});
+                                              call,
+                                              int(f->blocks.size())});
             }
             return 1;
         }
@@ -249,7 +268,8 @@ private:
         case effCanDo:
             if (f->settings.hangOnEmptyCanDo && ptr && !*static_cast<char*>(ptr))
                 for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            return (ptr && std::strcmp(static_cast<char*>(ptr), "receiveVstMidiEvent") == 0) ? 1 : 0;
+            return (ptr && std::strcmp(static_cast<char*>(ptr), "receiveVstMidiEvent") == 0) ? 1
+                                                                                             : 0;
         default:
             return 0;
         }

@@ -27,11 +27,11 @@ TEST(MidiSong, RunningStatusRepeatsTheLastStatusForEveryMessageKind) {
     SmfBytes smf(0, 96);
     smf.track();
     smf.event(0, {0x90, 60, 100});
-    smf.event(48, {60, 0});    // running note-on, velocity 0
+    smf.event(48, {60, 0});  // running note-on, velocity 0
     smf.event(0, {64, 90});
     smf.event(48, {64, 0});
-    smf.event(0, {0xC1, 5});   // two-byte message
-    smf.event(24, {7});        // running program change
+    smf.event(0, {0xC1, 5});  // two-byte message
+    smf.event(24, {7});       // running program change
     smf.event(0, {0xE0, 0x00, 0x50});
     smf.event(12, {0x7F, 0x7F});
     smf.endOfTrack();
@@ -54,17 +54,17 @@ TEST(MidiSong, RunningStatusRepeatsTheLastStatusForEveryMessageKind) {
 
 TEST(MidiSong, FormatOneMergesTracksAndTakesTempoFromTheConductorTrack) {
     SmfBytes smf(1, 480);
-    smf.track();                                // conductor
+    smf.track();                                    // conductor
     smf.event(0, {0xFF, 0x58, 0x04, 3, 2, 24, 8});  // 3/4
-    smf.tempo(0, 500000);                       // 120 BPM
-    smf.tempo(960, 250000);                     // 240 BPM after two quarters
+    smf.tempo(0, 500000);                           // 120 BPM
+    smf.tempo(960, 250000);                         // 240 BPM after two quarters
     smf.endOfTrack();
     smf.track();
-    smf.event(480, {0x90, 69, 100});            // quarter 1
-    smf.event(1440, {0x80, 69, 0});             // quarter 4
-    smf.endOfTrack(480);                        // quarter 5
+    smf.event(480, {0x90, 69, 100});  // quarter 1
+    smf.event(1440, {0x80, 69, 0});   // quarter 4
+    smf.endOfTrack(480);              // quarter 5
     smf.track();
-    smf.event(960, {0x91, 72, 80});             // quarter 2, other track
+    smf.event(960, {0x91, 72, 80});  // quarter 2, other track
     smf.endOfTrack();
     const MidiSong song = loadBytes(smf);
     EXPECT_EQ(song.format(), 1);
@@ -77,7 +77,7 @@ TEST(MidiSong, FormatOneMergesTracksAndTakesTempoFromTheConductorTrack) {
     const TempoMap& map = song.tempoMap();
     EXPECT_DOUBLE_EQ(map.secondsAt(1.0), 0.5);
     EXPECT_DOUBLE_EQ(map.secondsAt(2.0), 1.0);
-    EXPECT_DOUBLE_EQ(map.secondsAt(4.0), 1.5);   // two quarters at 240 BPM
+    EXPECT_DOUBLE_EQ(map.secondsAt(4.0), 1.5);  // two quarters at 240 BPM
     EXPECT_DOUBLE_EQ(map.tempoAtPpq(1.9), 120.0);
     EXPECT_DOUBLE_EQ(map.tempoAtPpq(2.0), 240.0);
     EXPECT_EQ(map.numeratorAt(0.0), 3);
@@ -117,7 +117,8 @@ TEST(TempoMap, SecondsAndQuartersConvertBothWaysAcrossChanges) {
     EXPECT_DOUBLE_EQ(map.secondsAt(2.0), 1.0);
     EXPECT_DOUBLE_EQ(map.secondsAt(4.0), 1.5);
     EXPECT_DOUBLE_EQ(map.secondsAt(5.0), 2.5);
-    for (double q : {0.0, 0.7, 2.0, 3.3, 4.0, 9.25}) EXPECT_NEAR(map.ppqAt(map.secondsAt(q)), q, 1e-12);
+    for (double q : {0.0, 0.7, 2.0, 3.3, 4.0, 9.25})
+        EXPECT_NEAR(map.ppqAt(map.secondsAt(q)), q, 1e-12);
     EXPECT_DOUBLE_EQ(map.nextTempoChangeAfter(2.0), 4.0);
     EXPECT_LT(map.nextTempoChangeAfter(4.0), 0.0);
     map.setConstantTempo(60.0);
@@ -126,9 +127,9 @@ TEST(TempoMap, SecondsAndQuartersConvertBothWaysAcrossChanges) {
 
 TEST(TempoMap, BarsRestartAtEverySignatureChange) {
     TempoMap map;
-    map.addTimeSignature(0.0, 3, 4);   // bars of 3 quarters
-    map.addTimeSignature(6.0, 6, 8);   // bars of 3 quarters, from quarter 6
-    map.addTimeSignature(9.0, 2, 2);   // bars of 4 quarters, from quarter 9
+    map.addTimeSignature(0.0, 3, 4);  // bars of 3 quarters
+    map.addTimeSignature(6.0, 6, 8);  // bars of 3 quarters, from quarter 6
+    map.addTimeSignature(9.0, 2, 2);  // bars of 4 quarters, from quarter 9
     EXPECT_DOUBLE_EQ(map.barStartAt(2.99), 0.0);
     EXPECT_DOUBLE_EQ(map.barStartAt(3.0), 3.0);
     EXPECT_DOUBLE_EQ(map.barStartAt(7.5), 6.0);

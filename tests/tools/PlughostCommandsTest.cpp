@@ -42,7 +42,8 @@ struct CommandRun {
     std::string err;
 };
 
-CommandRun run(int (*command)(const SubcommandArgs&, std::ostream&, std::ostream&), SubcommandArgs args) {
+CommandRun run(int (*command)(const SubcommandArgs&, std::ostream&, std::ostream&),
+               SubcommandArgs args) {
     std::ostringstream out, err;
     const int status = command(args, out, err);
     return CommandRun{status, out.str(), err.str()};
@@ -77,8 +78,8 @@ std::string writeShortSong() {
     smf.endOfTrack();
     const auto bytes = smf.bytes();
     const std::string path = faketest::tempPath("plughost_short.mid");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -130,8 +131,9 @@ TEST(PlughostRender, MurlanFillsAWavOfTheSongsLengthWithSound) {
     const std::string plugin = murlanPath();
     if (plugin.empty() || !exists(plugin)) GTEST_SKIP() << "Murlan.so is not built";
     const std::string wav = faketest::tempPath("plughost_murlan.wav");
-    const CommandRun r = run(runRender, {plugin, "--midi", writeShortSong(), "--out", wav, "--rate", "44100",
-                                  "--block", "100", "--tail", "0.5", "--set", "Rel1=0.2"});
+    const CommandRun r =
+        run(runRender, {plugin, "--midi", writeShortSong(), "--out", wav, "--rate", "44100",
+                        "--block", "100", "--tail", "0.5", "--set", "Rel1=0.2"});
     ASSERT_EQ(r.status, 0) << r.err;
     const Wav w = readWav(wav);
     EXPECT_EQ(w.frames, 66150);  // 1 s of song and 0.5 s of tail
@@ -150,7 +152,7 @@ TEST(PlughostRender, TheDemoRendersWithItsOwnSettings) {
     const std::string dir = MURLAN_SOURCE_DIR;
     const std::string wav = faketest::tempPath("plughost_demo.wav");
     const CommandRun r = run(runRender, {plugin, "--midi", dir + "/examples/demo.mid", "--out", wav,
-                                  "@" + dir + "/examples/demo.args", "--tail", "1"});
+                                         "@" + dir + "/examples/demo.args", "--tail", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
     const Wav w = readWav(wav);
     EXPECT_GT(w.frames, 20 * 48000);
@@ -164,7 +166,8 @@ TEST(PlughostRender, RefusesUnknownParametersAndMissingFilesWithoutWriting) {
     if (plugin.empty() || !exists(plugin)) GTEST_SKIP() << "Murlan.so is not built";
     const std::string wav = faketest::tempPath("plughost_never.wav");
     std::remove(wav.c_str());
-    CommandRun r = run(runRender, {plugin, "--midi", writeShortSong(), "--out", wav, "--set", "Nope=1"});
+    CommandRun r =
+        run(runRender, {plugin, "--midi", writeShortSong(), "--out", wav, "--set", "Nope=1"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("Nope"), std::string::npos);
     EXPECT_FALSE(exists(wav));
@@ -185,22 +188,25 @@ TEST(PlughostThirdParty, InfoAndRenderWorkOnAnotherMakersSynth) {
     EXPECT_EQ(rows, announced);
 
     const std::string wav = faketest::tempPath("plughost_thirdparty.wav");
-    const CommandRun r = run(runRender, {kThirdParty, "--midi", writeShortSong(), "--out", wav, "--rate",
-                                  "48000", "--tail", "0.25", "--float"});
+    const CommandRun r = run(runRender, {kThirdParty, "--midi", writeShortSong(), "--out", wav,
+                                         "--rate", "48000", "--tail", "0.25", "--float"});
     ASSERT_EQ(r.status, 0) << r.err;
     const Wav w = readWav(wav);
     EXPECT_EQ(w.frames, 60000);
     EXPECT_EQ(w.channels, 2);
     EXPECT_GT(w.peak, 0.01);
     std::remove(wav.c_str());
-    EXPECT_EQ(run(runRender, {kThirdParty, "--midi", writeShortSong(), "--out", wav, "--double"}).status, 1)
+    EXPECT_EQ(
+        run(runRender, {kThirdParty, "--midi", writeShortSong(), "--out", wav, "--double"}).status,
+        1)
         << "the third-party synth has no double path";
 }
 
 #ifdef PLUGHOST_EXE
 TEST(PlughostExecutable, DispatchesSubcommandsAndAnswersWithExitStatus) {
     auto status = [](const std::string& args) {
-        const int raw = std::system((std::string(PLUGHOST_EXE) + " " + args + " >/dev/null 2>&1").c_str());
+        const int raw =
+            std::system((std::string(PLUGHOST_EXE) + " " + args + " >/dev/null 2>&1").c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     };
     EXPECT_EQ(status("--help"), 0);

@@ -59,7 +59,8 @@ Report validateFake(const FakeSettings& settings, int strictness = 9, int timeou
         // "[TAG] level name[: reason]"
         const std::size_t nameStart = line.find(' ', 7) + 1;
         const std::size_t colon = line.find(": ", nameStart);
-        r.lines[line.substr(nameStart, colon == std::string::npos ? std::string::npos : colon - nameStart)] = line;
+        r.lines[line.substr(
+            nameStart, colon == std::string::npos ? std::string::npos : colon - nameStart)] = line;
     }
     return r;
 }
@@ -71,7 +72,8 @@ TEST(PluginValidator, AWellBehavedPluginPassesEveryLevelItCanBeTestedAt) {
     EXPECT_EQ(r.summary.failed, 0) << r.text;
     EXPECT_GE(r.summary.passed, 18) << r.text;
     EXPECT_TRUE(r.skipped("Editor open and close while processing")) << "the double has no editor";
-    EXPECT_TRUE(r.skipped("No allocation in process calls")) << "test programs have no allocator hooks";
+    EXPECT_TRUE(r.skipped("No allocation in process calls"))
+        << "test programs have no allocator hooks";
     EXPECT_NE(r.text.find("Passed " + std::to_string(r.summary.passed)), std::string::npos);
 }
 
@@ -187,7 +189,8 @@ bool exists(const char* path) {
 int runProgram(const std::string& args, std::string& output) {
     const std::string path = faketest::tempPath("plughost_validate.txt");
 #ifdef PLUGHOST_EXE
-    const int raw = std::system((std::string(PLUGHOST_EXE) + " " + args + " >" + path + " 2>/dev/null").c_str());
+    const int raw = std::system(
+        (std::string(PLUGHOST_EXE) + " " + args + " >" + path + " 2>/dev/null").c_str());
 #else
     const int raw = -1;
 #endif
@@ -202,7 +205,8 @@ TEST(PluginValidator, MurlanPassesAtTheHighestStrictness) {
 #if defined(MURLAN_PLUGIN) && defined(PLUGHOST_EXE)
     if (!exists(MURLAN_PLUGIN)) GTEST_SKIP() << "Murlan.so is not built";
     std::string output;
-    const int status = runProgram(std::string("validate ") + MURLAN_PLUGIN + " --strictness 10", output);
+    const int status =
+        runProgram(std::string("validate ") + MURLAN_PLUGIN + " --strictness 10", output);
     EXPECT_EQ(status, 0) << output;
     EXPECT_NE(output.find("failed 0"), std::string::npos) << output;
     EXPECT_EQ(output.find("[FAIL]"), std::string::npos) << output;
@@ -216,7 +220,8 @@ TEST(PluginValidator, AnotherMakersSynthIsReportedNotJudged) {
     if (!exists(thirdParty)) GTEST_SKIP() << thirdParty << " is not installed";
 #ifdef PLUGHOST_EXE
     std::string output;
-    const int status = runProgram(std::string("validate ") + thirdParty + " --strictness 10", output);
+    const int status =
+        runProgram(std::string("validate ") + thirdParty + " --strictness 10", output);
     // Its own failures are its maker's business; the run must complete.
     EXPECT_TRUE(status == 0 || status == 1) << output;
     EXPECT_NE(output.find("Passed "), std::string::npos) << output;

@@ -44,7 +44,8 @@ Rendered renderFake(const MidiSong& song, RenderOptions options,
 void expectDeltasInsideTheirBlocks(const Rendered& r) {
     for (const auto& e : r.events) {
         ASSERT_LT(std::size_t(e.block), r.blocks.size());
-        EXPECT_LT(e.deltaFrames, r.blocks[std::size_t(e.block)].frames) << "event at frame " << e.frame;
+        EXPECT_LT(e.deltaFrames, r.blocks[std::size_t(e.block)].frames)
+            << "event at frame " << e.frame;
     }
 }
 
@@ -103,7 +104,8 @@ TEST(SongRenderer, BlocksAreSplitAtTempoChangesAndCarryTheTransport) {
 
 TEST(SongRenderer, CrowdedBlocksAreSplitSoNoCallCarriesMoreThanTheListHolds) {
     MidiSong song;
-    for (int i = 0; i < 700; ++i) song.addMessage(i * 2.0 / 48000.0, 0xB0, 1, std::uint8_t(i % 128));
+    for (int i = 0; i < 700; ++i)
+        song.addMessage(i * 2.0 / 48000.0, 0xB0, 1, std::uint8_t(i % 128));
     RenderOptions options;
     options.block = 4096;  // all 700 would fall into the first block
     options.tailSeconds = 0.0;
@@ -183,8 +185,9 @@ TEST(SongRenderer, CallsTheInstanceInTheOrderOfARealHost) {
     ASSERT_TRUE(renderer.render(song, nullptr, stats));
     std::vector<int> ops = FakePlugin::last->opcodes;
     ops.erase(std::remove(ops.begin(), ops.end(), int(effProcessEvents)), ops.end());
-    const std::vector<int> expected = {effOpen, effSetSampleRate, effSetBlockSize, effMainsChanged,
-                                       effStartProcess, effStopProcess, effMainsChanged};
+    const std::vector<int> expected = {effOpen,         effSetSampleRate, effSetBlockSize,
+                                       effMainsChanged, effStartProcess,  effStopProcess,
+                                       effMainsChanged};
     EXPECT_EQ(ops, expected);
     EXPECT_FALSE(FakePlugin::last->resumed);
     EXPECT_DOUBLE_EQ(host.sampleRate(), 48000.0);

@@ -24,7 +24,7 @@ std::string contents(const std::string& path) {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FileWriter, WritesIndentedCrLfLinesThatReadBackWhole) {
     std::string path = tempPath("lines.txt");

@@ -26,14 +26,15 @@ Lines linesOf(const std::string& text, int length = 256, std::uint64_t step = ~0
     return lines;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LineReader, AnyRunOfBreaksEndsOneLineAndTheLastNeedsNone) {
     EXPECT_EQ(linesOf("a\r\n\r\n\r\nb"), (Lines{"a", "b"}));
     EXPECT_EQ(linesOf("a\rb\nc\n\rd\r\n"), (Lines{"a", "b", "c", "d"}));
     EXPECT_EQ(linesOf("\r\nx"), (Lines{"", "x"}));
     EXPECT_EQ(linesOf(""), Lines{});
-    EXPECT_EQ(linesOf(std::string("ab\0cd\nef", 8)), (Lines{"ab", "ef"}));  // NUL copied, ends the C text
+    EXPECT_EQ(linesOf(std::string("ab\0cd\nef", 8)),
+              (Lines{"ab", "ef"}));  // NUL copied, ends the C text
 }
 
 TEST(LineReader, LongLineComesBackInPiecesOfLengthMinusTwo) {

@@ -21,7 +21,7 @@ const bool kRegistered = [] {
     return true;
 }();
 
-} // namespace
+}  // namespace
 
 TEST(ResourceTable, LookupIgnoresCaseAndFirstRegisteredWins) {
     std::uint64_t exact = 0, lower = 0;

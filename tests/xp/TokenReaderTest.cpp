@@ -30,7 +30,7 @@ struct Reader {
     bool read;
 };
 
-} // namespace
+}  // namespace
 
 TEST(TokenReader, BlanksSeparateAndQuotesGroup) {
     EXPECT_EQ(Reader("AddResource   dotcol \t RGBColour  40   40 50  \r\n").all(),

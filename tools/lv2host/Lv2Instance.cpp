@@ -66,9 +66,12 @@ std::unique_ptr<Lv2Instance> Lv2Instance::create(Lv2World& world, const LilvPlug
     lv2_atom_forge_init(&s.forge_, world.mapFeature());
     for (uint32_t i = 0; i < ports; ++i) {
         void* data = nullptr;
-        if (static_cast<int>(i) == s.eventPort_) data = s.eventBuffer_.data();
-        else if (static_cast<int>(i) == s.outputPort_) data = s.output_.data();
-        else data = &s.values_[i];
+        if (static_cast<int>(i) == s.eventPort_)
+            data = s.eventBuffer_.data();
+        else if (static_cast<int>(i) == s.outputPort_)
+            data = s.output_.data();
+        else
+            data = &s.values_[i];
         lilv_instance_connect_port(s.instance_, i, data);
     }
     s.restartEvents();
@@ -103,8 +106,9 @@ bool Lv2Instance::setControl(const std::string& symbol, float value) {
 }
 
 float Lv2Instance::control(int port) const {
-    return port >= 0 && port < static_cast<int>(values_.size()) ? values_[static_cast<std::size_t>(port)]
-                                                                 : 0.0f;
+    return port >= 0 && port < static_cast<int>(values_.size())
+               ? values_[static_cast<std::size_t>(port)]
+               : 0.0f;
 }
 
 void Lv2Instance::activate() {

@@ -61,10 +61,14 @@ bool renderSong(Lv2Instance& instance, const plughost::MidiSong& song,
         }
         while (next < messages.size() && frameOf[next] < pos + len) {
             const plughost::MidiMessage& m = messages[next];
-            const auto frame = static_cast<std::uint32_t>(std::max<std::int64_t>(frameOf[next] - pos, 0));
-            if (m.size == 1) instance.addMidi(frame, {m.bytes[0]});
-            else if (m.size == 2) instance.addMidi(frame, {m.bytes[0], m.bytes[1]});
-            else instance.addMidi(frame, {m.bytes[0], m.bytes[1], m.bytes[2]});
+            const auto frame =
+                static_cast<std::uint32_t>(std::max<std::int64_t>(frameOf[next] - pos, 0));
+            if (m.size == 1)
+                instance.addMidi(frame, {m.bytes[0]});
+            else if (m.size == 2)
+                instance.addMidi(frame, {m.bytes[0], m.bytes[1]});
+            else
+                instance.addMidi(frame, {m.bytes[0], m.bytes[1], m.bytes[2]});
             ++next;
         }
         instance.run(static_cast<std::uint32_t>(len));

@@ -5,8 +5,8 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xcomposite.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xcomposite.h>
 #include <lv2/atom/atom.h>
 #include <lv2/parameters/parameters.h>
 #include <lv2/urid/urid.h>
@@ -23,9 +23,7 @@ using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
-Lv2UiHost::Lv2UiHost() {
-    display_ = plughost::openHostDisplay();
-}
+Lv2UiHost::Lv2UiHost() { display_ = plughost::openHostDisplay(); }
 
 Lv2UiHost::~Lv2UiHost() {
     close();
@@ -35,13 +33,13 @@ Lv2UiHost::~Lv2UiHost() {
 void Lv2UiHost::writeFunction(void* controller, std::uint32_t port, std::uint32_t size,
                               std::uint32_t protocol, const void* buffer) {
     if (protocol != 0 || size != sizeof(float) || !buffer) return;
-    static_cast<Lv2UiHost*>(controller)->record(
-        UiMessage{UiMessage::Write, port, *static_cast<const float*>(buffer)});
+    static_cast<Lv2UiHost*>(controller)
+        ->record(UiMessage{UiMessage::Write, port, *static_cast<const float*>(buffer)});
 }
 
 void Lv2UiHost::touchFunction(void* controller, std::uint32_t port, bool grabbed) {
-    static_cast<Lv2UiHost*>(controller)->record(
-        UiMessage{grabbed ? UiMessage::TouchBegin : UiMessage::TouchEnd, port, 0.0f});
+    static_cast<Lv2UiHost*>(controller)
+        ->record(UiMessage{grabbed ? UiMessage::TouchBegin : UiMessage::TouchEnd, port, 0.0f});
 }
 
 int Lv2UiHost::resizeFunction(LV2UI_Feature_Handle handle, int width, int height) {
@@ -140,9 +138,9 @@ bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* err
 
     host_ = suil_host_new(&Lv2UiHost::writeFunction, nullptr, nullptr, nullptr);
     suil_host_set_touch_func(host_, &Lv2UiHost::touchFunction);
-    instance_ = suil_instance_new(host_, this, hostType,
-                                  lilv_node_as_uri(lilv_plugin_get_uri(plugin)), uiUri.c_str(),
-                                  uiTypeUri.c_str(), bundle, binary, features);
+    instance_ =
+        suil_instance_new(host_, this, hostType, lilv_node_as_uri(lilv_plugin_get_uri(plugin)),
+                          uiUri.c_str(), uiTypeUri.c_str(), bundle, binary, features);
     lilv_free(bundle);
     lilv_free(binary);
     if (!instance_) {

@@ -11,9 +11,9 @@
 #include <lilv/lilv.h>
 #include <lv2/urid/urid.h>
 
+#include <deque>
 #include <mutex>
 #include <string>
-#include <deque>
 #include <unordered_map>
 #include <vector>
 

@@ -46,8 +46,8 @@ int render(const plughost::CommandLine& line) {
     }
     lv2host::Lv2World world;
     const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
-    auto instance = plugin ? lv2host::Lv2Instance::create(world, plugin, rate, int(block), &error)
-                           : nullptr;
+    auto instance =
+        plugin ? lv2host::Lv2Instance::create(world, plugin, rate, int(block), &error) : nullptr;
     plughost::MidiSong song;
     if (!instance || !song.load(line.value("midi"), &error)) {
         std::cerr << "lv2host: " << error << "\n";
@@ -56,9 +56,8 @@ int render(const plughost::CommandLine& line) {
     for (const std::string& setting : line.values("set")) {
         const auto equals = setting.find('=');
         char* end = nullptr;
-        const float value = equals == std::string::npos
-                                ? 0.0f
-                                : std::strtof(setting.c_str() + equals + 1, &end);
+        const float value =
+            equals == std::string::npos ? 0.0f : std::strtof(setting.c_str() + equals + 1, &end);
         if (equals == std::string::npos || !end || *end ||
             !instance->setControl(setting.substr(0, equals), value)) {
             std::cerr << "lv2host: cannot set \"" << setting << "\" (SYMBOL=VALUE)\n";
@@ -121,17 +120,18 @@ int editor(const plughost::CommandLine& line) {
 int main(int argc, char** argv) {
     if (argc < 2 || (std::strcmp(argv[1], "render") != 0 && std::strcmp(argv[1], "editor") != 0)) {
         std::cerr << kUsage;
-        return argc >= 2 && (!std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help")) ? 0 : 2;
+        return argc >= 2 && (!std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help")) ? 0
+                                                                                               : 2;
     }
     const bool isRender = std::strcmp(argv[1], "render") == 0;
-    plughost::CommandLine line(isRender
-                                   ? std::vector<plughost::CommandLine::Option>{{"midi", true},
-                                                                                {"out", true},
-                                                                                {"set", true},
-                                                                                {"rate", true},
-                                                                                {"block", true}}
-                                   : std::vector<plughost::CommandLine::Option>{
-                                         {"screenshot", true}, {"after-ms", true}, {"scale", true}});
+    plughost::CommandLine line(
+        isRender ? std::vector<plughost::CommandLine::Option>{{"midi", true},
+                                                              {"out", true},
+                                                              {"set", true},
+                                                              {"rate", true},
+                                                              {"block", true}}
+                 : std::vector<plughost::CommandLine::Option>{
+                       {"screenshot", true}, {"after-ms", true}, {"scale", true}});
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error)) {
         std::cerr << "lv2host: " << error << "\n" << kUsage;

@@ -32,7 +32,10 @@ struct Event {
 class Piece {
 public:
     void note(int start, int length, int key, int velocity = 100) {
-        events_.push_back({start, 2, {kMidiNoteOn, static_cast<unsigned char>(key), static_cast<unsigned char>(velocity)}});
+        events_.push_back(
+            {start,
+             2,
+             {kMidiNoteOn, static_cast<unsigned char>(key), static_cast<unsigned char>(velocity)}});
         events_.push_back({start + length, 0, {kMidiNoteOff, static_cast<unsigned char>(key), 64}});
     }
     // A run of notes, each sounding `overlap` ticks into the next one, so
@@ -48,7 +51,8 @@ public:
             const double semis = from + (to - from) * i / steps;
             int value = kMidiBendCentre + int(semis / 2.0 * kMidiBendCentre);
             value = std::min(std::max(value, 0), kMidiBendMax);
-            events_.push_back({start + i * length / steps, 1,
+            events_.push_back({start + i * length / steps,
+                               1,
                                {kMidiPitchBend, static_cast<unsigned char>(value & kMidiDataMask),
                                 static_cast<unsigned char>(value >> 7)}});
         }
@@ -72,8 +76,9 @@ void addMeta(smf_track_t* track, int tick, std::vector<unsigned char> bytes) {
 
 void addTempo(smf_track_t* track, int tick, int bpm) {
     const int us = 60000000 / bpm;
-    addMeta(track, tick, {kSmfMeta, kSmfTempo, 0x03, static_cast<unsigned char>(us >> 16),
-                          static_cast<unsigned char>(us >> 8), static_cast<unsigned char>(us)});
+    addMeta(track, tick,
+            {kSmfMeta, kSmfTempo, 0x03, static_cast<unsigned char>(us >> 16),
+             static_cast<unsigned char>(us >> 8), static_cast<unsigned char>(us)});
 }
 
 Piece compose() {
@@ -129,7 +134,8 @@ int main(int argc, char** argv) {
     addTempo(conductor, 6 * kBar, 132);
 
     const char name[] = "Demo";
-    std::vector<unsigned char> title = {kSmfMeta, kSmfTrackName, static_cast<unsigned char>(sizeof name - 1)};
+    std::vector<unsigned char> title = {kSmfMeta, kSmfTrackName,
+                                        static_cast<unsigned char>(sizeof name - 1)};
     title.insert(title.end(), name, name + sizeof name - 1);
     addMeta(notes, 0, title);
     int last = 0;
@@ -139,7 +145,8 @@ int main(int argc, char** argv) {
         smf_track_add_event_pulses(notes, e, ev.tick);
         last = std::max(last, ev.tick);
     }
-    if (smf_track_add_eot_pulses(conductor, last) != 0 || smf_track_add_eot_pulses(notes, last) != 0)
+    if (smf_track_add_eot_pulses(conductor, last) != 0 ||
+        smf_track_add_eot_pulses(notes, last) != 0)
         return 1;
     const int result = smf_save(smf, argv[1]);
     smf_delete(smf);

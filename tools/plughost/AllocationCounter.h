@@ -28,7 +28,9 @@ public:
 class AllocationScope {
 public:
     AllocationScope() { AllocationCounter::arm(); }
-    ~AllocationScope() { if (!done_) AllocationCounter::disarm(); }
+    ~AllocationScope() {
+        if (!done_) AllocationCounter::disarm();
+    }
     std::int64_t finish() {
         done_ = true;
         return AllocationCounter::disarm();

@@ -25,15 +25,19 @@ public:
         data_.assign(stride * static_cast<std::size_t>(inputs_ + outputs_), T(0));
         in_.assign(static_cast<std::size_t>(inputs_) + 1, nullptr);
         out_.assign(static_cast<std::size_t>(outputs_) + 1, nullptr);
-        for (int c = 0; c < inputs_; ++c) in_[static_cast<std::size_t>(c)] = data_.data() + stride * static_cast<std::size_t>(c);
+        for (int c = 0; c < inputs_; ++c)
+            in_[static_cast<std::size_t>(c)] = data_.data() + stride * static_cast<std::size_t>(c);
         for (int c = 0; c < outputs_; ++c)
-            out_[static_cast<std::size_t>(c)] = data_.data() + stride * static_cast<std::size_t>(inputs_ + c);
+            out_[static_cast<std::size_t>(c)] =
+                data_.data() + stride * static_cast<std::size_t>(inputs_ + c);
     }
 
     void clear() { std::fill(data_.begin(), data_.end(), T(0)); }
     // Fills the outputs with `value`, to see whether a plug-in writes all of them.
     void fillOutputs(T value) {
-        for (int c = 0; c < outputs_; ++c) std::fill(out_[static_cast<std::size_t>(c)], out_[static_cast<std::size_t>(c)] + frames_, value);
+        for (int c = 0; c < outputs_; ++c)
+            std::fill(out_[static_cast<std::size_t>(c)],
+                      out_[static_cast<std::size_t>(c)] + frames_, value);
     }
 
     int inputCount() const { return inputs_; }

@@ -16,7 +16,8 @@ public:
 class MemorySink : public AudioSink {
 public:
     bool write(const float* interleaved, int frames, int channels) override {
-        if (static_cast<int>(channels_.size()) < channels) channels_.resize(static_cast<std::size_t>(channels));
+        if (static_cast<int>(channels_.size()) < channels)
+            channels_.resize(static_cast<std::size_t>(channels));
         for (int c = 0; c < channels; ++c)
             for (int i = 0; i < frames; ++i)
                 channels_[static_cast<std::size_t>(c)].push_back(interleaved[i * channels + c]);

@@ -112,7 +112,8 @@ bool CommandLine::number(const std::string& name, double low, double high, doubl
     if (text.empty() || *end != 0 || !std::isfinite(v) || v < low || v > high) {
         if (error) {
             std::ostringstream s;
-            s << "--" << name << " " << text << ": expected a number from " << low << " to " << high;
+            s << "--" << name << " " << text << ": expected a number from " << low << " to "
+              << high;
             *error = s.str();
         }
         return false;

@@ -34,7 +34,8 @@ public:
                 std::string* error) const;
 
 private:
-    bool expand(const std::string& arg, std::vector<std::string>& out, std::string* error, int depth);
+    bool expand(const std::string& arg, std::vector<std::string>& out, std::string* error,
+                int depth);
     const Option* find(const std::string& name) const;
 
     std::vector<Option> options_;

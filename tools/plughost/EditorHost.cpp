@@ -25,9 +25,7 @@ using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
-EditorHost::EditorHost() {
-    display_ = openHostDisplay();
-}
+EditorHost::EditorHost() { display_ = openHostDisplay(); }
 
 EditorHost::~EditorHost() {
     close();
@@ -60,10 +58,10 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error, float scale) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display_, screen);
     attributes.event_mask = StructureNotifyMask;
-    parent_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
-                            static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
-                            CopyFromParent, InputOutput, CopyFromParent,
-                            CWBackPixel | CWEventMask, &attributes);
+    parent_ =
+        XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
+                      static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
     // Kept in storage of its own, so that screenshots show the editor even
     // where other windows cover it.
     int compositeEvent = 0, compositeError = 0;
@@ -153,8 +151,7 @@ namespace {
 // of `target`. The host window is created at the root's origin, so root
 // coordinates are the same.
 template <typename PointerEvent>
-void aim(PointerEvent& e, int type, Display* display, Window target, int x, int y,
-         unsigned state) {
+void aim(PointerEvent& e, int type, Display* display, Window target, int x, int y, unsigned state) {
     e.type = type;
     e.display = display;
     e.window = target;
@@ -242,7 +239,6 @@ const char* const kUsage =
     "  --scale S asks the editor to draw S device pixels per editor pixel (the vendor-specific\n"
     "  scale request of high-density hosts); clicks are scaled along.\n";
 
-
 bool parsePoint(const std::string& text, int& x, int& y) {
     char* end = nullptr;
     const long px = std::strtol(text.c_str(), &end, 10);
@@ -275,8 +271,13 @@ void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
 }  // namespace
 
 int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"screenshot", true}, {"after-ms", true}, {"render", false}, {"set", true},
-                      {"page", true}, {"click", true}, {"scale", true}});
+    CommandLine line({{"screenshot", true},
+                      {"after-ms", true},
+                      {"render", false},
+                      {"set", true},
+                      {"page", true},
+                      {"click", true},
+                      {"scale", true}});
     std::string error;
     if (!line.parse(args, &error) || line.positionals().size() != 1) {
         err << (error.empty() ? std::string(kUsage) : error + "\n" + kUsage);

@@ -26,8 +26,8 @@ class PluginInstance;
 
 class EditorHost {
 public:
-    static constexpr unsigned kShift = 1u << 0;   // ShiftMask
-    static constexpr unsigned kControl = 1u << 2; // ControlMask
+    static constexpr unsigned kShift = 1u << 0;    // ShiftMask
+    static constexpr unsigned kControl = 1u << 2;  // ControlMask
 
     // Opens a display connection of its own (the default display).
     EditorHost();

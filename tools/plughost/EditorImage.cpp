@@ -66,16 +66,17 @@ std::uint8_t channel(unsigned long pixel, unsigned long mask) {
 bool EditorImage::grab(_XDisplay* display, unsigned long window) {
     XWindowAttributes attributes;
     if (!display || !XGetWindowAttributes(display, window, &attributes)) return false;
-    XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!image) return false;
     const Visual* visual = attributes.visual;
     *this = EditorImage(attributes.width, attributes.height);
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            set(x, y, {channel(p, visual->red_mask), channel(p, visual->green_mask),
-                       channel(p, visual->blue_mask)});
+            set(x, y,
+                {channel(p, visual->red_mask), channel(p, visual->green_mask),
+                 channel(p, visual->blue_mask)});
         }
     XDestroyImage(image);
     return true;

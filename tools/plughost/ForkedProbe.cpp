@@ -138,8 +138,8 @@ ForkedProbe::Result ForkedProbe::run(const std::function<Outcome(std::string& te
     }
     if (WIFSIGNALED(status)) {
         result.outcome = Crashed;
-        result.text = std::string("crashed with signal ") + std::to_string(WTERMSIG(status)) + " (" +
-                      strsignal(WTERMSIG(status)) + ")" + during;
+        result.text = std::string("crashed with signal ") + std::to_string(WTERMSIG(status)) +
+                      " (" + strsignal(WTERMSIG(status)) + ")" + during;
         return result;
     }
     if (!reported || WEXITSTATUS(status) != 0) {

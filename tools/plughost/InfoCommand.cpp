@@ -12,18 +12,39 @@ namespace plughost {
 
 namespace {
 
-const char* const kCanDoTexts[] = {
-    "sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
-    "receiveVstTimeInfo", "sendVstTimeInfo", "offline", "midiProgramNames", "bypass",
-    "noRealTime", "multipass", "metapass", "plugAsChannelInsert", "plugAsSend", "mixDryWet",
-    "conformsToWindowRules", "midiSingleNoteTuningChange", "midiKeyBasedInstrumentControl",
-    "1in1out", "1in2out", "2in1out", "2in2out", "2in4out", "4in2out", "4in4out", "4in8out",
-    "8in4out", "8in8out"};
+const char* const kCanDoTexts[] = {"sendVstEvents",
+                                   "sendVstMidiEvent",
+                                   "receiveVstEvents",
+                                   "receiveVstMidiEvent",
+                                   "receiveVstTimeInfo",
+                                   "sendVstTimeInfo",
+                                   "offline",
+                                   "midiProgramNames",
+                                   "bypass",
+                                   "noRealTime",
+                                   "multipass",
+                                   "metapass",
+                                   "plugAsChannelInsert",
+                                   "plugAsSend",
+                                   "mixDryWet",
+                                   "conformsToWindowRules",
+                                   "midiSingleNoteTuningChange",
+                                   "midiKeyBasedInstrumentControl",
+                                   "1in1out",
+                                   "1in2out",
+                                   "2in1out",
+                                   "2in2out",
+                                   "2in4out",
+                                   "4in2out",
+                                   "4in4out",
+                                   "4in8out",
+                                   "8in4out",
+                                   "8in8out"};
 
 const char* categoryName(VstIntPtr category) {
-    static const char* const names[] = {"Unknown", "Effect", "Synth", "Analysis", "Mastering",
-                                        "Spacializer", "RoomFx", "SurroundFx", "Restoration",
-                                        "OfflineProcess", "Shell", "Generator"};
+    static const char* const names[] = {"Unknown",     "Effect",         "Synth",  "Analysis",
+                                        "Mastering",   "Spacializer",    "RoomFx", "SurroundFx",
+                                        "Restoration", "OfflineProcess", "Shell",  "Generator"};
     if (category < 0 || category > 11) return "?";
     return names[category];
 }
@@ -41,9 +62,12 @@ std::string flagNames(VstInt32 flags) {
     static const struct {
         VstInt32 bit;
         const char* name;
-    } bits[] = {{effFlagsHasEditor, "HasEditor"},           {effFlagsCanReplacing, "CanReplacing"},
-                {effFlagsProgramChunks, "ProgramChunks"},   {effFlagsIsSynth, "IsSynth"},
-                {effFlagsNoSoundInStop, "NoSoundInStop"},   {effFlagsCanDoubleReplacing, "CanDoubleReplacing"}};
+    } bits[] = {{effFlagsHasEditor, "HasEditor"},
+                {effFlagsCanReplacing, "CanReplacing"},
+                {effFlagsProgramChunks, "ProgramChunks"},
+                {effFlagsIsSynth, "IsSynth"},
+                {effFlagsNoSoundInStop, "NoSoundInStop"},
+                {effFlagsCanDoubleReplacing, "CanDoubleReplacing"}};
     std::string s;
     VstInt32 rest = flags;
     for (const auto& b : bits) {
@@ -105,17 +129,18 @@ int runInfo(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
         VstPinProperties pin{};
         if (plugin->dispatch(effGetOutputProperties, i, 0, &pin)) {
             pin.label[kVstMaxLabelLen - 1] = 0;
-            out << "  output " << i << ":        \"" << pin.label << "\" flags " << pin.flags << "\n";
+            out << "  output " << i << ":        \"" << pin.label << "\" flags " << pin.flags
+                << "\n";
         }
     }
 
     out << "Parameters (" << e->numParams << "):\n";
     out << "  index  name             label      display                          value\n";
     for (VstInt32 i = 0; i < e->numParams; ++i) {
-        out << "  " << std::setw(5) << i << "  " << std::left << std::setw(16) << plugin->paramName(i)
-            << " " << std::setw(10) << plugin->paramLabel(i) << " " << std::setw(32)
-            << plugin->paramDisplay(i) << std::right << " " << std::fixed << std::setprecision(6)
-            << plugin->getParameter(i) << std::defaultfloat << "\n";
+        out << "  " << std::setw(5) << i << "  " << std::left << std::setw(16)
+            << plugin->paramName(i) << " " << std::setw(10) << plugin->paramLabel(i) << " "
+            << std::setw(32) << plugin->paramDisplay(i) << std::right << " " << std::fixed
+            << std::setprecision(6) << plugin->getParameter(i) << std::defaultfloat << "\n";
     }
 
     out << "Programs (" << e->numPrograms << "), current " << plugin->getProgram() << ":\n";
@@ -126,7 +151,10 @@ int runInfo(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
     for (const char* text : kCanDoTexts) {
         const VstIntPtr answer = plugin->canDo(text);
         out << "  " << std::left << std::setw(32) << text << std::right << std::setw(3) << answer
-            << (answer > 0 ? "  yes" : answer < 0 ? "  no" : "  don't know") << "\n";
+            << (answer > 0   ? "  yes"
+                : answer < 0 ? "  no"
+                             : "  don't know")
+            << "\n";
     }
     plugin.reset();
     out << "Closed.\n";

@@ -29,7 +29,9 @@ public:
     // For songs built in code.
     void addMessage(double ppq, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     // Makes the song last at least until `ppq`.
-    void extendTo(double ppq) { if (ppq > endPpq_) endPpq_ = ppq; }
+    void extendTo(double ppq) {
+        if (ppq > endPpq_) endPpq_ = ppq;
+    }
     // Re-establishes time order after addMessage (stable: equal times keep their order).
     void sort();
 

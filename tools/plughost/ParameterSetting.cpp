@@ -52,8 +52,8 @@ bool applyParameterSetting(PluginInstance& plugin, const std::string& setting, s
     if (!report) return true;
     const std::string label = plugin.paramLabel(index);
     *report << "Set " << plugin.paramName(index) << ": " << plugin.paramDisplay(index)
-        << (label.empty() ? "" : " ") << label << "\n";
+            << (label.empty() ? "" : " ") << label << "\n";
     return true;
 }
 
-} // namespace plughost
+}  // namespace plughost

@@ -16,4 +16,4 @@ namespace plughost {
 bool applyParameterSetting(PluginInstance& plugin, const std::string& setting, std::ostream* report,
                            std::string* error);
 
-} // namespace plughost
+}  // namespace plughost

@@ -48,12 +48,18 @@ PluginBenchmark::PluginBenchmark(std::vector<std::string> paths, const BenchOpti
 
 const char* PluginBenchmark::scenarioName(Scenario scenario) {
     switch (scenario) {
-    case HeldNote: return "held note";
-    case Melody: return "melody";
-    case Glide: return "legato glides";
-    case Idle: return "idle";
-    case Sixteen: return "16 instances";
-    default: return "?";
+    case HeldNote:
+        return "held note";
+    case Melody:
+        return "melody";
+    case Glide:
+        return "legato glides";
+    case Idle:
+        return "idle";
+    case Sixteen:
+        return "16 instances";
+    default:
+        return "?";
     }
 }
 
@@ -88,7 +94,8 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
         for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
             const int key = kPattern[step % 12];
             song.addMessage(t, kMidiNoteOn, static_cast<std::uint8_t>(key), 96);
-            song.addMessage(std::min(t + 0.55, end), kMidiNoteOff, static_cast<std::uint8_t>(key), 0);
+            song.addMessage(std::min(t + 0.55, end), kMidiNoteOff, static_cast<std::uint8_t>(key),
+                            0);
             if (step % 8 == 0) {
                 for (int k = 0; k <= 8; ++k) {
                     const int up = (k < 5 ? k : 8 - k) * 1024;

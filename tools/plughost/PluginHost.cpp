@@ -90,7 +90,8 @@ std::unique_ptr<PluginInstance> PluginHost::loadEntry(EntryProc entry, const std
 }
 
 std::unique_ptr<PluginInstance> PluginHost::instantiate(void* library, EntryProc entry,
-                                                        const std::string& name, std::string* error) {
+                                                        const std::string& name,
+                                                        std::string* error) {
     PluginHost* previous = tLoading;
     tLoading = this;
     gLastLoading.store(this, std::memory_order_release);
@@ -219,9 +220,7 @@ VstInt32 PluginHost::blockSize() const { return blockSize_.load(); }
 
 void PluginHost::setTimeInfoAvailable(bool available) { timeInfoAvailable_.store(available); }
 
-void PluginHost::setTempo(double bpm) {
-    time_.tempo = bpm;
-}
+void PluginHost::setTempo(double bpm) { time_.tempo = bpm; }
 
 void PluginHost::setTimeSignature(VstInt32 numerator, VstInt32 denominator) {
     time_.timeSigNumerator = numerator > 0 ? numerator : 4;

@@ -63,9 +63,9 @@ public:
                                               std::string* error = nullptr);
 
     // --- Configuration (set before loading where the plug-in asks at creation)
-    void setVersionAnswer(VstIntPtr version);  // audioMasterVersion; 2400, 0 to refuse
-    void setSampleRate(double rate);           // audioMasterGetSampleRate
-    void setBlockSize(VstInt32 frames);        // audioMasterGetBlockSize
+    void setVersionAnswer(VstIntPtr version);        // audioMasterVersion; 2400, 0 to refuse
+    void setSampleRate(double rate);                 // audioMasterGetSampleRate
+    void setBlockSize(VstInt32 frames);              // audioMasterGetBlockSize
     void setVendorString(const std::string& text);   // "" answers 0 and writes ""
     void setProductString(const std::string& text);  // "" answers 0 and writes ""
     void setVendorVersion(VstIntPtr version);

@@ -83,7 +83,9 @@ VstIntPtr PluginInstance::canDo(const char* text) {
 }
 
 std::string PluginInstance::paramName(VstInt32 index) { return text(effGetParamName, index, 255); }
-std::string PluginInstance::paramLabel(VstInt32 index) { return text(effGetParamLabel, index, 255); }
+std::string PluginInstance::paramLabel(VstInt32 index) {
+    return text(effGetParamLabel, index, 255);
+}
 std::string PluginInstance::paramDisplay(VstInt32 index) {
     return text(effGetParamDisplay, index, 255);
 }
@@ -102,7 +104,8 @@ namespace {
 bool sameIgnoringCase(const std::string& a, const std::string& b, std::size_t n) {
     if (a.size() < n || b.size() < n) return false;
     for (std::size_t k = 0; k < n; ++k)
-        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(b[k])))
+        if (std::tolower(static_cast<unsigned char>(a[k])) !=
+            std::tolower(static_cast<unsigned char>(b[k])))
             return false;
     return true;
 }

@@ -14,7 +14,8 @@ namespace plughost {
 
 class PluginHost;
 class VstEventList;
-template <typename T> class AudioBuffers;
+template <typename T>
+class AudioBuffers;
 
 class PluginInstance {
 public:
@@ -26,8 +27,8 @@ public:
     PluginHost& host() const { return host_; }
     const std::string& path() const { return path_; }
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f);
 
     // --- Record fields
     VstInt32 numParams() const { return effect_->numParams; }

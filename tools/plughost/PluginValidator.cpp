@@ -28,8 +28,9 @@ std::vector<ValidationTest> PluginValidator::allTests() {
     addEditorTests(tests);
     addFuzzTests(tests);
     addStressTests(tests);
-    std::stable_sort(tests.begin(), tests.end(),
-                     [](const ValidationTest& a, const ValidationTest& b) { return a.level < b.level; });
+    std::stable_sort(
+        tests.begin(), tests.end(),
+        [](const ValidationTest& a, const ValidationTest& b) { return a.level < b.level; });
     return tests;
 }
 
@@ -46,9 +47,12 @@ ValidationSummary PluginValidator::run(std::ostream& out) {
                 ValidationContext context(source_, seed, repeats);
                 test.run(context);
                 switch (context.verdict(text)) {
-                case ValidationContext::Pass: return ForkedProbe::Passed;
-                case ValidationContext::Skip: return ForkedProbe::Skipped;
-                default: return ForkedProbe::Failed;
+                case ValidationContext::Pass:
+                    return ForkedProbe::Passed;
+                case ValidationContext::Skip:
+                    return ForkedProbe::Skipped;
+                default:
+                    return ForkedProbe::Failed;
                 }
             },
             options_.timeoutSeconds * 1000, options_.fork);

@@ -24,8 +24,8 @@ struct ValidationTest {
 struct ValidatorOptions {
     int strictness = 5;
     std::uint64_t seed = 1;
-    bool fork = true;           // false: run the tests in this process
-    int timeoutSeconds = 300;   // per test
+    bool fork = true;          // false: run the tests in this process
+    int timeoutSeconds = 300;  // per test
 };
 
 struct ValidationSummary {

@@ -20,7 +20,8 @@ namespace {
 
 const char* const kUsage =
     "usage: plughost render PLUGIN.so --midi IN.mid --out OUT.wav [--rate 48000] [--block 512]\n"
-    "         [--double|--float] [--tempo BPM] [--program N] [--set Name=Text ...] [--tail SECONDS]\n"
+    "         [--double|--float] [--tempo BPM] [--program N] [--set Name=Text ...] [--tail "
+    "SECONDS]\n"
     "  --tempo plays the whole file at BPM instead of its own tempo map.\n"
     "  --set Name=#0.25 sets a normalised value for plug-ins that do not parse texts;\n"
     "  --set 5=Text addresses parameter 5 by its index.\n"
@@ -39,13 +40,19 @@ std::string level(double linear) {
     return s.str();
 }
 
-
 }  // namespace
 
 int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"midi", true}, {"out", true}, {"rate", true}, {"block", true},
-                      {"double", false}, {"float", false}, {"tempo", true}, {"program", true},
-                      {"set", true}, {"tail", true}});
+    CommandLine line({{"midi", true},
+                      {"out", true},
+                      {"rate", true},
+                      {"block", true},
+                      {"double", false},
+                      {"float", false},
+                      {"tempo", true},
+                      {"program", true},
+                      {"set", true},
+                      {"tail", true}});
     std::string error;
     if (!line.parse(args, &error) || line.positionals().size() != 1 || !line.has("midi") ||
         !line.has("out")) {
@@ -68,7 +75,7 @@ int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
         return 2;
     }
     options.block = static_cast<int>(block);
-    options.precision = line.has("double") ? RenderOptions::Double
+    options.precision = line.has("double")  ? RenderOptions::Double
                         : line.has("float") ? RenderOptions::Float
                                             : RenderOptions::Auto;
 
@@ -112,8 +119,8 @@ int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
         }
     }
     WavWriter wav;
-    if (!wav.open(line.value("out"), plugin->numOutputs(), static_cast<int>(std::lround(options.rate)),
-                  &error)) {
+    if (!wav.open(line.value("out"), plugin->numOutputs(),
+                  static_cast<int>(std::lround(options.rate)), &error)) {
         err << error << "\n";
         return 1;
     }
@@ -125,11 +132,10 @@ int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
         err << (error.empty() ? "writing " + line.value("out") + " failed" : error) << "\n";
         return 1;
     }
-    out << "Wrote " << line.value("out") << ": " << stats.frames << " frames ("
-        << std::fixed << std::setprecision(2) << stats.frames / options.rate << " s), "
-        << stats.channels << (stats.channels == 1 ? " channel, " : " channels, ")
-        << std::setprecision(0) << options.rate << " Hz, "
-        << (stats.usedDouble ? "double" : "float") << " precision\n";
+    out << "Wrote " << line.value("out") << ": " << stats.frames << " frames (" << std::fixed
+        << std::setprecision(2) << stats.frames / options.rate << " s), " << stats.channels
+        << (stats.channels == 1 ? " channel, " : " channels, ") << std::setprecision(0)
+        << options.rate << " Hz, " << (stats.usedDouble ? "double" : "float") << " precision\n";
     out << "Events: " << stats.eventsSent << " in " << stats.processCalls << " process calls\n";
     out << "Peak: " << level(stats.peak) << "\n";
     out << "RMS:  " << level(stats.rms) << "\n";

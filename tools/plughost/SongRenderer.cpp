@@ -40,9 +40,12 @@ void SongRenderer::prepare() {
 
 bool SongRenderer::usesDouble() const {
     switch (options_.precision) {
-    case RenderOptions::Double: return true;
-    case RenderOptions::Float: return false;
-    default: return plugin_.canDouble();
+    case RenderOptions::Double:
+        return true;
+    case RenderOptions::Float:
+        return false;
+    default:
+        return plugin_.canDouble();
     }
 }
 
@@ -73,7 +76,8 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
     const auto& messages = song.messages();
     std::vector<std::int64_t> frameOf(messages.size());
     for (std::size_t i = 0; i < messages.size(); ++i)
-        frameOf[i] = std::max<std::int64_t>(0, MidiSong::frameAt(map.secondsAt(messages[i].ppq), rate));
+        frameOf[i] =
+            std::max<std::int64_t>(0, MidiSong::frameAt(map.secondsAt(messages[i].ppq), rate));
     const double endSeconds = map.secondsAt(song.endPpq()) + std::max(options_.tailSeconds, 0.0);
     std::int64_t total = static_cast<std::int64_t>(std::ceil(endSeconds * rate));
     if (!frameOf.empty()) total = std::max(total, frameOf.back() + 1);
@@ -81,7 +85,8 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
     const int nIn = std::max(plugin_.numInputs(), 0);
     const int nOut = std::max(plugin_.numOutputs(), 0);
     AudioBuffers<T> buffers(nIn, nOut, options_.block);
-    std::vector<float> interleaved(static_cast<std::size_t>(options_.block) * std::size_t(std::max(nOut, 1)));
+    std::vector<float> interleaved(static_cast<std::size_t>(options_.block) *
+                                   std::size_t(std::max(nOut, 1)));
     VstEventList events(options_.maxEventsPerCall);
     const std::size_t capacity = static_cast<std::size_t>(events.capacity());
     PluginHost& host = plugin_.host();

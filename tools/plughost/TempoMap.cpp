@@ -24,7 +24,8 @@ TempoMap::TempoMap() {
 void TempoMap::addTempo(double ppq, double bpm) {
     if (!std::isfinite(ppq) || ppq < 0.0) ppq = 0.0;
     bpm = saneBpm(bpm);
-    auto it = std::find_if(tempi_.begin(), tempi_.end(), [ppq](const Tempo& t) { return t.ppq >= ppq; });
+    auto it =
+        std::find_if(tempi_.begin(), tempi_.end(), [ppq](const Tempo& t) { return t.ppq >= ppq; });
     if (it != tempi_.end() && it->ppq == ppq)
         it->bpm = bpm;
     else
@@ -46,9 +47,7 @@ void TempoMap::addTimeSignature(double ppq, int numerator, int denominator) {
     }
 }
 
-void TempoMap::setConstantTempo(double bpm) {
-    tempi_.assign(1, Tempo{0.0, saneBpm(bpm), 0.0});
-}
+void TempoMap::setConstantTempo(double bpm) { tempi_.assign(1, Tempo{0.0, saneBpm(bpm), 0.0}); }
 
 void TempoMap::recompute() {
     tempi_[0].seconds = 0.0;

@@ -48,8 +48,8 @@ private:
     const Tempo& tempoSegmentAtPpq(double ppq) const;
     const Signature& signatureAt(double ppq) const;
 
-    std::vector<Tempo> tempi_;          // sorted, first at 0
-    std::vector<Signature> signatures_; // sorted, first at 0
+    std::vector<Tempo> tempi_;           // sorted, first at 0
+    std::vector<Signature> signatures_;  // sorted, first at 0
 };
 
 }  // namespace plughost

@@ -31,15 +31,18 @@ void entryAndIdentity(ValidationContext& c) {
     if (!p) return;
     const AEffect* e = p->effect();
     if (!e->dispatcher) c.fail("the record has no dispatcher");
-    if (!e->setParameter || !e->getParameter) c.fail("the record lacks setParameter or getParameter");
-    if (!e->processReplacing && !e->processDoubleReplacing) c.fail("the record has no process function");
+    if (!e->setParameter || !e->getParameter)
+        c.fail("the record lacks setParameter or getParameter");
+    if (!e->processReplacing && !e->processDoubleReplacing)
+        c.fail("the record has no process function");
     if ((e->flags & effFlagsCanReplacing) && !e->processReplacing)
         c.fail("effFlagsCanReplacing is set but processReplacing is null");
     if ((e->flags & effFlagsCanDoubleReplacing) && !e->processDoubleReplacing)
         c.fail("effFlagsCanDoubleReplacing is set but processDoubleReplacing is null");
     if (e->numParams < 0 || e->numPrograms < 0) c.fail("negative parameter or program count");
     if (e->numInputs < 0 || e->numInputs > 64 || e->numOutputs < 0 || e->numOutputs > 64)
-        c.fail("implausible channel counts " + num(e->numInputs) + " in, " + num(e->numOutputs) + " out");
+        c.fail("implausible channel counts " + num(e->numInputs) + " in, " + num(e->numOutputs) +
+               " out");
     if ((e->flags & effFlagsIsSynth) && e->numOutputs == 0) c.fail("a synth without outputs");
     askText(c, *p, effGetEffectName, 0, kVstMaxEffectNameLen, "effGetEffectName");
     askText(c, *p, effGetVendorString, 0, kVstMaxVendorStrLen, "effGetVendorString");
@@ -47,7 +50,8 @@ void entryAndIdentity(ValidationContext& c) {
     const VstIntPtr version = p->vstVersion();
     if (version != 0 && version < 2000) c.fail("effGetVstVersion answers " + num(version));
     const VstIntPtr category = p->category();
-    if (category < 0 || category > kPlugCategGenerator) c.fail("effGetPlugCategory answers " + num(category));
+    if (category < 0 || category > kPlugCategGenerator)
+        c.fail("effGetPlugCategory answers " + num(category));
 
     // A host that answers 0 to audioMasterVersion: refusing is fine, crashing is not.
     PluginHost old;
@@ -136,7 +140,8 @@ void programs(ValidationContext& c) {
             ValidationContext::step("switching to program " + num(i));
             p->setProgram(i);
             if (p->getProgram() != i) {
-                c.fail("effGetProgram answers " + num(p->getProgram()) + " after switching to " + num(i));
+                c.fail("effGetProgram answers " + num(p->getProgram()) + " after switching to " +
+                       num(i));
                 return;
             }
         }
@@ -173,7 +178,9 @@ void parameterValues(ValidationContext& c) {
             char buffer[kTextBuffer];
             std::memset(buffer, 0, sizeof buffer);
             p->dispatch(effGetParamDisplay, i, 0, buffer);
-            if (!c.checkText(buffer, kParamDisplayLimit, "effGetParamDisplay of parameter " + num(i))) break;
+            if (!c.checkText(buffer, kParamDisplayLimit,
+                             "effGetParamDisplay of parameter " + num(i)))
+                break;
         }
     }
 }
@@ -181,9 +188,10 @@ void parameterValues(ValidationContext& c) {
 void capabilities(ValidationContext& c) {
     auto p = c.load();
     if (!p) return;
-    const char* const texts[] = {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents",
-                                 "receiveVstMidiEvent", "receiveVstTimeInfo", "offline", "bypass",
-                                 "midiProgramNames", "noRealTime", "1in1out", "2in2out", "8in8out"};
+    const char* const texts[] = {
+        "sendVstEvents",      "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
+        "receiveVstTimeInfo", "offline",          "bypass",           "midiProgramNames",
+        "noRealTime",         "1in1out",          "2in2out",          "8in8out"};
     auto check = [&](const char* text, const std::string& shown) {
         ValidationContext::step("canDo " + shown);
         const VstIntPtr answer = p->canDo(text);

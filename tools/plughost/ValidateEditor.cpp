@@ -31,7 +31,8 @@ public:
 private:
     void loop() {
         ValidationContext local(context_.source(), 7, 1);
-        while (!stop_.load() && !local.failed()) local.render(plugin_, false, 256, 2048, "rendering meanwhile");
+        while (!stop_.load() && !local.failed())
+            local.render(plugin_, false, 256, 2048, "rendering meanwhile");
         if (local.failed()) local.verdict(problem_);
     }
 
@@ -65,7 +66,8 @@ bool checkRect(ValidationContext& c, PluginInstance& p) {
     }
     const int w = rect->right - rect->left, h = rect->bottom - rect->top;
     if (w < 1 || h < 1 || w > 8192 || h > 8192) {
-        c.fail("effEditGetRect gives an editor of " + std::to_string(w) + " x " + std::to_string(h));
+        c.fail("effEditGetRect gives an editor of " + std::to_string(w) + " x " +
+               std::to_string(h));
         return false;
     }
     return true;
@@ -120,7 +122,8 @@ void automationWhileOpen(ValidationContext& c) {
         if (i % 10 == 0) window.idle();
         if (i % 50 == 49 && p->numPrograms() > 1) {
             ValidationContext::step("switching programs with the editor open");
-            p->setProgram(static_cast<VstInt32>(c.random()() % static_cast<unsigned>(p->numPrograms())));
+            p->setProgram(
+                static_cast<VstInt32>(c.random()() % static_cast<unsigned>(p->numPrograms())));
         }
         if (i % 25 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -22,7 +22,9 @@ bool displaysReadable(ValidationContext& c, PluginInstance& p, const std::string
         char buffer[kTextBuffer];
         std::memset(buffer, 0, sizeof buffer);
         p.dispatch(effGetParamDisplay, i, 0, buffer);
-        if (!c.checkText(buffer, kParamDisplayLimit, "effGetParamDisplay of parameter " + num(i) + " " + when)) return false;
+        if (!c.checkText(buffer, kParamDisplayLimit,
+                         "effGetParamDisplay of parameter " + num(i) + " " + when))
+            return false;
     }
     return true;
 }
@@ -31,8 +33,9 @@ void parameterFuzz(ValidationContext& c) {
     auto p = c.start();
     if (!p || p->numParams() == 0) return;
     const float inf = std::numeric_limits<float>::infinity();
-    const float odd[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, -1.0f, 2.0f, 1e30f,
-                         -0.0f, std::numeric_limits<float>::denorm_min(), 1.0000001f};
+    const float odd[] = {
+        std::numeric_limits<float>::quiet_NaN(),  inf,       -inf, -1.0f, 2.0f, 1e30f, -0.0f,
+        std::numeric_limits<float>::denorm_min(), 1.0000001f};
     std::uniform_real_distribution<float> uniform(0.0f, 1.0f);
     const auto useDouble = c.precisions(*p);
     // Parameters last set to an odd value, named in failures: the culprit
@@ -41,7 +44,8 @@ void parameterFuzz(ValidationContext& c) {
     for (int i = 0; i < 200 * c.repeats(); ++i) {
         const VstInt32 index = static_cast<VstInt32>(c.random()() % unsigned(p->numParams()));
         const bool weird = c.random()() % 3 == 0;
-        const float v = weird ? odd[c.random()() % (sizeof odd / sizeof odd[0])] : uniform(c.random());
+        const float v =
+            weird ? odd[c.random()() % (sizeof odd / sizeof odd[0])] : uniform(c.random());
         ValidationContext::step("setParameter(" + num(index) + ", " + std::to_string(v) + ")");
         p->setParameter(index, v);
         if (weird)
@@ -56,7 +60,9 @@ void parameterFuzz(ValidationContext& c) {
                 for (const auto& h : holdingOdd) when << " " << h.first << "=" << h.second;
                 when << ")";
             }
-            if (!c.render(*p, useDouble[std::size_t(i / 8) % useDouble.size()], 256, 1024, when.str())) return;
+            if (!c.render(*p, useDouble[std::size_t(i / 8) % useDouble.size()], 256, 1024,
+                          when.str()))
+                return;
             if (!displaysReadable(c, *p, when.str())) return;
         }
     }
@@ -65,9 +71,26 @@ void parameterFuzz(ValidationContext& c) {
 void textFuzz(ValidationContext& c) {
     auto p = c.start();
     if (!p || p->numParams() == 0) return;
-    std::vector<std::string> texts = {"", "0", "-1", "2", "1e309", "-1e309", "nan", "NaN", "inf",
-                                      "-inf", "Inf", "-Inf", "0x10", " 5", "5 dB", "1,5", ".", "-",
-                                      "99999999999999999999999999", std::string(1000, '9'),
+    std::vector<std::string> texts = {"",
+                                      "0",
+                                      "-1",
+                                      "2",
+                                      "1e309",
+                                      "-1e309",
+                                      "nan",
+                                      "NaN",
+                                      "inf",
+                                      "-inf",
+                                      "Inf",
+                                      "-Inf",
+                                      "0x10",
+                                      " 5",
+                                      "5 dB",
+                                      "1,5",
+                                      ".",
+                                      "-",
+                                      "99999999999999999999999999",
+                                      std::string(1000, '9'),
                                       std::string(1000, 'x')};
     for (int i = 0; i < 40 * c.repeats(); ++i) {
         std::string junk(1 + c.random()() % 80, ' ');
@@ -91,14 +114,21 @@ void textFuzz(ValidationContext& c) {
 std::size_t textLimit(VstInt32 opcode) {
     switch (opcode) {
     case effGetProgramName:
-    case effGetProgramNameIndexed: return ValidationContext::kProgramNameField;
+    case effGetProgramNameIndexed:
+        return ValidationContext::kProgramNameField;
     case effGetParamLabel:
-    case effGetParamName: return ValidationContext::kNameField;
-    case effGetParamDisplay: return kParamDisplayLimit;
-    case effGetEffectName: return kVstMaxEffectNameLen;
-    case effGetVendorString: return kVstMaxVendorStrLen;
-    case effGetProductString: return kVstMaxProductStrLen;
-    default: return 0;
+    case effGetParamName:
+        return ValidationContext::kNameField;
+    case effGetParamDisplay:
+        return kParamDisplayLimit;
+    case effGetEffectName:
+        return kVstMaxEffectNameLen;
+    case effGetVendorString:
+        return kVstMaxVendorStrLen;
+    case effGetProductString:
+        return kVstMaxProductStrLen;
+    default:
+        return 0;
     }
 }
 
@@ -120,12 +150,16 @@ void dispatcherSweep(ValidationContext& c) {
                                             (withBuffer ? ", zeroed buffer" : ", null ptr"));
                     p->dispatch(op, index, 0, ptr, 0.0f);
                     const std::size_t limit = withBuffer ? textLimit(op) : 0;
-                    if (limit && !c.checkText(buffer, limit, "opcode " + num(op) + " with index " + num(index)))
+                    if (limit && !c.checkText(buffer, limit,
+                                              "opcode " + num(op) + " with index " + num(index)))
                         return;
-                    if (withBuffer && (op == effGetInputProperties || op == effGetOutputProperties)) {
+                    if (withBuffer &&
+                        (op == effGetInputProperties || op == effGetOutputProperties)) {
                         const auto* pin = reinterpret_cast<const VstPinProperties*>(buffer);
-                        if (!c.checkText(pin->label, kVstMaxLabelLen, "pin label of opcode " + num(op)) ||
-                            !c.checkText(pin->shortLabel, kVstMaxShortLabelLen, "short pin label of opcode " + num(op)))
+                        if (!c.checkText(pin->label, kVstMaxLabelLen,
+                                         "pin label of opcode " + num(op)) ||
+                            !c.checkText(pin->shortLabel, kVstMaxShortLabelLen,
+                                         "short pin label of opcode " + num(op)))
                             return;
                     }
                 }
@@ -148,19 +182,24 @@ void midiGarbage(ValidationContext& c) {
     auto deliver = [&](const std::string& what, int block) {
         ValidationContext::step(what);
         p->processEvents(events);
-        return c.render(*p, false, block, block, what, false) && c.render(*p, false, 512, 2048, what + ", later", false);
+        return c.render(*p, false, block, block, what, false) &&
+               c.render(*p, false, 512, 2048, what + ", later", false);
     };
     for (int r = 0; r < c.repeats(); ++r) {
         events.clear();
         for (int i = 0; i < 100; ++i)
-            events.addMidi(i * 5, static_cast<std::uint8_t>(c.random()()), static_cast<std::uint8_t>(c.random()()),
+            events.addMidi(i * 5, static_cast<std::uint8_t>(c.random()()),
+                           static_cast<std::uint8_t>(c.random()()),
                            static_cast<std::uint8_t>(c.random()()));
         if (!deliver("random MIDI bytes", 512)) return;
         events.clear();
-        for (int i = 0; i < 50; ++i) events.addMidi(static_cast<VstInt32>(c.random()() % 512), kMidiNoteOn, 60 + i % 12, 100);
+        for (int i = 0; i < 50; ++i)
+            events.addMidi(static_cast<VstInt32>(c.random()() % 512), kMidiNoteOn, 60 + i % 12,
+                           100);
         if (!deliver("events out of order", 512)) return;
         events.clear();
-        for (int i = 0; i < 1000; ++i) events.addMidi(i % 512, i % 2 ? kMidiNoteOff : kMidiNoteOn, 40 + i % 40, 90);
+        for (int i = 0; i < 1000; ++i)
+            events.addMidi(i % 512, i % 2 ? kMidiNoteOff : kMidiNoteOn, 40 + i % 40, 90);
         if (!deliver("1000 events in one call", 512)) return;
         events.clear();
         events.addMidi(-1, kMidiNoteOn, 60, 100);
@@ -194,10 +233,15 @@ void midiGarbage(ValidationContext& c) {
 
 std::string programNameFor(int program) {
     switch (program % 4) {
-    case 0: return "ABCDEFGHIJKLMNOPQRSTUVWX";  // 24 characters: the whole field
-    case 3: return "ABCDEFGHIJKLMNOPQRSTUVWXY";  // one too many
-    case 1: return "Gr\xc3\xbc\xc3\x9f" "e \xe2\x98\x83 \xff\x80";  // UTF-8 and stray bytes
-    default: return "Program " + std::to_string(program);
+    case 0:
+        return "ABCDEFGHIJKLMNOPQRSTUVWX";  // 24 characters: the whole field
+    case 3:
+        return "ABCDEFGHIJKLMNOPQRSTUVWXY";  // one too many
+    case 1:
+        return "Gr\xc3\xbc\xc3\x9f"
+               "e \xe2\x98\x83 \xff\x80";  // UTF-8 and stray bytes
+    default:
+        return "Program " + std::to_string(program);
     }
 }
 
@@ -223,7 +267,8 @@ void stateRestoration(ValidationContext& c) {
             names[std::size_t(prog)] = buffer;
         }
         for (VstInt32 i = 0; i < params; ++i) original->setParameter(i, uniform(c.random()));
-        for (VstInt32 i = 0; i < params; ++i) values[std::size_t(prog)].push_back(original->getParameter(i));
+        for (VstInt32 i = 0; i < params; ++i)
+            values[std::size_t(prog)].push_back(original->getParameter(i));
     }
     // With effFlagsProgramChunks a host keeps the bank chunk and the current
     // program, and nothing else: both must bring the whole state back.
@@ -251,8 +296,8 @@ void stateRestoration(ValidationContext& c) {
             }
         }
         if (programs > 0 && p.programName() != names[std::size_t(prog)]) {
-            c.fail(how + ": program " + num(prog) + " is named \"" + p.programName() + "\", was \"" +
-                   names[std::size_t(prog)] + "\"");
+            c.fail(how + ": program " + num(prog) + " is named \"" + p.programName() +
+                   "\", was \"" + names[std::size_t(prog)] + "\"");
             return false;
         }
         return true;

@@ -37,7 +37,8 @@ void grid(ValidationContext& c, bool useDouble) {
             p->setBlockSize(8192);
             p->resume();
             for (int block : kBlocks) {
-                const std::int64_t frames = block == 0 ? 0 : std::max<std::int64_t>(2 * block, std::int64_t(rate * 0.05));
+                const std::int64_t frames =
+                    block == 0 ? 0 : std::max<std::int64_t>(2 * block, std::int64_t(rate * 0.05));
                 const std::string where = num(rate) + " Hz";
                 ValidationContext::step("rendering at " + where + " in blocks of " + num(block));
                 if (!c.render(*p, useDouble, block, frames, where)) return;
@@ -96,7 +97,8 @@ void manyInstances(ValidationContext& c) {
         }
         for (std::size_t i = 0; i < instances.size(); ++i) {
             ValidationContext::step("rendering instance " + num(i + 1));
-            if (!c.render(*instances[i], false, 512, 4096, "instance " + num(i + 1) + " of 20")) return;
+            if (!c.render(*instances[i], false, 512, 4096, "instance " + num(i + 1) + " of 20"))
+                return;
         }
         // Closed in creation order, not the reverse, as hosts often do.
         ValidationContext::step("closing 20 instances");
@@ -117,7 +119,8 @@ void cleanSilence(ValidationContext& c) {
         events.clear();
         events.addMidi(0, kMidiNoteOff, 64, 0);
         p->processEvents(events);
-        if (!c.render(*p, d, 512, 48000 * 6 * c.repeats(), "in the silence after a note", false)) return;
+        if (!c.render(*p, d, 512, 48000 * 6 * c.repeats(), "in the silence after a note", false))
+            return;
     }
 }
 

@@ -25,7 +25,8 @@ void threadSafety(ValidationContext& c) {
     std::thread audio([&] {
         ValidationContext local(c.source(), 11, 1);
         for (int i = 0; i < 150 * c.repeats() && !local.failed(); ++i)
-            local.render(*p, precisions[std::size_t(i) % precisions.size()], 256, 1024, "rendering");
+            local.render(*p, precisions[std::size_t(i) % precisions.size()], 256, 1024,
+                         "rendering");
         if (local.failed()) local.verdict(renderProblem);
         done.store(true);
     });
@@ -46,7 +47,8 @@ void threadSafety(ValidationContext& c) {
                     uiProblem = "a display text ran past " + num(kParamDisplayLimit) + " bytes";
                 p->string2Parameter(i, text);
                 const float v = p->getParameter(i);
-                if (!(v >= 0.0f && v <= 1.0f)) uiProblem = "parameter " + num(i) + " read " + std::to_string(v);
+                if (!(v >= 0.0f && v <= 1.0f))
+                    uiProblem = "parameter " + num(i) + " read " + std::to_string(v);
             }
             if (programs > 1) p->setProgram(static_cast<VstInt32>(random() % unsigned(programs)));
         }
@@ -92,7 +94,8 @@ void identicalState(ValidationContext& c) {
             if (isProgram) fresh->setProgram(p->getProgram());
             fresh->setChunk(first, isProgram);
             if (fresh->getChunk(isProgram) != first) {
-                c.fail(std::string("a fresh instance given the ") + what + " hands out different bytes");
+                c.fail(std::string("a fresh instance given the ") + what +
+                       " hands out different bytes");
                 return;
             }
         }
@@ -110,9 +113,12 @@ void countAllocations(ValidationContext& c, PluginInstance& p, const char* path)
         int firstBlock = -1;
         for (int b = 0; b < 100 * c.repeats(); ++b) {
             events.clear();
-            if (b % 3 == 0) events.addMidi(size / 2, kMidiNoteOn, static_cast<std::uint8_t>(48 + b % 24), 100);
-            if (b % 3 == 2) events.addMidi(0, kMidiNoteOff, static_cast<std::uint8_t>(48 + (b - 2) % 24), 0);
-            if (b % 5 == 4) events.addMidi(1, kMidiPitchBend, 0, static_cast<std::uint8_t>(b % 128));
+            if (b % 3 == 0)
+                events.addMidi(size / 2, kMidiNoteOn, static_cast<std::uint8_t>(48 + b % 24), 100);
+            if (b % 3 == 2)
+                events.addMidi(0, kMidiNoteOff, static_cast<std::uint8_t>(48 + (b - 2) % 24), 0);
+            if (b % 5 == 4)
+                events.addMidi(1, kMidiPitchBend, 0, static_cast<std::uint8_t>(b % 128));
             AllocationScope scope;
             if (events.size() > 0) p.processEvents(events);
             p.process(buffers.inputs(), buffers.outputs(), size);

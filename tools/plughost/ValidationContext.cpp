@@ -49,8 +49,10 @@ std::unique_ptr<PluginInstance> ValidationContext::start(double rate, int block)
 }
 
 void ValidationContext::fail(const std::string& reason) {
-    if (failures_.size() < kMaxReasons) failures_.push_back(reason);
-    else if (failures_.size() == kMaxReasons) failures_.push_back("(more failures not shown)");
+    if (failures_.size() < kMaxReasons)
+        failures_.push_back(reason);
+    else if (failures_.size() == kMaxReasons)
+        failures_.push_back("(more failures not shown)");
 }
 
 void ValidationContext::skip(const std::string& reason) { skipReason_ = reason; }
@@ -124,7 +126,8 @@ bool ValidationContext::renderWith(PluginInstance& plugin, int block, std::int64
         plugin.process(buffers.inputs(), buffers.outputs(), 0);
         for (int c = 0; c < nOut; ++c) {
             if (buffers.output(c)[0] != T(kUnwritten)) {
-                fail(where + " (" + path + "): a 0-frame call wrote output channel " + std::to_string(c));
+                fail(where + " (" + path + "): a 0-frame call wrote output channel " +
+                     std::to_string(c));
                 return false;
             }
         }
@@ -134,7 +137,8 @@ bool ValidationContext::renderWith(PluginInstance& plugin, int block, std::int64
         const int n = static_cast<int>(std::min<std::int64_t>(block, frames - done));
         events.clear();
         const std::int64_t f0 = ((noteClock_ + kNoteSpacing - 1) / kNoteSpacing) * kNoteSpacing;
-        for (std::int64_t f = withNotes ? f0 : noteClock_ + n; f < noteClock_ + n; f += kNoteSpacing) {
+        for (std::int64_t f = withNotes ? f0 : noteClock_ + n; f < noteClock_ + n;
+             f += kNoteSpacing) {
             const auto delta = static_cast<VstInt32>(f - noteClock_);
             const std::int64_t k = f / kNoteSpacing;
             if (k % 4 == 3) {
@@ -153,10 +157,14 @@ bool ValidationContext::renderWith(PluginInstance& plugin, int block, std::int64
             for (int i = 0; i < n; ++i) {
                 const T v = out[i];
                 const char* problem = nullptr;
-                if (v == T(kUnwritten)) problem = "was not written";
-                else if (!std::isfinite(v)) problem = "is not finite";
-                else if (std::fpclassify(v) == FP_SUBNORMAL) problem = "is subnormal";
-                else if (std::fabs(double(v)) > kOutputBound) problem = "exceeds +24 dBFS";
+                if (v == T(kUnwritten))
+                    problem = "was not written";
+                else if (!std::isfinite(v))
+                    problem = "is not finite";
+                else if (std::fpclassify(v) == FP_SUBNORMAL)
+                    problem = "is subnormal";
+                else if (std::fabs(double(v)) > kOutputBound)
+                    problem = "exceeds +24 dBFS";
                 if (problem) {
                     std::ostringstream s;
                     s << where << " (" << path << ", block " << block << "): sample " << done + i
@@ -172,7 +180,9 @@ bool ValidationContext::renderWith(PluginInstance& plugin, int block, std::int64
     return true;
 }
 
-template bool ValidationContext::renderWith<float>(PluginInstance&, int, std::int64_t, const std::string&, bool);
-template bool ValidationContext::renderWith<double>(PluginInstance&, int, std::int64_t, const std::string&, bool);
+template bool ValidationContext::renderWith<float>(PluginInstance&, int, std::int64_t,
+                                                   const std::string&, bool);
+template bool ValidationContext::renderWith<double>(PluginInstance&, int, std::int64_t,
+                                                    const std::string&, bool);
 
 }  // namespace plughost

@@ -98,8 +98,8 @@ public:
 
 private:
     template <typename T>
-    bool renderWith(PluginInstance& plugin, int block, std::int64_t frames, const std::string& where,
-                    bool withNotes);
+    bool renderWith(PluginInstance& plugin, int block, std::int64_t frames,
+                    const std::string& where, bool withNotes);
 
     const PluginSource& source_;
     PluginHost host_;

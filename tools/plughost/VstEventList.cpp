@@ -5,8 +5,7 @@
 namespace plughost {
 
 VstEventList::VstEventList(int capacity)
-    : store_(static_cast<std::size_t>(capacity > 2 ? capacity : 2)),
-      header_(2 + store_.size(), 0) {
+    : store_(static_cast<std::size_t>(capacity > 2 ? capacity : 2)), header_(2 + store_.size(), 0) {
     // Pointer i sits right after the two header words (numEvents, reserved).
     for (std::size_t i = 0; i < store_.size(); ++i) {
         VstEvent* p = &store_[i];

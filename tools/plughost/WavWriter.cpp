@@ -13,8 +13,9 @@ bool WavWriter::open(const std::string& path, int channels, int rate, std::strin
     info.channels = channels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     if (channels <= 0 || rate <= 0 || !sf_format_check(&info)) {
-        if (error) *error = path + ": no WAV file can have " + std::to_string(channels) +
-                            " channel(s) at " + std::to_string(rate) + " Hz";
+        if (error)
+            *error = path + ": no WAV file can have " + std::to_string(channels) +
+                     " channel(s) at " + std::to_string(rate) + " Hz";
         return false;
     }
     file_ = sf_open(path.c_str(), SFM_WRITE, &info);

@@ -18,15 +18,18 @@ struct Subcommand {
 const Subcommand kSubcommands[] = {
     {"info", "info PLUGIN.so: record fields, names, parameters, programs, canDo answers",
      plughost::runInfo},
-    {"render", "render PLUGIN.so --midi IN.mid --out OUT.wav [...]: play a MIDI file into a WAV file",
+    {"render",
+     "render PLUGIN.so --midi IN.mid --out OUT.wav [...]: play a MIDI file into a WAV file",
      plughost::runRender},
     {"bench",
      "bench PLUGIN.so [PLUGIN.so ...] [--rate R] [--block N] [--seconds S] [--instances N] "
      "[--rounds N] [--scene NAME]: processing cost, side by side",
      plughost::runBench},
-    {"editor", "editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render] [...]: open the editor",
+    {"editor",
+     "editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render] [...]: open the editor",
      plughost::runEditor},
-    {"validate", "validate PLUGIN.so [--strictness 1..10] [--seed N]: test a plug-in against the interface",
+    {"validate",
+     "validate PLUGIN.so [--strictness 1..10] [--seed N]: test a plug-in against the interface",
      plughost::runValidate},
 };
 
