@@ -3,27 +3,24 @@
 // release happens, since the button holds the mouse capture). No gesture
 // brackets are sent: each edge is a complete change of its own.
 
-#include "editor/controls/KEditorControl.h"
+#include "editor/controls/KFrameStrip.h"
+#include "editor/controls/KPressControl.h"
 
 namespace KAMO {
 
 class KImageResource;
 
-class KButton : public KEditorControl {
+class KButton : public KPressControl {
 public:
     KButton(const ControlSetup& setup, int parameterIndex);
 
-    int cursorAt(int x, int y) override;
-    bool leftDown(bool shift, bool ctrl, int x, int y) override;
-    bool leftUp(bool shift, bool ctrl, int x, int y) override;
-    void cancelCapture() override;
-
     int parameterIndex() const { return mIndex; }
-    bool isPressed() const { return mPressed; }
 
 protected:
+    void pressed(bool shift, bool ctrl) override;
+    void released(bool shift, bool ctrl) override;
+
     int mIndex;
-    bool mPressed = false;
 };
 
 // Frames: off / on, and with three frames also pressed.
@@ -36,8 +33,7 @@ public:
     int currentFrame();
 
 private:
-    KImageResource* mImage;
-    int mLastFrame = -1;
+    KFrameStrip mStrip;
 };
 
 }  // namespace KAMO

@@ -6,36 +6,26 @@
 namespace KAMO {
 
 KCommand::KCommand(const ControlSetup& setup, int commandId)
-    : KEditorControl(setup), mCommand(commandId) {
-    addHandlers(kCursorAt | kLeftDown | kLeftUp | kCancelCapture);
-}
+    : KPressControl(setup), mCommand(commandId) {}
 
-int KCommand::cursorAt(int, int) { return kCursorHand; }
-
-bool KCommand::leftDown(bool shift, bool ctrl, int, int) {
-    mPressed = true;
+void KCommand::pressed(bool shift, bool ctrl) {
     mShiftAtPress = shift;
     mCtrlAtPress = ctrl;
     invalidate();
-    return true;
 }
 
-bool KCommand::leftUp(bool shift, bool ctrl, int, int) {
-    if (!mPressed) return false;
+void KCommand::released(bool shift, bool ctrl) {
     const bool s = shift || mShiftAtPress;
     const bool c = ctrl || mCtrlAtPress;
-    // Cleared before running: the command may take long or redraw the editor.
-    mPressed = false;
+    // Cleared before running (the press is already): the command may take
+    // long or redraw the editor.
     mShiftAtPress = false;
     mCtrlAtPress = false;
     if (mEffect) mEffect->executeCommand(mCommand, s, c);
     invalidate();
-    return true;
 }
 
-void KCommand::cancelCapture() {
-    if (!mPressed) return;
-    mPressed = false;
+void KCommand::cancelled() {
     mShiftAtPress = false;
     mCtrlAtPress = false;
     invalidate();

@@ -3,27 +3,24 @@
 // captured press, with the modifiers of the press and of the release merged.
 // A withdrawn capture runs nothing.
 
-#include "editor/controls/KEditorControl.h"
+#include "editor/controls/KPressControl.h"
 
 namespace KAMO {
 
 class KImageResource;
 
-class KCommand : public KEditorControl {
+class KCommand : public KPressControl {
 public:
     KCommand(const ControlSetup& setup, int commandId);
 
-    int cursorAt(int x, int y) override;
-    bool leftDown(bool shift, bool ctrl, int x, int y) override;
-    bool leftUp(bool shift, bool ctrl, int x, int y) override;
-    void cancelCapture() override;
-
     int commandId() const { return mCommand; }
-    bool isPressed() const { return mPressed; }
 
 protected:
+    void pressed(bool shift, bool ctrl) override;
+    void released(bool shift, bool ctrl) override;
+    void cancelled() override;
+
     int mCommand;
-    bool mPressed = false;
     bool mShiftAtPress = false;
     bool mCtrlAtPress = false;
 };

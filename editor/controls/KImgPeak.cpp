@@ -1,27 +1,22 @@
 #include "editor/controls/KImgPeak.h"
 
-#include "editor/KEditorResource.h"
 #include "framework/KEffect.h"
 
 namespace KAMO {
 
 KImgPeak::KImgPeak(const ControlSetup& setup, const double* value, int commandId,
                    KImageResource* image)
-    : KEditorControl(setup), mValue(value), mCommand(commandId), mImage(image) {
+    : KEditorControl(setup), mValue(value), mCommand(commandId), mStrip(image) {
     addHandlers(kCursorAt | kLeftDown);
 }
 
 int KImgPeak::currentState() const { return (mValue && *mValue >= 1.0) ? 1 : 0; }
 
 bool KImgPeak::needsRedraw() {
-    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
 }
 
-void KImgPeak::draw(KCanvas& canvas) {
-    const int frame = currentState();
-    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
-    mLastFrame = frame;
-}
+void KImgPeak::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 int KImgPeak::cursorAt(int, int) { return kCursorHand; }
 

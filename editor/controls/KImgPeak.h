@@ -3,6 +3,7 @@
 // reset command; the light itself never changes the value.
 
 #include "editor/controls/KEditorControl.h"
+#include "editor/controls/KFrameStrip.h"
 
 namespace KAMO {
 
@@ -21,8 +22,7 @@ public:
 private:
     const double* mValue;
     int mCommand;
-    KImageResource* mImage;
-    int mLastFrame = -1;
+    KFrameStrip mStrip;
 };
 
 }  // namespace KAMO

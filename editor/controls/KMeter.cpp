@@ -1,7 +1,6 @@
 #include "editor/controls/KMeter.h"
 
 #include "editor/KCanvas.h"
-#include "editor/KEditorResource.h"
 
 #include <cmath>
 #include <strings.h>
@@ -10,8 +9,6 @@ namespace KAMO {
 
 namespace {
 constexpr double kFractionTolerance = 0.0001;
-
-int frameCountOf(const KImageResource* image) { return image ? image->frameCount() : 0; }
 }  // namespace
 
 int KMeter::clampFrame(double d, int frames) {
@@ -73,42 +70,34 @@ void KBarFracMeter::draw(KCanvas& canvas) {
 // ---------------------------------------------------------------------------
 
 KImgFracMeter::KImgFracMeter(const ControlSetup& setup, const double* value, KImageResource* image)
-    : KMeter(setup), mValue(value), mImage(image) {}
+    : KMeter(setup), mValue(value), mStrip(image) {}
 
 int KImgFracMeter::currentState() const {
-    const int frames = frameCountOf(mImage);
+    const int frames = mStrip.frameCount();
     return clampFrame((frames - 1) * (mValue ? *mValue : 0.0), frames);
 }
 
 bool KImgFracMeter::needsRedraw() {
-    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
 }
 
-void KImgFracMeter::draw(KCanvas& canvas) {
-    const int frame = currentState();
-    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
-    mLastFrame = frame;
-}
+void KImgFracMeter::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 // ---------------------------------------------------------------------------
 
 KImgMeter::KImgMeter(const ControlSetup& setup, const int32_t* value, double scale, double offset,
                      KImageResource* image)
-    : KMeter(setup), mValue(value), mImage(image), mScale(scale), mOffset(offset) {}
+    : KMeter(setup), mValue(value), mStrip(image), mScale(scale), mOffset(offset) {}
 
 int KImgMeter::frameForValue() const {
     const double value = mValue ? *mValue : 0;
-    return clampFrame(value * mScale + mOffset + 0.5, frameCountOf(mImage));
+    return clampFrame(value * mScale + mOffset + 0.5, mStrip.frameCount());
 }
 
 bool KImgMeter::needsRedraw() {
-    return KEditorControl::needsRedraw() || frameForValue() != mLastFrame;
+    return KEditorControl::needsRedraw() || mStrip.differsFrom(frameForValue());
 }
 
-void KImgMeter::draw(KCanvas& canvas) {
-    const int frame = frameForValue();
-    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
-    mLastFrame = frame;
-}
+void KImgMeter::draw(KCanvas& canvas) { mStrip.draw(canvas, frameForValue()); }
 
 }  // namespace KAMO

@@ -3,6 +3,7 @@
 // every redraw pass and repaint only when what they show has changed.
 
 #include "editor/controls/KEditorControl.h"
+#include "editor/controls/KFrameStrip.h"
 
 #include <cstdint>
 
@@ -56,8 +57,7 @@ public:
 
 private:
     const double* mValue;
-    KImageResource* mImage;
-    int mLastFrame = -1;
+    KFrameStrip mStrip;
 };
 
 // One frame per integer step of value x scale + offset.
@@ -72,10 +72,9 @@ public:
 
 private:
     const int32_t* mValue;
-    KImageResource* mImage;
+    KFrameStrip mStrip;
     double mScale;
     double mOffset;
-    int mLastFrame = -1;
 };
 
 }  // namespace KAMO

@@ -1,27 +1,24 @@
 #pragma once
 // Page selector: switches the skin to its target page on the press.
 
-#include "editor/controls/KEditorControl.h"
+#include "editor/controls/KFrameStrip.h"
+#include "editor/controls/KPressControl.h"
 
 namespace KAMO {
 
 class KImageResource;
 
-class KPageSel : public KEditorControl {
+class KPageSel : public KPressControl {
 public:
     KPageSel(const ControlSetup& setup, int targetPage);
 
-    int cursorAt(int x, int y) override;
-    bool leftDown(bool shift, bool ctrl, int x, int y) override;
-    bool leftUp(bool shift, bool ctrl, int x, int y) override;
-    void cancelCapture() override;
-
     int targetPage() const { return mTarget; }
-    bool isPressed() const { return mPressed; }
 
 protected:
+    void pressed(bool shift, bool ctrl) override;
+    void released(bool shift, bool ctrl) override;
+
     int mTarget;
-    bool mPressed = false;
 };
 
 // A translucent highlight over a tab painted in the background, while pressed.
@@ -47,8 +44,7 @@ public:
     int currentState();
 
 private:
-    KImageResource* mImage;
-    int mLastFrame = -1;
+    KFrameStrip mStrip;
 };
 
 }  // namespace KAMO

@@ -100,22 +100,18 @@ void KBgPotDot::draw(KCanvas& canvas) {
 // ---------------------------------------------------------------------------
 
 KImgPot::KImgPot(const ControlSetup& setup, int parameterIndex, KImageResource* image)
-    : KPot(setup, parameterIndex), mImage(image) {}
+    : KPot(setup, parameterIndex), mStrip(image) {}
 
 int KImgPot::currentState() {
-    const int frames = mImage ? mImage->frameCount() : 0;
+    const int frames = mStrip.frameCount();
     if (frames < 2) return 0;
     return static_cast<int>(quantisedValue(mIndex) * (frames - 1) + 0.5);
 }
 
 bool KImgPot::needsRedraw() {
-    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
 }
 
-void KImgPot::draw(KCanvas& canvas) {
-    const int frame = currentState();
-    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
-    mLastFrame = frame;
-}
+void KImgPot::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 }  // namespace KAMO

@@ -5,6 +5,7 @@
 // degrees clockwise from the lower left, with the gap at the bottom.
 
 #include "editor/controls/KDragControl.h"
+#include "editor/controls/KFrameStrip.h"
 
 namespace KAMO {
 
@@ -82,8 +83,7 @@ public:
     int currentState();
 
 private:
-    KImageResource* mImage;
-    int mLastFrame = -1;
+    KFrameStrip mStrip;
 };
 
 }  // namespace KAMO

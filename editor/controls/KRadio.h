@@ -4,33 +4,30 @@
 // option's band (Ctrl + press the default), and the option shows selected
 // while the quantised value lies in its band (the last band includes 1).
 
-#include "editor/controls/KEditorControl.h"
+#include "editor/controls/KFrameStrip.h"
+#include "editor/controls/KPressControl.h"
 #include "editor/controls/KSwitch.h"
 
 namespace KAMO {
 
 class KImageResource;
 
-class KRadio : public KEditorControl {
+class KRadio : public KPressControl {
 public:
     KRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption);
-
-    int cursorAt(int x, int y) override;
-    bool leftDown(bool shift, bool ctrl, int x, int y) override;
-    bool leftUp(bool shift, bool ctrl, int x, int y) override;
-    void cancelCapture() override;
 
     bool isSelected() const;
     double bandCentre() const { return mMid; }
     double bandLow() const { return mLow; }
     double bandHigh() const { return mHigh; }
-    bool isPressed() const { return mPressed; }
 
 protected:
+    void pressed(bool shift, bool ctrl) override;
+    void released(bool shift, bool ctrl) override;
+
     int mIndex;
     int mOption;
     int mHighest;
-    bool mPressed = false;
     double mMid;
     double mLow;
     double mHigh;
@@ -62,8 +59,7 @@ public:
     int currentState();
 
 private:
-    KImageResource* mImage;
-    int mLastFrame = -1;
+    KFrameStrip mStrip;
 };
 
 }  // namespace KAMO

@@ -1,23 +1,17 @@
 #include "editor/controls/KSwitch.h"
 
 #include "editor/KCanvas.h"
-#include "editor/KEditorResource.h"
 
 #include <algorithm>
 
 namespace KAMO {
 
 KSwitch::KSwitch(const ControlSetup& setup, int parameterIndex)
-    : KEditorControl(setup), mIndex(parameterIndex) {
-    addHandlers(kCursorAt | kLeftDown | kLeftUp | kCancelCapture);
-}
-
-int KSwitch::cursorAt(int, int) { return kCursorHand; }
+    : KPressControl(setup), mIndex(parameterIndex) {}
 
 bool KSwitch::isOn() const { return quantisedValue(mIndex) >= 0.5; }
 
-bool KSwitch::leftDown(bool, bool ctrl, int, int) {
-    mPressed = true;
+void KSwitch::pressed(bool, bool ctrl) {
     if (ctrl) {
         beginGesture(mIndex);
         setFromEditor(mIndex, defaultValue(mIndex));
@@ -27,19 +21,13 @@ bool KSwitch::leftDown(bool, bool ctrl, int, int) {
         setFromEditor(mIndex, wasOn ? 0.0 : 1.0);
     }
     invalidate();
-    return true;
 }
 
-bool KSwitch::leftUp(bool, bool, int, int) {
-    if (!mPressed) return false;
-    mPressed = false;
+// Also on a withdrawn capture: the host's gesture must not stay open.
+void KSwitch::released(bool, bool) {
     endGesture(mIndex);
     invalidate();
-    return true;
 }
-
-// Without this a withdrawn capture would leave the host's gesture open.
-void KSwitch::cancelCapture() { leftUp(false, false, 0, 0); }
 
 void KIndicatorLook::draw(KCanvas& canvas, bool on, bool pressed, int width, int height) const {
     const double cx = ix + iw * 0.5;
@@ -69,24 +57,20 @@ void KHlSwitch::draw(KCanvas& canvas) {
 }
 
 KImgSwitch::KImgSwitch(const ControlSetup& setup, int parameterIndex, KImageResource* image)
-    : KSwitch(setup, parameterIndex), mImage(image) {}
+    : KSwitch(setup, parameterIndex), mStrip(image) {}
 
 int KImgSwitch::currentState() {
     const int on = isOn() ? 1 : 0;
-    const int frames = mImage ? mImage->frameCount() : 0;
+    const int frames = mStrip.frameCount();
     if (mPressed && frames == 3) return 2;
     if (mPressed && frames == 4) return 2 + on;
     return on;
 }
 
 bool KImgSwitch::needsRedraw() {
-    return KEditorControl::needsRedraw() || currentState() != mLastFrame;
+    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
 }
 
-void KImgSwitch::draw(KCanvas& canvas) {
-    const int frame = currentState();
-    if (mImage) mImage->drawFrame(canvas, 0, 0, frame);
-    mLastFrame = frame;
-}
+void KImgSwitch::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 }  // namespace KAMO

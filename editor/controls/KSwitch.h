@@ -3,28 +3,25 @@
 // quantised value is at least 0.5 and on otherwise; Ctrl + press restores
 // the default instead. Press and release bracket the change as one gesture.
 
-#include "editor/controls/KEditorControl.h"
+#include "editor/controls/KFrameStrip.h"
+#include "editor/controls/KPressControl.h"
 
 namespace KAMO {
 
 class KImageResource;
 
-class KSwitch : public KEditorControl {
+class KSwitch : public KPressControl {
 public:
     KSwitch(const ControlSetup& setup, int parameterIndex);
 
-    int cursorAt(int x, int y) override;
-    bool leftDown(bool shift, bool ctrl, int x, int y) override;
-    bool leftUp(bool shift, bool ctrl, int x, int y) override;
-    void cancelCapture() override;
-
     bool isOn() const;
     int parameterIndex() const { return mIndex; }
-    bool isPressed() const { return mPressed; }
 
 protected:
+    void pressed(bool shift, bool ctrl) override;
+    void released(bool shift, bool ctrl) override;
+
     int mIndex;
-    bool mPressed = false;
 };
 
 // The indicator look shared by highlight switches and radios: a filled
@@ -64,8 +61,7 @@ public:
     int currentState();
 
 private:
-    KImageResource* mImage;
-    int mLastFrame = -1;
+    KFrameStrip mStrip;
 };
 
 }  // namespace KAMO

@@ -7,6 +7,7 @@
 #include "editor/controls/KImgPeak.h"
 #include "editor/controls/KMeter.h"
 #include "editor/controls/KPot.h"
+#include "editor/controls/KPressControl.h"
 #include "editor/controls/KUrl.h"
 #include "editor/controls/KValue.h"
 
@@ -61,6 +62,57 @@ TEST(ControlBase, HandlerFlagsNameExactlyTheImplementedMouseOperations) {
     KBarFracMeter bar(rig.setup(0, 0, 10, 10), &level, 1, rig.red);
     EXPECT_TRUE(pot.isType(KIdBase::hashOf<KEditorControl>()));
     EXPECT_TRUE(bar.isType(KIdBase::hashOf<KBarFracMeter>()));
+}
+
+namespace {
+// Logs what the press base asks of its kind, with the press state it sees.
+class LoggingPress : public KPressControl {
+public:
+    using KPressControl::KPressControl;
+    std::string log;
+
+protected:
+    void pressed(bool shift, bool ctrl) override { note('P', shift, ctrl); }
+    void released(bool shift, bool ctrl) override { note('R', shift, ctrl); }
+    void cancelled() override { note('C', false, false); }
+
+private:
+    void note(char what, bool shift, bool ctrl) {
+        log += what;
+        log += shift ? "s" : "";
+        log += ctrl ? "c" : "";
+        log += mPressed ? "+" : "-";
+        log += ' ';
+    }
+};
+}  // namespace
+
+TEST(ControlBase, APressEndsExactlyOnceByReleaseOrWithdrawnCapture) {
+    Rig rig;
+    LoggingPress press(rig.setup(0, 0, 10, 10));
+    EXPECT_EQ(press.handlers(),
+              unsigned(KEditorControl::kLeftDown | KEditorControl::kLeftUp |
+                       KEditorControl::kCursorAt | KEditorControl::kCancelCapture));
+    EXPECT_EQ(press.cursorAt(1, 1), KEditorControl::kCursorHand);
+
+    EXPECT_FALSE(press.leftUp(false, false, 1, 1));  // no press to end
+    press.cancelCapture();
+    EXPECT_EQ(press.log, "");
+
+    EXPECT_TRUE(press.leftDown(true, false, 1, 1));
+    EXPECT_TRUE(press.isPressed());
+    EXPECT_TRUE(press.leftUp(false, true, 1, 1));
+    EXPECT_FALSE(press.isPressed());
+    EXPECT_FALSE(press.leftUp(false, false, 1, 1));
+    press.cancelCapture();
+    EXPECT_EQ(press.log, "Ps+ Rc- ");
+
+    press.log.clear();
+    press.leftDown(false, false, 1, 1);
+    press.cancelCapture();
+    press.cancelCapture();
+    EXPECT_FALSE(press.leftUp(false, false, 1, 1));
+    EXPECT_EQ(press.log, "P+ C- ");
 }
 
 TEST(ControlBase, KeepsItsOwnCopyOfTheConditionSetWithItsElseFlag) {
