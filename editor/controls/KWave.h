@@ -4,6 +4,7 @@
 // It repaints once per completed history column or when a level moves.
 
 #include "editor/controls/KEditorControl.h"
+#include "editor/controls/KWaveTrace.h"
 
 namespace KAMO {
 
@@ -17,22 +18,15 @@ public:
     bool needsRedraw() override;
     void draw(KCanvas& canvas) override;
 
-    int centreRow() const { return mMid; }
+    int centreRow() const { return mTrace.centreRow(); }
     // The row showing signal value s, limited to 0 ... height.
-    int rowOf(double s) const;
+    int rowOf(double s) const { return mTrace.rowOf(s, 1.0, mHeight); }
 
 private:
-    KHistory* mHistory;
-    const double* mLevel1;
-    const double* mLevel2;
+    KWaveTrace mTrace;
     const unsigned char* mColour1;
     const unsigned char* mColour2;
     const unsigned char* mColour3;
-    int mMid;
-    int mScale;
-    int mLastChanges = 0;
-    double mLastLevel1 = 0.0;
-    double mLastLevel2 = 0.0;
 };
 
 }  // namespace KAMO

@@ -2,9 +2,7 @@
 
 #include "editor/KCanvas.h"
 #include "editor/KEditorSkin.h"
-#include "framework/KHistory.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -16,8 +14,6 @@ constexpr float kMinZoom = 0.1f;
 constexpr float kMaxZoom = 10.0f;
 // The knob's centre sits this far right of its left edge.
 constexpr int kKnobCentre = 20;
-
-double levelOf(const double* level) { return level ? *level : 0.0; }
 }  // namespace
 
 KZoomWave::KZoomWave(const ControlSetup& setup, KHistory* history, const double* level1,
@@ -26,23 +22,13 @@ KZoomWave::KZoomWave(const ControlSetup& setup, KHistory* history, const double*
                      const unsigned char* colour4, const unsigned char* colour5,
                      const unsigned char* colour6, const KFont* font)
     : KEditorControl(setup),
-      mHistory(history),
-      mLevel1(level1),
-      mLevel2(level2),
+      mTrace(history, level1, level2, (setup.height - kStripHeight) / 2,
+             (setup.height - kStripHeight) / 2 - 1),
       mColours{colour1, colour2, colour3, colour4, colour5, colour6},
       mFont(font),
-      mMid((setup.height - kStripHeight) / 2),
-      mScale((setup.height - kStripHeight) / 2 - 1),
       mTravel(setup.width - (kKnobWidth + 1)) {
     addHandlers(kCursorAt | kLeftDown | kLeftUp | kMouseMove | kCancelCapture);
     resetZoom();
-}
-
-int KZoomWave::rowOf(double s) const {
-    double row = mMid - std::round(s * mZoom * mScale);
-    if (!(row > 0.0)) row = 0.0;
-    if (row > mHeight) row = mHeight;
-    return static_cast<int>(row);
 }
 
 bool KZoomWave::inStrip(int x, int y) const {
@@ -109,35 +95,21 @@ int KZoomWave::cursorAt(int x, int y) {
 
 bool KZoomWave::needsRedraw() {
     if (KEditorControl::needsRedraw()) return true;
-    if (mHistory && mHistory->changeCount() != mLastChanges) return true;
-    return std::fabs(levelOf(mLevel1) - mLastLevel1) > kLevelTolerance ||
-           std::fabs(levelOf(mLevel2) - mLastLevel2) > kLevelTolerance;
+    if (mTrace.columnsChanged()) return true;
+    return mTrace.levelMovement() > kLevelTolerance;
 }
 
 void KZoomWave::draw(KCanvas& canvas) {
-    const int changes = mHistory ? mHistory->changeCount() : 0;
-    const double level1 = levelOf(mLevel1);
-    const double level2 = levelOf(mLevel2);
-    const int columns = mHistory ? std::min(mHistory->columnCount(), mWidth) : 0;
-    for (int i = 0; i < columns; ++i) {
-        KHistory::Column c{};
-        mHistory->column(i, c);
-        const int x = mWidth - 1 - i;
-        canvas.drawVLine(x, rowOf(c.minA), rowOf(c.maxA), mColours[0]);
-        canvas.drawVLine(x, rowOf(c.minB), rowOf(c.maxB), mColours[1]);
-    }
-    canvas.drawHLine(0, mMid, mWidth, mColours[2]);
+    const KWaveTrace::Reading now = mTrace.read();
+    mTrace.drawColumns(canvas, mWidth, mHeight, mZoom, mColours[0], mColours[1], mColours[2]);
 
     // Levels are not limited here: zoomed in, a line may leave the view.
-    const struct {
-        bool present;
-        double value;
-    } levels[] = {{mLevel1 != nullptr, level1}, {mLevel2 != nullptr, level2}};
-    for (const auto& level : levels) {
+    const int mid = mTrace.centreRow();
+    for (const auto& level : now.levels) {
         if (!level.present) continue;
-        const double a = std::round(level.value * mZoom * mScale);
+        const double a = std::round(level.value * mZoom * mTrace.scale());
         if (!(a > 0.0)) continue;
-        for (const double row : {mMid - a, mMid + a}) {
+        for (const double row : {mid - a, mid + a}) {
             if (row >= 0.0 && row <= mHeight - 1)
                 canvas.drawHLine(0, static_cast<int>(row), mWidth, mColours[2]);
         }
@@ -150,9 +122,7 @@ void KZoomWave::draw(KCanvas& canvas) {
                          mState != kIdle ? mColours[5] : mColours[4]);
     canvas.drawText(mZoomText, mKnobLeft, knobTop, kKnobWidth, kKnobHeight, mFont, 1);
 
-    mLastChanges = changes;
-    mLastLevel1 = level1;
-    mLastLevel2 = level2;
+    mTrace.remember(now);
 }
 
 }  // namespace KAMO

@@ -5,6 +5,7 @@
 // back to 1.00x.
 
 #include "editor/controls/KEditorControl.h"
+#include "editor/controls/KWaveTrace.h"
 
 namespace KAMO {
 
@@ -38,9 +39,9 @@ public:
     int knobLeft() const { return mKnobLeft; }
     int knobTravel() const { return mTravel; }
     StripState stripState() const { return mState; }
-    int centreRow() const { return mMid; }
+    int centreRow() const { return mTrace.centreRow(); }
     // The row showing signal value s at the current zoom, limited to 0 ... height.
-    int rowOf(double s) const;
+    int rowOf(double s) const { return mTrace.rowOf(s, mZoom, mHeight); }
 
 private:
     bool inStrip(int x, int y) const;
@@ -48,21 +49,14 @@ private:
     void setZoom(float z);
     void resetZoom();
 
-    KHistory* mHistory;
-    const double* mLevel1;
-    const double* mLevel2;
+    KWaveTrace mTrace;
     const unsigned char* mColours[6];
     const KFont* mFont;
-    int mMid;
-    int mScale;
     int mTravel;
     int mKnobLeft = 0;
     float mZoom = 1.0f;
     char mZoomText[8] = "1.00x";
     StripState mState = kIdle;
-    int mLastChanges = 0;
-    double mLastLevel1 = 0.0;
-    double mLastLevel2 = 0.0;
 };
 
 }  // namespace KAMO

@@ -122,6 +122,20 @@ TEST(KWaveControl, NewestColumnAtTheRightAndShortHistoryLeavesTheLeftEmpty) {
     EXPECT_EQ(rig.canvas.count(DrawOp::HLine), 1);
 }
 
+TEST(KWaveControl, EitherLevelMovingRepaintsEvenWhileTheOtherIsNotANumber) {
+    WaveRig rig;
+    double level1 = 0.5;
+    double level2 = std::nan("");
+    KWave wave(rig.setup(0, 0, 10, 21), &rig.history, &level1, &level2, rig.red, rig.green,
+               rig.blue);
+    wave.drawIfNeeded(rig.canvas);
+    EXPECT_FALSE(wave.needsRedraw());
+    level1 = 0.5 + 0.5e-5;  // within the tolerance
+    EXPECT_FALSE(wave.needsRedraw());
+    level1 = 0.6;
+    EXPECT_TRUE(wave.needsRedraw());
+}
+
 namespace {
 // 200 x 116: a wave area of 100 rows over the 16-pixel strip, knob travel 159.
 struct ZoomRig : WaveRig {
