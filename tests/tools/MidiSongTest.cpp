@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 using faketest::SmfBytes;
 using plughost::MidiSong;
@@ -123,6 +124,30 @@ TEST(TempoMap, SecondsAndQuartersConvertBothWaysAcrossChanges) {
     EXPECT_LT(map.nextTempoChangeAfter(4.0), 0.0);
     map.setConstantTempo(60.0);
     EXPECT_DOUBLE_EQ(map.secondsAt(5.0), 5.0);
+}
+
+TEST(TempoMap, BlocksEndWhereTheNextTempoChangeTakesEffect) {
+    TempoMap map;
+    map.addTempo(1.0, 60.0);  // at 0.5 s: frame 500 at 1000 frames a second
+    EXPECT_EQ(map.blockLength(0.0, 0, 256, 1000.0), 256);
+    EXPECT_EQ(map.blockLength(map.ppqAt(0.256), 256, 256, 1000.0), 244);
+    // A block that starts on the change runs its full length.
+    EXPECT_EQ(map.blockLength(1.0, 500, 256, 1000.0), 256);
+    EXPECT_EQ(map.blockLength(1.0 - TempoMap::kAfter / 2, 500, 256, 1000.0), 256);
+}
+
+TEST(MidiSong, MessageFramesRunToTheTailAndPastTheLastMessage) {
+    MidiSong song;
+    song.addMessage(0.5, 0x90, 60, 100);
+    song.addMessage(3.0, 0x80, 60, 0);
+    song.extendTo(2.0);
+    std::vector<std::int64_t> frames;
+    // 120 BPM: quarter 0.5 at 0.25 s, quarter 3 at 1.5 s.
+    EXPECT_EQ(song.messageFrames(song.tempoMap(), 1000.0, 0.0, frames), 1501);
+    EXPECT_EQ(frames, (std::vector<std::int64_t>{250, 1500}));
+    song.extendTo(4.0);  // ends at 2 s
+    EXPECT_EQ(song.messageFrames(song.tempoMap(), 1000.0, 0.5, frames), 2500);
+    EXPECT_EQ(song.messageFrames(song.tempoMap(), 1000.0, -1.0, frames), 2000);
 }
 
 TEST(TempoMap, BarsRestartAtEverySignatureChange) {

@@ -9,8 +9,7 @@
 namespace lv2host {
 
 namespace {
-// As in plughost's renderer: positions looked up just after a block start.
-constexpr double kAfter = 1e-9;
+constexpr double kAfter = plughost::TempoMap::kAfter;
 }  // namespace
 
 bool renderSong(Lv2Instance& instance, const plughost::MidiSong& song,
@@ -19,13 +18,8 @@ bool renderSong(Lv2Instance& instance, const plughost::MidiSong& song,
     const double rate = options.rate;
     const plughost::TempoMap& map = song.tempoMap();
     const auto& messages = song.messages();
-    std::vector<std::int64_t> frameOf(messages.size());
-    for (std::size_t i = 0; i < messages.size(); ++i)
-        frameOf[i] = std::max<std::int64_t>(
-            0, plughost::MidiSong::frameAt(map.secondsAt(messages[i].ppq), rate));
-    const double endSeconds = map.secondsAt(song.endPpq()) + std::max(options.tailSeconds, 0.0);
-    std::int64_t total = static_cast<std::int64_t>(std::ceil(endSeconds * rate));
-    if (!frameOf.empty()) total = std::max(total, frameOf.back() + 1);
+    std::vector<std::int64_t> frameOf;
+    const std::int64_t total = song.messageFrames(map, rate, options.tailSeconds, frameOf);
 
     instance.activate();
     double sumSquares = 0.0;
@@ -33,13 +27,9 @@ bool renderSong(Lv2Instance& instance, const plughost::MidiSong& song,
     std::size_t next = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        std::int64_t len = std::min<std::int64_t>(options.block, total - pos);
         const double ppq = map.ppqAt(pos / rate);
-        const double change = map.nextTempoChangeAfter(ppq + kAfter);
-        if (change >= 0.0) {
-            const auto at = static_cast<std::int64_t>(std::ceil(map.secondsAt(change) * rate));
-            if (at > pos && at < pos + len) len = at - pos;
-        }
+        std::int64_t len =
+            map.blockLength(ppq, pos, std::min<std::int64_t>(options.block, total - pos), rate);
         if (options.positionEveryBlock || pos == 0) {
             // The VST transport counts quarter notes; LV2 counts beats of the
             // signature's beat unit.

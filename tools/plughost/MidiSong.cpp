@@ -116,4 +116,15 @@ std::int64_t MidiSong::frameAt(double seconds, double rate) {
     return static_cast<std::int64_t>(std::llround(seconds * rate));
 }
 
+std::int64_t MidiSong::messageFrames(const TempoMap& map, double rate, double tailSeconds,
+                                     std::vector<std::int64_t>& frameOf) const {
+    frameOf.assign(messages_.size(), 0);
+    for (std::size_t i = 0; i < messages_.size(); ++i)
+        frameOf[i] = std::max<std::int64_t>(0, frameAt(map.secondsAt(messages_[i].ppq), rate));
+    const double endSeconds = map.secondsAt(endPpq_) + std::max(tailSeconds, 0.0);
+    std::int64_t total = static_cast<std::int64_t>(std::ceil(endSeconds * rate));
+    if (!frameOf.empty()) total = std::max(total, frameOf.back() + 1);
+    return total;
+}
+
 }  // namespace plughost

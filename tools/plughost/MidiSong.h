@@ -45,6 +45,11 @@ public:
     double lengthSeconds() const { return tempo_.secondsAt(endPpq_); }
     // Frame of a message at `rate`, rounded to the nearest frame.
     static std::int64_t frameAt(double seconds, double rate);
+    // The frame of each message at `rate` under `map` (none before 0), and
+    // how many frames a render takes: to the end plus `tailSeconds`, and at
+    // least through the last message.
+    std::int64_t messageFrames(const TempoMap& map, double rate, double tailSeconds,
+                               std::vector<std::int64_t>& frameOf) const;
 
 private:
     bool parse(::smf_struct* smf, std::string* error);

@@ -21,9 +21,7 @@ std::int64_t threadNanos() {
     return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-// Positions looked up just after a block start: a start that the rounding
-// of frames puts an ulp before a change still gets the new tempo.
-constexpr double kAfter = 1e-9;
+constexpr double kAfter = TempoMap::kAfter;
 }  // namespace
 
 SongRenderer::SongRenderer(PluginInstance& plugin, const RenderOptions& options)
@@ -74,13 +72,8 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
     if (options_.tempo > 0.0) map.setConstantTempo(options_.tempo);
 
     const auto& messages = song.messages();
-    std::vector<std::int64_t> frameOf(messages.size());
-    for (std::size_t i = 0; i < messages.size(); ++i)
-        frameOf[i] =
-            std::max<std::int64_t>(0, MidiSong::frameAt(map.secondsAt(messages[i].ppq), rate));
-    const double endSeconds = map.secondsAt(song.endPpq()) + std::max(options_.tailSeconds, 0.0);
-    std::int64_t total = static_cast<std::int64_t>(std::ceil(endSeconds * rate));
-    if (!frameOf.empty()) total = std::max(total, frameOf.back() + 1);
+    std::vector<std::int64_t> frameOf;
+    const std::int64_t total = song.messageFrames(map, rate, options_.tailSeconds, frameOf);
 
     const int nIn = std::max(plugin_.numInputs(), 0);
     const int nOut = std::max(plugin_.numOutputs(), 0);
@@ -102,13 +95,9 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
     std::size_t next = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        std::int64_t len = std::min<std::int64_t>(options_.block, total - pos);
         const double ppq = map.ppqAt(pos / rate);
-        const double change = map.nextTempoChangeAfter(ppq + kAfter);
-        if (change >= 0.0) {
-            const auto at = static_cast<std::int64_t>(std::ceil(map.secondsAt(change) * rate));
-            if (at > pos && at < pos + len) len = at - pos;
-        }
+        std::int64_t len =
+            map.blockLength(ppq, pos, std::min<std::int64_t>(options_.block, total - pos), rate);
         std::size_t end = next;
         while (end < messages.size() && frameOf[end] < pos + len) ++end;
         if (end - next > capacity) {

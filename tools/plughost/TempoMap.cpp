@@ -83,6 +83,16 @@ double TempoMap::nextTempoChangeAfter(double ppq) const {
     return -1.0;
 }
 
+std::int64_t TempoMap::blockLength(double ppq, std::int64_t pos, std::int64_t len,
+                                   double rate) const {
+    const double change = nextTempoChangeAfter(ppq + kAfter);
+    if (change >= 0.0) {
+        const auto at = static_cast<std::int64_t>(std::ceil(secondsAt(change) * rate));
+        if (at > pos && at < pos + len) len = at - pos;
+    }
+    return len;
+}
+
 const TempoMap::Signature& TempoMap::signatureAt(double ppq) const {
     auto it = std::upper_bound(signatures_.begin(), signatures_.end(), ppq,
                                [](double p, const Signature& s) { return p < s.ppq; });

@@ -4,12 +4,18 @@
 // Without any change the tempo is 120 BPM and the signature 4/4, as in a
 // Standard MIDI File without tempo events.
 
+#include <cstdint>
 #include <vector>
 
 namespace plughost {
 
 class TempoMap {
 public:
+    // Renderers look positions up this far after a block start: a start that
+    // the rounding of frames puts an ulp before a change still gets the new
+    // tempo.
+    static constexpr double kAfter = 1e-9;
+
     TempoMap();
 
     // Changes take effect at `ppq` (quarter notes from the start). A later
@@ -26,6 +32,10 @@ public:
     // Quarter position of the next tempo change after `ppq`, or a negative
     // number when there is none.
     double nextTempoChangeAfter(double ppq) const;
+    // A block of `len` frames from frame `pos` (at quarter `ppq`, `rate`
+    // frames a second), cut short where the next tempo change takes effect,
+    // so that no block spans two tempos.
+    std::int64_t blockLength(double ppq, std::int64_t pos, std::int64_t len, double rate) const;
 
     int numeratorAt(double ppq) const;
     int denominatorAt(double ppq) const;
