@@ -17,12 +17,6 @@
 
 namespace lv2host {
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-}  // namespace
-
 Lv2UiHost::Lv2UiHost() { display_ = plughost::openHostDisplay(); }
 
 Lv2UiHost::~Lv2UiHost() {
@@ -185,24 +179,11 @@ void Lv2UiHost::pump(int ms) {
 }
 
 bool Lv2UiHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        idle();
-        if (done()) return true;
-        if (Clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    return plughost::idleUntil([this] { idle(); }, done, ms);
 }
 
 unsigned long Lv2UiHost::editorWindow() const {
-    if (!display_ || !window_) return 0;
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display_, window_, &root, &parent, &children, &count)) return 0;
-    const unsigned long child = count > 0 ? children[0] : 0;
-    if (children) XFree(children);
-    return child;
+    return plughost::firstChildWindow(display_, window_);
 }
 
 bool Lv2UiHost::drag(int x, int y, int dx, int dy, int steps) {
@@ -236,10 +217,7 @@ bool Lv2UiHost::drag(int x, int y, int dx, int dy, int steps) {
 }
 
 bool Lv2UiHost::screenshot(plughost::EditorImage& image, bool wholeWindow) const {
-    const unsigned long target = wholeWindow ? window_ : editorWindow();
-    if (!target) return false;
-    XSync(display_, False);
-    return image.grab(display_, target);
+    return plughost::grabWindow(display_, wholeWindow ? window_ : editorWindow(), image);
 }
 
 }  // namespace lv2host

@@ -125,25 +125,10 @@ void EditorHost::pump(int ms) {
 }
 
 bool EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        idle();
-        if (done()) return true;
-        if (Clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    return idleUntil([this] { idle(); }, done, ms);
 }
 
-unsigned long EditorHost::editorWindow() const {
-    if (!display_ || !parent_) return 0;
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display_, parent_, &root, &parent, &children, &count)) return 0;
-    const unsigned long child = count > 0 ? children[0] : 0;
-    if (children) XFree(children);
-    return child;
-}
+unsigned long EditorHost::editorWindow() const { return firstChildWindow(display_, parent_); }
 
 namespace {
 
@@ -217,10 +202,7 @@ void EditorHost::drag(int x, int y, int dx, int dy, unsigned state) {
 }
 
 bool EditorHost::screenshot(EditorImage& image) const {
-    const Window window = editorWindow();
-    if (!window) return false;
-    XSync(display_, False);
-    return image.grab(display_, window);
+    return grabWindow(display_, editorWindow(), image);
 }
 
 // --- plughost editor -------------------------------------------------------

@@ -1,13 +1,30 @@
 #pragma once
-// The display connection of a host window. Plug-in editors draw from threads
-// of their own, so Xlib must be told before the process opens its first
-// connection; every host window opens its display here.
+// The display connection of a host window, and what every host window does
+// with it. Plug-in editors draw from threads of their own, so Xlib must be
+// told before the process opens its first connection; every host window
+// opens its display here.
 
 #include <X11/Xlib.h>
 
+#include <functional>
+
 namespace plughost {
+
+class EditorImage;
 
 // Null when no X server answers.
 Display* openHostDisplay();
+
+// The first child of `window` (where a plug-in puts its editor), 0 while
+// there is none or either is missing.
+Window firstChildWindow(Display* display, Window window);
+
+// Calls `idle` about every 20 ms until `done` answers true (then true) or
+// `ms` milliseconds have passed (then false); `done` is asked after each idle.
+bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int ms);
+
+// The picture of `window` once the server has done all that was asked of it;
+// false without a window.
+bool grabWindow(Display* display, Window window, EditorImage& image);
 
 }  // namespace plughost
