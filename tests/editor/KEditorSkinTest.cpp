@@ -109,24 +109,23 @@ TEST_F(SkinTest, FirstPassPaintsBlackTheBackgroundAndEachShownControlThenNothing
 }
 
 TEST_F(SkinTest, NewBackgroundEntryRepaintsEverythingTheSameOneOnlyThePagesControls) {
-    build("BackgroundMap img\n");
-    add('a', 0, 10, 10, 20, 20);
-    add('b', 1, 40, 50, 20, 30);
-    add('c', 2, 70, 10, 20, 20);
-    skin->attachCanvas(canvas);
-    pass();
-    skin->setCurrentPage(2);
+    // A control on every page and one on each of pages 1 and 2, drawn on
+    // page 1; then page 2 is shown.
+    const auto turnToPage2 = [this](const char* background) {
+        build(background);
+        add('a', 0, 10, 10, 20, 20);
+        add('b', 1, 40, 50, 20, 30);
+        add('c', 2, 70, 10, 20, 20);
+        skin->attachCanvas(canvas);
+        pass();
+        skin->setCurrentPage(2);
+    };
+    turnToPage2("BackgroundMap img\n");
     EXPECT_EQ(pass(), (std::vector<int>{2, 1, 1}));
     ASSERT_EQ(canvas.count(Op::Image), 1);
     EXPECT_EQ(canvas.ofKind(Op::Image)[0].v[1], 540);  // frame 1
 
-    build("BackgroundImage 0 img 1\n");
-    add('a', 0, 10, 10, 20, 20);
-    add('b', 1, 40, 50, 20, 30);
-    add('c', 2, 70, 10, 20, 20);
-    skin->attachCanvas(canvas);
-    pass();
-    skin->setCurrentPage(2);
+    turnToPage2("BackgroundImage 0 img 1\n");
     EXPECT_EQ(pass(), (std::vector<int>{1, 1, 1}));
     // b is erased: black under it, then the background part under it.
     ASSERT_GE(canvas.ops.size(), 3u);
