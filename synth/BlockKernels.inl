@@ -196,6 +196,21 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
     *wState = w;
 }
 
+// The partials' sum with the dither r added, the gain and the tremolo
+// applied (`factor` when the LFO is still); for doubles and their vectors.
+template <bool kLfo, typename T>
+[[gnu::always_inline]] inline T withDither(T sum, T r, T lfo, double gain, double halfDepth,
+                                           double factor) {
+    const T x = (r * 5e-06 + sum) * gain;
+    if constexpr (kLfo) {
+        return x * (halfDepth * (lfo - 1.0) + 1.0);
+    } else {
+        (void)lfo;
+        (void)halfDepth;
+        return x * factor;
+    }
+}
+
 // One shape of the output loop: how many partials sound, whether their
 // amplitudes move, whether the tremolo does. Each shape is a loop without
 // tests, which the vectoriser turns into straight vector code.
@@ -221,8 +236,7 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
         // Exact for every 32-bit value, and a conversion the vector units have.
         const double r =
             (double(std::int32_t(raw ^ 0x80000000u)) + 2147483648.0) * MwcRandom::kUniformScale;
-        double x = (r * 5e-06 + sum) * gain;
-        x = x * (kLfo ? halfDepth * (lfo[k] - 1.0) + 1.0 : factor);
+        const double x = withDither<kLfo>(sum, r, kLfo ? lfo[k] : 1.0, gain, halfDepth, factor);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             // Tiny doubles become subnormal floats, which stall some hosts'
             // processing further down the chain: send zero instead.
@@ -236,10 +250,97 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
     }
 }
 
+// --- Steady partials: phases summed within the output loop ----------------------------------
+
+typedef double f64x4 __attribute__((vector_size(32)));
+typedef float f32x4 __attribute__((vector_size(16)));
+typedef std::int32_t i32x4 __attribute__((vector_size(16)));
+typedef std::uint32_t u32x4 __attribute__((vector_size(16)));
+
+// Filled in place: a vector passed by value would change the ABI with the unit.
+template <typename V, typename T>
+[[gnu::always_inline]] inline void load(V& v, const T* from) {
+    std::memcpy(&v, from, sizeof v);
+}
+
+// Four samples at a time: the sums of each partial's next four phases, then
+// the same arithmetic as voiceShaped over them, in vector registers.
+template <typename Sample, int kPartials, bool kAmps, bool kLfo>
+void voiceSteady(const VoiceArgs& v, Sample* __restrict out, int n) {
+    double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
+    const double gain = v.gain, halfDepth = v.halfDepth, factor = v.factor;
+    int k = 0;
+    for (; k + 4 <= n; k += 4) {
+        double x[VoiceArgs::kMaxPartials][4];
+        for (int j = 0; j < 4; ++j) {
+#pragma GCC unroll 3
+            for (int i = 0; i < kPartials; ++i) {
+                p[i] = dsp::nextPhase(p[i], v.step[i]);
+                x[i][j] = p[i];
+            }
+        }
+        f64x4 sum = {0.0, 0.0, 0.0, 0.0};
+#pragma GCC unroll 3
+        for (int i = 0; i < kPartials; ++i) {
+            const f64x4 phase = {x[i][0], x[i][1], x[i][2], x[i][3]};
+            f64x4 amp = f64x4{} + v.ampLevel[i];
+            if (kAmps) load(amp, v.amp[i] + k);
+            const f64x4 term = dsp::sineAroundPi(phase - dsp::kPi) * amp;
+            sum = i == 0 ? term : sum + term;
+        }
+        u32x4 z, w;
+        load(z, v.z + k);
+        load(w, v.w + k);
+        const u32x4 raw = (z << 16) + (w & 0xFFFFu);
+        const f64x4 r = (__builtin_convertvector(i32x4(raw ^ 0x80000000u), f64x4) + 2147483648.0) *
+                        MwcRandom::kUniformScale;
+        f64x4 lfo = f64x4{} + 1.0;
+        if (kLfo) load(lfo, v.lfo + k);
+        const f64x4 y = withDither<kLfo>(sum, r, lfo, gain, halfDepth, factor);
+        if constexpr (sizeof(Sample) == sizeof(float)) {
+            const f32x4 f = __builtin_convertvector(y, f32x4);
+            const float least = std::numeric_limits<float>::min();
+            const i32x4 tiny = (f < least) & (f > -least);
+            const f32x4 flushed = f32x4(i32x4(f) & ~tiny);
+            std::memcpy(out + k, &flushed, sizeof flushed);
+        } else {
+            std::memcpy(out + k, &y, sizeof y);
+        }
+    }
+    if (k < n) {
+        double tail[VoiceArgs::kMaxPartials][4];
+        for (int j = 0; k + j < n; ++j) {
+            for (int i = 0; i < kPartials; ++i) {
+                p[i] = dsp::nextPhase(p[i], v.step[i]);
+                tail[i][j] = p[i];
+            }
+        }
+        // The last few samples through the plain loop, from where they start.
+        VoiceArgs rest = v;
+        for (int i = 0; i < kPartials; ++i) {
+            rest.phase[i] = tail[i];
+            if (kAmps) rest.amp[i] = v.amp[i] + k;
+        }
+        rest.z = v.z + k;
+        rest.w = v.w + k;
+        if (kLfo) rest.lfo = v.lfo + k;
+        voiceShaped<Sample, kPartials, kAmps, kLfo>(rest, out + k, n - k);
+    }
+    for (int i = 0; i < kPartials; ++i) v.end[i] = p[i];
+}
+
 template <typename Sample, int kPartials>
 void voiceWith(const VoiceArgs& v, Sample* out, int n) {
     const bool amps = v.amp[0] || v.amp[1] || v.amp[2];
-    if (v.lfo) {
+    if (kPartials > 0 && v.steady) {
+        if (v.lfo) {
+            amps ? voiceSteady<Sample, kPartials, true, true>(v, out, n)
+                 : voiceSteady<Sample, kPartials, false, true>(v, out, n);
+        } else {
+            amps ? voiceSteady<Sample, kPartials, true, false>(v, out, n)
+                 : voiceSteady<Sample, kPartials, false, false>(v, out, n);
+        }
+    } else if (v.lfo) {
         amps ? voiceShaped<Sample, kPartials, true, true>(v, out, n)
              : voiceShaped<Sample, kPartials, false, true>(v, out, n);
     } else {

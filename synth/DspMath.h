@@ -13,11 +13,25 @@ constexpr double kPi = 3.141592653589793;
 
 // Odd polynomial for sin(x + pi) over x in [-pi, pi); within 4e-4 of the
 // true sine and peaking at exactly +-1, cheaper than a library call.
-[[gnu::always_inline]] static inline double sineAroundPi(double x) {
-    const double u = x * x;
+// Also over vectors of doubles.
+template <typename T>
+[[gnu::always_inline]] static inline T sineAroundPi(T x) {
+    const T u = x * x;
     return -(x *
              (((-0.000145039006054745 * u + 0.007956574006381783) * u - 0.16562123457123723) * u +
               0.9990123569996505));
+}
+
+// A partial's phase one sample on: plus its step, wrapped at two pi.
+[[gnu::always_inline]] static inline double nextPhase(double phase, double step) {
+    double x = phase + step;
+    if (x >= kTwoPi) {
+        x = x - kTwoPi;
+        // Only above the sample rate, where the weight is already fading
+        // the partial out; keeps the phase bounded.
+        if (x >= kTwoPi) x = __builtin_fmod(x, kTwoPi);
+    }
+    return x;
 }
 
 // a / b rounded once, given inverse = 1 / b rounded once: with fused

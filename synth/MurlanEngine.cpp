@@ -153,10 +153,16 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         glidingNote[glidingCount++] = s.note[o];
     }
     SineOsc::glide(gliding, glidingNote, glidingCount, n);
+    // When every moving partial sounds at a steady pitch, the output loop
+    // sums their phases itself.
+    bool steady = true;
     for (int o = 0; o < kOscillators; ++o) {
         const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],
                                      s.env[o]};
         chunk[o] = osc_[o].prepare(n, scratch, kernels);
+        if (chunk[o].moves && (chunk[o].increment || !chunk[o].sounds)) steady = false;
+    }
+    for (int o = 0; o < kOscillators && !steady; ++o) {
         if (chunk[o].moves) {
             moving[movingCount] = &osc_[o];
             movingChunk[movingCount] = &chunk[o];
@@ -168,11 +174,16 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     SineOsc::advancePhases(moving, movingChunk, movingPhase, movingCount, n);
 
     VoiceArgs voice;
+    double endPhase[kOscillators];
+    voice.steady = steady;
+    voice.end = endPhase;
     bool amps = false;
     for (int o = 0; o < kOscillators; ++o) {
         if (!chunk[o].sounds) continue;
         const int i = voice.partials++;
         voice.phase[i] = s.phase[o];
+        voice.start[i] = osc_[o].phase();
+        voice.step[i] = chunk[o].step;
         voice.ampLevel[i] = chunk[o].gain;
         if (chunk[o].weight || chunk[o].env) {
             kernels.amplitude(chunk[o].gain, chunk[o].weight, chunk[o].env, s.amp[o], n);
@@ -235,6 +246,10 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         kernels.voiceFloat(voice, out, n);
     } else {
         kernels.voiceDouble(voice, out, n);
+    }
+    if (steady) {
+        for (int i = 0, o = 0; o < kOscillators; ++o)
+            if (chunk[o].sounds) osc_[o].setPhase(endPhase[i++]);
     }
 }
 

@@ -163,15 +163,8 @@ void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunk
     for (int k = 0; k < n; ++k) {
 #pragma GCC unroll 3
         for (int i = 0; i < kCount; ++i) {
-            double x = p[i] + (kArrays ? increment[i][k] : step[i]);
-            if (x >= kTwoPi) {
-                x = x - kTwoPi;
-                // Only above the sample rate, where the weight is already
-                // fading this partial out; keeps the phase bounded.
-                if (x >= kTwoPi) x = std::fmod(x, kTwoPi);
-            }
-            p[i] = x;
-            out[i][k] = x;
+            p[i] = dsp::nextPhase(p[i], kArrays ? increment[i][k] : step[i]);
+            out[i][k] = p[i];
         }
     }
 #pragma GCC unroll 3

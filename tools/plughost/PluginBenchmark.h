@@ -38,6 +38,10 @@ public:
     // The MIDI played in each scenario over `seconds`.
     static MidiSong makeSong(Scenario scenario, double seconds);
     static const char* scenarioName(Scenario scenario);
+    // What one reading of the thread CPU clock before and after a process
+    // call adds to its measured time, in ns (the median of many pairs): part
+    // of every figure, and most of the cheapest ones.
+    static double clockCost();
     // Parameter settings a scenario asks of plug-ins that have them (the
     // glide scene's portamento), as --set texts; others ignore them.
     static std::vector<std::string> scenarioSettings(Scenario scenario);
