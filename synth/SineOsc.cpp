@@ -94,6 +94,23 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
     return chunk;
 }
 
+namespace {
+// One partial's sweep, stopping exactly on the target on the sample that
+// reaches or passes it.
+void glideLanding(double& f, double& m, double target, double* out, int n) {
+    for (int k = 0; k < n; ++k) {
+        if (m != 1.0) {
+            f = f * m;
+            if ((m < 1.0 && f <= target) || (m > 1.0 && f >= target)) {
+                f = target;
+                m = 1.0;
+            }
+        }
+        out[k] = f;
+    }
+}
+}  // namespace
+
 template <int kCount>
 void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, int n) {
     double f[kCount], m[kCount], target[kCount];
@@ -105,26 +122,28 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, int n) {
         target[i] = partials[i]->target_;
         out[i] = note[i];
     }
+    // Most chunks do not land, so the chains are plain multiplications.
+    // Notes are positive, so each f times m moves the same way (never back
+    // past where it was): a sweep that reaches its target within the chunk
+    // has passed it at its end, and only then is the chunk done again with
+    // the landing test.
     for (int k = 0; k < n; ++k) {
 #pragma GCC unroll 3
         for (int i = 0; i < kCount; ++i) {
-            // The sweep multiplies on every sample until it reaches or
-            // passes the target, where it stops exactly on it.
-            if (m[i] != 1.0) {
-                f[i] = f[i] * m[i];
-                if ((m[i] < 1.0 && f[i] <= target[i]) || (m[i] > 1.0 && f[i] >= target[i])) {
-                    f[i] = target[i];
-                    m[i] = 1.0;
-                }
-            }
+            f[i] = f[i] * m[i];
             out[i][k] = f[i];
         }
     }
 #pragma GCC unroll 3
     for (int i = 0; i < kCount; ++i) {
-        partials[i]->current_ = f[i];
-        partials[i]->glideMultiplier_ = m[i];
-        partials[i]->glided_ = true;
+        SineOsc& osc = *partials[i];
+        if ((m[i] < 1.0 && f[i] <= target[i]) || (m[i] > 1.0 && f[i] >= target[i])) {
+            f[i] = osc.current_;
+            glideLanding(f[i], m[i], target[i], out[i], n);
+        }
+        osc.current_ = f[i];
+        osc.glideMultiplier_ = m[i];
+        osc.glided_ = true;
     }
 }
 
