@@ -12,13 +12,16 @@ struct VoiceArgs {
     static constexpr int kMaxPartials = 3;
     int partials = 0;                        // sounding partials, in oscillator order
     const double* phase[kMaxPartials] = {};  // each partial's phase per sample
-    // With `steady` set, phase[] is not read: the loop sums the phases
-    // itself, start[i] + step[i] per sample wrapped at two pi, and leaves
-    // the last in end[i]. The vector work of a few samples then overlaps
-    // the sums of the next, which otherwise take a pass of their own.
-    bool steady = false;
+    // With `sums` set, phase[] is not read: the loop sums the phases
+    // itself, start[i] plus each sample's step wrapped at two pi, and
+    // leaves the last in end[i]. The step is step[i] throughout, or
+    // steps[i][k] when a partial glides (then every partial has an array).
+    // The vector work of a few samples then overlaps the sums of the next,
+    // which otherwise take a pass of their own.
+    bool sums = false;
     double start[kMaxPartials] = {};
     double step[kMaxPartials] = {};
+    const double* steps[kMaxPartials] = {};
     double* end = nullptr;
     // Amplitude per sample, or null for ampLevel; when one partial has an
     // array, every sounding partial has one.

@@ -250,7 +250,7 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
     }
 }
 
-// --- Steady partials: phases summed within the output loop ----------------------------------
+// --- Phases summed within the output loop ----------------------------------
 
 typedef double f64x4 __attribute__((vector_size(32)));
 typedef float f32x4 __attribute__((vector_size(16)));
@@ -265,8 +265,8 @@ template <typename V, typename T>
 
 // Four samples at a time: the sums of each partial's next four phases, then
 // the same arithmetic as voiceShaped over them, in vector registers.
-template <typename Sample, int kPartials, bool kAmps, bool kLfo>
-void voiceSteady(const VoiceArgs& v, Sample* __restrict out, int n) {
+template <typename Sample, int kPartials, bool kAmps, bool kLfo, bool kSteps>
+void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
     const double gain = v.gain, halfDepth = v.halfDepth, factor = v.factor;
     int k = 0;
@@ -275,7 +275,7 @@ void voiceSteady(const VoiceArgs& v, Sample* __restrict out, int n) {
         for (int j = 0; j < 4; ++j) {
 #pragma GCC unroll 3
             for (int i = 0; i < kPartials; ++i) {
-                p[i] = dsp::nextPhase(p[i], v.step[i]);
+                p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
                 x[i][j] = p[i];
             }
         }
@@ -311,7 +311,7 @@ void voiceSteady(const VoiceArgs& v, Sample* __restrict out, int n) {
         double tail[VoiceArgs::kMaxPartials][4];
         for (int j = 0; k + j < n; ++j) {
             for (int i = 0; i < kPartials; ++i) {
-                p[i] = dsp::nextPhase(p[i], v.step[i]);
+                p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
                 tail[i][j] = p[i];
             }
         }
@@ -329,16 +329,22 @@ void voiceSteady(const VoiceArgs& v, Sample* __restrict out, int n) {
     for (int i = 0; i < kPartials; ++i) v.end[i] = p[i];
 }
 
+template <typename Sample, int kPartials, bool kAmps, bool kLfo>
+void voiceSummingWith(const VoiceArgs& v, Sample* out, int n) {
+    v.steps[0] ? voiceSumming<Sample, kPartials, kAmps, kLfo, true>(v, out, n)
+               : voiceSumming<Sample, kPartials, kAmps, kLfo, false>(v, out, n);
+}
+
 template <typename Sample, int kPartials>
 void voiceWith(const VoiceArgs& v, Sample* out, int n) {
     const bool amps = v.amp[0] || v.amp[1] || v.amp[2];
-    if (kPartials > 0 && v.steady) {
+    if (kPartials > 0 && v.sums) {
         if (v.lfo) {
-            amps ? voiceSteady<Sample, kPartials, true, true>(v, out, n)
-                 : voiceSteady<Sample, kPartials, false, true>(v, out, n);
+            amps ? voiceSummingWith<Sample, kPartials, true, true>(v, out, n)
+                 : voiceSummingWith<Sample, kPartials, false, true>(v, out, n);
         } else {
-            amps ? voiceSteady<Sample, kPartials, true, false>(v, out, n)
-                 : voiceSteady<Sample, kPartials, false, false>(v, out, n);
+            amps ? voiceSummingWith<Sample, kPartials, true, false>(v, out, n)
+                 : voiceSummingWith<Sample, kPartials, false, false>(v, out, n);
         }
     } else if (v.lfo) {
         amps ? voiceShaped<Sample, kPartials, true, true>(v, out, n)

@@ -153,16 +153,26 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         glidingNote[glidingCount++] = s.note[o];
     }
     SineOsc::glide(gliding, glidingNote, glidingCount, n);
-    // When every moving partial sounds at a steady pitch, the output loop
-    // sums their phases itself.
-    bool steady = true;
+    // When every moving partial sounds, the output loop sums their phases
+    // itself; otherwise a pass of their own does.
+    bool sums = true;
+    bool steps = false;
     for (int o = 0; o < kOscillators; ++o) {
         const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],
                                      s.env[o]};
         chunk[o] = osc_[o].prepare(n, scratch, kernels);
-        if (chunk[o].moves && (chunk[o].increment || !chunk[o].sounds)) steady = false;
+        if (chunk[o].moves && !chunk[o].sounds) sums = false;
+        if (chunk[o].increment) steps = true;
     }
-    for (int o = 0; o < kOscillators && !steady; ++o) {
+    if (sums && steps) {
+        // Partials with a steady pitch spread their step beside the gliding ones.
+        for (PartialChunk& c : chunk) {
+            if (!c.sounds || c.increment) continue;
+            for (int k = 0; k < n; ++k) c.stepScratch[k] = c.step;
+            c.increment = c.stepScratch;
+        }
+    }
+    for (int o = 0; o < kOscillators && !sums; ++o) {
         if (chunk[o].moves) {
             moving[movingCount] = &osc_[o];
             movingChunk[movingCount] = &chunk[o];
@@ -175,7 +185,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
 
     VoiceArgs voice;
     double endPhase[kOscillators];
-    voice.steady = steady;
+    voice.sums = sums;
     voice.end = endPhase;
     bool amps = false;
     for (int o = 0; o < kOscillators; ++o) {
@@ -184,6 +194,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         voice.phase[i] = s.phase[o];
         voice.start[i] = osc_[o].phase();
         voice.step[i] = chunk[o].step;
+        voice.steps[i] = chunk[o].increment;
         voice.ampLevel[i] = chunk[o].gain;
         if (chunk[o].weight || chunk[o].env) {
             kernels.amplitude(chunk[o].gain, chunk[o].weight, chunk[o].env, s.amp[o], n);
@@ -247,7 +258,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     } else {
         kernels.voiceDouble(voice, out, n);
     }
-    if (steady) {
+    if (sums) {
         for (int i = 0, o = 0; o < kOscillators; ++o)
             if (chunk[o].sounds) osc_[o].setPhase(endPhase[i++]);
     }

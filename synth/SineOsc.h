@@ -8,9 +8,9 @@
 // the weight of every sample; advancePhases() runs the phase sums of all
 // partials in one loop (each phase depends on the one before, so they are
 // the sequential part); the engine then makes the output of all partials in
-// one vector loop. When every moving partial sounds at a steady pitch, that
-// loop sums the phases itself (with the same step, dsp::nextPhase), so the
-// sums overlap the vector work instead of taking a pass of their own.
+// one vector loop. When every moving partial sounds, that loop sums the
+// phases itself (with the same steps, dsp::nextPhase), so the sums overlap
+// the vector work instead of taking a pass of their own.
 //
 // The parameter-derived fields are written by whichever thread edits the
 // parameters and read by the audio thread once per chunk, hence Relaxed.
