@@ -28,23 +28,25 @@ void amplitude(double gain, const double* __restrict weight, const double* __res
     }
 }
 
+// 1 where a condition holds, else 0, in 64 bits: a flag as wide as the
+// doubles compared stays in the vector lanes the comparison was made in (a
+// narrower one first packs every 64-bit mask down).
+[[gnu::always_inline]] inline std::uint64_t flag(bool condition) { return condition; }
+
 void pitch(const double* __restrict note, double scale, double rate, double inverseRate,
            double* __restrict increment, double* __restrict weightTarget, int n) {
     // Most pitches stay where the weight is one line squared (30 Hz to
-    // 10 kHz): there the choice of band is left out. Same arithmetic.
-    int outside = 0;
+    // 10 kHz): the loop takes that for granted and counts the pitches that
+    // are not, which are then done again with the choice of band. Same
+    // arithmetic either way.
+    std::uint64_t outside = 0;
     for (int k = 0; k < n; ++k) {
         const double f = scale * note[k];
-        outside |= !((f >= 30.0) & (f < 10000.0));
+        outside |= flag(!((f >= 30.0) & (f < 10000.0)));
+        increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
+        weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
     }
-    if (!outside) {
-        for (int k = 0; k < n; ++k) {
-            const double f = scale * note[k];
-            increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
-            weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
-        }
-        return;
-    }
+    if (!outside) return;
     for (int k = 0; k < n; ++k) {
         const double f = scale * note[k];
         const bool sounds = f > 0.0;
@@ -59,12 +61,12 @@ bool follows(const double* __restrict target, double from, double step, int n) {
     if (n <= 0) return true;
     const double down = -step;
     const double d0 = target[0] - from;
-    int jumps = (d0 > step) | (d0 < down);
+    std::uint64_t jumps = flag((d0 > step) | (d0 < down));
     for (int k = 1; k < n; ++k) {
         const double d = target[k] - target[k - 1];
-        jumps |= (d > step) | (d < down);
+        jumps |= flag((d > step) | (d < down));
     }
-    return jumps == 0;
+    return !jumps;
 }
 
 void progression(double start, double step, double* __restrict out, int n) {
