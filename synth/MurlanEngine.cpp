@@ -14,7 +14,9 @@ constexpr unsigned kPitchBend = 0xE0u;
 constexpr std::int32_t kDataMask = 0x7F;
 constexpr std::int32_t kBendCentre = 8192;      // the 14-bit bend value of no bend
 constexpr double kBendScale = 0.0001220703125;  // 2^-13: a full swing is +-1 range
-constexpr int kDrawBuffer = 1024;
+// A chunk's dither draws and as many for the LFO's random wave (one new
+// cycle a sample at most).
+constexpr int kDrawBuffer = 2 * MurlanEngine::kChunk;
 }  // namespace
 
 struct MurlanEngine::Scratch {

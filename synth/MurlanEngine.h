@@ -31,7 +31,7 @@ public:
     static constexpr int kOscillators = 3;
     // Samples per chunk: long enough that what a chunk costs beyond its
     // samples hardly counts, short enough that its arrays stay in cache.
-    static constexpr int kChunk = 256;
+    static constexpr int kChunk = 512;
 
     MurlanEngine();
     ~MurlanEngine();
