@@ -355,3 +355,58 @@ TEST_F(BlockEngineTest, PartialsAboveTheSampleRateMatchThePerSampleEngineOnEvery
         EXPECT_GT(r.peak, 0.1) << "the script must sound";
     }
 }
+
+TEST_F(BlockEngineTest, GlidesLandOnTheSameSampleWhereverTheyEndInABlock) {
+    // Legato notes up and down, each held for a prime number of frames, with
+    // three glide times that share no period with it or with the blocks:
+    // the landings fall on ever other positions within a block.
+    Script s;
+    s.rate = 48000.0;
+    Patch p{};
+    const double glides[3] = {0.0101, 0.0173, 0.0237};
+    for (int o = 0; o < 3; ++o) {
+        p.partial[o] = double(o + 1);
+        p.attack[o] = 0.01;
+        p.release[o] = 0.05;
+        p.glide[o] = glides[o];
+        p.level[o] = 0.5;
+    }
+    p.bendRange = 2.0;
+    p.portaReset = 5.0;
+    p.mainGain = 0.5;
+    constexpr int kHeld = 1499, kBlock = 512, kNotes = 160;
+    std::vector<MidiRecord> song;
+    std::vector<int> frames;
+    for (int k = 0; k < kNotes; ++k) {
+        const unsigned char key = static_cast<unsigned char>(k % 2 ? 50 + k % 17 : 70 - k % 13);
+        const unsigned char last =
+            static_cast<unsigned char>((k - 1) % 2 ? 50 + (k - 1) % 17 : 70 - (k - 1) % 13);
+        song.push_back(midi(0, 0x90, key, 100));
+        frames.push_back(k * kHeld);
+        if (k > 0) {
+            song.push_back(midi(0, 0x80, last, 0));
+            frames.push_back(k * kHeld + 1);
+        }
+    }
+    std::size_t next = 0;
+    for (int start = 0; start < kNotes * kHeld; start += kBlock) {
+        Block b;
+        b.frames = kBlock;
+        b.hasPatch = start == 0;
+        b.patch = p;
+        for (; next < song.size() && frames[next] < start + kBlock; ++next) {
+            MidiRecord e = song[next];
+            e.deltaFrames = frames[next] - start;
+            b.events.push_back(e);
+        }
+        s.blocks.push_back(b);
+    }
+    const std::vector<double> reference = renderReference(s);
+    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
+        const auto isa = BlockKernels::Isa(path);
+        if (!BlockKernels::runs(isa)) continue;
+        const Comparison r = compare(reference, renderBlocks(s, isa));
+        EXPECT_LE(r.maxDiff, 1e-9) << BlockKernels::name(isa) << ", first worst at " << r.at;
+        EXPECT_GT(r.peak, 0.1) << "the script must sound";
+    }
+}
