@@ -198,18 +198,41 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
     *wState = w;
 }
 
-// The partials' sum with the dither r added, the gain and the tremolo
-// applied (`factor` when the LFO is still); for doubles and their vectors.
+// The dither's scale: a uniform draw in [0, 1] times 5e-6, as one factor.
+constexpr double kDitherScale = MwcRandom::kUniformScale * 5e-06;
+
+// The dither of each generator word pair: (z << 16) + (w & 0xFFFF) as a
+// number (exact for every 32-bit value, through a conversion the vector
+// units have), scaled; for doubles and their vectors.
+template <typename T, typename I>
+[[gnu::always_inline]] inline T ditherOf(I signedRaw) {
+    return (T(signedRaw) + 2147483648.0) * kDitherScale;
+}
+
+// The partials' sum with the dither added, the gain and the tremolo
+// applied (`gain` already holds the constant factor when the LFO is still).
 template <bool kLfo, typename T>
-[[gnu::always_inline]] inline T withDither(T sum, T r, T lfo, double gain, double halfDepth,
-                                           double factor) {
-    const T x = (r * 5e-06 + sum) * gain;
+[[gnu::always_inline]] inline T withDither(T sum, T dither, T lfo, double gain,
+                                           double halfDepth) {
+    const T x = (dither + sum) * gain;
     if constexpr (kLfo) {
         return x * (halfDepth * (lfo - 1.0) + 1.0);
     } else {
         (void)lfo;
         (void)halfDepth;
-        return x * factor;
+        return x;
+    }
+}
+
+// What a partial adds: its sine times a constant level (scaled into the
+// coefficients) or times each sample's amplitude.
+template <bool kAmps, typename T>
+[[gnu::always_inline]] inline T partialTerm(T x, const dsp::ScaledSine& scaled, T amp) {
+    if constexpr (kAmps) {
+        return dsp::sineAroundPi(x) * amp;
+    } else {
+        (void)amp;
+        return dsp::sineAroundPi(x, scaled);
     }
 }
 
@@ -224,21 +247,23 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
     const double* __restrict a0 = v.amp[0];
     const double* __restrict a1 = v.amp[1];
     const double* __restrict a2 = v.amp[2];
-    const double l0 = v.ampLevel[0], l1 = v.ampLevel[1], l2 = v.ampLevel[2];
+    const dsp::ScaledSine s0 = dsp::scaledSine(v.ampLevel[0]);
+    const dsp::ScaledSine s1 = dsp::scaledSine(v.ampLevel[1]);
+    const dsp::ScaledSine s2 = dsp::scaledSine(v.ampLevel[2]);
     const std::uint32_t* __restrict z = v.z;
     const std::uint32_t* __restrict w = v.w;
     const double* __restrict lfo = v.lfo;
-    const double gain = v.gain, halfDepth = v.halfDepth, factor = v.factor;
+    const double gain = kLfo ? v.gain : v.gain * v.factor, halfDepth = v.halfDepth;
     for (int k = 0; k < n; ++k) {
         double sum = 0.0;
-        if (kPartials >= 1) sum = dsp::sineAroundPi(p0[k] - dsp::kPi) * (kAmps ? a0[k] : l0);
-        if (kPartials >= 2) sum = sum + dsp::sineAroundPi(p1[k] - dsp::kPi) * (kAmps ? a1[k] : l1);
-        if (kPartials >= 3) sum = sum + dsp::sineAroundPi(p2[k] - dsp::kPi) * (kAmps ? a2[k] : l2);
+        if (kPartials >= 1) sum = partialTerm<kAmps>(p0[k] - dsp::kPi, s0, kAmps ? a0[k] : 0.0);
+        if (kPartials >= 2)
+            sum = sum + partialTerm<kAmps>(p1[k] - dsp::kPi, s1, kAmps ? a1[k] : 0.0);
+        if (kPartials >= 3)
+            sum = sum + partialTerm<kAmps>(p2[k] - dsp::kPi, s2, kAmps ? a2[k] : 0.0);
         const std::uint32_t raw = (z[k] << 16) + (w[k] & 0xFFFFu);
-        // Exact for every 32-bit value, and a conversion the vector units have.
-        const double r =
-            (double(std::int32_t(raw ^ 0x80000000u)) + 2147483648.0) * MwcRandom::kUniformScale;
-        const double x = withDither<kLfo>(sum, r, kLfo ? lfo[k] : 1.0, gain, halfDepth, factor);
+        const double dither = ditherOf<double>(std::int32_t(raw ^ 0x80000000u));
+        const double x = withDither<kLfo>(sum, dither, kLfo ? lfo[k] : 1.0, gain, halfDepth);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             // Tiny doubles become subnormal floats, which stall some hosts'
             // processing further down the chain: send zero instead.
@@ -270,7 +295,10 @@ template <typename V, typename T>
 template <typename Sample, int kPartials, bool kAmps, bool kLfo, bool kSteps>
 void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
-    const double gain = v.gain, halfDepth = v.halfDepth, factor = v.factor;
+    const dsp::ScaledSine scaled[VoiceArgs::kMaxPartials] = {
+        dsp::scaledSine(v.ampLevel[0]), dsp::scaledSine(v.ampLevel[1]),
+        dsp::scaledSine(v.ampLevel[2])};
+    const double gain = kLfo ? v.gain : v.gain * v.factor, halfDepth = v.halfDepth;
     int k = 0;
     for (; k + 4 <= n; k += 4) {
         double x[VoiceArgs::kMaxPartials][4];
@@ -285,20 +313,19 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
 #pragma GCC unroll 3
         for (int i = 0; i < kPartials; ++i) {
             const f64x4 phase = {x[i][0], x[i][1], x[i][2], x[i][3]};
-            f64x4 amp = f64x4{} + v.ampLevel[i];
+            f64x4 amp = {};
             if (kAmps) load(amp, v.amp[i] + k);
-            const f64x4 term = dsp::sineAroundPi(phase - dsp::kPi) * amp;
+            const f64x4 term = partialTerm<kAmps>(phase - dsp::kPi, scaled[i], amp);
             sum = i == 0 ? term : sum + term;
         }
         u32x4 z, w;
         load(z, v.z + k);
         load(w, v.w + k);
         const u32x4 raw = (z << 16) + (w & 0xFFFFu);
-        const f64x4 r = (__builtin_convertvector(i32x4(raw ^ 0x80000000u), f64x4) + 2147483648.0) *
-                        MwcRandom::kUniformScale;
+        const f64x4 dither = ditherOf<f64x4>(__builtin_convertvector(i32x4(raw ^ 0x80000000u), f64x4));
         f64x4 lfo = f64x4{} + 1.0;
         if (kLfo) load(lfo, v.lfo + k);
-        const f64x4 y = withDither<kLfo>(sum, r, lfo, gain, halfDepth, factor);
+        const f64x4 y = withDither<kLfo>(sum, dither, lfo, gain, halfDepth);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             const f32x4 f = __builtin_convertvector(y, f32x4);
             const float least = std::numeric_limits<float>::min();

@@ -12,14 +12,33 @@ constexpr double kTwoPi = 6.283185307179586;
 constexpr double kPi = 3.141592653589793;
 
 // Odd polynomial for sin(x + pi) over x in [-pi, pi); within 4e-4 of the
-// true sine and peaking at exactly +-1, cheaper than a library call.
-// Also over vectors of doubles.
+// true sine and peaking at exactly +-1, cheaper than a library call. Its
+// coefficients, lowest power first:
+constexpr double kSineC0 = 0.9990123569996505;
+constexpr double kSineC1 = -0.16562123457123723;
+constexpr double kSineC2 = 0.007956574006381783;
+constexpr double kSineC3 = -0.000145039006054745;
+
+// The polynomial; also over vectors of doubles.
 template <typename T>
 [[gnu::always_inline]] static inline T sineAroundPi(T x) {
     const T u = x * x;
-    return -(x *
-             (((-0.000145039006054745 * u + 0.007956574006381783) * u - 0.16562123457123723) * u +
-              0.9990123569996505));
+    return -(x * (((kSineC3 * u + kSineC2) * u + kSineC1) * u + kSineC0));
+}
+
+// The polynomial times a constant amplitude, with the amplitude (and the
+// sign) taken into the coefficients once: a multiplication a sample less.
+struct ScaledSine {
+    double c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0;
+};
+[[gnu::always_inline]] static inline ScaledSine scaledSine(double amplitude) {
+    const double a = -amplitude;
+    return {a * kSineC0, a * kSineC1, a * kSineC2, a * kSineC3};
+}
+template <typename T>
+[[gnu::always_inline]] static inline T sineAroundPi(T x, const ScaledSine& s) {
+    const T u = x * x;
+    return x * (((s.c3 * u + s.c2) * u + s.c1) * u + s.c0);
 }
 
 // A partial's phase one sample on: plus its step, wrapped at two pi.
