@@ -42,9 +42,13 @@ struct BlockKernels {
     // null array standing for 1.
     void (*amplitude)(double gain, const double* weight, const double* env, double* amp, int n);
     // Phase increment and frequency weight of the frequency scale * note[k]
-    // (0 and 0 at frequencies <= 0).
+    // (0 and 0 at frequencies <= 0), each rounded once from its quotient.
     void (*pitch)(const double* note, double scale, double rate, double inverseRate,
                   double* increment, double* weightTarget, int n);
+    // The same for a gliding pitch, with a multiplication where pitch()
+    // divides: within a few units in the last place of it.
+    void (*glidePitch)(const double* note, double scale, double rate, double inverseRate,
+                       double* increment, double* weightTarget, int n);
     // Whether a slew limiter of `step` starting at `from` reaches every
     // target on its own sample, so that it simply follows them.
     bool (*follows)(const double* target, double from, double step, int n);

@@ -33,18 +33,41 @@ void amplitude(double gain, const double* __restrict weight, const double* __res
 // narrower one first packs every 64-bit mask down).
 [[gnu::always_inline]] inline std::uint64_t flag(bool condition) { return condition; }
 
-void pitch(const double* __restrict note, double scale, double rate, double inverseRate,
-           double* __restrict increment, double* __restrict weightTarget, int n) {
-    // Most pitches stay where the weight is one line squared (30 Hz to
-    // 10 kHz): the loop takes that for granted and counts the pitches that
-    // are not, which are then done again with the choice of band. Same
-    // arithmetic either way.
+// Within the band where the weight is one line squared (30 Hz to 10 kHz),
+// where most pitches stay. Exact: each step and weight rounded once from
+// its quotient, as a divider would. Otherwise the glide's form: the step a
+// multiple of the note, the weight's line one multiply-add, both within a
+// few units in the last place of the exact ones.
+template <bool kExact>
+[[gnu::always_inline]] inline void inBand(double f, double note, double noteStep, double rate,
+                                          double inverseRate, double& increment,
+                                          double& weightTarget) {
+    if constexpr (kExact) {
+        (void)note;
+        (void)noteStep;
+        increment = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
+        weightTarget = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
+    } else {
+        (void)rate;
+        (void)inverseRate;
+        constexpr double kSlope = -0.3 / 9970.0, kBase = 1.0 + 0.3 * 30.0 / 9970.0;
+        increment = note * noteStep;
+        const double a = f * kSlope + kBase;
+        weightTarget = a * a;
+    }
+}
+
+template <bool kExact>
+void pitchShaped(const double* __restrict note, double scale, double rate, double inverseRate,
+                 double* __restrict increment, double* __restrict weightTarget, int n) {
+    // The loop takes the band for granted and counts the pitches outside
+    // it, which are then done again with the choice of band, exactly.
+    const double noteStep = dsp::quotient(scale * dsp::kTwoPi, rate, inverseRate);
     std::uint64_t outside = 0;
     for (int k = 0; k < n; ++k) {
         const double f = scale * note[k];
         outside |= flag(!((f >= 30.0) & (f < 10000.0)));
-        increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
-        weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
+        inBand<kExact>(f, note[k], noteStep, rate, inverseRate, increment[k], weightTarget[k]);
     }
     if (!outside) return;
     for (int k = 0; k < n; ++k) {
@@ -55,6 +78,16 @@ void pitch(const double* __restrict note, double scale, double rate, double inve
         increment[k] = sounds ? step : 0.0;
         weightTarget[k] = sounds ? weight : 0.0;
     }
+}
+
+void pitch(const double* note, double scale, double rate, double inverseRate, double* increment,
+           double* weightTarget, int n) {
+    pitchShaped<true>(note, scale, rate, inverseRate, increment, weightTarget, n);
+}
+
+void glidePitch(const double* note, double scale, double rate, double inverseRate,
+                double* increment, double* weightTarget, int n) {
+    pitchShaped<false>(note, scale, rate, inverseRate, increment, weightTarget, n);
 }
 
 bool follows(const double* __restrict target, double from, double step, int n) {
@@ -396,7 +429,7 @@ void voice(const VoiceArgs& v, Sample* out, int n) {
 
 }  // namespace
 
-extern const BlockKernels kKernels = {amplitude, pitch, follows,       progression,
-                                      lfoWave,   draws, voice<double>, voice<float>};
+extern const BlockKernels kKernels = {amplitude,   pitch, glidePitch,    follows,
+                                      progression, lfoWave, draws, voice<double>, voice<float>};
 
 }  // namespace BLOCK_KERNELS_NS

@@ -51,8 +51,8 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
     double weightLevel = 0.0;
     if (glided_) {
         glided_ = false;
-        kernels.pitch(scratch.note, ratioBend, sampleRate_, inverseRate_, scratch.increment,
-                      scratch.weightTarget, n);
+        kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_, scratch.increment,
+                           scratch.weightTarget, n);
         chunk.increment = scratch.increment;
         chunk.moves = ratioBend * current_ > 0.0;
         if (kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {

@@ -98,6 +98,43 @@ TEST(BlockKernels, PitchDividesAsTheDividerDoes) {
     }
 }
 
+TEST(BlockKernels, GlidePitchStaysWithinAFewUnitsInTheLastPlaceOfTheExactPitch) {
+    // Glides take their steps and weights from a multiplication; what they
+    // sum must stay next to the divider's quotients on every band, rate and
+    // partial ratio, and be exact outside the band.
+    std::mt19937_64 rng(4);
+    std::uniform_real_distribution<double> logF(std::log(1.0), std::log(30000.0));
+    std::vector<double> notes(2048);
+    for (double& note : notes) note = std::exp(logF(rng));
+    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
+        const auto isa = BlockKernels::Isa(path);
+        if (!BlockKernels::runs(isa)) continue;
+        const BlockKernels& k = BlockKernels::get(isa);
+        for (double rate : {22050.0, 48000.0, 192000.0, 999983.0}) {
+            for (double scale : {1.0, 0.5, 3.0 * 1.0057929410678534}) {
+                for (std::size_t at = 0; at < notes.size(); at += 16) {
+                    // Runs of 16 that stay in the band, then one that leaves it.
+                    std::vector<double> run(16);
+                    for (std::size_t i = 0; i < run.size(); ++i)
+                        run[i] =
+                            at % 64 == 0 ? notes[at + i] : (40.0 + double(at + i) * 4.0) / scale;
+                    std::vector<double> inc(16), weight(16), exactInc(16), exactWeight(16);
+                    k.glidePitch(run.data(), scale, rate, 1.0 / rate, inc.data(), weight.data(),
+                                 16);
+                    k.pitch(run.data(), scale, rate, 1.0 / rate, exactInc.data(),
+                            exactWeight.data(), 16);
+                    for (std::size_t i = 0; i < run.size(); ++i) {
+                        ASSERT_LE(std::fabs(inc[i] - exactInc[i]), 7e-16 * exactInc[i])
+                            << BlockKernels::name(isa) << " " << run[i] * scale;
+                        ASSERT_NEAR(weight[i], exactWeight[i], 1e-15)
+                            << BlockKernels::name(isa) << " " << run[i] * scale;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(TempoLfo, PhasesInBlocksAreTheRunningSumOfIncrements) {
     // Increments that stay inside a binade for long runs, ones that hit its
     // edges, one exactly half an ulp past a step in some binades (ties round
