@@ -23,8 +23,9 @@ struct VoiceArgs {
     double step[kMaxPartials] = {};
     const double* steps[kMaxPartials] = {};
     double* end = nullptr;
-    // Amplitude per sample, or null for ampLevel; when one partial has an
-    // array, every sounding partial has one.
+    // Each partial's level, and a factor per sample when its amplitude
+    // moves (or null); when one partial has an array, every sounding
+    // partial has one.
     const double* amp[kMaxPartials] = {};
     double ampLevel[kMaxPartials] = {};
     const std::uint32_t* z = nullptr;  // generator words after each step
@@ -38,9 +39,9 @@ struct VoiceArgs {
 struct BlockKernels {
     enum Isa { Baseline = 0, Avx2Fma = 1, kIsaCount };
 
-    // The amplitude of a partial: amp[k] = (gain * weight[k]) * env[k], a
-    // null array standing for 1.
-    void (*amplitude)(double gain, const double* weight, const double* env, double* amp, int n);
+    // The moving part of a partial's amplitude when both its frequency
+    // weight and its envelope move: amp[k] = weight[k] * env[k].
+    void (*amplitude)(const double* weight, const double* env, double* amp, int n);
     // Phase increment and frequency weight of the frequency scale * note[k]
     // (0 and 0 at frequencies <= 0), each rounded once from its quotient.
     void (*pitch)(const double* note, double scale, double rate, double inverseRate,
@@ -63,9 +64,9 @@ struct BlockKernels {
     void (*draws)(std::uint32_t* z, std::uint32_t* w, std::uint32_t* zOut, std::uint32_t* wOut,
                   int n);
     // The output: out[k] = (r[k] * 5e-6 + ((o1 + o2) + o3)) * gain * (halfDepth * (lfo[k] - 1) +
-    // 1), with oi = sine(phase_i[k]) * amp_i of the sounding partials only, r the uniform draw made
-    // from the generator words after step k, and the last bracket the constant `factor` when lfo is
-    // null.
+    // 1), with oi = sine(phase_i[k]) * ampLevel_i * amp_i[k] of the sounding partials only, r the
+    // uniform draw made from the generator words after step k, and the last bracket the constant
+    // `factor` when lfo is null.
     void (*voiceDouble)(const VoiceArgs& voice, double* out, int n);
     // The same into floats; magnitudes below the float range become 0.
     void (*voiceFloat)(const VoiceArgs& voice, float* out, int n);

@@ -16,16 +16,9 @@
 namespace BLOCK_KERNELS_NS {
 namespace {
 
-void amplitude(double gain, const double* __restrict weight, const double* __restrict env,
+void amplitude(const double* __restrict weight, const double* __restrict env,
                double* __restrict amp, int n) {
-    if (weight && env) {
-        for (int k = 0; k < n; ++k) amp[k] = (gain * weight[k]) * env[k];
-    } else if (weight || env) {
-        const double* v = weight ? weight : env;
-        for (int k = 0; k < n; ++k) amp[k] = gain * v[k];
-    } else {
-        for (int k = 0; k < n; ++k) amp[k] = gain;
-    }
+    for (int k = 0; k < n; ++k) amp[k] = weight[k] * env[k];
 }
 
 // 1 where a condition holds, else 0, in 64 bits: a flag as wide as the
@@ -257,12 +250,12 @@ template <bool kLfo, typename T>
     }
 }
 
-// What a partial adds: its sine times a constant level (scaled into the
-// coefficients) or times each sample's amplitude.
+// What a partial adds: its sine times its level (scaled into the
+// coefficients), and times each sample's amplitude when that moves.
 template <bool kAmps, typename T>
 [[gnu::always_inline]] inline T partialTerm(T x, const dsp::ScaledSine& scaled, T amp) {
     if constexpr (kAmps) {
-        return dsp::sineAroundPi(x) * amp;
+        return dsp::sineAroundPi(x, scaled) * amp;
     } else {
         (void)amp;
         return dsp::sineAroundPi(x, scaled);

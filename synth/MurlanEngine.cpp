@@ -14,6 +14,16 @@ constexpr unsigned kPitchBend = 0xE0u;
 constexpr std::int32_t kDataMask = 0x7F;
 constexpr std::int32_t kBendCentre = 8192;      // the 14-bit bend value of no bend
 constexpr double kBendScale = 0.0001220703125;  // 2^-13: a full swing is +-1 range
+// The amplitude factor of a partial that holds its level, beside partials
+// whose amplitude moves.
+struct Ones {
+    double v[MurlanEngine::kChunk];
+    constexpr Ones() : v() {
+        for (double& x : v) x = 1.0;
+    }
+};
+constexpr Ones kOnes{};
+
 // A chunk's dither draws and as many for the LFO's random wave (one new
 // cycle a sample at most).
 constexpr int kDrawBuffer = 2 * MurlanEngine::kChunk;
@@ -198,22 +208,17 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         voice.step[i] = chunk[o].step;
         voice.steps[i] = chunk[o].increment;
         voice.ampLevel[i] = chunk[o].gain;
-        if (chunk[o].weight || chunk[o].env) {
-            kernels.amplitude(chunk[o].gain, chunk[o].weight, chunk[o].env, s.amp[o], n);
+        if (chunk[o].weight && chunk[o].env) {
+            kernels.amplitude(chunk[o].weight, chunk[o].env, s.amp[o], n);
             voice.amp[i] = s.amp[o];
-            amps = true;
+        } else {
+            voice.amp[i] = chunk[o].weight ? chunk[o].weight : chunk[o].env;
         }
+        amps = amps || voice.amp[i];
     }
-    if (amps) {
-        for (int i = 0, o = 0; o < kOscillators; ++o) {
-            if (!chunk[o].sounds) continue;
-            if (!voice.amp[i]) {
-                kernels.amplitude(chunk[o].gain, nullptr, nullptr, s.amp[o], n);
-                voice.amp[i] = s.amp[o];
-            }
-            ++i;
-        }
-    }
+    // Partials of a steady amplitude beside moving ones.
+    for (int i = 0; amps && i < voice.partials; ++i)
+        if (!voice.amp[i]) voice.amp[i] = kOnes.v;
 
     // Within a sample the LFO's new random value is drawn before the dither.
     const bool mayDraw = lfo_.wave() == TempoLfo::Random && lfo_.increment() != 0.0;

@@ -244,7 +244,8 @@ double SineOsc::tick() {
         advancePhases(&self, &chunks, &phases, 1, 1);
     }
     if (!chunk.sounds) return 0.0;
-    double amp;
-    kernels.amplitude(chunk.gain, chunk.weight, chunk.env, &amp, 1);
-    return dsp::sineAroundPi(phase - kPi) * amp;
+    double amp = 1.0;
+    if (chunk.weight) amp = amp * chunk.weight[0];
+    if (chunk.env) amp = amp * chunk.env[0];
+    return dsp::sineAroundPi(phase - kPi, dsp::scaledSine(chunk.gain)) * amp;
 }
