@@ -37,6 +37,25 @@ void SineOsc::setTarget(double frequency) {
 
 void SineOsc::release() { envelope_.release(release_.get()); }
 
+bool SineOsc::gentle(const double* note, const double* weightTarget, double scale, int n) const {
+    // Within the band the weight is a line squared, (1 - 0.3 (f - 30) / 9970)^2
+    // with the line in (0.7, 1], so from one sample to the next it moves by
+    // at most 2 * 0.3 / 9970 times the frequency's move, and a glide moves
+    // the frequency by at most f * |m - 1| a sample (a landing by less).
+    // The notes only move one way, so the chunk's ends bound them. When that
+    // stays well within the weight ramp's step (any glide slower than about
+    // an octave in 50 samples at 48 kHz), the ramp lands on every target:
+    // only the first needs a look.
+    const double first = scale * note[0], last = scale * note[n - 1];
+    const double lo = first < last ? first : last, hi = first < last ? last : first;
+    if (!(lo >= 30.0 && hi < 10000.0)) return false;
+    constexpr double kSlack = 1e-12;  // the rounding of the weights, far below
+    const double step = weight_.step();
+    const double move = 2.0 * 0.3 / 9970.0 * hi * std::fabs(sweepRatio_ - 1.0);
+    const double d0 = weightTarget[0] - weight_.current();
+    return move + kSlack < step && d0 <= step && d0 >= -step;
+}
+
 PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels) {
     PartialChunk chunk;
     double envLevel = 1.0;
@@ -55,7 +74,8 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
                            scratch.weightTarget, n);
         chunk.increment = scratch.increment;
         chunk.moves = ratioBend * current_ > 0.0;
-        if (kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
+        if (gentle(scratch.note, scratch.weightTarget, ratioBend, n) ||
+            kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
             weight_.arrive(scratch.weightTarget[n - 1]);
             chunk.weight = scratch.weightTarget;
         } else {
@@ -121,6 +141,7 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, int n) {
         m[i] = partials[i]->glideMultiplier_;
         target[i] = partials[i]->target_;
         out[i] = note[i];
+        partials[i]->sweepRatio_ = m[i];
     }
     // Most chunks do not land, so the chains are plain multiplications.
     // Notes are positive, so each f times m moves the same way (never back

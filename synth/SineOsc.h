@@ -101,6 +101,10 @@ public:
     const LinearRamp& weight() const { return weight_; }
 
 private:
+    // Whether a glide's weight targets each stay within the weight ramp's
+    // step of the one before, so that the ramp follows them, without
+    // looking at each.
+    bool gentle(const double* note, const double* weightTarget, double scale, int n) const;
     template <int kCount>
     static void glideLoop(SineOsc* const* partials, double* const* note, int n);
     template <int kCount, bool kArrays>
@@ -118,7 +122,8 @@ private:
     double current_ = 0.0;
     double target_ = 0.0;
     double glideMultiplier_ = 1.0;
-    bool glided_ = false;  // glide() has filled the chunk's note frequencies
+    bool glided_ = false;      // glide() has filled the chunk's note frequencies
+    double sweepRatio_ = 1.0;  // the glide's ratio as the chunk began
     AREnvelope envelope_;
     bool glideArmed_ = false;
     LinearRamp weight_;
