@@ -46,8 +46,9 @@ struct BlockKernels {
     // (0 and 0 at frequencies <= 0), each rounded once from its quotient.
     void (*pitch)(const double* note, double scale, double rate, double inverseRate,
                   double* increment, double* weightTarget, int n);
-    // The same for a gliding pitch, with a multiplication where pitch()
-    // divides: within a few units in the last place of it.
+    // The same for a glide's notes (which move one way), with a
+    // multiplication where pitch() divides: within a few units in the last
+    // place of it.
     void (*glidePitch)(const double* note, double scale, double rate, double inverseRate,
                        double* increment, double* weightTarget, int n);
     // Whether a slew limiter of `step` starting at `from` reaches every

@@ -78,9 +78,20 @@ void pitch(const double* note, double scale, double rate, double inverseRate, do
     pitchShaped<true>(note, scale, rate, inverseRate, increment, weightTarget, n);
 }
 
-void glidePitch(const double* note, double scale, double rate, double inverseRate,
-                double* increment, double* weightTarget, int n) {
-    pitchShaped<false>(note, scale, rate, inverseRate, increment, weightTarget, n);
+void glidePitch(const double* __restrict note, double scale, double rate, double inverseRate,
+                double* __restrict increment, double* __restrict weightTarget, int n) {
+    // A glide's notes move one way, so they stay in the band when both
+    // ends do; the loop then needs no test.
+    const double first = scale * note[0], last = scale * note[n - 1];
+    const bool inside = first >= 30.0 && first < 10000.0 && last >= 30.0 && last < 10000.0;
+    if (!inside) {
+        pitchShaped<false>(note, scale, rate, inverseRate, increment, weightTarget, n);
+        return;
+    }
+    const double noteStep = dsp::quotient(scale * dsp::kTwoPi, rate, inverseRate);
+    for (int k = 0; k < n; ++k)
+        inBand<false>(scale * note[k], note[k], noteStep, rate, inverseRate, increment[k],
+                      weightTarget[k]);
 }
 
 bool follows(const double* __restrict target, double from, double step, int n) {
