@@ -147,8 +147,8 @@ void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __
 // Each of the two multiply-with-carry words is a multiplicative sequence
 // modulo m = a * 65536 - 1 (the state times a, reduced), so the word k steps
 // on is the word times a^k mod m. Lane j starts k = j * L draws ahead and
-// runs L plain steps; the 8 x 8 tiles are turned round so that each lane's
-// run lands in order.
+// runs L plain steps; each 8 x 8 tile is turned round as it is stored, so
+// that each lane's run lands in order.
 
 typedef std::uint32_t u32x8 __attribute__((vector_size(32)));
 
@@ -157,7 +157,7 @@ constexpr std::uint64_t kMz = kAz * 65536u - 1u, kMw = kAw * 65536u - 1u;
 
 // The modulus is a constant, so each remainder is a multiplication, not a division.
 template <std::uint64_t kM>
-std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent) {
+constexpr std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent) {
     std::uint64_t result = 1;
     base %= kM;
     while (exponent) {
@@ -168,22 +168,41 @@ std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent) {
     return result;
 }
 
-void transpose(u32x8 r[8]) {
-    // Three rounds of pairing: 32-bit words, 64-bit pairs, 128-bit halves.
-    u32x8 t[8], u[8];
-    for (int i = 0; i < 8; i += 2) {
-        t[i] = __builtin_shufflevector(r[i], r[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
-        t[i + 1] = __builtin_shufflevector(r[i], r[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+// a^L mod m for every lane length L a buffer of up to 1024 draws gives (a
+// multiple of 8 up to 128), worked out by the compiler rather than on every
+// call.
+struct LaneJumps {
+    std::uint64_t z[17] = {}, w[17] = {};
+    constexpr LaneJumps() {
+        for (int i = 1; i <= 16; ++i) {
+            z[i] = powMod<kMz>(kAz, std::uint64_t(8 * i));
+            w[i] = powMod<kMw>(kAw, std::uint64_t(8 * i));
+        }
     }
-    for (int i = 0; i < 8; i += 4) {
-        u[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
-        u[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
-        u[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
-        u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
-    }
-    for (int i = 0; i < 4; ++i) {
-        r[i] = __builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
-        r[i + 4] = __builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+};
+constexpr LaneJumps kLaneJumps{};
+
+// Stores r[s][j] (lane j's word after step s of this tile) at
+// out[j * length + s]: two 4 x 4 transposes within the 128-bit halves
+// (steps 0-3, then 4-7), each half stored where its lane's run goes. No
+// shuffle crosses the halves, which some processors do slowly.
+void storeTile(const u32x8 r[8], std::uint32_t* out, int length) {
+    for (int h = 0; h < 2; ++h) {
+        const u32x8 a = r[4 * h], b = r[4 * h + 1], c = r[4 * h + 2], d = r[4 * h + 3];
+        const u32x8 ab0 = __builtin_shufflevector(a, b, 0, 8, 1, 9, 4, 12, 5, 13);
+        const u32x8 ab1 = __builtin_shufflevector(a, b, 2, 10, 3, 11, 6, 14, 7, 15);
+        const u32x8 cd0 = __builtin_shufflevector(c, d, 0, 8, 1, 9, 4, 12, 5, 13);
+        const u32x8 cd1 = __builtin_shufflevector(c, d, 2, 10, 3, 11, 6, 14, 7, 15);
+        // Lane j in the low half, lane j + 4 in the high half.
+        const u32x8 lanes[4] = {__builtin_shufflevector(ab0, cd0, 0, 1, 8, 9, 4, 5, 12, 13),
+                                __builtin_shufflevector(ab0, cd0, 2, 3, 10, 11, 6, 7, 14, 15),
+                                __builtin_shufflevector(ab1, cd1, 0, 1, 8, 9, 4, 5, 12, 13),
+                                __builtin_shufflevector(ab1, cd1, 2, 3, 10, 11, 6, 7, 14, 15)};
+        for (int j = 0; j < 4; ++j) {
+            std::memcpy(out + j * length + 4 * h, &lanes[j], 16);
+            std::memcpy(out + (j + 4) * length + 4 * h, reinterpret_cast<const char*>(&lanes[j]) + 16,
+                        16);
+        }
     }
 }
 
@@ -196,8 +215,11 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
     // from the load state is); anything else goes one step at a time.
     const int lanesLength = (n / 64) * 8;
     if (lanesLength > 0 && z < kMz && w < kMw) {
-        const std::uint64_t jz = powMod<kMz>(kAz, std::uint64_t(lanesLength));
-        const std::uint64_t jw = powMod<kMw>(kAw, std::uint64_t(lanesLength));
+        const int row = lanesLength / 8;
+        const std::uint64_t jz =
+            row <= 16 ? kLaneJumps.z[row] : powMod<kMz>(kAz, std::uint64_t(lanesLength));
+        const std::uint64_t jw =
+            row <= 16 ? kLaneJumps.w[row] : powMod<kMw>(kAw, std::uint64_t(lanesLength));
         u32x8 zl, wl;
         std::uint64_t zs = z, ws = w;
         for (int j = 0; j < 8; ++j) {
@@ -214,12 +236,8 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
                 zr[s] = zl;
                 wr[s] = wl;
             }
-            transpose(zr);
-            transpose(wr);
-            for (int j = 0; j < 8; ++j) {
-                std::memcpy(zOut + j * lanesLength + i, &zr[j], sizeof(u32x8));
-                std::memcpy(wOut + j * lanesLength + i, &wr[j], sizeof(u32x8));
-            }
+            storeTile(zr, zOut + i, lanesLength);
+            storeTile(wr, wOut + i, lanesLength);
         }
         k = 8 * lanesLength;
         z = zOut[k - 1];
