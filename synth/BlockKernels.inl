@@ -256,25 +256,38 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
 // The dither's scale: a uniform draw in [0, 1] times 5e-6, as one factor.
 constexpr double kDitherScale = MwcRandom::kUniformScale * 5e-06;
 
-// The dither of each generator word pair: (z << 16) + (w & 0xFFFF) as a
-// number (exact for every 32-bit value, through a conversion the vector
-// units have), scaled; for doubles and their vectors.
-template <typename T, typename I>
-[[gnu::always_inline]] inline T ditherOf(I signedRaw) {
-    return (T(signedRaw) + 2147483648.0) * kDitherScale;
+// The output's constant factors, taken into the coefficients once a chunk:
+// the gain (and a still tremolo) into each partial's sine and into the
+// dither's scale, so that no sample pays a multiplication for them.
+struct OutputScale {
+    dsp::ScaledSine partial[VoiceArgs::kMaxPartials];
+    double dither = 0.0;  // per unit of the raw value
+    double offset = 0.0;  // the dither of a raw value of 0
+    double halfDepth = 0.0;
+};
+
+template <bool kLfo>
+OutputScale outputScale(const VoiceArgs& v) {
+    const double gain = kLfo ? v.gain : v.gain * v.factor;
+    OutputScale s;
+    for (int i = 0; i < VoiceArgs::kMaxPartials; ++i)
+        s.partial[i] = dsp::scaledSine(v.ampLevel[i] * gain);
+    s.dither = kDitherScale * gain;
+    s.offset = 2147483648.0 * s.dither;
+    s.halfDepth = v.halfDepth;
+    return s;
 }
 
-// The partials' sum with the dither added, the gain and the tremolo
-// applied (`gain` already holds the constant factor when the LFO is still).
+// The output of one sample (or a vector of them) from the sum of the scaled
+// partials and the generator's raw value, offset to a signed one (which the
+// vector units convert): the dither added, the tremolo applied.
 template <bool kLfo, typename T>
-[[gnu::always_inline]] inline T withDither(T sum, T dither, T lfo, double gain,
-                                           double halfDepth) {
-    const T x = (dither + sum) * gain;
+[[gnu::always_inline]] inline T outputOf(T sum, T signedRaw, T lfo, const OutputScale& s) {
+    const T x = signedRaw * s.dither + (s.offset + sum);
     if constexpr (kLfo) {
-        return x * (halfDepth * (lfo - 1.0) + 1.0);
+        return x * (s.halfDepth * (lfo - 1.0) + 1.0);
     } else {
         (void)lfo;
-        (void)halfDepth;
         return x;
     }
 }
@@ -302,13 +315,11 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
     const double* __restrict a0 = v.amp[0];
     const double* __restrict a1 = v.amp[1];
     const double* __restrict a2 = v.amp[2];
-    const dsp::ScaledSine s0 = dsp::scaledSine(v.ampLevel[0]);
-    const dsp::ScaledSine s1 = dsp::scaledSine(v.ampLevel[1]);
-    const dsp::ScaledSine s2 = dsp::scaledSine(v.ampLevel[2]);
+    const OutputScale scale = outputScale<kLfo>(v);
+    const dsp::ScaledSine s0 = scale.partial[0], s1 = scale.partial[1], s2 = scale.partial[2];
     const std::uint32_t* __restrict z = v.z;
     const std::uint32_t* __restrict w = v.w;
     const double* __restrict lfo = v.lfo;
-    const double gain = kLfo ? v.gain : v.gain * v.factor, halfDepth = v.halfDepth;
     for (int k = 0; k < n; ++k) {
         double sum = 0.0;
         if (kPartials >= 1) sum = partialTerm<kAmps>(p0[k] - dsp::kPi, s0, kAmps ? a0[k] : 0.0);
@@ -317,8 +328,8 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
         if (kPartials >= 3)
             sum = sum + partialTerm<kAmps>(p2[k] - dsp::kPi, s2, kAmps ? a2[k] : 0.0);
         const std::uint32_t raw = (z[k] << 16) + (w[k] & 0xFFFFu);
-        const double dither = ditherOf<double>(std::int32_t(raw ^ 0x80000000u));
-        const double x = withDither<kLfo>(sum, dither, kLfo ? lfo[k] : 1.0, gain, halfDepth);
+        const double x = outputOf<kLfo>(sum, double(std::int32_t(raw ^ 0x80000000u)),
+                                        kLfo ? lfo[k] : 1.0, scale);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             // Tiny doubles become subnormal floats, which stall some hosts'
             // processing further down the chain: send zero instead.
@@ -350,10 +361,7 @@ template <typename V, typename T>
 template <typename Sample, int kPartials, bool kAmps, bool kLfo, bool kSteps>
 void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
-    const dsp::ScaledSine scaled[VoiceArgs::kMaxPartials] = {
-        dsp::scaledSine(v.ampLevel[0]), dsp::scaledSine(v.ampLevel[1]),
-        dsp::scaledSine(v.ampLevel[2])};
-    const double gain = kLfo ? v.gain : v.gain * v.factor, halfDepth = v.halfDepth;
+    const OutputScale scale = outputScale<kLfo>(v);
     int k = 0;
     for (; k + 4 <= n; k += 4) {
         double x[VoiceArgs::kMaxPartials][4];
@@ -370,17 +378,17 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
             const f64x4 phase = {x[i][0], x[i][1], x[i][2], x[i][3]};
             f64x4 amp = {};
             if (kAmps) load(amp, v.amp[i] + k);
-            const f64x4 term = partialTerm<kAmps>(phase - dsp::kPi, scaled[i], amp);
+            const f64x4 term = partialTerm<kAmps>(phase - dsp::kPi, scale.partial[i], amp);
             sum = i == 0 ? term : sum + term;
         }
         u32x4 z, w;
         load(z, v.z + k);
         load(w, v.w + k);
         const u32x4 raw = (z << 16) + (w & 0xFFFFu);
-        const f64x4 dither = ditherOf<f64x4>(__builtin_convertvector(i32x4(raw ^ 0x80000000u), f64x4));
+        const f64x4 signedRaw = __builtin_convertvector(i32x4(raw ^ 0x80000000u), f64x4);
         f64x4 lfo = f64x4{} + 1.0;
         if (kLfo) load(lfo, v.lfo + k);
-        const f64x4 y = withDither<kLfo>(sum, dither, lfo, gain, halfDepth);
+        const f64x4 y = outputOf<kLfo>(sum, signedRaw, lfo, scale);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             const f32x4 f = __builtin_convertvector(y, f32x4);
             const float least = std::numeric_limits<float>::min();
