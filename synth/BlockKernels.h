@@ -28,8 +28,7 @@ struct VoiceArgs {
     // partial has one.
     const double* amp[kMaxPartials] = {};
     double ampLevel[kMaxPartials] = {};
-    const std::uint32_t* z = nullptr;  // generator words after each step
-    const std::uint32_t* w = nullptr;
+    const std::uint32_t* raw = nullptr;  // the generator's value of each sample
     const double* lfo = nullptr;
     double gain = 0.0;
     double halfDepth = 0.0;
@@ -60,13 +59,12 @@ struct BlockKernels {
     // The LFO's wave at each phase; the random wave holds hold[k].
     void (*lfoWave)(std::int32_t wave, const double* phase, const double* hold, double* value,
                     int n);
-    // The next `n` steps of the process generator from words (z, w): the
-    // words after each step, in order; (z, w) become the last of them.
-    void (*draws)(std::uint32_t* z, std::uint32_t* w, std::uint32_t* zOut, std::uint32_t* wOut,
-                  int n);
+    // The values of the next `n` steps of the process generator from words
+    // (z, w), in order; (z, w) become the words after the last of them.
+    void (*draws)(std::uint32_t* z, std::uint32_t* w, std::uint32_t* raw, int n);
     // The output: out[k] = (r[k] * 5e-6 + ((o1 + o2) + o3)) * gain * (halfDepth * (lfo[k] - 1) +
     // 1), with oi = sine(phase_i[k]) * ampLevel_i * amp_i[k] of the sounding partials only, r the
-    // uniform draw made from the generator words after step k, and the last bracket the constant
+    // uniform draw made from raw[k], and the last bracket the constant
     // `factor` when lfo is null.
     void (*voiceDouble)(const VoiceArgs& voice, double* out, int n);
     // The same into floats; magnitudes below the float range become 0.

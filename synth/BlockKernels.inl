@@ -206,9 +206,8 @@ void storeTile(const u32x8 r[8], std::uint32_t* out, int length) {
     }
 }
 
-// Writes the words after each draw (the raw value is made from them).
-void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, std::uint32_t* wOut,
-           int n) {
+// The value of each draw, made from the two words after its step.
+void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int n) {
     std::uint32_t z = *zState, w = *wState;
     int k = 0;
     // The lanes need words on their cycle (below m, as every state reached
@@ -229,25 +228,23 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* zOut, st
             ws = ws * jw % kMw;
         }
         for (int i = 0; i < lanesLength; i += 8) {
-            u32x8 zr[8], wr[8];
+            u32x8 tile[8];
             for (int s = 0; s < 8; ++s) {
                 zl = std::uint32_t(kAz) * (zl & 0xFFFFu) + (zl >> 16);
                 wl = std::uint32_t(kAw) * (wl & 0xFFFFu) + (wl >> 16);
-                zr[s] = zl;
-                wr[s] = wl;
+                tile[s] = (zl << 16) + (wl & 0xFFFFu);
             }
-            storeTile(zr, zOut + i, lanesLength);
-            storeTile(wr, wOut + i, lanesLength);
+            storeTile(tile, raw + i, lanesLength);
         }
+        // The last lane ends where the lanes end.
         k = 8 * lanesLength;
-        z = zOut[k - 1];
-        w = wOut[k - 1];
+        z = zl[7];
+        w = wl[7];
     }
     for (; k < n; ++k) {
         z = std::uint32_t(kAz) * (z & 0xFFFFu) + (z >> 16);
         w = std::uint32_t(kAw) * (w & 0xFFFFu) + (w >> 16);
-        zOut[k] = z;
-        wOut[k] = w;
+        raw[k] = (z << 16) + (w & 0xFFFFu);
     }
     *zState = z;
     *wState = w;
@@ -317,8 +314,7 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
     const double* __restrict a2 = v.amp[2];
     const OutputScale scale = outputScale<kLfo>(v);
     const dsp::ScaledSine s0 = scale.partial[0], s1 = scale.partial[1], s2 = scale.partial[2];
-    const std::uint32_t* __restrict z = v.z;
-    const std::uint32_t* __restrict w = v.w;
+    const std::uint32_t* __restrict raws = v.raw;
     const double* __restrict lfo = v.lfo;
     for (int k = 0; k < n; ++k) {
         double sum = 0.0;
@@ -327,8 +323,7 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
             sum = sum + partialTerm<kAmps>(p1[k] - dsp::kPi, s1, kAmps ? a1[k] : 0.0);
         if (kPartials >= 3)
             sum = sum + partialTerm<kAmps>(p2[k] - dsp::kPi, s2, kAmps ? a2[k] : 0.0);
-        const std::uint32_t raw = (z[k] << 16) + (w[k] & 0xFFFFu);
-        const double x = outputOf<kLfo>(sum, double(std::int32_t(raw ^ 0x80000000u)),
+        const double x = outputOf<kLfo>(sum, double(std::int32_t(raws[k] ^ 0x80000000u)),
                                         kLfo ? lfo[k] : 1.0, scale);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             // Tiny doubles become subnormal floats, which stall some hosts'
@@ -381,10 +376,8 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
             const f64x4 term = partialTerm<kAmps>(phase - dsp::kPi, scale.partial[i], amp);
             sum = i == 0 ? term : sum + term;
         }
-        u32x4 z, w;
-        load(z, v.z + k);
-        load(w, v.w + k);
-        const u32x4 raw = (z << 16) + (w & 0xFFFFu);
+        u32x4 raw;
+        load(raw, v.raw + k);
         const f64x4 signedRaw = __builtin_convertvector(i32x4(raw ^ 0x80000000u), f64x4);
         f64x4 lfo = f64x4{} + 1.0;
         if (kLfo) load(lfo, v.lfo + k);
@@ -413,8 +406,7 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
             rest.phase[i] = tail[i];
             if (kAmps) rest.amp[i] = v.amp[i] + k;
         }
-        rest.z = v.z + k;
-        rest.w = v.w + k;
+        rest.raw = v.raw + k;
         if (kLfo) rest.lfo = v.lfo + k;
         voiceShaped<Sample, kPartials, kAmps, kLfo>(rest, out + k, n - k);
     }

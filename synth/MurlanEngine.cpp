@@ -42,10 +42,8 @@ struct MurlanEngine::Scratch {
     double lfoValue[kChunk];
     double lfoLevel[kChunk];
     int newCycleAt[kChunk];
-    std::uint32_t ditherZ[kChunk];
-    std::uint32_t ditherW[kChunk];
-    std::uint32_t z[kDrawBuffer];
-    std::uint32_t w[kDrawBuffer];
+    std::uint32_t dither[kChunk];
+    std::uint32_t raw[kDrawBuffer];
 };
 
 MurlanEngine::MurlanEngine()
@@ -117,21 +115,25 @@ void MurlanEngine::portaResetRun(int n) {
     portaCounter_ = counter;
 }
 
+MwcRandom::State MurlanEngine::drawState() const {
+    // Only a chunk that reserved draws for the LFO's random wave and drew
+    // fewer leaves some unused.
+    return drawRead_ == drawEnd_ ? bufferEnd_ : MwcRandom::advanced(bufferStart_, drawRead_);
+}
+
 void MurlanEngine::bufferDraws(int count, std::int64_t framesLeft) {
     if (drawEnd_ - drawRead_ >= count) return;
     const int steps =
         int(std::min<std::int64_t>(kDrawBuffer, std::max<std::int64_t>(count, framesLeft)));
-    std::uint32_t z = drawZ_, w = drawW_;
-    kernels_->draws(&z, &w, scratch_->z, scratch_->w, steps);
+    bufferStart_ = bufferEnd_ = drawState();
+    kernels_->draws(&bufferEnd_.z, &bufferEnd_.w, scratch_->raw, steps);
     drawRead_ = 0;
     drawEnd_ = steps;
 }
 
 template <typename Sample>
 void MurlanEngine::renderTo(Sample* out, std::int64_t frames) {
-    const MwcRandom::State start = MwcRandom::state();
-    drawZ_ = start.z;
-    drawW_ = start.w;
+    bufferStart_ = bufferEnd_ = MwcRandom::state();
     drawRead_ = drawEnd_ = 0;
     std::int64_t done = 0;
     while (done < frames) {
@@ -143,7 +145,7 @@ void MurlanEngine::renderTo(Sample* out, std::int64_t frames) {
         queue_.skip(run);
         done += run;
     }
-    MwcRandom::setState({drawZ_, drawW_});
+    MwcRandom::setState(drawState());
 }
 
 template <typename Sample>
@@ -230,22 +232,17 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         lfo_.render(n, lfoScratch, kernels, halfDepth != 0.0, [&](int cycle, int at) {
             ++holds;
             const int i = drawRead_ + at + cycle;
-            return MwcRandom::rawOf(s.z[i], s.w[i]);
+            return s.raw[i];
         });
-    const std::uint32_t* ditherZ = s.z + drawRead_;
-    const std::uint32_t* ditherW = s.w + drawRead_;
+    const std::uint32_t* dither = s.raw + drawRead_;
     if (holds > 0) {
         for (int k = 0, j = 0; k < n; ++k) {
             if (j < holds && s.newCycleAt[j] == k) ++j;
-            s.ditherZ[k] = s.z[drawRead_ + k + j];
-            s.ditherW[k] = s.w[drawRead_ + k + j];
+            s.dither[k] = s.raw[drawRead_ + k + j];
         }
-        ditherZ = s.ditherZ;
-        ditherW = s.ditherW;
+        dither = s.dither;
     }
     drawRead_ += n + holds;
-    drawZ_ = s.z[drawRead_ - 1];
-    drawW_ = s.w[drawRead_ - 1];
 
     portaResetRun(n);
 
@@ -258,8 +255,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     }
     voice.lfo = lfo;
     voice.gain = mainGain_.get();
-    voice.z = ditherZ;
-    voice.w = ditherW;
+    voice.raw = dither;
     if constexpr (sizeof(Sample) == sizeof(float)) {
         kernels.voiceFloat(voice, out, n);
     } else {

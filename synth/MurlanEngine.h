@@ -21,6 +21,7 @@
 
 #include "synth/BlockKernels.h"
 #include "synth/MidiQueue.h"
+#include "synth/MwcRandom.h"
 #include "synth/NoteStack.h"
 #include "synth/Relaxed.h"
 #include "synth/SineOsc.h"
@@ -102,6 +103,8 @@ private:
     void portaResetRun(int n);
     // At least `count` generator steps buffered past the read position.
     void bufferDraws(int count, std::int64_t framesLeft);
+    // The generator's words after the steps used so far.
+    MwcRandom::State drawState() const;
 
     NoteStack notes_;
     SineOsc osc_[kOscillators];
@@ -117,10 +120,10 @@ private:
     const BlockKernels* kernels_;
     std::unique_ptr<Scratch> scratch_;
 
-    // The generator's words after the last step used, and the steps worked
-    // out ahead within one render call.
-    std::uint32_t drawZ_ = 0;
-    std::uint32_t drawW_ = 0;
+    // The generator's steps worked out ahead within one render call: the
+    // words before and after them, how many there are and how many are used.
+    MwcRandom::State bufferStart_{};
+    MwcRandom::State bufferEnd_{};
     int drawRead_ = 0;
     int drawEnd_ = 0;
 

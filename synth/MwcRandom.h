@@ -54,6 +54,11 @@ public:
     static constexpr std::uint32_t kMultiplierZ = 36969u;
     static constexpr std::uint32_t kMultiplierW = 18000u;
 
+    // The words `steps` steps on from `from`, without taking each step (for
+    // words on the sequence's cycle, as every state reached from the load
+    // state is; others are stepped).
+    static State advanced(State from, std::uint64_t steps);
+
     // Snapshot and restore, so that checks can replay the same draws.
     static State state();
     static void setState(State state);

@@ -42,20 +42,35 @@ TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
             states.push_back({std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)});
         for (const MwcRandom::State& start : states) {
             for (int n : {0, 1, 63, 64, 65, 200, 512, 1000, 1024}) {
-                std::vector<std::uint32_t> z(std::size_t(n) + 1), w(std::size_t(n) + 1);
+                std::vector<std::uint32_t> raw(std::size_t(n) + 1);
                 std::uint32_t lz = start.z, lw = start.w;
-                k.draws(&lz, &lw, z.data(), w.data(), n);
+                k.draws(&lz, &lw, raw.data(), n);
                 std::uint32_t sz = start.z, sw = start.w;
-                for (int i = 0; i < n; ++i) {
-                    MwcRandom::step(sz, sw);
-                    ASSERT_EQ(z[std::size_t(i)], sz)
+                for (int i = 0; i < n; ++i)
+                    ASSERT_EQ(raw[std::size_t(i)], MwcRandom::step(sz, sw))
                         << BlockKernels::name(isa) << " n " << n << " step " << i;
-                    ASSERT_EQ(w[std::size_t(i)], sw)
-                        << BlockKernels::name(isa) << " n " << n << " step " << i;
-                }
                 EXPECT_EQ(lz, sz);
                 EXPECT_EQ(lw, sw);
             }
+        }
+    }
+}
+
+TEST(MwcRandom, AdvancingByManyStepsLandsWhereSteppingDoes) {
+    // The engine finds the words after the draws it used this way when it
+    // worked out more than it needed.
+    std::mt19937 rng(9);
+    std::vector<MwcRandom::State> states = {
+        MwcRandom::kInitialState, {kMz - 1, kMw - 1}, {0xFFFFFFFFu, 5u}, {kMz, kMw}};
+    for (int i = 0; i < 5; ++i)
+        states.push_back({std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)});
+    for (const MwcRandom::State& start : states) {
+        MwcRandom::State stepped = start;
+        for (std::uint64_t steps = 0; steps <= 2100; ++steps) {
+            const MwcRandom::State jumped = MwcRandom::advanced(start, steps);
+            ASSERT_EQ(jumped.z, stepped.z) << start.z << " " << steps;
+            ASSERT_EQ(jumped.w, stepped.w) << start.w << " " << steps;
+            MwcRandom::step(stepped.z, stepped.w);
         }
     }
 }
