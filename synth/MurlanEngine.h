@@ -7,8 +7,10 @@
 // Rendering runs in chunks between events: the sequential parts of each
 // chunk (envelopes, glides, phase sums, the generator) run as tight loops of
 // their own, everything else over arrays in the widest vector unit the
-// processor has. The output is that of ticking every primitive once per
-// sample, to the rounding of a fused multiply-add.
+// processor has. Every event lands on the same sample as when each
+// primitive ticks once per sample, and the output is that of ticking them
+// to a few units in the last place: constant factors are folded together
+// once a chunk, and a gliding pitch's steps are multiplied, not divided.
 //
 // Threads: the quantity setters may run on any thread while the audio thread
 // renders (each quantity is one relaxed value, picked up at the next chunk);
