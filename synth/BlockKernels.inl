@@ -26,41 +26,19 @@ void amplitude(const double* __restrict weight, const double* __restrict env,
 // narrower one first packs every 64-bit mask down).
 [[gnu::always_inline]] inline std::uint64_t flag(bool condition) { return condition; }
 
-// Within the band where the weight is one line squared (30 Hz to 10 kHz),
-// where most pitches stay. Exact: each step and weight rounded once from
-// its quotient, as a divider would. Otherwise the glide's form: the step a
-// multiple of the note, the weight's line one multiply-add, both within a
-// few units in the last place of the exact ones.
-template <bool kExact>
-[[gnu::always_inline]] inline void inBand(double f, double note, double noteStep, double rate,
-                                          double inverseRate, double& increment,
-                                          double& weightTarget) {
-    if constexpr (kExact) {
-        (void)note;
-        (void)noteStep;
-        increment = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
-        weightTarget = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
-    } else {
-        (void)rate;
-        (void)inverseRate;
-        constexpr double kSlope = -0.3 / 9970.0, kBase = 1.0 + 0.3 * 30.0 / 9970.0;
-        increment = note * noteStep;
-        const double a = f * kSlope + kBase;
-        weightTarget = a * a;
-    }
-}
-
-template <bool kExact>
-void pitchShaped(const double* __restrict note, double scale, double rate, double inverseRate,
-                 double* __restrict increment, double* __restrict weightTarget, int n) {
-    // The loop takes the band for granted and counts the pitches outside
-    // it, which are then done again with the choice of band, exactly.
-    const double noteStep = dsp::quotient(scale * dsp::kTwoPi, rate, inverseRate);
+void pitch(const double* __restrict note, double scale, double rate, double inverseRate,
+           double* __restrict increment, double* __restrict weightTarget, int n) {
+    // Most pitches stay where the weight is one line squared (30 Hz to
+    // 10 kHz): the loop takes that for granted and counts the pitches that
+    // are not, which are then done again with the choice of band. Same
+    // arithmetic either way: each step and weight rounded once from its
+    // quotient, as a divider would.
     std::uint64_t outside = 0;
     for (int k = 0; k < n; ++k) {
         const double f = scale * note[k];
         outside |= flag(!((f >= 30.0) & (f < 10000.0)));
-        inBand<kExact>(f, note[k], noteStep, rate, inverseRate, increment[k], weightTarget[k]);
+        increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
+        weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
     }
     if (!outside) return;
     for (int k = 0; k < n; ++k) {
@@ -73,25 +51,25 @@ void pitchShaped(const double* __restrict note, double scale, double rate, doubl
     }
 }
 
-void pitch(const double* note, double scale, double rate, double inverseRate, double* increment,
-           double* weightTarget, int n) {
-    pitchShaped<true>(note, scale, rate, inverseRate, increment, weightTarget, n);
-}
-
 void glidePitch(const double* __restrict note, double scale, double rate, double inverseRate,
                 double* __restrict increment, double* __restrict weightTarget, int n) {
     // A glide's notes move one way, so they stay in the band when both
-    // ends do; the loop then needs no test.
+    // ends do. There the step is the note times one factor and the weight's
+    // line one multiply-add of the note; elsewhere the exact arithmetic.
     const double first = scale * note[0], last = scale * note[n - 1];
     const bool inside = first >= 30.0 && first < 10000.0 && last >= 30.0 && last < 10000.0;
     if (!inside) {
-        pitchShaped<false>(note, scale, rate, inverseRate, increment, weightTarget, n);
+        pitch(note, scale, rate, inverseRate, increment, weightTarget, n);
         return;
     }
     const double noteStep = dsp::quotient(scale * dsp::kTwoPi, rate, inverseRate);
-    for (int k = 0; k < n; ++k)
-        inBand<false>(scale * note[k], note[k], noteStep, rate, inverseRate, increment[k],
-                      weightTarget[k]);
+    const double noteSlope = scale * (-0.3 / 9970.0);
+    constexpr double kBase = 1.0 + 0.3 * 30.0 / 9970.0;
+    for (int k = 0; k < n; ++k) {
+        increment[k] = note[k] * noteStep;
+        const double line = note[k] * noteSlope + kBase;
+        weightTarget[k] = line * line;
+    }
 }
 
 bool follows(const double* __restrict target, double from, double step, int n) {
