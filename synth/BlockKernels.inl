@@ -4,7 +4,8 @@
 // left to the compiler's vectoriser; the generator's lanes use vector types.
 // Nothing here calls an inline function of another header with external
 // linkage: the linker could hand this unit's wide build of it to code that
-// runs on any processor. Only constants and DspMath's internal functions.
+// runs on any processor. Only constants and the internal functions of
+// DspMath.h and of MwcRandom.h's mwc namespace.
 
 #include <cstring>
 #include <limits>
@@ -130,21 +131,11 @@ void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __
 
 typedef std::uint32_t u32x8 __attribute__((vector_size(32)));
 
-constexpr std::uint64_t kAz = MwcRandom::kMultiplierZ, kAw = MwcRandom::kMultiplierW;
-constexpr std::uint64_t kMz = kAz * 65536u - 1u, kMw = kAw * 65536u - 1u;
-
-// The modulus is a constant, so each remainder is a multiplication, not a division.
-template <std::uint64_t kM>
-constexpr std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent) {
-    std::uint64_t result = 1;
-    base %= kM;
-    while (exponent) {
-        if (exponent & 1u) result = result * base % kM;
-        base = base * base % kM;
-        exponent >>= 1;
-    }
-    return result;
-}
+using mwc::kModulusW;
+using mwc::kModulusZ;
+using mwc::kMultiplierW;
+using mwc::kMultiplierZ;
+using mwc::powMod;
 
 // a^L mod m for every lane length L a buffer of up to 1024 draws gives (a
 // multiple of 8 up to 128), worked out by the compiler rather than on every
@@ -153,8 +144,8 @@ struct LaneJumps {
     std::uint64_t z[17] = {}, w[17] = {};
     constexpr LaneJumps() {
         for (int i = 1; i <= 16; ++i) {
-            z[i] = powMod<kMz>(kAz, std::uint64_t(8 * i));
-            w[i] = powMod<kMw>(kAw, std::uint64_t(8 * i));
+            z[i] = powMod<kModulusZ>(kMultiplierZ, std::uint64_t(8 * i));
+            w[i] = powMod<kModulusW>(kMultiplierW, std::uint64_t(8 * i));
         }
     }
 };
@@ -191,27 +182,23 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int
     // The lanes need words on their cycle (below m, as every state reached
     // from the load state is); anything else goes one step at a time.
     const int lanesLength = (n / 64) * 8;
-    if (lanesLength > 0 && z < kMz && w < kMw) {
+    if (lanesLength > 0 && z < kModulusZ && w < kModulusW) {
         const int row = lanesLength / 8;
         const std::uint64_t jz =
-            row <= 16 ? kLaneJumps.z[row] : powMod<kMz>(kAz, std::uint64_t(lanesLength));
+            row <= 16 ? kLaneJumps.z[row] : powMod<kModulusZ>(kMultiplierZ, std::uint64_t(lanesLength));
         const std::uint64_t jw =
-            row <= 16 ? kLaneJumps.w[row] : powMod<kMw>(kAw, std::uint64_t(lanesLength));
+            row <= 16 ? kLaneJumps.w[row] : powMod<kModulusW>(kMultiplierW, std::uint64_t(lanesLength));
         u32x8 zl, wl;
         std::uint64_t zs = z, ws = w;
         for (int j = 0; j < 8; ++j) {
             zl[j] = std::uint32_t(zs);
             wl[j] = std::uint32_t(ws);
-            zs = zs * jz % kMz;
-            ws = ws * jw % kMw;
+            zs = zs * jz % kModulusZ;
+            ws = ws * jw % kModulusW;
         }
         for (int i = 0; i < lanesLength; i += 8) {
             u32x8 tile[8];
-            for (int s = 0; s < 8; ++s) {
-                zl = std::uint32_t(kAz) * (zl & 0xFFFFu) + (zl >> 16);
-                wl = std::uint32_t(kAw) * (wl & 0xFFFFu) + (wl >> 16);
-                tile[s] = (zl << 16) + (wl & 0xFFFFu);
-            }
+            for (int s = 0; s < 8; ++s) tile[s] = mwc::step(zl, wl);
             storeTile(tile, raw + i, lanesLength);
         }
         // The last lane ends where the lanes end.
@@ -219,11 +206,7 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int
         z = zl[7];
         w = wl[7];
     }
-    for (; k < n; ++k) {
-        z = std::uint32_t(kAz) * (z & 0xFFFFu) + (z >> 16);
-        w = std::uint32_t(kAw) * (w & 0xFFFFu) + (w >> 16);
-        raw[k] = (z << 16) + (w & 0xFFFFu);
-    }
+    for (; k < n; ++k) raw[k] = mwc::step(z, w);
     *zState = z;
     *wState = w;
 }

@@ -15,28 +15,12 @@ void MwcRandom::setState(State state) {
     w_.store(state.w, std::memory_order_relaxed);
 }
 
-namespace {
-// Each word is a multiplicative sequence modulo m = a * 65536 - 1: a step
-// takes the word to the word times a, reduced (a * 65536 is 1 modulo m).
-std::uint64_t timesPowerMod(std::uint64_t x, std::uint64_t a, std::uint64_t m,
-                            std::uint64_t exponent) {
-    std::uint64_t base = a % m;
-    while (exponent) {
-        if (exponent & 1u) x = x * base % m;
-        base = base * base % m;
-        exponent >>= 1;
-    }
-    return x;
-}
-}  // namespace
-
 MwcRandom::State MwcRandom::advanced(State from, std::uint64_t steps) {
-    constexpr std::uint64_t kMz = std::uint64_t(kMultiplierZ) * 65536u - 1u;
-    constexpr std::uint64_t kMw = std::uint64_t(kMultiplierW) * 65536u - 1u;
-    if (from.z >= kMz || from.w >= kMw) {
+    if (from.z >= mwc::kModulusZ || from.w >= mwc::kModulusW) {
         for (std::uint64_t k = 0; k < steps; ++k) step(from.z, from.w);
         return from;
     }
-    return {std::uint32_t(timesPowerMod(from.z, kMultiplierZ, kMz, steps)),
-            std::uint32_t(timesPowerMod(from.w, kMultiplierW, kMw, steps))};
+    const std::uint64_t z = from.z * mwc::powMod<mwc::kModulusZ>(kMultiplierZ, steps);
+    const std::uint64_t w = from.w * mwc::powMod<mwc::kModulusW>(kMultiplierW, steps);
+    return {std::uint32_t(z % mwc::kModulusZ), std::uint32_t(w % mwc::kModulusW)};
 }

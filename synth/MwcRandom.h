@@ -8,6 +8,43 @@
 #include <atomic>
 #include <cstdint>
 
+// The sequence's arithmetic, shared with the engine's array loops. Internal
+// linkage on purpose, as in DspMath.h: each vector unit's build of the loops
+// keeps its own copy.
+namespace mwc {
+
+constexpr std::uint32_t kMultiplierZ = 36969u;
+constexpr std::uint32_t kMultiplierW = 18000u;
+// Each word is a multiplicative sequence modulo a * 65536 - 1: a step takes
+// the word to the word times a, reduced (a * 65536 is 1 modulo it), so the
+// word k steps on is the word times a^k, reduced.
+constexpr std::uint64_t kModulusZ = std::uint64_t(kMultiplierZ) * 65536u - 1u;
+constexpr std::uint64_t kModulusW = std::uint64_t(kMultiplierW) * 65536u - 1u;
+
+// One step of both words, plain or in vectors of lanes; the value drawn.
+template <typename T>
+[[gnu::always_inline]] static inline T step(T& z, T& w) {
+    z = kMultiplierZ * (z & 0xFFFFu) + (z >> 16);
+    w = kMultiplierW * (w & 0xFFFFu) + (w >> 16);
+    return (z << 16) + (w & 0xFFFFu);
+}
+
+// base^exponent modulo kM; the modulus is a constant, so each remainder is
+// a multiplication, not a division.
+template <std::uint64_t kM>
+static constexpr std::uint64_t powMod(std::uint64_t base, std::uint64_t exponent) {
+    std::uint64_t result = 1;
+    base %= kM;
+    while (exponent) {
+        if (exponent & 1u) result = result * base % kM;
+        base = base * base % kM;
+        exponent >>= 1;
+    }
+    return result;
+}
+
+}  // namespace mwc
+
 class MwcRandom {
 public:
     struct State {
@@ -42,17 +79,13 @@ public:
     }
 
     // One step of the sequence on explicit words.
-    static std::uint32_t step(std::uint32_t& z, std::uint32_t& w) {
-        z = kMultiplierZ * (z & 0xFFFFu) + (z >> 16);
-        w = kMultiplierW * (w & 0xFFFFu) + (w >> 16);
-        return rawOf(z, w);
-    }
+    static std::uint32_t step(std::uint32_t& z, std::uint32_t& w) { return mwc::step(z, w); }
     // The value drawn when a step leaves the words z and w.
     static std::uint32_t rawOf(std::uint32_t z, std::uint32_t w) {
         return (z << 16) + (w & 0xFFFFu);
     }
-    static constexpr std::uint32_t kMultiplierZ = 36969u;
-    static constexpr std::uint32_t kMultiplierW = 18000u;
+    static constexpr std::uint32_t kMultiplierZ = mwc::kMultiplierZ;
+    static constexpr std::uint32_t kMultiplierW = mwc::kMultiplierW;
 
     // The words `steps` steps on from `from`, without taking each step (for
     // words on the sequence's cycle, as every state reached from the load

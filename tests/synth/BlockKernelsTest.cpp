@@ -14,8 +14,8 @@
 #include "synth/TempoLfo.h"
 
 namespace {
-constexpr std::uint32_t kMz = 36969u * 65536u - 1u;
-constexpr std::uint32_t kMw = 18000u * 65536u - 1u;
+constexpr std::uint32_t kMz = std::uint32_t(mwc::kModulusZ);
+constexpr std::uint32_t kMw = std::uint32_t(mwc::kModulusW);
 }  // namespace
 
 TEST(SinePolynomial, StaysWithinFourTenThousandthsOfTheSineOverItsWholeRange) {
