@@ -179,12 +179,8 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         if (chunk[o].increment) steps = true;
     }
     if (sums && steps) {
-        // Partials with a steady pitch spread their step beside the gliding ones.
-        for (PartialChunk& c : chunk) {
-            if (!c.sounds || c.increment) continue;
-            for (int k = 0; k < n; ++k) c.stepScratch[k] = c.step;
-            c.increment = c.stepScratch;
-        }
+        for (PartialChunk& c : chunk)
+            if (c.sounds) c.spreadStep(n);
     }
     for (int o = 0; o < kOscillators && !sums; ++o) {
         if (chunk[o].moves) {

@@ -115,13 +115,18 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
 }
 
 namespace {
+// Whether a sweep by m has reached or passed its target at f.
+bool landed(double f, double m, double target) {
+    return (m < 1.0 && f <= target) || (m > 1.0 && f >= target);
+}
+
 // One partial's sweep, stopping exactly on the target on the sample that
 // reaches or passes it.
 void glideLanding(double& f, double& m, double target, double* out, int n) {
     for (int k = 0; k < n; ++k) {
         if (m != 1.0) {
             f = f * m;
-            if ((m < 1.0 && f <= target) || (m > 1.0 && f >= target)) {
+            if (landed(f, m, target)) {
                 f = target;
                 m = 1.0;
             }
@@ -158,7 +163,7 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, int n) {
 #pragma GCC unroll 3
     for (int i = 0; i < kCount; ++i) {
         SineOsc& osc = *partials[i];
-        if ((m[i] < 1.0 && f[i] <= target[i]) || (m[i] > 1.0 && f[i] >= target[i])) {
+        if (landed(f[i], m[i], target[i])) {
             f[i] = osc.current_;
             glideLanding(f[i], m[i], target[i], out[i], n);
         }
@@ -217,12 +222,7 @@ void SineOsc::advancePhases(SineOsc* const* partials, PartialChunk* const* chunk
     for (int i = 0; i < count; ++i) arrays = arrays || chunks[i]->increment;
     if (arrays) {
         // Partials with a steady pitch spread their step for the loop.
-        for (int i = 0; i < count; ++i) {
-            PartialChunk& c = *chunks[i];
-            if (c.increment) continue;
-            for (int k = 0; k < n; ++k) c.stepScratch[k] = c.step;
-            c.increment = c.stepScratch;
-        }
+        for (int i = 0; i < count; ++i) chunks[i]->spreadStep(n);
     }
     switch (count * 2 + (arrays ? 1 : 0)) {
     case 2:

@@ -41,6 +41,13 @@ struct PartialChunk {
     double gain = 0.0;                  // the level gain and every constant factor
     bool moves = false;                 // the phase advances
     bool sounds = false;                // anything but zeros reaches the output
+
+    // A steady pitch's step as an array, beside partials whose pitch moves.
+    void spreadStep(int n) {
+        if (increment) return;
+        for (int k = 0; k < n; ++k) stepScratch[k] = step;
+        increment = stepScratch;
+    }
 };
 
 class SineOsc {
