@@ -4,8 +4,11 @@
 // left to the compiler's vectoriser; the generator's lanes use vector types.
 // Nothing here calls an inline function of another header with external
 // linkage: the linker could hand this unit's wide build of it to code that
-// runs on any processor. Only constants and the internal functions of
-// DspMath.h and of MwcRandom.h's mwc namespace.
+// runs on any processor. Only constants, the internal functions of
+// DspMath.h and of MwcRandom.h's mwc namespace, and SSE2 intrinsics (always
+// inlined, never emitted on their own).
+
+#include <emmintrin.h>
 
 #include <cstring>
 #include <limits>
@@ -126,10 +129,17 @@ void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __
 // Each of the two multiply-with-carry words is a multiplicative sequence
 // modulo m = a * 65536 - 1 (the state times a, reduced), so the word k steps
 // on is the word times a^k mod m. Lane j starts k = j * L draws ahead and
-// runs L plain steps; each 8 x 8 tile is turned round as it is stored, so
-// that each lane's run lands in order.
+// runs L plain steps; each 4 x 4 block of values is turned round as it is
+// stored, so that each lane's run lands in order.
+//
+// The lanes keep each word as its two 16-bit halves: a step multiplies the
+// low half by a 16-bit constant, which 16-bit units do for eight lanes at
+// once (a 32-bit multiply takes twice as long on many processors and does
+// not exist before SSE4.1), and a draw's value is the two low halves side
+// by side.
 
-typedef std::uint32_t u32x8 __attribute__((vector_size(32)));
+typedef std::uint16_t u16x8 __attribute__((vector_size(16)));
+typedef std::uint32_t u32x4 __attribute__((vector_size(16)));
 
 using mwc::kModulusW;
 using mwc::kModulusZ;
@@ -137,42 +147,54 @@ using mwc::kMultiplierW;
 using mwc::kMultiplierZ;
 using mwc::powMod;
 
-// a^L mod m for every lane length L a buffer of up to 1024 draws gives (a
-// multiple of 8 up to 128), worked out by the compiler rather than on every
-// call.
+constexpr int kLanes = 8;
+// Steps each lane takes between two blocks turned round.
+constexpr int kTileSteps = 4;
+constexpr int kMaxLaneLength = 128;  // a buffer of up to 1024 draws
+
+// a^L mod m for every lane length L up to kMaxLaneLength (multiples of
+// kTileSteps), worked out by the compiler rather than on every call.
 struct LaneJumps {
-    std::uint64_t z[17] = {}, w[17] = {};
+    static constexpr int kCount = kMaxLaneLength / kTileSteps + 1;
+    std::uint64_t z[kCount] = {}, w[kCount] = {};
     constexpr LaneJumps() {
-        for (int i = 1; i <= 16; ++i) {
-            z[i] = powMod<kModulusZ>(kMultiplierZ, std::uint64_t(8 * i));
-            w[i] = powMod<kModulusW>(kMultiplierW, std::uint64_t(8 * i));
+        for (int i = 1; i < kCount; ++i) {
+            z[i] = powMod<kModulusZ>(kMultiplierZ, std::uint64_t(kTileSteps * i));
+            w[i] = powMod<kModulusW>(kMultiplierW, std::uint64_t(kTileSteps * i));
         }
     }
 };
 constexpr LaneJumps kLaneJumps{};
 
-// Stores r[s][j] (lane j's word after step s of this tile) at
-// out[j * length + s]: two 4 x 4 transposes within the 128-bit halves
-// (steps 0-3, then 4-7), each half stored where its lane's run goes. No
-// shuffle crosses the halves, which some processors do slowly.
-void storeTile(const u32x8 r[8], std::uint32_t* out, int length) {
-    for (int h = 0; h < 2; ++h) {
-        const u32x8 a = r[4 * h], b = r[4 * h + 1], c = r[4 * h + 2], d = r[4 * h + 3];
-        const u32x8 ab0 = __builtin_shufflevector(a, b, 0, 8, 1, 9, 4, 12, 5, 13);
-        const u32x8 ab1 = __builtin_shufflevector(a, b, 2, 10, 3, 11, 6, 14, 7, 15);
-        const u32x8 cd0 = __builtin_shufflevector(c, d, 0, 8, 1, 9, 4, 12, 5, 13);
-        const u32x8 cd1 = __builtin_shufflevector(c, d, 2, 10, 3, 11, 6, 14, 7, 15);
-        // Lane j in the low half, lane j + 4 in the high half.
-        const u32x8 lanes[4] = {__builtin_shufflevector(ab0, cd0, 0, 1, 8, 9, 4, 5, 12, 13),
-                                __builtin_shufflevector(ab0, cd0, 2, 3, 10, 11, 6, 7, 14, 15),
-                                __builtin_shufflevector(ab1, cd1, 0, 1, 8, 9, 4, 5, 12, 13),
-                                __builtin_shufflevector(ab1, cd1, 2, 3, 10, 11, 6, 7, 14, 15)};
-        for (int j = 0; j < 4; ++j) {
-            std::memcpy(out + j * length + 4 * h, &lanes[j], 16);
-            std::memcpy(out + (j + 4) * length + 4 * h, reinterpret_cast<const char*>(&lanes[j]) + 16,
-                        16);
-        }
-    }
+// A word of eight lanes, in halves: word = high * 65536 + low.
+struct LaneWords {
+    u16x8 low, high;
+};
+
+// One step, a * low + high, in 16-bit pieces: the product's low half plus
+// the old high half is the new low half, and the product's high half plus
+// that sum's carry the new high half (below a, so it never carries on).
+[[gnu::always_inline]] inline void laneStep(LaneWords& word, u16x8 a) {
+    const u16x8 productLow = word.low * a;
+    const u16x8 productHigh = u16x8(_mm_mulhi_epu16(__m128i(word.low), __m128i(a)));
+    const u16x8 low = productLow + word.high;
+    // All ones where the sum did not wrap; plus one that is the carry.
+    const u16x8 noCarry = u16x8(low >= productLow);
+    word.low = low;
+    word.high = (productHigh + 1) + noCarry;
+}
+
+// r[0..3] (four lanes' values after four steps, one step each) become the
+// four lanes' runs of four steps.
+[[gnu::always_inline]] inline void transpose(u32x4 r[4]) {
+    const u32x4 ab0 = __builtin_shufflevector(r[0], r[1], 0, 4, 1, 5);
+    const u32x4 ab1 = __builtin_shufflevector(r[0], r[1], 2, 6, 3, 7);
+    const u32x4 cd0 = __builtin_shufflevector(r[2], r[3], 0, 4, 1, 5);
+    const u32x4 cd1 = __builtin_shufflevector(r[2], r[3], 2, 6, 3, 7);
+    r[0] = __builtin_shufflevector(ab0, cd0, 0, 1, 4, 5);
+    r[1] = __builtin_shufflevector(ab0, cd0, 2, 3, 6, 7);
+    r[2] = __builtin_shufflevector(ab1, cd1, 0, 1, 4, 5);
+    r[3] = __builtin_shufflevector(ab1, cd1, 2, 3, 6, 7);
 }
 
 // The value of each draw, made from the two words after its step.
@@ -181,30 +203,47 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int
     int k = 0;
     // The lanes need words on their cycle (below m, as every state reached
     // from the load state is); anything else goes one step at a time.
-    const int lanesLength = (n / 64) * 8;
-    if (lanesLength > 0 && z < kModulusZ && w < kModulusW) {
-        const int row = lanesLength / 8;
-        const std::uint64_t jz =
-            row <= 16 ? kLaneJumps.z[row] : powMod<kModulusZ>(kMultiplierZ, std::uint64_t(lanesLength));
-        const std::uint64_t jw =
-            row <= 16 ? kLaneJumps.w[row] : powMod<kModulusW>(kMultiplierW, std::uint64_t(lanesLength));
-        u32x8 zl, wl;
+    const int length = n / (kLanes * kTileSteps) * kTileSteps;
+    if (length > 0 && z < kModulusZ && w < kModulusW) {
+        const int row = length / kTileSteps;
+        const std::uint64_t jz = row < LaneJumps::kCount
+                                     ? kLaneJumps.z[row]
+                                     : powMod<kModulusZ>(kMultiplierZ, std::uint64_t(length));
+        const std::uint64_t jw = row < LaneJumps::kCount
+                                     ? kLaneJumps.w[row]
+                                     : powMod<kModulusW>(kMultiplierW, std::uint64_t(length));
+        LaneWords zl, wl;
         std::uint64_t zs = z, ws = w;
-        for (int j = 0; j < 8; ++j) {
-            zl[j] = std::uint32_t(zs);
-            wl[j] = std::uint32_t(ws);
+        for (int j = 0; j < kLanes; ++j) {
+            zl.low[j] = std::uint16_t(zs);
+            zl.high[j] = std::uint16_t(zs >> 16);
+            wl.low[j] = std::uint16_t(ws);
+            wl.high[j] = std::uint16_t(ws >> 16);
             zs = zs * jz % kModulusZ;
             ws = ws * jw % kModulusW;
         }
-        for (int i = 0; i < lanesLength; i += 8) {
-            u32x8 tile[8];
-            for (int s = 0; s < 8; ++s) tile[s] = mwc::step(zl, wl);
-            storeTile(tile, raw + i, lanesLength);
+        const u16x8 az = u16x8{} + std::uint16_t(kMultiplierZ);
+        const u16x8 aw = u16x8{} + std::uint16_t(kMultiplierW);
+        for (int i = 0; i < length; i += kTileSteps) {
+            u32x4 lanes[2][kTileSteps];  // lanes 0-3 and 4-7, one step each
+            for (int s = 0; s < kTileSteps; ++s) {
+                laneStep(zl, az);
+                laneStep(wl, aw);
+                // (z << 16) + (w & 0xFFFF): the low halves side by side.
+                lanes[0][s] = u32x4(__builtin_shufflevector(wl.low, zl.low, 0, 8, 1, 9, 2, 10, 3, 11));
+                lanes[1][s] =
+                    u32x4(__builtin_shufflevector(wl.low, zl.low, 4, 12, 5, 13, 6, 14, 7, 15));
+            }
+            for (int h = 0; h < 2; ++h) {
+                transpose(lanes[h]);
+                for (int j = 0; j < 4; ++j)
+                    std::memcpy(raw + (4 * h + j) * length + i, &lanes[h][j], sizeof(u32x4));
+            }
         }
         // The last lane ends where the lanes end.
-        k = 8 * lanesLength;
-        z = zl[7];
-        w = wl[7];
+        k = kLanes * length;
+        z = std::uint32_t(zl.high[kLanes - 1]) << 16 | zl.low[kLanes - 1];
+        w = std::uint32_t(wl.high[kLanes - 1]) << 16 | wl.low[kLanes - 1];
     }
     for (; k < n; ++k) raw[k] = mwc::step(z, w);
     *zState = z;
@@ -214,13 +253,23 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int
 // The dither's scale: a uniform draw in [0, 1] times 5e-6, as one factor.
 constexpr double kDitherScale = MwcRandom::kUniformScale * 5e-06;
 
+// A raw value as the double 2^52 + raw: its bits under the exponent of
+// 2^52. Exact, and an or where a conversion would take the slower unit
+// (and, before AVX-512, a signed value).
+constexpr std::uint64_t kRawExponent = 0x4330000000000000u;
+constexpr double kRawBias = 4503599627370496.0;  // 2^52
+
+[[gnu::always_inline]] inline double biased(std::uint32_t raw) {
+    return __builtin_bit_cast(double, kRawExponent | raw);
+}
+
 // The output's constant factors, taken into the coefficients once a chunk:
 // the gain (and a still tremolo) into each partial's sine and into the
 // dither's scale, so that no sample pays a multiplication for them.
 struct OutputScale {
     dsp::ScaledSine partial[VoiceArgs::kMaxPartials];
-    double dither = 0.0;  // per unit of the raw value
-    double offset = 0.0;  // the dither of a raw value of 0
+    double dither = 0.0;        // per unit of the raw value
+    double biasedDither = 0.0;  // the dither of kRawBias
     double halfDepth = 0.0;
 };
 
@@ -231,23 +280,53 @@ OutputScale outputScale(const VoiceArgs& v) {
     for (int i = 0; i < VoiceArgs::kMaxPartials; ++i)
         s.partial[i] = dsp::scaledSine(v.ampLevel[i] * gain);
     s.dither = kDitherScale * gain;
-    s.offset = 2147483648.0 * s.dither;
+    s.biasedDither = kRawBias * s.dither;
     s.halfDepth = v.halfDepth;
     return s;
 }
 
 // The output of one sample (or a vector of them) from the sum of the scaled
-// partials and the generator's raw value, offset to a signed one (which the
-// vector units convert): the dither added, the tremolo applied.
+// partials and the generator's raw value, biased: the dither added, the
+// tremolo applied.
 template <bool kLfo, typename T>
-[[gnu::always_inline]] inline T outputOf(T sum, T signedRaw, T lfo, const OutputScale& s) {
-    const T x = signedRaw * s.dither + (s.offset + sum);
+[[gnu::always_inline]] inline T outputOf(T sum, T biasedRaw, T lfo, const OutputScale& s) {
+    const T x = (biasedRaw - kRawBias) * s.dither + sum;
     if constexpr (kLfo) {
         return x * (s.halfDepth * (lfo - 1.0) + 1.0);
     } else {
         (void)lfo;
         return x;
     }
+}
+
+// The dither alone, raw * dither rounded once: with fused multiply-add the
+// bias comes off inside the one rounding, which saves a subtraction.
+[[gnu::always_inline]] inline double ditherOf(double biasedRaw, const OutputScale& s) {
+#ifdef __FMA__
+    return __builtin_fma(biasedRaw, s.dither, -s.biasedDither);
+#else
+    return (biasedRaw - kRawBias) * s.dither;
+#endif
+}
+
+// Doubles too small for a float's normal range would become subnormal
+// floats, which stall some hosts' processing further down the chain: they
+// become zero instead. Output made of the dither alone without a moving
+// tremolo is never that small (unless it is zero throughout), and needs no
+// test.
+template <bool kFlush>
+[[gnu::always_inline]] inline float toFloat(double x) {
+    const float f = static_cast<float>(x);
+    if constexpr (kFlush) {
+        return f < std::numeric_limits<float>::min() && f > -std::numeric_limits<float>::min() ? 0.0f
+                                                                                                : f;
+    }
+    return f;
+}
+
+bool ditherNeedsFlush(const OutputScale& s) {
+    const double least = s.dither < 0.0 ? -s.dither : s.dither;  // of a raw value of 1
+    return least != 0.0 && !(least >= double(std::numeric_limits<float>::min()));
 }
 
 // What a partial adds: its sine times its level (scaled into the
@@ -284,18 +363,37 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
             sum = sum + partialTerm<kAmps>(p1[k] - dsp::kPi, s1, kAmps ? a1[k] : 0.0);
         if (kPartials >= 3)
             sum = sum + partialTerm<kAmps>(p2[k] - dsp::kPi, s2, kAmps ? a2[k] : 0.0);
-        const double x = outputOf<kLfo>(sum, double(std::int32_t(raws[k] ^ 0x80000000u)),
-                                        kLfo ? lfo[k] : 1.0, scale);
+        const double x = outputOf<kLfo>(sum, biased(raws[k]), kLfo ? lfo[k] : 1.0, scale);
         if constexpr (sizeof(Sample) == sizeof(float)) {
-            // Tiny doubles become subnormal floats, which stall some hosts'
-            // processing further down the chain: send zero instead.
-            const float f = static_cast<float>(x);
-            out[k] = f < std::numeric_limits<float>::min() && f > -std::numeric_limits<float>::min()
-                         ? 0.0f
-                         : f;
+            out[k] = toFloat<true>(x);
         } else {
             out[k] = x;
         }
+    }
+}
+
+// Nothing sounds and the tremolo holds still (or is not heard): the dither
+// alone.
+template <typename Sample, bool kFlush>
+void ditherShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
+    const OutputScale scale = outputScale<false>(v);
+    const std::uint32_t* __restrict raws = v.raw;
+    for (int k = 0; k < n; ++k) {
+        const double x = ditherOf(biased(raws[k]), scale);
+        if constexpr (sizeof(Sample) == sizeof(float)) {
+            out[k] = toFloat<kFlush>(x);
+        } else {
+            out[k] = x;
+        }
+    }
+}
+
+template <typename Sample>
+void dither(const VoiceArgs& v, Sample* out, int n) {
+    if (sizeof(Sample) == sizeof(float) && ditherNeedsFlush(outputScale<false>(v))) {
+        ditherShaped<Sample, true>(v, out, n);
+    } else {
+        ditherShaped<Sample, false>(v, out, n);
     }
 }
 
@@ -304,7 +402,7 @@ void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
 typedef double f64x4 __attribute__((vector_size(32)));
 typedef float f32x4 __attribute__((vector_size(16)));
 typedef std::int32_t i32x4 __attribute__((vector_size(16)));
-typedef std::uint32_t u32x4 __attribute__((vector_size(16)));
+typedef std::uint64_t u64x4 __attribute__((vector_size(32)));
 
 // Filled in place: a vector passed by value would change the ABI with the unit.
 template <typename V, typename T>
@@ -339,10 +437,10 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         }
         u32x4 raw;
         load(raw, v.raw + k);
-        const f64x4 signedRaw = __builtin_convertvector(i32x4(raw ^ 0x80000000u), f64x4);
+        const f64x4 biasedRaw = f64x4(__builtin_convertvector(raw, u64x4) | kRawExponent);
         f64x4 lfo = f64x4{} + 1.0;
         if (kLfo) load(lfo, v.lfo + k);
-        const f64x4 y = outputOf<kLfo>(sum, signedRaw, lfo, scale);
+        const f64x4 y = outputOf<kLfo>(sum, biasedRaw, lfo, scale);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             const f32x4 f = __builtin_convertvector(y, f32x4);
             const float least = std::numeric_limits<float>::min();
@@ -382,6 +480,10 @@ void voiceSummingWith(const VoiceArgs& v, Sample* out, int n) {
 
 template <typename Sample, int kPartials>
 void voiceWith(const VoiceArgs& v, Sample* out, int n) {
+    if (kPartials == 0 && !v.lfo) {
+        dither(v, out, n);
+        return;
+    }
     const bool amps = v.amp[0] || v.amp[1] || v.amp[2];
     if (kPartials > 0 && v.sums) {
         if (v.lfo) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -41,7 +42,7 @@ TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
         for (int i = 0; i < 5; ++i)
             states.push_back({std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)});
         for (const MwcRandom::State& start : states) {
-            for (int n : {0, 1, 63, 64, 65, 200, 512, 1000, 1024}) {
+            for (int n : {0, 1, 31, 32, 33, 63, 64, 65, 100, 200, 512, 1000, 1024}) {
                 std::vector<std::uint32_t> raw(std::size_t(n) + 1);
                 std::uint32_t lz = start.z, lw = start.w;
                 k.draws(&lz, &lw, raw.data(), n);
@@ -51,6 +52,67 @@ TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
                         << BlockKernels::name(isa) << " n " << n << " step " << i;
                 EXPECT_EQ(lz, sz);
                 EXPECT_EQ(lw, sw);
+            }
+        }
+    }
+}
+
+TEST(BlockKernels, GeneratorLanesCarryBetweenTheHalvesOfEveryWord) {
+    // The lanes step each word in 16-bit halves; many short runs from
+    // random words (and from the words just below each modulus) meet the
+    // carries of every kind.
+    std::mt19937 rng(11);
+    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
+        const auto isa = BlockKernels::Isa(path);
+        if (!BlockKernels::runs(isa)) continue;
+        const BlockKernels& k = BlockKernels::get(isa);
+        std::uint32_t raw[32];
+        for (int i = 0; i < 20000; ++i) {
+            MwcRandom::State start{std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)};
+            if (i < 64) start = {kMz - 1 - std::uint32_t(i), kMw - 1 - std::uint32_t(i)};
+            std::uint32_t lz = start.z, lw = start.w;
+            k.draws(&lz, &lw, raw, 32);
+            std::uint32_t sz = start.z, sw = start.w;
+            for (int j = 0; j < 32; ++j)
+                ASSERT_EQ(raw[j], MwcRandom::step(sz, sw)) << start.z << " " << start.w << " " << j;
+            ASSERT_EQ(lz, sz);
+            ASSERT_EQ(lw, sw);
+        }
+    }
+}
+
+TEST(BlockKernels, FloatOutputIsTheDoubleOutputRoundedWithoutSubnormals) {
+    // The dither alone at every main gain, down to gains whose dither falls
+    // below the float range (which must then come out as 0), with the
+    // smallest raw values among the draws.
+    std::vector<std::uint32_t> raw(515);
+    std::uint32_t z = MwcRandom::kInitialState.z, w = MwcRandom::kInitialState.w;
+    BlockKernels::get(BlockKernels::Baseline).draws(&z, &w, raw.data(), int(raw.size()));
+    for (std::uint32_t i = 0; i < 8; ++i) raw[100 + i] = i;
+    const int n = int(raw.size());
+    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
+        const auto isa = BlockKernels::Isa(path);
+        if (!BlockKernels::runs(isa)) continue;
+        const BlockKernels& k = BlockKernels::get(isa);
+        for (double gain : {0.0, 1e-30, 1e-25, 2e-23, 1e-20, 0.23713737056616552, 1.0, -0.5}) {
+            VoiceArgs voice;
+            voice.raw = raw.data();
+            voice.gain = gain;
+            std::vector<double> wide(raw.size());
+            std::vector<float> narrow(raw.size());
+            k.voiceDouble(voice, wide.data(), n);
+            k.voiceFloat(voice, narrow.data(), n);
+            for (int i = 0; i < n; ++i) {
+                const double expected =
+                    raw[std::size_t(i)] * MwcRandom::kUniformScale * 5e-06 * gain;
+                ASSERT_NEAR(wide[std::size_t(i)], expected, 1e-15 * std::fabs(expected))
+                    << BlockKernels::name(isa) << " gain " << gain << " at " << i;
+                const float rounded = float(wide[std::size_t(i)]);
+                const float flushed =
+                    std::fabs(rounded) < std::numeric_limits<float>::min() ? 0.0f : rounded;
+                ASSERT_EQ(narrow[std::size_t(i)], flushed)
+                    << BlockKernels::name(isa) << " gain " << gain << " at " << i;
+                ASSERT_NE(std::fpclassify(narrow[std::size_t(i)]), FP_SUBNORMAL);
             }
         }
     }
