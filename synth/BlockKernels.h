@@ -10,22 +10,22 @@
 // What the output of one chunk is made of.
 struct VoiceArgs {
     static constexpr int kMaxPartials = 3;
-    int partials = 0;                        // sounding partials, in oscillator order
-    const double* phase[kMaxPartials] = {};  // each partial's phase per sample
-    // With `sums` set, phase[] is not read: the loop sums the phases
-    // itself, start[i] plus each sample's step wrapped at two pi, and
-    // leaves the last in end[i]. The step is step[i] throughout, or
-    // steps[i][k] when a partial glides (then every partial has an array).
-    // The vector work of a few samples then overlaps the sums of the next,
-    // which otherwise take a pass of their own.
-    bool sums = false;
+    // The partials whose phase moves: the first `partials` sound, the next
+    // `silent` do not, but their phase runs on all the same (their later
+    // output depends on it). Each phase is start[i] plus each sample's step,
+    // wrapped at two pi, the last left in end[i]; the step is step[i]
+    // throughout, or steps[i][k] when a partial glides (then every moving
+    // partial has an array). The loop sums the phases itself, so that the
+    // vector work of a few samples overlaps the sums of the next.
+    int partials = 0;
+    int silent = 0;
     double start[kMaxPartials] = {};
     double step[kMaxPartials] = {};
     const double* steps[kMaxPartials] = {};
     double* end = nullptr;
-    // Each partial's level, and a factor per sample when its amplitude
-    // moves (or null); when one partial has an array, every sounding
-    // partial has one.
+    // Each sounding partial's level, and a factor per sample when its
+    // amplitude moves (or null); when one partial has an array, every
+    // sounding partial has one.
     const double* amp[kMaxPartials] = {};
     double ampLevel[kMaxPartials] = {};
     const std::uint32_t* raw = nullptr;  // the generator's value of each sample
@@ -62,10 +62,11 @@ struct BlockKernels {
     // The values of the next `n` steps of the process generator from words
     // (z, w), in order; (z, w) become the words after the last of them.
     void (*draws)(std::uint32_t* z, std::uint32_t* w, std::uint32_t* raw, int n);
-    // The output: out[k] = (r[k] * 5e-6 + ((o1 + o2) + o3)) * gain * (halfDepth * (lfo[k] - 1) +
-    // 1), with oi = sine(phase_i[k]) * ampLevel_i * amp_i[k] of the sounding partials only, r the
-    // uniform draw made from raw[k], and the last bracket the constant
-    // `factor` when lfo is null.
+    // The output, and the moving partials' phases on to the chunk's end:
+    // out[k] = (r[k] * 5e-6 + ((o1 + o2) + o3)) * gain * (halfDepth * (lfo[k] - 1) + 1), with
+    // oi = sine(phase i after sample k) * ampLevel_i * amp_i[k] of the sounding partials only,
+    // r the uniform draw made from raw[k], and the last bracket the constant `factor` when lfo
+    // is null.
     void (*voiceDouble)(const VoiceArgs& voice, double* out, int n);
     // The same into floats; magnitudes below the float range become 0.
     void (*voiceFloat)(const VoiceArgs& voice, float* out, int n);

@@ -341,14 +341,20 @@ template <bool kAmps, typename T>
     }
 }
 
-// One shape of the output loop: how many partials sound, whether their
-// amplitudes move, whether the tremolo does. Each shape is a loop without
-// tests, which the vectoriser turns into straight vector code.
+// Each sounding partial's phase after each sample, worked out already.
+struct Phases {
+    const double* of[VoiceArgs::kMaxPartials] = {};
+};
+
+// One shape of the output loop over phases worked out already: how many
+// partials sound, whether their amplitudes move, whether the tremolo does.
+// Each shape is a loop without tests, which the vectoriser turns into
+// straight vector code.
 template <typename Sample, int kPartials, bool kAmps, bool kLfo>
-void voiceShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
-    const double* __restrict p0 = v.phase[0];
-    const double* __restrict p1 = v.phase[1];
-    const double* __restrict p2 = v.phase[2];
+void voiceShaped(const VoiceArgs& v, const Phases& phases, Sample* __restrict out, int n) {
+    const double* __restrict p0 = phases.of[0];
+    const double* __restrict p1 = phases.of[1];
+    const double* __restrict p2 = phases.of[2];
     const double* __restrict a0 = v.amp[0];
     const double* __restrict a1 = v.amp[1];
     const double* __restrict a2 = v.amp[2];
@@ -410,10 +416,12 @@ template <typename V, typename T>
     std::memcpy(&v, from, sizeof v);
 }
 
-// Four samples at a time: the sums of each partial's next four phases, then
-// the same arithmetic as voiceShaped over them, in vector registers.
-template <typename Sample, int kPartials, bool kAmps, bool kLfo, bool kSteps>
+// Four samples at a time: the sums of each moving partial's next four
+// phases, then the same arithmetic as voiceShaped over the sounding ones, in
+// vector registers. kChains phases move; the first kPartials sound.
+template <typename Sample, int kPartials, int kChains, bool kAmps, bool kLfo, bool kSteps>
 void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
+    static_assert(kPartials <= kChains && kChains <= VoiceArgs::kMaxPartials, "partials");
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
     const OutputScale scale = outputScale<kLfo>(v);
     int k = 0;
@@ -421,7 +429,7 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         double x[VoiceArgs::kMaxPartials][4];
         for (int j = 0; j < 4; ++j) {
 #pragma GCC unroll 3
-            for (int i = 0; i < kPartials; ++i) {
+            for (int i = 0; i < kChains; ++i) {
                 p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
                 x[i][j] = p[i];
             }
@@ -454,51 +462,68 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
     if (k < n) {
         double tail[VoiceArgs::kMaxPartials][4];
         for (int j = 0; k + j < n; ++j) {
-            for (int i = 0; i < kPartials; ++i) {
+            for (int i = 0; i < kChains; ++i) {
                 p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
                 tail[i][j] = p[i];
             }
         }
         // The last few samples through the plain loop, from where they start.
         VoiceArgs rest = v;
+        Phases phases;
         for (int i = 0; i < kPartials; ++i) {
-            rest.phase[i] = tail[i];
+            phases.of[i] = tail[i];
             if (kAmps) rest.amp[i] = v.amp[i] + k;
         }
         rest.raw = v.raw + k;
         if (kLfo) rest.lfo = v.lfo + k;
-        voiceShaped<Sample, kPartials, kAmps, kLfo>(rest, out + k, n - k);
+        voiceShaped<Sample, kPartials, kAmps, kLfo>(rest, phases, out + k, n - k);
     }
-    for (int i = 0; i < kPartials; ++i) v.end[i] = p[i];
+    for (int i = 0; i < kChains; ++i) v.end[i] = p[i];
 }
 
-template <typename Sample, int kPartials, bool kAmps, bool kLfo>
-void voiceSummingWith(const VoiceArgs& v, Sample* out, int n) {
-    v.steps[0] ? voiceSumming<Sample, kPartials, kAmps, kLfo, true>(v, out, n)
-               : voiceSumming<Sample, kPartials, kAmps, kLfo, false>(v, out, n);
+template <typename Sample, int kPartials, int kChains>
+void voiceChains(const VoiceArgs& v, Sample* out, int n) {
+    const bool amps = kPartials > 0 && (v.amp[0] || v.amp[1] || v.amp[2]);
+    const bool steps = v.steps[0];
+    // Each shape its own loop; nothing sounding has no amplitudes.
+    if (amps) {
+        if constexpr (kPartials > 0) {
+            if (v.lfo) {
+                steps ? voiceSumming<Sample, kPartials, kChains, true, true, true>(v, out, n)
+                      : voiceSumming<Sample, kPartials, kChains, true, true, false>(v, out, n);
+            } else {
+                steps ? voiceSumming<Sample, kPartials, kChains, true, false, true>(v, out, n)
+                      : voiceSumming<Sample, kPartials, kChains, true, false, false>(v, out, n);
+            }
+        }
+    } else if (v.lfo) {
+        steps ? voiceSumming<Sample, kPartials, kChains, false, true, true>(v, out, n)
+              : voiceSumming<Sample, kPartials, kChains, false, true, false>(v, out, n);
+    } else {
+        steps ? voiceSumming<Sample, kPartials, kChains, false, false, true>(v, out, n)
+              : voiceSumming<Sample, kPartials, kChains, false, false, false>(v, out, n);
+    }
 }
 
 template <typename Sample, int kPartials>
 void voiceWith(const VoiceArgs& v, Sample* out, int n) {
-    if (kPartials == 0 && !v.lfo) {
-        dither(v, out, n);
-        return;
-    }
-    const bool amps = v.amp[0] || v.amp[1] || v.amp[2];
-    if (kPartials > 0 && v.sums) {
+    switch (kPartials + v.silent) {
+    case 0:
         if (v.lfo) {
-            amps ? voiceSummingWith<Sample, kPartials, true, true>(v, out, n)
-                 : voiceSummingWith<Sample, kPartials, false, true>(v, out, n);
+            voiceShaped<Sample, 0, false, true>(v, Phases{}, out, n);
         } else {
-            amps ? voiceSummingWith<Sample, kPartials, true, false>(v, out, n)
-                 : voiceSummingWith<Sample, kPartials, false, false>(v, out, n);
+            dither(v, out, n);
         }
-    } else if (v.lfo) {
-        amps ? voiceShaped<Sample, kPartials, true, true>(v, out, n)
-             : voiceShaped<Sample, kPartials, false, true>(v, out, n);
-    } else {
-        amps ? voiceShaped<Sample, kPartials, true, false>(v, out, n)
-             : voiceShaped<Sample, kPartials, false, false>(v, out, n);
+        break;
+    case 1:
+        if constexpr (kPartials <= 1) voiceChains<Sample, kPartials, 1>(v, out, n);
+        break;
+    case 2:
+        if constexpr (kPartials <= 2) voiceChains<Sample, kPartials, 2>(v, out, n);
+        break;
+    default:
+        voiceChains<Sample, kPartials, 3>(v, out, n);
+        break;
     }
 }
 

@@ -35,7 +35,6 @@ struct MurlanEngine::Scratch {
     double weightTarget[kOscillators][kChunk];
     double weight[kOscillators][kChunk];
     double env[kOscillators][kChunk];
-    double phase[kOscillators][kChunk];
     double amp[kOscillators][kChunk];
     double lfoPhase[kChunk];
     double lfoHold[kChunk];
@@ -154,10 +153,6 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     Scratch& s = *scratch_;
 
     PartialChunk chunk[kOscillators];
-    SineOsc* moving[kOscillators];
-    PartialChunk* movingChunk[kOscillators];
-    double* movingPhase[kOscillators];
-    int movingCount = 0;
     SineOsc* gliding[kOscillators];
     double* glidingNote[kOscillators];
     int glidingCount = 0;
@@ -167,44 +162,37 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         glidingNote[glidingCount++] = s.note[o];
     }
     SineOsc::glide(gliding, glidingNote, glidingCount, n);
-    // When every moving partial sounds, the output loop sums their phases
-    // itself; otherwise a pass of their own does.
-    bool sums = true;
     bool steps = false;
     for (int o = 0; o < kOscillators; ++o) {
         const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],
                                      s.env[o]};
         chunk[o] = osc_[o].prepare(n, scratch, kernels);
-        if (chunk[o].moves && !chunk[o].sounds) sums = false;
-        if (chunk[o].increment) steps = true;
+        if (chunk[o].moves && chunk[o].increment) steps = true;
     }
-    if (sums && steps) {
-        for (PartialChunk& c : chunk)
-            if (c.sounds) c.spreadStep(n);
-    }
-    for (int o = 0; o < kOscillators && !sums; ++o) {
-        if (chunk[o].moves) {
-            moving[movingCount] = &osc_[o];
-            movingChunk[movingCount] = &chunk[o];
-            movingPhase[movingCount] = s.phase[o];
-            ++movingCount;
-        }
-    }
-    // A silent partial's phase runs on too: its later output depends on it.
-    SineOsc::advancePhases(moving, movingChunk, movingPhase, movingCount, n);
 
+    // The output loop sums the phases of the moving partials, the sounding
+    // ones first; a silent partial's phase runs on too, as its later output
+    // depends on it.
     VoiceArgs voice;
     double endPhase[kOscillators];
-    voice.sums = sums;
+    int order[kOscillators];
     voice.end = endPhase;
-    bool amps = false;
-    for (int o = 0; o < kOscillators; ++o) {
-        if (!chunk[o].sounds) continue;
-        const int i = voice.partials++;
-        voice.phase[i] = s.phase[o];
+    for (int o = 0; o < kOscillators; ++o)
+        if (chunk[o].sounds) order[voice.partials++] = o;
+    for (int o = 0; o < kOscillators; ++o)
+        if (chunk[o].moves && !chunk[o].sounds) order[voice.partials + voice.silent++] = o;
+    const int movingCount = voice.partials + voice.silent;
+    for (int i = 0; i < movingCount; ++i) {
+        const int o = order[i];
+        // Partials with a steady pitch spread their step beside gliding ones.
+        if (steps) chunk[o].spreadStep(n);
         voice.start[i] = osc_[o].phase();
         voice.step[i] = chunk[o].step;
         voice.steps[i] = chunk[o].increment;
+    }
+    bool amps = false;
+    for (int i = 0; i < voice.partials; ++i) {
+        const int o = order[i];
         voice.ampLevel[i] = chunk[o].gain;
         if (chunk[o].weight && chunk[o].env) {
             kernels.amplitude(chunk[o].weight, chunk[o].env, s.amp[o], n);
@@ -257,10 +245,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     } else {
         kernels.voiceDouble(voice, out, n);
     }
-    if (sums) {
-        for (int i = 0, o = 0; o < kOscillators; ++o)
-            if (chunk[o].sounds) osc_[o].setPhase(endPhase[i++]);
-    }
+    for (int i = 0; i < movingCount; ++i) osc_[order[i]].setPhase(endPhase[i]);
 }
 
 void MurlanEngine::render(double* out, std::int64_t frames) { renderTo(out, frames); }

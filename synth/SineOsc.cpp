@@ -189,67 +189,8 @@ void SineOsc::glide(SineOsc* const* partials, double* const* note, int count, in
     }
 }
 
-template <int kCount, bool kArrays>
-void SineOsc::advance(SineOsc* const* partials, const PartialChunk* const* chunks,
-                      double* const* phase, int n) {
-    // Unrolled, so that each phase lives in a register: a phase that went
-    // through memory would add a store and a load to every sample's sum.
-    double p[kCount];
-    double step[kCount];
-    const double* increment[kCount];
-    double* out[kCount];
-#pragma GCC unroll 3
-    for (int i = 0; i < kCount; ++i) {
-        p[i] = partials[i]->phase_;
-        step[i] = chunks[i]->step;
-        increment[i] = chunks[i]->increment;
-        out[i] = phase[i];
-    }
-    for (int k = 0; k < n; ++k) {
-#pragma GCC unroll 3
-        for (int i = 0; i < kCount; ++i) {
-            p[i] = dsp::nextPhase(p[i], kArrays ? increment[i][k] : step[i]);
-            out[i][k] = p[i];
-        }
-    }
-#pragma GCC unroll 3
-    for (int i = 0; i < kCount; ++i) partials[i]->phase_ = p[i];
-}
-
-void SineOsc::advancePhases(SineOsc* const* partials, PartialChunk* const* chunks,
-                            double* const* phase, int count, int n) {
-    bool arrays = false;
-    for (int i = 0; i < count; ++i) arrays = arrays || chunks[i]->increment;
-    if (arrays) {
-        // Partials with a steady pitch spread their step for the loop.
-        for (int i = 0; i < count; ++i) chunks[i]->spreadStep(n);
-    }
-    switch (count * 2 + (arrays ? 1 : 0)) {
-    case 2:
-        advance<1, false>(partials, chunks, phase, n);
-        break;
-    case 3:
-        advance<1, true>(partials, chunks, phase, n);
-        break;
-    case 4:
-        advance<2, false>(partials, chunks, phase, n);
-        break;
-    case 5:
-        advance<2, true>(partials, chunks, phase, n);
-        break;
-    case 6:
-        advance<3, false>(partials, chunks, phase, n);
-        break;
-    case 7:
-        advance<3, true>(partials, chunks, phase, n);
-        break;
-    default:
-        break;
-    }
-}
-
 double SineOsc::tick() {
-    double note, increment, weightTarget, weight, env, phase;
+    double note, increment, weightTarget, weight, env;
     const PartialScratch scratch{&note, &increment, &weightTarget, &weight, &env};
     const BlockKernels& kernels = BlockKernels::get(BlockKernels::best());
     if (gliding()) {
@@ -258,15 +199,11 @@ double SineOsc::tick() {
         glide(&self, &notes, 1, 1);
     }
     PartialChunk chunk = prepare(1, scratch, kernels);
-    if (chunk.moves) {
-        SineOsc* self = this;
-        PartialChunk* chunks = &chunk;
-        double* phases = &phase;
-        advancePhases(&self, &chunks, &phases, 1, 1);
-    }
+    if (chunk.moves)
+        phase_ = dsp::nextPhase(phase_, chunk.increment ? chunk.increment[0] : chunk.step);
     if (!chunk.sounds) return 0.0;
     double amp = 1.0;
     if (chunk.weight) amp = amp * chunk.weight[0];
     if (chunk.env) amp = amp * chunk.env[0];
-    return dsp::sineAroundPi(phase - kPi, dsp::scaledSine(chunk.gain)) * amp;
+    return dsp::sineAroundPi(phase_ - kPi, dsp::scaledSine(chunk.gain)) * amp;
 }

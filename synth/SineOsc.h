@@ -3,14 +3,13 @@
 // frequencies, an attack/release envelope, a gain that fades partials out
 // near the audio band's edges, and a level.
 //
-// A partial renders in chunks, in three stages that the engine interleaves
-// with the other partials: prepare() works out the envelope, the pitch and
-// the weight of every sample; advancePhases() runs the phase sums of all
-// partials in one loop (each phase depends on the one before, so they are
-// the sequential part); the engine then makes the output of all partials in
-// one vector loop. When every moving partial sounds, that loop sums the
-// phases itself (with the same steps, dsp::nextPhase), so the sums overlap
-// the vector work instead of taking a pass of their own.
+// A partial renders in chunks: glide() runs the note chains of the gliding
+// partials, prepare() works out the envelope, the pitch and the weight of
+// every sample, and the engine's output loop then sums the phases of all
+// moving partials (each depends on the one before, so they are the
+// sequential part; dsp::nextPhase) while it makes the output of the sounding
+// ones, so that the sums overlap the vector work. A silent partial's phase
+// runs on in the same loop: its later output depends on it.
 //
 // The parameter-derived fields are written by whichever thread edits the
 // parameters and read by the audio thread once per chunk, hence Relaxed.
@@ -68,11 +67,6 @@ public:
     // ratio, so they are sequential); prepare() then takes them from there.
     static void glide(SineOsc* const* partials, double* const* note, int count, int n);
     PartialChunk prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels);
-    // The phases of `count` partials over `n` samples, all in one loop so
-    // that their sums run side by side; phase[i][k] is partial i's phase
-    // after sample k.
-    static void advancePhases(SineOsc* const* partials, PartialChunk* const* chunks,
-                              double* const* phase, int count, int n);
     // One sample through the same stages.
     double tick();
 
@@ -114,9 +108,6 @@ private:
     bool gentle(const double* note, const double* weightTarget, double scale, int n) const;
     template <int kCount>
     static void glideLoop(SineOsc* const* partials, double* const* note, int n);
-    template <int kCount, bool kArrays>
-    static void advance(SineOsc* const* partials, const PartialChunk* const* chunks,
-                        double* const* phase, int n);
 
     Relaxed<double> partial_{1.0};
     Relaxed<double> detune_{0.0};

@@ -409,3 +409,43 @@ TEST_F(BlockEngineTest, GlidesLandOnTheSameSampleWhereverTheyEndInABlock) {
     }
     expectEveryPathMatchesTheReference(s);
 }
+
+TEST_F(BlockEngineTest, SilentPartialsKeepTheirPhaseThroughLongSilences) {
+    // A partial at level 0 beside sounding ones, and notes apart by seconds
+    // of silence, released while their glides still run: the phases of
+    // partials that do not sound run on in the output loop, and each note
+    // picks them up where the per-sample engine has them.
+    Script s;
+    s.rate = 44100.0;
+    Patch p{};
+    for (int o = 0; o < 3; ++o) {
+        p.partial[o] = double(2 * o + 1);
+        p.detune[o] = 7.0 * o;
+        p.attack[o] = 0.005;
+        p.release[o] = 0.02;
+        p.glide[o] = o == 2 ? 0.8 : 0.0;
+        p.level[o] = o == 1 ? 0.0 : 0.7;
+    }
+    p.bendRange = 2.0;
+    p.portaReset = 60.0;  // the glide stays armed across the silences
+    p.mainGain = 0.5;
+    const unsigned char keys[] = {45, 81, 52, 93, 40, 67};
+    constexpr int kBlock = 300, kNoteBlocks = 20, kSilentBlocks = 450;  // 0.14 s on, 3 s off
+    for (int note = 0; note < 6; ++note) {
+        for (int k = 0; k < kNoteBlocks + kSilentBlocks; ++k) {
+            Block b;
+            b.frames = kBlock;
+            b.hasPatch = note == 0 && k == 0;
+            b.patch = p;
+            if (k == 0) b.events.push_back(midi(note * 41 % kBlock, 0x90, keys[note], 100));
+            if (k == kNoteBlocks) b.events.push_back(midi(17, 0x80, keys[note], 0));
+            if (note == 3 && k == 5) {
+                // The level of the silent partial comes up mid-note.
+                b.tweak = 4;  // the level of oscillator 2
+                b.tweakValue = 0.6;
+            }
+            s.blocks.push_back(b);
+        }
+    }
+    expectEveryPathMatchesTheReference(s);
+}
