@@ -152,15 +152,19 @@ constexpr int kLanes = 8;
 constexpr int kTileSteps = 4;
 constexpr int kMaxLaneLength = 128;  // a buffer of up to 1024 draws
 
-// a^L mod m for every lane length L up to kMaxLaneLength (multiples of
-// kTileSteps), worked out by the compiler rather than on every call.
+// a^(j L) mod m, lane j's jump from the first lane's start, for every lane
+// length L up to kMaxLaneLength (multiples of kTileSteps): worked out by the
+// compiler, so that each lane starts with one multiplication of its own
+// instead of a chain of them on every call.
 struct LaneJumps {
     static constexpr int kCount = kMaxLaneLength / kTileSteps + 1;
-    std::uint64_t z[kCount] = {}, w[kCount] = {};
+    std::uint64_t z[kCount][kLanes] = {}, w[kCount][kLanes] = {};
     constexpr LaneJumps() {
         for (int i = 1; i < kCount; ++i) {
-            z[i] = powMod<kModulusZ>(kMultiplierZ, std::uint64_t(kTileSteps * i));
-            w[i] = powMod<kModulusW>(kMultiplierW, std::uint64_t(kTileSteps * i));
+            for (int j = 0; j < kLanes; ++j) {
+                z[i][j] = powMod<kModulusZ>(kMultiplierZ, std::uint64_t(kTileSteps * i * j));
+                w[i][j] = powMod<kModulusW>(kMultiplierW, std::uint64_t(kTileSteps * i * j));
+            }
         }
     }
 };
@@ -206,21 +210,19 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int
     const int length = n / (kLanes * kTileSteps) * kTileSteps;
     if (length > 0 && z < kModulusZ && w < kModulusW) {
         const int row = length / kTileSteps;
-        const std::uint64_t jz = row < LaneJumps::kCount
-                                     ? kLaneJumps.z[row]
-                                     : powMod<kModulusZ>(kMultiplierZ, std::uint64_t(length));
-        const std::uint64_t jw = row < LaneJumps::kCount
-                                     ? kLaneJumps.w[row]
-                                     : powMod<kModulusW>(kMultiplierW, std::uint64_t(length));
         LaneWords zl, wl;
-        std::uint64_t zs = z, ws = w;
         for (int j = 0; j < kLanes; ++j) {
+            const std::uint64_t jz = row < LaneJumps::kCount
+                                         ? kLaneJumps.z[row][j]
+                                         : powMod<kModulusZ>(kMultiplierZ, std::uint64_t(length * j));
+            const std::uint64_t jw = row < LaneJumps::kCount
+                                         ? kLaneJumps.w[row][j]
+                                         : powMod<kModulusW>(kMultiplierW, std::uint64_t(length * j));
+            const std::uint64_t zs = z * jz % kModulusZ, ws = w * jw % kModulusW;
             zl.low[j] = std::uint16_t(zs);
             zl.high[j] = std::uint16_t(zs >> 16);
             wl.low[j] = std::uint16_t(ws);
             wl.high[j] = std::uint16_t(ws >> 16);
-            zs = zs * jz % kModulusZ;
-            ws = ws * jw % kModulusW;
         }
         const u16x8 az = u16x8{} + std::uint16_t(kMultiplierZ);
         const u16x8 aw = u16x8{} + std::uint16_t(kMultiplierW);
