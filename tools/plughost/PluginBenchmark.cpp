@@ -64,6 +64,8 @@ const char* PluginBenchmark::scenarioName(Scenario scenario) {
         return "melody";
     case Glide:
         return "legato glides";
+    case Released:
+        return "after a note";
     case Idle:
         return "idle";
     case Sixteen:
@@ -85,6 +87,11 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
     const double end = seconds * kTempo / 60.0;
     if (scenario == HeldNote) {
         song.addMessage(0.0, kMidiNoteOn, 57, 100);
+    } else if (scenario == Released) {
+        // One short note, then silence: what a track costs between phrases,
+        // when its partials sound no more but their phases run on.
+        song.addMessage(0.0, kMidiNoteOn, 57, 100);
+        song.addMessage(0.5, kMidiNoteOff, 57, 0);
     } else if (scenario == Glide) {
         // A legato line: each key goes a little after the next one starts.
         static const int kPattern[] = {48, 55, 60, 67, 72, 64, 57, 50};

@@ -23,7 +23,7 @@ struct BenchOptions {
 
 class PluginBenchmark {
 public:
-    enum Scenario { HeldNote, Melody, Glide, Idle, Sixteen, kScenarioCount };
+    enum Scenario { HeldNote, Melody, Glide, Released, Idle, Sixteen, kScenarioCount };
     static constexpr int kSixteen = 16;  // instances in one thread in that scene
 
     // One plug-in on one processing path.
