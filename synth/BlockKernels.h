@@ -25,8 +25,11 @@ struct VoiceArgs {
     double* end = nullptr;
     // Each sounding partial's level, and a factor per sample when its
     // amplitude moves (or null); when one partial has an array, every
-    // sounding partial has one.
+    // sounding partial has one. With weightPerStep set instead, every
+    // sounding partial glides in the band with a steady envelope, and its
+    // factor is dsp::lineWeight(its step, weightPerStep).
     const double* amp[kMaxPartials] = {};
+    double weightPerStep = 0.0;
     double ampLevel[kMaxPartials] = {};
     const std::uint32_t* raw = nullptr;  // the generator's value of each sample
     const double* lfo = nullptr;
@@ -45,11 +48,16 @@ struct BlockKernels {
     // (0 and 0 at frequencies <= 0), each rounded once from its quotient.
     void (*pitch)(const double* note, double scale, double rate, double inverseRate,
                   double* increment, double* weightTarget, int n);
-    // The same for a glide's notes (which move one way), with a
+    // The phase increments of a glide's notes (which move one way), with a
     // multiplication where pitch() divides: within a few units in the last
-    // place of it.
-    void (*glidePitch)(const double* note, double scale, double rate, double inverseRate,
+    // place of it. Answers whether every note is in the band where the
+    // weight is a line of the step (dsp::lineWeight): then the weights are
+    // left to the caller (stepWeights, or the output loop); otherwise they
+    // are written too, with the exact arithmetic of pitch().
+    bool (*glidePitch)(const double* note, double scale, double rate, double inverseRate,
                        double* increment, double* weightTarget, int n);
+    // weight[k] = dsp::lineWeight(increment[k], perStep).
+    void (*stepWeights)(const double* increment, double perStep, double* weight, int n);
     // Whether a slew limiter of `step` starting at `from` reaches every
     // target on its own sample, so that it simply follows them.
     bool (*follows)(const double* target, double from, double step, int n);

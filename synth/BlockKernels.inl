@@ -55,25 +55,25 @@ void pitch(const double* __restrict note, double scale, double rate, double inve
     }
 }
 
-void glidePitch(const double* __restrict note, double scale, double rate, double inverseRate,
+bool glidePitch(const double* __restrict note, double scale, double rate, double inverseRate,
                 double* __restrict increment, double* __restrict weightTarget, int n) {
     // A glide's notes move one way, so they stay in the band when both
-    // ends do. There the step is the note times one factor and the weight's
-    // line one multiply-add of the note; elsewhere the exact arithmetic.
+    // ends do. There the step is the note times one factor; elsewhere the
+    // exact arithmetic, weights included.
     const double first = scale * note[0], last = scale * note[n - 1];
     const bool inside = first >= 30.0 && first < 10000.0 && last >= 30.0 && last < 10000.0;
     if (!inside) {
         pitch(note, scale, rate, inverseRate, increment, weightTarget, n);
-        return;
+        return false;
     }
     const double noteStep = dsp::quotient(scale * dsp::kTwoPi, rate, inverseRate);
-    const double noteSlope = scale * (-0.3 / 9970.0);
-    constexpr double kBase = 1.0 + 0.3 * 30.0 / 9970.0;
-    for (int k = 0; k < n; ++k) {
-        increment[k] = note[k] * noteStep;
-        const double line = note[k] * noteSlope + kBase;
-        weightTarget[k] = line * line;
-    }
+    for (int k = 0; k < n; ++k) increment[k] = note[k] * noteStep;
+    return true;
+}
+
+void stepWeights(const double* __restrict increment, double perStep, double* __restrict weight,
+                 int n) {
+    for (int k = 0; k < n; ++k) weight[k] = dsp::lineWeight(increment[k], perStep);
 }
 
 bool follows(const double* __restrict target, double from, double step, int n) {
@@ -418,11 +418,15 @@ template <typename V, typename T>
     std::memcpy(&v, from, sizeof v);
 }
 
+// Where the sounding partials' amplitude factors come from.
+enum Amps { kSteady, kArrays, kStepWeights };
+
 // Four samples at a time: the sums of each moving partial's next four
 // phases, then the same arithmetic as voiceShaped over the sounding ones, in
 // vector registers. kChains phases move; the first kPartials sound.
-template <typename Sample, int kPartials, int kChains, bool kAmps, bool kLfo, bool kSteps>
+template <typename Sample, int kPartials, int kChains, Amps kAmps, bool kLfo, bool kSteps>
 void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
+    static_assert(kAmps != kStepWeights || kSteps, "weights from steps need steps");
     static_assert(kPartials <= kChains && kChains <= VoiceArgs::kMaxPartials, "partials");
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
     const OutputScale scale = outputScale<kLfo>(v);
@@ -441,8 +445,14 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         for (int i = 0; i < kPartials; ++i) {
             const f64x4 phase = {x[i][0], x[i][1], x[i][2], x[i][3]};
             f64x4 amp = {};
-            if (kAmps) load(amp, v.amp[i] + k);
-            const f64x4 term = partialTerm<kAmps>(phase - dsp::kPi, scale.partial[i], amp);
+            if (kAmps == kArrays) load(amp, v.amp[i] + k);
+            if (kAmps == kStepWeights) {
+                f64x4 step;
+                load(step, v.steps[i] + k);
+                amp = dsp::lineWeight(step, v.weightPerStep);
+            }
+            const f64x4 term =
+                partialTerm<kAmps != kSteady>(phase - dsp::kPi, scale.partial[i], amp);
             sum = i == 0 ? term : sum + term;
         }
         u32x4 raw;
@@ -472,39 +482,51 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         // The last few samples through the plain loop, from where they start.
         VoiceArgs rest = v;
         Phases phases;
+        double weights[VoiceArgs::kMaxPartials][4];
         for (int i = 0; i < kPartials; ++i) {
             phases.of[i] = tail[i];
-            if (kAmps) rest.amp[i] = v.amp[i] + k;
+            if (kAmps == kArrays) rest.amp[i] = v.amp[i] + k;
+            if (kAmps == kStepWeights) {
+                for (int j = 0; k + j < n; ++j)
+                    weights[i][j] = dsp::lineWeight(v.steps[i][k + j], v.weightPerStep);
+                rest.amp[i] = weights[i];
+            }
         }
         rest.raw = v.raw + k;
         if (kLfo) rest.lfo = v.lfo + k;
-        voiceShaped<Sample, kPartials, kAmps, kLfo>(rest, phases, out + k, n - k);
+        voiceShaped<Sample, kPartials, kAmps != kSteady, kLfo>(rest, phases, out + k, n - k);
     }
     for (int i = 0; i < kChains; ++i) v.end[i] = p[i];
 }
 
+template <typename Sample, int kPartials, int kChains, Amps kAmps>
+void voiceAmps(const VoiceArgs& v, Sample* out, int n) {
+    const bool steps = v.steps[0];
+    if (v.lfo) {
+        steps ? voiceSumming<Sample, kPartials, kChains, kAmps, true, true>(v, out, n)
+              : voiceSumming<Sample, kPartials, kChains, kAmps, true, false>(v, out, n);
+    } else {
+        steps ? voiceSumming<Sample, kPartials, kChains, kAmps, false, true>(v, out, n)
+              : voiceSumming<Sample, kPartials, kChains, kAmps, false, false>(v, out, n);
+    }
+}
+
 template <typename Sample, int kPartials, int kChains>
 void voiceChains(const VoiceArgs& v, Sample* out, int n) {
-    const bool amps = kPartials > 0 && (v.amp[0] || v.amp[1] || v.amp[2]);
-    const bool steps = v.steps[0];
     // Each shape its own loop; nothing sounding has no amplitudes.
-    if (amps) {
-        if constexpr (kPartials > 0) {
-            if (v.lfo) {
-                steps ? voiceSumming<Sample, kPartials, kChains, true, true, true>(v, out, n)
-                      : voiceSumming<Sample, kPartials, kChains, true, true, false>(v, out, n);
-            } else {
-                steps ? voiceSumming<Sample, kPartials, kChains, true, false, true>(v, out, n)
-                      : voiceSumming<Sample, kPartials, kChains, true, false, false>(v, out, n);
-            }
+    if constexpr (kPartials > 0) {
+        if (v.weightPerStep != 0.0) {
+            const bool lfo = v.lfo;
+            lfo ? voiceSumming<Sample, kPartials, kChains, kStepWeights, true, true>(v, out, n)
+                : voiceSumming<Sample, kPartials, kChains, kStepWeights, false, true>(v, out, n);
+            return;
         }
-    } else if (v.lfo) {
-        steps ? voiceSumming<Sample, kPartials, kChains, false, true, true>(v, out, n)
-              : voiceSumming<Sample, kPartials, kChains, false, true, false>(v, out, n);
-    } else {
-        steps ? voiceSumming<Sample, kPartials, kChains, false, false, true>(v, out, n)
-              : voiceSumming<Sample, kPartials, kChains, false, false, false>(v, out, n);
+        if (v.amp[0] || v.amp[1] || v.amp[2]) {
+            voiceAmps<Sample, kPartials, kChains, kArrays>(v, out, n);
+            return;
+        }
     }
+    voiceAmps<Sample, kPartials, kChains, kSteady>(v, out, n);
 }
 
 template <typename Sample, int kPartials>
@@ -541,7 +563,7 @@ void voice(const VoiceArgs& v, Sample* out, int n) {
 
 }  // namespace
 
-extern const BlockKernels kKernels = {amplitude,   pitch, glidePitch,    follows,
-                                      progression, lfoWave, draws, voice<double>, voice<float>};
+extern const BlockKernels kKernels = {amplitude, pitch,   glidePitch, stepWeights,   follows,
+                                      progression, lfoWave, draws,      voice<double>, voice<float>};
 
 }  // namespace BLOCK_KERNELS_NS

@@ -76,6 +76,20 @@ template <typename T>
     return a * a;
 }
 
+// From 30 Hz to 10 kHz the weight is a line squared in the frequency, and
+// so in the phase step too: (step * weightPerStep(rate) + kWeightLine)^2,
+// within a few units in the last place of the curve's own arithmetic. A
+// glide's weights come from its steps this way.
+constexpr double kWeightLine = 1.0 + 0.3 * 30.0 / 9970.0;
+[[gnu::always_inline]] static inline double weightPerStep(double rate) {
+    return (-0.3 / 9970.0) / kTwoPi * rate;
+}
+template <typename T>
+[[gnu::always_inline]] static inline T lineWeight(T step, double perStep) {
+    const T line = step * perStep + kWeightLine;
+    return line * line;
+}
+
 // The gain a partial may have at frequency f: silent below 10 Hz and from
 // 17.5 kHz up, full at 30 Hz, then falling gently to 0.49 at 10 kHz;
 // written without branches so that loops over it vectorise.

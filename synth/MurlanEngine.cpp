@@ -190,10 +190,22 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         voice.step[i] = chunk[o].step;
         voice.steps[i] = chunk[o].increment;
     }
+    // Glides in the band with a steady envelope leave their weights to the
+    // output loop, when every sounding partial is one; otherwise each makes
+    // its array.
+    bool stepWeights = voice.partials > 0;
+    for (int i = 0; i < voice.partials; ++i)
+        stepWeights = stepWeights && chunk[order[i]].weightPerStep != 0.0;
+    if (stepWeights) voice.weightPerStep = chunk[order[0]].weightPerStep;
     bool amps = false;
     for (int i = 0; i < voice.partials; ++i) {
         const int o = order[i];
         voice.ampLevel[i] = chunk[o].gain;
+        if (stepWeights) continue;
+        if (chunk[o].weightPerStep != 0.0) {
+            kernels.stepWeights(chunk[o].increment, chunk[o].weightPerStep, s.weight[o], n);
+            chunk[o].weight = s.weight[o];
+        }
         if (chunk[o].weight && chunk[o].env) {
             kernels.amplitude(chunk[o].weight, chunk[o].env, s.amp[o], n);
             voice.amp[i] = s.amp[o];

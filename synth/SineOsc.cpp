@@ -37,7 +37,7 @@ void SineOsc::setTarget(double frequency) {
 
 void SineOsc::release() { envelope_.release(release_.get()); }
 
-bool SineOsc::gentle(const double* note, const double* weightTarget, double scale, int n) const {
+bool SineOsc::gentle(const double* note, double firstTarget, double scale, int n) const {
     // Within the band the weight is a line squared, (1 - 0.3 (f - 30) / 9970)^2
     // with the line in (0.7, 1], so from one sample to the next it moves by
     // at most 2 * 0.3 / 9970 times the frequency's move, and a glide moves
@@ -52,7 +52,7 @@ bool SineOsc::gentle(const double* note, const double* weightTarget, double scal
     constexpr double kSlack = 1e-12;  // the rounding of the weights, far below
     const double step = weight_.step();
     const double move = 2.0 * 0.3 / 9970.0 * hi * std::fabs(sweepRatio_ - 1.0);
-    const double d0 = weightTarget[0] - weight_.current();
+    const double d0 = firstTarget - weight_.current();
     return move + kSlack < step && d0 <= step && d0 >= -step;
 }
 
@@ -70,17 +70,27 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
     double weightLevel = 0.0;
     if (glided_) {
         glided_ = false;
-        kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_, scratch.increment,
-                           scratch.weightTarget, n);
+        const bool inside = kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_,
+                                               scratch.increment, scratch.weightTarget, n);
         chunk.increment = scratch.increment;
         chunk.moves = ratioBend * current_ > 0.0;
-        if (gentle(scratch.note, scratch.weightTarget, ratioBend, n) ||
-            kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
-            weight_.arrive(scratch.weightTarget[n - 1]);
-            chunk.weight = scratch.weightTarget;
+        const double perStep = dsp::weightPerStep(sampleRate_);
+        if (inside && !chunk.env &&
+            gentle(scratch.note, dsp::lineWeight(scratch.increment[0], perStep), ratioBend, n)) {
+            // The ramp lands on every weight: the output loop makes them
+            // from the steps, with nothing stored in between.
+            weight_.arrive(dsp::lineWeight(scratch.increment[n - 1], perStep));
+            chunk.weightPerStep = perStep;
         } else {
-            weight_.follow(scratch.weightTarget, scratch.weight, n);
-            chunk.weight = scratch.weight;
+            if (inside) kernels.stepWeights(scratch.increment, perStep, scratch.weightTarget, n);
+            if (gentle(scratch.note, scratch.weightTarget[0], ratioBend, n) ||
+                kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
+                weight_.arrive(scratch.weightTarget[n - 1]);
+                chunk.weight = scratch.weightTarget;
+            } else {
+                weight_.follow(scratch.weightTarget, scratch.weight, n);
+                chunk.weight = scratch.weight;
+            }
         }
     } else {
         // A held note keeps f constant, so the division and the weight
@@ -108,9 +118,10 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
     }
 
     const double levelGain = levelGain_.get();
-    chunk.gain = chunk.weight ? levelGain : (levelGain * weightLevel) * envLevel;
+    const bool weights = chunk.weight || chunk.weightPerStep != 0.0;
+    chunk.gain = weights ? levelGain : (levelGain * weightLevel) * envLevel;
     chunk.sounds =
-        chunk.moves && envLevel != 0.0 && levelGain != 0.0 && (chunk.weight || weightLevel != 0.0);
+        chunk.moves && envLevel != 0.0 && levelGain != 0.0 && (weights || weightLevel != 0.0);
     return chunk;
 }
 
@@ -204,6 +215,8 @@ double SineOsc::tick() {
     if (!chunk.sounds) return 0.0;
     double amp = 1.0;
     if (chunk.weight) amp = amp * chunk.weight[0];
+    if (chunk.weightPerStep != 0.0)
+        amp = amp * dsp::lineWeight(chunk.increment[0], chunk.weightPerStep);
     if (chunk.env) amp = amp * chunk.env[0];
     return dsp::sineAroundPi(phase_ - kPi, dsp::scaledSine(chunk.gain)) * amp;
 }

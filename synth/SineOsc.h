@@ -36,6 +36,7 @@ struct PartialChunk {
     double step = 0.0;                  // the constant phase step
     double* stepScratch = nullptr;      // where the constant step is spread when an array is needed
     const double* weight = nullptr;     // frequency weight of each sample, or null when constant
+    double weightPerStep = 0.0;         // or, when set, dsp::lineWeight of each sample's step
     const double* env = nullptr;        // envelope of each sample, or null when constant (then 1)
     double gain = 0.0;                  // the level gain and every constant factor
     bool moves = false;                 // the phase advances
@@ -105,7 +106,7 @@ private:
     // Whether a glide's weight targets each stay within the weight ramp's
     // step of the one before, so that the ramp follows them, without
     // looking at each.
-    bool gentle(const double* note, const double* weightTarget, double scale, int n) const;
+    bool gentle(const double* note, double firstTarget, double scale, int n) const;
     template <int kCount>
     static void glideLoop(SineOsc* const* partials, double* const* note, int n);
 

@@ -177,9 +177,10 @@ TEST(BlockKernels, PitchDividesAsTheDividerDoes) {
 }
 
 TEST(BlockKernels, GlidePitchStaysWithinAFewUnitsInTheLastPlaceOfTheExactPitch) {
-    // Glides take their steps and weights from a multiplication; what they
-    // sum must stay next to the divider's quotients on every band, rate and
-    // partial ratio, and be exact outside the band.
+    // Glides take their steps from a multiplication and, in the band, their
+    // weights from the steps; both must stay next to the divider's
+    // quotients on every band, rate and partial ratio, and be exact outside
+    // the band.
     std::mt19937_64 rng(4);
     std::uniform_real_distribution<double> logF(std::log(1.0), std::log(30000.0));
     std::vector<double> notes(2048);
@@ -201,8 +202,13 @@ TEST(BlockKernels, GlidePitchStaysWithinAFewUnitsInTheLastPlaceOfTheExactPitch) 
                     std::sort(run.begin(), run.end());
                     if (at % 32 == 16) std::reverse(run.begin(), run.end());
                     std::vector<double> inc(16), weight(16), exactInc(16), exactWeight(16);
-                    k.glidePitch(run.data(), scale, rate, 1.0 / rate, inc.data(), weight.data(),
-                                 16);
+                    const bool inside = k.glidePitch(run.data(), scale, rate, 1.0 / rate,
+                                                     inc.data(), weight.data(), 16);
+                    const double lo = run.front() * scale, hi = run.back() * scale;
+                    ASSERT_EQ(inside, std::min(lo, hi) >= 30.0 && std::max(lo, hi) < 10000.0);
+                    // In the band the weights are the steps' line, squared.
+                    if (inside)
+                        k.stepWeights(inc.data(), dsp::weightPerStep(rate), weight.data(), 16);
                     k.pitch(run.data(), scale, rate, 1.0 / rate, exactInc.data(),
                             exactWeight.data(), 16);
                     for (std::size_t i = 0; i < run.size(); ++i) {
