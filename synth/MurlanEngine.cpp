@@ -155,13 +155,15 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     PartialChunk chunk[kOscillators];
     SineOsc* gliding[kOscillators];
     double* glidingNote[kOscillators];
+    double* glidingStep[kOscillators];
     int glidingCount = 0;
     for (int o = 0; o < kOscillators; ++o) {
         if (!osc_[o].gliding()) continue;
         gliding[glidingCount] = &osc_[o];
-        glidingNote[glidingCount++] = s.note[o];
+        glidingNote[glidingCount] = s.note[o];
+        glidingStep[glidingCount++] = s.increment[o];
     }
-    SineOsc::glide(gliding, glidingNote, glidingCount, n);
+    SineOsc::glide(gliding, glidingNote, glidingStep, glidingCount, n);
     bool steps = false;
     for (int o = 0; o < kOscillators; ++o) {
         const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],

@@ -37,7 +37,7 @@ void SineOsc::setTarget(double frequency) {
 
 void SineOsc::release() { envelope_.release(release_.get()); }
 
-bool SineOsc::gentle(const double* note, double firstTarget, double scale, int n) const {
+bool SineOsc::gentle(double firstNote, double lastNote, double firstTarget, double scale) const {
     // Within the band the weight is a line squared, (1 - 0.3 (f - 30) / 9970)^2
     // with the line in (0.7, 1], so from one sample to the next it moves by
     // at most 2 * 0.3 / 9970 times the frequency's move, and a glide moves
@@ -46,7 +46,7 @@ bool SineOsc::gentle(const double* note, double firstTarget, double scale, int n
     // stays well within the weight ramp's step (any glide slower than about
     // an octave in 50 samples at 48 kHz), the ramp lands on every target:
     // only the first needs a look.
-    const double first = scale * note[0], last = scale * note[n - 1];
+    const double first = scale * firstNote, last = scale * lastNote;
     const double lo = first < last ? first : last, hi = first < last ? last : first;
     if (!(lo >= 30.0 && hi < 10000.0)) return false;
     constexpr double kSlack = 1e-12;  // the rounding of the weights, far below
@@ -68,22 +68,30 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
 
     const double ratioBend = ratio_.get() * bendFactor_;
     double weightLevel = 0.0;
-    if (glided_) {
-        glided_ = false;
-        const bool inside = kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_,
-                                               scratch.increment, scratch.weightTarget, n);
+    if (glided_ || stepsMade_) {
+        // The glide's steps, made with its notes or from them here.
+        bool inside = true;
+        double scale = chunkScale_, first = firstNote_, last = lastNote_;
+        if (glided_) {
+            inside = kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_,
+                                        scratch.increment, scratch.weightTarget, n);
+            scale = ratioBend;
+            first = scratch.note[0];
+            last = scratch.note[n - 1];
+        }
+        glided_ = stepsMade_ = false;
         chunk.increment = scratch.increment;
-        chunk.moves = ratioBend * current_ > 0.0;
+        chunk.moves = scale * current_ > 0.0;
         const double perStep = dsp::weightPerStep(sampleRate_);
         if (inside && !chunk.env &&
-            gentle(scratch.note, dsp::lineWeight(scratch.increment[0], perStep), ratioBend, n)) {
+            gentle(first, last, dsp::lineWeight(scratch.increment[0], perStep), scale)) {
             // The ramp lands on every weight: the output loop makes them
             // from the steps, with nothing stored in between.
             weight_.arrive(dsp::lineWeight(scratch.increment[n - 1], perStep));
             chunk.weightPerStep = perStep;
         } else {
             if (inside) kernels.stepWeights(scratch.increment, perStep, scratch.weightTarget, n);
-            if (gentle(scratch.note, scratch.weightTarget[0], ratioBend, n) ||
+            if (gentle(first, last, scratch.weightTarget[0], scale) ||
                 kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
                 weight_.arrive(scratch.weightTarget[n - 1]);
                 chunk.weight = scratch.weightTarget;
@@ -148,52 +156,67 @@ void glideLanding(double& f, double& m, double target, double* out, int n) {
 }  // namespace
 
 template <int kCount>
-void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, int n) {
-    double f[kCount], m[kCount], target[kCount];
+void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, double* const* increment,
+                        int n) {
+    double f[kCount], m[kCount], target[kCount], step[kCount];
     double* out[kCount];
 #pragma GCC unroll 3
     for (int i = 0; i < kCount; ++i) {
-        f[i] = partials[i]->current_;
-        m[i] = partials[i]->glideMultiplier_;
-        target[i] = partials[i]->target_;
-        out[i] = note[i];
-        partials[i]->sweepRatio_ = m[i];
+        SineOsc& osc = *partials[i];
+        f[i] = osc.current_;
+        m[i] = osc.glideMultiplier_;
+        target[i] = osc.target_;
+        out[i] = increment[i];
+        osc.sweepRatio_ = m[i];
+        // Each step is the note times the step of a note of 1 Hz, one
+        // multiplication beside the chain, which leaves it as fast as it was.
+        osc.chunkScale_ = osc.ratio_.get() * osc.bendFactor_;
+        step[i] = dsp::quotient(osc.chunkScale_ * kTwoPi, osc.sampleRate_, osc.inverseRate_);
     }
     // Most chunks do not land, so the chains are plain multiplications.
     // Notes are positive, so each f times m moves the same way (never back
     // past where it was): a sweep that reaches its target within the chunk
     // has passed it at its end, and only then is the chunk done again with
-    // the landing test.
+    // the landing test, into notes. So is a chunk whose notes leave the band
+    // where a step is the note times one factor (its ends tell).
     for (int k = 0; k < n; ++k) {
 #pragma GCC unroll 3
         for (int i = 0; i < kCount; ++i) {
             f[i] = f[i] * m[i];
-            out[i][k] = f[i];
+            out[i][k] = f[i] * step[i];
         }
     }
 #pragma GCC unroll 3
     for (int i = 0; i < kCount; ++i) {
         SineOsc& osc = *partials[i];
-        if (landed(f[i], m[i], target[i])) {
+        const double first = osc.current_ * m[i];
+        const double lo = osc.chunkScale_ * first, hi = osc.chunkScale_ * f[i];
+        const bool inside = lo >= 30.0 && lo < 10000.0 && hi >= 30.0 && hi < 10000.0;
+        if (landed(f[i], m[i], target[i]) || !inside) {
             f[i] = osc.current_;
-            glideLanding(f[i], m[i], target[i], out[i], n);
+            glideLanding(f[i], m[i], target[i], note[i], n);
+            osc.glided_ = true;
+        } else {
+            osc.stepsMade_ = true;
+            osc.firstNote_ = first;
+            osc.lastNote_ = f[i];
         }
         osc.current_ = f[i];
         osc.glideMultiplier_ = m[i];
-        osc.glided_ = true;
     }
 }
 
-void SineOsc::glide(SineOsc* const* partials, double* const* note, int count, int n) {
+void SineOsc::glide(SineOsc* const* partials, double* const* note, double* const* increment,
+                    int count, int n) {
     switch (count) {
     case 1:
-        glideLoop<1>(partials, note, n);
+        glideLoop<1>(partials, note, increment, n);
         break;
     case 2:
-        glideLoop<2>(partials, note, n);
+        glideLoop<2>(partials, note, increment, n);
         break;
     case 3:
-        glideLoop<3>(partials, note, n);
+        glideLoop<3>(partials, note, increment, n);
         break;
     default:
         break;
@@ -207,7 +230,8 @@ double SineOsc::tick() {
     if (gliding()) {
         SineOsc* self = this;
         double* notes = &note;
-        glide(&self, &notes, 1, 1);
+        double* increments = &increment;
+        glide(&self, &notes, &increments, 1, 1);
     }
     PartialChunk chunk = prepare(1, scratch, kernels);
     if (chunk.moves)

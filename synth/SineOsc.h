@@ -63,10 +63,13 @@ public:
     void release();
 
     bool gliding() const { return glideMultiplier_ != 1.0; }
-    // The note frequency of each of the next `n` samples of `count` gliding
-    // partials, all in one loop (each is the one before times the glide
-    // ratio, so they are sequential); prepare() then takes them from there.
-    static void glide(SineOsc* const* partials, double* const* note, int count, int n);
+    // The phase step of each of the next `n` samples of `count` gliding
+    // partials (into increment[i]), all in one loop: each note is the one
+    // before times the glide ratio, so they are sequential. A chunk in
+    // which a glide lands or leaves the band of a line-shaped weight gets
+    // its notes instead (into note[i]). prepare() then takes them from there.
+    static void glide(SineOsc* const* partials, double* const* note, double* const* increment,
+                      int count, int n);
     PartialChunk prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels);
     // One sample through the same stages.
     double tick();
@@ -106,9 +109,10 @@ private:
     // Whether a glide's weight targets each stay within the weight ramp's
     // step of the one before, so that the ramp follows them, without
     // looking at each.
-    bool gentle(const double* note, double firstTarget, double scale, int n) const;
+    bool gentle(double firstNote, double lastNote, double firstTarget, double scale) const;
     template <int kCount>
-    static void glideLoop(SineOsc* const* partials, double* const* note, int n);
+    static void glideLoop(SineOsc* const* partials, double* const* note, double* const* increment,
+                          int n);
 
     Relaxed<double> partial_{1.0};
     Relaxed<double> detune_{0.0};
@@ -122,6 +126,10 @@ private:
     double target_ = 0.0;
     double glideMultiplier_ = 1.0;
     bool glided_ = false;      // glide() has filled the chunk's note frequencies
+    bool stepsMade_ = false;   // or its phase steps, from notes within the band
+    double chunkScale_ = 1.0;  // the frequency ratio and bend those steps were made with
+    double firstNote_ = 0.0;   // and the chunk's first and last note
+    double lastNote_ = 0.0;
     double sweepRatio_ = 1.0;  // the glide's ratio as the chunk began
     AREnvelope envelope_;
     bool glideArmed_ = false;
