@@ -433,12 +433,23 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
     int k = 0;
     for (; k + 4 <= n; k += 4) {
         double x[VoiceArgs::kMaxPartials][4];
+        // Steps are never negative, so when the fourth sum stays below two
+        // pi none of the four wrapped: one test a group instead of one a
+        // sample. The group that wraps is summed again with the test.
         for (int j = 0; j < 4; ++j) {
 #pragma GCC unroll 3
-            for (int i = 0; i < kChains; ++i) {
-                p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
-                x[i][j] = p[i];
+            for (int i = 0; i < kChains; ++i)
+                x[i][j] = (j == 0 ? p[i] : x[i][j - 1]) + (kSteps ? v.steps[i][k + j] : v.step[i]);
+        }
+#pragma GCC unroll 3
+        for (int i = 0; i < kChains; ++i) {
+            if (__builtin_expect(x[i][3] >= dsp::kTwoPi, 0)) {
+                for (int j = 0; j < 4; ++j) {
+                    p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
+                    x[i][j] = p[i];
+                }
             }
+            p[i] = x[i][3];
         }
         f64x4 sum = {0.0, 0.0, 0.0, 0.0};
 #pragma GCC unroll 3
