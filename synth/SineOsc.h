@@ -23,8 +23,8 @@
 
 // Scratch arrays of one partial, each long enough for a chunk.
 struct PartialScratch {
-    double* note;  // filled by SineOsc::glide() while the partial glides
-    double* increment;
+    double* note;       // filled by SineOsc::glide() when a glide lands or leaves the band
+    double* increment;  // or filled by it with the glide's phase steps
     double* weightTarget;
     double* weight;
     double* env;
