@@ -152,7 +152,6 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     const BlockKernels& kernels = *kernels_;
     Scratch& s = *scratch_;
 
-    PartialChunk chunk[kOscillators];
     SineOsc* gliding[kOscillators];
     double* glidingNote[kOscillators];
     double* glidingStep[kOscillators];
@@ -164,13 +163,18 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         glidingStep[glidingCount++] = s.increment[o];
     }
     SineOsc::glide(gliding, glidingNote, glidingStep, glidingCount, n);
-    bool steps = false;
-    for (int o = 0; o < kOscillators; ++o) {
+    // Each partial's chunk made where it stays (a copy of the returned
+    // record would read back what prepare() has only just stored).
+    const auto prepare = [&](int o) {
         const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],
                                      s.env[o]};
-        chunk[o] = osc_[o].prepare(n, scratch, kernels);
-        if (chunk[o].moves && chunk[o].increment) steps = true;
-    }
+        return osc_[o].prepare(n, scratch, kernels);
+    };
+    static_assert(kOscillators == 3, "one chunk per oscillator");
+    PartialChunk chunk[kOscillators] = {prepare(0), prepare(1), prepare(2)};
+    bool steps = false;
+    for (const PartialChunk& c : chunk)
+        if (c.moves && c.increment) steps = true;
 
     // The output loop sums the phases of the moving partials, the sounding
     // ones first; a silent partial's phase runs on too, as its later output

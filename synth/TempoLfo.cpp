@@ -1,8 +1,11 @@
 #include "synth/TempoLfo.h"
 
+#include <limits>
+
 namespace {
 constexpr double kQuartersPerBar = 4.0;
 constexpr double kSecondsPerMinute = 60.0;
+constexpr std::uint64_t kExponentBits = 0x7FF0000000000000u;
 }  // namespace
 
 void TempoLfo::setup(double sampleRate) {
@@ -39,16 +42,18 @@ int TempoLfo::advance(double* phase, int* newCycleAt, int n, const BlockKernels&
     int cycles = 0;
     int k = 0;
     while (k < n) {
-        if (p > 0.0 && p < 1.0) {
-            int exponent = 0;
-            std::frexp(p, &exponent);
-            const double lo = std::ldexp(1.0, exponent - 1);
+        // (Subnormal phases, which have no binade of their own, go one
+        // sample at a time.)
+        if (p >= std::numeric_limits<double>::min() && p < 1.0) {
+            // The binade's lowest value: p's exponent with a mantissa of 1.
+            const double lo =
+                __builtin_bit_cast(double, __builtin_bit_cast(std::uint64_t, p) & kExponentBits);
             const double hi = 2.0 * lo;
             if (increment < lo) {
                 const double d = (lo + increment) - lo;
                 // A step of exactly half an ulp rounds to even: its parity
                 // depends on p, so such increments go one sample at a time.
-                const double halfUlp = std::ldexp(1.0, exponent - 54);
+                const double halfUlp = lo * 0x1p-53;
                 if (d > 0.0 && std::fabs(d - increment) != halfUlp) {
                     const int left = n - k;
                     double room = std::floor((hi - p) / d);
