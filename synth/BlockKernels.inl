@@ -40,7 +40,7 @@ void pitch(const double* __restrict note, double scale, double rate, double inve
     std::uint64_t outside = 0;
     for (int k = 0; k < n; ++k) {
         const double f = scale * note[k];
-        outside |= flag(!((f >= 30.0) & (f < 10000.0)));
+        outside |= flag(!dsp::inLineBand(f));
         increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
         weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
     }
@@ -61,7 +61,7 @@ bool glidePitch(const double* __restrict note, double scale, double rate, double
     // ends do. There the step is the note times one factor; elsewhere the
     // exact arithmetic, weights included.
     const double first = scale * note[0], last = scale * note[n - 1];
-    const bool inside = first >= 30.0 && first < 10000.0 && last >= 30.0 && last < 10000.0;
+    const bool inside = dsp::inLineBand(first) && dsp::inLineBand(last);
     if (!inside) {
         pitch(note, scale, rate, inverseRate, increment, weightTarget, n);
         return false;

@@ -80,6 +80,9 @@ template <typename T>
 // so in the phase step too: (step * weightPerStep(rate) + kWeightLine)^2,
 // within a few units in the last place of the curve's own arithmetic. A
 // glide's weights come from its steps this way.
+[[gnu::always_inline]] static inline bool inLineBand(double f) {
+    return (f >= 30.0) & (f < 10000.0);  // also false for NaN; & vectorises
+}
 constexpr double kWeightLine = 1.0 + 0.3 * 30.0 / 9970.0;
 [[gnu::always_inline]] static inline double weightPerStep(double rate) {
     return (-0.3 / 9970.0) / kTwoPi * rate;

@@ -48,7 +48,7 @@ bool SineOsc::gentle(double firstNote, double lastNote, double firstTarget, doub
     // only the first needs a look.
     const double first = scale * firstNote, last = scale * lastNote;
     const double lo = first < last ? first : last, hi = first < last ? last : first;
-    if (!(lo >= 30.0 && hi < 10000.0)) return false;
+    if (!(dsp::inLineBand(lo) && dsp::inLineBand(hi))) return false;
     constexpr double kSlack = 1e-12;  // the rounding of the weights, far below
     const double step = weight_.step();
     const double move = 2.0 * 0.3 / 9970.0 * hi * std::fabs(sweepRatio_ - 1.0);
@@ -191,7 +191,7 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, double* c
         SineOsc& osc = *partials[i];
         const double first = osc.current_ * m[i];
         const double lo = osc.chunkScale_ * first, hi = osc.chunkScale_ * f[i];
-        const bool inside = lo >= 30.0 && lo < 10000.0 && hi >= 30.0 && hi < 10000.0;
+        const bool inside = dsp::inLineBand(lo) && dsp::inLineBand(hi);
         if (landed(f[i], m[i], target[i]) || !inside) {
             f[i] = osc.current_;
             glideLanding(f[i], m[i], target[i], note[i], n);
