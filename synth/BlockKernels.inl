@@ -314,8 +314,8 @@ template <bool kLfo, typename T>
 // Doubles too small for a float's normal range would become subnormal
 // floats, which stall some hosts' processing further down the chain: they
 // become zero instead. Output made of the dither alone without a moving
-// tremolo is never that small (unless it is zero throughout), and needs no
-// test.
+// tremolo is a multiple of its scale, so it needs the test only when the
+// scale itself is that small (a main gain near -inf dB).
 template <bool kFlush>
 [[gnu::always_inline]] inline float toFloat(double x) {
     const float f = static_cast<float>(x);
@@ -383,8 +383,7 @@ void voiceShaped(const VoiceArgs& v, const Phases& phases, Sample* __restrict ou
 // Nothing sounds and the tremolo holds still (or is not heard): the dither
 // alone.
 template <typename Sample, bool kFlush>
-void ditherShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
-    const OutputScale scale = outputScale<false>(v);
+void ditherShaped(const VoiceArgs& v, const OutputScale& scale, Sample* __restrict out, int n) {
     const std::uint32_t* __restrict raws = v.raw;
     for (int k = 0; k < n; ++k) {
         const double x = ditherOf(biased(raws[k]), scale);
@@ -398,10 +397,11 @@ void ditherShaped(const VoiceArgs& v, Sample* __restrict out, int n) {
 
 template <typename Sample>
 void dither(const VoiceArgs& v, Sample* out, int n) {
-    if (sizeof(Sample) == sizeof(float) && ditherNeedsFlush(outputScale<false>(v))) {
-        ditherShaped<Sample, true>(v, out, n);
+    const OutputScale scale = outputScale<false>(v);
+    if (sizeof(Sample) == sizeof(float) && ditherNeedsFlush(scale)) {
+        ditherShaped<Sample, true>(v, scale, out, n);
     } else {
-        ditherShaped<Sample, false>(v, out, n);
+        ditherShaped<Sample, false>(v, scale, out, n);
     }
 }
 
