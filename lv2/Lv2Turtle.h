@@ -14,5 +14,7 @@ std::string lv2ManifestTurtle(const std::string& binary, const std::string& desc
 std::string lv2PluginTurtle(KEffect& effect);
 // A number as Turtle reads it, whatever the process's locale.
 std::string lv2TurtleNumber(double value);
+// A text as a quoted Turtle literal.
+std::string lv2TurtleString(const std::string& text);
 
 }  // namespace KAMO
