@@ -135,15 +135,20 @@ bool composePhrase(const std::string& name, Piece& p) {
         p.note(kBar + q + e, e, 39);
         p.legato(kBar + 2 * q + e, e, kSixteenth, {36, 43, 36});
         p.note(2 * kBar + q / 2, q, 36);
-    } else if (name == "lead" || name == "effects") {
+    } else if (name == "lead") {
         // A legato line with small steps and wide leaps, then a held note.
         p.legato(0, e, kSixteenth, {60, 62, 64, 67, 72, 67, 64, 62});
         p.legato(kBar, q, e / 2, {57, 69, 60, 72});
         p.note(2 * kBar, q + e, 64);
+    } else if (name == "effects") {
+        // Long legato notes far apart, so that the slowest glides arrive.
+        p.legato(0, 2 * q, e, {48, 72, 55, 79});
+        p.note(2 * kBar, q, 43);
     } else if (name == "bells") {
-        // Struck notes, the releases ringing on under the next ones.
-        const int keys[] = {72, 79, 76, 84, 72, 67, 74, 72};
-        for (int i = 0; i < 8; ++i) p.note(i * e + (i >= 4 ? q : 0), kSixteenth, keys[i]);
+        // Struck notes, each ringing until the next one strikes.
+        const int keys[] = {72, 79, 76, 84, 67, 74, 72};
+        const int at[] = {0, e, q, 2 * q, 4 * q, 4 * q + e, 5 * q};
+        for (int i = 0; i < 7; ++i) p.note(at[i], kSixteenth, keys[i]);
     } else if (name == "keys") {
         // The notes of a chord in turn, then a short tune.
         p.note(0, q - kSixteenth, 48);
