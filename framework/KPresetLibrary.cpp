@@ -89,6 +89,12 @@ bool KPresetLibrary::readText(KEffect& effect, const std::string& text, const st
             category = raw.substr(length);
             continue;
         }
+        // The effect's reader would cut a longer line into pieces and read
+        // the rest as a line of its own.
+        if (raw.size() > static_cast<std::size_t>(XP::TokenReader::kDefaultLineLength - 2))
+            return fail(number, "longer than " +
+                                    std::to_string(XP::TokenReader::kDefaultLineLength - 2) +
+                                    " characters");
         XP::MemoryReader one(raw);
         XP::TokenReader tokens(&one);
         if (!tokens.readLine() || tokens.tokenCount() == 0) continue;

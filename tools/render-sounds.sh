@@ -4,8 +4,8 @@
 # number: 1-bass.txt plays bass.mid) through the built plug-in into
 # docs/sounds/: SLUG.ogg (Ogg Vorbis, written by plughost through
 # libsndfile) and SLUG.png (sox's spectrogram up to what the category reaches). Prints each
-# sound's peak, RMS and rough pitch, and docs/sounds/index.md, the rows of
-# the README's Sounds table.
+# sound's peak, RMS and rough pitch, and rewrites the table of the README's
+# Sounds section (between its "sounds" markers).
 #
 #   tools/render-sounds.sh [BUILD_DIR]
 set -euo pipefail
@@ -19,16 +19,6 @@ for need in "$plughost" "$plugin" "$build/phrases"; do
 done
 command -v sox >/dev/null || { echo "render-sounds: sox is missing (tools/install-deps.sh)" >&2; exit 1; }
 
-# What each phrase shows, for the table.
-declare -A shows=(
-  [bass]="a riff: detached notes and a legato slide up an octave"
-  [lead]="a legato line with glides over steps and leaps"
-  [keys]="a chord's notes in turn, then a legato tune"
-  [bells]="struck notes, each ringing until the next one strikes"
-  [pads]="a chord's notes in turn, each held long enough to swell"
-  [rhythmic]="two bars of held notes at 120 BPM: the tremolo is the rhythm"
-  [effects]="long legato notes far apart, so that slow glides arrive"
-)
 # The spectrograms' sample rates: each shows 0 Hz to half of it, what the
 # category's sounds reach.
 declare -A spectrumRate=(
@@ -38,20 +28,25 @@ declare -A spectrumRate=(
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$out"
-rm -f "$out"/*.ogg "$out"/*.png "$out"/index.md
+rm -f "$out"/*.ogg "$out"/*.png
+table="$scratch/table.md"
 {
   echo "| Sound | Category | What it shows | Spectrogram | Audio |"
   echo "|---|---|---|---|---|"
-} >"$out/index.md"
+} >"$table"
 
 for file in "$top"/presets/*.txt; do
   stem="$(basename "$file" .txt)"
   phrase="${stem#*-}"
   category="$(sed -n '1s/^# Murlan Presets: //p' "$file")"
   midi="$build/phrases/$phrase.mid"
-  # The sounds' names, in the file's order (quoted or not).
-  sed -n 's/^PRESET[[:space:]]\+"\{0,1\}\([^"]*\)"\{0,1\}[[:space:]]*$/\1/p' "$file" |
-    while IFS= read -r name; do
+  # Each sound's name and what it shows (the comment on its PRESET line).
+  pattern='^PRESET[[:space:]]+("([^"]*)"|([^[:space:]#]+))[[:space:]]*(#[[:space:]]*(.*))?$'
+  grep '^PRESET' "$file" |
+    while IFS= read -r line; do
+      [[ "$line" =~ $pattern ]] || { echo "render-sounds: cannot read: $line" >&2; exit 1; }
+      name="${BASH_REMATCH[2]}${BASH_REMATCH[3]}"
+      shows="${BASH_REMATCH[5]}"
       slug="$(echo "$name" | tr 'A-Z' 'a-z' | sed 's/[^a-z0-9]\+/-/g; s/^-//; s/-$//')"
       "$plughost" render "$plugin" --midi "$midi" --preset "$name" --out "$scratch/$slug.wav" \
         >"$scratch/$slug.txt"
@@ -65,8 +60,13 @@ for file in "$top"/presets/*.txt; do
       length="$(soxi -D "$out/$slug.ogg")"
       printf '%-22s %-18s peak %6s dBFS  RMS %6s dBFS  rough pitch %5s Hz  %4.1f s\n' \
         "$name" "$category" "$peak" "$rms" "$pitch" "$length"
-      echo "| $name | $category | ${shows[$phrase]} | ![$name](docs/sounds/$slug.png) | [$slug.ogg](docs/sounds/$slug.ogg) |" \
-        >>"$out/index.md"
+      echo "| $name | $category | $shows | ![$name](docs/sounds/$slug.png) | [$slug.ogg](docs/sounds/$slug.ogg) |" \
+        >>"$table"
     done
 done
+readme="$top/README.md"
+grep -q '^<!-- sounds -->$' "$readme" && grep -q '^<!-- /sounds -->$' "$readme" ||
+  { echo "render-sounds: README.md has no <!-- sounds --> ... <!-- /sounds --> markers" >&2; exit 1; }
+sed -i -e "/^<!-- sounds -->\$/,/^<!-- \/sounds -->\$/{/^<!-- sounds -->\$/{p;r $table
+};/^<!-- \/sounds -->\$/p;d}" "$readme"
 echo "docs/sounds: $(du -sh "$out" | cut -f1)"

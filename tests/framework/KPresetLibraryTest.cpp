@@ -54,29 +54,30 @@ TEST(KPresetLibrary, RefusesEveryFaultNamingItsLineAndKeepsNothingOfTheFile) {
     };
     const std::string ok = "PRESET One\nSETSTR Detune1 5\n";
     const std::vector<Case> cases = {
-        {"PRESET One\n", 1},                                        // no header
-        {"# Murlan Presets: \nPRESET One\n", 1},                    // no category
-        {kHeader + "SETSTR Detune1 5\n", 2},                        // before any PRESET
-        {kHeader + "PRESET One Two\n", 2},                          // extra token
-        {kHeader + "PRESET \"\"\n", 2},                             // empty name
-        {kHeader + "PRESET \"A name longer than 24 chars\"\n", 2},  // too long
-        {kHeader + ok + "PRESET one\nSETSTR Detune1 6\n", 4},       // same name
-        {kHeader + ok + "SETSTR detune1 6\n", 4},                   // letter case
-        {kHeader + ok + "SETSTR Detune9 6\n", 4},                   // unknown
-        {kHeader + ok + "SETSTR Detune1 6\n", 4},                   // set twice
-        {kHeader + "PRESET A\nSETSTR Detune1 100\n", 3},            // out of range
-        {kHeader + "PRESET A\nSETSTR Detune1 1.5\n", 3},            // between steps
-        {kHeader + "PRESET A\nSETSTR Detune1 12x\n", 3},            // not a number
-        {kHeader + "PRESET A\nSETSTR Detune1 nan\n", 3},            // not a number
-        {kHeader + "PRESET A\nSETSTR MainLvl 0.5\n", 3},            // above 0 dB
-        {kHeader + "PRESET A\nSETSTR MainLvl -6.25\n", 3},          // finer than shown
-        {kHeader + "PRESET A\nSETSTR LFOWave Saw\n", 3},            // no such choice
-        {kHeader + "PRESET A\nSETSTR LFOWave square\n", 3},         // letter case
-        {kHeader + "PRESET A\nSETSTR Detune1\n", 3},                // no value
-        {kHeader + "PRESET A\nSET Detune1 4\n", 3},                 // no keyword
-        {kHeader + ok + "PRESET Two\nSETSTR Detune1 5\n", 5},       // same sound
-        {kHeader + ok + "PRESET B\nPRESET C\nPRESET D\n", 6},       // more than a bank
-        {kHeader, 1},                                               // no sounds
+        {"PRESET One\n", 1},                                           // no header
+        {"# Murlan Presets: \nPRESET One\n", 1},                       // no category
+        {kHeader + "SETSTR Detune1 5\n", 2},                           // before any PRESET
+        {kHeader + "PRESET One Two\n", 2},                             // extra token
+        {kHeader + "PRESET \"\"\n", 2},                                // empty name
+        {kHeader + "PRESET \"A name longer than 24 chars\"\n", 2},     // too long
+        {kHeader + ok + "PRESET one\nSETSTR Detune1 6\n", 4},          // same name
+        {kHeader + ok + "SETSTR detune1 6\n", 4},                      // letter case
+        {kHeader + ok + "SETSTR Detune9 6\n", 4},                      // unknown
+        {kHeader + ok + "SETSTR Detune1 6\n", 4},                      // set twice
+        {kHeader + "PRESET A\nSETSTR Detune1 100\n", 3},               // out of range
+        {kHeader + "PRESET A\nSETSTR Detune1 1.5\n", 3},               // between steps
+        {kHeader + "PRESET A\nSETSTR Detune1 12x\n", 3},               // not a number
+        {kHeader + "PRESET A\nSETSTR Detune1 nan\n", 3},               // not a number
+        {kHeader + "PRESET A\nSETSTR MainLvl 0.5\n", 3},               // above 0 dB
+        {kHeader + "PRESET A\nSETSTR MainLvl -6.25\n", 3},             // finer than shown
+        {kHeader + "PRESET A\nSETSTR LFOWave Saw\n", 3},               // no such choice
+        {kHeader + "PRESET A\nSETSTR LFOWave square\n", 3},            // letter case
+        {kHeader + "PRESET A\nSETSTR Detune1\n", 3},                   // no value
+        {kHeader + "PRESET A\nSET Detune1 4\n", 3},                    // no keyword
+        {kHeader + ok + "PRESET Two\nSETSTR Detune1 5\n", 5},          // same sound
+        {kHeader + ok + "PRESET B\nPRESET C\nPRESET D\n", 6},          // more than a bank
+        {kHeader, 1},                                                  // no sounds
+        {kHeader + "PRESET A  # " + std::string(250, '-') + "\n", 2},  // cut by the reader
     };
     for (const Case& c : cases) {
         TestEffect effect;
