@@ -106,6 +106,9 @@ bool KPresetLibrary::readText(KEffect& effect, const std::string& text, const st
             if (name.empty() || name.size() > kMaxNameLength)
                 return fail(number,
                             "a name has 1 to " + std::to_string(kMaxNameLength) + " characters");
+            // Names become the names of program files.
+            if (name.find_first_of("/\\") != std::string::npos || name[0] == '.')
+                return fail(number, "a name holds no slash and does not start with a dot");
             for (const auto* list : {&mSounds, &found})
                 for (const KLibrarySound& s : *list)
                     if (strcasecmp(s.name.c_str(), name.c_str()) == 0)

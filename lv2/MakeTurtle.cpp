@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace {
@@ -56,6 +57,14 @@ int main(int argc, char** argv) {
     for (int i = 4; i < argc; ++i)
         if (!library.readFile(*effect, argv[i], &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    // Names that differ only in punctuation would share a preset URI.
+    std::set<std::string> uris;
+    for (const KAMO::KLibrarySound& sound : library.sounds())
+        if (!uris.insert(KAMO::lv2PresetUri(sound.name)).second) {
+            std::fprintf(stderr, "murlan_lv2_ttl: \"%s\" has the URI of another sound\n",
+                         sound.name.c_str());
             return 1;
         }
     if (argc > 3) {

@@ -60,6 +60,7 @@ TEST(KPresetLibrary, RefusesEveryFaultNamingItsLineAndKeepsNothingOfTheFile) {
         {kHeader + "PRESET One Two\n", 2},                             // extra token
         {kHeader + "PRESET \"\"\n", 2},                                // empty name
         {kHeader + "PRESET \"A name longer than 24 chars\"\n", 2},     // too long
+        {kHeader + "PRESET \"A/B\"\n", 2},                             // not a file name
         {kHeader + ok + "PRESET one\nSETSTR Detune1 6\n", 4},          // same name
         {kHeader + ok + "SETSTR detune1 6\n", 4},                      // letter case
         {kHeader + ok + "SETSTR Detune9 6\n", 4},                      // unknown
