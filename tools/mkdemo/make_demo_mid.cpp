@@ -150,12 +150,14 @@ bool composePhrase(const std::string& name, Piece& p) {
         const int at[] = {0, e, q, 2 * q, 4 * q, 4 * q + e, 5 * q};
         for (int i = 0; i < 7; ++i) p.note(at[i], kSixteenth, keys[i]);
     } else if (name == "keys") {
-        // The notes of a chord in turn, then a short tune.
+        // The notes of a chord in turn, then a short tune, every note
+        // struck anew as on a keyboard.
         p.note(0, q - kSixteenth, 48);
         p.note(q, q - kSixteenth, 55);
         p.note(2 * q, q - kSixteenth, 60);
         p.note(3 * q, q - kSixteenth, 64);
-        p.legato(kBar, e, 0, {67, 65, 64, 62, 60, 62, 64, 67});
+        const int tune[] = {67, 65, 64, 62, 60, 62, 64, 67};
+        for (int i = 0; i < 8; ++i) p.note(kBar + i * e, e - kSixteenth / 2, tune[i]);
         p.note(2 * kBar, q, 60);
     } else if (name == "pads") {
         // A chord in turn, each note held long enough to swell.
