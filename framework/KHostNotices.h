@@ -48,15 +48,15 @@ public:
 
     // Consumer side: hands every notice queued so far to `deliver`, oldest
     // first; answers how many.
-    template <class Deliver> int drain(Deliver&& deliver) {
+    template <class Deliver>
+    int drain(Deliver&& deliver) {
         std::uint32_t head = mHead.load(std::memory_order_relaxed);
         const std::uint32_t tail = mTail.load(std::memory_order_acquire);
         int count = 0;
         for (; head != tail; ++count) {
             // Taken before the place is freed, so a fold that comes too
             // late fails instead of changing a notice already delivered.
-            const std::uint64_t bits =
-                mSlots[head & kMask].exchange(0, std::memory_order_acq_rel);
+            const std::uint64_t bits = mSlots[head & kMask].exchange(0, std::memory_order_acq_rel);
             mHead.store(++head, std::memory_order_release);
             deliver(decode(bits));
         }
