@@ -34,8 +34,7 @@ TEST(EditorSizeHints, MinimumMaximumAndBaseAreTheSizeAtTheFactor) {
             [&] {
                 XWindowAttributes attributes{};
                 return window.editorWindow() != 0 &&
-                       XGetWindowAttributes(window.display(), window.editorWindow(),
-                                            &attributes) &&
+                       XGetWindowAttributes(window.display(), window.editorWindow(), &attributes) &&
                        attributes.map_state == IsViewable;
             },
             10000));
