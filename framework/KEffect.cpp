@@ -188,22 +188,32 @@ void KEffect::tellHost(KHostNotices::Kind kind, int index, float value) {
         mNotices.push(kind, index, value);
         return;
     }
-    // On the host's own thread (or before it ever idled): what is queued
-    // goes first, so the host hears everything in order.
-    if (idle != std::thread::id()) deliverEditorNotices();
-    deliver(KHostNotices::Notice{kind, index, value, false});
+    const KHostNotices::Notice notice{kind, index, value, false};
+    if (idle == std::thread::id()) {
+        callHostWith(notice, false);
+        return;
+    }
+    // On the host's own thread: what is queued goes first, so the host
+    // hears everything in order.
+    deliverEditorNotices();
+    deliver(notice);
+}
+
+void KEffect::callHostWith(const KHostNotices::Notice& notice, bool resend) {
+    if (notice.kind == KHostNotices::Begin) beginEdit(notice.index);
+    if (notice.kind != KHostNotices::End || resend)
+        callHost(audioMasterAutomate, notice.index, 0, nullptr, notice.value);
+    if (notice.kind == KHostNotices::End) endEdit(notice.index);
 }
 
 void KEffect::deliver(const KHostNotices::Notice& notice) {
     const bool resend = notice.kind == KHostNotices::End && notice.resend &&
                         (mToldIndex != notice.index || mToldValue != notice.value);
-    if (notice.kind == KHostNotices::Begin) beginEdit(notice.index);
+    callHostWith(notice, resend);
     if (notice.kind != KHostNotices::End || resend) {
-        callHost(audioMasterAutomate, notice.index, 0, nullptr, notice.value);
         mToldIndex = notice.index;
         mToldValue = notice.value;
     }
-    if (notice.kind == KHostNotices::End) endEdit(notice.index);
 }
 
 void KEffect::editorIdle() {

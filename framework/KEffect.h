@@ -186,6 +186,10 @@ protected:
 private:
     void updateChannelCounts();
     void tellHost(KHostNotices::Kind kind, int index, float value);
+    // The host callbacks of one notice; the last value again before an end
+    // when `resend`.
+    void callHostWith(const KHostNotices::Notice& notice, bool resend);
+    // As the queue's consumer, which keeps track of the last value told.
     void deliver(const KHostNotices::Notice& notice);
     // Makes the scratch block and channel tables fit; false when the layout
     // cannot be staged (then nothing is rendered).

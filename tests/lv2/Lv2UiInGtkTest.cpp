@@ -14,6 +14,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
 #include <X11/extensions/Xdamage.h>
 
 #include <chrono>
@@ -23,6 +24,8 @@
 namespace {
 
 constexpr std::uint32_t kMainLevelPort = 22;
+constexpr int kLeft = 700;
+constexpr int kTop = 560;
 
 class Lv2UiInGtk : public lv2test::Lv2Fixture {
 protected:
@@ -77,11 +80,9 @@ protected:
         const LV2_Feature map = {LV2_URID__map, world.mapFeature()};
         const LV2_Feature unmap = {LV2_URID__unmap, world.unmapFeature()};
         const LV2_Feature* features[] = {&map, &unmap, nullptr};
-        host = suil_host_new(
-            [](void* self, uint32_t, uint32_t, uint32_t, const void*) {
-                ++static_cast<Lv2UiInGtk*>(self)->writes;
-            },
-            nullptr, nullptr, nullptr);
+        host = suil_host_new([](void* self, uint32_t, uint32_t, uint32_t,
+                                const void*) { ++static_cast<Lv2UiInGtk*>(self)->writes; },
+                             nullptr, nullptr, nullptr);
         instance = suil_instance_new(host, this, LV2_UI__GtkUI,
                                      lilv_node_as_uri(lilv_plugin_get_uri(plugin)),
                                      lilv_node_as_uri(lilv_ui_get_uri(chosen)),
@@ -98,6 +99,15 @@ protected:
                              ++static_cast<Lv2UiInGtk*>(self)->allocations;
                          }),
                          this);
+        // Tests run side by side on one display: away from where the others
+        // click, and drawn off screen, so that their windows passing over
+        // it cause no repaint here.
+        gtk_window_move(GTK_WINDOW(window), kLeft, kTop);
+        gtk_widget_realize(window);
+        int event = 0, error = 0;
+        if (XCompositeQueryExtension(display(), &event, &error))
+            XCompositeRedirectWindow(display(), GDK_WINDOW_XID(gtk_widget_get_window(window)),
+                                     CompositeRedirectAutomatic);
         gtk_widget_show_all(window);
         return true;
     }
@@ -128,9 +138,8 @@ protected:
 bool isEditorWindow(Display* display, Window window, int width, int height) {
     XSizeHints hints{};
     long supplied = 0;
-    return XGetWMNormalHints(display, window, &hints, &supplied) &&
-           (hints.flags & PMinSize) != 0 && hints.min_width == width &&
-           hints.min_height == height;
+    return XGetWMNormalHints(display, window, &hints, &supplied) && (hints.flags & PMinSize) != 0 &&
+           hints.min_width == width && hints.min_height == height;
 }
 
 }  // namespace
