@@ -59,25 +59,33 @@ bool KEditor::open(void* ptr) {
     if (!systemWindow) mWindow->setScale(scaleFactor());
     systemWindow = ptr;
     mUiThread.store(std::this_thread::get_id());
+    // Before the thread starts: the effect readies what the editor's edits use.
+    if (mEffect) mEffect->editorOpened();
     // A window that could never be asked to close is not started at all, and
     // the host is told so.
     if (!mWindow->start(reinterpret_cast<std::uintptr_t>(ptr))) {
         systemWindow = nullptr;
+        if (mEffect) mEffect->editorClosed();
         return false;
     }
-    if (mEffect) mEffect->editorOpened();
     return true;
 }
 
 void KEditor::close() {
     if (mWindow) mWindow->stop();
+    // The thread is gone: what it said last (the end of a gesture it gave
+    // up) reaches the host on the host's thread, before the close returns.
+    if (mEffect) mEffect->deliverEditorNotices();
     if (mEffect) mEffect->editorClosed();
     systemWindow = nullptr;
 }
 
 bool KEditor::isOpen() { return systemWindow != nullptr; }
 
+unsigned long KEditor::nativeWindow() { return mWindow ? mWindow->windowId() : 0; }
+
 void KEditor::idle() {
+    if (mEffect) mEffect->editorIdle();
     if (mRefreshPending.load(std::memory_order_relaxed)) refresh();
 }
 

@@ -29,10 +29,15 @@ public:
     bool getRect(ERect** rect) override;
     // Starts the window thread in the parent window (an X window id).
     bool open(void* ptr) override;
-    // Ends the window thread; when this returns the window is gone.
+    // Ends the window thread; when this returns the window is gone and the
+    // host has heard all the editor had to say.
     void close() override;
     bool isOpen() override;
-    // Posts the repaint that the throttle held back, if any.
+    // Published by the window thread once it has made its window.
+    unsigned long nativeWindow() override;
+    // Delivers to the host what the editor's thread told the effect since
+    // the last idle (KEffect::editorIdle), then posts the repaint that the
+    // throttle held back, if any.
     void idle() override;
     // Remembered for the next opening, where it comes before every other
     // source of the factor (KUiScale); a value that is not a positive number

@@ -228,6 +228,14 @@ bool KWindowSession::createWindow() {
             XFlush(static_cast<Display*>(d));
         },
         display);
+    // Toolkits that embed the window (GTK's socket among them) size their
+    // own from these hints; without them they guess, and at a factor above
+    // 1 they leave room for the window twice over.
+    XSizeHints hints{};
+    hints.flags = PSize | PMinSize | PMaxSize | PBaseSize;
+    hints.width = hints.min_width = hints.max_width = hints.base_width = mDeviceWidth;
+    hints.height = hints.min_height = hints.max_height = hints.base_height = mDeviceHeight;
+    XSetWMNormalHints(display, window, &hints);
     mOwner.mWindow.store(window);
     mPublished = KHandle<KEditorWindow*>(
         &mOwner, [](void*, KEditorWindow* owner) { owner->retractWindow(); });

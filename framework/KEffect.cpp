@@ -148,10 +148,13 @@ bool KEffect::string2parameter(VstInt32 index, char* text) {
     return editParameter(index, ParameterEdit::parsed(text));
 }
 
+void KEffect::setParameterAutomated(VstInt32 index, float value) {
+    if (editParameter(index, ParameterEdit::normalised(static_cast<double>(value))))
+        reportParameter(index);
+}
+
 void KEffect::beginParameterEdit(int index) {
-    if (!parameter(index)) return;
-    beginEdit(index);
-    reportParameter(index);
+    if (parameter(index)) tellHost(KHostNotices::Begin, index, getParameter(index));
 }
 
 void KEffect::performParameterEdit(int index, double normalised) {
@@ -159,11 +162,67 @@ void KEffect::performParameterEdit(int index, double normalised) {
 }
 
 void KEffect::endParameterEdit(int index) {
-    if (parameter(index)) endEdit(index);
+    if (parameter(index)) tellHost(KHostNotices::End, index, getParameter(index));
 }
 
 void KEffect::reportParameter(int index) {
-    if (parameter(index)) callHost(audioMasterAutomate, index, 0, nullptr, getParameter(index));
+    if (parameter(index)) tellHost(KHostNotices::Value, index, getParameter(index));
+}
+
+void KEffect::executeEditorCommand(int id, bool shift, bool ctrl) {
+    const int count = parameterCount();
+    // Without room (the editor never opened) every value is reported.
+    const bool compare = mCommandValues && mCommandValueCount == count;
+    for (int i = 0; compare && i < count; ++i) mCommandValues[i] = getParameter(i);
+    executeCommand(id, shift, ctrl);
+    for (int i = 0; i < count; ++i) {
+        const float now = getParameter(i);
+        if (!compare || std::memcmp(&now, &mCommandValues[i], sizeof now) != 0)
+            tellHost(KHostNotices::Value, i, now);
+    }
+}
+
+void KEffect::tellHost(KHostNotices::Kind kind, int index, float value) {
+    const std::thread::id idle = mIdleThread.load(std::memory_order_relaxed);
+    if (idle != std::thread::id() && idle != std::this_thread::get_id()) {
+        mNotices.push(kind, index, value);
+        return;
+    }
+    const KHostNotices::Notice notice{kind, index, value, false};
+    if (idle == std::thread::id()) {
+        callHostWith(notice, false);
+        return;
+    }
+    // On the host's own thread: what is queued goes first, so the host
+    // hears everything in order.
+    deliverEditorNotices();
+    deliver(notice);
+}
+
+void KEffect::callHostWith(const KHostNotices::Notice& notice, bool resend) {
+    if (notice.kind == KHostNotices::Begin) beginEdit(notice.index);
+    if (notice.kind != KHostNotices::End || resend)
+        callHost(audioMasterAutomate, notice.index, 0, nullptr, notice.value);
+    if (notice.kind == KHostNotices::End) endEdit(notice.index);
+}
+
+void KEffect::deliver(const KHostNotices::Notice& notice) {
+    const bool resend = notice.kind == KHostNotices::End && notice.resend &&
+                        (mToldIndex != notice.index || mToldValue != notice.value);
+    callHostWith(notice, resend);
+    if (notice.kind != KHostNotices::End || resend) {
+        mToldIndex = notice.index;
+        mToldValue = notice.value;
+    }
+}
+
+void KEffect::editorIdle() {
+    mIdleThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    deliverEditorNotices();
+}
+
+void KEffect::deliverEditorNotices() {
+    mNotices.drain([this](const KHostNotices::Notice& notice) { deliver(notice); });
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
@@ -400,6 +459,16 @@ void KEffect::expandText(char* out, int size, const char* text) {
 }
 
 // --- Editor ----------------------------------------------------------------------------------
+
+void KEffect::editorOpened() {
+    // Sized here, on the host's thread, so that commands run on the
+    // editor's thread allocate nothing.
+    if (mCommandValueCount != parameterCount()) {
+        mCommandValues.reset(new float[static_cast<std::size_t>(parameterCount())]);
+        mCommandValueCount = parameterCount();
+    }
+    mEditorOpen.store(true, std::memory_order_relaxed);
+}
 
 void KEffect::refreshEditor() {
     AEffEditor* current = editor;

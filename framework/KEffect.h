@@ -12,12 +12,14 @@
 #include "framework/KEffectCommand.h"
 #include "framework/KEffectFeature.h"
 #include "framework/KEffectParameter.h"
+#include "framework/KHostNotices.h"
 #include "framework/ProgramBank.h"
 #include "framework/PtrList.h"
 #include "shell/AudioEffectX.h"
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 namespace XP {
 class InputReader;
@@ -49,6 +51,8 @@ public:
     // Parameter and program operations work on the current program. Indices
     // outside the parameter list or the bank are ignored (answer 0 / false).
     void setParameter(VstInt32 index, float value) override;
+    // setParameter, then the host hears of the value as of an editor edit.
+    void setParameterAutomated(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
     bool string2parameter(VstInt32 index, char* text) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
@@ -85,7 +89,8 @@ public:
     virtual const char* buildDate() const { return nullptr; }
     virtual const char* platformName() const { return nullptr; }
     virtual void processMidiEvent(const VstMidiEvent& /*event*/) {}
-    virtual void editorOpened() { mEditorOpen.store(true, std::memory_order_relaxed); }
+    // Also makes room for what executeEditorCommand compares.
+    virtual void editorOpened();
     virtual void editorClosed() { mEditorOpen.store(false, std::memory_order_relaxed); }
     virtual void executeCommand(int /*id*/, bool /*shift*/, bool /*ctrl*/) {}
     virtual void resetState() = 0;
@@ -146,6 +151,20 @@ public:
     void endParameterEdit(int index);
     // Tells the host the value of `index` as getParameter answers it.
     void reportParameter(int index);
+    // Runs a command for the editor; the host hears of each value it changed
+    // as of a value reported outside a gesture.
+    void executeEditorCommand(int id, bool shift, bool ctrl);
+
+    // What the host hears of edits made in the editor goes out on the
+    // thread the host drives the editor from. Until the first editorIdle the
+    // host is called at once from whichever thread edits (a host that never
+    // idles its editor still hears of them); from then on the editor
+    // thread's notices wait in a queue for the next editorIdle, or for
+    // deliverEditorNotices when the editor closes. The stored value changes
+    // at once either way, so the sound follows the editor without delay.
+    void editorIdle();
+    void deliverEditorNotices();
+    const KHostNotices& editorNotices() const { return mNotices; }
     // Asks an open editor to follow a change; it throttles by itself.
     void refreshEditor();
     bool isEditorOpen() const { return mEditorOpen.load(std::memory_order_relaxed); }
@@ -166,6 +185,12 @@ protected:
 
 private:
     void updateChannelCounts();
+    void tellHost(KHostNotices::Kind kind, int index, float value);
+    // The host callbacks of one notice; the last value again before an end
+    // when `resend`.
+    void callHostWith(const KHostNotices::Notice& notice, bool resend);
+    // As the queue's consumer, which keeps track of the last value told.
+    void deliver(const KHostNotices::Notice& notice);
     // Makes the scratch block and channel tables fit; false when the layout
     // cannot be staged (then nothing is rendered).
     bool stageLayout(int inputCount, int outputCount, int frames);
@@ -176,6 +201,16 @@ private:
     PtrMgr<KEffectFeature> mFeatures;
     KCommandMgr mCommands;
     std::atomic<bool> mEditorOpen{false};
+    KHostNotices mNotices;
+    // The thread of the last editorIdle; none before the first.
+    std::atomic<std::thread::id> mIdleThread{};
+    // Consumer side of mNotices: the last value the host was told, so that
+    // a gesture whose values were cut short ends on its last one.
+    int mToldIndex = -1;
+    float mToldValue = 0.0f;
+    // Values before an editor command, sized when the editor opens.
+    std::unique_ptr<float[]> mCommandValues;
+    int mCommandValueCount = 0;
     VstSpeakerArrangement* mInputArrangement = nullptr;
     VstSpeakerArrangement* mOutputArrangement = nullptr;
     // Cached channel counts of the arrangements, read by the audio thread.

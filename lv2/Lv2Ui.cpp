@@ -4,8 +4,6 @@
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffect.h"
 
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -17,10 +15,6 @@ namespace {
 // The instance whose model effect is being built (see Lv2Plugin.cpp).
 thread_local Lv2Ui* gBuilding = nullptr;
 
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-
 }  // namespace
 
 Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
@@ -29,9 +23,7 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
     if (!write || !parent) return nullptr;
     std::unique_ptr<Lv2Ui> ui(new Lv2Ui(write, controller));
     if (!ui->open(reinterpret_cast<unsigned long>(parent), features)) return nullptr;
-    if (widget)
-        *widget = reinterpret_cast<LV2UI_Widget>(
-            ui->findEditorWindow(reinterpret_cast<unsigned long>(parent)));
+    if (widget) *widget = reinterpret_cast<LV2UI_Widget>(ui->editorWindow());
     return ui.release();
 }
 
@@ -82,6 +74,9 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     record_->dispatcher(record_, effEditGetRect, 0, 0, &rect, 0.0f);
     if (rect && resize_)
         resize_->ui_resize(resize_->handle, rect->right - rect->left, rect->bottom - rect->top);
+    // An idle before the opening tells the effect which thread is ours, so
+    // that no edit ever calls back on the editor's thread.
+    record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);
     editorOpen_ =
         record_->dispatcher(record_, effEditOpen, 0, 0, reinterpret_cast<void*>(parent), 0.0f) != 0;
     return editorOpen_;
@@ -94,22 +89,16 @@ Lv2Ui::~Lv2Ui() {
     record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
 }
 
-unsigned long Lv2Ui::findEditorWindow(unsigned long parent) {
-    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
-    if (!display) return 0;
-    // The editor creates its window on a thread of its own; it appears in
-    // the parent within moments of the open.
+unsigned long Lv2Ui::editorWindow() {
+    AEffEditor* editor = effect_ ? effect_->getEditor() : nullptr;
+    if (!editor) return 0;
+    // The editor's thread makes its window moments after the opening; a
+    // thread that cannot (no display, the parent gone) never publishes one.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     for (;;) {
-        Window root = 0, up = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        unsigned long found = 0;
-        if (XQueryTree(display.get(), parent, &root, &up, &children, &count) && count > 0)
-            found = children[count - 1];
-        if (children) XFree(children);
-        if (found || std::chrono::steady_clock::now() >= end) return found;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const unsigned long window = editor->nativeWindow();
+        if (window || std::chrono::steady_clock::now() >= end) return window;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
@@ -125,27 +114,28 @@ VstIntPtr Lv2Ui::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, 
 }
 
 VstIntPtr Lv2Ui::answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/) {
-    Edit::Kind kind;
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterGetSampleRate) return static_cast<VstIntPtr>(sampleRate_);
+    if (opcode != audioMasterAutomate && opcode != audioMasterBeginEdit &&
+        opcode != audioMasterEndEdit)
+        return 0;
+    if (!ports_ || index < 0 || index >= ports_->count()) return 0;
+    const auto port = static_cast<uint32_t>(index);
     switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(sampleRate_);
-    case audioMasterAutomate:
-        kind = Edit::Value;
-        break;
     case audioMasterBeginEdit:
-        kind = Edit::Begin;
+        grabbed_[port] = true;
+        if (touch_) touch_->touch(touch_->handle, port, true);
+        send(index);
         break;
     case audioMasterEndEdit:
-        kind = Edit::End;
+        send(index);
+        if (touch_) touch_->touch(touch_->handle, port, false);
+        grabbed_[port] = false;
         break;
     default:
-        return 0;
+        send(index);
+        break;
     }
-    if (!ports_ || index < 0 || index >= ports_->count()) return 0;
-    std::lock_guard<std::mutex> lock(editsMutex_);
-    edits_.push_back(Edit{kind, index});
     return 1;
 }
 
@@ -170,33 +160,10 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
 }
 
 int Lv2Ui::idle() {
-    {
-        std::lock_guard<std::mutex> lock(editsMutex_);
-        sending_.swap(edits_);
-    }
-    for (const Edit& edit : sending_) {
-        const auto port = static_cast<uint32_t>(edit.index);
-        switch (edit.kind) {
-        case Edit::Begin:
-            grabbed_[port] = true;
-            if (touch_) touch_->touch(touch_->handle, port, true);
-            send(edit.index);
-            break;
-        case Edit::Value:
-            send(edit.index);
-            break;
-        case Edit::End:
-            send(edit.index);
-            if (touch_) touch_->touch(touch_->handle, port, false);
-            grabbed_[port] = false;
-            break;
-        }
-    }
-    sending_.clear();
-    // Whatever else changed the model (the patch commands set many values
-    // at once without automating them).
-    for (int i = 0; i < ports_->count(); ++i) send(i);
+    // The editor's edits since the last idle arrive in answer() from here.
     if (editorOpen_) record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);
+    // Whatever changed the model without telling its host.
+    for (int i = 0; i < ports_->count(); ++i) send(i);
     return 0;
 }
 

@@ -6,10 +6,11 @@
 //   - port_event from the host sets the model's parameter;
 //   - the editor's edits end in the model's host callbacks (automate, begin
 //     and end of a gesture), which become port writes and ui:touch
-//     notifications; anything else that changes the model (the patch
-//     commands) is found by comparing it with the ports at each idle.
-// The editor's callbacks come from its window thread, but LV2 allows writes
-// only on the host's UI thread, so they are queued and sent by idle.
+//     notifications; anything else that changes the model is found by
+//     comparing it with the ports at each idle.
+// The editor edits on its window thread, but LV2 allows writes only on the
+// host's UI thread: the effect holds the callbacks back until the editor's
+// idle, which the UI's idle drives, so they arrive here on the host's thread.
 //
 // Why a model of its own rather than the plug-in instance itself
 // (instance-access): it works in every host, including those that keep the
@@ -24,7 +25,6 @@
 #include <lv2/ui/ui.h>
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
 struct _XDisplay;
@@ -47,11 +47,6 @@ public:
     int idle();
 
 private:
-    struct Edit {
-        enum Kind { Begin, Value, End } kind;
-        int index;
-    };
-
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
     bool open(unsigned long parent, const LV2_Feature* const* features);
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
@@ -59,8 +54,8 @@ private:
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value);
     // Writes the model's value of `index` when the host does not have it yet.
     void send(int index);
-    // The editor's own window in the parent, waiting briefly for it.
-    unsigned long findEditorWindow(unsigned long parent);
+    // The window the editor's thread made, waiting a bounded time for it.
+    unsigned long editorWindow();
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
@@ -76,10 +71,6 @@ private:
     // Ports held by a gesture: the host's echo of older values is not
     // allowed to pull the knob back while it is dragged.
     std::vector<bool> grabbed_;
-
-    std::mutex editsMutex_;
-    std::vector<Edit> edits_;    // filled by the editor's thread
-    std::vector<Edit> sending_;  // drained by idle
 };
 
 }  // namespace KAMO

@@ -32,6 +32,10 @@ public:
     // A scale factor the host asks for (1 = one device pixel per skin pixel);
     // takes effect at the next open. Answers whether the editor can scale.
     virtual bool setScaleFactor(float /*factor*/) { return false; }
+    // The window the editor made inside the host's (an X window id on this
+    // platform), 0 while there is none: what a toolkit embedding the editor
+    // has to wrap.
+    virtual unsigned long nativeWindow() { return 0; }
     // The effect calls this whenever what the editor shows may have changed;
     // an editor that draws on its own schedule can ignore it.
     virtual void refresh() {}

@@ -19,6 +19,8 @@ PACKAGES=(
   lv2-dev liblilv-dev lilv-utils libsuil-dev
   # the sound gallery's spectrograms (tools/render-sounds.sh)
   sox
+  # the LV2 UI inside suil's GTK 2 wrapper, and X Damage to see it repaint
+  libgtk2.0-dev libxdamage-dev libxfixes-dev
   # a peer instrument that the host tool and validator are checked on
   amsynth
   # a locale with a decimal comma, to test that number texts ignore it

@@ -21,7 +21,7 @@ void KCommand::released(bool shift, bool ctrl) {
     // long or redraw the editor.
     mShiftAtPress = false;
     mCtrlAtPress = false;
-    if (mEffect) mEffect->executeCommand(mCommand, s, c);
+    if (mEffect) mEffect->executeEditorCommand(mCommand, s, c);
     invalidate();
 }
 

@@ -21,7 +21,7 @@ void KImgPeak::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 int KImgPeak::cursorAt(int, int) { return kCursorHand; }
 
 bool KImgPeak::leftDown(bool shift, bool ctrl, int, int) {
-    if (mEffect) mEffect->executeCommand(mCommand, shift, ctrl);
+    if (mEffect) mEffect->executeEditorCommand(mCommand, shift, ctrl);
     invalidate();
     return false;  // nothing to follow: the reset is done on the press
 }

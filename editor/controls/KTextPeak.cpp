@@ -58,7 +58,7 @@ void KTextPeak::draw(KCanvas& canvas) {
 int KTextPeak::cursorAt(int, int) { return kCursorHand; }
 
 bool KTextPeak::leftDown(bool shift, bool ctrl, int, int) {
-    if (mEffect) mEffect->executeCommand(mCommand, shift, ctrl);
+    if (mEffect) mEffect->executeEditorCommand(mCommand, shift, ctrl);
     invalidate();
     return false;
 }
