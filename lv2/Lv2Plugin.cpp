@@ -234,15 +234,12 @@ LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handl
 }
 
 bool Lv2Plugin::bankIsSound(const unsigned char* bank, std::size_t size) {
-    ProgramBank& programs = effect_->programBank();
-    const unsigned char* base = programs.records();
-    if (!base || size != static_cast<std::size_t>(programs.bankLength())) return false;
-    // The image has the bank's layout: each value sits where the live bank
-    // keeps it.
+    const ProgramBank& programs = effect_->programBank();
+    if (size != static_cast<std::size_t>(programs.bankLength())) return false;
     for (int p = 0; p < programs.programCount(); ++p)
         for (int i = 0; i < programs.parameterCount(); ++i) {
-            const auto* slot = static_cast<const unsigned char*>(programs.valueSlot(p, i));
-            const double v = KEffectParameter::readSlot(bank + (slot - base));
+            const int at = p * programs.recordLength() + programs.valueOffset(i);
+            const double v = ProgramBank::imageValue(bank, at);
             if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
         }
     return true;
