@@ -85,6 +85,10 @@ void KEffect::resume() {
 
 void KEffect::setSampleRate(float rate) { AudioEffectX::setSampleRate(rate); }
 
+bool KEffect::playsSampleRate(double rate) const {
+    return rate > 0.0 && rate <= std::numeric_limits<float>::max();  // NaN too
+}
+
 AEffect* KEffect::getAeffect() {
     cEffect.version = getVendorVersion();
     return &cEffect;

@@ -90,6 +90,9 @@ public:
     virtual void executeCommand(int /*id*/, bool /*shift*/, bool /*ctrl*/) {}
     virtual void resetState() = 0;
     virtual bool acceptsIoConfig(int inputs, int outputs) const = 0;
+    // Whether the instrument plays at `rate` as it should; setSampleRate
+    // keeps the previous rate for any other. Any positive finite rate here.
+    virtual bool playsSampleRate(double rate) const;
     // Copies `text` into `out` (size bytes with terminator), replacing each
     // ${Name} by getInfoVariable(Name); an unterminated name runs to the end.
     virtual void expandText(char* out, int size, const char* text);
