@@ -13,7 +13,7 @@
 # share a two-core machine with other work.
 set -eu
 
-all="LineReaderFuzz TokenReaderFuzz PresetTextFuzz SkinBuilderFuzz ChunkFuzz EventsFuzz"
+all="LineReaderFuzz TokenReaderFuzz PresetTextFuzz SkinBuilderFuzz ChunkFuzz EventsFuzz Lv2RunFuzz Lv2StateFuzz"
 usage() {
   echo "usage: $0 [-n] [seconds per target] [target...]" >&2
   echo "targets: $all" >&2
@@ -62,6 +62,8 @@ stage_seeds() {
     SkinBuilderFuzz) cp "$root/resources/MurlanSkin.txt" "$seeds"/skin/* "$dir" ;;
     ChunkFuzz) cp "$seeds"/chunk/* "$dir" ;;
     EventsFuzz) cp "$seeds"/events/* "$dir" ;;
+    Lv2RunFuzz) cp "$seeds"/lv2run/* "$dir" ;;
+    Lv2StateFuzz) cp "$seeds"/lv2state/* "$dir" ;;
     *) cp "$root/resources/MurlanSkin.txt" "$root/resources/MurlanPreset.txt" "$dir" ;;
   esac
   echo "$dir"
@@ -69,7 +71,7 @@ stage_seeds() {
 dictionary() {
   case $1 in
     SkinBuilderFuzz) echo "$root/tests/fuzz/skin.dict" ;;
-    ChunkFuzz|EventsFuzz) echo "" ;;
+    ChunkFuzz|EventsFuzz|Lv2RunFuzz|Lv2StateFuzz) echo "" ;;
     *) echo "$root/tests/fuzz/text.dict" ;;
   esac
 }
@@ -87,7 +89,7 @@ for target in $targets; do
   seed_dir=$(stage_seeds "$target")
   # Event lists want long inputs from the start.
   lengths=
-  [ "$target" = EventsFuzz ] && lengths=-len_control=0
+  case $target in EventsFuzz|Lv2RunFuzz|Lv2StateFuzz) lengths=-len_control=0 ;; esac
   echo "== $target: $seconds s"
   # shellcheck disable=SC2086
   if nice "$build/tests/fuzz/$target" "$corpus" "$seed_dir" \
