@@ -87,7 +87,7 @@ for target in $targets; do
   log=$build/fuzz-artifacts/$target.log
   dict=$(dictionary "$target")
   seed_dir=$(stage_seeds "$target")
-  # Event lists want long inputs from the start.
+  # Event lists and bank images want long inputs from the start.
   lengths=
   case $target in EventsFuzz|Lv2RunFuzz|Lv2StateFuzz) lengths=-len_control=0 ;; esac
   echo "== $target: $seconds s"
