@@ -59,7 +59,9 @@ public:
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
 
-    // Raw program record (isPreset) or the whole bank; the memory stays ours.
+    // The image of the current program's record (isPreset) or of the whole
+    // bank, made from the stored values; the memory stays ours, valid until
+    // the next call.
     VstInt32 getChunk(void** data, bool isPreset) override;
     // Takes a record or bank image; a null or too short image changes
     // nothing and answers 0, a longer one is read as far as needed.
