@@ -15,6 +15,7 @@
 // Every run's output must be finite and bounded, and nothing past the run's
 // frames may be written.
 
+#include "fuzz/EventSteps.h"
 #include "fuzz/Lv2FuzzHost.h"
 
 #include <lv2/atom/forge.h>
@@ -42,19 +43,12 @@ constexpr float kUnwritten = 12345.0f;
 // Three full-scale oscillators at the loudest settings stay far below.
 constexpr float kBound = 1000.0f;
 
-class Bytes {
-public:
-    Bytes(const std::uint8_t* data, std::size_t size) : mData(data), mSize(size) {}
-    bool empty() const { return mAt >= mSize; }
-    std::uint8_t next() { return mAt < mSize ? mData[mAt++] : 0; }
-    unsigned next16() { return next() | unsigned(next()) << 8; }
-    std::uint32_t next32() { return next16() | std::uint32_t(next16()) << 16; }
+using EventSteps::Bytes;
 
-private:
-    const std::uint8_t* mData;
-    std::size_t mSize;
-    std::size_t mAt = 0;
-};
+std::uint32_t next32(Bytes& in) {
+    const std::uint32_t low = in.next16();
+    return low | std::uint32_t(in.next16()) << 16;
+}
 
 double valueFrom(Bytes& in) {
     const std::uint8_t b = in.next();
@@ -127,7 +121,7 @@ void forgeEvents(LV2_Atom_Forge& forge, const Uris& uris, Bytes& in, std::uint32
                 lv2_atom_forge_object(&forge, &object, 0, uris.midi);
                 lv2_atom_forge_pop(&forge, &object);
             } else {
-                lv2_atom_forge_int(&forge, std::int32_t(in.next32()));
+                lv2_atom_forge_int(&forge, std::int32_t(next32(in)));
             }
             break;
         }
@@ -207,7 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             active = !active;
             break;
         default: {
-            const std::uint32_t port = in.next32();
+            const std::uint32_t port = next32(in);
             // Connections to the real ports are remade to our buffers; any
             // other index must be ignored.
             if (port >= std::uint32_t(plugin->controlCount()) + 2) {
