@@ -85,6 +85,10 @@ void KEffect::resume() {
 
 void KEffect::setSampleRate(float rate) { AudioEffectX::setSampleRate(rate); }
 
+bool KEffect::playsSampleRate(double rate) const {
+    return rate > 0.0 && rate <= std::numeric_limits<float>::max();  // NaN too
+}
+
 AEffect* KEffect::getAeffect() {
     cEffect.version = getVendorVersion();
     return &cEffect;
@@ -227,7 +231,8 @@ void KEffect::deliverEditorNotices() {
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (!text || !parameter(index)) return;
-    const char* cached = mBank.valueText(getProgram(), index);
+    char cached[ProgramBank::kTextSize];
+    mBank.copyTexts(getProgram(), index, cached, nullptr);
     std::size_t length = std::strlen(cached);
     if (length < static_cast<std::size_t>(kDisplayLength)) {
         std::memcpy(text, cached, length + 1);
@@ -288,19 +293,18 @@ bool KEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char*
 
 VstInt32 KEffect::getChunk(void** data, bool isPreset) {
     if (!data) return 0;
-    unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
-    if (!start) return 0;
-    *data = start;
+    const unsigned char* image = mBank.makeImage(isPreset ? getProgram() : -1);
+    if (!image) return 0;
+    // The host only reads it; the interface has no const.
+    *data = const_cast<unsigned char*>(image);
     return isPreset ? mBank.recordLength() : mBank.bankLength();
 }
 
 VstInt32 KEffect::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
-    int needed = isPreset ? mBank.recordLength() : mBank.bankLength();
-    unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
-    if (!data || !start || needed <= 0 || byteSize < needed) return 0;
-    std::memcpy(start, data, static_cast<std::size_t>(needed));
-    // The zero byte after each name is ours, not the image's.
-    mBank.terminateNames();
+    const int needed = isPreset ? mBank.recordLength() : mBank.bankLength();
+    if (!data || needed <= 0 || byteSize < needed ||
+        !mBank.readImage(isPreset ? getProgram() : -1, static_cast<const unsigned char*>(data)))
+        return 0;
     mBank.refreshAllTexts();
     parametersChanged(false);
     return needed;

@@ -63,7 +63,9 @@ public:
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
 
-    // Raw program record (isPreset) or the whole bank; the memory stays ours.
+    // The image of the current program's record (isPreset) or of the whole
+    // bank, made from the stored values; the memory stays ours, valid until
+    // the next call.
     VstInt32 getChunk(void** data, bool isPreset) override;
     // Takes a record or bank image; a null or too short image changes
     // nothing and answers 0, a longer one is read as far as needed.
@@ -95,6 +97,9 @@ public:
     virtual void executeCommand(int /*id*/, bool /*shift*/, bool /*ctrl*/) {}
     virtual void resetState() = 0;
     virtual bool acceptsIoConfig(int inputs, int outputs) const = 0;
+    // Whether the instrument plays at `rate` as it should; setSampleRate
+    // keeps the previous rate for any other. Any positive finite rate here.
+    virtual bool playsSampleRate(double rate) const;
     // Copies `text` into `out` (size bytes with terminator), replacing each
     // ${Name} by getInfoVariable(Name); an unterminated name runs to the end.
     virtual void expandText(char* out, int size, const char* text);

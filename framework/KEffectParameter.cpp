@@ -2,6 +2,7 @@
 
 #include "framework/NumberText.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -23,13 +24,12 @@ void KEffectParameter::setLabel(const char* label) {
 }
 
 double KEffectParameter::readSlot(const void* slot) {
-    double value = 0.0;
-    if (slot) std::memcpy(&value, slot, sizeof(value));
-    return value;
+    if (!slot) return 0.0;
+    return static_cast<const std::atomic<double>*>(slot)->load(std::memory_order_relaxed);
 }
 
 void KEffectParameter::writeSlot(void* slot, double value) {
-    if (slot) std::memcpy(slot, &value, sizeof(value));
+    if (slot) static_cast<std::atomic<double>*>(slot)->store(value, std::memory_order_relaxed);
 }
 
 double KEffectParameter::clampUnit(double x) {

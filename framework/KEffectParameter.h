@@ -1,9 +1,10 @@
 #pragma once
 // Automatable parameters. A parameter object holds no value: every value is
 // a normalised double (0..1) living in the program bank, and each operation
-// is handed the address of that double (its "slot", which need not be
-// 8-byte aligned). One object therefore serves every program, and all value
-// operations are const and callable from any thread.
+// is handed the address of that value (its "slot": an aligned
+// std::atomic<double>, read and written whole). One object therefore serves
+// every program, and all value operations are const and callable from any
+// thread.
 
 #include "framework/KIdBase.h"
 
@@ -51,8 +52,9 @@ public:
     void setLabel(const char* label);
     int decimals() const { return mDecimals; }
 
-    // Slots are untyped bytes: copied, never dereferenced as doubles. A null
-    // slot reads 0 and ignores writes.
+    // Relaxed atomic accesses: a value read while another thread changes it
+    // is the old or the new one, never a mix. A null slot reads 0 and
+    // ignores writes.
     static double readSlot(const void* slot);
     static void writeSlot(void* slot, double value);
 

@@ -3,6 +3,7 @@
 #include "framework/KEffectParameter.h"
 
 #include <cstring>
+#include <thread>
 
 namespace KAMO {
 
@@ -11,6 +12,18 @@ namespace {
 constexpr char kDefaultName[] = "Defaults";
 // A slot whose parameter is missing still takes the room of one double.
 constexpr int kFallbackValueSize = 8;
+constexpr int kNameField = ProgramBank::kNameLength + 1;
+// Spins before a waiting reader or writer lets the other thread run: the
+// other side holds the entry for a few dozen stores, unless it was
+// preempted, which on a busy machine it may be for a whole time slice.
+constexpr int kSpinsBeforeYield = 64;
+
+void pause(int& spins) {
+    if (++spins >= kSpinsBeforeYield) {
+        spins = 0;
+        std::this_thread::yield();
+    }
+}
 
 }  // namespace
 
@@ -20,53 +33,48 @@ ProgramBank::ProgramBank(const PtrList<const KEffectParameter>& parameters)
 ProgramBank::~ProgramBank() { release(); }
 
 void ProgramBank::release() {
-    delete[] mRecords;
-    delete[] mValueTexts;
-    delete[] mLabelledTexts;
-    mRecords = nullptr;
-    mValueTexts = nullptr;
-    mLabelledTexts = nullptr;
+    mValues.reset();
+    mTexts.reset();
+    mNames.clear();
+    mImage.clear();
     mValueOffsets.clear();
-    mProgramCount = mParameterCount = mTextCount = 0;
+    mProgramCount = mParameterCount = 0;
     mRecordLength = mBankLength = 0;
 }
 
 void ProgramBank::setupPrograms(int count) {
     release();
     if (count < 0) count = 0;
-    int parameterCount = mParameters.count();
+    const int parameterCount = mParameters.count();
 
     std::vector<int> offsets(static_cast<std::size_t>(parameterCount), 0);
     int running = kFirstValueOffset;
     for (int i = 0; i < parameterCount; ++i) {
         offsets[static_cast<std::size_t>(i)] = running;
         const KEffectParameter* p = mParameters.get(i);
-        int size = p ? p->valueSize() : kFallbackValueSize;
-        running += size > 0 ? size : kFallbackValueSize;
+        const int size = p ? p->valueSize() : kFallbackValueSize;
+        running += size >= kFallbackValueSize ? size : kFallbackValueSize;
     }
-    int textCount = count * parameterCount;
+    const std::size_t entries = static_cast<std::size_t>(count) * parameterCount;
 
-    // Allocate everything before taking any of it, so a failure leaves the
-    // bank empty rather than half built.
-    char* valueTexts = new char[static_cast<std::size_t>(textCount) * kTextSize]();
-    char* labelledTexts = nullptr;
-    unsigned char* records = nullptr;
-    try {
-        labelledTexts = new char[static_cast<std::size_t>(textCount) * kLabelledTextSize]();
-        records = new unsigned char[static_cast<std::size_t>(count) * running]();
-    } catch (...) {
-        delete[] valueTexts;
-        delete[] labelledTexts;
-        throw;
+    // Everything is allocated before any of it is taken, so a failure
+    // leaves the bank empty rather than half built.
+    std::unique_ptr<std::atomic<double>[]> values(new std::atomic<double>[entries]);
+    std::unique_ptr<TextEntry[]> texts(new TextEntry[entries]);
+    std::vector<char> names(static_cast<std::size_t>(count) * kNameField, 0);
+    std::vector<unsigned char> image(static_cast<std::size_t>(count) * running, 0);
+    for (std::size_t e = 0; e < entries; ++e) {
+        values[e].store(0.0, std::memory_order_relaxed);
+        for (auto& word : texts[e].words) word.store(0, std::memory_order_relaxed);
     }
 
     mValueOffsets.swap(offsets);
+    mValues = std::move(values);
+    mTexts = std::move(texts);
+    mNames.swap(names);
+    mImage.swap(image);
     mProgramCount = count;
     mParameterCount = parameterCount;
-    mTextCount = textCount;
-    mValueTexts = valueTexts;
-    mLabelledTexts = labelledTexts;
-    mRecords = records;
     mRecordLength = running;
     mBankLength = count * running;
     resetPrograms();
@@ -85,47 +93,157 @@ void ProgramBank::resetPrograms() {
 
 void* ProgramBank::valueSlot(int program, int index) {
     if (!isValid(program, index)) return nullptr;
-    return mRecords + static_cast<std::size_t>(program) * mRecordLength +
-           mValueOffsets[static_cast<std::size_t>(index)];
+    return &mValues[static_cast<std::size_t>(program) * mParameterCount + index];
 }
 
 const void* ProgramBank::valueSlot(int program, int index) const {
     return const_cast<ProgramBank*>(this)->valueSlot(program, index);
 }
 
-unsigned char* ProgramBank::record(int program) {
-    if (program < 0 || program >= mProgramCount) return nullptr;
-    return mRecords + static_cast<std::size_t>(program) * mRecordLength;
+// --- Chunk images ---------------------------------------------------------------
+
+int ProgramBank::valueOffset(int index) const {
+    if (index < 0 || index >= mParameterCount) return -1;
+    return mValueOffsets[static_cast<std::size_t>(index)];
+}
+
+double ProgramBank::imageValue(const unsigned char* image, int offset) {
+    double value = 0.0;
+    std::memcpy(&value, image + offset, sizeof value);
+    return value;
+}
+
+const unsigned char* ProgramBank::makeImage(int program) {
+    if (program < -1 || program >= mProgramCount || mImage.empty()) return nullptr;
+    const int first = program < 0 ? 0 : program;
+    const int last = program < 0 ? mProgramCount : program + 1;
+    unsigned char* out = mImage.data();
+    for (int p = first; p < last; ++p, out += mRecordLength) {
+        std::memcpy(out, &mNames[static_cast<std::size_t>(p) * kNameField], kNameField);
+        for (int i = 0; i < mParameterCount; ++i) {
+            const double value = KEffectParameter::readSlot(valueSlot(p, i));
+            std::memcpy(out + mValueOffsets[static_cast<std::size_t>(i)], &value, sizeof value);
+        }
+    }
+    return mImage.data();
+}
+
+bool ProgramBank::readImage(int program, const unsigned char* image) {
+    if (!image || program < -1 || program >= mProgramCount) return false;
+    const int first = program < 0 ? 0 : program;
+    const int last = program < 0 ? mProgramCount : program + 1;
+    const unsigned char* in = image;
+    for (int p = first; p < last; ++p, in += mRecordLength) {
+        char* name = &mNames[static_cast<std::size_t>(p) * kNameField];
+        std::memcpy(name, in, kNameLength);
+        name[kNameLength] = 0;
+        for (int i = 0; i < mParameterCount; ++i)
+            KEffectParameter::writeSlot(valueSlot(p, i),
+                                        imageValue(in, mValueOffsets[static_cast<std::size_t>(i)]));
+    }
+    return true;
+}
+
+// --- Display texts --------------------------------------------------------------
+
+ProgramBank::TextEntry* ProgramBank::entry(int program, int index) const {
+    if (!isValid(program, index)) return nullptr;
+    return &mTexts[static_cast<std::size_t>(program) * mParameterCount + index];
+}
+
+void ProgramBank::publishTexts(TextEntry& entry, const char* text, const char* labelled) {
+    // Take the entry: from an even sequence number to the odd one after it.
+    int spins = 0;
+    std::uint64_t sequence = entry.sequence.load(std::memory_order_relaxed);
+    for (;;) {
+        if (!(sequence & 1) &&
+            entry.sequence.compare_exchange_weak(sequence, sequence + 1, std::memory_order_acquire,
+                                                 std::memory_order_relaxed))
+            break;
+        pause(spins);
+        sequence = entry.sequence.load(std::memory_order_relaxed);
+    }
+    // No word may be seen stored before the odd number is.
+    std::atomic_thread_fence(std::memory_order_release);
+    for (int w = 0; w < kTextWords + kLabelledWords; ++w) {
+        std::uint64_t word;
+        const char* from = w < kTextWords ? text + w * kWord : labelled + (w - kTextWords) * kWord;
+        std::memcpy(&word, from, kWord);
+        entry.words[w].store(word, std::memory_order_relaxed);
+    }
+    entry.sequence.store(sequence + 2, std::memory_order_release);
+}
+
+void ProgramBank::copyTexts(int program, int index, char* text, char* labelled) const {
+    const TextEntry* from = entry(program, index);
+    if (!from) {
+        if (text) text[0] = 0;
+        if (labelled) labelled[0] = 0;
+        return;
+    }
+    std::uint64_t words[kTextWords + kLabelledWords];
+    int spins = 0;
+    for (;;) {
+        const std::uint64_t before = from->sequence.load(std::memory_order_acquire);
+        if (!(before & 1)) {
+            for (int w = 0; w < kTextWords + kLabelledWords; ++w)
+                words[w] = from->words[w].load(std::memory_order_relaxed);
+            std::atomic_thread_fence(std::memory_order_acquire);
+            if (from->sequence.load(std::memory_order_relaxed) == before) break;
+        }
+        pause(spins);
+    }
+    const auto* bytes = reinterpret_cast<const char*>(words);
+    if (text) {
+        std::memcpy(text, bytes, kTextSize);
+        text[kTextSize - 1] = 0;
+    }
+    if (labelled) {
+        std::memcpy(labelled, bytes + kTextWords * kWord, kLabelledTextSize);
+        labelled[kLabelledTextSize - 1] = 0;
+    }
+}
+
+const char* ProgramBank::valueText(int program, int index) const {
+    thread_local char copy[kTextSize];
+    copyTexts(program, index, copy, nullptr);
+    return copy;
+}
+
+const char* ProgramBank::labelledText(int program, int index) const {
+    thread_local char copy[kLabelledTextSize];
+    copyTexts(program, index, nullptr, copy);
+    return copy;
 }
 
 void ProgramBank::refreshTexts(int program, int index) {
-    if (!isValid(program, index)) return;
-    std::size_t entry = static_cast<std::size_t>(program) * mParameterCount + index;
-    char* text = mValueTexts + entry * kTextSize;
-    char* labelled = mLabelledTexts + entry * kLabelledTextSize;
-    text[0] = 0;
-    labelled[0] = 0;
-    const KEffectParameter* parameter = mParameters.get(index);
-    if (!parameter) return;
-    const void* slot = valueSlot(program, index);
-    parameter->getDisplay(text, kTextSize, slot);
-    text[kTextSize - 1] = 0;
-    // The labelled text is the same number text with the label behind it;
-    // its entry is sized so that the label always fits.
-    std::memcpy(labelled, text, kTextSize);
-    const char* label = parameter->label();
-    if (label && label[0]) {
-        std::size_t used = std::strlen(labelled);
-        std::size_t room = kLabelledTextSize - 1 - used;
-        std::size_t labelLength = std::strlen(label);
-        if (room > 0) {
-            labelled[used++] = ' ';
-            --room;
-            if (labelLength > room) labelLength = room;
-            std::memcpy(labelled + used, label, labelLength);
-            labelled[used + labelLength] = 0;
+    TextEntry* to = entry(program, index);
+    if (!to) return;
+    // Formatted here, published whole below: the entry is held only for the
+    // copy.
+    char text[kTextWords * kWord] = {};
+    char labelled[kLabelledWords * kWord] = {};
+    if (const KEffectParameter* parameter = mParameters.get(index)) {
+        parameter->getDisplay(text, kTextSize, valueSlot(program, index));
+        text[kTextSize - 1] = 0;
+        // The labelled text is the same number text with the label behind
+        // it; its entry is sized so that the label always fits.
+        std::memcpy(labelled, text, kTextSize);
+        const char* label = parameter->label();
+        if (label && label[0]) {
+            std::size_t used = std::strlen(labelled);
+            std::size_t room = kLabelledTextSize - 1 - used;
+            std::size_t labelLength = std::strlen(label);
+            if (room > 0) {
+                labelled[used++] = ' ';
+                --room;
+                if (labelLength > room) labelLength = room;
+                std::memcpy(labelled + used, label, labelLength);
+                labelled[used + labelLength] = 0;
+            }
         }
     }
+    publishTexts(*to, text, labelled);
 }
 
 void ProgramBank::refreshAllTexts() {
@@ -133,33 +251,19 @@ void ProgramBank::refreshAllTexts() {
         for (int i = 0; i < mParameterCount; ++i) refreshTexts(p, i);
 }
 
-const char* ProgramBank::valueText(int program, int index) const {
-    if (!isValid(program, index)) return "";
-    return mValueTexts + (static_cast<std::size_t>(program) * mParameterCount + index) * kTextSize;
-}
-
-const char* ProgramBank::labelledText(int program, int index) const {
-    if (!isValid(program, index)) return "";
-    return mLabelledTexts +
-           (static_cast<std::size_t>(program) * mParameterCount + index) * kLabelledTextSize;
-}
+// --- Names ---------------------------------------------------------------------
 
 const char* ProgramBank::programName(int program) const {
     if (program < 0 || program >= mProgramCount) return "";
-    return reinterpret_cast<const char*>(mRecords +
-                                         static_cast<std::size_t>(program) * mRecordLength);
+    return &mNames[static_cast<std::size_t>(program) * kNameField];
 }
 
 void ProgramBank::setProgramName(int program, const char* name) {
-    unsigned char* start = record(program);
-    if (!start) return;
+    if (program < 0 || program >= mProgramCount) return;
+    char* field = &mNames[static_cast<std::size_t>(program) * kNameField];
     // strncpy's zero padding is exactly the stored form of the field.
-    std::strncpy(reinterpret_cast<char*>(start), name ? name : "", kNameLength);
-    start[kNameLength] = 0;
-}
-
-void ProgramBank::terminateNames() {
-    for (int p = 0; p < mProgramCount; ++p) record(p)[kNameLength] = 0;
+    std::strncpy(field, name ? name : "", kNameLength);
+    field[kNameLength] = 0;
 }
 
 }  // namespace KAMO

@@ -1,15 +1,28 @@
 #pragma once
-// Every program's name and parameter values, kept as the raw records the
-// chunk calls hand out, plus ready-made display texts for every value so
-// that the host and the editor never format numbers on demand.
+// Every program's name and parameter values, plus ready-made display texts
+// for every value so that the host and the editor never format numbers on
+// demand.
 //
-// Record layout: 24-byte name (zero padded, not necessarily terminated), a
+// Values are shared by the host's threads, the editor and the audio thread,
+// so each is an aligned std::atomic<double> read and written whole. The
+// chunk images the host stores are made from them and read into them:
+// per program a 24-byte name (zero padded, not necessarily terminated), a
 // zero byte, then each parameter's normalised value as a little-endian
 // double at its value offset (25 for the first, each next one adding the
-// previous parameter's valueSize()).
+// previous parameter's valueSize()); the bank image is the programs' images
+// one after another.
+//
+// A display text is rewritten by whichever thread changes its value and read
+// by the host and the editor. Each entry carries a sequence number that is
+// odd while a writer is at work: a reader copies the text and keeps the copy
+// only when the number was even and unchanged across the copy, so it never
+// sees parts of two texts; writers take turns on the odd number.
 
 #include "framework/PtrList.h"
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace KAMO {
@@ -42,18 +55,38 @@ public:
         return program >= 0 && program < mProgramCount && index >= 0 && index < mParameterCount;
     }
 
-    // Address of the stored value of parameter `index` in `program`; null
+    // The stored value of parameter `index` in `program`: the address of an
+    // aligned std::atomic<double> (see KEffectParameter::readSlot); null
     // outside the bank.
     void* valueSlot(int program, int index);
     const void* valueSlot(int program, int index) const;
-    // Start of a program's record, or of the whole bank; null outside it.
-    unsigned char* record(int program);
-    unsigned char* records() { return mRecords; }
 
+    // --- Chunk images ---
+    // Where parameter `index`'s value sits in a program's image; -1 outside.
+    int valueOffset(int index) const;
+    // The image of one program, or of the whole bank for program -1, made
+    // from the stored names and values into memory the bank keeps (valid
+    // until the next image is made); null for a program outside the bank.
+    const unsigned char* makeImage(int program);
+    // Takes the names and values of an image of one program, or of the whole
+    // bank for program -1, of at least recordLength() or bankLength() bytes;
+    // the zero byte after each name is the bank's, whatever the image holds
+    // there. Texts are not refreshed. False, and nothing changes, for a
+    // program outside the bank.
+    bool readImage(int program, const unsigned char* image);
+    // A value as an image holds it at `offset`.
+    static double imageValue(const unsigned char* image, int offset);
+
+    // --- Display texts ---
     // Re-formats both display texts of one entry from its stored value.
     void refreshTexts(int program, int index);
     void refreshAllTexts();
-    // Display text without and with the unit label; "" outside the bank.
+    // Copies the display text without (kTextSize bytes) and with the unit
+    // label (kLabelledTextSize bytes), each whole as one writer left it;
+    // either may be null. "" outside the bank.
+    void copyTexts(int program, int index, char* text, char* labelled) const;
+    // The same texts in a copy of the calling thread's own, valid until the
+    // thread's next call of the same function.
     const char* valueText(int program, int index) const;
     const char* labelledText(int program, int index) const;
 
@@ -62,22 +95,33 @@ public:
     // Copies at most 24 bytes of `name`, zero padded.
     void setProgramName(int program, const char* name);
 
-    // Restores the zero byte after each name, which a chunk may have overwritten.
-    void terminateNames();
-
 private:
+    static constexpr int kWord = 8;
+    static constexpr int kTextWords = (kTextSize + kWord - 1) / kWord;
+    static constexpr int kLabelledWords = (kLabelledTextSize + kWord - 1) / kWord;
+    // Both texts of one value behind one sequence number.
+    struct TextEntry {
+        std::atomic<std::uint64_t> sequence{0};
+        std::atomic<std::uint64_t> words[kTextWords + kLabelledWords];
+    };
+    static_assert(std::atomic<double>::is_always_lock_free, "values must never lock");
+    static_assert(sizeof(std::atomic<double>) == sizeof(double), "values are plain doubles");
+
     void release();
+    TextEntry* entry(int program, int index) const;
+    void publishTexts(TextEntry& entry, const char* text, const char* labelled);
 
     const PtrList<const KEffectParameter>& mParameters;
     int mProgramCount = 0;
     int mParameterCount = 0;
-    int mTextCount = 0;
-    unsigned char* mRecords = nullptr;
     int mRecordLength = 0;
     int mBankLength = 0;
     std::vector<int> mValueOffsets;
-    char* mValueTexts = nullptr;
-    char* mLabelledTexts = nullptr;
+    std::unique_ptr<std::atomic<double>[]> mValues;
+    // Each program's 24-byte name field and its zero byte, as in the image.
+    std::vector<char> mNames;
+    std::unique_ptr<TextEntry[]> mTexts;
+    std::vector<unsigned char> mImage;
 };
 
 }  // namespace KAMO

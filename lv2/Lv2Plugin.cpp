@@ -55,6 +55,10 @@ bool Lv2Plugin::build() {
     effect_->releaseEditor();
     record_ = effect_->getAeffect();
     record_->user = this;
+    // An instance at a rate the effect cannot play would play out of tune:
+    // refuse it (the destructor closes the effect).
+    if (!effect_->playsSampleRate(sampleRate_)) return false;
+    rateAccepted_ = true;
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
     record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate_));
     record_->dispatcher(record_, effSetBlockSize, 0, maxBlock_, nullptr, 0.0f);
@@ -95,7 +99,9 @@ VstIntPtr Lv2Plugin::answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*val
     case audioMasterVersion:
         return 2400;
     case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(sampleRate_);
+        // Answered only once the effect has said it plays the rate, which
+        // also puts it in the integer's range; 0 means "not known".
+        return rateAccepted_ ? static_cast<VstIntPtr>(sampleRate_) : 0;
     case audioMasterGetBlockSize:
         return maxBlock_;
     case audioMasterGetTime:
@@ -113,12 +119,14 @@ VstIntPtr Lv2Plugin::answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*val
 }
 
 void Lv2Plugin::connectPort(uint32_t port, void* data) {
-    const auto index = static_cast<int>(port);
-    if (index < ports_->count())
+    // Compared unsigned: an index of 2^31 or more must not turn negative and
+    // pass for a control port.
+    const auto controls = static_cast<uint32_t>(ports_->count());
+    if (port < controls)
         controls_[port] = static_cast<const float*>(data);
-    else if (index == eventPort())
+    else if (port == controls)
         events_ = static_cast<const LV2_Atom_Sequence*>(data);
-    else if (index == outputPort())
+    else if (port == controls + 1)
         output_ = static_cast<float*>(data);
 }
 
@@ -147,8 +155,10 @@ void Lv2Plugin::readPosition(const LV2_Atom_Object* object) {
                         uris_.timeBeatsPerMinute, &bpm, uris_.timeBeatsPerBar, &beatsPerBar,
                         uris_.timeBeatUnit, &beatUnit, uris_.timeBar, &bar, uris_.timeBarBeat,
                         &barBeat, uris_.timeBeat, &beat, 0);
+    // Every field goes to the transport as the number it is: the transport
+    // judges its range, so no host value is converted before it is checked.
     double v = 0.0, unit = 0.0;
-    if (uris_.number(frame, v)) transport_.setFrame(static_cast<std::int64_t>(v));
+    if (uris_.number(frame, v)) transport_.setFrame(v);
     if (uris_.number(speed, v)) transport_.setSpeed(v);
     if (uris_.number(bpm, v)) transport_.setTempo(v);
     const bool gotUnit = uris_.number(beatUnit, unit);
@@ -156,7 +166,7 @@ void Lv2Plugin::readPosition(const LV2_Atom_Object* object) {
         transport_.setSignature(v, gotUnit ? unit : 0.0);
     else if (gotUnit)
         transport_.setSignature(0.0, unit);
-    if (uris_.number(bar, v) && std::isfinite(v)) transport_.setBar(static_cast<std::int64_t>(v));
+    if (uris_.number(bar, v)) transport_.setBar(v);
     if (uris_.number(barBeat, v)) transport_.setBarBeat(v);
     if (uris_.number(beat, v)) transport_.setBeat(v);
     transport_.endPosition();
@@ -234,15 +244,12 @@ LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handl
 }
 
 bool Lv2Plugin::bankIsSound(const unsigned char* bank, std::size_t size) {
-    ProgramBank& programs = effect_->programBank();
-    const unsigned char* base = programs.records();
-    if (!base || size != static_cast<std::size_t>(programs.bankLength())) return false;
-    // The image has the bank's layout: each value sits where the live bank
-    // keeps it.
+    const ProgramBank& programs = effect_->programBank();
+    if (size != static_cast<std::size_t>(programs.bankLength())) return false;
     for (int p = 0; p < programs.programCount(); ++p)
         for (int i = 0; i < programs.parameterCount(); ++i) {
-            const auto* slot = static_cast<const unsigned char*>(programs.valueSlot(p, i));
-            const double v = KEffectParameter::readSlot(bank + (slot - base));
+            const int at = p * programs.recordLength() + programs.valueOffset(i);
+            const double v = ProgramBank::imageValue(bank, at);
             if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
         }
     return true;

@@ -35,7 +35,8 @@ public:
     // is cut into stretches.
     static constexpr int kEventCapacity = 512;
 
-    // Null when the host lacks urid:map or the effect cannot be built.
+    // Null when the host lacks urid:map, the effect cannot be built or does
+    // not play `sampleRate`.
     static Lv2Plugin* create(double sampleRate, const LV2_Feature* const* features);
     ~Lv2Plugin();
     Lv2Plugin(const Lv2Plugin&) = delete;
@@ -73,6 +74,7 @@ private:
 
     Lv2Uris uris_;
     double sampleRate_;
+    bool rateAccepted_ = false;
     VstInt32 maxBlock_ = 4096;
     AEffect* record_ = nullptr;
     KEffect* effect_ = nullptr;

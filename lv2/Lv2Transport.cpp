@@ -4,50 +4,58 @@
 
 namespace KAMO {
 
+namespace {
+
+bool within(double x, double limit) { return x >= -limit && x <= limit; }  // NaN: false
+
+}  // namespace
+
 Lv2Transport::Lv2Transport() { endPosition(); }
 
 void Lv2Transport::setSampleRate(double rate) {
     if (std::isfinite(rate) && rate > 0.0) rate_ = rate;
 }
 
-void Lv2Transport::setFrame(std::int64_t frame) { frame_ = static_cast<double>(frame); }
+void Lv2Transport::setFrame(double frame) {
+    if (within(frame, kMaxCount)) frame_ = std::trunc(frame);
+}
 
 void Lv2Transport::setSpeed(double speed) {
-    if (std::isfinite(speed)) speed_ = speed;
+    if (within(speed, kMaxSpeed)) speed_ = speed;
 }
 
 void Lv2Transport::setTempo(double beatsPerMinute) {
-    if (std::isfinite(beatsPerMinute) && beatsPerMinute > 0.0) bpm_ = beatsPerMinute;
+    if (beatsPerMinute > 0.0 && beatsPerMinute <= kMaxMeasure) bpm_ = beatsPerMinute;
 }
 
 void Lv2Transport::setSignature(double beatsPerBar, double beatUnit) {
-    if (std::isfinite(beatsPerBar) && beatsPerBar > 0.0) beatsPerBar_ = beatsPerBar;
-    if (std::isfinite(beatUnit) && beatUnit > 0.0) beatUnit_ = beatUnit;
+    if (beatsPerBar > 0.0 && beatsPerBar <= kMaxMeasure) beatsPerBar_ = beatsPerBar;
+    if (beatUnit > 0.0 && beatUnit <= kMaxMeasure) beatUnit_ = beatUnit;
 }
 
-void Lv2Transport::setBar(std::int64_t bar) {
-    bar_ = bar;
+void Lv2Transport::setBar(double bar) {
+    if (!within(bar, kMaxCount)) return;
+    bar_ = std::trunc(bar);
     gotBar_ = true;
 }
 
 void Lv2Transport::setBarBeat(double barBeat) {
-    if (!std::isfinite(barBeat)) return;
+    if (!within(barBeat, kMaxCount)) return;
     barBeat_ = barBeat;
     gotBarBeat_ = true;
 }
 
 void Lv2Transport::setBeat(double beat) {
-    if (!std::isfinite(beat)) return;
+    if (!within(beat, kMaxCount)) return;
     beat_ = beat;
     gotBeat_ = true;
 }
 
 void Lv2Transport::endPosition() {
-    if (!gotBeat_ && (gotBar_ || gotBarBeat_))
-        beat_ = static_cast<double>(bar_) * beatsPerBar_ + barBeat_;
+    if (!gotBeat_ && (gotBar_ || gotBarBeat_)) beat_ = bar_ * beatsPerBar_ + barBeat_;
     if (gotBeat_ && !gotBar_ && !gotBarBeat_) {
         const double bars = std::floor(beat_ / beatsPerBar_);
-        bar_ = static_cast<std::int64_t>(bars);
+        bar_ = bars;
         barBeat_ = beat_ - bars * beatsPerBar_;
     }
     gotBeat_ = gotBar_ = gotBarBeat_ = false;
@@ -61,7 +69,7 @@ void Lv2Transport::advance(std::int64_t frames) {
     barBeat_ += beats;
     if (barBeat_ >= beatsPerBar_ || barBeat_ < 0.0) {
         const double bars = std::floor(barBeat_ / beatsPerBar_);
-        bar_ += static_cast<std::int64_t>(bars);
+        bar_ += bars;
         barBeat_ -= bars * beatsPerBar_;
     }
 }

@@ -20,13 +20,24 @@ public:
 
     void setSampleRate(double rate);
 
-    // The fields of one position; an absent field keeps its value. Nonsense
-    // (not finite, a tempo or signature not above 0) is ignored.
-    void setFrame(std::int64_t frame);
+    // Largest magnitude taken for a frame, bar or beat count: whole numbers
+    // up to it are exact in a double, and bar counts made from them fit an
+    // integer.
+    static constexpr double kMaxCount = 9007199254740992.0;  // 2^53
+    // Largest speed, tempo (beats per minute), beats per bar and beat unit
+    // taken: far beyond music, small enough that a run of any length moves
+    // the position by a finite amount.
+    static constexpr double kMaxSpeed = 1000.0;
+    static constexpr double kMaxMeasure = 1e6;
+
+    // The fields of one position; an absent field keeps its value. A field
+    // that is no finite number within its range (a tempo or signature not
+    // above 0) is ignored: the last good value stays.
+    void setFrame(double frame);
     void setSpeed(double speed);
     void setTempo(double beatsPerMinute);
     void setSignature(double beatsPerBar, double beatUnit);
-    void setBar(std::int64_t bar);
+    void setBar(double bar);
     void setBarBeat(double barBeat);
     // Beats since the start; when a position carries it, it wins over the
     // bar count for the song position (it is the more precise of the two).
@@ -43,7 +54,7 @@ public:
     bool playing() const { return speed_ != 0.0; }
     double beat() const { return beat_; }
     double barBeat() const { return barBeat_; }
-    std::int64_t bar() const { return bar_; }
+    double bar() const { return bar_; }
 
 private:
     double rate_ = 44100.0;
@@ -52,7 +63,8 @@ private:
     double bpm_ = 120.0;
     double beatsPerBar_ = 4.0;
     double beatUnit_ = 4.0;
-    std::int64_t bar_ = 0;
+    // A whole number, kept as a double so that running on never converts.
+    double bar_ = 0.0;
     double barBeat_ = 0.0;
     double beat_ = 0.0;
     // Which fields the position being read carried.

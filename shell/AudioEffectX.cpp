@@ -88,7 +88,9 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         VstKeyCode key{};
         key.character = index;
         key.virt = static_cast<unsigned char>(value);
-        key.modifier = static_cast<unsigned char>(opt);
+        // The modifier bits come as a float; one that is no byte (NaN,
+        // negative, huge) is taken as no modifier rather than converted.
+        key.modifier = opt >= 0.0f && opt < 256.0f ? static_cast<unsigned char>(opt) : 0;
         bool used = opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
         return used ? 1 : 0;
     }

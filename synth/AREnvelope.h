@@ -5,6 +5,7 @@
 // the accumulated progress reaches 1.
 
 #include <cstdint>
+#include <limits>
 
 #include "synth/DspConstants.h"
 
@@ -19,7 +20,7 @@ public:
         progress_ = 0.0;
         state_ = Attack;
         span_ = 1.0 - level_;
-        rate_ = 1.0 / (attackTime * sampleRate_);
+        rate_ = rateOf(attackTime);
     }
 
     void release(double releaseTime) {
@@ -27,7 +28,7 @@ public:
         progress_ = 0.0;
         state_ = Release;
         span_ = level_;
-        rate_ = 1.0 / (releaseTime * sampleRate_);
+        rate_ = rateOf(releaseTime);
     }
 
     // Whether the level moves: idle holds 0 and sustain holds 1.
@@ -77,6 +78,13 @@ public:
     double sampleRate() const { return sampleRate_; }
 
 private:
+    // Progress per tick of a segment `seconds` long. One of no length (or
+    // of a time that is no positive number) ends on the next tick.
+    double rateOf(double seconds) const {
+        const double ticks = seconds * sampleRate_;
+        return ticks > 0.0 ? 1.0 / ticks : std::numeric_limits<double>::infinity();
+    }
+
     void finish(double level, State next) {
         level_ = level;
         progress_ = 0.0;

@@ -153,9 +153,13 @@ bool Murlan::acceptsIoConfig(int inputs, int outputs) const {
     return inputs == kInputCount && outputs == kOutputCount;
 }
 
+bool Murlan::playsSampleRate(double rate) const {
+    return rate >= kMinSampleRate && rate <= kMaxSampleRate;  // NaN too
+}
+
 void Murlan::setSampleRate(float rate) {
     double r = rate;
-    if (!(r >= kMinSampleRate && r <= kMaxSampleRate)) {
+    if (!playsSampleRate(r)) {
         const double previous = engine_.sampleRate();
         r = previous > 0.0 ? previous : kDefaultSampleRate;
     }

@@ -81,6 +81,7 @@ public:
     static constexpr double kMaxSampleRate = 1000000.0;
 
     void setSampleRate(float rate) override;
+    bool playsSampleRate(double rate) const override;
     void resetState() override;
     void parametersChanged(bool afterReset) override;
     VstInt32 processEvents(VstEvents* events) override;

@@ -13,7 +13,7 @@
 # share a two-core machine with other work.
 set -eu
 
-all="LineReaderFuzz TokenReaderFuzz PresetTextFuzz SkinBuilderFuzz ChunkFuzz EventsFuzz FxChunkFuzz"
+all="LineReaderFuzz TokenReaderFuzz PresetTextFuzz SkinBuilderFuzz ChunkFuzz EventsFuzz FxChunkFuzz Lv2RunFuzz Lv2StateFuzz"
 usage() {
   echo "usage: $0 [-n] [seconds per target] [target...]" >&2
   echo "targets: $all" >&2
@@ -63,6 +63,8 @@ stage_seeds() {
     ChunkFuzz) cp "$seeds"/chunk/* "$dir" ;;
     EventsFuzz) cp "$seeds"/events/* "$dir" ;;
     FxChunkFuzz) cp "$seeds"/fxchunk/* "$dir" ;;
+    Lv2RunFuzz) cp "$seeds"/lv2run/* "$dir" ;;
+    Lv2StateFuzz) cp "$seeds"/lv2state/* "$dir" ;;
     *) cp "$root/resources/MurlanSkin.txt" "$root/resources/MurlanPreset.txt" "$dir" ;;
   esac
   echo "$dir"
@@ -70,7 +72,7 @@ stage_seeds() {
 dictionary() {
   case $1 in
     SkinBuilderFuzz) echo "$root/tests/fuzz/skin.dict" ;;
-    ChunkFuzz|EventsFuzz|FxChunkFuzz) echo "" ;;
+    ChunkFuzz|EventsFuzz|FxChunkFuzz|Lv2RunFuzz|Lv2StateFuzz) echo "" ;;
     *) echo "$root/tests/fuzz/text.dict" ;;
   esac
 }
@@ -86,9 +88,9 @@ for target in $targets; do
   log=$build/fuzz-artifacts/$target.log
   dict=$(dictionary "$target")
   seed_dir=$(stage_seeds "$target")
-  # Event lists want long inputs from the start.
+  # Event lists and bank images want long inputs from the start.
   lengths=
-  [ "$target" = EventsFuzz ] && lengths=-len_control=0
+  case $target in EventsFuzz|Lv2RunFuzz|Lv2StateFuzz) lengths=-len_control=0 ;; esac
   echo "== $target: $seconds s"
   # shellcheck disable=SC2086
   if nice "$build/tests/fuzz/$target" "$corpus" "$seed_dir" \

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <string>
 
@@ -13,11 +14,10 @@ namespace {
 
 const char* const kWaves[] = {"Sine", "Triangle", "Square", "Rising", "Falling", "Random"};
 
-// Value slots sit at odd addresses here, as they may in a packed record.
 struct Slot {
-    unsigned char bytes[9] = {};
-    void* at() { return bytes + 1; }
-    double get() const { return KAMO::KEffectParameter::readSlot(bytes + 1); }
+    std::atomic<double> value{0.0};
+    void* at() { return &value; }
+    double get() const { return KAMO::KEffectParameter::readSlot(&value); }
 };
 
 std::string display(const KAMO::KEffectParameter& p, double value, bool label = false,

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <string>
+#include <thread>
 #include <vector>
 
 using ktest::TestEffect;
@@ -139,4 +143,74 @@ TEST(PresetText, IgnoresSettingsBeforeAnyPresetAndUnknownOrShortLines) {
     EXPECT_STREQ(bank.valueText(1, TestEffect::kDetune), "12");
     EXPECT_STREQ(bank.valueText(1, TestEffect::kMain), "-12.5");
     EXPECT_STREQ(bank.valueText(2, TestEffect::kDetune), "0");
+}
+
+// One thread writes two values alternately into every slot of the bank as
+// fast as it can, another reads them: a read must find one of the two,
+// never a value made of parts of both. Torn reads are rare (they need the
+// two threads on two cores, crossing at a cache line), so the test reads
+// for two seconds; it stops at the first torn value.
+TEST(ProgramBank, ConcurrentWritesNeverShowAReaderAThirdValue) {
+    TestEffect effect;
+    KAMO::ProgramBank& bank = effect.programBank();
+    constexpr double kLow = 0.1, kHigh = 0.9;
+    std::vector<void*> slots;
+    for (int p = 0; p < bank.programCount(); ++p)
+        for (int i = 0; i < bank.parameterCount(); ++i) slots.push_back(bank.valueSlot(p, i));
+    for (void* slot : slots) KAMO::KEffectParameter::writeSlot(slot, kLow);
+
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (long round = 0; !stop.load(std::memory_order_relaxed); ++round)
+            for (void* slot : slots)
+                KAMO::KEffectParameter::writeSlot(slot, round % 2 ? kLow : kHigh);
+    });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    long long reads = 0;
+    double torn = kLow;
+    while (torn == kLow || torn == kHigh) {
+        for (const void* slot : slots) {
+            const double v = KAMO::KEffectParameter::readSlot(slot);
+            if (v != kLow && v != kHigh) torn = v;
+        }
+        reads += static_cast<long long>(slots.size());
+        if ((reads & 0xffff) < static_cast<long long>(slots.size()) &&
+            std::chrono::steady_clock::now() > until)
+            break;
+    }
+    stop = true;
+    writer.join();
+    EXPECT_TRUE(torn == kLow || torn == kHigh) << torn << " after " << reads << " reads";
+}
+
+// The same for a display text, rewritten by one thread while another reads
+// it: what the reader gets is one whole text or the other.
+TEST(ProgramBank, ConcurrentTextRewritesNeverShowAReaderAMixOfTwoTexts) {
+    TestEffect effect;
+    KAMO::ProgramBank& bank = effect.programBank();
+    const KAMO::KEffectParameter& wide = *effect.parameter(TestEffect::kWide);
+    void* slot = bank.valueSlot(0, TestEffect::kWide);
+    std::string texts[2];
+    for (int v = 0; v < 2; ++v) {
+        wide.setValue(slot, v);
+        bank.refreshTexts(0, TestEffect::kWide);
+        texts[v] = bank.labelledText(0, TestEffect::kWide);
+    }
+    ASSERT_NE(texts[0].size(), texts[1].size());
+
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (long round = 0; !stop.load(std::memory_order_relaxed); ++round) {
+            wide.setValue(slot, round % 2);
+            bank.refreshTexts(0, TestEffect::kWide);
+        }
+    });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    std::string seen = texts[1];
+    while ((seen == texts[0] || seen == texts[1]) && std::chrono::steady_clock::now() < until)
+        for (int i = 0; i < 1000 && (seen == texts[0] || seen == texts[1]); ++i)
+            seen = bank.labelledText(0, TestEffect::kWide);
+    stop = true;
+    writer.join();
+    EXPECT_TRUE(seen == texts[0] || seen == texts[1]) << seen;
 }

@@ -90,6 +90,52 @@ TEST(Lv2Transport, NonsenseFieldsAreIgnored) {
     EXPECT_FALSE(info.flags & kVstTransportPlaying);
 }
 
+TEST(Lv2Transport, AFieldOutOfItsRangeLeavesTheLastGoodValueAndTheRunningOn) {
+    using Setter = void (*)(Lv2Transport&, double);
+    const struct {
+        const char* field;
+        Setter set;
+    } fields[] = {
+        {"frame", [](Lv2Transport& t, double v) { t.setFrame(v); }},
+        {"speed", [](Lv2Transport& t, double v) { t.setSpeed(v); }},
+        {"tempo", [](Lv2Transport& t, double v) { t.setTempo(v); }},
+        {"beats per bar", [](Lv2Transport& t, double v) { t.setSignature(v, 0.0); }},
+        {"beat unit", [](Lv2Transport& t, double v) { t.setSignature(0.0, v); }},
+        {"bar", [](Lv2Transport& t, double v) { t.setBar(v); }},
+        {"bar beat", [](Lv2Transport& t, double v) { t.setBarBeat(v); }},
+        {"beat", [](Lv2Transport& t, double v) { t.setBeat(v); }},
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(), inf, -inf, 1e300, -1e300};
+    auto started = [] {
+        Lv2Transport t;
+        t.setSampleRate(48000.0);
+        t.setFrame(96000.0);
+        t.setSpeed(1.0);
+        t.setTempo(150.0);
+        t.setSignature(7.0, 8.0);
+        t.setBar(12.0);
+        t.setBarBeat(2.5);
+        t.endPosition();
+        return t;
+    };
+    auto same = [](const VstTimeInfo& a, const VstTimeInfo& b) {
+        return a.samplePos == b.samplePos && a.ppqPos == b.ppqPos && a.tempo == b.tempo &&
+               a.barStartPos == b.barStartPos && a.timeSigNumerator == b.timeSigNumerator &&
+               a.timeSigDenominator == b.timeSigDenominator && a.flags == b.flags;
+    };
+    for (const auto& f : fields)
+        for (const double value : bad) {
+            Lv2Transport expected = started(), t = started();
+            f.set(t, value);
+            t.endPosition();
+            EXPECT_TRUE(same(t.timeInfo(), expected.timeInfo())) << f.field << " = " << value;
+            t.advance(48000);
+            expected.advance(48000);
+            EXPECT_TRUE(same(t.timeInfo(), expected.timeInfo())) << f.field << " = " << value;
+        }
+}
+
 TEST(Lv2ControlPorts, DecibelPortsTakeTheirMinimumAsSilenceBothWays) {
     Murlan effect(nullptr);
     const KAMO::Lv2ControlPorts ports(effect);

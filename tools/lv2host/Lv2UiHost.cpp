@@ -5,15 +5,11 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xcomposite.h>
 #include <lv2/atom/atom.h>
 #include <lv2/parameters/parameters.h>
 #include <lv2/urid/urid.h>
 #include <suil/suil.h>
-
-#include <chrono>
-#include <thread>
 
 namespace lv2host {
 
@@ -188,31 +184,36 @@ unsigned long Lv2UiHost::editorWindow() const {
 
 bool Lv2UiHost::drag(int x, int y, int dx, int dy, int steps) {
     const Window editor = editorWindow();
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!editor || !XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor))
-        return false;
+    if (!editor) return false;
     if (steps < 1) steps = 1;
+    // Sent to the editor's window itself rather than through the display's
+    // one pointer, which other programs on the same display (tests running
+    // beside this one) move and whose windows may lie on top.
     Window child = 0;
     int rootX = 0, rootY = 0;
     XTranslateCoordinates(display_, editor, DefaultRootWindow(display_), x, y, &rootX, &rootY,
                           &child);
-    const int screen = DefaultScreen(display_);
-    auto settle = [this] {
-        XSync(display_, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        idle();
+    auto send = [&](int type, long mask, int at, unsigned state) {
+        XEvent event{};
+        XButtonEvent& e = event.xbutton;  // motion events share these fields
+        e.type = type;
+        e.display = display_;
+        e.window = editor;
+        e.root = DefaultRootWindow(display_);
+        e.x = x + dx * at / steps;
+        e.y = y + dy * at / steps;
+        e.x_root = rootX + dx * at / steps;
+        e.y_root = rootY + dy * at / steps;
+        e.state = state;
+        e.same_screen = True;
+        e.time = CurrentTime;
+        if (type != MotionNotify) e.button = Button1;
+        XSendEvent(display_, editor, False, mask, &event);
     };
-    XTestFakeMotionEvent(display_, screen, rootX, rootY, CurrentTime);
-    settle();
-    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
-    settle();
-    for (int s = 1; s <= steps; ++s) {
-        XTestFakeMotionEvent(display_, screen, rootX + dx * s / steps, rootY + dy * s / steps,
-                             CurrentTime);
-        settle();
-    }
-    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
-    settle();
+    send(ButtonPress, ButtonPressMask, 0, 0);
+    for (int s = 1; s <= steps; ++s) send(MotionNotify, PointerMotionMask, s, Button1Mask);
+    send(ButtonRelease, ButtonReleaseMask, steps, Button1Mask);
+    XFlush(display_);
     return true;
 }
 

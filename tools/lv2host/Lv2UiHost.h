@@ -3,7 +3,7 @@
 // the plug-in's X11 UI is embedded in (ui:parent), instantiated through
 // suil as real hosts do. It records what the UI tells the host (port writes
 // and ui:touch gestures), answers ui:resize by resizing the window, idles
-// the UI, and can drive it with real pointer input (XTest) and take
+// the UI, and can drive it with pointer input sent to its window and take
 // screenshots of it.
 
 #include "tools/plughost/EditorImage.h"
@@ -68,8 +68,8 @@ public:
     int height() const { return height_; }
     bool hasIdleInterface() const { return idle_ != nullptr; }
 
-    // Real pointer input at editor coordinates (XTest): press, move in
-    // `steps` steps by (dx, dy), release.
+    // Pointer input at editor coordinates, sent to the editor's window:
+    // press, move in `steps` steps by (dx, dy), release.
     bool drag(int x, int y, int dx, int dy, int steps = 6);
 
     // The whole host window (with the editor in it), or the editor alone.

@@ -157,8 +157,12 @@ VstIntPtr PluginHost::answer(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPt
         timeThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
         if (!timeInfoAvailable_.load(std::memory_order_relaxed)) return 0;
         return reinterpret_cast<VstIntPtr>(&time_);
-    case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(sampleRate_.load(std::memory_order_relaxed));
+    case audioMasterGetSampleRate: {
+        // A rate set to test a plug-in's checks (NaN, negative, huge) is no
+        // integer to hand over: 0 says "not known".
+        const double rate = sampleRate_.load(std::memory_order_relaxed);
+        return rate >= 1.0 && rate < 9e18 ? static_cast<VstIntPtr>(rate) : 0;
+    }
     case audioMasterGetBlockSize:
         return blockSize_.load(std::memory_order_relaxed);
     case audioMasterGetAutomationState:
