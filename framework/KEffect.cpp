@@ -97,6 +97,17 @@ const KEffectParameter* KEffect::parameter(int index) const {
     return mParameters.get(index);
 }
 
+const KParameterInfo* KEffect::parameterInfo(int index) const {
+    if (index < 0 || index >= static_cast<int>(mInfo.size())) return nullptr;
+    return mInfo[static_cast<std::size_t>(index)];
+}
+
+int KEffect::originalParameterCount() const {
+    const int count = parameterCount();
+    return mOriginalParameterCount >= 0 && mOriginalParameterCount < count ? mOriginalParameterCount
+                                                                           : count;
+}
+
 int KEffect::findParameter(const char* name) const {
     if (!name) return -1;
     for (int i = 0; i < mParameters.count(); ++i) {
@@ -196,6 +207,16 @@ void KEffect::reserveParameters(int count) {
     // setCount sizes the storage exactly; adding then fills it from index 0.
     mParameters.setCount(mParameters.count() + count);
     mParameters.setCount(mParameters.count() - count);
+}
+
+void KEffect::addParameters(const KParameterInfo* rows, int count) {
+    reserveParameters(count);
+    // The row list follows the parameter list, hand-made parameters as null.
+    mInfo.resize(static_cast<std::size_t>(mParameters.count()), nullptr);
+    for (int i = 0; i < count; ++i) {
+        addParameter(makeParameter(rows[i]));
+        mInfo.push_back(&rows[i]);
+    }
 }
 
 void KEffect::reserveCommands(int count) {

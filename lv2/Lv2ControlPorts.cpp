@@ -29,8 +29,11 @@ Lv2ControlPorts::Lv2ControlPorts(const KEffect& effect) {
     for (int i = 0; i < effect.parameterCount(); ++i) {
         const KEffectParameter* parameter = effect.parameter(i);
         ports_.push_back(parameter ? describe(*parameter) : Lv2ControlPort());
-        // Symbols must be unique within the plug-in.
         Lv2ControlPort& port = ports_.back();
+        // Hosts store values under the symbol: the row's is kept for good,
+        // whatever becomes of the name.
+        if (const KParameterInfo* info = effect.parameterInfo(i)) port.symbol = info->symbol;
+        // Symbols must be unique within the plug-in.
         for (int j = 0; j < i; ++j)
             if (ports_[static_cast<std::size_t>(j)].symbol == port.symbol) {
                 port.symbol += "_" + std::to_string(i);

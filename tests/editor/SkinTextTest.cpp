@@ -106,11 +106,6 @@ bool readPngHeader(const char* name, PngHeader& header) {
     return true;
 }
 
-const char* const kParameters[23] = {
-    "Detune1", "Attk1",   "Rel1",    "Porta1",   "Level1",   "Partial2", "Detune2", "Attk2",
-    "Rel2",    "Porta2",  "Level2",  "Partial3", "Detune3",  "Attk3",    "Rel3",    "Porta3",
-    "Level3",  "LFOWave", "LFOFreq", "LFODepth", "PortaRst", "PtchBend", "MainLvl"};
-
 }  // namespace
 
 TEST(SkinText, EveryLineEndsInCrLfAndStaysWithinTheReaderLimits) {
@@ -133,9 +128,10 @@ TEST(SkinText, EveryLineEndsInCrLfAndStaysWithinTheReaderLimits) {
 TEST(SkinText, EachParameterHasOneKnobAndOneReadOutBelowIt) {
     auto knobs = controls("KPotDot");
     auto values = controls("KValue");
-    EXPECT_EQ(knobs.size(), 23u);
-    EXPECT_EQ(values.size(), 23u);
-    for (const char* name : kParameters) {
+    EXPECT_EQ(knobs.size(), std::size_t(MurlanParameters::kParameterCount));
+    EXPECT_EQ(values.size(), std::size_t(MurlanParameters::kParameterCount));
+    for (const KAMO::KParameterInfo& info : MurlanParameters::kInfo) {
+        const char* name = info.name;
         SCOPED_TRACE(name);
         ASSERT_EQ(knobs.count(name), 1u);
         ASSERT_EQ(values.count(name), 1u);
@@ -204,15 +200,16 @@ TEST(SkinText, EveryFileTheSkinNamesIsEmbedded) {
 
 TEST(SkinText, EveryLineResolvesOnTheInstrument) {
     // A line whose names do not resolve is dropped without a word, so count
-    // what the builder made: 2 tabs, 3 commands, 23 knobs with 23 read-outs,
-    // 2 links and 10 labels; 5 colours, 2 fonts, 4 images and the typeface.
+    // what the builder made: 2 tabs, 3 commands, a knob and a read-out per
+    // parameter, 2 links and 10 labels; 5 colours, 2 fonts, 4 images and the
+    // typeface.
     EditorTest::TestMurlan effect;
     auto skin = EditorTest::buildSkin(&effect, resourceText("MurlanSkin.txt"));
     ASSERT_NE(skin, nullptr);
     EXPECT_EQ(skin->width(), 540);
     EXPECT_EQ(skin->height(), 395);
     EXPECT_EQ(skin->pageCount(), 2);
-    EXPECT_EQ(skin->controls().count(), 63);
+    EXPECT_EQ(skin->controls().count(), 2 + 3 + 2 * MurlanParameters::kParameterCount + 2 + 10);
     EXPECT_EQ(skin->resources().count(), 12);
     ASSERT_EQ(skin->backgrounds().count(), 2);
     for (int page = 1; page <= 2; ++page) {

@@ -93,7 +93,9 @@ TEST_F(Lv2Description, PortsFollowTheParameterListInNameOrderRangeAndDefault) {
         LilvNode* name = lilv_port_get_name(plugin, port(i));
         EXPECT_STREQ(lilv_node_as_string(name), p->name()) << i;
         lilv_node_free(name);
-        symbols.insert(lilv_node_as_string(lilv_port_get_symbol(plugin, port(i))));
+        const std::string symbol = lilv_node_as_string(lilv_port_get_symbol(plugin, port(i)));
+        EXPECT_EQ(symbol, Murlan::kInfo[i].symbol);
+        symbols.insert(symbol);
         float minimum, maximum, def;
         range(i, minimum, maximum, def);
         const double real = p->toReal(p->getDefault());
@@ -101,7 +103,7 @@ TEST_F(Lv2Description, PortsFollowTheParameterListInNameOrderRangeAndDefault) {
         EXPECT_FLOAT_EQ(def, std::isfinite(real) ? real : minimum) << p->name();
         EXPECT_LT(minimum, maximum) << p->name();
     }
-    EXPECT_EQ(symbols.size(), 23u) << "symbols are unique";
+    EXPECT_EQ(symbols.size(), std::size_t(Murlan::kParameterCount)) << "symbols are unique";
 }
 
 TEST_F(Lv2Description, RealUnitsStepsAndChoices) {
