@@ -257,15 +257,16 @@ VstInt32 KEffect::getChunk(void** data, bool isPreset) {
 }
 
 VstInt32 KEffect::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
-    int needed = isPreset ? mBank.recordLength() : mBank.bankLength();
-    unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
-    if (!data || !start || needed <= 0 || byteSize < needed) return 0;
-    std::memcpy(start, data, static_cast<std::size_t>(needed));
+    const int programs = isPreset ? 1 : mBank.programCount();
+    const int first = isPreset ? getProgram() : 0;
+    const int count = mBank.imageParameterCount(byteSize, programs);
+    if (!data || !mBank.record(first) || count < 0) return 0;
+    mBank.loadImage(static_cast<const unsigned char*>(data), count, first, programs);
     // The zero byte after each name is ours, not the image's.
     mBank.terminateNames();
     mBank.refreshAllTexts();
     parametersChanged(false);
-    return needed;
+    return programs * mBank.recordLengthFor(count);
 }
 
 // --- Presets --------------------------------------------------------------------------

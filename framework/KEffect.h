@@ -63,8 +63,10 @@ public:
 
     // Raw program record (isPreset) or the whole bank; the memory stays ours.
     VstInt32 getChunk(void** data, bool isPreset) override;
-    // Takes a record or bank image; a null or too short image changes
-    // nothing and answers 0, a longer one is read as far as needed.
+    // Takes a record or bank image and answers the bytes read. An image of
+    // an older release, with fewer parameters, gives the others their
+    // defaults; a longer one is read as far as needed. A null image, or one
+    // whose size matches no parameter count, changes nothing and answers 0.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
 
     AEffect* getAeffect() override;

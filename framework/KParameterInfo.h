@@ -49,20 +49,20 @@ struct KParameterInfo {
 
     // Rows read best written through these.
     static constexpr KParameterInfo range(const char* name, const char* symbol, const char* label,
-                                          double minimum, double maximum, int steps,
-                                          int decimals, double byDefault, const char* group) {
-        return {name,  symbol,   label,     Range,   minimum,
-                maximum, steps, decimals, byDefault, nullptr, group};
+                                          double minimum, double maximum, int steps, int decimals,
+                                          double byDefault, const char* group) {
+        return {name,  symbol,   label,     Range,   minimum, maximum,
+                steps, decimals, byDefault, nullptr, group};
     }
     static constexpr KParameterInfo decibels(const char* name, const char* symbol, double maximum,
                                              int decimals, double byDefault, const char* group) {
         return {name, symbol, "dB", Decibels, 0.0, maximum, 0, decimals, byDefault, nullptr, group};
     }
     static constexpr KParameterInfo choice(const char* name, const char* symbol,
-                                           const char* const* choices, int count,
-                                           double byDefault, const char* group) {
-        return {name, symbol, "", Choice, 0.0, double(count - 1), count, 0, byDefault, choices,
-                group};
+                                           const char* const* choices, int count, double byDefault,
+                                           const char* group) {
+        return {name,  symbol, "",        Choice,  0.0,  double(count - 1),
+                count, 0,      byDefault, choices, group};
     }
 };
 

@@ -25,7 +25,8 @@ bool isWhole(double x) { return std::fabs(x - std::round(x)) < 1e-9; }
 
 }  // namespace
 
-Lv2ControlPorts::Lv2ControlPorts(const KEffect& effect) {
+Lv2ControlPorts::Lv2ControlPorts(const KEffect& effect)
+    : original_(effect.originalParameterCount()) {
     for (int i = 0; i < effect.parameterCount(); ++i) {
         const KEffectParameter* parameter = effect.parameter(i);
         ports_.push_back(parameter ? describe(*parameter) : Lv2ControlPort());
@@ -40,6 +41,13 @@ Lv2ControlPorts::Lv2ControlPorts(const KEffect& effect) {
                 break;
             }
     }
+}
+
+int Lv2ControlPorts::parameterOf(uint32_t port) const {
+    if (port < static_cast<uint32_t>(original_)) return static_cast<int>(port);
+    if (port < static_cast<uint32_t>(original_) + 2 || port >= static_cast<uint32_t>(portCount()))
+        return -1;
+    return static_cast<int>(port) - 2;
 }
 
 std::string Lv2ControlPorts::symbolFor(const char* name) {

@@ -39,7 +39,7 @@ struct MurlanParameters {
     // behind the event and audio ports.
     static constexpr int kOriginalParameterCount = kMainLevel + 1;
 
-    static constexpr const char* kLfoWaves[] = {"Sine",    "Triangle", "Square",
+    static constexpr const char* kLfoWaves[] = {"Sine",   "Triangle", "Square",
                                                 "Rising", "Falling",  "Random"};
 
     // One row per index above, in the same order. Symbols are what LV2
