@@ -38,9 +38,9 @@ void SineOsc::setTarget(double frequency) {
 void SineOsc::release() { envelope_.release(release_.get()); }
 
 bool SineOsc::gentle(double firstNote, double lastNote, double firstTarget, double scale) const {
-    // Within the band the weight is a line squared, (1 - 0.3 (f - 30) / 9970)^2
-    // with the line in (0.7, 1], so from one sample to the next it moves by
-    // at most 2 * 0.3 / 9970 times the frequency's move, and a glide moves
+    // Within the band the weight is a line squared, with the line in
+    // (kWeightKneeLevel, 1], so from one sample to the next it moves by at
+    // most 2 * kWeightMidFall / kWeightMidWidth times the frequency's move, and a glide moves
     // the frequency by at most f * |m - 1| a sample (a landing by less).
     // The notes only move one way, so the chunk's ends bound them. When that
     // stays well within the weight ramp's step (any glide slower than about
@@ -51,7 +51,8 @@ bool SineOsc::gentle(double firstNote, double lastNote, double firstTarget, doub
     if (!(dsp::inLineBand(lo) && dsp::inLineBand(hi))) return false;
     constexpr double kSlack = 1e-12;  // the rounding of the weights, far below
     const double step = weight_.step();
-    const double move = 2.0 * 0.3 / 9970.0 * hi * std::fabs(sweepRatio_ - 1.0);
+    const double move =
+        2.0 * dsp::kWeightMidFall / dsp::kWeightMidWidth * hi * std::fabs(sweepRatio_ - 1.0);
     const double d0 = firstTarget - weight_.current();
     return move + kSlack < step && d0 <= step && d0 >= -step;
 }
