@@ -1,5 +1,5 @@
 // The block engine against the per-sample engine it replaced: long renders
-// that exercise every path must come out the same to 1e-9, whatever the
+// that exercise every path must come out the same to kAgreement, whatever the
 // sample rate, the block size and the vector unit.
 
 #include <gtest/gtest.h>
@@ -19,6 +19,11 @@
 namespace {
 
 using P = MurlanParameters;
+
+// How far the block engine may stray from the per-sample one: the README
+// promises it. The worst seen over these scripts is about 5e-12, where
+// gliding steps come from a multiplication instead of a division.
+constexpr double kAgreement = 2e-11;
 
 // Every parameter's real value, as the instrument hands them to its engine;
 // recorded once and replayed into each engine under test. Starts at the
@@ -273,7 +278,7 @@ void expectEveryPathMatchesTheReference(const Script& s) {
         const auto isa = BlockKernels::Isa(path);
         if (!BlockKernels::runs(isa)) continue;
         const Comparison r = compare(reference, renderBlocks(s, isa));
-        EXPECT_LE(r.maxDiff, 1e-9) << BlockKernels::name(isa) << ", first worst at " << r.at;
+        EXPECT_LE(r.maxDiff, kAgreement) << BlockKernels::name(isa) << ", first worst at " << r.at;
         EXPECT_GT(r.peak, 0.1) << "the script must sound";
     }
 }
@@ -299,7 +304,7 @@ TEST_F(BlockEngineTest, SixtySecondsMatchThePerSampleEngineAtEveryRateAndBlockSi
     for (const Case& c : cases) {
         const Script s = makeScript(c.rate, c.block, 60.0, seed++, c.longGlides);
         const Comparison r = compare(renderReference(s), renderBlocks(s));
-        EXPECT_LE(r.maxDiff, 1e-9)
+        EXPECT_LE(r.maxDiff, kAgreement)
             << c.rate << " Hz, blocks of " << c.block << ", first worst at " << r.at;
         EXPECT_GT(r.peak, 0.1) << "the script must sound";
     }
@@ -322,7 +327,7 @@ TEST_F(BlockEngineTest, EventsOnEveryFramePositionLandOnTheSameSample) {
                 midi(b.frames - 1, 0xE0, 0, static_cast<unsigned char>(rng() % 128)));
     }
     const Comparison r = compare(renderReference(s), renderBlocks(s));
-    EXPECT_LE(r.maxDiff, 1e-9) << "first worst at " << r.at;
+    EXPECT_LE(r.maxDiff, kAgreement) << "first worst at " << r.at;
 }
 
 TEST_F(BlockEngineTest, EveryVectorUnitOnThisMachineAgrees) {
