@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "synth/MurlanPatch.h"
+#include "synth/MurlanParameters.h"
 #include "synth/PatchRandomiser.h"
 
 using namespace KAMO;

@@ -12,7 +12,7 @@
 
 #include "synth/BlockKernels.h"
 #include "synth/MurlanEngine.h"
-#include "synth/MurlanPatch.h"
+#include "synth/MurlanParameters.h"
 #include "synth/MwcRandom.h"
 #include "tests/synth/ReferenceEngine.h"
 
