@@ -3,6 +3,9 @@
 
 #include "Lv2TestSupport.h"
 
+#include "lv2/Lv2ControlPorts.h"
+#include "synth/Murlan.h"
+
 #include <lv2/atom/atom.h>
 
 #include <algorithm>
@@ -115,6 +118,14 @@ TEST_F(Lv2State, ARestoredStateIsNotUndoneByPortsTheHostDidNotChange) {
 TEST_F(Lv2State, AStateOfAnOlderReleaseRestoresWithDefaultsForTheLaterParameter) {
     auto source = instantiate();
     lv2test::applySettings(*source, lv2test::demoSettings());
+    // The last parameter away from its default, to see it come back.
+    Murlan effect(nullptr);
+    const KAMO::Lv2ControlPorts ports(effect);
+    const int last = Murlan::kParameterCount - 1;
+    const KAMO::Lv2ControlPort& port = ports.port(last);
+    source->setControl(
+        ports.portOf(last),
+        static_cast<float>(port.defaultValue == port.maximum ? port.minimum : port.maximum));
     source->run(0);
     const std::vector<unsigned char> bank = lv2test::saveDirect(*source).find(kBank)->bytes;
     constexpr int kPrograms = 10;
@@ -134,7 +145,7 @@ TEST_F(Lv2State, AStateOfAnOlderReleaseRestoresWithDefaultsForTheLaterParameter)
     ASSERT_EQ(restored.size(), bank.size());
     const std::vector<unsigned char> fresh = lv2test::saveDirect(*instantiate()).find(kBank)->bytes;
     ASSERT_FALSE(std::equal(bank.begin() + shorter, bank.begin() + length, fresh.begin() + shorter))
-        << "the demo moves the last parameter from its default";
+        << "the source moves the last parameter from its default";
     for (int p = 0; p < kPrograms; ++p) {
         const auto at = restored.begin() + p * length;
         EXPECT_TRUE(std::equal(at, at + shorter, bank.begin() + p * length)) << p;
