@@ -351,10 +351,12 @@ def instrument_page(sheet, skin, layout):
     def draw(name):
         style, tag, relation, other = layout.panel(name)[1:]
         if style == "boxes":
-            found = boxes[name]
-            for i in range(len(found) - 1):  # keep a seam between neighbours
+            # Left to right, keeping a seam between neighbours on one line.
+            found = sorted(boxes[name])
+            for i in range(len(found) - 1):
                 a, b = found[i], found[i + 1]
-                if a[0] + a[2] > b[0] - 3:
+                level = a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+                if level and a[0] + a[2] > b[0] - 3:
                     cut = (a[0] + a[2] + b[0] - 3) // 2
                     found[i] = (a[0], a[1], cut - a[0], a[3])
                     found[i + 1] = (cut + 3, b[1], b[0] + b[2] - cut - 3, b[3])

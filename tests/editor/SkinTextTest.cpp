@@ -173,8 +173,14 @@ TEST(SkinText, TheArtworkLayoutGivesEveryKnobACaptionAndADeclaredPanel) {
 TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditor) {
     // The tabs (on every page) and the logo, which the artwork paints at the
     // home link's place on every page, take room on the instrument page too.
+    // A knob's caption and scale are painted in the 23 px above it.
+    constexpr int kCaptionRoom = 23;
     std::vector<Rect> rects;
-    for (const char* type : {"KPotDot", "KValue", "KImgCommand", "KPageSelHlt"})
+    for (const auto& knob : controls("KPotDot")) {
+        Rect r = knob.second;
+        rects.push_back({r.page, r.x, r.y - kCaptionRoom, r.w, r.h + kCaptionRoom});
+    }
+    for (const char* type : {"KValue", "KImgCommand", "KPageSelHlt"})
         for (const auto& entry : controls(type)) rects.push_back(entry.second);
     for (const auto& link : controls("KUrl"))
         if (link.second.x == 0 && link.second.y == 0) rects.push_back(link.second);
