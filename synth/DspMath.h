@@ -81,15 +81,13 @@ template <typename T>
 // squared falling by kWeightMidFall to the knee, then from kWeightKneeLevel
 // (1 - kWeightMidFall) to silence at kWeightSilentFrom. Every piece of code
 // that knows the curve takes it from here.
-constexpr double kWeightSilentBelow = 10.0;
-constexpr double kWeightFullFrom = 30.0;
-constexpr double kWeightKnee = 10000.0;
-constexpr double kWeightSilentFrom = 17500.0;
-constexpr double kWeightMidFall = 0.3;
-constexpr double kWeightKneeLevel = 0.7;
-constexpr double kWeightLowWidth = kWeightFullFrom - kWeightSilentBelow;
-constexpr double kWeightMidWidth = kWeightKnee - kWeightFullFrom;
-constexpr double kWeightHighWidth = kWeightSilentFrom - kWeightKnee;
+constexpr double kWeightSilentBelow = 10.0, kWeightFullFrom = 30.0, kWeightKnee = 10000.0,
+                 kWeightSilentFrom = 17500.0;
+constexpr double kWeightMidFall = 0.3, kWeightKneeLevel = 0.7;
+// The widths of the three pieces.
+constexpr double kWeightLowWidth = kWeightFullFrom - kWeightSilentBelow,
+                 kWeightMidWidth = kWeightKnee - kWeightFullFrom,
+                 kWeightHighWidth = kWeightSilentFrom - kWeightKnee;
 
 // From 30 Hz to 10 kHz the weight is a line squared in the frequency, and
 // so in the phase step too: (step * weightPerStep(rate) + kWeightLine)^2,

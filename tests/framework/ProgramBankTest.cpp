@@ -25,6 +25,16 @@ std::vector<unsigned char> chunkOf(TestEffect& effect, bool isPreset) {
     return std::vector<unsigned char>(bytes, bytes + size);
 }
 
+// Detune at 0.75 in program 0; program 2 named "Bell" with the third wave,
+// and current.
+void editBank(TestEffect& effect) {
+    effect.setParameter(TestEffect::kDetune, 0.75f);
+    effect.setProgram(2);
+    char name[] = "Bell";
+    effect.setProgramName(name);
+    effect.setParameter(TestEffect::kWave, 0.4f);
+}
+
 }  // namespace
 
 TEST(ProgramBank, RecordsAreNameZeroByteAndLittleEndianDoubles) {
@@ -50,11 +60,7 @@ TEST(ProgramBank, RecordsAreNameZeroByteAndLittleEndianDoubles) {
 
 TEST(ProgramBank, BankChunkRoundTripRestoresValuesNamesAndTexts) {
     TestEffect source;
-    source.setParameter(TestEffect::kDetune, 0.75f);
-    source.setProgram(2);
-    char name[] = "Bell";
-    source.setProgramName(name);
-    source.setParameter(TestEffect::kWave, 0.4f);
+    editBank(source);
     std::vector<unsigned char> image = chunkOf(source, false);
 
     TestEffect target;
@@ -80,11 +86,7 @@ TEST(ProgramBank, ShortOrMissingChunkChangesNothing) {
 
 TEST(ProgramBank, ImagesOfTheReleaseBeforeLoadWithDefaultsForTheNewParameter) {
     TestEffect older;
-    older.setParameter(TestEffect::kDetune, 0.75f);
-    older.setProgram(2);
-    char name[] = "Bell";
-    older.setProgramName(name);
-    older.setParameter(TestEffect::kWave, 0.4f);
+    editBank(older);
     std::vector<unsigned char> bank = chunkOf(older, false);
     std::vector<unsigned char> record = chunkOf(older, true);
     const int oldLength = 25 + 8 * TestEffect::kParameterCount;

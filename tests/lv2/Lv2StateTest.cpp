@@ -38,6 +38,16 @@ protected:
         return out;
     }
 
+    // A state as the plug-in saves it: a bank image and program 0.
+    SavedState stateOf(const std::vector<unsigned char>& bank) {
+        SavedState state;
+        state.values.push_back({kBank, {bank, world.map(LV2_ATOM__Chunk)}});
+        const std::int32_t program = 0;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&program);
+        state.values.push_back({kProgram, {{bytes, bytes + 4}, world.map(LV2_ATOM__Int)}});
+        return state;
+    }
+
     // The VST face's bank chunk after the demo settings and a renamed program.
     std::vector<std::uint8_t> vstBank(const std::string& name) {
         auto vst = loadVst();
@@ -75,11 +85,7 @@ TEST_F(Lv2State, AStateRestoredInAFreshInstanceGivesTheSameSoundAndTheSameBank) 
 
 TEST_F(Lv2State, TheStateIsTheVstBankChunkAndKeepsProgramNames) {
     const std::vector<std::uint8_t> chunk = vstBank("Glide Lead");
-    SavedState fromVst;
-    fromVst.values.push_back({kBank, {chunk, world.map(LV2_ATOM__Chunk)}});
-    const std::int32_t program = 0;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&program);
-    fromVst.values.push_back({kProgram, {{bytes, bytes + 4}, world.map(LV2_ATOM__Int)}});
+    const SavedState fromVst = stateOf(chunk);
 
     auto instance = instantiate();
     ASSERT_EQ(lv2test::restoreDirect(*instance, fromVst), LV2_STATE_SUCCESS);
@@ -135,11 +141,7 @@ TEST_F(Lv2State, AStateOfAnOlderReleaseRestoresWithDefaultsForTheLaterParameter)
         older.insert(older.end(), bank.begin() + p * length, bank.begin() + p * length + shorter);
 
     auto instance = instantiate();
-    SavedState state;
-    state.values.push_back({kBank, {older, world.map(LV2_ATOM__Chunk)}});
-    const std::int32_t program = 0;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&program);
-    state.values.push_back({kProgram, {{bytes, bytes + 4}, world.map(LV2_ATOM__Int)}});
+    SavedState state = stateOf(older);
     ASSERT_EQ(lv2test::restoreDirect(*instance, state), LV2_STATE_SUCCESS);
     const std::vector<unsigned char> restored = lv2test::saveDirect(*instance).find(kBank)->bytes;
     ASSERT_EQ(restored.size(), bank.size());

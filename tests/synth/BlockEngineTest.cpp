@@ -36,6 +36,17 @@ struct Patch {
     double& operator[](int index) { return real[index]; }
     // A linear gain as the level that gives it.
     void setGain(int index, double gain) { real[index] = 20.0 * std::log10(gain); }
+    // One oscillator's settings; oscillator 1 has no partial to set.
+    void oscillator(int o, double partial, double detune, double attack, double release,
+                    double porta, double gain) {
+        const P::OscillatorParameters& q = P::kOscillatorParameters[o];
+        if (q.partial != P::kNoPartial) real[q.partial] = partial;
+        real[q.detune] = detune;
+        real[q.attack] = attack;
+        real[q.release] = release;
+        real[q.porta] = porta;
+        setGain(q.level, gain);
+    }
 };
 
 struct Block {
@@ -351,14 +362,7 @@ TEST_F(BlockEngineTest, PartialsAboveTheSampleRateMatchThePerSampleEngineOnEvery
     Script s;
     s.rate = 22050.0;
     Patch p;
-    for (int o = 0; o < 3; ++o) {
-        const P::OscillatorParameters& q = P::kOscillatorParameters[o];
-        if (q.partial != P::kNoPartial) p[q.partial] = 6.0;
-        p[q.detune] = o == 2 ? 99.0 : 0.0;
-        p[q.attack] = 0.01;
-        p[q.release] = 0.05;
-        p[q.level] = 0.0;
-    }
+    for (int o = 0; o < 3; ++o) p.oscillator(o, 6.0, o == 2 ? 99.0 : 0.0, 0.01, 0.05, 0.0, 1.0);
     p[P::kLfoWave] = 1;
     p[P::kLfoFreq] = 3.0;
     p[P::kLfoDepth] = 50.0;
@@ -385,14 +389,7 @@ TEST_F(BlockEngineTest, GlidesLandOnTheSameSampleWhereverTheyEndInABlock) {
     s.rate = 48000.0;
     Patch p;
     const double glides[3] = {0.0101, 0.0173, 0.0237};
-    for (int o = 0; o < 3; ++o) {
-        const P::OscillatorParameters& q = P::kOscillatorParameters[o];
-        if (q.partial != P::kNoPartial) p[q.partial] = double(o + 1);
-        p[q.attack] = 0.01;
-        p[q.release] = 0.05;
-        p[q.porta] = glides[o];
-        p.setGain(q.level, 0.5);
-    }
+    for (int o = 0; o < 3; ++o) p.oscillator(o, double(o + 1), 0.0, 0.01, 0.05, glides[o], 0.5);
     p[P::kLfoDepth] = 0.0;
     p[P::kPitchBend] = 2.0;
     p[P::kPortaReset] = 5.0;
@@ -435,15 +432,9 @@ TEST_F(BlockEngineTest, SilentPartialsKeepTheirPhaseThroughLongSilences) {
     Script s;
     s.rate = 44100.0;
     Patch p;
-    for (int o = 0; o < 3; ++o) {
-        const P::OscillatorParameters& q = P::kOscillatorParameters[o];
-        if (q.partial != P::kNoPartial) p[q.partial] = double(2 * o + 1);
-        p[q.detune] = 7.0 * o;
-        p[q.attack] = 0.005;
-        p[q.release] = 0.02;
-        p[q.porta] = o == 2 ? 0.8 : 0.0;
-        p.setGain(q.level, o == 1 ? 0.0 : 0.7);
-    }
+    for (int o = 0; o < 3; ++o)
+        p.oscillator(o, double(2 * o + 1), 7.0 * o, 0.005, 0.02, o == 2 ? 0.8 : 0.0,
+                     o == 1 ? 0.0 : 0.7);
     p[P::kLfoDepth] = 0.0;
     p[P::kPitchBend] = 2.0;
     p[P::kPortaReset] = 60.0;  // the glide stays armed across the silences
