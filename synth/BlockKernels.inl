@@ -433,9 +433,12 @@ enum Amps { kSteady, kArrays, kStepWeights };
 
 // Four samples at a time: the sums of each moving partial's next four
 // phases, then the same arithmetic as voiceShaped over the sounding ones, in
-// vector registers. kChains phases move; the first kPartials sound.
-template <typename Sample, int kPartials, int kChains, Amps kAmps, bool kLfo, bool kSteps>
-void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
+// vector registers. kChains phases move; the first kPartials sound. The
+// output goes to floats when `floats` is set, else to doubles: one loop
+// serves both, as the choice costs a predicted branch per four samples.
+template <int kPartials, int kChains, Amps kAmps, bool kLfo, bool kSteps>
+void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles,
+                  int n) {
     static_assert(kAmps != kStepWeights || kSteps, "weights from steps need steps");
     static_assert(kPartials <= kChains && kChains <= VoiceArgs::kMaxPartials, "partials");
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
@@ -482,11 +485,11 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         f64x4 lfo = f64x4{} + 1.0;
         if (kLfo) load(lfo, v.lfo + k);
         const f64x4 y = outputOf<kLfo>(sum, biasedRaw, lfo, scale);
-        if constexpr (sizeof(Sample) == sizeof(float)) {
+        if (floats) {
             const f32x4 flushed = flushTiny<f32x4, i32x4>(__builtin_convertvector(y, f32x4));
-            std::memcpy(out + k, &flushed, sizeof flushed);
+            std::memcpy(floats + k, &flushed, sizeof flushed);
         } else {
-            std::memcpy(out + k, &y, sizeof y);
+            std::memcpy(doubles + k, &y, sizeof y);
         }
     }
     if (k < n) {
@@ -512,20 +515,31 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         }
         rest.raw = v.raw + k;
         if (kLfo) rest.lfo = v.lfo + k;
-        voiceShaped<Sample, kPartials, kAmps != kSteady, kLfo>(rest, phases, out + k, n - k);
+        if (floats) {
+            voiceShaped<float, kPartials, kAmps != kSteady, kLfo>(rest, phases, floats + k, n - k);
+        } else {
+            voiceShaped<double, kPartials, kAmps != kSteady, kLfo>(rest, phases, doubles + k,
+                                                                   n - k);
+        }
     }
     for (int i = 0; i < kChains; ++i) v.end[i] = p[i];
 }
+
+// The output as floats or as doubles, null when it is the other.
+inline float* floatsOf(float* out) { return out; }
+inline float* floatsOf(double*) { return nullptr; }
+inline double* doublesOf(float*) { return nullptr; }
+inline double* doublesOf(double* out) { return out; }
 
 template <typename Sample, int kPartials, int kChains, Amps kAmps>
 void voiceAmps(const VoiceArgs& v, Sample* out, int n) {
     const bool steps = v.steps[0];
     if (v.lfo) {
-        steps ? voiceSumming<Sample, kPartials, kChains, kAmps, true, true>(v, out, n)
-              : voiceSumming<Sample, kPartials, kChains, kAmps, true, false>(v, out, n);
+        steps ? voiceSumming<kPartials, kChains, kAmps, true, true>(v, floatsOf(out), doublesOf(out), n)
+              : voiceSumming<kPartials, kChains, kAmps, true, false>(v, floatsOf(out), doublesOf(out), n);
     } else {
-        steps ? voiceSumming<Sample, kPartials, kChains, kAmps, false, true>(v, out, n)
-              : voiceSumming<Sample, kPartials, kChains, kAmps, false, false>(v, out, n);
+        steps ? voiceSumming<kPartials, kChains, kAmps, false, true>(v, floatsOf(out), doublesOf(out), n)
+              : voiceSumming<kPartials, kChains, kAmps, false, false>(v, floatsOf(out), doublesOf(out), n);
     }
 }
 
@@ -535,8 +549,8 @@ void voiceChains(const VoiceArgs& v, Sample* out, int n) {
     if constexpr (kPartials > 0) {
         if (v.weightPerStep != 0.0) {
             const bool lfo = v.lfo;
-            lfo ? voiceSumming<Sample, kPartials, kChains, kStepWeights, true, true>(v, out, n)
-                : voiceSumming<Sample, kPartials, kChains, kStepWeights, false, true>(v, out, n);
+            lfo ? voiceSumming<kPartials, kChains, kStepWeights, true, true>(v, floatsOf(out), doublesOf(out), n)
+                : voiceSumming<kPartials, kChains, kStepWeights, false, true>(v, floatsOf(out), doublesOf(out), n);
             return;
         }
         if (v.amp[0] || v.amp[1] || v.amp[2]) {
