@@ -563,23 +563,16 @@ void voiceChains(const VoiceArgs& v, Sample* out, int n) {
 
 template <typename Sample, int kPartials>
 void voiceWith(const VoiceArgs& v, Sample* out, int n) {
-    switch (kPartials + v.silent) {
-    case 0:
-        if (v.lfo) {
-            voiceShaped<Sample, 0, false, true>(v, Phases{}, out, n);
-        } else {
-            dither(v, out, n);
-        }
-        break;
-    case 1:
-        if constexpr (kPartials <= 1) voiceChains<Sample, kPartials, 1>(v, out, n);
-        break;
-    case 2:
-        if constexpr (kPartials <= 2) voiceChains<Sample, kPartials, 2>(v, out, n);
-        break;
-    default:
-        voiceChains<Sample, kPartials, 3>(v, out, n);
-        break;
+    if (kPartials + v.silent > 0) {
+        // Always three phase chains (idle ones add 0 to 0): the chains are
+        // sums each after the one before, so two more beside one cost next
+        // to nothing, and a loop per number of chains would not pay for
+        // its code.
+        voiceChains<Sample, kPartials, VoiceArgs::kMaxPartials>(v, out, n);
+    } else if (v.lfo) {
+        voiceShaped<Sample, 0, false, true>(v, Phases{}, out, n);
+    } else {
+        dither(v, out, n);
     }
 }
 

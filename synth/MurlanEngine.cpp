@@ -23,6 +23,11 @@ struct Ones {
     }
 };
 constexpr Ones kOnes{};
+// The steps of a phase the output loop sums though no partial moves it.
+struct Zeros {
+    double v[MurlanEngine::kChunk] = {};
+};
+constexpr Zeros kZeros{};
 
 // A chunk's dither draws and as many for the LFO's random wave (one new
 // cycle a sample at most).
@@ -193,6 +198,8 @@ int MurlanEngine::orderPartials(PartialChunk* chunk, int n, VoiceArgs& voice, in
         voice.step[i] = chunk[o].step;
         voice.steps[i] = chunk[o].increment;
     }
+    if (steps)
+        for (int i = moving; i < kOscillators; ++i) voice.steps[i] = kZeros.v;
     return moving;
 }
 
