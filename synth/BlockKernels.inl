@@ -417,6 +417,17 @@ void dither(const VoiceArgs& v, Sample* out, int n) {
 
 // --- Phases summed within the output loop ----------------------------------
 
+// The samples from `k` to `n` through the plain loop, into floats or doubles.
+template <int kPartials, bool kAmps, bool kLfo>
+void voiceTail(const VoiceArgs& rest, const Phases& phases, float* floats, double* doubles, int k,
+               int n) {
+    if (floats) {
+        voiceShaped<float, kPartials, kAmps, kLfo>(rest, phases, floats + k, n - k);
+    } else {
+        voiceShaped<double, kPartials, kAmps, kLfo>(rest, phases, doubles + k, n - k);
+    }
+}
+
 typedef double f64x4 __attribute__((vector_size(32)));
 typedef float f32x4 __attribute__((vector_size(16)));
 typedef std::int32_t i32x4 __attribute__((vector_size(16)));
@@ -436,13 +447,16 @@ enum Amps { kSteady, kArrays, kStepWeights };
 // vector registers. kChains phases move; the first kPartials sound. The
 // output goes to floats when `floats` is set, else to doubles: one loop
 // serves both, as the choice costs a predicted branch per four samples.
-template <int kPartials, int kChains, Amps kAmps, bool kLfo, bool kSteps>
+template <int kPartials, int kChains, Amps kAmps, bool kSteps>
 void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles,
                   int n) {
+    // A moving tremolo or a still one (whose factor is in the scale): one
+    // loop for both, the choice a predicted branch per four samples.
+    const bool lfoMoves = v.lfo;
     static_assert(kAmps != kStepWeights || kSteps, "weights from steps need steps");
     static_assert(kPartials <= kChains && kChains <= VoiceArgs::kMaxPartials, "partials");
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
-    const OutputScale scale = outputScale<kLfo>(v);
+    const OutputScale scale = lfoMoves ? outputScale<true>(v) : outputScale<false>(v);
     int k = 0;
     for (; k + 4 <= n; k += 4) {
         double x[VoiceArgs::kMaxPartials][4];
@@ -482,9 +496,14 @@ void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restri
         u32x4 raw;
         load(raw, v.raw + k);
         const f64x4 biasedRaw = f64x4(__builtin_convertvector(raw, u64x4) | kRawExponent);
-        f64x4 lfo = f64x4{} + 1.0;
-        if (kLfo) load(lfo, v.lfo + k);
-        const f64x4 y = outputOf<kLfo>(sum, biasedRaw, lfo, scale);
+        f64x4 y;
+        if (lfoMoves) {
+            f64x4 lfo;
+            load(lfo, v.lfo + k);
+            y = outputOf<true>(sum, biasedRaw, lfo, scale);
+        } else {
+            y = outputOf<false>(sum, biasedRaw, sum, scale);
+        }
         if (floats) {
             const f32x4 flushed = flushTiny<f32x4, i32x4>(__builtin_convertvector(y, f32x4));
             std::memcpy(floats + k, &flushed, sizeof flushed);
@@ -514,12 +533,11 @@ void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restri
             }
         }
         rest.raw = v.raw + k;
-        if (kLfo) rest.lfo = v.lfo + k;
-        if (floats) {
-            voiceShaped<float, kPartials, kAmps != kSteady, kLfo>(rest, phases, floats + k, n - k);
+        if (lfoMoves) {
+            rest.lfo = v.lfo + k;
+            voiceTail<kPartials, kAmps != kSteady, true>(rest, phases, floats, doubles, k, n);
         } else {
-            voiceShaped<double, kPartials, kAmps != kSteady, kLfo>(rest, phases, doubles + k,
-                                                                   n - k);
+            voiceTail<kPartials, kAmps != kSteady, false>(rest, phases, floats, doubles, k, n);
         }
     }
     for (int i = 0; i < kChains; ++i) v.end[i] = p[i];
@@ -533,13 +551,12 @@ inline double* doublesOf(double* out) { return out; }
 
 template <typename Sample, int kPartials, int kChains, Amps kAmps>
 void voiceAmps(const VoiceArgs& v, Sample* out, int n) {
-    const bool steps = v.steps[0];
-    if (v.lfo) {
-        steps ? voiceSumming<kPartials, kChains, kAmps, true, true>(v, floatsOf(out), doublesOf(out), n)
-              : voiceSumming<kPartials, kChains, kAmps, true, false>(v, floatsOf(out), doublesOf(out), n);
+    float* floats = floatsOf(out);
+    double* doubles = doublesOf(out);
+    if (v.steps[0]) {
+        voiceSumming<kPartials, kChains, kAmps, true>(v, floats, doubles, n);
     } else {
-        steps ? voiceSumming<kPartials, kChains, kAmps, false, true>(v, floatsOf(out), doublesOf(out), n)
-              : voiceSumming<kPartials, kChains, kAmps, false, false>(v, floatsOf(out), doublesOf(out), n);
+        voiceSumming<kPartials, kChains, kAmps, false>(v, floats, doubles, n);
     }
 }
 
@@ -548,9 +565,7 @@ void voiceChains(const VoiceArgs& v, Sample* out, int n) {
     // Each shape its own loop; nothing sounding has no amplitudes.
     if constexpr (kPartials > 0) {
         if (v.weightPerStep != 0.0) {
-            const bool lfo = v.lfo;
-            lfo ? voiceSumming<kPartials, kChains, kStepWeights, true, true>(v, floatsOf(out), doublesOf(out), n)
-                : voiceSumming<kPartials, kChains, kStepWeights, false, true>(v, floatsOf(out), doublesOf(out), n);
+            voiceSumming<kPartials, kChains, kStepWeights, true>(v, floatsOf(out), doublesOf(out), n);
             return;
         }
         if (v.amp[0] || v.amp[1] || v.amp[2]) {
