@@ -417,14 +417,20 @@ void dither(const VoiceArgs& v, Sample* out, int n) {
 
 // --- Phases summed within the output loop ----------------------------------
 
-// The samples from `k` to `n` through the plain loop, into floats or doubles.
+// The last samples from `k` to `n` (fewer than four) through the plain
+// loop, in doubles, then stored as the output wants them: one build of the
+// loop for both.
 template <int kPartials, bool kAmps, bool kLfo>
 void voiceTail(const VoiceArgs& rest, const Phases& phases, float* floats, double* doubles, int k,
                int n) {
-    if (floats) {
-        voiceShaped<float, kPartials, kAmps, kLfo>(rest, phases, floats + k, n - k);
-    } else {
-        voiceShaped<double, kPartials, kAmps, kLfo>(rest, phases, doubles + k, n - k);
+    double tail[4];
+    voiceShaped<double, kPartials, kAmps, kLfo>(rest, phases, tail, n - k);
+    for (int j = 0; j < n - k; ++j) {
+        if (floats) {
+            floats[k + j] = toFloat<true>(tail[j]);
+        } else {
+            doubles[k + j] = tail[j];
+        }
     }
 }
 
