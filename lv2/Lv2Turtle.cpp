@@ -101,6 +101,8 @@ std::string lv2TurtleNumber(double value) {
     return text;
 }
 
+std::string lv2TurtleString(const std::string& text) { return quoted(text); }
+
 std::string lv2ManifestTurtle(const std::string& binary, const std::string& description) {
     std::ostringstream out;
     out << "@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .\n"

@@ -21,5 +21,7 @@ int lv2MinorVersion(int vendorVersion);
 int lv2MicroVersion(int vendorVersion);
 // A number as Turtle reads it, whatever the process's locale.
 std::string lv2TurtleNumber(double value);
+// A text as a quoted Turtle literal.
+std::string lv2TurtleString(const std::string& text);
 
 }  // namespace KAMO

@@ -1,15 +1,21 @@
 // Build step: writes the bundle's manifest.ttl and plug-in description from
-// an instance of the effect, built by the same factory as the plug-in.
+// an instance of the effect, built by the same factory as the plug-in; given
+// the factory library's files, also its LV2 presets and its VST 2.4 preset
+// files (a library file with a fault fails the build).
 //
-//   murlan_lv2_ttl BUNDLE_DIR BINARY_NAME
+//   murlan_lv2_ttl BUNDLE_DIR BINARY_NAME [FXP_FOLDER LIBRARY_FILE...]
 
 #include "framework/KEffect.h"
+#include "framework/KPresetLibrary.h"
+#include "lv2/FxPresetFiles.h"
+#include "lv2/Lv2PresetTurtle.h"
 #include "lv2/Lv2Turtle.h"
 #include "shell/AudioEffect.h"
 
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace {
@@ -29,8 +35,9 @@ bool writeFile(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: murlan_lv2_ttl BUNDLE_DIR BINARY_NAME\n");
+    if (argc != 3 && argc < 5) {
+        std::fprintf(stderr,
+                     "usage: murlan_lv2_ttl BUNDLE_DIR BINARY_NAME [FXP_FOLDER LIBRARY_FILE...]\n");
         return 2;
     }
     std::unique_ptr<AudioEffect> built(createEffectInstance(&quietHost));
@@ -43,8 +50,32 @@ int main(int argc, char** argv) {
     char name[kVstMaxEffectNameLen] = {};
     effect->getEffectName(name);
     const std::string description = std::string(name[0] ? name : "plugin") + ".ttl";
-    const bool ok =
-        writeFile(bundle + "manifest.ttl", KAMO::lv2ManifestTurtle(argv[2], description)) &&
-        writeFile(bundle + description, KAMO::lv2PluginTurtle(*effect));
+    std::string manifest = KAMO::lv2ManifestTurtle(argv[2], description);
+    KAMO::KPresetLibrary library;
+    const std::string presets = "presets.ttl";
+    std::string error;
+    for (int i = 4; i < argc; ++i)
+        if (!library.readFile(*effect, argv[i], &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    // Names that differ only in punctuation would share a preset URI.
+    std::set<std::string> uris;
+    for (const KAMO::KLibrarySound& sound : library.sounds())
+        if (!uris.insert(KAMO::lv2PresetUri(sound.name)).second) {
+            std::fprintf(stderr, "murlan_lv2_ttl: \"%s\" has the URI of another sound\n",
+                         sound.name.c_str());
+            return 1;
+        }
+    if (argc > 3) {
+        manifest += KAMO::lv2PresetManifestTurtle(library, presets);
+        if (!writeFile(bundle + presets, KAMO::lv2PresetTurtle(*effect, library)) ||
+            !KAMO::writeFxPresetFiles(*effect, library, argv[3], &error)) {
+            if (!error.empty()) std::fprintf(stderr, "murlan_lv2_ttl: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    const bool ok = writeFile(bundle + "manifest.ttl", manifest) &&
+                    writeFile(bundle + description, KAMO::lv2PluginTurtle(*effect));
     return ok ? 0 : 1;
 }

@@ -17,6 +17,8 @@ PACKAGES=(
   libsmf-dev libsndfile1-dev libpng-dev libxcomposite-dev
   # the LV2 face: headers, the lilv/suil host libraries its tests use, lv2ls/lv2info
   lv2-dev liblilv-dev lilv-utils libsuil-dev
+  # the sound gallery's spectrograms (tools/render-sounds.sh)
+  sox
   # a peer instrument that the host tool and validator are checked on
   amsynth
   # a locale with a decimal comma, to test that number texts ignore it

@@ -13,7 +13,7 @@
 # share a two-core machine with other work.
 set -eu
 
-all="LineReaderFuzz TokenReaderFuzz PresetTextFuzz SkinBuilderFuzz ChunkFuzz EventsFuzz"
+all="LineReaderFuzz TokenReaderFuzz PresetTextFuzz SkinBuilderFuzz ChunkFuzz EventsFuzz FxChunkFuzz"
 usage() {
   echo "usage: $0 [-n] [seconds per target] [target...]" >&2
   echo "targets: $all" >&2
@@ -62,6 +62,7 @@ stage_seeds() {
     SkinBuilderFuzz) cp "$root/resources/MurlanSkin.txt" "$seeds"/skin/* "$dir" ;;
     ChunkFuzz) cp "$seeds"/chunk/* "$dir" ;;
     EventsFuzz) cp "$seeds"/events/* "$dir" ;;
+    FxChunkFuzz) cp "$seeds"/fxchunk/* "$dir" ;;
     *) cp "$root/resources/MurlanSkin.txt" "$root/resources/MurlanPreset.txt" "$dir" ;;
   esac
   echo "$dir"
@@ -69,7 +70,7 @@ stage_seeds() {
 dictionary() {
   case $1 in
     SkinBuilderFuzz) echo "$root/tests/fuzz/skin.dict" ;;
-    ChunkFuzz|EventsFuzz) echo "" ;;
+    ChunkFuzz|EventsFuzz|FxChunkFuzz) echo "" ;;
     *) echo "$root/tests/fuzz/text.dict" ;;
   esac
 }

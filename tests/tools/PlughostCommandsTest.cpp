@@ -147,6 +147,21 @@ TEST(PlughostRender, MurlanFillsAWavOfTheSongsLengthWithSound) {
     std::remove(wav.c_str());
 }
 
+TEST(PlughostRender, ALibrarySoundByNameIntoFlacAndOggFilesOfTheSameLength) {
+    const std::string plugin = murlanPath();
+    if (plugin.empty() || !exists(plugin)) GTEST_SKIP() << "Murlan.so is not built";
+    for (const char* extension : {".flac", ".ogg"}) {
+        const std::string file = faketest::tempPath(std::string("plughost_sound") + extension);
+        const CommandRun r = run(runRender, {plugin, "--midi", writeShortSong(), "--out", file,
+                                             "--preset", "Glass Bell", "--tail", "0.5"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Wav w = readWav(file);
+        EXPECT_EQ(w.frames, 72000) << extension;  // 1 s of song and 0.5 s of tail
+        EXPECT_GT(w.peak, 0.1) << extension;
+        std::remove(file.c_str());
+    }
+}
+
 TEST(PlughostRender, TheDemoRendersWithItsOwnSettings) {
     const std::string plugin = murlanPath();
     if (plugin.empty() || !exists(plugin)) GTEST_SKIP() << "Murlan.so is not built";

@@ -3,13 +3,19 @@
 // bend and its tempo-locked tremolo. Output is a format 1 Standard MIDI
 // File: a conductor track (tempo, signature) and one note track.
 //
+// With a phrase name it writes instead the short phrase at 120 BPM that the
+// sound gallery plays for the sounds of one library category (the name is
+// the category file's, without its number: bass, lead, keys, ...).
+//
 //   make_demo_mid OUT.mid
+//   make_demo_mid PHRASE OUT.mid
 
 #include "tools/plughost/MidiBytes.h"
 
 // glib, which smf.h includes inside extern "C", needs the C++ headers first.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -115,13 +121,74 @@ Piece compose() {
     return p;
 }
 
+// The gallery's phrases: what each category is for, in at most six
+// seconds, so that a release tail still fits in eight.
+bool composePhrase(const std::string& name, Piece& p) {
+    const int q = kPpqn, e = kPpqn / 2;
+    if (name == "bass") {
+        // A riff: detached notes, a legato slide up an octave and back.
+        p.note(0, e, 36);
+        p.note(e, e / 2, 36);
+        p.note(q + e, e, 43);
+        p.legato(2 * q, e, kSixteenth, {36, 48, 46, 43});
+        p.note(kBar, q, 41);
+        p.note(kBar + q + e, e, 39);
+        p.legato(kBar + 2 * q + e, e, kSixteenth, {36, 43, 36});
+        p.note(2 * kBar + q / 2, q, 36);
+    } else if (name == "lead") {
+        // A legato line with small steps and wide leaps, then a held note.
+        p.legato(0, e, kSixteenth, {60, 62, 64, 67, 72, 67, 64, 62});
+        p.legato(kBar, q, e / 2, {57, 69, 60, 72});
+        p.note(2 * kBar, q + e, 64);
+    } else if (name == "effects") {
+        // Long legato notes far apart, so that the slowest glides arrive.
+        p.legato(0, 2 * q, e, {48, 72, 55, 79});
+        p.note(2 * kBar, q, 43);
+    } else if (name == "bells") {
+        // Struck notes, each ringing until the next one strikes.
+        const int keys[] = {72, 79, 76, 84, 67, 74, 72};
+        const int at[] = {0, e, q, 2 * q, 4 * q, 4 * q + e, 5 * q};
+        for (int i = 0; i < 7; ++i) p.note(at[i], kSixteenth, keys[i]);
+    } else if (name == "keys") {
+        // The notes of a chord in turn, then a short tune, every note
+        // struck anew as on a keyboard.
+        p.note(0, q - kSixteenth, 48);
+        p.note(q, q - kSixteenth, 55);
+        p.note(2 * q, q - kSixteenth, 60);
+        p.note(3 * q, q - kSixteenth, 64);
+        const int tune[] = {67, 65, 64, 62, 60, 62, 64, 67};
+        for (int i = 0; i < 8; ++i) p.note(kBar + i * e, e - kSixteenth / 2, tune[i]);
+        p.note(2 * kBar, q, 60);
+    } else if (name == "pads") {
+        // A chord in turn, each note held long enough to swell.
+        p.note(0, 2 * q - kSixteenth, 48);
+        p.note(2 * q, 2 * q - kSixteenth, 55);
+        p.note(kBar, 2 * q - kSixteenth, 52);
+        p.note(kBar + 2 * q, 2 * q, 60);
+    } else if (name == "rhythmic") {
+        // Two bars of held notes: the tremolo does the rhythm.
+        p.note(0, kBar, 48);
+        p.note(kBar, 2 * q, 51);
+        p.note(kBar + 2 * q, 2 * q, 55);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_demo_mid OUT.mid\n");
+    Piece piece;
+    const bool phrase = argc == 3;
+    if ((argc != 2 && !phrase) || (phrase && !composePhrase(argv[1], piece))) {
+        std::fprintf(stderr,
+                     "usage: make_demo_mid OUT.mid | make_demo_mid "
+                     "bass|lead|keys|bells|pads|rhythmic|effects OUT.mid\n");
         return 2;
     }
+    if (!phrase) piece = compose();
+    const char* path = argv[argc - 1];
     smf_t* smf = smf_new();
     if (!smf || smf_set_ppqn(smf, kPpqn) != 0) return 1;
     smf_track_t* conductor = smf_track_new();
@@ -130,8 +197,8 @@ int main(int argc, char** argv) {
     smf_add_track(smf, notes);
 
     addMeta(conductor, 0, {kSmfMeta, kSmfTimeSignature, 0x04, 4, 2, 24, 8});  // 4/4
-    addTempo(conductor, 0, 112);
-    addTempo(conductor, 6 * kBar, 132);
+    addTempo(conductor, 0, phrase ? 120 : 112);
+    if (!phrase) addTempo(conductor, 6 * kBar, 132);
 
     const char name[] = "Demo";
     std::vector<unsigned char> title = {kSmfMeta, kSmfTrackName,
@@ -139,7 +206,7 @@ int main(int argc, char** argv) {
     title.insert(title.end(), name, name + sizeof name - 1);
     addMeta(notes, 0, title);
     int last = 0;
-    for (const Event& ev : compose().sorted()) {
+    for (const Event& ev : piece.sorted()) {
         smf_event_t* e = smf_event_new_from_pointer(const_cast<unsigned char*>(ev.bytes.data()),
                                                     int(ev.bytes.size()));
         smf_track_add_event_pulses(notes, e, ev.tick);
@@ -148,10 +215,10 @@ int main(int argc, char** argv) {
     if (smf_track_add_eot_pulses(conductor, last) != 0 ||
         smf_track_add_eot_pulses(notes, last) != 0)
         return 1;
-    const int result = smf_save(smf, argv[1]);
+    const int result = smf_save(smf, path);
     smf_delete(smf);
     if (result != 0) {
-        std::fprintf(stderr, "make_demo_mid: cannot write %s\n", argv[1]);
+        std::fprintf(stderr, "make_demo_mid: cannot write %s\n", path);
         return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include "tools/plughost/MidiBytes.h"
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
+#include "tools/plughost/PresetFiles.h"
 #include "tools/plughost/VstEventList.h"
 
 #include <X11/Xlib.h>
@@ -211,7 +212,8 @@ namespace {
 
 const char* const kUsage =
     "usage: plughost editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render]\n"
-    "                       [--set Name=Text ...] [--page N] [--click X,Y ...] [--scale S]\n"
+    "                       [--preset FILE|NAME] [--set Name=Text ...] [--page N]\n"
+    "                       [--click X,Y ...] [--scale S]\n"
     "  Opens the plug-in's editor in a window of its own and idles it every 20 ms.\n"
     "  --screenshot saves the editor's picture after --after-ms (default 1000) and closes;\n"
     "  without it the window stays until closed, or for --after-ms when given.\n"
@@ -256,6 +258,7 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
     CommandLine line({{"screenshot", true},
                       {"after-ms", true},
                       {"render", false},
+                      {"preset", true},
                       {"set", true},
                       {"page", true},
                       {"click", true},
@@ -293,6 +296,10 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
     }
     plugin->setSampleRate(static_cast<float>(rate));
     plugin->setBlockSize(512);
+    if (line.has("preset") && !applyPresetOption(*plugin, line.value("preset"), &error)) {
+        err << error << "\n";
+        return 1;
+    }
     for (const std::string& setting : line.values("set"))
         if (!applyParameterSetting(*plugin, setting, nullptr, &error)) {
             err << error << "\n";

@@ -4,6 +4,7 @@
 #include "tools/plughost/CommandLine.h"
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
+#include "tools/plughost/PresetFiles.h"
 #include "tools/plughost/ProgressBar.h"
 #include "tools/plughost/SongRenderer.h"
 #include "tools/plughost/Subcommands.h"
@@ -20,8 +21,11 @@ namespace {
 
 const char* const kUsage =
     "usage: plughost render PLUGIN.so --midi IN.mid --out OUT.wav [--rate 48000] [--block 512]\n"
-    "         [--double|--float] [--tempo BPM] [--program N] [--set Name=Text ...] [--tail "
-    "SECONDS]\n"
+    "         [--double|--float] [--tempo BPM] [--program N] [--preset FILE.fxp|FILE.fxb|NAME]\n"
+    "         [--set Name=Text ...] [--tail SECONDS]\n"
+    "  OUT.flac or OUT.ogg writes compressed audio (24-bit FLAC, Ogg Vorbis), else float WAV.\n"
+    "  --preset loads a program or bank file, or a program file of the plug-in's own\n"
+    "  library by name (PLUGINPresets/ beside it); --set then changes that.\n"
     "  --tempo plays the whole file at BPM instead of its own tempo map.\n"
     "  --set Name=#0.25 sets a normalised value for plug-ins that do not parse texts;\n"
     "  --set 5=Text addresses parameter 5 by its index.\n"
@@ -51,6 +55,7 @@ int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
                       {"float", false},
                       {"tempo", true},
                       {"program", true},
+                      {"preset", true},
                       {"set", true},
                       {"tail", true}});
     std::string error;
@@ -111,6 +116,10 @@ int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
             return 2;
         }
         plugin->setProgram(static_cast<VstInt32>(program));
+    }
+    if (line.has("preset") && !applyPresetOption(*plugin, line.value("preset"), &error)) {
+        err << error << "\n";
+        return 1;
     }
     for (const std::string& setting : line.values("set")) {
         if (!applyParameterSetting(*plugin, setting, &out, &error)) {

@@ -14,6 +14,7 @@ using SubcommandArgs = std::vector<std::string>;
 int runInfo(const SubcommandArgs& args, std::ostream& out, std::ostream& err);
 int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err);
 int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err);
+int runSave(const SubcommandArgs& args, std::ostream& out, std::ostream& err);
 int runValidate(const SubcommandArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace plughost

@@ -2,19 +2,35 @@
 
 #include <sndfile.h>
 
+#include <filesystem>
+#include <strings.h>
+
 namespace plughost {
 
 WavWriter::~WavWriter() { close(); }
+
+namespace {
+
+// Compressed formats for listening copies (a gallery, a web page); float
+// WAV, the exact output, for everything else.
+int formatFor(const std::string& path) {
+    const std::string extension = std::filesystem::path(path).extension().string();
+    if (strcasecmp(extension.c_str(), ".flac") == 0) return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+    if (strcasecmp(extension.c_str(), ".ogg") == 0) return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+}
+
+}  // namespace
 
 bool WavWriter::open(const std::string& path, int channels, int rate, std::string* error) {
     close();
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    info.format = formatFor(path);
     if (channels <= 0 || rate <= 0 || !sf_format_check(&info)) {
         if (error)
-            *error = path + ": no WAV file can have " + std::to_string(channels) +
+            *error = path + ": no file of this kind can have " + std::to_string(channels) +
                      " channel(s) at " + std::to_string(rate) + " Hz";
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
-// Writes 32-bit float WAV files through libsndfile.
+// Writes 32-bit float WAV files through libsndfile; a path ending in .flac
+// or .ogg gets 24-bit FLAC or Ogg Vorbis instead.
 
 #include "tools/plughost/AudioSink.h"
 

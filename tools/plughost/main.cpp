@@ -28,6 +28,10 @@ const Subcommand kSubcommands[] = {
     {"editor",
      "editor PLUGIN.so [--screenshot FILE.png] [--after-ms N] [--render] [...]: open the editor",
      plughost::runEditor},
+    {"save",
+     "save PLUGIN.so OUT.fxp|OUT.fxb [--preset FILE|NAME] [--program N] [--set Name=Text ...]: "
+     "write the current program or the bank to a file",
+     plughost::runSave},
     {"validate",
      "validate PLUGIN.so [--strictness 1..10] [--seed N]: test a plug-in against the interface",
      plughost::runValidate},
