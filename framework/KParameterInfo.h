@@ -66,6 +66,19 @@ struct KParameterInfo {
     }
 };
 
+// Whether every one of `count` rows is filled in and its name fits the
+// hosts' field: for a static_assert over a table of rows.
+constexpr bool rowsAreSound(const KParameterInfo* rows, int count) {
+    for (int i = 0; i < count; ++i) {
+        const char* name = rows[i].name;
+        if (!name || !rows[i].symbol || !rows[i].label || !rows[i].group) return false;
+        int length = 0;
+        while (name[length]) ++length;
+        if (length == 0 || length > KParameterInfo::kMaxNameLength) return false;
+    }
+    return true;
+}
+
 // A new parameter made from a row, default stored through its mapping.
 KEffectParameter* makeParameter(const KParameterInfo& info);
 

@@ -92,10 +92,12 @@ struct MurlanParameters {
         {kPartial2, kDetune2, kAttack2, kRelease2, kPorta2, kLevel2},
         {kPartial3, kDetune3, kAttack3, kRelease3, kPorta3, kLevel3},
     };
-
-    // A row left out would leave the last index without a name.
-    static_assert(kInfo[kParameterCount - 1].name != nullptr, "one row per parameter");
 };
+
+// A row left out leaves the last index without a name; a name longer than 8
+// characters would reach VST hosts cut.
+static_assert(KAMO::rowsAreSound(MurlanParameters::kInfo, MurlanParameters::kParameterCount),
+              "one row per parameter, each named in at most 8 characters");
 
 // --- How values reach an engine ---
 //
