@@ -146,8 +146,9 @@ bool KPresetLibrary::readText(KEffect& effect, const std::string& text, const st
     effect.loadPresetsFrom(whole);
     const int valuesLength = bank.recordLength() - ProgramBank::kFirstValueOffset;
     for (std::size_t s = 0; s < found.size(); ++s) {
-        const unsigned char* record = bank.record(static_cast<int>(s));
-        found[s].record.assign(record, record + bank.recordLength());
+        const unsigned char* image = bank.makeImage(static_cast<int>(s));
+        found[s].record.assign(image, image + bank.recordLength());
+        const unsigned char* record = found[s].record.data();
         for (const auto* list : {&mSounds, &found})
             for (const KLibrarySound& other : *list) {
                 if (&other == &found[s] || other.record.empty()) continue;

@@ -128,20 +128,39 @@ const unsigned char* ProgramBank::makeImage(int program) {
     return mImage.data();
 }
 
-bool ProgramBank::readImage(int program, const unsigned char* image) {
+bool ProgramBank::readImage(int program, const unsigned char* image, int count) {
     if (!image || program < -1 || program >= mProgramCount) return false;
+    if (count < 0 || count > mParameterCount) count = mParameterCount;
+    const int length = recordLengthFor(count);
     const int first = program < 0 ? 0 : program;
     const int last = program < 0 ? mProgramCount : program + 1;
     const unsigned char* in = image;
-    for (int p = first; p < last; ++p, in += mRecordLength) {
+    for (int p = first; p < last; ++p, in += length) {
         char* name = &mNames[static_cast<std::size_t>(p) * kNameField];
         std::memcpy(name, in, kNameLength);
         name[kNameLength] = 0;
-        for (int i = 0; i < mParameterCount; ++i)
+        for (int i = 0; i < count; ++i)
             KEffectParameter::writeSlot(valueSlot(p, i),
                                         imageValue(in, mValueOffsets[static_cast<std::size_t>(i)]));
+        for (int i = count; i < mParameterCount; ++i)
+            if (const KEffectParameter* parameter = mParameters.get(i))
+                parameter->reset(valueSlot(p, i));
     }
     return true;
+}
+
+int ProgramBank::recordLengthFor(int count) const {
+    if (count >= mParameterCount) return mRecordLength;
+    return count <= 0 ? kFirstValueOffset : mValueOffsets[static_cast<std::size_t>(count)];
+}
+
+int ProgramBank::imageParameterCount(long long size, int programs) const {
+    if (programs <= 0 || mRecordLength <= 0) return -1;
+    if (size >= static_cast<long long>(programs) * mRecordLength) return mParameterCount;
+    // A record without a single value is no image of ours.
+    for (int count = mParameterCount - 1; count >= 1; --count)
+        if (size == static_cast<long long>(programs) * recordLengthFor(count)) return count;
+    return -1;
 }
 
 // --- Display texts --------------------------------------------------------------

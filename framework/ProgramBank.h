@@ -69,11 +69,12 @@ public:
     // until the next image is made); null for a program outside the bank.
     const unsigned char* makeImage(int program);
     // Takes the names and values of an image of one program, or of the whole
-    // bank for program -1, of at least recordLength() or bankLength() bytes;
-    // the zero byte after each name is the bank's, whatever the image holds
-    // there. Texts are not refreshed. False, and nothing changes, for a
-    // program outside the bank.
-    bool readImage(int program, const unsigned char* image);
+    // bank for program -1, whose records hold the first `count` parameters
+    // (recordLengthFor(count) bytes each; -1 for all of them): the others
+    // get their defaults, and the zero byte after each name is the bank's,
+    // whatever the image holds there. Texts are not refreshed. False, and
+    // nothing changes, for a program outside the bank.
+    bool readImage(int program, const unsigned char* image, int count = -1);
     // A value as an image holds it at `offset`.
     static double imageValue(const unsigned char* image, int offset);
 
@@ -94,6 +95,19 @@ public:
     const char* programName(int program) const;
     // Copies at most 24 bytes of `name`, zero padded.
     void setProgramName(int program, const char* name);
+
+    // --- Images of older releases ---------------------------------------
+    // Parameters only ever come at the end, so a record saved when there
+    // were fewer is today's record cut after a whole value; images carry no
+    // count, so the count is read from the size alone.
+
+    // Length of a record holding the first `count` parameters.
+    int recordLengthFor(int count) const;
+    // How many parameters an image of `size` bytes holds for `programs`
+    // records: all of them when it is at least as long as today's (the rest
+    // is not read), fewer when it is exactly as long as records of that
+    // many, -1 when it matches no count (cut inside a value, or empty).
+    int imageParameterCount(long long size, int programs) const;
 
 private:
     static constexpr int kWord = 8;

@@ -28,7 +28,7 @@ bool writeFxPresetFiles(KEffect& effect, const KPresetLibrary& library, const st
     AEffect* record = effect.getAeffect();
     ProgramBank& bank = effect.programBank();
     bank.resetPrograms();
-    const unsigned char* defaults = bank.record(0);
+    const unsigned char* defaults = bank.makeImage(0);
     const std::vector<unsigned char> defaultRecord(defaults, defaults + bank.recordLength());
 
     XP::FxChunkFile file;

@@ -120,13 +120,13 @@ VstIntPtr Lv2Plugin::answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*val
 
 void Lv2Plugin::connectPort(uint32_t port, void* data) {
     // Compared unsigned: an index of 2^31 or more must not turn negative and
-    // pass for a control port.
-    const auto controls = static_cast<uint32_t>(ports_->count());
-    if (port < controls)
-        controls_[port] = static_cast<const float*>(data);
-    else if (port == controls)
+    // pass for one of ours.
+    const int parameter = ports_->parameterOf(port);
+    if (parameter >= 0)
+        controls_[static_cast<std::size_t>(parameter)] = static_cast<const float*>(data);
+    else if (port == static_cast<uint32_t>(eventPort()))
         events_ = static_cast<const LV2_Atom_Sequence*>(data);
-    else if (port == controls + 1)
+    else if (port == static_cast<uint32_t>(outputPort()))
         output_ = static_cast<float*>(data);
 }
 
@@ -245,11 +245,16 @@ LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handl
 
 bool Lv2Plugin::bankIsSound(const unsigned char* bank, std::size_t size) {
     const ProgramBank& programs = effect_->programBank();
-    if (size != static_cast<std::size_t>(programs.bankLength())) return false;
+    // Exactly a bank of this release or of an older one, with fewer
+    // parameters; anything else is not a state we wrote.
+    const int count =
+        programs.imageParameterCount(static_cast<long long>(size), programs.programCount());
+    const int length = programs.recordLengthFor(count);
+    if (count < 0 || size != static_cast<std::size_t>(programs.programCount()) * length)
+        return false;
     for (int p = 0; p < programs.programCount(); ++p)
-        for (int i = 0; i < programs.parameterCount(); ++i) {
-            const int at = p * programs.recordLength() + programs.valueOffset(i);
-            const double v = ProgramBank::imageValue(bank, at);
+        for (int i = 0; i < count; ++i) {
+            const double v = ProgramBank::imageValue(bank, p * length + programs.valueOffset(i));
             if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
         }
     return true;

@@ -44,7 +44,9 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
             if (!uris.number(options[i].value, options[i].type, options[i].size, value)) continue;
             if (options[i].key == uris.scaleFactor && value > 0.0)
                 scale = static_cast<float>(value);
-            if (options[i].key == uris.sampleRate && value > 0.0)
+            // The editor asks for the rate as an integer: anything that
+            // would not convert is no rate.
+            if (options[i].key == uris.sampleRate && value > 0.0 && value < 1.0e7)
                 sampleRate_ = static_cast<float>(value);
         }
     }
@@ -120,17 +122,18 @@ VstIntPtr Lv2Ui::answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/) {
         opcode != audioMasterEndEdit)
         return 0;
     if (!ports_ || index < 0 || index >= ports_->count()) return 0;
-    const auto port = static_cast<uint32_t>(index);
+    const auto port = static_cast<uint32_t>(ports_->portOf(index));
+    const auto grabbed = grabbed_.begin() + index;
     switch (opcode) {
     case audioMasterBeginEdit:
-        grabbed_[port] = true;
+        *grabbed = true;
         if (touch_) touch_->touch(touch_->handle, port, true);
         send(index);
         break;
     case audioMasterEndEdit:
         send(index);
         if (touch_) touch_->touch(touch_->handle, port, false);
-        grabbed_[port] = false;
+        *grabbed = false;
         break;
     default:
         send(index);
@@ -144,19 +147,21 @@ void Lv2Ui::send(int index) {
     float& known = known_[static_cast<std::size_t>(index)];
     if (std::memcmp(&value, &known, sizeof value) == 0) return;
     known = value;
-    write_(controller_, static_cast<uint32_t>(index), sizeof value, 0, &value);
+    write_(controller_, static_cast<uint32_t>(ports_->portOf(index)), sizeof value, 0, &value);
 }
 
 void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
-    if (format != 0 || size != sizeof(float) || !buffer || port >= known_.size()) return;
-    const int index = static_cast<int>(port);
+    const int index = ports_->parameterOf(port);
+    if (format != 0 || size != sizeof(float) || !buffer || index < 0) return;
     float value;
     std::memcpy(&value, buffer, sizeof value);
-    if (grabbed_[port] || std::memcmp(&value, &known_[port], sizeof value) == 0) return;
+    float& known = known_[static_cast<std::size_t>(index)];
+    if (grabbed_[static_cast<std::size_t>(index)] || std::memcmp(&value, &known, sizeof value) == 0)
+        return;
     effect_->setParameterReal(index, ports_->realFromPort(index, value));
     // What the model now holds, which may be the value snapped to a step:
     // the host keeps its own value, nothing is written back.
-    known_[port] = ports_->portFromEffect(*effect_, index);
+    known = ports_->portFromEffect(*effect_, index);
 }
 
 int Lv2Ui::idle() {

@@ -16,7 +16,10 @@ struct VoiceArgs {
     // wrapped at two pi, the last left in end[i]; the step is step[i]
     // throughout, or steps[i][k] when a partial glides (then every moving
     // partial has an array). The loop sums the phases itself, so that the
-    // vector work of a few samples overlaps the sums of the next.
+    // vector work of a few samples overlaps the sums of the next. It sums
+    // all kMaxPartials phases: those past the moving ones have start and
+    // step 0, and when there are arrays, an array of zeros (their end is
+    // written too, and is 0).
     int partials = 0;
     int silent = 0;
     double start[kMaxPartials] = {};

@@ -42,7 +42,7 @@ void pitch(const double* __restrict note, double scale, double rate, double inve
         const double f = scale * note[k];
         outside |= flag(!dsp::inLineBand(f));
         increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
-        weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
+        weightTarget[k] = dsp::midBandWeight(f);
     }
     if (!outside) return;
     for (int k = 0; k < n; ++k) {
@@ -313,22 +313,32 @@ template <bool kLfo, typename T>
 
 // Doubles too small for a float's normal range would become subnormal
 // floats, which stall some hosts' processing further down the chain: they
-// become zero instead. Output made of the dither alone without a moving
-// tremolo is a multiple of its scale, so it needs the test only when the
-// scale itself is that small (a main gain near -inf dB).
+// become zero instead. The rule, for one float or a vector of them (where
+// the comparisons give lane masks):
+constexpr float kLeastFloat = std::numeric_limits<float>::min();
+template <typename F, typename Mask>
+[[gnu::always_inline]] inline F flushTiny(F f) {
+    const Mask tiny = (f < kLeastFloat) & (f > -kLeastFloat);
+    if constexpr (sizeof(F) == sizeof(float)) {
+        return tiny ? 0.0f : f;
+    } else {
+        return F(Mask(f) & ~tiny);
+    }
+}
+
+// Output made of the dither alone without a moving tremolo is a multiple
+// of its scale, so it needs the test only when the scale itself is that
+// small (a main gain near -inf dB).
 template <bool kFlush>
 [[gnu::always_inline]] inline float toFloat(double x) {
     const float f = static_cast<float>(x);
-    if constexpr (kFlush) {
-        return f < std::numeric_limits<float>::min() && f > -std::numeric_limits<float>::min() ? 0.0f
-                                                                                                : f;
-    }
+    if constexpr (kFlush) return flushTiny<float, bool>(f);
     return f;
 }
 
 bool ditherNeedsFlush(const OutputScale& s) {
     const double least = s.dither < 0.0 ? -s.dither : s.dither;  // of a raw value of 1
-    return least != 0.0 && !(least >= double(std::numeric_limits<float>::min()));
+    return least != 0.0 && !(least >= double(kLeastFloat));
 }
 
 // What a partial adds: its sine times its level (scaled into the
@@ -407,6 +417,23 @@ void dither(const VoiceArgs& v, Sample* out, int n) {
 
 // --- Phases summed within the output loop ----------------------------------
 
+// The last samples from `k` to `n` (fewer than four) through the plain
+// loop, in doubles, then stored as the output wants them: one build of the
+// loop for both.
+template <int kPartials, bool kAmps, bool kLfo>
+void voiceTail(const VoiceArgs& rest, const Phases& phases, float* floats, double* doubles, int k,
+               int n) {
+    double tail[4];
+    voiceShaped<double, kPartials, kAmps, kLfo>(rest, phases, tail, n - k);
+    for (int j = 0; j < n - k; ++j) {
+        if (floats) {
+            floats[k + j] = toFloat<true>(tail[j]);
+        } else {
+            doubles[k + j] = tail[j];
+        }
+    }
+}
+
 typedef double f64x4 __attribute__((vector_size(32)));
 typedef float f32x4 __attribute__((vector_size(16)));
 typedef std::int32_t i32x4 __attribute__((vector_size(16)));
@@ -423,13 +450,19 @@ enum Amps { kSteady, kArrays, kStepWeights };
 
 // Four samples at a time: the sums of each moving partial's next four
 // phases, then the same arithmetic as voiceShaped over the sounding ones, in
-// vector registers. kChains phases move; the first kPartials sound.
-template <typename Sample, int kPartials, int kChains, Amps kAmps, bool kLfo, bool kSteps>
-void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
+// vector registers. kChains phases move; the first kPartials sound. The
+// output goes to floats when `floats` is set, else to doubles: one loop
+// serves both, as the choice costs a predicted branch per four samples.
+template <int kPartials, int kChains, Amps kAmps, bool kSteps>
+void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles,
+                  int n) {
+    // A moving tremolo or a still one (whose factor is in the scale): one
+    // loop for both, the choice a predicted branch per four samples.
+    const bool lfoMoves = v.lfo;
     static_assert(kAmps != kStepWeights || kSteps, "weights from steps need steps");
     static_assert(kPartials <= kChains && kChains <= VoiceArgs::kMaxPartials, "partials");
     double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
-    const OutputScale scale = outputScale<kLfo>(v);
+    const OutputScale scale = lfoMoves ? outputScale<true>(v) : outputScale<false>(v);
     int k = 0;
     for (; k + 4 <= n; k += 4) {
         double x[VoiceArgs::kMaxPartials][4];
@@ -469,17 +502,19 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         u32x4 raw;
         load(raw, v.raw + k);
         const f64x4 biasedRaw = f64x4(__builtin_convertvector(raw, u64x4) | kRawExponent);
-        f64x4 lfo = f64x4{} + 1.0;
-        if (kLfo) load(lfo, v.lfo + k);
-        const f64x4 y = outputOf<kLfo>(sum, biasedRaw, lfo, scale);
-        if constexpr (sizeof(Sample) == sizeof(float)) {
-            const f32x4 f = __builtin_convertvector(y, f32x4);
-            const float least = std::numeric_limits<float>::min();
-            const i32x4 tiny = (f < least) & (f > -least);
-            const f32x4 flushed = f32x4(i32x4(f) & ~tiny);
-            std::memcpy(out + k, &flushed, sizeof flushed);
+        f64x4 y;
+        if (lfoMoves) {
+            f64x4 lfo;
+            load(lfo, v.lfo + k);
+            y = outputOf<true>(sum, biasedRaw, lfo, scale);
         } else {
-            std::memcpy(out + k, &y, sizeof y);
+            y = outputOf<false>(sum, biasedRaw, sum, scale);
+        }
+        if (floats) {
+            const f32x4 flushed = flushTiny<f32x4, i32x4>(__builtin_convertvector(y, f32x4));
+            std::memcpy(floats + k, &flushed, sizeof flushed);
+        } else {
+            std::memcpy(doubles + k, &y, sizeof y);
         }
     }
     if (k < n) {
@@ -504,21 +539,30 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
             }
         }
         rest.raw = v.raw + k;
-        if (kLfo) rest.lfo = v.lfo + k;
-        voiceShaped<Sample, kPartials, kAmps != kSteady, kLfo>(rest, phases, out + k, n - k);
+        if (lfoMoves) {
+            rest.lfo = v.lfo + k;
+            voiceTail<kPartials, kAmps != kSteady, true>(rest, phases, floats, doubles, k, n);
+        } else {
+            voiceTail<kPartials, kAmps != kSteady, false>(rest, phases, floats, doubles, k, n);
+        }
     }
     for (int i = 0; i < kChains; ++i) v.end[i] = p[i];
 }
 
+// The output as floats or as doubles, null when it is the other.
+inline float* floatsOf(float* out) { return out; }
+inline float* floatsOf(double*) { return nullptr; }
+inline double* doublesOf(float*) { return nullptr; }
+inline double* doublesOf(double* out) { return out; }
+
 template <typename Sample, int kPartials, int kChains, Amps kAmps>
 void voiceAmps(const VoiceArgs& v, Sample* out, int n) {
-    const bool steps = v.steps[0];
-    if (v.lfo) {
-        steps ? voiceSumming<Sample, kPartials, kChains, kAmps, true, true>(v, out, n)
-              : voiceSumming<Sample, kPartials, kChains, kAmps, true, false>(v, out, n);
+    float* floats = floatsOf(out);
+    double* doubles = doublesOf(out);
+    if (v.steps[0]) {
+        voiceSumming<kPartials, kChains, kAmps, true>(v, floats, doubles, n);
     } else {
-        steps ? voiceSumming<Sample, kPartials, kChains, kAmps, false, true>(v, out, n)
-              : voiceSumming<Sample, kPartials, kChains, kAmps, false, false>(v, out, n);
+        voiceSumming<kPartials, kChains, kAmps, false>(v, floats, doubles, n);
     }
 }
 
@@ -527,9 +571,7 @@ void voiceChains(const VoiceArgs& v, Sample* out, int n) {
     // Each shape its own loop; nothing sounding has no amplitudes.
     if constexpr (kPartials > 0) {
         if (v.weightPerStep != 0.0) {
-            const bool lfo = v.lfo;
-            lfo ? voiceSumming<Sample, kPartials, kChains, kStepWeights, true, true>(v, out, n)
-                : voiceSumming<Sample, kPartials, kChains, kStepWeights, false, true>(v, out, n);
+            voiceSumming<kPartials, kChains, kStepWeights, true>(v, floatsOf(out), doublesOf(out), n);
             return;
         }
         if (v.amp[0] || v.amp[1] || v.amp[2]) {
@@ -542,23 +584,16 @@ void voiceChains(const VoiceArgs& v, Sample* out, int n) {
 
 template <typename Sample, int kPartials>
 void voiceWith(const VoiceArgs& v, Sample* out, int n) {
-    switch (kPartials + v.silent) {
-    case 0:
-        if (v.lfo) {
-            voiceShaped<Sample, 0, false, true>(v, Phases{}, out, n);
-        } else {
-            dither(v, out, n);
-        }
-        break;
-    case 1:
-        if constexpr (kPartials <= 1) voiceChains<Sample, kPartials, 1>(v, out, n);
-        break;
-    case 2:
-        if constexpr (kPartials <= 2) voiceChains<Sample, kPartials, 2>(v, out, n);
-        break;
-    default:
-        voiceChains<Sample, kPartials, 3>(v, out, n);
-        break;
+    if (kPartials + v.silent > 0) {
+        // Always three phase chains (idle ones add 0 to 0): the chains are
+        // sums each after the one before, so two more beside one cost next
+        // to nothing, and a loop per number of chains would not pay for
+        // its code.
+        voiceChains<Sample, kPartials, VoiceArgs::kMaxPartials>(v, out, n);
+    } else if (v.lfo) {
+        voiceShaped<Sample, 0, false, true>(v, Phases{}, out, n);
+    } else {
+        dither(v, out, n);
     }
 }
 
