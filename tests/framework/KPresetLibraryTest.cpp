@@ -38,7 +38,7 @@ TEST(KPresetLibrary, KeepsTheRecordsTheEffectsOwnReaderMakesOfTheSameText) {
     TextSource text(kHeader + body);
     reference.loadPresetsFrom(text);
     for (int p = 0; p < 2; ++p) {
-        const unsigned char* record = reference.programBank().record(p);
+        const unsigned char* record = reference.programBank().makeImage(p);
         EXPECT_EQ(
             library.sounds()[p].record,
             std::vector<unsigned char>(record, record + reference.programBank().recordLength()));

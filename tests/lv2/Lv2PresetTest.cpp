@@ -107,12 +107,10 @@ TEST_F(Lv2Preset, EachPresetGivesTheValuesAndTheSamplesOfTheVstFaceReadingTheSam
         const auto* bank = saved.find(MURLAN_LV2_URI "#bank");
         ASSERT_TRUE(bank);
         for (int i = 0; i < synth.parameterCount(); ++i) {
-            const auto* slot =
-                static_cast<const unsigned char*>(synth.programBank().valueSlot(0, i));
-            const std::ptrdiff_t at = slot - synth.programBank().records();
+            const int at = synth.programBank().valueOffset(i);
             const KAMO::KEffectParameter* p = synth.parameter(i);
-            EXPECT_EQ(p->toReal(KAMO::KEffectParameter::readSlot(bank->bytes.data() + at)),
-                      p->toReal(KAMO::KEffectParameter::readSlot(sound.record.data() + at)))
+            EXPECT_EQ(p->toReal(KAMO::ProgramBank::imageValue(bank->bytes.data(), at)),
+                      p->toReal(KAMO::ProgramBank::imageValue(sound.record.data(), at)))
                 << p->name();
         }
 
