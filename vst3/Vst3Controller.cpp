@@ -230,8 +230,7 @@ v3_result Vst3Controller::programListInfo(std::int32_t index, v3_program_list_in
     return V3_OK;
 }
 
-v3_result Vst3Controller::programName(std::int32_t list, std::int32_t program,
-                                      std::int16_t* name) {
+v3_result Vst3Controller::programName(std::int32_t list, std::int32_t program, std::int16_t* name) {
     if (list != Vst3Parameters::kProgramListId || !name || program < 0 ||
         program >= plugin_.parameters().programCount())
         return V3_INVALID_ARG;
@@ -263,8 +262,7 @@ v3_edit_controller_cpp Vst3Controller::makeControllerTable() {
     t.ctrl.get_parameter_info = [](void* f, std::int32_t index, v3_param_info* info) {
         return info ? self(f)->plugin_.parameters().info(index, *info) : V3_INVALID_ARG;
     };
-    t.ctrl.get_parameter_string_for_value = [](void* f, v3_param_id id, double v,
-                                               v3_str_128 out) {
+    t.ctrl.get_parameter_string_for_value = [](void* f, v3_param_id id, double v, v3_str_128 out) {
         return self(f)->stringForValue(id, v, out);
     };
     t.ctrl.get_parameter_value_for_string = [](void* f, v3_param_id id, std::int16_t* in,

@@ -7,7 +7,13 @@
 
 extern "C" MURLAN_EXPORT bool ModuleEntry(void* /*library*/) { return true; }
 
-extern "C" MURLAN_EXPORT bool ModuleExit() { return true; }
+extern "C" MURLAN_EXPORT bool ModuleExit() {
+    try {
+        KAMO::Vst3Factory::release();
+    } catch (...) {
+    }
+    return true;
+}
 
 extern "C" MURLAN_EXPORT v3_plugin_factory** GetPluginFactory() {
     try {

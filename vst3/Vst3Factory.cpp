@@ -4,6 +4,7 @@
 #include "vst3/Vst3Plugin.h"
 
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace KAMO {
@@ -15,6 +16,22 @@ constexpr const char* kSubCategories = "Instrument|Synth";
 constexpr const char* kSdkVersion = "VST 3.7";
 constexpr std::int32_t kManyInstances = 0x7FFFFFFF;
 constexpr std::int32_t kUnicode = 0x10;
+
+// The names are read from an instance, which is then kept for the first
+// creation rather than thrown away: building an effect draws from the
+// process's random generator, and a host that asks for the factory's
+// information and then makes one instance should hear the same dither as
+// a VST 2.4 host that makes one.
+std::mutex gSpareMutex;
+Vst3Plugin* gSpare = nullptr;
+
+Vst3Plugin* build() {
+    try {
+        return Vst3Plugin::create();
+    } catch (...) {
+        return nullptr;
+    }
+}
 
 }  // namespace
 
@@ -31,22 +48,34 @@ const Vst3Factory::Names& Vst3Factory::names() {
     // Read once from an instance, so that the factory says what the effect says.
     static const Names kNames = [] {
         Names n;
-        Vst3Plugin* plugin = nullptr;
-        try {
-            plugin = Vst3Plugin::create();
-        } catch (...) {
-            plugin = nullptr;
-        }
-        if (plugin) {
-            const KEffect& effect = plugin->effect();
+        std::lock_guard<std::mutex> lock(gSpareMutex);
+        if (!gSpare) gSpare = build();
+        if (gSpare) {
+            const KEffect& effect = gSpare->effect();
             if (effect.effectName()) n.name = effect.effectName();
             if (effect.vendorName()) n.vendor = effect.vendorName();
             if (effect.plugVersion()) n.version = effect.plugVersion();
-            plugin->unref();
         }
         return n;
     }();
     return kNames;
+}
+
+Vst3Plugin* Vst3Factory::takeInstance() {
+    {
+        std::lock_guard<std::mutex> lock(gSpareMutex);
+        if (Vst3Plugin* spare = gSpare) {
+            gSpare = nullptr;
+            return spare;
+        }
+    }
+    return build();
+}
+
+void Vst3Factory::release() {
+    std::lock_guard<std::mutex> lock(gSpareMutex);
+    if (gSpare) gSpare->unref();
+    gSpare = nullptr;
 }
 
 v3_plugin_factory** Vst3Factory::get() {
@@ -116,12 +145,7 @@ v3_result Vst3Factory::createInstance(const v3_tuid classId, const v3_tuid iid, 
     if (!out) return V3_INVALID_ARG;
     *out = nullptr;
     if (!classId || !sameId(classId, kClassId)) return V3_NO_INTERFACE;
-    Vst3Plugin* plugin = nullptr;
-    try {
-        plugin = Vst3Plugin::create();
-    } catch (...) {
-        plugin = nullptr;
-    }
+    Vst3Plugin* plugin = takeInstance();
     if (!plugin) return V3_INTERNAL_ERR;
     const v3_result result = plugin->queryInterface(iid, out);
     plugin->unref();

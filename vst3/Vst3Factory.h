@@ -6,6 +6,8 @@
 
 namespace KAMO {
 
+class Vst3Plugin;
+
 class Vst3Factory {
 public:
     // The class id hosts store in sessions: never change it.
@@ -13,10 +15,13 @@ public:
 
     // The one factory of the module; hosts may ref and unref it freely.
     static v3_plugin_factory** get();
+    // Lets go of the instance kept for the first creation (module exit).
+    static void release();
 
 private:
     struct Names;
     static const Names& names();
+    static Vst3Plugin* takeInstance();
     static v3_result queryInterface(void* self, const v3_tuid iid, void** out);
     static v3_result factoryInfo(v3_factory_info* info);
     static v3_result classInfo(std::int32_t index, v3_class_info* info);

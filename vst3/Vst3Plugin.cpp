@@ -49,8 +49,8 @@ bool Vst3Plugin::build() {
     record_->user = this;
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
     parameters_.reset(new Vst3Parameters(*effect_));
+    // The rate and block size come with setupProcessing, before any processing.
     processor_.reset(new Vst3Processor(*effect_, *parameters_));
-    processor_->setup(sampleRate_, maxBlock_);
     controller_.build();
     return true;
 }
@@ -65,8 +65,7 @@ Vst3Plugin::~Vst3Plugin() {
 v3_result Vst3Plugin::queryInterface(const v3_tuid iid, void** out) {
     if (!out) return V3_INVALID_ARG;
     *out = nullptr;
-    if (offerFace(iid, component_, out,
-                  {v3_funknown_iid, v3_plugin_base_iid, v3_component_iid}) ||
+    if (offerFace(iid, component_, out, {v3_funknown_iid, v3_plugin_base_iid, v3_component_iid}) ||
         offerFace(iid, processorFace_, out, {v3_audio_processor_iid}) ||
         offerFace(iid, requirements_, out, {v3_process_context_requirements_iid}) ||
         controller_.offer(iid, out))
@@ -99,8 +98,8 @@ VstIntPtr Vst3Plugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*
         return 1;
     case audioMasterGetProductString:
         if (ptr)
-            vstCopyText(static_cast<char*>(ptr), hostName_.empty() ? "VST3 host" : hostName_.c_str(),
-                        kVstMaxProductStrLen);
+            vstCopyText(static_cast<char*>(ptr),
+                        hostName_.empty() ? "VST3 host" : hostName_.c_str(), kVstMaxProductStrLen);
         return 1;
     case audioMasterBeginEdit:
         controller_.queueEdit(Vst3Controller::Edit::Begin, index);
@@ -223,8 +222,8 @@ bool Vst3Plugin::takeState(const unsigned char* bytes, std::size_t size) {
 }
 
 v3_result Vst3Plugin::setState(v3_bstream** stream) {
-    const std::size_t expected = static_cast<std::size_t>(effect_->programBank().bankLength()) +
-                                 kProgramBytes;
+    const std::size_t expected =
+        static_cast<std::size_t>(effect_->programBank().bankLength()) + kProgramBytes;
     std::vector<unsigned char> bytes;
     if (!readStream(stream, bytes, expected + 1)) return V3_INVALID_ARG;
     if (bytes.size() != expected || !takeState(bytes.data(), bytes.size())) return V3_FALSE;
@@ -241,8 +240,7 @@ v3_result Vst3Plugin::getState(v3_bstream** stream) {
 // --- IAudioProcessor ----------------------------------------------------------------
 
 v3_result Vst3Plugin::setBusArrangements(v3_speaker_arrangement* /*inputs*/,
-                                         std::int32_t inputCount,
-                                         v3_speaker_arrangement* outputs,
+                                         std::int32_t inputCount, v3_speaker_arrangement* outputs,
                                          std::int32_t outputCount) {
     // One mono output, nothing else; hosts then ask what we have instead.
     if (inputCount != 0 || outputCount != 1 || !outputs) return V3_FALSE;
@@ -280,27 +278,23 @@ v3_component_cpp Vst3Plugin::makeComponentTable() {
     t.query_interface = queryThunk;
     t.ref = refThunk;
     t.unref = unrefThunk;
-    t.base.initialize = [](void* f, v3_funknown** context) {
-        return self(f)->initialize(context);
-    };
+    t.base.initialize = [](void* f, v3_funknown** context) { return self(f)->initialize(context); };
     t.base.terminate = [](void* f) { return self(f)->terminate(); };
     // The controller is this object: hosts find it by asking for its interface.
-    t.comp.get_controller_class_id = [](void*, v3_tuid) -> v3_result {
-        return V3_NOT_IMPLEMENTED;
-    };
+    t.comp.get_controller_class_id = [](void*, v3_tuid) -> v3_result { return V3_NOT_IMPLEMENTED; };
     t.comp.set_io_mode = [](void*, std::int32_t) -> v3_result { return V3_OK; };
     t.comp.get_bus_count = [](void* f, std::int32_t type, std::int32_t direction) {
         return self(f)->busCount(type, direction);
     };
-    t.comp.get_bus_info = [](void* f, std::int32_t type, std::int32_t direction,
-                             std::int32_t index, v3_bus_info* info) {
+    t.comp.get_bus_info = [](void* f, std::int32_t type, std::int32_t direction, std::int32_t index,
+                             v3_bus_info* info) {
         return self(f)->busInfo(type, direction, index, info);
     };
     t.comp.get_routing_info = [](void*, v3_routing_info*, v3_routing_info*) -> v3_result {
         return V3_NOT_IMPLEMENTED;
     };
-    t.comp.activate_bus = [](void* f, std::int32_t type, std::int32_t direction,
-                             std::int32_t index, v3_bool) -> v3_result {
+    t.comp.activate_bus = [](void* f, std::int32_t type, std::int32_t direction, std::int32_t index,
+                             v3_bool) -> v3_result {
         return index == 0 && self(f)->busCount(type, direction) > 0 ? V3_OK : V3_INVALID_ARG;
     };
     t.comp.set_active = [](void* f, v3_bool on) { return self(f)->setActive(on != 0); };
@@ -321,8 +315,8 @@ v3_audio_processor_cpp Vst3Plugin::makeProcessorTable() {
     t.proc.get_bus_arrangement = [](void* f, std::int32_t direction, std::int32_t index,
                                     v3_speaker_arrangement* arrangement) -> v3_result {
         if (!arrangement || direction != V3_OUTPUT || index != 0) return V3_INVALID_ARG;
-        *arrangement = self(f)->record_->numOutputs == 2 ? (V3_SPEAKER_L | V3_SPEAKER_R)
-                                                         : V3_SPEAKER_M;
+        *arrangement =
+            self(f)->record_->numOutputs == 2 ? (V3_SPEAKER_L | V3_SPEAKER_R) : V3_SPEAKER_M;
         return V3_OK;
     };
     t.proc.can_process_sample_size = [](void*, std::int32_t size) -> v3_result {

@@ -56,8 +56,8 @@ void Vst3View::releaseFrame() {
 v3_result Vst3View::setFrame(v3_plugin_frame** frame) {
     if (frame == frame_) return V3_OK;
     if (timerOn_ && loop_) {
-        vst3Methods(loop_)->unregister_timer(loop_,
-                                             reinterpret_cast<v3_timer_handler**>(timer_.pointer()));
+        vst3Methods(loop_)->unregister_timer(
+            loop_, reinterpret_cast<v3_timer_handler**>(timer_.pointer()));
         timerOn_ = false;
     }
     releaseFrame();
@@ -103,8 +103,8 @@ v3_result Vst3View::attached(void* parent, const char* type) {
 v3_result Vst3View::removed() {
     if (!open_) return V3_FALSE;
     if (timerOn_ && loop_)
-        vst3Methods(loop_)->unregister_timer(loop_,
-                                             reinterpret_cast<v3_timer_handler**>(timer_.pointer()));
+        vst3Methods(loop_)->unregister_timer(
+            loop_, reinterpret_cast<v3_timer_handler**>(timer_.pointer()));
     timerOn_ = false;
     // What the editor did last still reaches the host.
     plugin_.controller().tick();
@@ -136,7 +136,8 @@ v3_result Vst3View::checkSize(v3_view_rect* rect) {
     // The editor has one size at a given scale.
     v3_view_rect ours{};
     if (!rect || size(&ours) != V3_OK) return V3_FALSE;
-    const bool same = rect->right - rect->left == ours.right && rect->bottom - rect->top == ours.bottom;
+    const bool same =
+        rect->right - rect->left == ours.right && rect->bottom - rect->top == ours.bottom;
     rect->right = rect->left + ours.right;
     rect->bottom = rect->top + ours.bottom;
     return same ? V3_OK : V3_FALSE;
@@ -152,8 +153,8 @@ v3_result Vst3View::setScale(float factor) {
     closeEditor();
     v3_view_rect rect{};
     if (size(&rect) == V3_OK && frame_)
-        vst3Methods(frame_)->resize_view(frame_, reinterpret_cast<v3_plugin_view**>(view_.pointer()),
-                                         &rect);
+        vst3Methods(frame_)->resize_view(
+            frame_, reinterpret_cast<v3_plugin_view**>(view_.pointer()), &rect);
     openEditor();
     return V3_OK;
 }
