@@ -140,10 +140,10 @@ bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale,
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display_, screen);
     attributes.event_mask = StructureNotifyMask;
-    window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
-                            static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
-                            CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask,
-                            &attributes);
+    window_ =
+        XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
+                      static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
     int compositeEvent = 0, compositeError = 0;
     if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
         XCompositeRedirectWindow(display_, window_, CompositeRedirectAutomatic);

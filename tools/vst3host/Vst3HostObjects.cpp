@@ -39,8 +39,9 @@ const StreamTable kStreamTable = [] {
     t.stream.read = [](void* o, void* buffer, std::int32_t size, std::int32_t* done) {
         MemoryStream* s = self<MemoryStream>(o);
         if (size < 0 || !buffer) return static_cast<v3_result>(V3_INVALID_ARG);
-        std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size),
-                                              s->bytes.size() - std::min(s->position, s->bytes.size()));
+        std::size_t n =
+            std::min<std::size_t>(static_cast<std::size_t>(size),
+                                  s->bytes.size() - std::min(s->position, s->bytes.size()));
         if (s->piece > 0) n = std::min<std::size_t>(n, static_cast<std::size_t>(s->piece));
         if (n) std::memcpy(buffer, s->bytes.data() + s->position, n);
         s->position += n;
@@ -268,7 +269,8 @@ std::string narrow(const std::int16_t* text, int size) {
 void widen(std::int16_t* out, int size, const std::string& text) {
     int i = 0;
     for (; i < size - 1 && i < static_cast<int>(text.size()); ++i)
-        out[i] = static_cast<std::int16_t>(static_cast<unsigned char>(text[static_cast<std::size_t>(i)]));
+        out[i] = static_cast<std::int16_t>(
+            static_cast<unsigned char>(text[static_cast<std::size_t>(i)]));
     if (size > 0) out[i] = 0;
 }
 

@@ -102,7 +102,8 @@ bool Vst3Instance::open(const std::string& bundle, std::string* error) {
         }
     if (!module) return fail("no audio module class");
     void* made = nullptr;
-    if (methods(factory_)->create_instance(factory_, module->id, v3_component_iid, &made) != V3_OK ||
+    if (methods(factory_)->create_instance(factory_, module->id, v3_component_iid, &made) !=
+            V3_OK ||
         !made)
         return fail("the factory made no component");
     component_ = static_cast<v3_component**>(made);
@@ -220,8 +221,8 @@ std::string Vst3Instance::text(v3_param_id id, double normalised) const {
 bool Vst3Instance::valueOfText(v3_param_id id, const std::string& text, double& normalised) const {
     v3_str_128 wide = {};
     widen(wide, 128, text);
-    return methods(controller_)->get_parameter_value_for_string(controller_, id, wide,
-                                                                &normalised) == V3_OK;
+    return methods(controller_)
+               ->get_parameter_value_for_string(controller_, id, wide, &normalised) == V3_OK;
 }
 
 bool Vst3Instance::programParameter(ParameterInfo& info) const {
@@ -250,9 +251,8 @@ std::vector<std::string> Vst3Instance::programNames() const {
 
 bool Vst3Instance::bendParameter(v3_param_id& id) const {
     constexpr std::int16_t kPitchBend = 129;
-    return mapping_ &&
-           methods(mapping_)->get_midi_controller_assignment(mapping_, 0, 0, kPitchBend, &id) ==
-               V3_OK;
+    return mapping_ && methods(mapping_)->get_midi_controller_assignment(mapping_, 0, 0, kPitchBend,
+                                                                         &id) == V3_OK;
 }
 
 bool Vst3Instance::setup(double rate, int maxBlock, bool doubles) {

@@ -57,11 +57,10 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
         events.events.clear();
         changes.clear();
         for (; next < messages.size() && frameOf[next] < pos + len; ++next)
-            addMessage(messages[next], static_cast<std::int32_t>(std::max<std::int64_t>(
-                                           frameOf[next] - pos, 0)),
+            addMessage(messages[next],
+                       static_cast<std::int32_t>(std::max<std::int64_t>(frameOf[next] - pos, 0)),
                        haveBend, bend, events, changes);
-        for (; nextChange < options.changes.size() &&
-               options.changes[nextChange].frame < pos + len;
+        for (; nextChange < options.changes.size() && options.changes[nextChange].frame < pos + len;
              ++nextChange) {
             const ParameterChange& c = options.changes[nextChange];
             changes.add(c.id, static_cast<std::int32_t>(std::max<std::int64_t>(c.frame - pos, 0)),
@@ -96,6 +95,7 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
                 sumSquares += v * v;
             }
             mono[static_cast<std::size_t>(i)] = static_cast<float>(v);
+            if (options.capture) options.capture->push_back(v);
         }
         if (!sink.write(mono.data(), static_cast<int>(len), 1)) return false;
         pos += len;
@@ -108,8 +108,8 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
 }  // namespace
 
 bool renderSong(Vst3Instance& instance, const plughost::MidiSong& song,
-                const Vst3RenderOptions& options, plughost::AudioSink& sink,
-                Vst3RenderStats& stats, std::string* error) {
+                const Vst3RenderOptions& options, plughost::AudioSink& sink, Vst3RenderStats& stats,
+                std::string* error) {
     stats = Vst3RenderStats();
     if (!instance.setup(options.rate, options.block, options.doubles)) {
         if (error) *error = "the plug-in refuses this sample size or setup";

@@ -33,6 +33,8 @@ struct Vst3RenderOptions {
     bool doubles = false;
     // In time order.
     std::vector<ParameterChange> changes;
+    // When set, every sample as the plug-in wrote it (the sink gets floats).
+    std::vector<double>* capture = nullptr;
 };
 
 struct Vst3RenderStats {
@@ -44,7 +46,7 @@ struct Vst3RenderStats {
 
 // Sets up, activates, renders the song plus the tail into `sink`, deactivates.
 bool renderSong(Vst3Instance& instance, const plughost::MidiSong& song,
-                const Vst3RenderOptions& options, plughost::AudioSink& sink,
-                Vst3RenderStats& stats, std::string* error = nullptr);
+                const Vst3RenderOptions& options, plughost::AudioSink& sink, Vst3RenderStats& stats,
+                std::string* error = nullptr);
 
 }  // namespace vst3host

@@ -92,8 +92,7 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
     options.doubles = line.has("double");
     vst3host::ParameterInfo programInfo;
     if (program >= 0.0 && plugin.programParameter(programInfo)) {
-        const double value =
-            programInfo.stepCount > 0 ? program / programInfo.stepCount : 0.0;
+        const double value = programInfo.stepCount > 0 ? program / programInfo.stepCount : 0.0;
         plugin.setNormalised(programInfo.id, value);
         options.changes.push_back({0, programInfo.id, value});
     }
