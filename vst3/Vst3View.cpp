@@ -72,7 +72,6 @@ v3_result Vst3View::setFrame(v3_plugin_frame** frame) {
 bool Vst3View::openEditor() {
     AEffEditor* editor = plugin_.effect().getEditor();
     if (!editor) return false;
-    if (scaleFactor_ > 0.0f) editor->setScaleFactor(scaleFactor_);
     AEffect* record = plugin_.record();
     return record->dispatcher(record, effEditOpen, 0, 0, reinterpret_cast<void*>(parent_), 0.0f) !=
            0;
@@ -147,9 +146,11 @@ v3_result Vst3View::setScale(float factor) {
     if (!std::isfinite(factor) || factor <= 0.0f) return V3_INVALID_ARG;
     if (factor == scaleFactor_) return V3_OK;
     scaleFactor_ = factor;
+    // The editor takes the factor at its next opening and sizes itself by
+    // it from now on, so the host's next getSize is already the new size.
+    if (AEffEditor* editor = plugin_.effect().getEditor()) editor->setScaleFactor(factor);
     if (!open_) return V3_OK;
-    // The editor takes its factor when it opens: reopen it in the same
-    // window at the new size.
+    // An open editor keeps its factor: reopen it in the same window.
     closeEditor();
     v3_view_rect rect{};
     if (size(&rect) == V3_OK && frame_)

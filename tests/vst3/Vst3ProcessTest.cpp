@@ -35,7 +35,8 @@ protected:
         vst3test::applySettings(*plugin, vst3test::demoSettings(), options);
         for (const ParameterChange& c : changes) options.changes.push_back(c);
 
-        const std::vector<double> expected = vst3test::renderVst(*vst, song, changes, doubles, tail);
+        const std::vector<double> expected =
+            vst3test::renderVst(*vst, song, changes, doubles, tail);
         const std::vector<double> got = vst3test::renderVst3(*plugin, song, options);
         ASSERT_GT(expected.size(), static_cast<std::size_t>(kRate));
         EXPECT_EQ(vst3test::firstDifference(expected, got), -1);
@@ -67,9 +68,9 @@ protected:
     // Changes in the middle of blocks, several in one block, on stepped,
     // decibel and choice parameters.
     static std::vector<ParameterChange> changes() {
-        return {{7000, 0, 0.75},      {30001, 19, 0.5},     {30100, 18, 0.25},
-                {30101, 22, 0.375},   {61234, 17, 0.625},   {90000, 3, 0.125},
-                {90511, 11, 0.5},     {120003, 21, 0.75},   {150000, 4, 0.5}};
+        return {{7000, 0, 0.75},    {30001, 19, 0.5},   {30100, 18, 0.25},
+                {30101, 22, 0.375}, {61234, 17, 0.625}, {90000, 3, 0.125},
+                {90511, 11, 0.5},   {120003, 21, 0.75}, {150000, 4, 0.5}};
     }
 };
 
@@ -162,7 +163,7 @@ TEST_F(Vst3OddInput, UnknownIdsAndNanValuesChangeNothing) {
 
 TEST_F(Vst3OddInput, OffsetsBeyondTheBlockAndValuesBeyondTheRangeAreKeptWithinThem) {
     vst3host::ParamChanges changes;
-    changes.add(22, -40, 7.5);      // MainLvl, before the block, above the range
+    changes.add(22, -40, 7.5);          // MainLvl, before the block, above the range
     changes.add(19, kBlock + 9, -3.0);  // LFODepth, after it, below
     vst3host::EventList events;
     events.noteOn(-5, 0, 69, 1.0f);

@@ -40,7 +40,8 @@ protected:
     }
     static bool restartedValues(vst3host::Vst3Instance& plugin) {
         for (const HostEdit& e : plugin.handler().edits())
-            if (e.kind == HostEdit::Restart && (e.id & V3_RESTART_PARAM_VALUES_CHANGED)) return true;
+            if (e.kind == HostEdit::Restart && (e.id & V3_RESTART_PARAM_VALUES_CHANGED))
+                return true;
         return false;
     }
 };
@@ -124,9 +125,9 @@ TEST_F(Vst3State, TheHostSwitchesProgramsThroughTheControllerOrTheProcessor) {
     float* outputs[1] = {out.data()};
     vst3host::ParamChanges changes;
     changes.add(program.id, 100, 0.0);
-    ASSERT_EQ(plugin->process(kBlock, reinterpret_cast<void**>(outputs), 1, &changes, nullptr,
-                              nullptr),
-              V3_OK);
+    ASSERT_EQ(
+        plugin->process(kBlock, reinterpret_cast<void**>(outputs), 1, &changes, nullptr, nullptr),
+        V3_OK);
     EXPECT_EQ(plugin->normalised(program.id), 0.0);
     EXPECT_EQ(plugin->normalised(19), 0.5);
 }

@@ -92,9 +92,9 @@ void renderVstWith(plughost::PluginInstance& plugin, const plughost::MidiSong& s
                 to = changes[nextChange].frame;
             events.clear();
             for (; next < messages.size() && frameOf[next] < to; ++next)
-                events.addMidi(static_cast<VstInt32>(std::max<std::int64_t>(frameOf[next] - from, 0)),
-                               messages[next].bytes[0], messages[next].bytes[1],
-                               messages[next].bytes[2]);
+                events.addMidi(
+                    static_cast<VstInt32>(std::max<std::int64_t>(frameOf[next] - from, 0)),
+                    messages[next].bytes[0], messages[next].bytes[1], messages[next].bytes[2]);
             host.setTempo(map.tempoAtPpq(ppq + kAfter));
             host.setTimeSignature(map.numeratorAt(ppq + kAfter), map.denominatorAt(ppq + kAfter));
             host.setPosition(static_cast<double>(pos), ppq, map.barStartAt(ppq + kAfter));
@@ -104,7 +104,8 @@ void renderVstWith(plughost::PluginInstance& plugin, const plughost::MidiSong& s
             plugin.process(static_cast<T**>(nullptr), outputs, static_cast<VstInt32>(to - from));
             from = to;
         }
-        for (std::int64_t i = 0; i < len; ++i) out.push_back(static_cast<double>(buffers.output(0)[i]));
+        for (std::int64_t i = 0; i < len; ++i)
+            out.push_back(static_cast<double>(buffers.output(0)[i]));
         pos += len;
     }
     plugin.suspend();

@@ -4,12 +4,14 @@
 #include "tools/vst3host/Vst3Instance.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xcomposite.h>
 #include <poll.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace vst3host {
 
@@ -120,15 +122,7 @@ bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale,
     if (!view_) return fail("the controller gives no editor view");
     if (v3_cpp_obj(view_)->is_platform_type_supported(view_, V3_VIEW_PLATFORM_TYPE_X11) != V3_OK)
         return fail("the view does not embed in X11 windows");
-    if (scale != 0.0f) {
-        v3_plugin_view_content_scale** scaling = nullptr;
-        if (v3_cpp_obj_query_interface(view_, v3_plugin_view_content_scale_iid, &scaling) ==
-                V3_OK &&
-            scaling) {
-            v3_cpp_obj(scaling)->set_content_scale_factor(scaling, scale);
-            v3_cpp_obj_unref(scaling);
-        }
-    }
+    if (scale != 0.0f) setScale(scale);
     v3_view_rect rect{};
     if (v3_cpp_obj(view_)->get_size(view_, &rect) != V3_OK || rect.right - rect.left < 1 ||
         rect.bottom - rect.top < 1)
@@ -210,6 +204,47 @@ bool Vst3EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
 
 unsigned long Vst3EditorHost::editorWindow() const {
     return plughost::firstChildWindow(display_, window_);
+}
+
+bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps) {
+    const Window editor = editorWindow();
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!editor || !XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor))
+        return false;
+    if (steps < 1) steps = 1;
+    Window child = 0;
+    int rootX = 0, rootY = 0;
+    XTranslateCoordinates(display_, editor, DefaultRootWindow(display_), x, y, &rootX, &rootY,
+                          &child);
+    const int screen = DefaultScreen(display_);
+    auto settle = [this] {
+        XSync(display_, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        idle();
+    };
+    XTestFakeMotionEvent(display_, screen, rootX, rootY, CurrentTime);
+    settle();
+    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+    settle();
+    for (int s = 1; s <= steps; ++s) {
+        XTestFakeMotionEvent(display_, screen, rootX + dx * s / steps, rootY + dy * s / steps,
+                             CurrentTime);
+        settle();
+    }
+    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    settle();
+    return true;
+}
+
+bool Vst3EditorHost::setScale(float factor) {
+    if (!view_) return false;
+    v3_plugin_view_content_scale** scaling = nullptr;
+    if (v3_cpp_obj_query_interface(view_, v3_plugin_view_content_scale_iid, &scaling) != V3_OK ||
+        !scaling)
+        return false;
+    const bool ok = v3_cpp_obj(scaling)->set_content_scale_factor(scaling, factor) == V3_OK;
+    v3_cpp_obj_unref(scaling);
+    return ok;
 }
 
 bool Vst3EditorHost::screenshot(plughost::EditorImage& image) const {

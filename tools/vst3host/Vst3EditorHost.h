@@ -39,6 +39,12 @@ public:
     void pump(int ms);
     bool pumpUntil(const std::function<bool()>& done, int ms);
 
+    // Real pointer input at editor coordinates (XTest): press, move in
+    // `steps`, release, idling between; false without the extension.
+    bool drag(int x, int y, int dx, int dy, int steps = 6);
+    // Sets the view's content scale factor (IPlugViewContentScaleSupport).
+    bool setScale(float factor);
+
     int width() const { return width_; }
     int height() const { return height_; }
     _XDisplay* display() const { return display_; }
