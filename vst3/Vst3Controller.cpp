@@ -30,7 +30,23 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 Vst3Controller::Vst3Controller(Vst3Plugin& plugin) : plugin_(plugin) {}
 
-Vst3Controller::~Vst3Controller() { releaseHandler(); }
+Vst3Controller::~Vst3Controller() {
+    useRunLoop(nullptr);
+    releaseHandler();
+}
+
+void Vst3Controller::useRunLoop(v3_run_loop** loop) {
+    auto* handler = reinterpret_cast<v3_timer_handler**>(timer_.pointer());
+    if (loop_) {
+        vst3Methods(loop_)->unregister_timer(loop_, handler);
+        vst3Release(loop_);
+        loop_ = nullptr;
+    }
+    if (!loop) return;
+    v3_cpp_obj_ref(loop);
+    loop_ = loop;
+    vst3Methods(loop_)->register_timer(loop_, handler, Vst3View::kTickMs);
+}
 
 std::uint32_t Vst3Controller::ref() { return plugin_.ref(); }
 std::uint32_t Vst3Controller::unref() { return plugin_.unref(); }
@@ -97,10 +113,12 @@ void Vst3Controller::refreshHostValues() {
 void Vst3Controller::stateTaken() {
     refreshHostValues();
     plugin_.processor().setHostProgram(shownProgram_);
-    restart(V3_RESTART_PARAM_VALUES_CHANGED);
+    requestValuesRestart();
 }
 
 void Vst3Controller::tick() {
+    if (valuesMoved_.exchange(false, std::memory_order_relaxed))
+        restart(V3_RESTART_PARAM_VALUES_CHANGED);
     {
         std::lock_guard<std::mutex> lock(editsMutex_);
         sending_.swap(edits_);
@@ -144,8 +162,11 @@ void Vst3Controller::tick() {
         refreshHostValues();
         restart(V3_RESTART_PARAM_VALUES_CHANGED);
     }
-    for (int i = 0; i < static_cast<int>(grabbed_.size()); ++i)
-        if (!grabbed_[i]) send(i, false);
+    // Values that moved without a gesture come from the editor's commands;
+    // without an editor every change is the host's own.
+    if (isViewOpen())
+        for (int i = 0; i < static_cast<int>(grabbed_.size()); ++i)
+            if (!grabbed_[i]) send(i, false);
 
     AEffect* record = plugin_.record();
     record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
@@ -191,7 +212,7 @@ v3_result Vst3Controller::setNormalised(v3_param_id id, double normalised) {
     processor.apply(id, normalised);
     if (id == Vst3Parameters::kProgramId && plugin_.effect().getProgram() != before) {
         refreshHostValues();
-        restart(V3_RESTART_PARAM_VALUES_CHANGED);
+        requestValuesRestart();
     }
     return V3_OK;
 }
@@ -342,8 +363,27 @@ v3_midi_mapping_cpp Vst3Controller::makeMappingTable() {
     return t;
 }
 
+v3_timer_handler_cpp Vst3Controller::makeTimerTable() {
+    v3_timer_handler_cpp t{};
+    t.query_interface = [](void* f, const v3_tuid iid, void** out) -> v3_result {
+        if (!out) return V3_INVALID_ARG;
+        if (sameId(iid, v3_funknown_iid) || sameId(iid, v3_timer_handler_iid)) {
+            self(f)->ref();
+            *out = f;
+            return V3_OK;
+        }
+        *out = nullptr;
+        return V3_NO_INTERFACE;
+    };
+    t.ref = refThunk;
+    t.unref = unrefThunk;
+    t.timer.on_timer = [](void* f) { self(f)->tick(); };
+    return t;
+}
+
 const v3_edit_controller_cpp Vst3Controller::kControllerTable = makeControllerTable();
 const v3_unit_information_cpp Vst3Controller::kUnitTable = makeUnitTable();
 const v3_midi_mapping_cpp Vst3Controller::kMappingTable = makeMappingTable();
+const v3_timer_handler_cpp Vst3Controller::kTimerTable = makeTimerTable();
 
 }  // namespace KAMO

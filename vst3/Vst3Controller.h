@@ -48,9 +48,14 @@ public:
     // On the host's user-interface thread: sends queued edits and changes
     // made elsewhere, and lets the open editor catch up.
     void tick();
-    // After a state was taken: the host reads every value again.
+    // After a state was taken: the host reads every value again (told at
+    // the next tick: hosts may not be called back from inside setState).
     void stateTaken();
     void setViewOpen(bool open) { viewOpen_.store(open, std::memory_order_relaxed); }
+    // A run loop the host offers with its context (not only to views): its
+    // timer ticks while no editor is open, so program switches and states
+    // reach the host then too. Null detaches.
+    void useRunLoop(v3_run_loop** loop);
     bool isViewOpen() const { return viewOpen_.load(std::memory_order_relaxed); }
     void releaseHandler();
 
@@ -78,21 +83,30 @@ private:
     // Tells the host of parameter `index`'s value when it does not know it.
     void send(int index, bool inGesture);
     void restart(std::int32_t flags);
+    // Asks for a restart at the next tick rather than from inside a host's
+    // call: a host that changes a program through setParamNormalized may
+    // hold a lock a restart needs (Ardour 7 waits for ever).
+    void requestValuesRestart() { valuesMoved_.store(true, std::memory_order_relaxed); }
     void refreshHostValues();
 
     static const v3_edit_controller_cpp kControllerTable;
     static const v3_unit_information_cpp kUnitTable;
     static const v3_midi_mapping_cpp kMappingTable;
+    static const v3_timer_handler_cpp kTimerTable;
     static v3_edit_controller_cpp makeControllerTable();
     static v3_unit_information_cpp makeUnitTable();
     static v3_midi_mapping_cpp makeMappingTable();
+    static v3_timer_handler_cpp makeTimerTable();
 
     Vst3Plugin& plugin_;
     Vst3Face<Vst3Controller> controller_{&kControllerTable, this};
     Vst3Face<Vst3Controller> units_{&kUnitTable, this};
     Vst3Face<Vst3Controller> mapping_{&kMappingTable, this};
+    Vst3Face<Vst3Controller> timer_{&kTimerTable, this};
+    v3_run_loop** loop_ = nullptr;
     v3_component_handler** handler_ = nullptr;
     std::atomic<bool> viewOpen_{false};
+    std::atomic<bool> valuesMoved_{false};
     // The program the controller last showed the host.
     int shownProgram_ = 0;
     // Parameters held in an editor gesture.

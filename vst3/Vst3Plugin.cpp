@@ -135,12 +135,18 @@ v3_result Vst3Plugin::initialize(v3_funknown** context) {
         }
         vst3Release(application);
     }
+    v3_run_loop** loop = nullptr;
+    if (v3_cpp_obj_query_interface(context, v3_run_loop_iid, &loop) == V3_OK && loop) {
+        controller_.useRunLoop(loop);
+        vst3Release(loop);
+    }
     return V3_OK;
 }
 
 v3_result Vst3Plugin::terminate() {
     if (!initialized_) return V3_OK;
     initialized_ = false;
+    controller_.useRunLoop(nullptr);
     controller_.releaseHandler();
     vst3Release(hostContext_);
     hostContext_ = nullptr;

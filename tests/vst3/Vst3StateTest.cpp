@@ -74,6 +74,9 @@ TEST_F(Vst3State, IsTheVst24BankChunkAndTheProgramAndRestoresEverything) {
     for (int i = 0; i < kParameterCount; ++i)
         EXPECT_EQ(other->normalised(static_cast<v3_param_id>(i)),
                   plugin->normalised(static_cast<v3_param_id>(i)));
+    // The host hears it from its run loop, not from inside its own call.
+    EXPECT_FALSE(restartedValues(*other));
+    other->runLoop().fire();
     EXPECT_TRUE(restartedValues(*other));
 }
 
@@ -117,6 +120,8 @@ TEST_F(Vst3State, TheHostSwitchesProgramsThroughTheControllerOrTheProcessor) {
     ASSERT_EQ(plugin->setNormalised(program.id, 2.0 / 9.0), V3_OK);
     EXPECT_EQ(plugin->normalised(program.id), 2.0 / 9.0);
     EXPECT_EQ(plugin->normalised(19), 0.0);  // program 2 holds the default
+    EXPECT_FALSE(restartedValues(*plugin));
+    plugin->runLoop().fire();
     EXPECT_TRUE(restartedValues(*plugin));
 
     ASSERT_TRUE(plugin->setup(kRate, kBlock, false));
@@ -130,6 +135,11 @@ TEST_F(Vst3State, TheHostSwitchesProgramsThroughTheControllerOrTheProcessor) {
         V3_OK);
     EXPECT_EQ(plugin->normalised(program.id), 0.0);
     EXPECT_EQ(plugin->normalised(19), 0.5);
+    plugin->handler().clear();
+    plugin->runLoop().fire();
+    EXPECT_TRUE(restartedValues(*plugin));
+    // The host made the switch: it is not told of it as an edit.
+    for (const HostEdit& e : plugin->handler().edits()) EXPECT_EQ(e.kind, HostEdit::Restart);
 }
 
 #endif

@@ -176,9 +176,40 @@ const HandlerTable kHandlerTable = [] {
     return t;
 }();
 
+const v3_run_loop_cpp kRunLoopTable = [] {
+    v3_run_loop_cpp t{};
+    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
+        return answer<RunLoop>(o, iid, out, v3_run_loop_iid);
+    };
+    t.ref = noRef;
+    t.unref = noRef;
+    t.loop.register_event_handler = [](void*, v3_event_handler**, int) -> v3_result {
+        return V3_NOT_IMPLEMENTED;
+    };
+    t.loop.unregister_event_handler = [](void*, v3_event_handler**) -> v3_result {
+        return V3_NOT_IMPLEMENTED;
+    };
+    t.loop.register_timer = [](void* o, v3_timer_handler** handler, std::uint64_t) -> v3_result {
+        if (!handler) return V3_INVALID_ARG;
+        self<RunLoop>(o)->timers.push_back(handler);
+        return V3_OK;
+    };
+    t.loop.unregister_timer = [](void* o, v3_timer_handler** handler) -> v3_result {
+        auto& list = self<RunLoop>(o)->timers;
+        list.erase(std::remove(list.begin(), list.end(), handler), list.end());
+        return V3_OK;
+    };
+    return t;
+}();
+
 const v3_host_application_cpp kApplicationTable = [] {
     v3_host_application_cpp t{};
     t.query_interface = [](void* o, const v3_tuid iid, void** out) {
+        HostApplication* app = self<HostApplication>(o);
+        if (out && app->loop && v3_tuid_match(iid, v3_run_loop_iid)) {
+            *out = app->loop;
+            return static_cast<v3_result>(V3_OK);
+        }
         return answer<HostApplication>(o, iid, out, v3_host_application_iid);
     };
     t.ref = noRef;
@@ -256,6 +287,13 @@ void ComponentHandler::record(HostEdit::Kind kind, v3_param_id id, double value)
 }
 
 HostApplication::HostApplication() : table(&kApplicationTable) {}
+
+RunLoop::RunLoop() : table(&kRunLoopTable) {}
+
+void RunLoop::fire() {
+    const std::vector<v3_timer_handler**> now = timers;
+    for (v3_timer_handler** handler : now) v3_cpp_obj(handler)->on_timer(handler);
+}
 
 std::string narrow(const std::int16_t* text, int size) {
     std::string out;

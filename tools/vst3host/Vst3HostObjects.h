@@ -10,6 +10,7 @@
 #include <travesty/edit_controller.h>
 #include <travesty/events.h>
 #include <travesty/host.h>
+#include <travesty/view.h>
 
 #include <cstdint>
 #include <memory>
@@ -84,11 +85,24 @@ struct ComponentHandler {
     std::vector<HostEdit> recorded;
 };
 
+// IRunLoop (timers only) that fire() serves on the calling thread.
+struct RunLoop {
+    RunLoop();
+    v3_run_loop** pointer() { return reinterpret_cast<v3_run_loop**>(this); }
+    // Calls every registered timer once.
+    void fire();
+
+    const void* table;
+    std::vector<v3_timer_handler**> timers;
+};
+
+// IHostApplication; offers `loop` (when set) to the plug-in as its run loop.
 struct HostApplication {
     HostApplication();
     v3_funknown** pointer() { return reinterpret_cast<v3_funknown**>(this); }
 
     const void* table;
+    RunLoop* loop = nullptr;
 };
 
 // Text of the format's 16-bit strings.

@@ -107,6 +107,7 @@ bool Vst3Instance::open(const std::string& bundle, std::string* error) {
         !made)
         return fail("the factory made no component");
     component_ = static_cast<v3_component**>(made);
+    application_.loop = &runLoop_;
     if (v3_cpp_obj_initialize(component_, application_.pointer()) != V3_OK)
         return fail("the component did not initialise");
     if (v3_cpp_obj_query_interface(component_, v3_audio_processor_iid, &processor_) != V3_OK)

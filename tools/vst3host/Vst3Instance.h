@@ -58,6 +58,8 @@ public:
     v3_unit_information** units() const { return units_; }
     v3_midi_mapping** midiMapping() const { return mapping_; }
     ComponentHandler& handler() { return handler_; }
+    // The run loop the host application offers (timers served by fire()).
+    RunLoop& runLoop() { return runLoop_; }
 
     std::vector<ParameterInfo> parameters() const;
     // The id of the parameter titled `title` (letter case ignored), or of
@@ -95,6 +97,7 @@ private:
     v3_plugin_factory** factory_ = nullptr;
     std::string vendor_;
     std::vector<ClassInfo> classes_;
+    RunLoop runLoop_;
     HostApplication application_;
     ComponentHandler handler_;
     v3_component** component_ = nullptr;
