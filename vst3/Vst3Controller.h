@@ -58,6 +58,8 @@ public:
     void useRunLoop(v3_run_loop** loop);
     bool isViewOpen() const { return viewOpen_.load(std::memory_order_relaxed); }
     void releaseHandler();
+    // The host's component handler, or null; no reference is added.
+    v3_component_handler** handler() const { return handler_; }
 
     // The normalised value of a parameter as the effect holds it now.
     double currentValue(v3_param_id id);

@@ -64,9 +64,22 @@ v3_result Vst3View::setFrame(v3_plugin_frame** frame) {
     if (!frame) return V3_OK;
     v3_cpp_obj_ref(frame);
     frame_ = frame;
-    v3_run_loop** loop = nullptr;
-    if (v3_cpp_obj_query_interface(frame, v3_run_loop_iid, &loop) == V3_OK) loop_ = loop;
+    findRunLoop();
     return V3_OK;
+}
+
+void Vst3View::findRunLoop() {
+    if (loop_) return;
+    // The frame offers it; some hosts set it up only once the view is on
+    // its way into a window, or offer it with the component handler.
+    v3_run_loop** loop = nullptr;
+    if (frame_ && v3_cpp_obj_query_interface(frame_, v3_run_loop_iid, &loop) == V3_OK && loop) {
+        loop_ = loop;
+        return;
+    }
+    v3_component_handler** handler = plugin_.controller().handler();
+    if (handler && v3_cpp_obj_query_interface(handler, v3_run_loop_iid, &loop) == V3_OK && loop)
+        loop_ = loop;
 }
 
 bool Vst3View::openEditor() {
@@ -86,6 +99,7 @@ v3_result Vst3View::attached(void* parent, const char* type) {
     if (!parent || !type || std::strcmp(type, V3_VIEW_PLATFORM_TYPE_X11) != 0)
         return V3_INVALID_ARG;
     // One editor window per effect, and edits need the host's run loop.
+    findRunLoop();
     if (open_ || plugin_.controller().isViewOpen() || !loop_) return V3_FALSE;
     parent_ = reinterpret_cast<unsigned long>(parent);
     plugin_.controller().setViewOpen(true);

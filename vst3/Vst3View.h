@@ -41,6 +41,7 @@ private:
     bool openEditor();
     void closeEditor();
     void releaseFrame();
+    void findRunLoop();
 
     static const v3_plugin_view_cpp kViewTable;
     static const v3_plugin_view_content_scale_cpp kScaleTable;
