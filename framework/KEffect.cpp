@@ -97,6 +97,17 @@ const KEffectParameter* KEffect::parameter(int index) const {
     return mParameters.get(index);
 }
 
+const KParameterInfo* KEffect::parameterInfo(int index) const {
+    if (index < 0 || index >= static_cast<int>(mInfo.size())) return nullptr;
+    return mInfo[static_cast<std::size_t>(index)];
+}
+
+int KEffect::originalParameterCount() const {
+    const int count = parameterCount();
+    return mOriginalParameterCount >= 0 && mOriginalParameterCount < count ? mOriginalParameterCount
+                                                                           : count;
+}
+
 int KEffect::findParameter(const char* name) const {
     if (!name) return -1;
     for (int i = 0; i < mParameters.count(); ++i) {
@@ -198,6 +209,16 @@ void KEffect::reserveParameters(int count) {
     mParameters.setCount(mParameters.count() - count);
 }
 
+void KEffect::addParameters(const KParameterInfo* rows, int count) {
+    reserveParameters(count);
+    // The row list follows the parameter list, hand-made parameters as null.
+    mInfo.resize(static_cast<std::size_t>(mParameters.count()), nullptr);
+    for (int i = 0; i < count; ++i) {
+        addParameter(makeParameter(rows[i]));
+        mInfo.push_back(&rows[i]);
+    }
+}
+
 void KEffect::reserveCommands(int count) {
     mCommands.setCount(mCommands.count() + count);
     mCommands.setCount(mCommands.count() - count);
@@ -236,15 +257,16 @@ VstInt32 KEffect::getChunk(void** data, bool isPreset) {
 }
 
 VstInt32 KEffect::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
-    int needed = isPreset ? mBank.recordLength() : mBank.bankLength();
-    unsigned char* start = isPreset ? mBank.record(getProgram()) : mBank.records();
-    if (!data || !start || needed <= 0 || byteSize < needed) return 0;
-    std::memcpy(start, data, static_cast<std::size_t>(needed));
+    const int programs = isPreset ? 1 : mBank.programCount();
+    const int first = isPreset ? getProgram() : 0;
+    const int count = mBank.imageParameterCount(byteSize, programs);
+    if (!data || !mBank.record(first) || count < 0) return 0;
+    mBank.loadImage(static_cast<const unsigned char*>(data), count, first, programs);
     // The zero byte after each name is ours, not the image's.
     mBank.terminateNames();
     mBank.refreshAllTexts();
     parametersChanged(false);
-    return needed;
+    return programs * mBank.recordLengthFor(count);
 }
 
 // --- Presets --------------------------------------------------------------------------

@@ -12,12 +12,14 @@
 #include "framework/KEffectCommand.h"
 #include "framework/KEffectFeature.h"
 #include "framework/KEffectParameter.h"
+#include "framework/KParameterInfo.h"
 #include "framework/ProgramBank.h"
 #include "framework/PtrList.h"
 #include "shell/AudioEffectX.h"
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace XP {
 class InputReader;
@@ -61,8 +63,10 @@ public:
 
     // Raw program record (isPreset) or the whole bank; the memory stays ours.
     VstInt32 getChunk(void** data, bool isPreset) override;
-    // Takes a record or bank image; a null or too short image changes
-    // nothing and answers 0, a longer one is read as far as needed.
+    // Takes a record or bank image and answers the bytes read. An image of
+    // an older release, with fewer parameters, gives the others their
+    // defaults; a longer one is read as far as needed. A null image, or one
+    // whose size matches no parameter count, changes nothing and answers 0.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
 
     AEffect* getAeffect() override;
@@ -116,6 +120,14 @@ public:
     int findParameter(const char* name) const;
     // The parameter at `index`, or null.
     const KEffectParameter* parameter(int index) const;
+    // The row parameter `index` was made from (see addParameters), or null
+    // for a parameter made by hand.
+    const KParameterInfo* parameterInfo(int index) const;
+    // How many parameters the first release had. Hosts laid out ports and
+    // identifiers around those, so a face keeps them where they were and
+    // puts later parameters behind its own fixed ports. All of them unless
+    // the instrument says otherwise.
+    int originalParameterCount() const;
     ProgramBank& programBank() { return mBank; }
     const ProgramBank& programBank() const { return mBank; }
     // One change of parameter `index` in the current program: a normalised
@@ -160,6 +172,10 @@ public:
 protected:
     // Appends the parameter for the next index; the effect owns it from now on.
     void addParameter(const KEffectParameter* parameter) { mParameters.add(parameter); }
+    // Appends one parameter per row, in the rows' order; the rows must
+    // outlive the effect (a static table).
+    void addParameters(const KParameterInfo* rows, int count);
+    void setOriginalParameterCount(int count) { mOriginalParameterCount = count; }
     // Sizes the parameter list's storage to exactly `count` entries ahead of adding.
     void reserveParameters(int count);
     void reserveCommands(int count);
@@ -172,6 +188,9 @@ private:
 
     // Declared in the reverse of the order in which they are released.
     PtrMgr<const KEffectParameter> mParameters;
+    // Row of each parameter, null for those made by hand.
+    std::vector<const KParameterInfo*> mInfo;
+    int mOriginalParameterCount = -1;
     ProgramBank mBank;
     PtrMgr<KEffectFeature> mFeatures;
     KCommandMgr mCommands;

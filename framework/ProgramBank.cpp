@@ -162,4 +162,31 @@ void ProgramBank::terminateNames() {
     for (int p = 0; p < mProgramCount; ++p) record(p)[kNameLength] = 0;
 }
 
+int ProgramBank::recordLengthFor(int count) const {
+    if (count >= mParameterCount) return mRecordLength;
+    return count <= 0 ? kFirstValueOffset : mValueOffsets[static_cast<std::size_t>(count)];
+}
+
+int ProgramBank::imageParameterCount(long long size, int programs) const {
+    if (programs <= 0 || mRecordLength <= 0) return -1;
+    if (size >= static_cast<long long>(programs) * mRecordLength) return mParameterCount;
+    // A record without a single value is no image of ours.
+    for (int count = mParameterCount - 1; count >= 1; --count)
+        if (size == static_cast<long long>(programs) * recordLengthFor(count)) return count;
+    return -1;
+}
+
+void ProgramBank::loadImage(const unsigned char* image, int count, int first, int programs) {
+    const int length = recordLengthFor(count);
+    for (int p = 0; p < programs; ++p) {
+        unsigned char* start = record(first + p);
+        if (!start) return;
+        std::memcpy(start, image + static_cast<std::size_t>(p) * length,
+                    static_cast<std::size_t>(length));
+        for (int i = count; i < mParameterCount; ++i)
+            if (const KEffectParameter* parameter = mParameters.get(i))
+                parameter->reset(valueSlot(first + p, i));
+    }
+}
+
 }  // namespace KAMO

@@ -65,6 +65,23 @@ public:
     // Restores the zero byte after each name, which a chunk may have overwritten.
     void terminateNames();
 
+    // --- Images of older releases ---------------------------------------
+    // Parameters only ever come at the end, so a record saved when there
+    // were fewer is today's record cut after a whole value; images carry no
+    // count, so the count is read from the size alone.
+
+    // Length of a record holding the first `count` parameters.
+    int recordLengthFor(int count) const;
+    // How many parameters an image of `size` bytes holds for `programs`
+    // records: all of them when it is at least as long as today's (the rest
+    // is not read), fewer when it is exactly as long as records of that
+    // many, -1 when it matches no count (cut inside a value, or empty).
+    int imageParameterCount(long long size, int programs) const;
+    // Takes `programs` records of `count` parameters from `image` into the
+    // programs from `first` on; the parameters the image lacks get their
+    // defaults. The caller has checked the size with imageParameterCount.
+    void loadImage(const unsigned char* image, int count, int first, int programs);
+
 private:
     void release();
 

@@ -25,18 +25,29 @@ bool isWhole(double x) { return std::fabs(x - std::round(x)) < 1e-9; }
 
 }  // namespace
 
-Lv2ControlPorts::Lv2ControlPorts(const KEffect& effect) {
+Lv2ControlPorts::Lv2ControlPorts(const KEffect& effect)
+    : original_(effect.originalParameterCount()) {
     for (int i = 0; i < effect.parameterCount(); ++i) {
         const KEffectParameter* parameter = effect.parameter(i);
         ports_.push_back(parameter ? describe(*parameter) : Lv2ControlPort());
-        // Symbols must be unique within the plug-in.
         Lv2ControlPort& port = ports_.back();
+        // Hosts store values under the symbol: the row's is kept for good,
+        // whatever becomes of the name.
+        if (const KParameterInfo* info = effect.parameterInfo(i)) port.symbol = info->symbol;
+        // Symbols must be unique within the plug-in.
         for (int j = 0; j < i; ++j)
             if (ports_[static_cast<std::size_t>(j)].symbol == port.symbol) {
                 port.symbol += "_" + std::to_string(i);
                 break;
             }
     }
+}
+
+int Lv2ControlPorts::parameterOf(uint32_t port) const {
+    if (port < static_cast<uint32_t>(original_)) return static_cast<int>(port);
+    if (port < static_cast<uint32_t>(original_) + 2 || port >= static_cast<uint32_t>(portCount()))
+        return -1;
+    return static_cast<int>(port) - 2;
 }
 
 std::string Lv2ControlPorts::symbolFor(const char* name) {

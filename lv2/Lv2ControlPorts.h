@@ -1,10 +1,15 @@
 #pragma once
 // How the effect's parameters look as LV2 control ports: one input port per
-// parameter, at the parameter's index, carrying its real value (cents,
+// parameter carrying its real value (cents,
 // seconds, decibels, choice number) rather than the normalised 0..1 that the
 // effect stores. The Turtle description, the plug-in's run and the editor's
 // port writes all convert through here, so the three cannot disagree.
+//
+// Port numbers: the parameters of the first release at their own indices,
+// then the event input and the audio output, then every later parameter.
+// Hosts keep ports by number and symbol, so none of them ever moves.
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,8 +48,17 @@ public:
 
     explicit Lv2ControlPorts(const KEffect& effect);
 
+    // Ports and their descriptions are by parameter index, not port number.
     int count() const { return static_cast<int>(ports_.size()); }
     const Lv2ControlPort& port(int index) const { return ports_[static_cast<std::size_t>(index)]; }
+
+    int eventPort() const { return original_; }
+    int outputPort() const { return original_ + 1; }
+    int portCount() const { return count() + 2; }
+    // The port number of parameter `index`.
+    int portOf(int index) const { return index < original_ ? index : index + 2; }
+    // The parameter of a port number; -1 for the fixed ports and past the end.
+    int parameterOf(uint32_t port) const;
 
     // The real value to store for a port value the host sent: decibel ports
     // at or below their minimum mean silence. Real-time safe.
@@ -60,6 +74,8 @@ private:
     static Lv2ControlPort describe(const KEffectParameter& parameter);
 
     std::vector<Lv2ControlPort> ports_;
+    // Parameters before the fixed ports.
+    int original_ = 0;
 };
 
 }  // namespace KAMO

@@ -114,8 +114,9 @@ VstIntPtr Lv2Plugin::answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*val
 
 void Lv2Plugin::connectPort(uint32_t port, void* data) {
     const auto index = static_cast<int>(port);
-    if (index < ports_->count())
-        controls_[port] = static_cast<const float*>(data);
+    const int parameter = ports_->parameterOf(port);
+    if (parameter >= 0)
+        controls_[static_cast<std::size_t>(parameter)] = static_cast<const float*>(data);
     else if (index == eventPort())
         events_ = static_cast<const LV2_Atom_Sequence*>(data);
     else if (index == outputPort())
@@ -236,13 +237,18 @@ LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handl
 bool Lv2Plugin::bankIsSound(const unsigned char* bank, std::size_t size) {
     ProgramBank& programs = effect_->programBank();
     const unsigned char* base = programs.records();
-    if (!base || size != static_cast<std::size_t>(programs.bankLength())) return false;
-    // The image has the bank's layout: each value sits where the live bank
-    // keeps it.
+    // Exactly a bank of this release or of an older one, with fewer
+    // parameters; anything else is not a state we wrote.
+    const int count =
+        programs.imageParameterCount(static_cast<long long>(size), programs.programCount());
+    const int length = programs.recordLengthFor(count);
+    if (!base || count < 0 || size != static_cast<std::size_t>(programs.programCount()) * length)
+        return false;
+    // Each value sits where the live bank keeps it within its record.
     for (int p = 0; p < programs.programCount(); ++p)
-        for (int i = 0; i < programs.parameterCount(); ++i) {
-            const auto* slot = static_cast<const unsigned char*>(programs.valueSlot(p, i));
-            const double v = KEffectParameter::readSlot(bank + (slot - base));
+        for (int i = 0; i < count; ++i) {
+            const auto* slot = static_cast<const unsigned char*>(programs.valueSlot(0, i));
+            const double v = KEffectParameter::readSlot(bank + p * length + (slot - base));
             if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
         }
     return true;

@@ -2,9 +2,9 @@
 // The LV2 face of the effect: one instance of the instrument, built by the
 // same factory as the VST 2.4 entry, driven through its host interface.
 //
-// Ports: one control input per parameter at the parameter's index (real
-// units, see Lv2ControlPorts), then the event input (MIDI and transport),
-// then the audio output. A run hands the MIDI of each stretch between two
+// Ports: one control input per parameter (real units), the event input
+// (MIDI and transport) and the audio output, numbered as Lv2ControlPorts
+// says. A run hands the MIDI of each stretch between two
 // transport positions to processEvents with frame offsets as delta frames,
 // answers the effect's time question from the positions seen (Lv2Transport)
 // and renders through the effect's float path, which is its double path
@@ -42,8 +42,8 @@ public:
     Lv2Plugin& operator=(const Lv2Plugin&) = delete;
 
     int controlCount() const { return ports_->count(); }
-    int eventPort() const { return ports_->count(); }
-    int outputPort() const { return ports_->count() + 1; }
+    int eventPort() const { return ports_->eventPort(); }
+    int outputPort() const { return ports_->outputPort(); }
 
     void connectPort(uint32_t port, void* data);
     void activate();

@@ -64,7 +64,32 @@ void writeControlPort(std::ostream& out, int index, const Lv2ControlPort& p) {
     out << "    ]";
 }
 
+void writeEventPort(std::ostream& out, int index) {
+    out << "    [\n"
+        << "        a lv2:InputPort , atom:AtomPort ;\n"
+        << "        atom:bufferType atom:Sequence ;\n"
+        << "        atom:supports midi:MidiEvent , time:Position ;\n"
+        << "        lv2:designation lv2:control ;\n"
+        << "        lv2:index " << index << " ;\n"
+        << "        lv2:symbol \"events\" ;\n"
+        << "        lv2:name \"Events\"\n"
+        << "    ]";
+}
+
+void writeOutputPort(std::ostream& out, int index) {
+    out << "    [\n"
+        << "        a lv2:OutputPort , lv2:AudioPort ;\n"
+        << "        lv2:index " << index << " ;\n"
+        << "        lv2:symbol \"out\" ;\n"
+        << "        lv2:name \"Output\"\n"
+        << "    ]";
+}
+
 }  // namespace
+
+int lv2MinorVersion(int vendorVersion) { return vendorVersion > 0 ? 2 * (vendorVersion / 100) : 0; }
+
+int lv2MicroVersion(int vendorVersion) { return vendorVersion > 0 ? vendorVersion % 100 : 0; }
 
 std::string lv2TurtleNumber(double value) {
     std::ostringstream out;
@@ -106,32 +131,26 @@ std::string lv2PluginTurtle(KEffect& effect) {
         << "    a lv2:InstrumentPlugin , lv2:Plugin ;\n"
         << "    doap:name " << quoted(name) << " ;\n"
         << "    doap:maintainer [ foaf:name " << quoted(vendor) << " ] ;\n"
-        << "    lv2:minorVersion 2 ;\n"
-        << "    lv2:microVersion 0 ;\n"
+        << "    lv2:minorVersion " << lv2MinorVersion(effect.getVendorVersion()) << " ;\n"
+        << "    lv2:microVersion " << lv2MicroVersion(effect.getVendorVersion()) << " ;\n"
         << "    lv2:requiredFeature urid:map ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , opts:options ;\n"
         << "    opts:supportedOption bufsz:maxBlockLength ;\n"
         << "    lv2:extensionData state:interface ;\n"
         << "    ui:ui <" << kLv2UiUri << "> ;\n"
         << "    lv2:port\n";
-    for (int i = 0; i < ports.count(); ++i) {
-        writeControlPort(out, i, ports.port(i));
-        out << " ,\n";
+    // In port order: the event and output ports sit between the first
+    // release's controls and the later ones.
+    for (int port = 0; port < ports.portCount(); ++port) {
+        const int parameter = ports.parameterOf(static_cast<uint32_t>(port));
+        if (parameter >= 0)
+            writeControlPort(out, port, ports.port(parameter));
+        else if (port == ports.eventPort())
+            writeEventPort(out, port);
+        else
+            writeOutputPort(out, port);
+        out << (port + 1 < ports.portCount() ? " ,\n" : " .\n\n");
     }
-    out << "    [\n"
-        << "        a lv2:InputPort , atom:AtomPort ;\n"
-        << "        atom:bufferType atom:Sequence ;\n"
-        << "        atom:supports midi:MidiEvent , time:Position ;\n"
-        << "        lv2:designation lv2:control ;\n"
-        << "        lv2:index " << ports.count() << " ;\n"
-        << "        lv2:symbol \"events\" ;\n"
-        << "        lv2:name \"Events\"\n"
-        << "    ] , [\n"
-        << "        a lv2:OutputPort , lv2:AudioPort ;\n"
-        << "        lv2:index " << ports.count() + 1 << " ;\n"
-        << "        lv2:symbol \"out\" ;\n"
-        << "        lv2:name \"Output\"\n"
-        << "    ] .\n\n";
 
     out << "<" << kLv2UiUri << ">\n"
         << "    a ui:X11UI ;\n"

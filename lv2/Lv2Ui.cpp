@@ -154,19 +154,21 @@ void Lv2Ui::send(int index) {
     float& known = known_[static_cast<std::size_t>(index)];
     if (std::memcmp(&value, &known, sizeof value) == 0) return;
     known = value;
-    write_(controller_, static_cast<uint32_t>(index), sizeof value, 0, &value);
+    write_(controller_, static_cast<uint32_t>(ports_->portOf(index)), sizeof value, 0, &value);
 }
 
 void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
-    if (format != 0 || size != sizeof(float) || !buffer || port >= known_.size()) return;
-    const int index = static_cast<int>(port);
+    const int index = ports_->parameterOf(port);
+    if (format != 0 || size != sizeof(float) || !buffer || index < 0) return;
     float value;
     std::memcpy(&value, buffer, sizeof value);
-    if (grabbed_[port] || std::memcmp(&value, &known_[port], sizeof value) == 0) return;
+    float& known = known_[static_cast<std::size_t>(index)];
+    if (grabbed_[static_cast<std::size_t>(index)] || std::memcmp(&value, &known, sizeof value) == 0)
+        return;
     effect_->setParameterReal(index, ports_->realFromPort(index, value));
     // What the model now holds, which may be the value snapped to a step:
     // the host keeps its own value, nothing is written back.
-    known_[port] = ports_->portFromEffect(*effect_, index);
+    known = ports_->portFromEffect(*effect_, index);
 }
 
 int Lv2Ui::idle() {
@@ -175,10 +177,11 @@ int Lv2Ui::idle() {
         sending_.swap(edits_);
     }
     for (const Edit& edit : sending_) {
-        const auto port = static_cast<uint32_t>(edit.index);
+        const auto port = static_cast<uint32_t>(ports_->portOf(edit.index));
+        const auto grabbed = grabbed_.begin() + edit.index;
         switch (edit.kind) {
         case Edit::Begin:
-            grabbed_[port] = true;
+            *grabbed = true;
             if (touch_) touch_->touch(touch_->handle, port, true);
             send(edit.index);
             break;
@@ -188,7 +191,7 @@ int Lv2Ui::idle() {
         case Edit::End:
             send(edit.index);
             if (touch_) touch_->touch(touch_->handle, port, false);
-            grabbed_[port] = false;
+            *grabbed = false;
             break;
         }
     }

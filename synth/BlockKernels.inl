@@ -42,7 +42,7 @@ void pitch(const double* __restrict note, double scale, double rate, double inve
         const double f = scale * note[k];
         outside |= flag(!dsp::inLineBand(f));
         increment[k] = dsp::quotient(f * dsp::kTwoPi, rate, inverseRate);
-        weightTarget[k] = dsp::bandWeight(f, 30.0, 9970.0, 1.0 / 9970.0, 1.0, 0.3);
+        weightTarget[k] = dsp::midBandWeight(f);
     }
     if (!outside) return;
     for (int k = 0; k < n; ++k) {
@@ -313,22 +313,32 @@ template <bool kLfo, typename T>
 
 // Doubles too small for a float's normal range would become subnormal
 // floats, which stall some hosts' processing further down the chain: they
-// become zero instead. Output made of the dither alone without a moving
-// tremolo is a multiple of its scale, so it needs the test only when the
-// scale itself is that small (a main gain near -inf dB).
+// become zero instead. The rule, for one float or a vector of them (where
+// the comparisons give lane masks):
+constexpr float kLeastFloat = std::numeric_limits<float>::min();
+template <typename F, typename Mask>
+[[gnu::always_inline]] inline F flushTiny(F f) {
+    const Mask tiny = (f < kLeastFloat) & (f > -kLeastFloat);
+    if constexpr (sizeof(F) == sizeof(float)) {
+        return tiny ? 0.0f : f;
+    } else {
+        return F(Mask(f) & ~tiny);
+    }
+}
+
+// Output made of the dither alone without a moving tremolo is a multiple
+// of its scale, so it needs the test only when the scale itself is that
+// small (a main gain near -inf dB).
 template <bool kFlush>
 [[gnu::always_inline]] inline float toFloat(double x) {
     const float f = static_cast<float>(x);
-    if constexpr (kFlush) {
-        return f < std::numeric_limits<float>::min() && f > -std::numeric_limits<float>::min() ? 0.0f
-                                                                                                : f;
-    }
+    if constexpr (kFlush) return flushTiny<float, bool>(f);
     return f;
 }
 
 bool ditherNeedsFlush(const OutputScale& s) {
     const double least = s.dither < 0.0 ? -s.dither : s.dither;  // of a raw value of 1
-    return least != 0.0 && !(least >= double(std::numeric_limits<float>::min()));
+    return least != 0.0 && !(least >= double(kLeastFloat));
 }
 
 // What a partial adds: its sine times its level (scaled into the
@@ -473,10 +483,7 @@ void voiceSumming(const VoiceArgs& v, Sample* __restrict out, int n) {
         if (kLfo) load(lfo, v.lfo + k);
         const f64x4 y = outputOf<kLfo>(sum, biasedRaw, lfo, scale);
         if constexpr (sizeof(Sample) == sizeof(float)) {
-            const f32x4 f = __builtin_convertvector(y, f32x4);
-            const float least = std::numeric_limits<float>::min();
-            const i32x4 tiny = (f < least) & (f > -least);
-            const f32x4 flushed = f32x4(i32x4(f) & ~tiny);
+            const f32x4 flushed = flushTiny<f32x4, i32x4>(__builtin_convertvector(y, f32x4));
             std::memcpy(out + k, &flushed, sizeof flushed);
         } else {
             std::memcpy(out + k, &y, sizeof y);

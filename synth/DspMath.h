@@ -76,16 +76,36 @@ template <typename T>
     return a * a;
 }
 
+// The gain a partial may have at each frequency (Hz): silent below
+// kWeightSilentBelow, rising as a square to full at kWeightFullFrom, a line
+// squared falling by kWeightMidFall to the knee, then from kWeightKneeLevel
+// (1 - kWeightMidFall) to silence at kWeightSilentFrom. Every piece of code
+// that knows the curve takes it from here.
+constexpr double kWeightSilentBelow = 10.0;
+constexpr double kWeightFullFrom = 30.0;
+constexpr double kWeightKnee = 10000.0;
+constexpr double kWeightSilentFrom = 17500.0;
+constexpr double kWeightMidFall = 0.3;
+constexpr double kWeightKneeLevel = 0.7;
+constexpr double kWeightLowWidth = kWeightFullFrom - kWeightSilentBelow;
+constexpr double kWeightMidWidth = kWeightKnee - kWeightFullFrom;
+constexpr double kWeightHighWidth = kWeightSilentFrom - kWeightKnee;
+
 // From 30 Hz to 10 kHz the weight is a line squared in the frequency, and
 // so in the phase step too: (step * weightPerStep(rate) + kWeightLine)^2,
 // within a few units in the last place of the curve's own arithmetic. A
 // glide's weights come from its steps this way.
 [[gnu::always_inline]] static inline bool inLineBand(double f) {
-    return (f >= 30.0) & (f < 10000.0);  // also false for NaN; & vectorises
+    return (f >= kWeightFullFrom) & (f < kWeightKnee);  // also false for NaN; & vectorises
 }
-constexpr double kWeightLine = 1.0 + 0.3 * 30.0 / 9970.0;
+constexpr double kWeightLine = 1.0 + kWeightMidFall * kWeightFullFrom / kWeightMidWidth;
 [[gnu::always_inline]] static inline double weightPerStep(double rate) {
-    return (-0.3 / 9970.0) / kTwoPi * rate;
+    return (-kWeightMidFall / kWeightMidWidth) / kTwoPi * rate;
+}
+// The weight within that band, as a divider would round it.
+[[gnu::always_inline]] static inline double midBandWeight(double f) {
+    return bandWeight(f, kWeightFullFrom, kWeightMidWidth, 1.0 / kWeightMidWidth, 1.0,
+                      kWeightMidFall);
 }
 template <typename T>
 [[gnu::always_inline]] static inline T lineWeight(T step, double perStep) {
@@ -93,25 +113,24 @@ template <typename T>
     return line * line;
 }
 
-// The gain a partial may have at frequency f: silent below 10 Hz and from
-// 17.5 kHz up, full at 30 Hz, then falling gently to 0.49 at 10 kHz;
-// written without branches so that loops over it vectorise.
+// The weight at any frequency, written without branches so that loops over
+// it vectorise.
 [[gnu::always_inline]] static inline double freqWeight(double f) {
     // Every choice is a select between two values, which vectorises.
-    const bool low = f < 30.0;
-    const bool mid = f < 10000.0;
-    double from = mid ? 30.0 : 10000.0;
-    double width = mid ? 9970.0 : 7500.0;
-    double inverse = mid ? 1.0 / 9970.0 : 1.0 / 7500.0;
-    double base = mid ? 1.0 : 0.7;
-    double slope = mid ? 0.3 : 0.7;
-    from = low ? 10.0 : from;
-    width = low ? 20.0 : width;
-    inverse = low ? 1.0 / 20.0 : inverse;
+    const bool low = f < kWeightFullFrom;
+    const bool mid = f < kWeightKnee;
+    double from = mid ? kWeightFullFrom : kWeightKnee;
+    double width = mid ? kWeightMidWidth : kWeightHighWidth;
+    double inverse = mid ? 1.0 / kWeightMidWidth : 1.0 / kWeightHighWidth;
+    double base = mid ? 1.0 : kWeightKneeLevel;
+    double slope = mid ? kWeightMidFall : kWeightKneeLevel;
+    from = low ? kWeightSilentBelow : from;
+    width = low ? kWeightLowWidth : width;
+    inverse = low ? 1.0 / kWeightLowWidth : inverse;
     base = low ? 0.0 : base;
     slope = low ? -1.0 : slope;
     const double w = bandWeight(f, from, width, inverse, base, slope);
-    const bool inBand = (f >= 10.0) & (f < 17500.0);  // also false for NaN
+    const bool inBand = (f >= kWeightSilentBelow) & (f < kWeightSilentFrom);  // false for NaN
     return inBand ? w : 0.0;
 }
 

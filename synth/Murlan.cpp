@@ -2,15 +2,13 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
 
+#include "synth/MurlanParameters.h"
 #include "synth/PatchRandomiser.h"
 
 using namespace KAMO;
 
 namespace {
-
-const char* const kLfoWaves[] = {"Sine", "Triangle", "Square", "Rising", "Falling", "Random"};
 
 // What this instrument answers to the host's capability texts; anything not
 // listed here is left to the framework.
@@ -49,12 +47,6 @@ constexpr CanDoAnswer kCanDo[] = {
 
 }  // namespace
 
-const Murlan::OscillatorParameters Murlan::kOscillatorParameters[MurlanEngine::kOscillators] = {
-    {kNoPartial, kDetune1, kAttack1, kRelease1, kPorta1, kLevel1},
-    {kPartial2, kDetune2, kAttack2, kRelease2, kPorta2, kLevel2},
-    {kPartial3, kDetune3, kAttack3, kRelease3, kPorta3, kLevel3},
-};
-
 Murlan::Murlan(audioMasterCallback host)
     : KEffect(host, kProgramCount, kParameterCount, kInputCount, kOutputCount) {
     for (Relaxed<double>& from : derivedFrom_) from.set(std::nan(""));
@@ -77,54 +69,10 @@ Murlan::Murlan(audioMasterCallback host)
 
 Murlan::~Murlan() = default;
 
-namespace {
-
-// Defaults are given in the parameter's own units and stored through its
-// mapping, so that every program record holds exactly what the mapping gives.
-KEffectParameter* range(const std::string& name, const char* label, double minimum, double maximum,
-                        int steps, int decimals, double byDefault) {
-    auto* parameter = new KRangeParam(name.c_str(), label, minimum, maximum, steps, decimals);
-    parameter->setDefaultReal(byDefault);
-    return parameter;
-}
-
-// A level in dB with one decimal; 0 dB stands for the gain 1.
-KEffectParameter* level(const std::string& name, double byDefault) {
-    auto* parameter = new KdBParam(name.c_str(), "dB", 1.0, 1);
-    parameter->setDefaultReal(byDefault);
-    return parameter;
-}
-
-// "Detune" and 2 give "Detune2".
-std::string numbered(const char* stem, int number) { return stem + std::to_string(number); }
-
-}  // namespace
-
 void Murlan::createParameters() {
-    KEffectParameter* made[kParameterCount] = {};
-    for (int o = 0; o < MurlanEngine::kOscillators; ++o) {
-        const OscillatorParameters& p = kOscillatorParameters[o];
-        const int n = o + 1;
-        if (p.partial != kNoPartial)
-            made[p.partial] = range(numbered("Partial", n), "", 1, 6, 5, 0, 1);
-        made[p.detune] = range(numbered("Detune", n), "cents", -99, 99, 198, 0, 0);
-        made[p.attack] = range(numbered("Attk", n), "s", 0.01, 2, 199, 2, 0.01);
-        made[p.release] = range(numbered("Rel", n), "s", 0.01, 2, 199, 2, 0.01);
-        made[p.porta] = range(numbered("Porta", n), "s", 0, 1, 100, 2, 0);
-        made[p.level] = level(numbered("Level", n), 0);
-    }
-    auto* wave = new KEnumParam("LFOWave", "", kLfoWaves, 6);
-    wave->setDefaultReal(0);
-    made[kLfoWave] = wave;
-    made[kLfoFreq] = range("LFOFreq", "per bar", 1, 32, 31, 0, 4);
-    made[kLfoDepth] = range("LFODepth", "%", 0, 100, 100, 0, 0);
-    made[kPortaReset] = range("PortaRst", "s", 0.1, 5, 49, 1, 2);
-    made[kPitchBend] = range("PtchBend", "semis", 0, 12, 120, 1, 2);
-    made[kMainLevel] = level("MainLvl", -12.5);
-
     // The list's index is the host's index.
-    reserveParameters(kParameterCount);
-    for (KEffectParameter* parameter : made) addParameter(parameter);
+    addParameters(kInfo, kParameterCount);
+    setOriginalParameterCount(kOriginalParameterCount);
 }
 
 void Murlan::createCommands() {
@@ -181,15 +129,9 @@ double Murlan::realOf(int index, double confined) const {
     return p ? p->toReal(confined) : 0.0;
 }
 
-double Murlan::gainOf(int index, double confined) const {
-    // The shown value, rounded to 0.1 dB, is what sounds; -inf dB gives 0.
-    // Below -600 dB is silence too: such gains would only carry the output
-    // into the subnormal range.
-    const double gain = std::pow(10.0, realOf(index, confined) / 20.0);
-    return gain < 1e-30 ? 0.0 : gain;
+double Murlan::engineGain(int index) {
+    return gainOfDecibels(realOf(index, confinedValue(getProgram(), index)));
 }
-
-double Murlan::engineGain(int index) { return gainOf(index, confinedValue(getProgram(), index)); }
 
 void Murlan::parametersChanged(bool afterReset) {
     double value[kParameterCount];
@@ -201,27 +143,9 @@ void Murlan::parametersChanged(bool afterReset) {
         // change quantities behind the parameters' back.
         changed[i] = afterReset || !(value[i] == derivedFrom_[i].get());
     }
-    auto real = [&](int index) { return realOf(index, value[index]); };
-
-    for (int o = 0; o < MurlanEngine::kOscillators; ++o) {
-        const OscillatorParameters& p = kOscillatorParameters[o];
-        const bool hasPartial = p.partial != kNoPartial;
-        if ((hasPartial && changed[p.partial]) || changed[p.detune])
-            engine_.setOscillatorPitch(o, hasPartial ? real(p.partial) : 1.0, real(p.detune));
-        if (changed[p.attack]) engine_.setAttackTime(o, real(p.attack));
-        if (changed[p.release]) engine_.setReleaseTime(o, real(p.release));
-        if (changed[p.porta]) engine_.setGlideTime(o, real(p.porta));
-        if (changed[p.level]) engine_.setLevelGain(o, gainOf(p.level, value[p.level]));
-    }
-    if (changed[kLfoWave])
-        engine_.setLfoWave(static_cast<std::int32_t>(std::lround(real(kLfoWave))));
-    if (changed[kLfoFreq]) engine_.setLfoRate(real(kLfoFreq));
-    if (changed[kLfoDepth]) engine_.setLfoDepth(real(kLfoDepth) / 100.0);
-    if (changed[kPitchBend]) engine_.setBendRange(real(kPitchBend));
-    if (changed[kPortaReset]) engine_.setPortaResetTime(real(kPortaReset));
-    // Any change restarts the wait before glides are disarmed.
-    engine_.restartPortaReset();
-    if (changed[kMainLevel]) engine_.setMainGain(gainOf(kMainLevel, value[kMainLevel]));
+    double real[kParameterCount];
+    for (int i = 0; i < kParameterCount; ++i) real[i] = realOf(i, value[i]);
+    applyPatch(engine_, real, changed);
 
     for (int i = 0; i < kParameterCount; ++i)
         if (changed[i]) derivedFrom_[i].set(value[i]);

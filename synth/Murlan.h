@@ -4,57 +4,13 @@
 
 #include "framework/KEffect.h"
 #include "synth/MurlanEngine.h"
+#include "synth/MurlanParameters.h"
 
-class Murlan : public KAMO::KEffect {
+class Murlan : public KAMO::KEffect, public MurlanParameters {
 public:
     static constexpr int kProgramCount = 10;
     static constexpr int kInputCount = 0;
     static constexpr int kOutputCount = 1;
-
-    // Host parameter indices. Hosts keep values by index in their sessions
-    // and the program chunks store them in this order: a new parameter goes
-    // at the end, and none is ever moved or removed.
-    enum Parameter {
-        kDetune1,
-        kAttack1,
-        kRelease1,
-        kPorta1,
-        kLevel1,
-        kPartial2,
-        kDetune2,
-        kAttack2,
-        kRelease2,
-        kPorta2,
-        kLevel2,
-        kPartial3,
-        kDetune3,
-        kAttack3,
-        kRelease3,
-        kPorta3,
-        kLevel3,
-        kLfoWave,
-        kLfoFreq,
-        kLfoDepth,
-        kPortaReset,
-        kPitchBend,
-        kMainLevel,
-        kParameterCount
-    };
-
-    // One oscillator's parameters. They drive parameter creation, the
-    // engine's oscillator settings and Part Random, so that each index is
-    // found by name where it matters. Oscillator 1 plays the note itself and
-    // has no partial (kNoPartial).
-    static constexpr int kNoPartial = -1;
-    struct OscillatorParameters {
-        int partial;
-        int detune;
-        int attack;
-        int release;
-        int porta;
-        int level;
-    };
-    static const OscillatorParameters kOscillatorParameters[MurlanEngine::kOscillators];
 
     // Ids of the commands the editor's buttons trigger.
     enum Command { kAutoLevel = 0, kRandom = 1, kFullRandom = 2, kPartRandom = 3, kCommandCount };
@@ -106,7 +62,6 @@ private:
     // The stored value of `index` in `program`, confined to [0, 1].
     double confinedValue(int program, int index);
     double realOf(int index, double confined) const;
-    double gainOf(int index, double confined) const;
     void syncHostTime();
 
     MurlanEngine engine_;

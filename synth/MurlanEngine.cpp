@@ -147,48 +147,45 @@ void MurlanEngine::renderTo(Sample* out, std::int64_t frames) {
     MwcRandom::setState(drawState());
 }
 
-template <typename Sample>
-void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
-    const BlockKernels& kernels = *kernels_;
-    Scratch& s = *scratch_;
+// --- One chunk -----------------------------------------------------------------
 
+void MurlanEngine::glideChunk(int n, GlideChunk* made) {
+    Scratch& s = *scratch_;
     SineOsc* gliding[kOscillators];
     double* glidingNote[kOscillators];
     double* glidingStep[kOscillators];
+    GlideChunk* glidingMade[kOscillators];
     int glidingCount = 0;
     for (int o = 0; o < kOscillators; ++o) {
         if (!osc_[o].gliding()) continue;
         gliding[glidingCount] = &osc_[o];
         glidingNote[glidingCount] = s.note[o];
+        glidingMade[glidingCount] = &made[o];
         glidingStep[glidingCount++] = s.increment[o];
     }
-    SineOsc::glide(gliding, glidingNote, glidingStep, glidingCount, n);
-    // Each partial's chunk made where it stays (a copy of the returned
-    // record would read back what prepare() has only just stored).
-    const auto prepare = [&](int o) {
-        const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],
-                                     s.env[o]};
-        return osc_[o].prepare(n, scratch, kernels);
-    };
-    static_assert(kOscillators == 3, "one chunk per oscillator");
-    PartialChunk chunk[kOscillators] = {prepare(0), prepare(1), prepare(2)};
-    bool steps = false;
-    for (const PartialChunk& c : chunk)
-        if (c.moves && c.increment) steps = true;
+    SineOsc::glide(gliding, glidingNote, glidingStep, glidingMade, glidingCount, n);
+}
 
+PartialChunk MurlanEngine::prepareChunk(int o, int n, const GlideChunk& glide) {
+    Scratch& s = *scratch_;
+    const PartialScratch scratch{s.note[o], s.increment[o], s.weightTarget[o], s.weight[o],
+                                 s.env[o]};
+    return osc_[o].prepare(n, scratch, glide, *kernels_);
+}
+
+int MurlanEngine::orderPartials(PartialChunk* chunk, int n, VoiceArgs& voice, int* order) {
+    bool steps = false;
+    for (int o = 0; o < kOscillators; ++o)
+        if (chunk[o].moves && chunk[o].increment) steps = true;
     // The output loop sums the phases of the moving partials, the sounding
     // ones first; a silent partial's phase runs on too, as its later output
     // depends on it.
-    VoiceArgs voice;
-    double endPhase[kOscillators];
-    int order[kOscillators];
-    voice.end = endPhase;
     for (int o = 0; o < kOscillators; ++o)
         if (chunk[o].sounds) order[voice.partials++] = o;
     for (int o = 0; o < kOscillators; ++o)
         if (chunk[o].moves && !chunk[o].sounds) order[voice.partials + voice.silent++] = o;
-    const int movingCount = voice.partials + voice.silent;
-    for (int i = 0; i < movingCount; ++i) {
+    const int moving = voice.partials + voice.silent;
+    for (int i = 0; i < moving; ++i) {
         const int o = order[i];
         // Partials with a steady pitch spread their step beside gliding ones.
         if (steps) chunk[o].spreadStep(n);
@@ -196,6 +193,11 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         voice.step[i] = chunk[o].step;
         voice.steps[i] = chunk[o].increment;
     }
+    return moving;
+}
+
+void MurlanEngine::amplitudes(PartialChunk* chunk, const int* order, int n, VoiceArgs& voice) {
+    Scratch& s = *scratch_;
     // Glides in the band with a steady envelope leave their weights to the
     // output loop, when every sounding partial is one; otherwise each makes
     // its array.
@@ -209,11 +211,11 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         voice.ampLevel[i] = chunk[o].gain;
         if (stepWeights) continue;
         if (chunk[o].weightPerStep != 0.0) {
-            kernels.stepWeights(chunk[o].increment, chunk[o].weightPerStep, s.weight[o], n);
+            kernels_->stepWeights(chunk[o].increment, chunk[o].weightPerStep, s.weight[o], n);
             chunk[o].weight = s.weight[o];
         }
         if (chunk[o].weight && chunk[o].env) {
-            kernels.amplitude(chunk[o].weight, chunk[o].env, s.amp[o], n);
+            kernels_->amplitude(chunk[o].weight, chunk[o].env, s.amp[o], n);
             voice.amp[i] = s.amp[o];
         } else {
             voice.amp[i] = chunk[o].weight ? chunk[o].weight : chunk[o].env;
@@ -223,7 +225,10 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     // Partials of a steady amplitude beside moving ones.
     for (int i = 0; amps && i < voice.partials; ++i)
         if (!voice.amp[i]) voice.amp[i] = kOnes.v;
+}
 
+void MurlanEngine::tremoloAndDither(int n, std::int64_t framesLeft, VoiceArgs& voice) {
+    Scratch& s = *scratch_;
     // Within a sample the LFO's new random value is drawn before the dither.
     const bool mayDraw = lfo_.wave() == TempoLfo::Random && lfo_.increment() != 0.0;
     bufferDraws(mayDraw ? 2 * n : n, framesLeft);
@@ -231,7 +236,7 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     const LfoScratch lfoScratch{s.lfoPhase, s.lfoHold, s.lfoValue, s.lfoLevel, s.newCycleAt};
     const double halfDepth = 0.5 * lfoDepth_.get();
     const double* lfo =
-        lfo_.render(n, lfoScratch, kernels, halfDepth != 0.0, [&](int cycle, int at) {
+        lfo_.render(n, lfoScratch, *kernels_, halfDepth != 0.0, [&](int cycle, int at) {
             ++holds;
             const int i = drawRead_ + at + cycle;
             return s.raw[i];
@@ -246,8 +251,6 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
     }
     drawRead_ += n + holds;
 
-    portaResetRun(n);
-
     // The tremolo: 0.5 * depth * (lfo - 1) + 1, exactly 1 at depth 0.
     voice.halfDepth = halfDepth;
     if (voice.halfDepth == 0.0) {
@@ -256,14 +259,34 @@ void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
         voice.factor = voice.halfDepth * (lfo_.level() - 1.0) + 1.0;
     }
     voice.lfo = lfo;
-    voice.gain = mainGain_.get();
     voice.raw = dither;
+}
+
+template <typename Sample>
+void MurlanEngine::renderChunk(Sample* out, int n, std::int64_t framesLeft) {
+    GlideChunk glide[kOscillators];
+    glideChunk(n, glide);
+    // Each partial's chunk made where it stays (a copy of the returned
+    // record would read back what prepare() has only just stored).
+    static_assert(kOscillators == 3, "one chunk per oscillator");
+    PartialChunk chunk[kOscillators] = {prepareChunk(0, n, glide[0]), prepareChunk(1, n, glide[1]),
+                                        prepareChunk(2, n, glide[2])};
+    VoiceArgs voice;
+    int order[kOscillators];
+    const int moving = orderPartials(chunk, n, voice, order);
+    amplitudes(chunk, order, n, voice);
+    tremoloAndDither(n, framesLeft, voice);
+    portaResetRun(n);
+
+    double endPhase[kOscillators];
+    voice.end = endPhase;
+    voice.gain = mainGain_.get();
     if constexpr (sizeof(Sample) == sizeof(float)) {
-        kernels.voiceFloat(voice, out, n);
+        kernels_->voiceFloat(voice, out, n);
     } else {
-        kernels.voiceDouble(voice, out, n);
+        kernels_->voiceDouble(voice, out, n);
     }
-    for (int i = 0; i < movingCount; ++i) osc_[order[i]].setPhase(endPhase[i]);
+    for (int i = 0; i < moving; ++i) osc_[order[i]].setPhase(endPhase[i]);
 }
 
 void MurlanEngine::render(double* out, std::int64_t frames) { renderTo(out, frames); }

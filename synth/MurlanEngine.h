@@ -99,8 +99,18 @@ private:
 
     template <typename Sample>
     void renderTo(Sample* out, std::int64_t frames);
+    // One chunk of `n` samples without events, in steps: the glides' notes
+    // and steps, each partial's chunk, the order of the moving partials in
+    // the output loop, their amplitudes, the tremolo and dither, then the
+    // output loop.
     template <typename Sample>
     void renderChunk(Sample* out, int n, std::int64_t framesLeft);
+    void glideChunk(int n, GlideChunk* made);
+    PartialChunk prepareChunk(int oscillator, int n, const GlideChunk& glide);
+    // Answers how many partials move (sounding ones first, in `order`).
+    int orderPartials(PartialChunk* chunk, int n, VoiceArgs& voice, int* order);
+    void amplitudes(PartialChunk* chunk, const int* order, int n, VoiceArgs& voice);
+    void tremoloAndDither(int n, std::int64_t framesLeft, VoiceArgs& voice);
     void playKey(std::int32_t key);
     void portaResetRun(int n);
     // At least `count` generator steps buffered past the read position.

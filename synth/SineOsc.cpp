@@ -37,10 +37,12 @@ void SineOsc::setTarget(double frequency) {
 
 void SineOsc::release() { envelope_.release(release_.get()); }
 
-bool SineOsc::gentle(double firstNote, double lastNote, double firstTarget, double scale) const {
-    // Within the band the weight is a line squared, (1 - 0.3 (f - 30) / 9970)^2
-    // with the line in (0.7, 1], so from one sample to the next it moves by
-    // at most 2 * 0.3 / 9970 times the frequency's move, and a glide moves
+bool SineOsc::gentle(const GlideChunk& glide, double firstNote, double lastNote,
+                     double firstTarget) const {
+    const double scale = glide.scale;
+    // Within the band the weight is a line squared, with the line in
+    // (kWeightKneeLevel, 1], so from one sample to the next it moves by at
+    // most 2 * kWeightMidFall / kWeightMidWidth times the frequency's move, and a glide moves
     // the frequency by at most f * |m - 1| a sample (a landing by less).
     // The notes only move one way, so the chunk's ends bound them. When that
     // stays well within the weight ramp's step (any glide slower than about
@@ -51,12 +53,14 @@ bool SineOsc::gentle(double firstNote, double lastNote, double firstTarget, doub
     if (!(dsp::inLineBand(lo) && dsp::inLineBand(hi))) return false;
     constexpr double kSlack = 1e-12;  // the rounding of the weights, far below
     const double step = weight_.step();
-    const double move = 2.0 * 0.3 / 9970.0 * hi * std::fabs(sweepRatio_ - 1.0);
+    const double move =
+        2.0 * dsp::kWeightMidFall / dsp::kWeightMidWidth * hi * std::fabs(glide.sweepRatio - 1.0);
     const double d0 = firstTarget - weight_.current();
     return move + kSlack < step && d0 <= step && d0 >= -step;
 }
 
-PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels) {
+PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const GlideChunk& glide,
+                              const BlockKernels& kernels) {
     PartialChunk chunk;
     double envLevel = 1.0;
     if (envelope_.moving()) {
@@ -68,30 +72,31 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const BlockK
 
     const double ratioBend = ratio_.get() * bendFactor_;
     double weightLevel = 0.0;
-    if (glided_ || stepsMade_) {
+    if (glide.made != GlideChunk::kNothing) {
         // The glide's steps, made with its notes or from them here.
         bool inside = true;
-        double scale = chunkScale_, first = firstNote_, last = lastNote_;
-        if (glided_) {
+        GlideChunk made = glide;
+        double first = glide.firstNote, last = glide.lastNote;
+        if (glide.made == GlideChunk::kNotes) {
             inside = kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_,
                                         scratch.increment, scratch.weightTarget, n);
-            scale = ratioBend;
+            made.scale = ratioBend;
             first = scratch.note[0];
             last = scratch.note[n - 1];
         }
-        glided_ = stepsMade_ = false;
+        const double scale = made.scale;
         chunk.increment = scratch.increment;
         chunk.moves = scale * current_ > 0.0;
         const double perStep = dsp::weightPerStep(sampleRate_);
         if (inside && !chunk.env &&
-            gentle(first, last, dsp::lineWeight(scratch.increment[0], perStep), scale)) {
+            gentle(made, first, last, dsp::lineWeight(scratch.increment[0], perStep))) {
             // The ramp lands on every weight: the output loop makes them
             // from the steps, with nothing stored in between.
             weight_.arrive(dsp::lineWeight(scratch.increment[n - 1], perStep));
             chunk.weightPerStep = perStep;
         } else {
             if (inside) kernels.stepWeights(scratch.increment, perStep, scratch.weightTarget, n);
-            if (gentle(first, last, scratch.weightTarget[0], scale) ||
+            if (gentle(made, first, last, scratch.weightTarget[0]) ||
                 kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
                 weight_.arrive(scratch.weightTarget[n - 1]);
                 chunk.weight = scratch.weightTarget;
@@ -157,7 +162,7 @@ void glideLanding(double& f, double& m, double target, double* out, int n) {
 
 template <int kCount>
 void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, double* const* increment,
-                        int n) {
+                        GlideChunk* const* made, int n) {
     double f[kCount], m[kCount], target[kCount], step[kCount];
     double* out[kCount];
 #pragma GCC unroll 3
@@ -167,11 +172,11 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, double* c
         m[i] = osc.glideMultiplier_;
         target[i] = osc.target_;
         out[i] = increment[i];
-        osc.sweepRatio_ = m[i];
+        made[i]->sweepRatio = m[i];
         // Each step is the note times the step of a note of 1 Hz, one
         // multiplication beside the chain, which leaves it as fast as it was.
-        osc.chunkScale_ = osc.ratio_.get() * osc.bendFactor_;
-        step[i] = dsp::quotient(osc.chunkScale_ * kTwoPi, osc.sampleRate_, osc.inverseRate_);
+        made[i]->scale = osc.ratio_.get() * osc.bendFactor_;
+        step[i] = dsp::quotient(made[i]->scale * kTwoPi, osc.sampleRate_, osc.inverseRate_);
     }
     // Most chunks do not land, so the chains are plain multiplications.
     // Notes are positive, so each f times m moves the same way (never back
@@ -190,16 +195,16 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, double* c
     for (int i = 0; i < kCount; ++i) {
         SineOsc& osc = *partials[i];
         const double first = osc.current_ * m[i];
-        const double lo = osc.chunkScale_ * first, hi = osc.chunkScale_ * f[i];
+        const double lo = made[i]->scale * first, hi = made[i]->scale * f[i];
         const bool inside = dsp::inLineBand(lo) && dsp::inLineBand(hi);
         if (landed(f[i], m[i], target[i]) || !inside) {
             f[i] = osc.current_;
             glideLanding(f[i], m[i], target[i], note[i], n);
-            osc.glided_ = true;
+            made[i]->made = GlideChunk::kNotes;
         } else {
-            osc.stepsMade_ = true;
-            osc.firstNote_ = first;
-            osc.lastNote_ = f[i];
+            made[i]->made = GlideChunk::kSteps;
+            made[i]->firstNote = first;
+            made[i]->lastNote = f[i];
         }
         osc.current_ = f[i];
         osc.glideMultiplier_ = m[i];
@@ -207,16 +212,16 @@ void SineOsc::glideLoop(SineOsc* const* partials, double* const* note, double* c
 }
 
 void SineOsc::glide(SineOsc* const* partials, double* const* note, double* const* increment,
-                    int count, int n) {
+                    GlideChunk* const* made, int count, int n) {
     switch (count) {
     case 1:
-        glideLoop<1>(partials, note, increment, n);
+        glideLoop<1>(partials, note, increment, made, n);
         break;
     case 2:
-        glideLoop<2>(partials, note, increment, n);
+        glideLoop<2>(partials, note, increment, made, n);
         break;
     case 3:
-        glideLoop<3>(partials, note, increment, n);
+        glideLoop<3>(partials, note, increment, made, n);
         break;
     default:
         break;
@@ -227,13 +232,15 @@ double SineOsc::tick() {
     double note, increment, weightTarget, weight, env;
     const PartialScratch scratch{&note, &increment, &weightTarget, &weight, &env};
     const BlockKernels& kernels = BlockKernels::get(BlockKernels::best());
+    GlideChunk glided;
     if (gliding()) {
         SineOsc* self = this;
         double* notes = &note;
         double* increments = &increment;
-        glide(&self, &notes, &increments, 1, 1);
+        GlideChunk* made = &glided;
+        glide(&self, &notes, &increments, &made, 1, 1);
     }
-    PartialChunk chunk = prepare(1, scratch, kernels);
+    PartialChunk chunk = prepare(1, scratch, glided, kernels);
     if (chunk.moves)
         phase_ = dsp::nextPhase(phase_, chunk.increment ? chunk.increment[0] : chunk.step);
     if (!chunk.sounds) return 0.0;

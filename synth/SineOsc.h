@@ -30,6 +30,18 @@ struct PartialScratch {
     double* env;
 };
 
+// What glide() made of one partial's chunk, for prepare().
+struct GlideChunk {
+    // Nothing (a steady pitch), the chunk's notes (a glide that lands or
+    // leaves the band of a line-shaped weight), or its phase steps.
+    enum Made { kNothing, kNotes, kSteps };
+    Made made = kNothing;
+    double scale = 1.0;      // the frequency ratio and bend the steps were made with
+    double firstNote = 0.0;  // the chunk's first and last note, for steps
+    double lastNote = 0.0;
+    double sweepRatio = 1.0;  // the glide's ratio as the chunk began
+};
+
 // What prepare() found for one chunk.
 struct PartialChunk {
     const double* increment = nullptr;  // phase step of each sample, or null when constant
@@ -67,10 +79,12 @@ public:
     // partials (into increment[i]), all in one loop: each note is the one
     // before times the glide ratio, so they are sequential. A chunk in
     // which a glide lands or leaves the band of a line-shaped weight gets
-    // its notes instead (into note[i]). prepare() then takes them from there.
+    // its notes instead (into note[i]). What was made is told in made[i],
+    // which prepare() then takes.
     static void glide(SineOsc* const* partials, double* const* note, double* const* increment,
-                      int count, int n);
-    PartialChunk prepare(int n, const PartialScratch& scratch, const BlockKernels& kernels);
+                      GlideChunk* const* made, int count, int n);
+    PartialChunk prepare(int n, const PartialScratch& scratch, const GlideChunk& glide,
+                         const BlockKernels& kernels);
     // One sample through the same stages.
     double tick();
 
@@ -109,10 +123,11 @@ private:
     // Whether a glide's weight targets each stay within the weight ramp's
     // step of the one before, so that the ramp follows them, without
     // looking at each.
-    bool gentle(double firstNote, double lastNote, double firstTarget, double scale) const;
+    bool gentle(const GlideChunk& glide, double firstNote, double lastNote,
+                double firstTarget) const;
     template <int kCount>
     static void glideLoop(SineOsc* const* partials, double* const* note, double* const* increment,
-                          int n);
+                          GlideChunk* const* made, int n);
 
     Relaxed<double> partial_{1.0};
     Relaxed<double> detune_{0.0};
@@ -125,12 +140,6 @@ private:
     double current_ = 0.0;
     double target_ = 0.0;
     double glideMultiplier_ = 1.0;
-    bool glided_ = false;      // glide() has filled the chunk's note frequencies
-    bool stepsMade_ = false;   // or its phase steps, from notes within the band
-    double chunkScale_ = 1.0;  // the frequency ratio and bend those steps were made with
-    double firstNote_ = 0.0;   // and the chunk's first and last note
-    double lastNote_ = 0.0;
-    double sweepRatio_ = 1.0;  // the glide's ratio as the chunk began
     AREnvelope envelope_;
     bool glideArmed_ = false;
     LinearRamp weight_;

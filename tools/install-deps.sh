@@ -21,6 +21,8 @@ PACKAGES=(
   amsynth
   # a locale with a decimal comma, to test that number texts ignore it
   locales
+  # the editor's artwork (resources/artwork/render.sh): SVG to PNG, the caption face
+  librsvg2-bin fonts-dejavu-core
 )
 
 bash "$(dirname "$0")/apt-install.sh" "${PACKAGES[@]}"

@@ -4,10 +4,11 @@
 Every position comes from the skin text itself (resources/MurlanSkin.txt):
 knobs, value read-outs, command buttons, page tabs and links are read from
 its AddControl lines, so moving a knob in the skin and re-running render.sh
-moves its painted body, caption and read-out field with it. Only what the
-skin cannot say lives here: captions, section colours and the look.
+moves its painted body, caption and read-out field with it. Each knob's
+caption and panel, and how panels are drawn, come from the layout
+description (layout.txt beside this file). Only the look lives here.
 
-Standard library only. Usage: artwork.py SKIN OUTDIR
+Standard library only. Usage: artwork.py SKIN OUTDIR [LAYOUT]
 """
 
 import math
@@ -16,24 +17,6 @@ import shlex
 import sys
 
 FONT = "DejaVu Sans"
-
-# Caption and section of each knob, by parameter name.
-KNOBS = {
-    "PortaRst": ("Porta Rst", "global"),
-    "MainLvl": ("Main Level", "global"),
-    "PtchBend": ("Bend Amt", "global"),
-    "Detune1": ("Detune", "osc1"), "Attk1": ("Attack", "osc1"),
-    "Rel1": ("Release", "osc1"), "Porta1": ("Porta", "osc1"),
-    "Level1": ("Level", "osc1"),
-    "Partial2": ("Partial", "osc2"), "Detune2": ("Detune", "osc2"),
-    "Attk2": ("Attack", "osc2"), "Rel2": ("Release", "osc2"),
-    "Porta2": ("Porta", "osc2"), "Level2": ("Level", "osc2"),
-    "Partial3": ("Partial", "osc3"), "Detune3": ("Detune", "osc3"),
-    "Attk3": ("Attack", "osc3"), "Rel3": ("Release", "osc3"),
-    "Porta3": ("Porta", "osc3"), "Level3": ("Level", "osc3"),
-    "LFOWave": ("Wave", "lfo"), "LFOFreq": ("Frequency", "lfo"),
-    "LFODepth": ("Depth", "lfo"),
-}
 
 # Section tag text and accent colour (light, dark).
 SECTIONS = {
@@ -63,6 +46,42 @@ PAD = 6          # panel padding around its knobs and read-outs
 CAPTION_GAP = 7  # caption baseline above the knob's top edge
 TAG_WIDTH = 28   # width of an oscillator row's tag strip
 LFO_HEAD = 24    # height of the LFO column's tag block
+
+
+class Layout:
+    """Captions and panels of the knobs (see layout.txt)."""
+
+    def __init__(self, path):
+        self.captions = {}   # parameter -> caption
+        self.panel_of = {}   # parameter -> panel name
+        self.panels = []     # (name, style, tag, relation, other) in drawing order
+        self.steps = []      # ("panel", name) or ("tray", commands), in order
+        with open(path) as f:
+            for number, line in enumerate(f, 1):
+                tok = shlex.split(line, comments=True)
+                if not tok:
+                    continue
+                if tok[0] == "knob" and len(tok) == 4:
+                    self.captions[tok[1]], self.panel_of[tok[1]] = tok[2], tok[3]
+                elif tok[0] == "panel" and tok[2] == "boxes" and len(tok) == 3:
+                    self.panels.append((tok[1], "boxes", None, None, None))
+                    self.steps.append(("panel", tok[1]))
+                elif tok[0] == "panel" and tok[2] in ("row", "column") and len(tok) in (4, 6):
+                    relation, other = (tok[4], tok[5]) if len(tok) == 6 else (None, None)
+                    self.panels.append((tok[1], tok[2], tok[3], relation, other))
+                    self.steps.append(("panel", tok[1]))
+                elif tok[0] == "tray" and len(tok) >= 2:
+                    self.steps.append(("tray", tok[1:]))
+                else:
+                    raise SystemExit("%s:%d: cannot read %r" % (path, number, line.strip()))
+        names = {p[0] for p in self.panels}
+        for knob, panel in self.panel_of.items():
+            if panel not in names:
+                raise SystemExit("%s: knob %s is in panel %s, which is not declared"
+                                 % (path, knob, panel))
+
+    def panel(self, name):
+        return next(p for p in self.panels if p[0] == name)
 
 
 class Skin:
@@ -292,7 +311,7 @@ def knob_cell(skin, name):
     return union(skin.knobs[name], skin.values[name])
 
 
-def instrument_page(sheet, skin):
+def instrument_page(sheet, skin, layout):
     base(sheet, skin)
     home = [l for l in skin.links if l[1] == 0 and l[2] == 0]
     logo(sheet, home[0][1:] if home else (0, 0, 165, 55))
@@ -300,9 +319,9 @@ def instrument_page(sheet, skin):
 
     groups = {}
     for name in skin.knobs:
-        if name not in KNOBS:
-            raise SystemExit("no caption for knob %s" % name)
-        groups.setdefault(KNOBS[name][1], []).append(name)
+        if name not in layout.captions:
+            raise SystemExit("no caption or panel for knob %s in the layout" % name)
+        groups.setdefault(layout.panel_of[name], []).append(name)
 
     top_gap = CAPTION_GAP + 16  # room for a caption above a knob and its scale
 
@@ -310,60 +329,75 @@ def instrument_page(sheet, skin):
         cell = union(*[knob_cell(skin, n) for n in names])
         return grow(cell, left, top_gap, right, PAD)
 
-    # Bend Amt sits at the left of the first oscillator row and shares its
-    # height; the other two rows start under it, flush with its left edge.
-    row = {sec: natural(groups[sec]) for sec in ("osc1", "osc2", "osc3") if sec in groups}
-    bend = natural(["PtchBend"]) if "PtchBend" in skin.knobs else None
-    if bend and "osc1" in row:
-        top = min(bend[1], row["osc1"][1])
-        bottom = max(bend[1] + bend[3], row["osc1"][1] + row["osc1"][3])
-        bend = (bend[0], top, bend[2], bottom - top)
-        row["osc1"] = (row["osc1"][0], top, row["osc1"][2], bottom - top)
-    if bend:
-        panel(sheet, bend)
-    for sec, box in row.items():
-        if bend and sec == "osc1":
-            x0 = bend[0] + bend[2] + 5
+    # Every panel's boxes first: a row may take its height from the panel
+    # before it, which then grows to match.
+    boxes = {}
+    for name, style, tag, relation, other in layout.panels:
+        if name not in groups:
+            continue
+        if style == "boxes":
+            boxes[name] = [natural([n]) for n in groups[name]]
         else:
-            x0 = bend[0] if bend else PAD
-        # The tag strip must never reach under a knob or read-out.
-        x0 = min(x0, box[0] + PAD - TAG_WIDTH)
-        box = (x0, box[1], box[0] + box[2] - x0, box[3])
-        panel(sheet, box)
-        section_tag(sheet, (box[0], box[1], TAG_WIDTH, box[3]), sec, True)
+            boxes[name] = [natural(groups[name])]
+    for name, style, tag, relation, other in layout.panels:
+        if name not in boxes or style != "row" or relation != "after" or other not in boxes:
+            continue
+        row, beside = boxes[name][0], boxes[other]
+        top = min([row[1]] + [b[1] for b in beside])
+        bottom = max([row[1] + row[3]] + [b[1] + b[3] for b in beside])
+        boxes[other] = [(b[0], top, b[2], bottom - top) for b in beside]
+        boxes[name] = [(row[0], top, row[2], bottom - top)]
 
-    # Porta Rst and Main Level at the top, one box each.
-    top_boxes = [natural([n]) for n in ("PortaRst", "MainLvl") if n in skin.knobs]
-    for i in range(len(top_boxes) - 1):  # keep a seam between neighbours
-        a, b = top_boxes[i], top_boxes[i + 1]
-        if a[0] + a[2] > b[0] - 3:
-            cut = (a[0] + a[2] + b[0] - 3) // 2
-            top_boxes[i] = (a[0], a[1], cut - a[0], a[3])
-            top_boxes[i + 1] = (cut + 3, b[1], b[0] + b[2] - cut - 3, b[3])
-    for box in top_boxes:
-        panel(sheet, box)
+    def draw(name):
+        style, tag, relation, other = layout.panel(name)[1:]
+        if style == "boxes":
+            # Left to right, keeping a seam between neighbours on one line.
+            found = sorted(boxes[name])
+            for i in range(len(found) - 1):
+                a, b = found[i], found[i + 1]
+                level = a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+                if level and a[0] + a[2] > b[0] - 3:
+                    cut = (a[0] + a[2] + b[0] - 3) // 2
+                    found[i] = (a[0], a[1], cut - a[0], a[3])
+                    found[i + 1] = (cut + 3, b[1], b[0] + b[2] - cut - 3, b[3])
+            for box in found:
+                panel(sheet, box)
+        elif style == "row":
+            box = boxes[name][0]
+            if relation == "after" and other in boxes:
+                last = boxes[other][-1]
+                x0 = last[0] + last[2] + 5
+            elif relation == "under" and other in boxes:
+                x0 = boxes[other][0][0]
+            else:
+                x0 = PAD
+            # The tag strip must never reach under a knob or read-out.
+            x0 = min(x0, box[0] + PAD - TAG_WIDTH)
+            box = (x0, box[1], box[0] + box[2] - x0, box[3])
+            panel(sheet, box)
+            section_tag(sheet, (box[0], box[1], TAG_WIDTH, box[3]), tag, True)
+        else:
+            box = boxes[name][0]
+            top = box[1]
+            if relation == "below" and other in skin.commands:
+                above = skin.commands[other]
+                top = min(top, above[2] + above[4] + 7)
+            box = (box[0], top, box[2], box[1] + box[3] - top)
+            panel(sheet, box)
+            section_tag(sheet, (box[0], box[1], box[2], LFO_HEAD), tag, False)
 
-    # The two random buttons share a tray.
-    rnd = [skin.commands[c][1:5] for c in ("PartRnd", "FullRnd") if c in skin.commands]
-    if rnd:
-        well(sheet, grow(union(*rnd), 5, 5, 5, 5))
-
-    # LFO column: its tag is a header block above the knobs, under the Auto
-    # Level button.
-    if "lfo" in groups:
-        box = natural(groups["lfo"])
-        top = box[1]
-        if "AutoLevel" in skin.commands:
-            auto = skin.commands["AutoLevel"]
-            top = min(top, auto[2] + auto[4] + 7)
-        box = (box[0], top, box[2], box[1] + box[3] - top)
-        panel(sheet, box)
-        section_tag(sheet, (box[0], box[1], box[2], LFO_HEAD), "lfo", False)
+    for kind, what in layout.steps:
+        if kind == "tray":
+            found = [skin.commands[c][1:5] for c in what if c in skin.commands]
+            if found:
+                well(sheet, grow(union(*found), 5, 5, 5, 5))
+        elif what in boxes:
+            draw(what)
 
     for name, r in skin.knobs.items():
-        caption, sec = KNOBS[name]
-        accent = SECTIONS[sec][2] if sec in SECTIONS else "#dfe6ee"
-        caption_for(sheet, r, caption)
+        tag = layout.panel(layout.panel_of[name])[2]
+        accent = SECTIONS[tag][2] if tag in SECTIONS else "#dfe6ee"
+        caption_for(sheet, r, layout.captions[name])
         knob(sheet, r, accent)
         value_field(sheet, skin.values[name])
 
@@ -432,10 +466,12 @@ def command_sheet(skin, command, colours):
 
 def main():
     skin_path, out = sys.argv[1], sys.argv[2]
+    here = os.path.dirname(os.path.abspath(__file__))
+    layout = Layout(sys.argv[3] if len(sys.argv) > 3 else os.path.join(here, "layout.txt"))
     skin = Skin(skin_path)
     bg = [i for i in skin.images.values() if i[1] == skin.width and i[2] == skin.height][0]
     sheet = Sheet(bg[1] * bg[3], bg[2])
-    instrument_page(sheet, skin)
+    instrument_page(sheet, skin, layout)
     about_page(sheet, skin, bg[1])
     outputs = [(bg[0], sheet)]
     outputs.append(command_sheet(skin, "PartRnd", ("#5d7186", "#3c4c5d")))

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -106,11 +108,6 @@ bool readPngHeader(const char* name, PngHeader& header) {
     return true;
 }
 
-const char* const kParameters[23] = {
-    "Detune1", "Attk1",   "Rel1",    "Porta1",   "Level1",   "Partial2", "Detune2", "Attk2",
-    "Rel2",    "Porta2",  "Level2",  "Partial3", "Detune3",  "Attk3",    "Rel3",    "Porta3",
-    "Level3",  "LFOWave", "LFOFreq", "LFODepth", "PortaRst", "PtchBend", "MainLvl"};
-
 }  // namespace
 
 TEST(SkinText, EveryLineEndsInCrLfAndStaysWithinTheReaderLimits) {
@@ -133,9 +130,10 @@ TEST(SkinText, EveryLineEndsInCrLfAndStaysWithinTheReaderLimits) {
 TEST(SkinText, EachParameterHasOneKnobAndOneReadOutBelowIt) {
     auto knobs = controls("KPotDot");
     auto values = controls("KValue");
-    EXPECT_EQ(knobs.size(), 23u);
-    EXPECT_EQ(values.size(), 23u);
-    for (const char* name : kParameters) {
+    EXPECT_EQ(knobs.size(), std::size_t(MurlanParameters::kParameterCount));
+    EXPECT_EQ(values.size(), std::size_t(MurlanParameters::kParameterCount));
+    for (const KAMO::KParameterInfo& info : MurlanParameters::kInfo) {
+        const char* name = info.name;
         SCOPED_TRACE(name);
         ASSERT_EQ(knobs.count(name), 1u);
         ASSERT_EQ(values.count(name), 1u);
@@ -152,10 +150,40 @@ TEST(SkinText, EachParameterHasOneKnobAndOneReadOutBelowIt) {
     }
 }
 
+TEST(SkinText, TheArtworkLayoutGivesEveryKnobACaptionAndADeclaredPanel) {
+    // What render.sh would refuse, found before anyone runs it.
+    std::ifstream file(std::string(MURLAN_SOURCE_DIR) + "/resources/artwork/layout.txt");
+    ASSERT_TRUE(file);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::set<std::string> panels;
+    std::map<std::string, std::string> panelOf;
+    for (const std::string& line : rawLines(text.str())) {
+        const std::vector<std::string> w = words(line);
+        if (w.size() >= 3 && w[0] == "panel") panels.insert(w[1]);
+        if (w.size() == 4 && w[0] == "knob") panelOf[w[1]] = w[3];
+    }
+    for (const auto& knob : controls("KPotDot")) {
+        SCOPED_TRACE(knob.first);
+        ASSERT_EQ(panelOf.count(knob.first), 1u) << "no knob line in layout.txt";
+        EXPECT_EQ(panels.count(panelOf[knob.first]), 1u) << "undeclared panel";
+    }
+}
+
 TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditor) {
+    // The tabs (on every page) and the logo, which the artwork paints at the
+    // home link's place on every page, take room on the instrument page too.
+    // A knob's caption and scale are painted in the 23 px above it.
+    constexpr int kCaptionRoom = 23;
     std::vector<Rect> rects;
-    for (const char* type : {"KPotDot", "KValue", "KImgCommand"})
+    for (const auto& knob : controls("KPotDot")) {
+        Rect r = knob.second;
+        rects.push_back({r.page, r.x, r.y - kCaptionRoom, r.w, r.h + kCaptionRoom});
+    }
+    for (const char* type : {"KValue", "KImgCommand", "KPageSelHlt"})
         for (const auto& entry : controls(type)) rects.push_back(entry.second);
+    for (const auto& link : controls("KUrl"))
+        if (link.second.x == 0 && link.second.y == 0) rects.push_back(link.second);
     for (std::size_t i = 0; i < rects.size(); ++i) {
         const Rect& a = rects[i];
         EXPECT_TRUE(a.x >= 0 && a.y >= 0 && a.x + a.w <= 540 && a.y + a.h <= 395)
@@ -164,7 +192,11 @@ TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditor) {
             const Rect& b = rects[j];
             bool apart =
                 a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
-            EXPECT_TRUE(apart) << a.x << "," << a.y << " overlaps " << b.x << "," << b.y;
+            // Controls of two pages never show together, unless one is on all.
+            const bool together =
+                a.page == b.page || a.page == 0 || b.page == 0 || a.x + a.y == 0 || b.x + b.y == 0;
+            EXPECT_TRUE(apart || !together)
+                << a.x << "," << a.y << " overlaps " << b.x << "," << b.y;
         }
     }
 }
@@ -204,15 +236,16 @@ TEST(SkinText, EveryFileTheSkinNamesIsEmbedded) {
 
 TEST(SkinText, EveryLineResolvesOnTheInstrument) {
     // A line whose names do not resolve is dropped without a word, so count
-    // what the builder made: 2 tabs, 3 commands, 23 knobs with 23 read-outs,
-    // 2 links and 10 labels; 5 colours, 2 fonts, 4 images and the typeface.
+    // what the builder made: 2 tabs, 3 commands, a knob and a read-out per
+    // parameter, 2 links and 10 labels; 5 colours, 2 fonts, 4 images and the
+    // typeface.
     EditorTest::TestMurlan effect;
     auto skin = EditorTest::buildSkin(&effect, resourceText("MurlanSkin.txt"));
     ASSERT_NE(skin, nullptr);
     EXPECT_EQ(skin->width(), 540);
     EXPECT_EQ(skin->height(), 395);
     EXPECT_EQ(skin->pageCount(), 2);
-    EXPECT_EQ(skin->controls().count(), 63);
+    EXPECT_EQ(skin->controls().count(), 2 + 3 + 2 * MurlanParameters::kParameterCount + 2 + 10);
     EXPECT_EQ(skin->resources().count(), 12);
     ASSERT_EQ(skin->backgrounds().count(), 2);
     for (int page = 1; page <= 2; ++page) {

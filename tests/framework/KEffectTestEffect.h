@@ -1,7 +1,7 @@
 #pragma once
 // A small instrument for the effect-core tests: one parameter of each kind
 // plus one whose text is wide enough to need cutting, and a record of the
-// hooks the framework calls.
+// hooks the framework calls. A later release of it has one more parameter.
 
 #include "framework/KEffect.h"
 #include "xp/InputReader.h"
@@ -16,10 +16,13 @@ namespace ktest {
 class TestEffect : public KAMO::KEffect {
 public:
     enum { kDetune, kMain, kWave, kReset, kWide, kParameterCount };
+    // The parameter the later release adds.
+    static constexpr int kLater = kParameterCount;
+    static constexpr double kLaterDefault = 0.25;
     static constexpr int kPrograms = 3;
 
-    explicit TestEffect(audioMasterCallback host = nullptr)
-        : KEffect(host, kPrograms, kParameterCount, 0, 1) {
+    explicit TestEffect(audioMasterCallback host = nullptr, bool laterRelease = false)
+        : KEffect(host, kPrograms, kParameterCount + (laterRelease ? 1 : 0), 0, 1) {
         static const char* const waves[] = {"Sine",   "Triangle", "Square",
                                             "Rising", "Falling",  "Random"};
         reserveParameters(kParameterCount);
@@ -29,6 +32,10 @@ public:
         addParameter(new KAMO::KRangeParam("PortaRst", "s", 0.1, 5.0, 49, 1, 19.0 / 49.0));
         // Ten integer digits and twenty decimals: exactly 31 characters at 0.5.
         addParameter(new KAMO::KRangeParam("Wide", "", 0.0, 1e10, 0, 20, 0.5));
+        if (laterRelease) {
+            addParameter(new KAMO::KRangeParam("Later", "", 0, 1, 0, 2, kLaterDefault));
+            setOriginalParameterCount(kParameterCount);
+        }
         programBank().setupPrograms(kPrograms);
     }
 

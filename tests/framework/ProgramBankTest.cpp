@@ -78,6 +78,61 @@ TEST(ProgramBank, ShortOrMissingChunkChangesNothing) {
     EXPECT_EQ(effect.changes, 0);
 }
 
+TEST(ProgramBank, ImagesOfTheReleaseBeforeLoadWithDefaultsForTheNewParameter) {
+    TestEffect older;
+    older.setParameter(TestEffect::kDetune, 0.75f);
+    older.setProgram(2);
+    char name[] = "Bell";
+    older.setProgramName(name);
+    older.setParameter(TestEffect::kWave, 0.4f);
+    std::vector<unsigned char> bank = chunkOf(older, false);
+    std::vector<unsigned char> record = chunkOf(older, true);
+    const int oldLength = 25 + 8 * TestEffect::kParameterCount;
+
+    TestEffect newer(nullptr, true);
+    const int newLength = oldLength + 8;
+    ASSERT_EQ(newer.programBank().recordLength(), newLength);
+    newer.setParameter(TestEffect::kLater, 1.0f);
+    EXPECT_EQ(newer.setChunk(bank.data(), static_cast<VstInt32>(bank.size()), false),
+              static_cast<VstInt32>(bank.size()));
+    EXPECT_STREQ(newer.programBank().programName(2), "Bell");
+    EXPECT_STREQ(newer.programBank().valueText(0, TestEffect::kDetune), "50");
+    EXPECT_STREQ(newer.programBank().valueText(2, TestEffect::kWave), "Square");
+    // What it writes is its own layout: each old record, then the default.
+    const std::vector<unsigned char> written = chunkOf(newer, false);
+    ASSERT_EQ(written.size(), std::size_t(TestEffect::kPrograms * newLength));
+    for (int p = 0; p < TestEffect::kPrograms; ++p) {
+        EXPECT_EQ(std::memcmp(written.data() + p * newLength, bank.data() + p * oldLength,
+                              std::size_t(oldLength)),
+                  0)
+            << p;
+        EXPECT_EQ(storedValue(written.data() + p * newLength, TestEffect::kLater),
+                  TestEffect::kLaterDefault)
+            << p;
+    }
+
+    // One record into the current program, the others untouched.
+    newer.setProgram(1);
+    newer.setParameter(TestEffect::kLater, 1.0f);
+    newer.setParameter(TestEffect::kDetune, 0.0f);
+    EXPECT_EQ(newer.setChunk(record.data(), static_cast<VstInt32>(record.size()), true), oldLength);
+    EXPECT_STREQ(newer.programBank().programName(1), "Bell");
+    EXPECT_STREQ(newer.text(TestEffect::kDetune), "0");
+    EXPECT_STREQ(newer.text(TestEffect::kWave), "Square");
+    EXPECT_EQ(newer.getParameter(TestEffect::kLater), float(TestEffect::kLaterDefault));
+    EXPECT_STREQ(newer.programBank().programName(2), "Bell");
+
+    // Cut inside a value, or to the name alone: no release wrote that.
+    const int changes = newer.changes;
+    const std::vector<unsigned char> before = chunkOf(newer, false);
+    for (std::size_t size : {bank.size() - 3, bank.size() + 5 - 8 * 3, std::size_t(3 * 25)})
+        EXPECT_EQ(newer.setChunk(bank.data(), static_cast<VstInt32>(size), false), 0) << size;
+    EXPECT_EQ(newer.setChunk(record.data(), oldLength - 1, true), 0);
+    EXPECT_EQ(newer.setChunk(record.data(), 25, true), 0);
+    EXPECT_EQ(chunkOf(newer, false), before);
+    EXPECT_EQ(newer.changes, changes);
+}
+
 TEST(ProgramBank, PresetChunkRenamesCurrentProgramAndKeepsNameTerminated) {
     TestEffect effect;
     effect.setProgram(1);

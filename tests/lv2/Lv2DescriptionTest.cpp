@@ -3,6 +3,9 @@
 
 #include "Lv2TestSupport.h"
 
+#include "framework/KEffectTestEffect.h"
+#include "lv2/Lv2ControlPorts.h"
+#include "lv2/Lv2Turtle.h"
 #include "synth/Murlan.h"
 
 #include <lv2/atom/atom.h>
@@ -69,10 +72,14 @@ TEST_F(Lv2Description, OneInstrumentWithEventsInOneAudioOutAndAControlPerParamet
     const LilvPluginClass* cls = lilv_plugin_get_class(plugin);
     EXPECT_STREQ(lilv_node_as_uri(lilv_plugin_class_get_uri(cls)), LV2_CORE__InstrumentPlugin);
     EXPECT_TRUE(lilv_plugin_verify(plugin));
-    ASSERT_EQ(lilv_plugin_get_num_ports(plugin), 25u);
-    for (int i = 0; i < 23; ++i) {
-        EXPECT_TRUE(is(i, LV2_CORE__ControlPort) && is(i, LV2_CORE__InputPort)) << i;
+    Murlan effect(nullptr);
+    const KAMO::Lv2ControlPorts ports(effect);
+    ASSERT_EQ(lilv_plugin_get_num_ports(plugin), Murlan::kParameterCount + 2u);
+    for (int i = 0; i < Murlan::kParameterCount; ++i) {
+        const int p = ports.portOf(i);
+        EXPECT_TRUE(is(p, LV2_CORE__ControlPort) && is(p, LV2_CORE__InputPort)) << i;
     }
+    // Hosts keep ports by number: these two never move.
     EXPECT_TRUE(is(23, LV2_ATOM__AtomPort) && is(23, LV2_CORE__InputPort));
     EXPECT_TRUE(lilv_port_supports_event(plugin, port(23), world.node(LV2_MIDI__MidiEvent)));
     EXPECT_TRUE(lilv_port_supports_event(plugin, port(23), world.node(LV2_TIME__Position)));
@@ -87,21 +94,25 @@ TEST_F(Lv2Description, OneInstrumentWithEventsInOneAudioOutAndAControlPerParamet
 
 TEST_F(Lv2Description, PortsFollowTheParameterListInNameOrderRangeAndDefault) {
     Murlan effect(nullptr);
+    const KAMO::Lv2ControlPorts ports(effect);
     std::set<std::string> symbols;
     for (int i = 0; i < Murlan::kParameterCount; ++i) {
         const KAMO::KEffectParameter* p = effect.parameter(i);
-        LilvNode* name = lilv_port_get_name(plugin, port(i));
+        LilvNode* name = lilv_port_get_name(plugin, port(ports.portOf(i)));
         EXPECT_STREQ(lilv_node_as_string(name), p->name()) << i;
         lilv_node_free(name);
-        symbols.insert(lilv_node_as_string(lilv_port_get_symbol(plugin, port(i))));
+        const std::string symbol =
+            lilv_node_as_string(lilv_port_get_symbol(plugin, port(ports.portOf(i))));
+        EXPECT_EQ(symbol, Murlan::kInfo[i].symbol);
+        symbols.insert(symbol);
         float minimum, maximum, def;
-        range(i, minimum, maximum, def);
+        range(ports.portOf(i), minimum, maximum, def);
         const double real = p->toReal(p->getDefault());
         // The decibel ports' minimum is -inf dB; no default sits below it.
         EXPECT_FLOAT_EQ(def, std::isfinite(real) ? real : minimum) << p->name();
         EXPECT_LT(minimum, maximum) << p->name();
     }
-    EXPECT_EQ(symbols.size(), 23u) << "symbols are unique";
+    EXPECT_EQ(symbols.size(), std::size_t(Murlan::kParameterCount)) << "symbols are unique";
 }
 
 TEST_F(Lv2Description, RealUnitsStepsAndChoices) {
@@ -162,6 +173,43 @@ TEST_F(Lv2Description, RealUnitsStepsAndChoices) {
     EXPECT_STREQ(lilv_node_as_string(lilv_scale_point_get_label(floor)), "-inf");
     EXPECT_FLOAT_EQ(lilv_node_as_float(lilv_scale_point_get_value(floor)), -90.0f);
     lilv_scale_points_free(level);
+}
+
+TEST(Lv2Ports, ParametersAddedAfterTheFirstReleaseComeBehindTheFixedPorts) {
+    ktest::TestEffect later(nullptr, true);
+    const KAMO::Lv2ControlPorts ports(later);
+    const int original = ktest::TestEffect::kParameterCount;
+    EXPECT_EQ(ports.eventPort(), original);
+    EXPECT_EQ(ports.outputPort(), original + 1);
+    EXPECT_EQ(ports.portOf(ktest::TestEffect::kLater), original + 2);
+    for (int i = 0; i <= ktest::TestEffect::kLater; ++i)
+        EXPECT_EQ(ports.parameterOf(static_cast<uint32_t>(ports.portOf(i))), i);
+    for (int port : {original, original + 1, original + 3, -1})
+        EXPECT_EQ(ports.parameterOf(static_cast<uint32_t>(port)), -1) << port;
+
+    // The description lists the ports in number order, each where it sits.
+    const std::string turtle = KAMO::lv2PluginTurtle(later);
+    std::size_t at = 0;
+    for (int port = 0; port < ports.portCount(); ++port) {
+        const std::size_t found = turtle.find("lv2:index " + std::to_string(port) + " ;", at);
+        ASSERT_NE(found, std::string::npos) << port;
+        at = found;
+        const std::size_t symbol = turtle.find("lv2:symbol", found);
+        const std::string expected = port == original ? "\"events\""
+                                     : port == original + 1
+                                         ? "\"out\""
+                                         : "\"" + ports.port(ports.parameterOf(port)).symbol + "\"";
+        EXPECT_EQ(turtle.compare(symbol + 11, expected.size(), expected), 0) << port;
+    }
+}
+
+TEST(Lv2Ports, TheVersionFollowsThePluginVersion) {
+    EXPECT_EQ(KAMO::lv2MinorVersion(3100), 62);
+    EXPECT_EQ(KAMO::lv2MicroVersion(3100), 0);
+    EXPECT_LT(KAMO::lv2MinorVersion(3100), KAMO::lv2MinorVersion(3200));
+    EXPECT_EQ(KAMO::lv2MinorVersion(3100) % 2, 0) << "odd minor versions are development builds";
+    Murlan effect(nullptr);
+    EXPECT_NE(KAMO::lv2PluginTurtle(effect).find("lv2:minorVersion 62 ;"), std::string::npos);
 }
 
 TEST_F(Lv2Description, EachBinaryExportsOnlyItsOwnFormatsEntries) {

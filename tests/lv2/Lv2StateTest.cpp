@@ -3,6 +3,9 @@
 
 #include "Lv2TestSupport.h"
 
+#include "lv2/Lv2ControlPorts.h"
+#include "synth/Murlan.h"
+
 #include <lv2/atom/atom.h>
 
 #include <algorithm>
@@ -109,6 +112,50 @@ TEST_F(Lv2State, ARestoredStateIsNotUndoneByPortsTheHostDidNotChange) {
     instance->setControl(22, -3.0f);
     instance->run(kBlock);
     EXPECT_NE(lv2test::saveDirect(*instance).find(kBank)->bytes, chunk);
+}
+
+// A release with one parameter less wrote records one value shorter.
+TEST_F(Lv2State, AStateOfAnOlderReleaseRestoresWithDefaultsForTheLaterParameter) {
+    auto source = instantiate();
+    lv2test::applySettings(*source, lv2test::demoSettings());
+    // The last parameter away from its default, to see it come back.
+    Murlan effect(nullptr);
+    const KAMO::Lv2ControlPorts ports(effect);
+    const int last = Murlan::kParameterCount - 1;
+    const KAMO::Lv2ControlPort& port = ports.port(last);
+    source->setControl(
+        ports.portOf(last),
+        static_cast<float>(port.defaultValue == port.maximum ? port.minimum : port.maximum));
+    source->run(0);
+    const std::vector<unsigned char> bank = lv2test::saveDirect(*source).find(kBank)->bytes;
+    constexpr int kPrograms = 10;
+    const std::size_t length = bank.size() / kPrograms, shorter = length - 8;
+    std::vector<unsigned char> older;
+    for (int p = 0; p < kPrograms; ++p)
+        older.insert(older.end(), bank.begin() + p * length, bank.begin() + p * length + shorter);
+
+    auto instance = instantiate();
+    SavedState state;
+    state.values.push_back({kBank, {older, world.map(LV2_ATOM__Chunk)}});
+    const std::int32_t program = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&program);
+    state.values.push_back({kProgram, {{bytes, bytes + 4}, world.map(LV2_ATOM__Int)}});
+    ASSERT_EQ(lv2test::restoreDirect(*instance, state), LV2_STATE_SUCCESS);
+    const std::vector<unsigned char> restored = lv2test::saveDirect(*instance).find(kBank)->bytes;
+    ASSERT_EQ(restored.size(), bank.size());
+    const std::vector<unsigned char> fresh = lv2test::saveDirect(*instantiate()).find(kBank)->bytes;
+    ASSERT_FALSE(std::equal(bank.begin() + shorter, bank.begin() + length, fresh.begin() + shorter))
+        << "the source moves the last parameter from its default";
+    for (int p = 0; p < kPrograms; ++p) {
+        const auto at = restored.begin() + p * length;
+        EXPECT_TRUE(std::equal(at, at + shorter, bank.begin() + p * length)) << p;
+        EXPECT_TRUE(std::equal(at + shorter, at + length, fresh.begin() + p * length + shorter))
+            << "the last parameter at its default in program " << p;
+    }
+    // Cut inside a value: refused.
+    state.values[0].second.bytes.resize(older.size() - 3);
+    EXPECT_NE(lv2test::restoreDirect(*instance, state), LV2_STATE_SUCCESS);
+    EXPECT_EQ(lv2test::saveDirect(*instance).find(kBank)->bytes, restored);
 }
 
 TEST_F(Lv2State, ShortLongGarbageOrIncompleteStatesAreRefusedAndChangeNothing) {

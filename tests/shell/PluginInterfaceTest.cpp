@@ -1,6 +1,7 @@
 // The built plug-in as a host sees it: loaded from disk through the host
 // library and driven only through its record and dispatcher.
 
+#include "synth/MurlanParameters.h"
 #include "tools/plughost/PluginHost.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@
 #ifdef MURLAN_PLUGIN
 
 namespace {
+
+constexpr int kParameters = MurlanParameters::kParameterCount;
 
 class PluginInterface : public ::testing::Test {
 protected:
@@ -44,7 +47,7 @@ TEST_F(PluginInterface, RecordAndIdentityAnswers) {
     AEffect* e = plugin->effect();
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numPrograms, 10);
-    EXPECT_EQ(e->numParams, 23);
+    EXPECT_EQ(e->numParams, kParameters);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 1);
     EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1130);
@@ -68,12 +71,19 @@ TEST_F(PluginInterface, NewInstanceShowsTheDefaultProgram) {
                                 "0.01", "0.00", "0.0",  "1",    "0",   "0.01", "0.01", "0.00",
                                 "0.0",  "Sine", "4",    "0",    "2.0", "2.0",  "-12.5"};
     for (int i = 0; i < 23; ++i) EXPECT_EQ(text(effGetParamDisplay, i), expected[i]) << i;
+    for (int i = 0; i < kParameters; ++i) {
+        const KAMO::KParameterInfo& info = MurlanParameters::kInfo[i];
+        EXPECT_EQ(text(effGetParamName, i), info.name) << i;
+        EXPECT_EQ(text(effGetParamLabel, i), info.label) << i;
+    }
     EXPECT_EQ(text(effGetParamLabel, 18), "per bar");
     for (int p = 0; p < 10; ++p) EXPECT_EQ(text(effGetProgramNameIndexed, p), "Defaults");
 
     // Defaults are stored exactly as each parameter maps its real default.
+    // The record: a 24-byte name, a zero, a double per parameter (209 bytes
+    // for the 23 of the first release).
     const std::vector<std::uint8_t> record = plugin->getChunk(true);
-    ASSERT_EQ(record.size(), 209u);
+    ASSERT_EQ(record.size(), 25u + 8u * kParameters);
     auto stored = [&](int index) {
         double v;
         std::memcpy(&v, record.data() + 25 + 8 * index, sizeof v);
@@ -85,8 +95,9 @@ TEST_F(PluginInterface, NewInstanceShowsTheDefaultProgram) {
     EXPECT_EQ(stored(22), 0.23713737056616552);
 
     void* data = nullptr;
-    EXPECT_EQ(plugin->dispatch(effGetChunk, 1, 0, &data), 209);
-    EXPECT_EQ(plugin->dispatch(effGetChunk, 0, 0, &data), 2090);
+    EXPECT_EQ(plugin->dispatch(effGetChunk, 1, 0, &data), 25 + 8 * kParameters);
+    EXPECT_EQ(plugin->dispatch(effGetChunk, 0, 0, &data), 10 * (25 + 8 * kParameters));
+    // A record cut inside a value matches no parameter count.
     std::vector<unsigned char> shortChunk(208, 0);
     EXPECT_EQ(plugin->dispatch(effSetChunk, 1, 208, shortChunk.data()), 0);
 }
@@ -133,9 +144,9 @@ TEST_F(PluginInterface, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentPro
     for (int p = 0; p < 10; ++p) {
         plugin->setProgram(p);
         plugin->setProgramName("Session program " + std::to_string(p));
-        for (int i = 0; i < 23; ++i)
+        for (int i = 0; i < kParameters; ++i)
             plugin->setParameter(i, static_cast<float>((p * 23 + i) % 97) / 96.0f);
-        for (int i = 0; i < 23; ++i) values[p].push_back(plugin->getParameter(i));
+        for (int i = 0; i < kParameters; ++i) values[p].push_back(plugin->getParameter(i));
     }
     plugin->setProgram(3);
     const std::vector<std::uint8_t> bank = plugin->getChunk(false);
@@ -143,14 +154,14 @@ TEST_F(PluginInterface, ASavedSessionRestoresEveryProgramItsNameAndTheCurrentPro
 
     auto restored = host.load(MURLAN_PLUGIN);
     ASSERT_TRUE(restored);
-    EXPECT_EQ(restored->setChunk(bank, false), 2090);
+    EXPECT_EQ(restored->setChunk(bank, false), VstInt32(bank.size()));
     restored->setProgram(current);
     EXPECT_EQ(restored->getProgram(), 3);
-    for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), values[3][i]) << i;
+    for (int i = 0; i < kParameters; ++i) EXPECT_EQ(restored->getParameter(i), values[3][i]) << i;
     for (int p = 0; p < 10; ++p) {
         EXPECT_EQ(restored->programNameIndexed(p), "Session program " + std::to_string(p));
         restored->setProgram(p);
-        for (int i = 0; i < 23; ++i)
+        for (int i = 0; i < kParameters; ++i)
             EXPECT_EQ(restored->getParameter(i), values[p][i]) << p << ", " << i;
     }
 }
@@ -162,15 +173,15 @@ TEST_F(PluginInterface, ASessionOfParameterValuesStillLoads) {
     ASSERT_TRUE(restored);
     restored->setProgram(3);
     restored->setProgramName("Old session");
-    for (int i = 0; i < 23; ++i) restored->setParameter(i, 0.25f);
+    for (int i = 0; i < kParameters; ++i) restored->setParameter(i, 0.25f);
     EXPECT_EQ(restored->getProgram(), 3);
     EXPECT_EQ(restored->programName(), "Old session");
-    for (int i = 0; i < 23; ++i) EXPECT_EQ(restored->getParameter(i), 0.25f) << i;
+    for (int i = 0; i < kParameters; ++i) EXPECT_EQ(restored->getParameter(i), 0.25f) << i;
     EXPECT_EQ(restored->paramDisplay(22), "-12.0");
 }
 
 TEST_F(PluginInterface, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNothing) {
-    for (int i = 0; i < 23; ++i) {
+    for (int i = 0; i < kParameters; ++i) {
         EXPECT_LE(text(effGetParamName, i).size(), 8u) << i;
         EXPECT_LE(text(effGetParamLabel, i).size(), 8u) << i;
         EXPECT_LE(text(effGetParamDisplay, i).size(), 31u) << i;
@@ -189,7 +200,7 @@ TEST_F(PluginInterface, HostTextsStayInTheirFieldsAndOutOfRangeIndicesChangeNoth
         EXPECT_EQ(plugin->getProgram(), 3) << value;
     }
 
-    for (VstInt32 index : {-1, 23}) {
+    for (VstInt32 index : {-1, kParameters}) {
         for (VstInt32 opcode : {effGetParamLabel, effGetParamDisplay, effGetParamName})
             EXPECT_EQ(text(opcode, index), std::string(255, 'z')) << opcode;
         char value[] = "5";

@@ -13,6 +13,7 @@
 #include "synth/DspMath.h"
 #include "synth/MwcRandom.h"
 #include "synth/TempoLfo.h"
+#include "tests/synth/ReferenceEngine.h"
 
 namespace {
 constexpr std::uint32_t kMz = std::uint32_t(mwc::kModulusZ);
@@ -159,18 +160,8 @@ TEST(BlockKernels, PitchDividesAsTheDividerDoes) {
                 ASSERT_EQ(increment[i], notes[i] * dsp::kTwoPi / rate)
                     << BlockKernels::name(isa) << " " << notes[i];
                 const double f = notes[i];
-                double expected = 0.0;
-                if (f >= 10.0 && f < 30.0) {
-                    const double a = (f - 10.0) / 20.0;
-                    expected = a * a;
-                } else if (f >= 30.0 && f < 10000.0) {
-                    const double a = 1.0 - (f - 30.0) / 9970.0 * 0.3;
-                    expected = a * a;
-                } else if (f >= 10000.0 && f < 17500.0) {
-                    const double a = 0.7 - (f - 10000.0) / 7500.0 * 0.7;
-                    expected = a * a;
-                }
-                ASSERT_NEAR(weight[i], expected, 4e-16) << BlockKernels::name(isa) << " " << f;
+                ASSERT_NEAR(weight[i], reference::freqWeight(f), 4e-16)
+                    << BlockKernels::name(isa) << " " << f;
             }
         }
     }
@@ -205,7 +196,8 @@ TEST(BlockKernels, GlidePitchStaysWithinAFewUnitsInTheLastPlaceOfTheExactPitch) 
                     const bool inside = k.glidePitch(run.data(), scale, rate, 1.0 / rate,
                                                      inc.data(), weight.data(), 16);
                     const double lo = run.front() * scale, hi = run.back() * scale;
-                    ASSERT_EQ(inside, std::min(lo, hi) >= 30.0 && std::max(lo, hi) < 10000.0);
+                    ASSERT_EQ(inside, std::min(lo, hi) >= dsp::kWeightFullFrom &&
+                                          std::max(lo, hi) < dsp::kWeightKnee);
                     // In the band the weights are the steps' line, squared.
                     if (inside)
                         k.stepWeights(inc.data(), dsp::weightPerStep(rate), weight.data(), 16);

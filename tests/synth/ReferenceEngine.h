@@ -10,24 +10,28 @@
 #include <cstdint>
 #include <vector>
 
+#include "synth/DspMath.h"
 #include "synth/MidiQueue.h"
 #include "synth/MwcRandom.h"
 #include "synth/NoteStack.h"
 
 namespace reference {
 
+// The curve as a reader would write it, piece by piece, from the engine's
+// constants (dsp::kWeight*).
 inline double freqWeight(double f) {
-    if (f < 10.0) return 0.0;
-    if (f < 30.0) {
-        const double a = (f - 10.0) / 20.0;
+    using namespace dsp;
+    if (f < kWeightSilentBelow) return 0.0;
+    if (f < kWeightFullFrom) {
+        const double a = (f - kWeightSilentBelow) / kWeightLowWidth;
         return a * a;
     }
-    if (f < 10000.0) {
-        const double a = 1.0 - (f - 30.0) / 9970.0 * 0.3;
+    if (f < kWeightKnee) {
+        const double a = 1.0 - (f - kWeightFullFrom) / kWeightMidWidth * kWeightMidFall;
         return a * a;
     }
-    if (f < 17500.0) {
-        const double a = 0.7 - (f - 10000.0) / 7500.0 * 0.7;
+    if (f < kWeightSilentFrom) {
+        const double a = kWeightKneeLevel - (f - kWeightKnee) / kWeightHighWidth * kWeightKneeLevel;
         return a * a;
     }
     return 0.0;
