@@ -189,4 +189,22 @@ void ProgramBank::loadImage(const unsigned char* image, int count, int first, in
     }
 }
 
+bool ProgramBank::isSoundBankImage(const unsigned char* image, std::size_t size) const {
+    const int count = imageParameterCount(static_cast<long long>(size), mProgramCount);
+    const int length = recordLengthFor(count);
+    if (!image || !mRecords || count < 0 ||
+        size != static_cast<std::size_t>(mProgramCount) * static_cast<std::size_t>(length))
+        return false;
+    // Each value sits where the live bank keeps it within its record.
+    for (int p = 0; p < mProgramCount; ++p)
+        for (int i = 0; i < count; ++i) {
+            const auto* slot = static_cast<const unsigned char*>(valueSlot(0, i));
+            const double v = KEffectParameter::readSlot(
+                image + static_cast<std::size_t>(p) * static_cast<std::size_t>(length) +
+                (slot - mRecords));
+            if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
+        }
+    return true;
+}
+
 }  // namespace KAMO

@@ -81,6 +81,10 @@ public:
     // programs from `first` on; the parameters the image lacks get their
     // defaults. The caller has checked the size with imageParameterCount.
     void loadImage(const unsigned char* image, int count, int first, int programs);
+    // True when `image` is exactly a whole bank of this release or of an
+    // older one and every value in it is a stored value (within [0, 1]):
+    // what a plug-in face accepts as a state it wrote.
+    bool isSoundBankImage(const unsigned char* image, std::size_t size) const;
 
 private:
     void release();

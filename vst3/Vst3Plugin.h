@@ -12,8 +12,10 @@
 //
 // State: the component's state is the effect's bank image (the bytes of the
 // VST 2.4 bank chunk) followed by the current program as a little-endian
-// 32-bit number. A stream of another length, or with a value outside
-// [0, 1] or a program outside the bank, is refused and changes nothing.
+// 32-bit number. The bank of an older release (fewer parameters) is taken,
+// the others get their defaults; a stream of any other length, or with a
+// value outside [0, 1] or a program outside the bank, is refused and
+// changes nothing.
 
 #include "shell/Vst2.h"
 #include "vst3/Vst3Com.h"
@@ -62,7 +64,6 @@ private:
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                   void* ptr, float opt);
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
-    bool bankIsSound(const unsigned char* bank, std::size_t size);
 
     // --- IComponent ---
     v3_result initialize(v3_funknown** context);

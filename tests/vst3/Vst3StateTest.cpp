@@ -109,6 +109,30 @@ TEST_F(Vst3State, AShortLongOrUnsoundStreamIsRefusedAndChangesNothing) {
     EXPECT_EQ(plugin->state(), good);
 }
 
+TEST_F(Vst3State, AStateOfAnOlderReleaseGivesTheNewerParametersTheirDefaults) {
+    auto source = load();
+    auto plugin = load();
+    ASSERT_TRUE(source && plugin);
+    const v3_param_id last = kParameterCount - 1;
+    ASSERT_EQ(source->setNormalised(0, 0.25), V3_OK);
+    ASSERT_EQ(source->setNormalised(last, 0.75), V3_OK);
+    ASSERT_EQ(plugin->setNormalised(last, 0.5), V3_OK);
+    // The same bank as a release without the last parameter wrote it:
+    // each record ends before that parameter's 8-byte value.
+    const std::vector<std::uint8_t> today = source->state();
+    const std::size_t programs = 10, record = (today.size() - 4) / programs;
+    std::vector<std::uint8_t> older;
+    for (std::size_t p = 0; p < programs; ++p)
+        older.insert(older.end(), today.begin() + p * record, today.begin() + (p + 1) * record - 8);
+    older.insert(older.end(), today.end() - 4, today.end());
+    ASSERT_EQ(plugin->setState(older), V3_OK);
+    EXPECT_EQ(plugin->normalised(0), 0.25);
+    EXPECT_EQ(plugin->normalised(last), plugin->parameters()[last].defaultValue);
+    // Cut inside a value, it is no state.
+    older.erase(older.begin());
+    EXPECT_NE(plugin->setState(older), V3_OK);
+}
+
 TEST_F(Vst3State, TheHostSwitchesProgramsThroughTheControllerOrTheProcessor) {
     auto plugin = load();
     ASSERT_TRUE(plugin);
