@@ -233,13 +233,7 @@ v3_plugin_view** Vst3Controller::createView(const char* name) {
 // --- IUnitInfo --------------------------------------------------------------------
 
 v3_result Vst3Controller::unitInfo(std::int32_t index, v3_unit_info* info) {
-    if (index != 0 || !info) return V3_INVALID_ARG;
-    std::memset(info, 0, sizeof *info);
-    info->id = Vst3Parameters::kRootUnit;
-    info->parent_unit_id = -1;
-    toUtf16(info->name, 128, "Root");
-    info->program_list_id = Vst3Parameters::kProgramListId;
-    return V3_OK;
+    return info ? plugin_.parameters().unitInfo(index, *info) : V3_INVALID_ARG;
 }
 
 v3_result Vst3Controller::programListInfo(std::int32_t index, v3_program_list_info* info) {
@@ -314,7 +308,9 @@ v3_unit_information_cpp Vst3Controller::makeUnitTable() {
     t.query_interface = queryThunk;
     t.ref = refThunk;
     t.unref = unrefThunk;
-    t.unit.get_unit_count = [](void*) -> std::int32_t { return 1; };
+    t.unit.get_unit_count = [](void* f) -> std::int32_t {
+        return self(f)->plugin_.parameters().unitCount();
+    };
     t.unit.get_unit_info = [](void* f, std::int32_t i, v3_unit_info* info) {
         return self(f)->unitInfo(i, info);
     };
@@ -333,8 +329,9 @@ v3_unit_information_cpp Vst3Controller::makeUnitTable() {
     t.unit.get_program_pitch_name = [](void*, std::int32_t, std::int32_t, std::int16_t,
                                        v3_str_128) -> v3_result { return V3_FALSE; };
     t.unit.get_selected_unit = [](void*) -> std::int32_t { return Vst3Parameters::kRootUnit; };
-    t.unit.select_unit = [](void*, std::int32_t unit) -> v3_result {
-        return unit == Vst3Parameters::kRootUnit ? V3_OK : V3_INVALID_ARG;
+    t.unit.select_unit = [](void* f, std::int32_t unit) -> v3_result {
+        return unit >= 0 && unit < self(f)->plugin_.parameters().unitCount() ? V3_OK
+                                                                             : V3_INVALID_ARG;
     };
     t.unit.get_unit_by_bus = [](void*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                                 std::int32_t* unit) -> v3_result {

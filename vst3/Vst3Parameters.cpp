@@ -2,6 +2,7 @@
 
 #include "framework/KEffect.h"
 #include "framework/KEffectParameter.h"
+#include "framework/KParameterInfo.h"
 
 #include <cmath>
 #include <cstdio>
@@ -29,7 +30,41 @@ struct Slot {
 Vst3Parameters::Vst3Parameters(KEffect& effect)
     : effect_(effect),
       effectCount_(effect.parameterCount()),
-      programCount_(effect.programBank().programCount()) {}
+      programCount_(effect.programBank().programCount()),
+      rootName_(effect.effectName() ? effect.effectName() : "Root") {
+    for (int i = 0; i < effectCount_; ++i) {
+        const KParameterInfo* info = effect.parameterInfo(i);
+        if (!info || !info->group || !*info->group) continue;
+        bool known = false;
+        for (const std::string& g : groups_) known = known || g == info->group;
+        if (!known) groups_.emplace_back(info->group);
+    }
+}
+
+std::int32_t Vst3Parameters::unitOf(int index) const {
+    const KParameterInfo* info = effect_.parameterInfo(index);
+    if (!info || !info->group) return kRootUnit;
+    for (std::size_t g = 0; g < groups_.size(); ++g)
+        if (groups_[g] == info->group) return static_cast<std::int32_t>(g + 1);
+    return kRootUnit;
+}
+
+v3_result Vst3Parameters::unitInfo(int index, v3_unit_info& out) const {
+    if (index < 0 || index >= unitCount()) return V3_INVALID_ARG;
+    std::memset(&out, 0, sizeof out);
+    if (index == 0) {
+        out.id = kRootUnit;
+        out.parent_unit_id = -1;
+        toUtf16(out.name, 128, rootName_.c_str());
+        out.program_list_id = kProgramListId;
+        return V3_OK;
+    }
+    out.id = index;
+    out.parent_unit_id = kRootUnit;
+    toUtf16(out.name, 128, groups_[static_cast<std::size_t>(index - 1)].c_str());
+    out.program_list_id = -1;
+    return V3_OK;
+}
 
 const KEffectParameter* Vst3Parameters::parameter(v3_param_id id) const {
     return id < static_cast<v3_param_id>(effectCount_) ? effect_.parameter(static_cast<int>(id))
@@ -38,12 +73,10 @@ const KEffectParameter* Vst3Parameters::parameter(v3_param_id id) const {
 
 int Vst3Parameters::stepCount(v3_param_id id) const {
     if (id == kProgramId) return programCount_ > 1 ? programCount_ - 1 : 0;
-    const KEffectParameter* p = parameter(id);
-    if (const auto* range = dynamic_cast<const KRangeParam*>(p))
-        return range->steps() > 0 ? range->steps() : 0;
-    if (const auto* choices = dynamic_cast<const KEnumParam*>(p))
-        return choices->choiceCount() > 1 ? choices->choiceCount() - 1 : 0;
-    return 0;
+    if (id >= static_cast<v3_param_id>(effectCount_)) return 0;
+    const KParameterInfo* info = effect_.parameterInfo(static_cast<int>(id));
+    const int values = info ? info->valueCount() : 0;
+    return values > 1 ? values - 1 : 0;
 }
 
 v3_result Vst3Parameters::info(int index, v3_param_info& out) const {
@@ -69,14 +102,16 @@ v3_result Vst3Parameters::info(int index, v3_param_info& out) const {
     const auto id = static_cast<v3_param_id>(index);
     const KEffectParameter* p = parameter(id);
     if (!p) return V3_INVALID_ARG;
+    const KParameterInfo* row = effect_.parameterInfo(index);
     out.param_id = id;
     toUtf16(out.title, 128, p->name());
     toUtf16(out.short_title, 128, p->name());
     toUtf16(out.units, 128, p->label());
     out.step_count = stepCount(id);
     out.default_normalised_value = unit(p->getDefault());
+    out.unit_id = unitOf(index);
     out.flags = V3_PARAM_CAN_AUTOMATE;
-    if (dynamic_cast<const KEnumParam*>(p)) out.flags |= V3_PARAM_IS_LIST;
+    if (row && row->kind == KParameterInfo::Choice) out.flags |= V3_PARAM_IS_LIST;
     return V3_OK;
 }
 

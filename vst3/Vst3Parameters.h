@@ -6,10 +6,17 @@
 // names, which hosts show as a program selector) and the pitch bend, which
 // VST 3 delivers only as a parameter (hidden: it is played, not edited).
 //
-// Every conversion goes through the effect parameter's own mapping and
-// texts, on a value of our own, so none of them touches a program.
+// What a parameter is comes from the effect's descriptor rows
+// (KParameterInfo): title, units, steps, choices, and its group, which
+// becomes a unit of its own under the root unit (hosts show them as
+// folders). Every conversion goes through the effect parameter's own
+// mapping and texts, on a value of our own, so none of them touches a
+// program.
 
 #include "vst3/Vst3Com.h"
+
+#include <string>
+#include <vector>
 
 namespace KAMO {
 
@@ -50,12 +57,20 @@ public:
     // What a stepped parameter offers: steps between its ends, 0 when continuous.
     int stepCount(v3_param_id id) const;
 
+    // Units: the root, then one per group in the order groups first appear
+    // (unit id = 1 + that order).
+    int unitCount() const { return 1 + static_cast<int>(groups_.size()); }
+    v3_result unitInfo(int index, v3_unit_info& out) const;
+
 private:
     const KEffectParameter* parameter(v3_param_id id) const;
+    std::int32_t unitOf(int index) const;
 
     KEffect& effect_;
     int effectCount_;
     int programCount_;
+    std::vector<std::string> groups_;
+    std::string rootName_;
 };
 
 }  // namespace KAMO

@@ -106,6 +106,23 @@ TEST_F(Vst3Module, ParametersAreTheEffectsByIndexWithTheProgramAndTheHiddenBend)
     ASSERT_TRUE(plugin->findParameter("MainLvl", id));
     EXPECT_EQ(list[id].stepCount, 0);
 
+    // One unit per group under the root, which holds the program list.
+    auto* units = v3_cpp_obj(plugin->units());
+    ASSERT_EQ(units->get_unit_count(plugin->units()), 6);
+    const char* const groups[] = {"Murlan", "Osc 1", "Osc 2", "Osc 3", "LFO", "Global"};
+    for (int u = 0; u < 6; ++u) {
+        v3_unit_info unit{};
+        ASSERT_EQ(units->get_unit_info(plugin->units(), u, &unit), V3_OK);
+        EXPECT_EQ(unit.id, u);
+        EXPECT_EQ(unit.parent_unit_id, u == 0 ? -1 : 0);
+        EXPECT_EQ(vst3host::narrow(unit.name, 128), groups[u]);
+        EXPECT_EQ(unit.program_list_id, u == 0 ? 1 : -1);
+    }
+    EXPECT_EQ(list[0].unit, 1);   // Detune1
+    EXPECT_EQ(list[5].unit, 2);   // Partial2
+    EXPECT_EQ(list[17].unit, 4);  // LFOWave
+    EXPECT_EQ(list[22].unit, 5);  // MainLvl
+
     ParameterInfo program;
     ASSERT_TRUE(plugin->programParameter(program));
     EXPECT_EQ(program.stepCount, vst->numPrograms() - 1);
