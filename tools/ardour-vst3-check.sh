@@ -52,7 +52,7 @@ grep -o 'category="[^"]*"' "$work/scan.log" | head -n1
 # 2. Session, A4, program and values. Ardour 7.3 headless sometimes fails to
 # register a new track's ports ("Port already exists", with any plug-in):
 # the session is made again then.
-for attempt in 1 2 3 4 5; do
+for attempt in $(seq 10); do
   rm -rf "$work/session"
   timeout 120 ardour7-lua "$top/tools/ardour/vst3-create.lua" "$work/session" session "$uid" \
     "$top/tools/ardour" >"$work/create.log" 2>&1
