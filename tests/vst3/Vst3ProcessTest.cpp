@@ -197,4 +197,35 @@ TEST_F(Vst3OddInput, EmptyCallsRenderNothingAndStillTakeParameterChanges) {
     EXPECT_EQ(plugin->process(kBlock, nullptr, 0, nullptr, &events, nullptr), V3_OK);
 }
 
+TEST_F(Vst3OddInput, NullAndOutOfRangeArgumentsAreRefusedWithoutHarm) {
+    const std::vector<std::uint8_t> before = plugin->state();
+    auto* component = v3_cpp_obj(plugin->component());
+    auto* processor = v3_cpp_obj(plugin->processor());
+    auto* controller = v3_cpp_obj(plugin->controller());
+    EXPECT_NE(component->get_state(plugin->component(), nullptr), V3_OK);
+    EXPECT_NE(component->set_state(plugin->component(), nullptr), V3_OK);
+    EXPECT_NE(component->get_bus_info(plugin->component(), V3_AUDIO, V3_OUTPUT, 0, nullptr), V3_OK);
+    EXPECT_NE(component->get_bus_info(plugin->component(), 7, V3_OUTPUT, 0, nullptr), V3_OK);
+    EXPECT_NE(processor->set_bus_arrangements(plugin->processor(), nullptr, 0, nullptr, 1), V3_OK);
+    EXPECT_NE(processor->setup_processing(plugin->processor(), nullptr), V3_OK);
+    EXPECT_NE(processor->process(plugin->processor(), nullptr), V3_OK);
+    v3_param_info info{};
+    EXPECT_NE(controller->get_parameter_info(plugin->controller(), -1, &info), V3_OK);
+    EXPECT_NE(controller->get_parameter_info(plugin->controller(), 25, &info), V3_OK);
+    EXPECT_NE(controller->get_parameter_info(plugin->controller(), 0, nullptr), V3_OK);
+    v3_str_128 text = {};
+    EXPECT_NE(controller->get_parameter_string_for_value(plugin->controller(), 99, 0.5, text),
+              V3_OK);
+    double value = 0.0;
+    EXPECT_NE(controller->get_parameter_value_for_string(plugin->controller(), 0, nullptr, &value),
+              V3_OK);
+    EXPECT_EQ(controller->create_view(plugin->controller(), "no such view"), nullptr);
+    EXPECT_EQ(controller->create_view(plugin->controller(), nullptr), nullptr);
+    EXPECT_TRUE(std::isfinite(controller->normalised_parameter_to_plain(
+        plugin->controller(), 3, std::numeric_limits<double>::quiet_NaN())));
+    EXPECT_EQ(plugin->state(), before);
+    EXPECT_EQ(run(kBlock, nullptr, nullptr), V3_OK);
+    EXPECT_TRUE(finite());
+}
+
 #endif
