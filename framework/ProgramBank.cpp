@@ -285,4 +285,18 @@ void ProgramBank::setProgramName(int program, const char* name) {
     field[kNameLength] = 0;
 }
 
+bool ProgramBank::isSoundBankImage(const unsigned char* image, std::size_t size) const {
+    const int count = imageParameterCount(static_cast<long long>(size), mProgramCount);
+    const int length = recordLengthFor(count);
+    if (!image || count < 0 ||
+        size != static_cast<std::size_t>(mProgramCount) * static_cast<std::size_t>(length))
+        return false;
+    for (int p = 0; p < mProgramCount; ++p)
+        for (int i = 0; i < count; ++i) {
+            const double v = imageValue(image, p * length + valueOffset(i));
+            if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
+        }
+    return true;
+}
+
 }  // namespace KAMO

@@ -21,6 +21,7 @@
 #include "framework/PtrList.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -108,6 +109,10 @@ public:
     // is not read), fewer when it is exactly as long as records of that
     // many, -1 when it matches no count (cut inside a value, or empty).
     int imageParameterCount(long long size, int programs) const;
+    // True when `image` is exactly a whole bank of this release or of an
+    // older one and every value in it is a stored value (within [0, 1]):
+    // what a plug-in face accepts as a state it wrote.
+    bool isSoundBankImage(const unsigned char* image, std::size_t size) const;
 
 private:
     static constexpr int kWord = 8;

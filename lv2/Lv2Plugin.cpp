@@ -243,23 +243,6 @@ LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handl
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
-bool Lv2Plugin::bankIsSound(const unsigned char* bank, std::size_t size) {
-    const ProgramBank& programs = effect_->programBank();
-    // Exactly a bank of this release or of an older one, with fewer
-    // parameters; anything else is not a state we wrote.
-    const int count =
-        programs.imageParameterCount(static_cast<long long>(size), programs.programCount());
-    const int length = programs.recordLengthFor(count);
-    if (count < 0 || size != static_cast<std::size_t>(programs.programCount()) * length)
-        return false;
-    for (int p = 0; p < programs.programCount(); ++p)
-        for (int i = 0; i < count; ++i) {
-            const double v = ProgramBank::imageValue(bank, p * length + programs.valueOffset(i));
-            if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
-        }
-    return true;
-}
-
 LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
     std::size_t bankSize = 0, programSize = 0;
     uint32_t bankType = 0, programType = 0, flags = 0;
@@ -272,7 +255,7 @@ LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve, LV2_St
     int32_t index = 0;
     std::memcpy(&index, program, sizeof index);
     if (index < 0 || index >= effect_->programBank().programCount() ||
-        !bankIsSound(static_cast<const unsigned char*>(bank), bankSize))
+        !effect_->programBank().isSoundBankImage(static_cast<const unsigned char*>(bank), bankSize))
         return LV2_STATE_ERR_UNKNOWN;
     record_->dispatcher(record_, effSetChunk, 0, static_cast<VstIntPtr>(bankSize),
                         const_cast<void*>(bank), 0.0f);

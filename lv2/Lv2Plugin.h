@@ -70,7 +70,6 @@ private:
     void readPosition(const LV2_Atom_Object* object);
     void addMidi(const LV2_Atom& body, uint32_t delta);
     void renderStretch(uint32_t from, uint32_t to);
-    bool bankIsSound(const unsigned char* bank, std::size_t size);
 
     Lv2Uris uris_;
     double sampleRate_;

@@ -41,8 +41,9 @@ run_tsan() {
   export TSAN_OPTIONS="suppressions=$top/tools/sanitizers/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
   # The tests in which several threads meet: editor open/close and editing
   # while audio renders, edit notifications from many threads, and the
-  # validator's thread-safety level on the plug-in.
-  local threaded='EditorWindowTest|KEditorTest|EditNotifications|MurlanPassesAtTheHighestStrictness|Concurrent'
+  # validator's thread-safety level on the plug-in, the VST 3 editor
+  # sending edits to its host.
+  local threaded='EditorWindowTest|KEditorTest|EditNotifications|MurlanPassesAtTheHighestStrictness|Concurrent|Vst3Editor'
   (cd "$build" && bash "$top/tools/with-xvfb.sh" ctest --output-on-failure --timeout 900 -R "$threaded")
 }
 

@@ -1,0 +1,161 @@
+// The editor as a VST 3 view in a host's window: drawn as the VST 2.4
+// editor at any scale, and its edits reaching the host as beginEdit,
+// performEdit and endEdit from the host's run loop, on the host's thread.
+
+#include "Vst3TestSupport.h"
+
+#include "tools/plughost/EditorHost.h"
+#include "tools/vst3host/Vst3EditorHost.h"
+
+#include <cstdlib>
+#include <set>
+#include <thread>
+
+#if defined(MURLAN_VST3_BUNDLE) && defined(MURLAN_PLUGIN)
+
+using plughost::EditorImage;
+using vst3host::HostEdit;
+
+namespace {
+
+constexpr v3_param_id kMainLevel = 22;
+
+class Vst3Editor : public vst3test::Vst3Fixture {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+        plugin = load();
+        ASSERT_TRUE(plugin);
+    }
+    void TearDown() override { window.close(); }
+
+    // True once two screenshots a moment apart agree and show something.
+    template <typename Window>
+    static bool settled(Window& w, EditorImage& image) {
+        EditorImage first;
+        if (!w.screenshot(first)) return false;
+        w.pump(80);
+        return w.screenshot(image) && !first.empty() &&
+               image.countDifferences(first, 0, 0, image.width(), image.height()) == 0 &&
+               image.countNear({0, 0, 0}, 8, 0, 0, image.width(), image.height()) <
+                   image.width() * image.height() / 2;
+    }
+    template <typename Window>
+    static EditorImage settledShot(Window& w) {
+        EditorImage image;
+        w.pumpUntil([&] { return settled(w, image); }, 10000);
+        return image;
+    }
+    // The VST 2.4 editor's picture at `scale`.
+    EditorImage vstShot(float scale) {
+        auto vst = loadVst();
+        plughost::EditorHost vstWindow;
+        std::string error;
+        EXPECT_TRUE(vst && vstWindow.open(*vst, &error, scale)) << error;
+        EditorImage image = settledShot(vstWindow);
+        vstWindow.close();
+        return image;
+    }
+    std::vector<HostEdit> editsUntilEnd() {
+        window.pumpUntil(
+            [&] {
+                const auto edits = plugin->handler().edits();
+                return !edits.empty() && edits.back().kind == HostEdit::End;
+            },
+            5000);
+        return plugin->handler().edits();
+    }
+
+    std::unique_ptr<vst3host::Vst3Instance> plugin;
+    vst3host::Vst3EditorHost window;
+};
+
+}  // namespace
+
+TEST_F(Vst3Editor, DrawsInTheHostsWindowAsTheVst24EditorDoes) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_EQ(window.width(), 540);
+    EXPECT_EQ(window.height(), 395);
+    EXPECT_EQ(window.timerCount(), 1);
+    const EditorImage shot = settledShot(window);
+    const EditorImage expected = vstShot(0.0f);
+    ASSERT_EQ(shot.width(), expected.width());
+    ASSERT_EQ(shot.height(), expected.height());
+    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+}
+
+TEST_F(Vst3Editor, TakesTheContentScaleBeforeAndWhileOpen) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error, 2.0f)) << error;
+    EXPECT_EQ(window.width(), 1080);
+    EXPECT_EQ(window.height(), 790);
+    const EditorImage shot = settledShot(window);
+    const EditorImage expected = vstShot(2.0f);
+    ASSERT_EQ(shot.width(), expected.width());
+    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+
+    // Back to 1 while open: the view asks the frame for its new size.
+    ASSERT_TRUE(window.setScale(1.0f));
+    ASSERT_FALSE(window.resizeRequests().empty());
+    EXPECT_EQ(window.resizeRequests().back().right, 540);
+    EXPECT_EQ(window.resizeRequests().back().bottom, 395);
+    EXPECT_EQ(settledShot(window).width(), 540);
+}
+
+TEST_F(Vst3Editor, AKnobDragReachesTheHostInOneGestureOnTheHostsThread) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    settledShot(window);
+    plugin->handler().clear();
+    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    const std::vector<HostEdit> edits = editsUntilEnd();
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits.front().kind, HostEdit::Begin);
+    EXPECT_EQ(edits.back().kind, HostEdit::End);
+    double last = plugin->parameters()[kMainLevel].defaultValue;
+    int performs = 0;
+    for (const HostEdit& e : edits) {
+        EXPECT_EQ(e.id, kMainLevel);
+        EXPECT_EQ(e.thread, std::this_thread::get_id());
+        if (e.kind != HostEdit::Perform) continue;
+        ++performs;
+        EXPECT_GE(e.value, last) << "dragging up only raises the level";
+        last = e.value;
+    }
+    EXPECT_GE(performs, 1);
+    EXPECT_EQ(last, plugin->normalised(kMainLevel));
+    window.pump(200);
+    EXPECT_EQ(plugin->handler().edits().size(), edits.size()) << "nothing is sent twice";
+}
+
+TEST_F(Vst3Editor, PatchCommandsReachTheHostAsEditsOfEachChangedValue) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    settledShot(window);
+    plugin->handler().clear();
+    ASSERT_TRUE(window.drag(147, 80, 0, 0, 1));  // Full Random at (105, 70), 85 x 20
+    window.pumpUntil([&] { return plugin->handler().edits().size() >= 15; }, 5000);
+    window.pump(200);
+    std::set<v3_param_id> performed;
+    for (const HostEdit& e : plugin->handler().edits()) {
+        EXPECT_EQ(e.thread, std::this_thread::get_id());
+        if (e.kind != HostEdit::Perform) continue;
+        performed.insert(e.id);
+        EXPECT_EQ(e.value, plugin->normalised(e.id));
+    }
+    EXPECT_GE(performed.size(), 5u);
+}
+
+TEST_F(Vst3Editor, DoesNotOpenWithoutTheHostsRunLoop) {
+    std::string error;
+    EXPECT_FALSE(window.open(*plugin, &error, 0.0f, false));
+    // Nor twice at once.
+    vst3host::Vst3EditorHost first;
+    ASSERT_TRUE(first.open(*plugin, &error)) << error;
+    EXPECT_FALSE(window.open(*plugin, &error));
+    first.close();
+    EXPECT_TRUE(window.open(*plugin, &error)) << error;
+}
+
+#endif

@@ -1,0 +1,59 @@
+#pragma once
+// What the VST 3 tests share: the built bundle loaded through vst3host, the
+// built VST 2.4 plug-in loaded through plughost, the demo's settings given
+// to both, and renderers that play a song with parameter changes through
+// each face in the same calls, so that their samples can be compared.
+
+#include "tools/plughost/MidiSong.h"
+#include "tools/plughost/PluginHost.h"
+#include "tools/plughost/PluginInstance.h"
+#include "tools/vst3host/Vst3Instance.h"
+#include "tools/vst3host/Vst3SongRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vst3test {
+
+constexpr double kRate = 48000.0;
+constexpr int kBlock = 512;
+constexpr int kParameterCount = 23;
+
+// NAME=TEXT pairs of examples/demo.args.
+std::vector<std::pair<std::string, std::string>> demoSettings();
+
+class Vst3Fixture : public ::testing::Test {
+protected:
+    // A fresh instance of the bundle's plug-in, not set up.
+    std::unique_ptr<vst3host::Vst3Instance> load();
+    // The VST 2.4 face, not yet given a sample rate.
+    std::unique_ptr<plughost::PluginInstance> loadVst();
+
+    plughost::PluginHost vstHost;
+};
+
+// Settings as each host gives them: texts through string2parameter; for
+// VST 3 the controller's text conversion, the value set on the controller
+// and sent again as a point at frame 0 of the first block.
+void applySettings(plughost::PluginInstance& plugin,
+                   const std::vector<std::pair<std::string, std::string>>& settings);
+void applySettings(vst3host::Vst3Instance& plugin,
+                   const std::vector<std::pair<std::string, std::string>>& settings,
+                   vst3host::Vst3RenderOptions& options);
+
+// Plays `song` through the VST 2.4 face as plughost's SongRenderer does,
+// and cuts each block where a change falls, setting the parameter there
+// with the transport moved on to that frame (what the VST 3 face does).
+std::vector<double> renderVst(plughost::PluginInstance& plugin, const plughost::MidiSong& song,
+                              const std::vector<vst3host::ParameterChange>& changes, bool doubles,
+                              double tailSeconds);
+std::vector<double> renderVst3(vst3host::Vst3Instance& plugin, const plughost::MidiSong& song,
+                               vst3host::Vst3RenderOptions options);
+
+// Index of the first sample that differs, -1 when none (lengths included).
+long firstDifference(const std::vector<double>& a, const std::vector<double>& b);
+
+}  // namespace vst3test

@@ -1,0 +1,254 @@
+#include "tools/vst3host/Vst3EditorHost.h"
+
+#include "tools/plughost/HostDisplay.h"
+#include "tools/vst3host/Vst3Instance.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xcomposite.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace vst3host {
+
+namespace {
+
+std::uint64_t nowMs() {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::uint32_t V3_API noRef(void*) { return 1; }
+
+}  // namespace
+
+struct FrameTables {
+    static Vst3EditorHost* owner(void* self) {
+        return static_cast<Vst3EditorHost::Face*>(self)->owner;
+    }
+    static v3_result V3_API query(void* self, const v3_tuid iid, void** out) {
+        Vst3EditorHost* host = owner(self);
+        if (!out) return V3_INVALID_ARG;
+        *out = nullptr;
+        if (v3_tuid_match(iid, v3_funknown_iid) || v3_tuid_match(iid, v3_plugin_frame_iid))
+            *out = &host->frame_;
+        else if (v3_tuid_match(iid, v3_run_loop_iid) && host->offerRunLoop_)
+            *out = &host->loop_;
+        return *out ? V3_OK : V3_NO_INTERFACE;
+    }
+    static v3_plugin_frame_cpp frame() {
+        v3_plugin_frame_cpp t{};
+        t.query_interface = query;
+        t.ref = noRef;
+        t.unref = noRef;
+        t.frame.resize_view = [](void* self, v3_plugin_view**, v3_view_rect* rect) -> v3_result {
+            Vst3EditorHost* host = owner(self);
+            if (!rect) return V3_INVALID_ARG;
+            host->resizes_.push_back(*rect);
+            host->width_ = rect->right - rect->left;
+            host->height_ = rect->bottom - rect->top;
+            if (host->display_ && host->window_) {
+                XResizeWindow(host->display_, host->window_, static_cast<unsigned>(host->width_),
+                              static_cast<unsigned>(host->height_));
+                XSync(host->display_, False);
+            }
+            return V3_OK;
+        };
+        return t;
+    }
+    static v3_run_loop_cpp loop() {
+        v3_run_loop_cpp t{};
+        t.query_interface = query;
+        t.ref = noRef;
+        t.unref = noRef;
+        t.loop.register_event_handler = [](void* self, v3_event_handler** handler,
+                                           int fd) -> v3_result {
+            owner(self)->handlers_.emplace_back(handler, fd);
+            return V3_OK;
+        };
+        t.loop.unregister_event_handler = [](void* self, v3_event_handler** handler) -> v3_result {
+            auto& list = owner(self)->handlers_;
+            list.erase(std::remove_if(list.begin(), list.end(),
+                                      [&](const auto& h) { return h.first == handler; }),
+                       list.end());
+            return V3_OK;
+        };
+        t.loop.register_timer = [](void* self, v3_timer_handler** handler,
+                                   std::uint64_t ms) -> v3_result {
+            if (!handler || ms == 0) return V3_INVALID_ARG;
+            owner(self)->timers_.push_back({handler, ms, nowMs() + ms});
+            return V3_OK;
+        };
+        t.loop.unregister_timer = [](void* self, v3_timer_handler** handler) -> v3_result {
+            auto& list = owner(self)->timers_;
+            list.erase(std::remove_if(list.begin(), list.end(),
+                                      [&](const auto& t) { return t.handler == handler; }),
+                       list.end());
+            return V3_OK;
+        };
+        return t;
+    }
+};
+
+namespace {
+const v3_plugin_frame_cpp kFrameTable = FrameTables::frame();
+const v3_run_loop_cpp kLoopTable = FrameTables::loop();
+}  // namespace
+
+Vst3EditorHost::Vst3EditorHost()
+    : display_(plughost::openHostDisplay()), frame_{&kFrameTable, this}, loop_{&kLoopTable, this} {}
+
+Vst3EditorHost::~Vst3EditorHost() {
+    close();
+    if (display_) XCloseDisplay(display_);
+}
+
+bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale, bool runLoop) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        close();
+        return false;
+    };
+    close();
+    if (!display_) return fail("no X display (is DISPLAY set?)");
+    offerRunLoop_ = runLoop;
+    v3_edit_controller** controller = plugin.controller();
+    view_ = v3_cpp_obj(controller)->create_view(controller, "editor");
+    if (!view_) return fail("the controller gives no editor view");
+    if (v3_cpp_obj(view_)->is_platform_type_supported(view_, V3_VIEW_PLATFORM_TYPE_X11) != V3_OK)
+        return fail("the view does not embed in X11 windows");
+    if (scale != 0.0f) setScale(scale);
+    v3_view_rect rect{};
+    if (v3_cpp_obj(view_)->get_size(view_, &rect) != V3_OK || rect.right - rect.left < 1 ||
+        rect.bottom - rect.top < 1)
+        return fail("the view gives no size");
+    width_ = rect.right - rect.left;
+    height_ = rect.bottom - rect.top;
+
+    const int screen = DefaultScreen(display_);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display_, screen);
+    attributes.event_mask = StructureNotifyMask;
+    window_ =
+        XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
+                      static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+    int compositeEvent = 0, compositeError = 0;
+    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
+        XCompositeRedirectWindow(display_, window_, CompositeRedirectAutomatic);
+    XStoreName(display_, window_, "vst3host");
+    XMapWindow(display_, window_);
+    XEvent event;
+    do XWindowEvent(display_, window_, StructureNotifyMask, &event);
+    while (event.type != MapNotify);
+
+    v3_cpp_obj(view_)->set_frame(view_, reinterpret_cast<v3_plugin_frame**>(&frame_));
+    if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(window_),
+                                    V3_VIEW_PLATFORM_TYPE_X11) != V3_OK)
+        return fail("the view did not attach");
+    thread_ = std::this_thread::get_id();
+    return true;
+}
+
+void Vst3EditorHost::close() {
+    if (view_) {
+        v3_cpp_obj(view_)->removed(view_);
+        v3_cpp_obj(view_)->set_frame(view_, nullptr);
+        v3_cpp_obj_unref(view_);
+        view_ = nullptr;
+    }
+    timers_.clear();
+    handlers_.clear();
+    if (display_ && window_) {
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+    }
+    window_ = 0;
+}
+
+void Vst3EditorHost::idle() {
+    thread_ = std::this_thread::get_id();
+    const std::uint64_t now = nowMs();
+    // Copies: a timer may unregister itself or others.
+    const std::vector<Timer> timers = timers_;
+    for (const Timer& t : timers) {
+        auto it = std::find_if(timers_.begin(), timers_.end(),
+                               [&](const Timer& x) { return x.handler == t.handler; });
+        if (it == timers_.end() || it->due > now) continue;
+        it->due = now + it->ms;
+        v3_cpp_obj(t.handler)->on_timer(t.handler);
+    }
+    const auto handlers = handlers_;
+    for (const auto& h : handlers) {
+        pollfd p{h.second, POLLIN, 0};
+        if (poll(&p, 1, 0) > 0) v3_cpp_obj(h.first)->on_fd_is_set(h.first, h.second);
+    }
+    while (display_ && XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+    }
+}
+
+void Vst3EditorHost::pump(int ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+bool Vst3EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
+    return plughost::idleUntil([this] { idle(); }, done, ms);
+}
+
+unsigned long Vst3EditorHost::editorWindow() const {
+    return plughost::firstChildWindow(display_, window_);
+}
+
+bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps) {
+    const Window editor = editorWindow();
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!editor || !XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor))
+        return false;
+    if (steps < 1) steps = 1;
+    Window child = 0;
+    int rootX = 0, rootY = 0;
+    XTranslateCoordinates(display_, editor, DefaultRootWindow(display_), x, y, &rootX, &rootY,
+                          &child);
+    const int screen = DefaultScreen(display_);
+    auto settle = [this] {
+        XSync(display_, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        idle();
+    };
+    XTestFakeMotionEvent(display_, screen, rootX, rootY, CurrentTime);
+    settle();
+    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+    settle();
+    for (int s = 1; s <= steps; ++s) {
+        XTestFakeMotionEvent(display_, screen, rootX + dx * s / steps, rootY + dy * s / steps,
+                             CurrentTime);
+        settle();
+    }
+    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    settle();
+    return true;
+}
+
+bool Vst3EditorHost::setScale(float factor) {
+    if (!view_) return false;
+    v3_plugin_view_content_scale** scaling = nullptr;
+    if (v3_cpp_obj_query_interface(view_, v3_plugin_view_content_scale_iid, &scaling) != V3_OK ||
+        !scaling)
+        return false;
+    const bool ok = v3_cpp_obj(scaling)->set_content_scale_factor(scaling, factor) == V3_OK;
+    v3_cpp_obj_unref(scaling);
+    return ok;
+}
+
+bool Vst3EditorHost::screenshot(plughost::EditorImage& image) const {
+    return plughost::grabWindow(display_, editorWindow(), image);
+}
+
+}  // namespace vst3host

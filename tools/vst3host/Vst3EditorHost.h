@@ -1,0 +1,88 @@
+#pragma once
+// A stand-in for a host's editor window for VST 3 views: a top-level X
+// window of the view's size, an IPlugFrame that also offers the Linux run
+// loop (IRunLoop), and the view attached inside the window. The run loop's
+// timers and file descriptors are served by pump(), on the thread that
+// calls it, as a host serves them on its user-interface thread.
+
+#include "tools/plughost/EditorImage.h"
+
+#include <travesty/view.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct _XDisplay;
+
+namespace vst3host {
+
+class Vst3Instance;
+
+class Vst3EditorHost {
+public:
+    Vst3EditorHost();
+    ~Vst3EditorHost();
+    Vst3EditorHost(const Vst3EditorHost&) = delete;
+    Vst3EditorHost& operator=(const Vst3EditorHost&) = delete;
+
+    // createView("editor"), the scale factor when not 0, a window of the
+    // view's size, attached. `runLoop` false offers a frame without one.
+    bool open(Vst3Instance& plugin, std::string* error = nullptr, float scale = 0.0f,
+              bool runLoop = true);
+    void close();
+    bool isOpen() const { return view_ != nullptr; }
+
+    // Serves due timers and ready descriptors, and the window's events.
+    void idle();
+    void pump(int ms);
+    bool pumpUntil(const std::function<bool()>& done, int ms);
+
+    // Real pointer input at editor coordinates (XTest): press, move in
+    // `steps`, release, idling between; false without the extension.
+    bool drag(int x, int y, int dx, int dy, int steps = 6);
+    // Sets the view's content scale factor (IPlugViewContentScaleSupport).
+    bool setScale(float factor);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    _XDisplay* display() const { return display_; }
+    unsigned long editorWindow() const;
+    bool screenshot(plughost::EditorImage& image) const;
+    // Sizes the view asked for through the frame.
+    const std::vector<v3_view_rect>& resizeRequests() const { return resizes_; }
+    int timerCount() const { return static_cast<int>(timers_.size()); }
+    // The thread that served the timers.
+    std::thread::id thread() const { return thread_; }
+    v3_plugin_view** view() const { return view_; }
+
+    // The frame and run loop objects (public for their function tables).
+    struct Face {
+        const void* table;
+        Vst3EditorHost* owner;
+    };
+
+private:
+    struct Timer {
+        v3_timer_handler** handler;
+        std::uint64_t ms;
+        std::uint64_t due;
+    };
+    friend struct FrameTables;
+
+    _XDisplay* display_ = nullptr;
+    unsigned long window_ = 0;
+    v3_plugin_view** view_ = nullptr;
+    Face frame_;
+    Face loop_;
+    bool offerRunLoop_ = true;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Timer> timers_;
+    std::vector<std::pair<v3_event_handler**, int>> handlers_;
+    std::vector<v3_view_rect> resizes_;
+    std::thread::id thread_;
+};
+
+}  // namespace vst3host

@@ -1,0 +1,187 @@
+// vst3host: a small VST 3 host for trying a bundle without a DAW.
+//
+//   vst3host info BUNDLE
+//   vst3host render BUNDLE --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]
+//                   [--program N] [--rate R] [--block N] [--double]
+//   vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
+
+#include "tools/plughost/CommandLine.h"
+#include "tools/plughost/WavWriter.h"
+#include "tools/vst3host/Vst3EditorHost.h"
+#include "tools/vst3host/Vst3Instance.h"
+#include "tools/vst3host/Vst3SongRenderer.h"
+
+#include <travesty/edit_controller.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+const char* const kUsage =
+    "usage: vst3host info BUNDLE\n"
+    "       vst3host render BUNDLE --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]\n"
+    "                       [--program N] [--rate R] [--block N] [--double]\n"
+    "       vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
+    "  BUNDLE is a VST 3 bundle folder (build/Murlan.vst3); its first audio module is used.\n"
+    "  info lists the factory's classes, the parameters and the programs. render plays a MIDI\n"
+    "  file (bends through the plug-in's MIDI mapping); TEXT is what the parameter shows.\n"
+    "  editor opens the plug-in's view in a window of its own.\n";
+
+std::string flagsText(std::int32_t flags) {
+    std::string text;
+    if (flags & V3_PARAM_CAN_AUTOMATE) text += " automatable";
+    if (flags & V3_PARAM_IS_LIST) text += " list";
+    if (flags & V3_PARAM_IS_HIDDEN) text += " hidden";
+    if (flags & V3_PARAM_READ_ONLY) text += " read-only";
+    if (flags & V3_PARAM_PROGRAM_CHANGE) text += " program-change";
+    return text;
+}
+
+std::string hexId(const std::uint8_t* id) {
+    char text[33];
+    for (int i = 0; i < 16; ++i) std::snprintf(text + 2 * i, 3, "%02X", id[i]);
+    return text;
+}
+
+int info(vst3host::Vst3Instance& plugin) {
+    std::cout << "factory vendor: " << plugin.factoryVendor() << "\n";
+    for (const vst3host::ClassInfo& c : plugin.classes())
+        std::cout << "class " << hexId(c.id) << " '" << c.name << "' " << c.category << " ["
+                  << c.subCategories << "] vendor '" << c.vendor << "' version " << c.version
+                  << " sdk '" << c.sdkVersion << "'\n";
+    std::cout << "controller: " << (plugin.singleObject() ? "the component itself" : "own class")
+              << "\n";
+    for (const vst3host::ParameterInfo& p : plugin.parameters()) {
+        const double value = plugin.normalised(p.id);
+        std::printf("param %6u  %-12s %-8s %-6s steps %-3d default %.6f  now %.6f = %s%s\n", p.id,
+                    p.title.c_str(), p.shortTitle.c_str(), p.units.c_str(), p.stepCount,
+                    p.defaultValue, value, plugin.text(p.id, value).c_str(),
+                    flagsText(p.flags).c_str());
+    }
+    const std::vector<std::string> programs = plugin.programNames();
+    for (std::size_t i = 0; i < programs.size(); ++i)
+        std::cout << "program " << i << ": " << programs[i] << "\n";
+    v3_param_id bend = 0;
+    if (plugin.bendParameter(bend)) std::cout << "pitch bend -> param " << bend << "\n";
+    return 0;
+}
+
+int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
+    if (!line.has("midi") || !line.has("out")) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::string error;
+    double rate = 48000.0, block = 512.0, program = -1.0;
+    if (!line.number("rate", 1000.0, 1000000.0, rate, &error) ||
+        !line.number("block", 1.0, 65536.0, block, &error) ||
+        !line.number("program", 0.0, 1e6, program, &error)) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 2;
+    }
+    plughost::MidiSong song;
+    if (!song.load(line.value("midi"), &error)) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 1;
+    }
+    vst3host::Vst3RenderOptions options;
+    options.rate = rate;
+    options.block = static_cast<int>(block);
+    options.doubles = line.has("double");
+    vst3host::ParameterInfo programInfo;
+    if (program >= 0.0 && plugin.programParameter(programInfo)) {
+        const double value = programInfo.stepCount > 0 ? program / programInfo.stepCount : 0.0;
+        plugin.setNormalised(programInfo.id, value);
+        options.changes.push_back({0, programInfo.id, value});
+    }
+    for (const std::string& setting : line.values("set")) {
+        const auto equals = setting.find('=');
+        v3_param_id id = 0;
+        double value = 0.0;
+        if (equals == std::string::npos || !plugin.findParameter(setting.substr(0, equals), id) ||
+            !plugin.valueOfText(id, setting.substr(equals + 1), value)) {
+            std::cerr << "vst3host: cannot set \"" << setting << "\" (NAME=TEXT)\n";
+            return 2;
+        }
+        // As a host does: the controller hears it, the processor gets it
+        // in the first block.
+        plugin.setNormalised(id, value);
+        options.changes.push_back({0, id, value});
+    }
+    plughost::WavWriter wav;
+    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 1;
+    }
+    vst3host::Vst3RenderStats stats;
+    if (!vst3host::renderSong(plugin, song, options, wav, stats, &error) || !wav.close()) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 1;
+    }
+    std::cout << "frames " << stats.frames << "  peak " << stats.peak << "  rms " << stats.rms
+              << (options.doubles ? "  (64-bit)" : "  (32-bit)") << "\n";
+    return 0;
+}
+
+int editor(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
+    std::string error;
+    double afterMs = line.has("screenshot") ? 1000.0 : -1.0, scale = 0.0;
+    if (!line.number("after-ms", 0.0, 1e9, afterMs, &error) ||
+        !line.number("scale", 0.0, 16.0, scale, &error)) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 2;
+    }
+    vst3host::Vst3EditorHost window;
+    if (!window.open(plugin, &error, static_cast<float>(scale))) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 1;
+    }
+    if (afterMs < 0.0) {
+        for (;;) window.pump(1000);  // until interrupted
+    }
+    window.pump(static_cast<int>(afterMs));
+    if (line.has("screenshot")) {
+        plughost::EditorImage image;
+        if (!window.screenshot(image) || !image.savePng(line.value("screenshot"), &error)) {
+            std::cerr << "vst3host: no screenshot: " << error << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc >= 2 ? argv[1] : "";
+    if (command != "info" && command != "render" && command != "editor") {
+        std::cerr << kUsage;
+        return command == "help" || command == "--help" ? 0 : 2;
+    }
+    plughost::CommandLine line({{"midi", true},
+                                {"out", true},
+                                {"set", true},
+                                {"program", true},
+                                {"rate", true},
+                                {"block", true},
+                                {"double", false},
+                                {"screenshot", true},
+                                {"after-ms", true},
+                                {"scale", true}});
+    std::string error;
+    if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error) ||
+        line.positionals().size() != 1) {
+        std::cerr << "vst3host: " << error << "\n" << kUsage;
+        return 2;
+    }
+    auto plugin = vst3host::Vst3Instance::load(line.positionals()[0], &error);
+    if (!plugin) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 1;
+    }
+    if (command == "info") return info(*plugin);
+    if (command == "render") return render(*plugin, line);
+    return editor(*plugin, line);
+}

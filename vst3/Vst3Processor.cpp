@@ -1,0 +1,305 @@
+#include "vst3/Vst3Processor.h"
+
+#include "framework/KEffect.h"
+#include "vst3/Vst3Parameters.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+namespace KAMO {
+
+namespace {
+
+constexpr unsigned char kNoteOn = 0x90;
+constexpr unsigned char kNoteOff = 0x80;
+constexpr unsigned char kPitchBend = 0xE0;
+constexpr double kBendSteps = 16383.0;  // a 14-bit bend from 0 to 16383
+
+double unit(double x) {
+    if (!(x >= 0.0)) return 0.0;
+    return x > 1.0 ? 1.0 : x;
+}
+
+unsigned char velocity(float v) {
+    const long scaled = std::lround(unit(static_cast<double>(v)) * 127.0);
+    return static_cast<unsigned char>(scaled);
+}
+
+// Offsets a host may get wrong: anything outside the block goes to its
+// nearest frame, so that a late note-off still ends its note.
+std::int32_t intoBlock(std::int32_t offset, std::int32_t frames) {
+    if (offset < 0) return 0;
+    return offset >= frames ? frames - 1 : offset;
+}
+
+}  // namespace
+
+Vst3Processor::Vst3Processor(KEffect& effect, const Vst3Parameters& parameters)
+    : effect_(effect),
+      parameters_(parameters),
+      record_(effect.getAeffect()),
+      midi_(new Midi[kEventCapacity]),
+      changes_(new Change[kChangeCapacity]),
+      sent_(new VstMidiEvent[kEventsPerCall]()) {
+    const std::size_t bytes = offsetof(VstEvents, events) + sizeof(VstEvent*) * kEventsPerCall;
+    listBytes_.reset(new unsigned char[bytes]());
+    list_ = reinterpret_cast<VstEvents*>(listBytes_.get());
+    VstEvent** slots = vstEventArray(list_);
+    for (int i = 0; i < kEventsPerCall; ++i) {
+        sent_[i].type = kVstMidiType;
+        sent_[i].byteSize = sizeof(VstMidiEvent);
+        slots[i] = reinterpret_cast<VstEvent*>(&sent_[i]);
+    }
+    hostValueCount_ = parameters.effectCount();
+    hostValues_.reset(new std::atomic<double>[static_cast<std::size_t>(hostValueCount_)]);
+    for (int i = 0; i < hostValueCount_; ++i) {
+        const KEffectParameter* p = effect.parameter(i);
+        const void* slot = effect.programBank().valueSlot(effect.getProgram(), i);
+        hostValues_[i].store(p && slot ? p->getConfinedValue(slot) : 0.0);
+    }
+    hostProgram_.store(effect.getProgram());
+}
+
+Vst3Processor::~Vst3Processor() = default;
+
+void Vst3Processor::setup(double sampleRate, int maxBlock) {
+    if (std::isfinite(sampleRate) && sampleRate > 0.0) rate_ = sampleRate;
+    record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate_));
+    if (maxBlock > 0) record_->dispatcher(record_, effSetBlockSize, 0, maxBlock, nullptr, 0.0f);
+}
+
+double Vst3Processor::hostValue(int index) const {
+    if (index < 0 || index >= hostValueCount_) return 0.0;
+    return hostValues_[index].load(std::memory_order_relaxed);
+}
+
+void Vst3Processor::setHostValue(int index, double normalised) {
+    if (index >= 0 && index < hostValueCount_)
+        hostValues_[index].store(normalised, std::memory_order_relaxed);
+}
+
+void Vst3Processor::apply(v3_param_id id, double normalised) {
+    if (std::isnan(normalised) || !parameters_.isKnown(id)) return;
+    const double v = unit(normalised);
+    if (id == Vst3Parameters::kProgramId) {
+        const int program = parameters_.programOf(v);
+        setHostProgram(program);
+        if (program != effect_.getProgram())
+            record_->dispatcher(record_, effSetProgram, 0, program, nullptr, 0.0f);
+        return;
+    }
+    if (id == Vst3Parameters::kBendId) {
+        setBend(v);
+        return;
+    }
+    const int index = static_cast<int>(id);
+    effect_.editParameter(index, KEffect::ParameterEdit::normalised(v));
+    setHostValue(index, v);
+}
+
+void Vst3Processor::addMidi(std::int32_t offset, unsigned char status, unsigned char d1,
+                            unsigned char d2) {
+    if (midiCount_ >= kEventCapacity) return;
+    // Kept in order of frames, equal frames in the order they came.
+    int at = midiCount_++;
+    while (at > 0 && midi_[at - 1].offset > offset) {
+        midi_[at] = midi_[at - 1];
+        --at;
+    }
+    midi_[at] = Midi{offset, {status, d1, d2}};
+}
+
+void Vst3Processor::readEvents(v3_event_list** list, std::int32_t frames) {
+    if (!list) return;
+    const std::uint32_t count = vst3Methods(list)->get_event_count(list);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        v3_event event;
+        std::memset(&event, 0, sizeof event);
+        if (vst3Methods(list)->get_event(list, static_cast<std::int32_t>(i), &event) != V3_OK)
+            continue;
+        const std::int32_t at = intoBlock(event.sample_offset, frames);
+        if (event.type == V3_EVENT_NOTE_ON) {
+            const auto& on = event.note_on;
+            if (on.pitch < 0 || on.pitch > 127) continue;
+            const unsigned char channel = static_cast<unsigned char>(on.channel & 0x0F);
+            unsigned char v = velocity(on.velocity);
+            // Velocity 0 would read as a note-off.
+            if (v == 0) v = 1;
+            addMidi(at, kNoteOn | channel, static_cast<unsigned char>(on.pitch), v);
+        } else if (event.type == V3_EVENT_NOTE_OFF) {
+            const auto& off = event.note_off;
+            if (off.pitch < 0 || off.pitch > 127) continue;
+            const unsigned char channel = static_cast<unsigned char>(off.channel & 0x0F);
+            addMidi(at, kNoteOff | channel, static_cast<unsigned char>(off.pitch),
+                    velocity(off.velocity));
+        }
+    }
+}
+
+void Vst3Processor::readChanges(v3_param_changes** changes, std::int32_t frames) {
+    if (!changes) return;
+    const std::int32_t queues = vst3Methods(changes)->get_param_count(changes);
+    for (std::int32_t q = 0; q < queues; ++q) {
+        v3_param_value_queue** queue = vst3Methods(changes)->get_param_data(changes, q);
+        if (!queue) continue;
+        const v3_param_id id = vst3Methods(queue)->get_param_id(queue);
+        if (!parameters_.isKnown(id)) continue;
+        const std::int32_t points = vst3Methods(queue)->get_point_count(queue);
+        for (std::int32_t p = 0; p < points; ++p) {
+            std::int32_t offset = 0;
+            double value = 0.0;
+            if (vst3Methods(queue)->get_point(queue, p, &offset, &value) != V3_OK) continue;
+            if (std::isnan(value)) continue;
+            const std::int32_t at = frames > 0 ? intoBlock(offset, frames) : 0;
+            if (id == Vst3Parameters::kBendId) {
+                // Played as the MIDI message it stands for, among the notes.
+                const auto bend = static_cast<int>(std::lround(unit(value) * kBendSteps));
+                addMidi(at, kPitchBend, static_cast<unsigned char>(bend & 0x7F),
+                        static_cast<unsigned char>(bend >> 7));
+                setBend(unit(value));
+                continue;
+            }
+            if (changeCount_ >= kChangeCapacity) continue;
+            int slot = changeCount_++;
+            while (slot > 0 && changes_[slot - 1].offset > at) {
+                changes_[slot] = changes_[slot - 1];
+                --slot;
+            }
+            changes_[slot] = Change{at, id, value};
+        }
+    }
+}
+
+void Vst3Processor::readTransport(const v3_process_context* context) {
+    timeValid_ = context != nullptr;
+    std::memset(&start_, 0, sizeof start_);
+    start_.sampleRate = rate_;
+    if (!context) return;
+    const std::uint32_t state = context->state;
+    start_.samplePos = static_cast<double>(context->project_time_in_samples);
+    VstInt32 flags = 0;
+    if (state & V3_PROCESS_CTX_PLAYING) flags |= kVstTransportPlaying;
+    if (state & V3_PROCESS_CTX_CYCLE_ACTIVE) flags |= kVstTransportCycleActive;
+    if (state & V3_PROCESS_CTX_RECORDING) flags |= kVstTransportRecording;
+    if (state & V3_PROCESS_CTX_PROJECT_TIME_VALID) {
+        start_.ppqPos = context->project_time_quarters;
+        flags |= kVstPpqPosValid;
+    }
+    if ((state & V3_PROCESS_CTX_TEMPO_VALID) && std::isfinite(context->bpm) && context->bpm > 0.0) {
+        start_.tempo = context->bpm;
+        flags |= kVstTempoValid;
+    }
+    if (state & V3_PROCESS_CTX_BAR_POSITION_VALID) {
+        start_.barStartPos = context->bar_position_quarters;
+        flags |= kVstBarsValid;
+    }
+    if (state & V3_PROCESS_CTX_CYCLE_VALID) {
+        start_.cycleStartPos = context->cycle_start_quarters;
+        start_.cycleEndPos = context->cycle_end_quarters;
+        flags |= kVstCyclePosValid;
+    }
+    if ((state & V3_PROCESS_CTX_TIME_SIG_VALID) && context->time_sig_numerator > 0 &&
+        context->time_sig_denom > 0) {
+        start_.timeSigNumerator = context->time_sig_numerator;
+        start_.timeSigDenominator = context->time_sig_denom;
+        flags |= kVstTimeSigValid;
+    }
+    if (state & V3_PROCESS_CTX_SYSTEM_TIME_VALID) {
+        start_.nanoSeconds = static_cast<double>(context->system_time_ns);
+        flags |= kVstNanosValid;
+    }
+    start_.flags = flags;
+}
+
+void Vst3Processor::moveTransport(std::int32_t offset) {
+    time_ = start_;
+    // A stopped transport stays where it is; a playing one has moved on by
+    // the frames before the stretch, in the arithmetic a VST 2.4 host uses.
+    if (offset <= 0 || !(start_.flags & kVstTransportPlaying)) return;
+    time_.samplePos += offset;
+    if ((start_.flags & (kVstPpqPosValid | kVstTempoValid)) == (kVstPpqPosValid | kVstTempoValid))
+        time_.ppqPos += offset * start_.tempo / (60.0 * rate_);
+    if (start_.flags & kVstTimeSigValid) {
+        const double quartersPerBar = time_.timeSigNumerator * 4.0 / time_.timeSigDenominator;
+        if (time_.ppqPos >= start_.barStartPos + quartersPerBar)
+            time_.barStartPos = std::floor(time_.ppqPos / quartersPerBar + 1e-9) * quartersPerBar;
+    }
+}
+
+void Vst3Processor::render(v3_process_data& data, std::int32_t from, std::int32_t to,
+                           int firstEvent, int eventCount) {
+    list_->numEvents = 0;
+    for (int i = 0; i < eventCount; ++i) {
+        const Midi& m = midi_[firstEvent + i];
+        VstMidiEvent& e = sent_[list_->numEvents++];
+        e.deltaFrames = m.offset > from ? m.offset - from : 0;
+        std::memcpy(e.midiData, m.bytes, sizeof m.bytes);
+        e.midiData[3] = 0;
+    }
+    if (eventCount > 0) record_->dispatcher(record_, effProcessEvents, 0, 0, list_, 0.0f);
+    moveTransport(from);
+
+    const std::int32_t n = to - from;
+    if (data.num_output_buses < 1 || !data.outputs) return;
+    v3_audio_bus_buffers& bus = data.outputs[0];
+    if (bus.num_channels < 1) return;
+    if (data.symbolic_sample_size == V3_SAMPLE_64) {
+        double** channels = bus.channel_buffers_64;
+        if (!channels || !channels[0]) return;
+        double* out[1] = {channels[0] + from};
+        record_->processDoubleReplacing(record_, nullptr, out, n);
+        for (int c = 1; c < bus.num_channels; ++c)
+            if (channels[c]) std::memcpy(channels[c] + from, out[0], sizeof(double) * n);
+    } else {
+        float** channels = bus.channel_buffers_32;
+        if (!channels || !channels[0]) return;
+        float* out[1] = {channels[0] + from};
+        record_->processReplacing(record_, nullptr, out, n);
+        for (int c = 1; c < bus.num_channels; ++c)
+            if (channels[c]) std::memcpy(channels[c] + from, out[0], sizeof(float) * n);
+    }
+    bus.channel_silence_bitset = 0;
+}
+
+void Vst3Processor::process(v3_process_data& data) {
+    const std::int32_t frames = data.nframes > 0 ? data.nframes : 0;
+    midiCount_ = 0;
+    changeCount_ = 0;
+    readChanges(data.input_params, frames);
+    if (frames == 0) {
+        // A call without audio carries parameter changes only (hosts flush
+        // them this way); notes would have no frame to sound on.
+        for (int i = 0; i < changeCount_; ++i) apply(changes_[i].id, changes_[i].value);
+        return;
+    }
+    readEvents(data.input_events, frames);
+    readTransport(data.ctx);
+
+    int nextChange = 0;
+    int nextEvent = 0;
+    std::int32_t from = 0;
+    while (from < frames) {
+        while (nextChange < changeCount_ && changes_[nextChange].offset <= from) {
+            apply(changes_[nextChange].id, changes_[nextChange].value);
+            ++nextChange;
+        }
+        std::int32_t to = nextChange < changeCount_ ? changes_[nextChange].offset : frames;
+        int last = nextEvent;
+        while (last < midiCount_ && midi_[last].offset < to) ++last;
+        if (last - nextEvent > kEventsPerCall) {
+            // More than one call takes: end the stretch before the first
+            // event that does not fit; more on one frame move to the next.
+            const std::int32_t cut = midi_[nextEvent + kEventsPerCall].offset;
+            to = cut > from ? cut : from + 1;
+            last = nextEvent + kEventsPerCall;
+            while (cut > from && last > nextEvent && midi_[last - 1].offset >= cut) --last;
+        }
+        render(data, from, to, nextEvent, last - nextEvent);
+        nextEvent = last;
+        from = to;
+    }
+    timeValid_ = false;
+}
+
+}  // namespace KAMO
