@@ -70,18 +70,12 @@ void KBarFracMeter::draw(KCanvas& canvas) {
 // ---------------------------------------------------------------------------
 
 KImgFracMeter::KImgFracMeter(const ControlSetup& setup, const double* value, KImageResource* image)
-    : KMeter(setup), mValue(value), mStrip(image) {}
+    : KStripControl(image, setup), mValue(value) {}
 
 int KImgFracMeter::currentState() const {
     const int frames = mStrip.frameCount();
     return clampFrame((frames - 1) * (mValue ? *mValue : 0.0), frames);
 }
-
-bool KImgFracMeter::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgFracMeter::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 // ---------------------------------------------------------------------------
 

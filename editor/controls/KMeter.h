@@ -47,17 +47,14 @@ private:
 };
 
 // One frame per fraction step of the value.
-class KImgFracMeter : public KMeter {
+class KImgFracMeter : public KStripControl<KMeter> {
 public:
     KImgFracMeter(const ControlSetup& setup, const double* value, KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int currentState() const;
+    int currentState() const override;
 
 private:
     const double* mValue;
-    KFrameStrip mStrip;
 };
 
 // One frame per integer step of value x scale + offset.

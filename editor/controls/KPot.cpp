@@ -91,18 +91,12 @@ void KBgPotDot::draw(KCanvas& canvas) {
 // ---------------------------------------------------------------------------
 
 KImgPot::KImgPot(const ControlSetup& setup, int parameterIndex, KImageResource* image)
-    : KPot(setup, parameterIndex), mStrip(image) {}
+    : KStripControl(image, setup, parameterIndex) {}
 
-int KImgPot::currentState() {
+int KImgPot::currentState() const {
     const int frames = mStrip.frameCount();
     if (frames < 2) return 0;
     return static_cast<int>(quantisedValue(mIndex) * (frames - 1) + 0.5);
 }
-
-bool KImgPot::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgPot::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 }  // namespace KAMO

@@ -77,17 +77,12 @@ private:
 };
 
 // A film strip: one frame per position.
-class KImgPot : public KPot {
+class KImgPot : public KStripControl<KPot> {
 public:
     KImgPot(const ControlSetup& setup, int parameterIndex, KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
     // Frame index for the current value.
-    int currentState();
-
-private:
-    KFrameStrip mStrip;
+    int currentState() const override;
 };
 
 }  // namespace KAMO
