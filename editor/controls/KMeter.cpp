@@ -81,17 +81,11 @@ int KImgFracMeter::currentState() const {
 
 KImgMeter::KImgMeter(const ControlSetup& setup, const int32_t* value, double scale, double offset,
                      KImageResource* image)
-    : KMeter(setup), mValue(value), mStrip(image), mScale(scale), mOffset(offset) {}
+    : KStripControl(image, setup), mValue(value), mScale(scale), mOffset(offset) {}
 
-int KImgMeter::frameForValue() const {
+int KImgMeter::currentState() const {
     const double value = mValue ? *mValue : 0;
     return clampFrame(value * mScale + mOffset + 0.5, mStrip.frameCount());
 }
-
-bool KImgMeter::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(frameForValue());
-}
-
-void KImgMeter::draw(KCanvas& canvas) { mStrip.draw(canvas, frameForValue()); }
 
 }  // namespace KAMO

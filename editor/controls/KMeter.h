@@ -58,18 +58,15 @@ private:
 };
 
 // One frame per integer step of value x scale + offset.
-class KImgMeter : public KMeter {
+class KImgMeter : public KStripControl<KMeter> {
 public:
     KImgMeter(const ControlSetup& setup, const int32_t* value, double scale, double offset,
               KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int frameForValue() const;
+    int currentState() const override;
 
 private:
     const int32_t* mValue;
-    KFrameStrip mStrip;
     double mScale;
     double mOffset;
 };
