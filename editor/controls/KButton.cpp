@@ -18,19 +18,13 @@ void KButton::released(bool, bool) {
 }
 
 KImgButton::KImgButton(const ControlSetup& setup, int parameterIndex, KImageResource* image)
-    : KButton(setup, parameterIndex), mStrip(image) {}
+    : KStripControl(image, setup, parameterIndex) {}
 
-int KImgButton::currentFrame() {
+int KImgButton::currentState() const {
     const int frames = mStrip.frameCount();
     if (frames <= 1 || !(storedValue(mIndex) >= 0.5 || mPressed)) return 0;
     if (frames < 3) return 1;
     return mPressed ? 2 : 1;
 }
-
-bool KImgButton::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentFrame());
-}
-
-void KImgButton::draw(KCanvas& canvas) { mStrip.draw(canvas, currentFrame()); }
 
 }  // namespace KAMO

@@ -24,16 +24,11 @@ protected:
 };
 
 // Frames: off / on, and with three frames also pressed.
-class KImgButton : public KButton {
+class KImgButton : public KStripControl<KButton> {
 public:
     KImgButton(const ControlSetup& setup, int parameterIndex, KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int currentFrame();
-
-private:
-    KFrameStrip mStrip;
+    int currentState() const override;
 };
 
 }  // namespace KAMO

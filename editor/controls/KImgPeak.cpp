@@ -6,17 +6,11 @@ namespace KAMO {
 
 KImgPeak::KImgPeak(const ControlSetup& setup, const double* value, int commandId,
                    KImageResource* image)
-    : KEditorControl(setup), mValue(value), mCommand(commandId), mStrip(image) {
+    : KStripControl(image, setup), mValue(value), mCommand(commandId) {
     addHandlers(kCursorAt | kLeftDown);
 }
 
 int KImgPeak::currentState() const { return (mValue && *mValue >= 1.0) ? 1 : 0; }
-
-bool KImgPeak::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgPeak::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 int KImgPeak::cursorAt(int, int) { return kCursorHand; }
 

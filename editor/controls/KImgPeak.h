@@ -9,20 +9,17 @@ namespace KAMO {
 
 class KImageResource;
 
-class KImgPeak : public KEditorControl {
+class KImgPeak : public KStripControl<KEditorControl> {
 public:
     KImgPeak(const ControlSetup& setup, const double* value, int commandId, KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
     int cursorAt(int x, int y) override;
     bool leftDown(bool shift, bool ctrl, int x, int y) override;
-    int currentState() const;
+    int currentState() const override;
 
 private:
     const double* mValue;
     int mCommand;
-    KFrameStrip mStrip;
 };
 
 }  // namespace KAMO

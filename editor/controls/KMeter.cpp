@@ -70,34 +70,22 @@ void KBarFracMeter::draw(KCanvas& canvas) {
 // ---------------------------------------------------------------------------
 
 KImgFracMeter::KImgFracMeter(const ControlSetup& setup, const double* value, KImageResource* image)
-    : KMeter(setup), mValue(value), mStrip(image) {}
+    : KStripControl(image, setup), mValue(value) {}
 
 int KImgFracMeter::currentState() const {
     const int frames = mStrip.frameCount();
     return clampFrame((frames - 1) * (mValue ? *mValue : 0.0), frames);
 }
 
-bool KImgFracMeter::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgFracMeter::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
-
 // ---------------------------------------------------------------------------
 
 KImgMeter::KImgMeter(const ControlSetup& setup, const int32_t* value, double scale, double offset,
                      KImageResource* image)
-    : KMeter(setup), mValue(value), mStrip(image), mScale(scale), mOffset(offset) {}
+    : KStripControl(image, setup), mValue(value), mScale(scale), mOffset(offset) {}
 
-int KImgMeter::frameForValue() const {
+int KImgMeter::currentState() const {
     const double value = mValue ? *mValue : 0;
     return clampFrame(value * mScale + mOffset + 0.5, mStrip.frameCount());
 }
-
-bool KImgMeter::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(frameForValue());
-}
-
-void KImgMeter::draw(KCanvas& canvas) { mStrip.draw(canvas, frameForValue()); }
 
 }  // namespace KAMO

@@ -47,32 +47,26 @@ private:
 };
 
 // One frame per fraction step of the value.
-class KImgFracMeter : public KMeter {
+class KImgFracMeter : public KStripControl<KMeter> {
 public:
     KImgFracMeter(const ControlSetup& setup, const double* value, KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int currentState() const;
+    int currentState() const override;
 
 private:
     const double* mValue;
-    KFrameStrip mStrip;
 };
 
 // One frame per integer step of value x scale + offset.
-class KImgMeter : public KMeter {
+class KImgMeter : public KStripControl<KMeter> {
 public:
     KImgMeter(const ControlSetup& setup, const int32_t* value, double scale, double offset,
               KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int frameForValue() const;
+    int currentState() const override;
 
 private:
     const int32_t* mValue;
-    KFrameStrip mStrip;
     double mScale;
     double mOffset;
 };

@@ -32,18 +32,12 @@ void KPageSelHlt::draw(KCanvas& canvas) {
 }
 
 KImgPageSel::KImgPageSel(const ControlSetup& setup, KImageResource* image, int targetPage)
-    : KPageSel(setup, targetPage), mStrip(image) {}
+    : KStripControl(image, setup, targetPage) {}
 
-int KImgPageSel::currentState() {
+int KImgPageSel::currentState() const {
     const int frames = mStrip.frameCount();
     if (mPressed && frames == 3) return 2;
     return (mSkin && mSkin->currentPage() == mTarget) ? 1 : 0;
 }
-
-bool KImgPageSel::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgPageSel::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 }  // namespace KAMO

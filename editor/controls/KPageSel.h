@@ -35,16 +35,11 @@ private:
 };
 
 // Frames: other page, target page current, and with three frames pressed.
-class KImgPageSel : public KPageSel {
+class KImgPageSel : public KStripControl<KPageSel> {
 public:
     KImgPageSel(const ControlSetup& setup, KImageResource* image, int targetPage);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int currentState();
-
-private:
-    KFrameStrip mStrip;
+    int currentState() const override;
 };
 
 }  // namespace KAMO

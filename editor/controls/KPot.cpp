@@ -50,36 +50,27 @@ void KPot::drawDot(KCanvas& canvas, const unsigned char* colour, double radius) 
 
 // ---------------------------------------------------------------------------
 
-KPotDot::KPotDot(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
-                 double orbitRadius, const unsigned char* dotColour)
-    : KPot(setup, parameterIndex),
-      mHighlight(highlight),
-      mDotColour(dotColour),
-      mRadius(orbitRadius) {}
+KHighlightPot::KHighlightPot(const ControlSetup& setup, int parameterIndex,
+                             const unsigned char* highlight, double reach,
+                             const unsigned char* colour)
+    : KPot(setup, parameterIndex), mHighlight(highlight), mColour(colour), mReach(reach) {}
 
-void KPotDot::draw(KCanvas& canvas) {
+void KHighlightPot::drawHighlight(KCanvas& canvas) {
     if (isPressed() && mHighlight)
         canvas.fillCircle(mHighlight, mWidth * 0.5, mHeight * 0.5, (mWidth - 1) * 0.5);
-    drawDot(canvas, mDotColour, mRadius);
 }
 
-// ---------------------------------------------------------------------------
-
-KPotLine::KPotLine(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
-                   double length, const unsigned char* pointerColour)
-    : KPot(setup, parameterIndex),
-      mHighlight(highlight),
-      mPointerColour(pointerColour),
-      mLength(length) {}
+void KPotDot::draw(KCanvas& canvas) {
+    drawHighlight(canvas);
+    drawDot(canvas, mColour, mReach);
+}
 
 void KPotLine::draw(KCanvas& canvas) {
-    const double cx = mWidth * 0.5;
-    const double cy = mHeight * 0.5;
-    if (isPressed() && mHighlight) canvas.fillCircle(mHighlight, cx, cy, (mWidth - 1) * 0.5);
+    drawHighlight(canvas);
     const double v = quantisedValue(mIndex);
     double px = 0.0, py = 0.0;
-    indicatorPoint(v, mLength, mWidth, mHeight, px, py);
-    canvas.drawLine(mPointerColour, cx, cy, px, py, kLineWidth);
+    indicatorPoint(v, mReach, mWidth, mHeight, px, py);
+    canvas.drawLine(mColour, mWidth * 0.5, mHeight * 0.5, px, py, kLineWidth);
     mLastDrawn = v;
 }
 
@@ -100,18 +91,12 @@ void KBgPotDot::draw(KCanvas& canvas) {
 // ---------------------------------------------------------------------------
 
 KImgPot::KImgPot(const ControlSetup& setup, int parameterIndex, KImageResource* image)
-    : KPot(setup, parameterIndex), mStrip(image) {}
+    : KStripControl(image, setup, parameterIndex) {}
 
-int KImgPot::currentState() {
+int KImgPot::currentState() const {
     const int frames = mStrip.frameCount();
     if (frames < 2) return 0;
     return static_cast<int>(quantisedValue(mIndex) * (frames - 1) + 0.5);
 }
-
-bool KImgPot::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgPot::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
 
 }  // namespace KAMO

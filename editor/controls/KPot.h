@@ -30,32 +30,36 @@ protected:
     double mLastDrawn = 0.0;
 };
 
-// A dot orbiting the centre of a knob painted in the background.
-class KPotDot : public KPot {
+// A knob painted in the background, covered while pressed by a disc of
+// `highlight` (none when null), its value shown in `colour` out to `reach`
+// pixels from the centre.
+class KHighlightPot : public KPot {
 public:
-    KPotDot(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
-            double orbitRadius, const unsigned char* dotColour);
+    KHighlightPot(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
+                  double reach, const unsigned char* colour);
 
-    void draw(KCanvas& canvas) override;
+protected:
+    void drawHighlight(KCanvas& canvas);
 
-private:
     const unsigned char* mHighlight;
-    const unsigned char* mDotColour;
-    double mRadius;
+    const unsigned char* mColour;
+    double mReach;
 };
 
-// A pointer line from the centre.
-class KPotLine : public KPot {
+// A dot orbiting the centre at `reach`.
+class KPotDot : public KHighlightPot {
 public:
-    KPotLine(const ControlSetup& setup, int parameterIndex, const unsigned char* highlight,
-             double length, const unsigned char* pointerColour);
+    using KHighlightPot::KHighlightPot;
 
     void draw(KCanvas& canvas) override;
+};
 
-private:
-    const unsigned char* mHighlight;
-    const unsigned char* mPointerColour;
-    double mLength;
+// A pointer line from the centre, `reach` long.
+class KPotLine : public KHighlightPot {
+public:
+    using KHighlightPot::KHighlightPot;
+
+    void draw(KCanvas& canvas) override;
 };
 
 // A dot over a knob image whose second frame, if any, shows the pressed knob.
@@ -73,17 +77,12 @@ private:
 };
 
 // A film strip: one frame per position.
-class KImgPot : public KPot {
+class KImgPot : public KStripControl<KPot> {
 public:
     KImgPot(const ControlSetup& setup, int parameterIndex, KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
     // Frame index for the current value.
-    int currentState();
-
-private:
-    KFrameStrip mStrip;
+    int currentState() const override;
 };
 
 }  // namespace KAMO

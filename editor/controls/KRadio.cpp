@@ -46,20 +46,8 @@ void KHlRadio::draw(KCanvas& canvas) {
 
 KImgRadio::KImgRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
                      KImageResource* image)
-    : KRadio(setup, parameterIndex, option, highestOption), mStrip(image) {}
+    : KStripControl(image, setup, parameterIndex, option, highestOption) {}
 
-int KImgRadio::currentState() {
-    const int selected = isSelected() ? 1 : 0;
-    const int frames = mStrip.frameCount();
-    if (mPressed && frames == 3) return 2;
-    if (mPressed && frames == 4) return 2 + selected;
-    return selected;
-}
-
-bool KImgRadio::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgRadio::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
+int KImgRadio::currentState() const { return mStrip.twoStateFrame(isSelected(), mPressed); }
 
 }  // namespace KAMO

@@ -49,17 +49,12 @@ private:
 
 // Frames: unselected, selected; a third frame shows the press, a fourth
 // tells pressed-unselected (2) from pressed-selected (3).
-class KImgRadio : public KRadio {
+class KImgRadio : public KStripControl<KRadio> {
 public:
     KImgRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
               KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int currentState();
-
-private:
-    KFrameStrip mStrip;
+    int currentState() const override;
 };
 
 }  // namespace KAMO

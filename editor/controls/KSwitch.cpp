@@ -57,20 +57,8 @@ void KHlSwitch::draw(KCanvas& canvas) {
 }
 
 KImgSwitch::KImgSwitch(const ControlSetup& setup, int parameterIndex, KImageResource* image)
-    : KSwitch(setup, parameterIndex), mStrip(image) {}
+    : KStripControl(image, setup, parameterIndex) {}
 
-int KImgSwitch::currentState() {
-    const int on = isOn() ? 1 : 0;
-    const int frames = mStrip.frameCount();
-    if (mPressed && frames == 3) return 2;
-    if (mPressed && frames == 4) return 2 + on;
-    return on;
-}
-
-bool KImgSwitch::needsRedraw() {
-    return KEditorControl::needsRedraw() || mStrip.differsFrom(currentState());
-}
-
-void KImgSwitch::draw(KCanvas& canvas) { mStrip.draw(canvas, currentState()); }
+int KImgSwitch::currentState() const { return mStrip.twoStateFrame(isOn(), mPressed); }
 
 }  // namespace KAMO

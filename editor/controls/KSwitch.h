@@ -52,16 +52,11 @@ private:
 
 // Frames: off, on; a third frame shows the press, a fourth tells the
 // pressed-off (2) from the pressed-on (3) state.
-class KImgSwitch : public KSwitch {
+class KImgSwitch : public KStripControl<KSwitch> {
 public:
     KImgSwitch(const ControlSetup& setup, int parameterIndex, KImageResource* image);
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-    int currentState();
-
-private:
-    KFrameStrip mStrip;
+    int currentState() const override;
 };
 
 }  // namespace KAMO

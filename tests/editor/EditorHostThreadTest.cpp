@@ -4,10 +4,7 @@
 // edits on a thread of its own. The host double records the thread of each
 // callback.
 
-#include "EditorTestSupport.h"
-
-// Before any X11 header, whose macros clash with its names.
-#include <gtest/gtest.h>
+#include "PluginEditorRig.h"
 
 #include "tools/plughost/EditorHost.h"
 #include "tools/plughost/HostDisplay.h"
@@ -15,32 +12,18 @@
 
 #include <thread>
 
-#ifndef MURLAN_PLUGIN
-#define MURLAN_PLUGIN ""
-#endif
-
 using plughost::EditEvent;
 using plughost::EditorHost;
 using plughost::EditorImage;
 
 namespace {
 
-class EditorHostThread : public ::testing::Test {
+class EditorHostThread : public EditorTest::PluginEditorRig {
 protected:
     void SetUp() override {
-        REQUIRE_DISPLAY();
-        if (!*MURLAN_PLUGIN) GTEST_SKIP() << "plug-in not built";
-        std::string error;
-        plugin = host.load(MURLAN_PLUGIN, &error);
-        ASSERT_NE(plugin, nullptr) << error;
-        plugin->setSampleRate(48000);
-        plugin->setBlockSize(256);
-        plugin->resume();
+        PluginEditorRig::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         detune = plugin->findParameter("Detune1");
-    }
-    void TearDown() override {
-        window.close();
-        plugin.reset();
     }
 
     // Opens and waits for the panel's grey at the centre, idling as a host
@@ -57,11 +40,6 @@ protected:
     bool until(bool idling, const std::function<bool()>& done) {
         return plughost::idleUntil([&] { idling ? window.idle() : void(); }, done, 10000);
     }
-    int count(EditEvent::Kind kind) const {
-        int n = 0;
-        for (const EditEvent& e : host.edits()) n += e.kind == kind;
-        return n;
-    }
     // Presses the Detune1 knob and moves it up, waiting (without idling)
     // until the stored value has followed.
     void pressAndTurn() {
@@ -71,9 +49,6 @@ protected:
         ASSERT_TRUE(until(false, [&] { return plugin->getParameter(detune) != before; }));
     }
 
-    plughost::PluginHost host;
-    std::unique_ptr<plughost::PluginInstance> plugin;
-    EditorHost window;
     int detune = -1;
 };
 

@@ -1,10 +1,7 @@
 // The built plug-in's editor in a host's window: opened and closed while
 // audio runs, looked at in screenshots and driven with mouse events.
 
-#include "EditorTestSupport.h"
-
-// Before any X11 header, whose macros clash with its names.
-#include <gtest/gtest.h>
+#include "PluginEditorRig.h"
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/EditorHost.h"
@@ -21,10 +18,6 @@
 #include <cmath>
 #include <fstream>
 #include <thread>
-
-#ifndef MURLAN_PLUGIN
-#define MURLAN_PLUGIN ""
-#endif
 
 using plughost::EditEvent;
 using plughost::EditorHost;
@@ -110,25 +103,14 @@ bool showsPage(const EditorImage& shot, int page) {
     return true;
 }
 
-class EditorWindowTest : public ::testing::Test {
+class EditorWindowTest : public EditorTest::PluginEditorRig {
 protected:
     void SetUp() override {
-        REQUIRE_DISPLAY();
-        if (!*MURLAN_PLUGIN) GTEST_SKIP() << "plug-in not built";
-        std::string error;
-        plugin = host.load(MURLAN_PLUGIN, &error);
-        ASSERT_NE(plugin, nullptr) << error;
-        plugin->setSampleRate(48000);
-        plugin->setBlockSize(256);
-        plugin->resume();
+        PluginEditorRig::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         for (const auto& s : kSpots)
             ASSERT_NE(sheet().at(s[0], s[1]), sheet().at(540 + s[0], s[1]));
     }
-    void TearDown() override {
-        window.close();
-        plugin.reset();
-    }
-
     // A scale other than 0 is asked for as a high-density host does.
     void open(float scale = 0) {
         std::string error;
@@ -167,11 +149,6 @@ protected:
         return edits;
     }
 
-    int count(EditEvent::Kind kind) {
-        int n = 0;
-        for (const EditEvent& e : host.edits()) n += e.kind == kind;
-        return n;
-    }
     std::vector<float> values() {
         std::vector<float> all;
         for (int i = 0; i < plugin->numParams(); ++i) all.push_back(plugin->getParameter(i));
@@ -188,10 +165,6 @@ protected:
         XSendEvent(window.display(), window.editorWindow(), False, PointerMotionMask, &event);
         XFlush(window.display());
     }
-
-    plughost::PluginHost host;
-    std::unique_ptr<plughost::PluginInstance> plugin;
-    EditorHost window;
 };
 
 }  // namespace

@@ -95,13 +95,13 @@ TEST(KButtonControl, HoldsOneWhilePressedAndReportsEachEdgeWithoutGesture) {
     KImageResource* image = rig.image(10, 10, 3);
     KImgButton button(rig.setup(0, 0, 10, 10), rig.index("Detune1"), image);
     rig.store("Detune1", 0.7);
-    EXPECT_EQ(button.currentFrame(), 1);
+    EXPECT_EQ(button.currentState(), 1);
     EXPECT_TRUE(button.leftDown(false, false, 1, 1));
     EXPECT_DOUBLE_EQ(rig.stored("Detune1"), 1.0);
-    EXPECT_EQ(button.currentFrame(), 2);
+    EXPECT_EQ(button.currentState(), 2);
     EXPECT_TRUE(button.leftUp(false, false, 500, 500));
     EXPECT_DOUBLE_EQ(rig.stored("Detune1"), 0.0);
-    EXPECT_EQ(button.currentFrame(), 0);
+    EXPECT_EQ(button.currentState(), 0);
     EXPECT_FALSE(button.leftUp(false, false, 1, 1));
 
     const auto& log = hostLog();

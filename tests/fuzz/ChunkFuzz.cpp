@@ -12,6 +12,7 @@
 // After every step every text the host can ask for must be terminated
 // within its length, and a short block of a held note must render finite.
 
+#include "fuzz/NoteOn.h"
 #include "shell/Vst2.h"
 #include "synth/Murlan.h"
 
@@ -57,16 +58,8 @@ void checkTexts(AEffect* a) {
 
 void renderBlock(AEffect* a, bool useFloat) {
     constexpr int kFrames = 64;
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.midiData[0] = char(0x90);
-    note.midiData[1] = 64;
-    note.midiData[2] = 100;
-    VstEvents list{};
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<VstEvent*>(&note);
-    call(a, effProcessEvents, 0, 0, &list);
+    FuzzInput::NoteOn note(64);
+    call(a, effProcessEvents, 0, 0, &note.list);
     if (useFloat) {
         std::unique_ptr<float[]> out(new float[kFrames]);
         float* outputs[] = {out.get()};

@@ -12,6 +12,7 @@
 
 #include "framework/KEffect.h"
 #include "fuzz/Lv2FuzzHost.h"
+#include "fuzz/NoteOn.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/state/state.h>
@@ -83,16 +84,8 @@ void playNote(KAMO::Lv2Plugin& plugin) {
     static float output[kFrames];
     // No event port: a note from the effect's own record instead.
     plugin.connectPort(std::uint32_t(plugin.outputPort()), output);
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.midiData[0] = char(0x90);
-    note.midiData[1] = 69;
-    note.midiData[2] = 100;
-    VstEvents list{};
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<VstEvent*>(&note);
-    plugin.effect().processEvents(&list);
+    FuzzInput::NoteOn note(69);
+    plugin.effect().processEvents(&note.list);
     plugin.run(kFrames);
     for (float v : output)
         if (!(std::fabs(v) < 1000.0f)) std::abort();

@@ -118,22 +118,14 @@ TEST_F(Lv2Preset, EachPresetGivesTheValuesAndTheSamplesOfTheVstFaceReadingTheSam
         auto vst = loadVst();
         std::string error;
         ASSERT_TRUE(plughost::applyPresetOption(*vst, sound.name, &error)) << error;
-        plughost::RenderOptions vstOptions;
-        vstOptions.rate = kRate;
-        vstOptions.block = kBlock;
-        vstOptions.precision = plughost::RenderOptions::Float;
-        vstOptions.tailSeconds = 0.0;
-        plughost::SongRenderer renderer(*vst, vstOptions);
+        plughost::SongRenderer renderer(*vst, lv2test::vstRenderOptions(0.0));
         plughost::MemorySink vstSink, lv2Sink;
         plughost::RenderStats vstStats;
         ASSERT_TRUE(renderer.render(song, &vstSink, vstStats, &error)) << error;
 
-        lv2host::Lv2RenderOptions lv2Options;
-        lv2Options.rate = kRate;
-        lv2Options.block = kBlock;
-        lv2Options.tailSeconds = 0.0;
         lv2host::Lv2RenderStats lv2Stats;
-        ASSERT_TRUE(lv2host::renderSong(*instance, song, lv2Options, lv2Sink, lv2Stats));
+        ASSERT_TRUE(lv2host::renderSong(*instance, song, lv2test::lv2RenderOptions(0.0), lv2Sink,
+                                        lv2Stats));
         ASSERT_EQ(vstSink.channels().size(), 1u);
         ASSERT_EQ(lv2Sink.channels().size(), 1u);
         const std::vector<float>& a = vstSink.channels()[0];

@@ -31,12 +31,7 @@ protected:
         auto vst = loadVst();
         if (!vst) return {};
         lv2test::applySettings(*vst, lv2test::demoSettings());
-        plughost::RenderOptions options;
-        options.rate = kRate;
-        options.block = kBlock;
-        options.precision = plughost::RenderOptions::Float;
-        options.tailSeconds = tail;
-        plughost::SongRenderer renderer(*vst, options);
+        plughost::SongRenderer renderer(*vst, lv2test::vstRenderOptions(tail));
         plughost::MemorySink sink;
         plughost::RenderStats stats;
         std::string error;
@@ -49,10 +44,7 @@ protected:
         auto instance = instantiate();
         if (!instance) return {};
         lv2test::applySettings(*instance, lv2test::demoSettings());
-        lv2host::Lv2RenderOptions options;
-        options.rate = kRate;
-        options.block = kBlock;
-        options.tailSeconds = tail;
+        lv2host::Lv2RenderOptions options = lv2test::lv2RenderOptions(tail);
         options.positionEveryBlock = positionEveryBlock;
         options.tempoAsDouble = tempoAsDouble;
         plughost::MemorySink sink;
@@ -127,10 +119,7 @@ TEST_F(Lv2Run, BetweenPositionsThePluginKeepsTimeAndTheLfoStaysLockedToTheBar) {
     instance->setControl(19, 100.0f);  // full-depth tremolo makes any drift loud
     std::vector<float> lv2;
     {
-        lv2host::Lv2RenderOptions options;
-        options.rate = kRate;
-        options.block = kBlock;
-        options.tailSeconds = 0.5;
+        lv2host::Lv2RenderOptions options = lv2test::lv2RenderOptions(0.5);
         options.positionEveryBlock = false;
         options.tempoAsDouble = false;
         plughost::MemorySink sink;
@@ -141,12 +130,7 @@ TEST_F(Lv2Run, BetweenPositionsThePluginKeepsTimeAndTheLfoStaysLockedToTheBar) {
     auto vstFull = loadVst();
     lv2test::applySettings(*vstFull, lv2test::demoSettings());
     vstFull->string2Parameter(19, "100");
-    plughost::RenderOptions options;
-    options.rate = kRate;
-    options.block = kBlock;
-    options.precision = plughost::RenderOptions::Float;
-    options.tailSeconds = 0.5;
-    plughost::SongRenderer renderer(*vstFull, options);
+    plughost::SongRenderer renderer(*vstFull, lv2test::vstRenderOptions(0.5));
     plughost::MemorySink sink;
     plughost::RenderStats stats;
     ASSERT_TRUE(renderer.render(song, &sink, stats, nullptr));

@@ -48,6 +48,23 @@ std::unique_ptr<plughost::PluginInstance> Lv2Fixture::loadVst() {
     return vst;
 }
 
+plughost::RenderOptions vstRenderOptions(double tailSeconds) {
+    plughost::RenderOptions options;
+    options.rate = kRate;
+    options.block = kBlock;
+    options.precision = plughost::RenderOptions::Float;
+    options.tailSeconds = tailSeconds;
+    return options;
+}
+
+lv2host::Lv2RenderOptions lv2RenderOptions(double tailSeconds) {
+    lv2host::Lv2RenderOptions options;
+    options.rate = kRate;
+    options.block = kBlock;
+    options.tailSeconds = tailSeconds;
+    return options;
+}
+
 void applySettings(lv2host::Lv2Instance& instance, const std::vector<Setting>& settings) {
     for (const Setting& s : settings) instance.setControl(s.index, s.value);
 }

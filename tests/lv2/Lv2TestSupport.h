@@ -4,8 +4,10 @@
 // given when their outputs are compared.
 
 #include "tools/lv2host/Lv2Instance.h"
+#include "tools/lv2host/Lv2SongRenderer.h"
 #include "tools/lv2host/Lv2World.h"
 #include "tools/plughost/PluginHost.h"
+#include "tools/plughost/SongRenderer.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,12 @@ protected:
     const LilvPlugin* plugin = nullptr;
     plughost::PluginHost vstHost;
 };
+
+// How both faces render a song when their outputs are compared: at kRate
+// in blocks of kBlock, the VST face on its float path, which is what the
+// LV2 face hands out.
+plughost::RenderOptions vstRenderOptions(double tailSeconds);
+lv2host::Lv2RenderOptions lv2RenderOptions(double tailSeconds);
 
 void applySettings(lv2host::Lv2Instance& instance, const std::vector<Setting>& settings);
 void applySettings(plughost::PluginInstance& plugin, const std::vector<Setting>& settings);

@@ -5,6 +5,8 @@
 
 #include "Lv2TestSupport.h"
 
+#include "tools/lv2host/Lv2UiHost.h"
+
 #if defined(MURLAN_LV2_BUNDLE) && defined(MURLAN_HAVE_GTK2)
 
 #include <gdk/gdkx.h>
@@ -58,25 +60,8 @@ protected:
     }
 
     bool open() {
-        LilvNode* gtkType = world.node(LV2_UI__GtkUI);
-        LilvUIs* uis = lilv_plugin_get_uis(plugin);
-        const LilvUI* chosen = nullptr;
-        const LilvNode* uiType = nullptr;
-        LILV_FOREACH(uis, i, uis) {
-            const LilvUI* ui = lilv_uis_get(uis, i);
-            if (lilv_ui_is_supported(ui, suil_ui_supported, gtkType, &uiType)) {
-                chosen = ui;
-                break;
-            }
-        }
-        if (!chosen) {
-            lilv_uis_free(uis);
-            return false;
-        }
-        char* bundle =
-            lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(chosen)), nullptr);
-        char* binary =
-            lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(chosen)), nullptr);
+        lv2host::EmbeddableUi ui;
+        if (!lv2host::findEmbeddableUi(world, plugin, LV2_UI__GtkUI, &ui)) return false;
         const LV2_Feature map = {LV2_URID__map, world.mapFeature()};
         const LV2_Feature unmap = {LV2_URID__unmap, world.unmapFeature()};
         const LV2_Feature* features[] = {&map, &unmap, nullptr};
@@ -84,12 +69,9 @@ protected:
                                 const void*) { ++static_cast<Lv2UiInGtk*>(self)->writes; },
                              nullptr, nullptr, nullptr);
         instance = suil_instance_new(host, this, LV2_UI__GtkUI,
-                                     lilv_node_as_uri(lilv_plugin_get_uri(plugin)),
-                                     lilv_node_as_uri(lilv_ui_get_uri(chosen)),
-                                     lilv_node_as_uri(uiType), bundle, binary, features);
-        lilv_free(bundle);
-        lilv_free(binary);
-        lilv_uis_free(uis);
+                                     lilv_node_as_uri(lilv_plugin_get_uri(plugin)), ui.uri.c_str(),
+                                     ui.typeUri.c_str(), ui.bundlePath.c_str(),
+                                     ui.binaryPath.c_str(), features);
         if (!instance) return false;
         widget = static_cast<GtkWidget*>(suil_instance_get_widget(instance));
         window = gtk_window_new(GTK_WINDOW_TOPLEVEL);

@@ -66,6 +66,16 @@ struct Script {
     std::vector<Block> blocks;
 };
 
+// A block of `frames` frames under one fixed patch, which it also sets when
+// `setsPatch` (the script's first block).
+Block fixedPatchBlock(int frames, const Patch& patch, bool setsPatch) {
+    Block b;
+    b.frames = frames;
+    b.hasPatch = setsPatch;
+    b.patch = patch;
+    return b;
+}
+
 MidiRecord midi(int delta, unsigned char status, unsigned char d1, unsigned char d2) {
     MidiRecord r;
     std::memset(&r, 0, sizeof r);
@@ -371,10 +381,7 @@ TEST_F(BlockEngineTest, PartialsAboveTheSampleRateMatchThePerSampleEngineOnEvery
     p.setGain(P::kMainLevel, 0.5);
     const unsigned char keys[] = {110, 60, 120, 96, 127, 48};
     for (int k = 0; k < 240; ++k) {
-        Block b;
-        b.frames = 37;
-        b.hasPatch = k == 0;
-        b.patch = p;
+        Block b = fixedPatchBlock(37, p, k == 0);
         if (k % 40 == 3) b.events.push_back(midi(k % 37, 0x90, keys[k / 40], 100));
         s.blocks.push_back(b);
     }
@@ -410,10 +417,7 @@ TEST_F(BlockEngineTest, GlidesLandOnTheSameSampleWhereverTheyEndInABlock) {
     }
     std::size_t next = 0;
     for (int start = 0; start < kNotes * kHeld; start += kBlock) {
-        Block b;
-        b.frames = kBlock;
-        b.hasPatch = start == 0;
-        b.patch = p;
+        Block b = fixedPatchBlock(kBlock, p, start == 0);
         for (; next < song.size() && frames[next] < start + kBlock; ++next) {
             MidiRecord e = song[next];
             e.deltaFrames = frames[next] - start;
@@ -443,10 +447,7 @@ TEST_F(BlockEngineTest, SilentPartialsKeepTheirPhaseThroughLongSilences) {
     constexpr int kBlock = 300, kNoteBlocks = 20, kSilentBlocks = 450;  // 0.14 s on, 3 s off
     for (int note = 0; note < 6; ++note) {
         for (int k = 0; k < kNoteBlocks + kSilentBlocks; ++k) {
-            Block b;
-            b.frames = kBlock;
-            b.hasPatch = note == 0 && k == 0;
-            b.patch = p;
+            Block b = fixedPatchBlock(kBlock, p, note == 0 && k == 0);
             if (k == 0) b.events.push_back(midi(note * 41 % kBlock, 0x90, keys[note], 100));
             if (k == kNoteBlocks) b.events.push_back(midi(17, 0x80, keys[note], 0));
             if (note == 3 && k == 5) {

@@ -13,6 +13,40 @@
 
 namespace lv2host {
 
+namespace {
+
+std::string filePath(const LilvNode* uri) {
+    char* path = lilv_file_uri_parse(lilv_node_as_uri(uri), nullptr);
+    const std::string copy = path ? path : "";
+    lilv_free(path);
+    return copy;
+}
+
+}  // namespace
+
+bool findEmbeddableUi(Lv2World& world, const LilvPlugin* plugin, const char* hostTypeUri,
+                      EmbeddableUi* found) {
+    LilvNode* hostType = world.node(hostTypeUri);
+    LilvUIs* uis = lilv_plugin_get_uis(plugin);
+    const LilvUI* chosen = nullptr;
+    const LilvNode* uiType = nullptr;
+    LILV_FOREACH(uis, i, uis) {
+        const LilvUI* ui = lilv_uis_get(uis, i);
+        if (lilv_ui_is_supported(ui, suil_ui_supported, hostType, &uiType)) {
+            chosen = ui;
+            break;
+        }
+    }
+    if (chosen) {
+        found->uri = lilv_node_as_uri(lilv_ui_get_uri(chosen));
+        found->typeUri = lilv_node_as_uri(uiType);
+        found->bundlePath = filePath(lilv_ui_get_bundle_uri(chosen));
+        found->binaryPath = filePath(lilv_ui_get_binary_uri(chosen));
+    }
+    lilv_uis_free(uis);
+    return chosen != nullptr;
+}
+
 Lv2UiHost::Lv2UiHost() { display_ = plughost::openHostDisplay(); }
 
 Lv2UiHost::~Lv2UiHost() {
@@ -67,26 +101,9 @@ bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* err
     close();
     if (!display_) return fail("no X display (is DISPLAY set?)");
     const char* hostType = LV2_UI__X11UI;
-    LilvNode* hostTypeNode = world.node(hostType);
-    LilvUIs* uis = lilv_plugin_get_uis(plugin);
-    const LilvUI* chosen = nullptr;
-    const LilvNode* uiType = nullptr;
-    LILV_FOREACH(uis, i, uis) {
-        const LilvUI* ui = lilv_uis_get(uis, i);
-        if (lilv_ui_is_supported(ui, suil_ui_supported, hostTypeNode, &uiType)) {
-            chosen = ui;
-            break;
-        }
-    }
-    if (!chosen) {
-        lilv_uis_free(uis);
+    EmbeddableUi ui;
+    if (!findEmbeddableUi(world, plugin, hostType, &ui))
         return fail("the plug-in has no UI that embeds in an X11 window");
-    }
-    char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(chosen)), nullptr);
-    char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(chosen)), nullptr);
-    const std::string uiUri = lilv_node_as_uri(lilv_ui_get_uri(chosen));
-    const std::string uiTypeUri = lilv_node_as_uri(uiType);
-    lilv_uis_free(uis);
 
     const int screen = DefaultScreen(display_);
     XSetWindowAttributes attributes{};
@@ -128,11 +145,9 @@ bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* err
 
     host_ = suil_host_new(&Lv2UiHost::writeFunction, nullptr, nullptr, nullptr);
     suil_host_set_touch_func(host_, &Lv2UiHost::touchFunction);
-    instance_ =
-        suil_instance_new(host_, this, hostType, lilv_node_as_uri(lilv_plugin_get_uri(plugin)),
-                          uiUri.c_str(), uiTypeUri.c_str(), bundle, binary, features);
-    lilv_free(bundle);
-    lilv_free(binary);
+    instance_ = suil_instance_new(
+        host_, this, hostType, lilv_node_as_uri(lilv_plugin_get_uri(plugin)), ui.uri.c_str(),
+        ui.typeUri.c_str(), ui.bundlePath.c_str(), ui.binaryPath.c_str(), features);
     if (!instance_) {
         close();
         return fail("suil could not instantiate the UI");

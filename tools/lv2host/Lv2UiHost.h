@@ -33,6 +33,18 @@ struct UiMessage {
     float value;  // for writes
 };
 
+// The first of a plug-in's UIs that suil can embed in a host widget of
+// `hostTypeUri` (an X11 window, a GTK container): what suil_instance_new
+// takes of it, the bundle and binary as file paths.
+struct EmbeddableUi {
+    std::string uri;
+    std::string typeUri;
+    std::string bundlePath;
+    std::string binaryPath;
+};
+bool findEmbeddableUi(Lv2World& world, const LilvPlugin* plugin, const char* hostTypeUri,
+                      EmbeddableUi* found);
+
 class Lv2UiHost {
 public:
     Lv2UiHost();

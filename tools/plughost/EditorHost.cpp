@@ -2,11 +2,10 @@
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/CommandSteps.h"
 #include "tools/plughost/HostDisplay.h"
 #include "tools/plughost/MidiBytes.h"
-#include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PluginHost.h"
-#include "tools/plughost/PresetFiles.h"
 #include "tools/plughost/VstEventList.h"
 
 #include <X11/Xlib.h>
@@ -289,22 +288,11 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
 
     PluginHost host;
     const double rate = host.sampleRate();
-    auto plugin = host.load(line.positionals()[0], &error);
-    if (!plugin) {
-        err << error << "\n";
-        return 1;
-    }
+    auto plugin = loadOrReport(host, line.positionals()[0], err);
+    if (!plugin) return 1;
     plugin->setSampleRate(static_cast<float>(rate));
     plugin->setBlockSize(512);
-    if (line.has("preset") && !applyPresetOption(*plugin, line.value("preset"), &error)) {
-        err << error << "\n";
-        return 1;
-    }
-    for (const std::string& setting : line.values("set"))
-        if (!applyParameterSetting(*plugin, setting, nullptr, &error)) {
-            err << error << "\n";
-            return 2;
-        }
+    if (const int status = applyPresetAndSettings(*plugin, line, nullptr, err)) return status;
     plugin->resume();
 
     EditorHost window;

@@ -2,6 +2,7 @@
 // without processing audio.
 
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/CommandSteps.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/Subcommands.h"
 
@@ -101,11 +102,8 @@ int runInfo(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
         return 2;
     }
     PluginHost host;
-    auto plugin = host.load(line.positionals()[0], &error);
-    if (!plugin) {
-        err << error << "\n";
-        return 1;
-    }
+    auto plugin = loadOrReport(host, line.positionals()[0], err);
+    if (!plugin) return 1;
     const AEffect* e = plugin->effect();
     out << "Plug-in: " << plugin->path() << "\n";
     out << "  magic:           " << hex(e->magic) << " (" << fourCC(e->magic) << ")\n";

@@ -2,9 +2,8 @@
 // Standard MIDI File through the plug-in into a 32-bit float WAV file.
 
 #include "tools/plughost/CommandLine.h"
-#include "tools/plughost/ParameterSetting.h"
+#include "tools/plughost/CommandSteps.h"
 #include "tools/plughost/PluginHost.h"
-#include "tools/plughost/PresetFiles.h"
 #include "tools/plughost/ProgressBar.h"
 #include "tools/plughost/SongRenderer.h"
 #include "tools/plughost/Subcommands.h"
@@ -92,11 +91,8 @@ int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
     PluginHost host;
     host.setSampleRate(options.rate);
     host.setBlockSize(options.block);
-    auto plugin = host.load(line.positionals()[0], &error);
-    if (!plugin) {
-        err << error << "\n";
-        return 1;
-    }
+    auto plugin = loadOrReport(host, line.positionals()[0], err);
+    if (!plugin) return 1;
     if (plugin->numOutputs() < 1) {
         err << "the plug-in has no outputs\n";
         return 1;
@@ -117,16 +113,7 @@ int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
         }
         plugin->setProgram(static_cast<VstInt32>(program));
     }
-    if (line.has("preset") && !applyPresetOption(*plugin, line.value("preset"), &error)) {
-        err << error << "\n";
-        return 1;
-    }
-    for (const std::string& setting : line.values("set")) {
-        if (!applyParameterSetting(*plugin, setting, &out, &error)) {
-            err << error << "\n";
-            return 2;
-        }
-    }
+    if (const int status = applyPresetAndSettings(*plugin, line, &out, err)) return status;
     WavWriter wav;
     if (!wav.open(line.value("out"), plugin->numOutputs(),
                   static_cast<int>(std::lround(options.rate)), &error)) {

@@ -3,7 +3,7 @@
 // --preset and --set steps render takes, to a program or bank file.
 
 #include "tools/plughost/CommandLine.h"
-#include "tools/plughost/ParameterSetting.h"
+#include "tools/plughost/CommandSteps.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PresetFiles.h"
 #include "tools/plughost/Subcommands.h"
@@ -43,26 +43,15 @@ int runSave(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
         return 2;
     }
     PluginHost host;
-    auto plugin = host.load(line.positionals()[0], &error);
-    if (!plugin) {
-        err << error << "\n";
-        return 1;
-    }
+    auto plugin = loadOrReport(host, line.positionals()[0], err);
+    if (!plugin) return 1;
     if (program >= plugin->numPrograms()) {
         err << "--program " << program << ": the plug-in has " << plugin->numPrograms()
             << " programs\n";
         return 2;
     }
     if (program >= 0) plugin->setProgram(static_cast<VstInt32>(program));
-    if (line.has("preset") && !applyPresetOption(*plugin, line.value("preset"), &error)) {
-        err << error << "\n";
-        return 1;
-    }
-    for (const std::string& setting : line.values("set"))
-        if (!applyParameterSetting(*plugin, setting, nullptr, &error)) {
-            err << error << "\n";
-            return 2;
-        }
+    if (const int status = applyPresetAndSettings(*plugin, line, nullptr, err)) return status;
     if (!savePresetFile(*plugin, target, bank, &error)) {
         err << error << "\n";
         return 1;
