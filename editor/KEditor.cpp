@@ -36,6 +36,10 @@ bool KEditor::setScaleFactor(float factor) {
     return true;
 }
 
+void KEditor::setEmbedderScale(int devicePixels) {
+    if (mWindow) mWindow->setHintScale(devicePixels);
+}
+
 float KEditor::scaleFactor() const {
     if (!mWindow) return 1.0f;
     if (systemWindow) return mWindow->scale();

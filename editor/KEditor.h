@@ -43,6 +43,7 @@ public:
     // source of the factor (KUiScale); a value that is not a positive number
     // withdraws the request. Always true: the editor draws at any factor.
     bool setScaleFactor(float factor) override;
+    void setEmbedderScale(int devicePixels) override;
     virtual KEffect* kEffect() const { return mEffect; }
     // Throttled repaint request: at most one per the skin's throttle period.
     // Only the host's user-interface thread (the one that opened the editor)

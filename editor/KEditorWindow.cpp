@@ -129,6 +129,7 @@ private:
     int mWidth = 0;
     int mHeight = 0;
     float mScale = 1.0f;
+    int mHintScale = 1;
     int mDeviceWidth = 0;
     int mDeviceHeight = 0;
 
@@ -156,6 +157,7 @@ void KWindowSession::run() {
     mWidth = mSkin.width();
     mHeight = mSkin.height();
     mScale = mOwner.scale();
+    mHintScale = mOwner.hintScale();
     mDeviceWidth = KUiScale::toDevice(mWidth, mScale);
     mDeviceHeight = KUiScale::toDevice(mHeight, mScale);
     if (mWidth < 1 || mHeight < 1) return;
@@ -231,11 +233,17 @@ bool KWindowSession::createWindow() {
     // Toolkits that embed the window (GTK's socket among them) size their
     // own from these hints; without them they guess, and at a factor above
     // 1 they leave room for the window twice over.
+    const int hintWidth = KEditorWindow::toHintUnits(mDeviceWidth, mHintScale);
+    const int hintHeight = KEditorWindow::toHintUnits(mDeviceHeight, mHintScale);
     XSizeHints hints{};
     hints.flags = PSize | PMinSize | PMaxSize | PBaseSize;
-    hints.width = hints.min_width = hints.max_width = hints.base_width = mDeviceWidth;
-    hints.height = hints.min_height = hints.max_height = hints.base_height = mDeviceHeight;
+    hints.width = hints.min_width = hints.max_width = hints.base_width = hintWidth;
+    hints.height = hints.min_height = hints.max_height = hints.base_height = hintHeight;
     XSetWMNormalHints(display, window, &hints);
+    // On the server before anyone learns of the window: an embedder reads
+    // the hints as soon as it has the id, on a connection of its own, and
+    // one that finds none keeps the size it guessed.
+    XSync(display, False);
     mOwner.mWindow.store(window);
     mPublished = KHandle<KEditorWindow*>(
         &mOwner, [](void*, KEditorWindow* owner) { owner->retractWindow(); });
@@ -321,6 +329,17 @@ void KWindowSession::eventLoop() {
             }
             repaint();
             break;
+        case ConfigureNotify: {
+            // An embedder that reads the hints in its own units also
+            // resizes the window to them, taken as device pixels: the
+            // window takes its size back, so that it is never cropped.
+            const XConfigureEvent& c = event.xconfigure;
+            if (mHintScale > 1 && c.window == mWindow.get() &&
+                (c.width != mDeviceWidth || c.height != mDeviceHeight))
+                XResizeWindow(display, mWindow.get(), static_cast<unsigned>(mDeviceWidth),
+                              static_cast<unsigned>(mDeviceHeight));
+            break;
+        }
         case DestroyNotify:
         case ClientMessage:
             return;
@@ -412,6 +431,14 @@ KEditorWindow::~KEditorWindow() {
 void KEditorWindow::setScale(float scale) {
     const float usable = KUiScale::confine(scale);
     mScale.store(usable > 0.0f ? usable : 1.0f, std::memory_order_relaxed);
+}
+
+void KEditorWindow::setHintScale(int devicePixels) {
+    mHintScale.store(devicePixels > 1 ? devicePixels : 1, std::memory_order_relaxed);
+}
+
+int KEditorWindow::toHintUnits(int device, int hintScale) {
+    return hintScale > 1 ? (device + hintScale - 1) / hintScale : device;
 }
 
 bool KEditorWindow::start(unsigned long parent) {

@@ -35,6 +35,15 @@ public:
     // (confined to the range KUiScale allows); 1 until set.
     void setScale(float scale);
     float scale() const { return mScale.load(std::memory_order_relaxed); }
+    // Device pixels per unit of the size hints of the next window (1 until
+    // set, and for anything below 1). Above 1, the window also keeps its
+    // device size against an embedder that resizes it to the hinted numbers
+    // taken as device pixels.
+    void setHintScale(int devicePixels);
+    int hintScale() const { return mHintScale.load(std::memory_order_relaxed); }
+    // A device length in hint units of `hintScale`, rounded up so that the
+    // embedder leaves room for all of the window.
+    static int toHintUnits(int device, int hintScale);
     // The host-side display connection (null without one): the editor reads
     // the desktop's resource database from it.
     _XDisplay* hostDisplay() const { return mHostDisplay.get(); }
@@ -78,6 +87,7 @@ private:
     unsigned long mParent = 0;
     // Set by the host side before start, read by the thread.
     std::atomic<float> mScale{1.0f};
+    std::atomic<int> mHintScale{1};
     // Written by the thread, read by host threads.
     std::atomic<unsigned long> mWindow{0};
     std::atomic<bool> mClosing{false};

@@ -1,6 +1,7 @@
 #include "lv2/Lv2Ui.h"
 
 #include "framework/KEffect.h"
+#include "lv2/GtkEmbedder.h"
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffect.h"
 
@@ -72,10 +73,19 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     AEffEditor* editor = effect_->getEditor();
     if (!editor || !(record_->flags & effFlagsHasEditor)) return false;
     if (scale > 0.0f) editor->setScaleFactor(scale);
+    // The editor still draws at its device size; only what the embedder is
+    // told of the size is in its units.
+    const int embedderScale = gtk3WindowScale(parent);
+    editor->setEmbedderScale(embedderScale);
     ERect* rect = nullptr;
     record_->dispatcher(record_, effEditGetRect, 0, 0, &rect, 0.0f);
-    if (rect && resize_)
-        resize_->ui_resize(resize_->handle, rect->right - rect->left, rect->bottom - rect->top);
+    if (rect && resize_) {
+        auto inUnits = [embedderScale](int device) {
+            return (device + embedderScale - 1) / embedderScale;
+        };
+        resize_->ui_resize(resize_->handle, inUnits(rect->right - rect->left),
+                           inUnits(rect->bottom - rect->top));
+    }
     // An idle before the opening tells the effect which thread is ours, so
     // that no edit ever calls back on the editor's thread.
     record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);

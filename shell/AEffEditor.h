@@ -32,6 +32,12 @@ public:
     // A scale factor the host asks for (1 = one device pixel per skin pixel);
     // takes effect at the next open. Answers whether the editor can scale.
     virtual bool setScaleFactor(float /*factor*/) { return false; }
+    // The toolkit that embeds the editor reads window sizes in units of this
+    // many device pixels (one that scales its own windows by it, reading a
+    // child's size hints as its own units). The window's size hints are then
+    // given in those units, while the editor still draws at its device size.
+    // 1, the default, is plain device pixels; takes effect at the next open.
+    virtual void setEmbedderScale(int /*devicePixels*/) {}
     // The window the editor made inside the host's (an X window id on this
     // platform), 0 while there is none: what a toolkit embedding the editor
     // has to wrap.

@@ -21,6 +21,8 @@ PACKAGES=(
   sox
   # the LV2 UI inside suil's GTK 2 wrapper, and X Damage to see it repaint
   libgtk2.0-dev libxdamage-dev libxfixes-dev
+  # the LV2 UI inside suil's GTK 3 wrapper at window scales 1 and 2
+  libgtk-3-dev
   # a peer instrument that the host tool and validator are checked on
   amsynth
   # a locale with a decimal comma, to test that number texts ignore it
