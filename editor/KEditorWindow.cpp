@@ -341,8 +341,16 @@ void KWindowSession::eventLoop() {
             break;
         }
         case DestroyNotify:
-        case ClientMessage:
             return;
+        case ClientMessage:
+            // Only the host side's close request ends the window. Hosts that
+            // embed it with GTK's socket send it XEmbed messages as soon as
+            // it exists; the socket takes the window's end for the end of
+            // its plug and destroys itself, leaving the host's window empty.
+            if (mOwner.mClosing.load() &&
+                event.xclient.data.l[0] == static_cast<long>(mOwner.mDeleteAtom))
+                return;
+            break;
         default:
             break;
         }

@@ -7,6 +7,8 @@
 #include "tools/plughost/EditorHost.h"
 #include "tools/vst3host/Vst3EditorHost.h"
 
+#include <X11/Xlib.h>
+
 #include <cstdlib>
 #include <set>
 #include <thread>
@@ -127,6 +129,36 @@ TEST_F(Vst3Editor, AKnobDragReachesTheHostInOneGestureOnTheHostsThread) {
     EXPECT_EQ(last, plugin->normalised(kMainLevel));
     window.pump(200);
     EXPECT_EQ(plugin->handler().edits().size(), edits.size()) << "nothing is sent twice";
+}
+
+TEST_F(Vst3Editor, StaysOpenInAHostThatEmbedsItAsGtksSocketDoes) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    settledShot(window);
+    const unsigned long editor = window.editorWindow();
+    ASSERT_NE(editor, 0u);
+    // What a socket sends its plug's window once it has it: embedded,
+    // window activated, focus in. The drag after them comes through the
+    // same connection, so the editor has read them when it sees the drag.
+    Display* display = window.display();
+    const Atom xembed = XInternAtom(display, "_XEMBED", False);
+    for (long message : {0L, 1L, 4L}) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = editor;
+        event.xclient.message_type = xembed;
+        event.xclient.format = 32;
+        event.xclient.data.l[1] = message;
+        event.xclient.data.l[3] = static_cast<long>(editor);
+        XSendEvent(display, editor, False, NoEventMask, &event);
+    }
+    XSync(display, False);
+    plugin->handler().clear();
+    ASSERT_TRUE(window.drag(420, 55, 0, -30));
+    const std::vector<HostEdit> edits = editsUntilEnd();
+    ASSERT_FALSE(edits.empty()) << "the editor closed on the host's messages";
+    EXPECT_EQ(edits.back().kind, HostEdit::End);
+    EXPECT_EQ(window.editorWindow(), editor);
 }
 
 TEST_F(Vst3Editor, PatchCommandsReachTheHostAsEditsOfEachChangedValue) {
