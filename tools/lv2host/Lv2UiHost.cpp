@@ -5,7 +5,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xcomposite.h>
 #include <lv2/atom/atom.h>
 #include <lv2/parameters/parameters.h>
 #include <lv2/urid/urid.h>
@@ -105,24 +104,14 @@ bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* err
     if (!findEmbeddableUi(world, plugin, hostType, &ui))
         return fail("the plug-in has no UI that embeds in an X11 window");
 
-    const int screen = DefaultScreen(display_);
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = BlackPixel(display_, screen);
-    attributes.event_mask = StructureNotifyMask;
     width_ = height_ = 64;  // until the UI asks for its size
-    window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, 64, 64, 0, CopyFromParent,
-                            InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
-    int compositeEvent = 0, compositeError = 0;
-    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
-        XCompositeRedirectWindow(display_, window_, CompositeRedirectAutomatic);
+    std::string title;
     if (LilvNode* name = lilv_plugin_get_name(plugin)) {
-        XStoreName(display_, window_, (std::string(lilv_node_as_string(name)) + " (LV2)").c_str());
+        title = std::string(lilv_node_as_string(name)) + " (LV2)";
         lilv_node_free(name);
     }
-    XMapWindow(display_, window_);
-    XEvent event;
-    do XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    while (event.type != MapNotify);
+    window_ = plughost::createHostWindow(display_, width_, height_, title);
+    plughost::mapAndWait(display_, window_);
 
     scale_ = scaleFactor;
     rate_ = sampleRate;

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 
 #include <functional>
+#include <string>
 
 namespace plughost {
 
@@ -14,6 +15,15 @@ class EditorImage;
 
 // Null when no X server answers.
 Display* openHostDisplay();
+
+// A top-level window of that size for a plug-in to put its editor in,
+// black until the editor draws, named `title` unless empty, not yet mapped.
+// It is kept in storage of its own where the server can, so that
+// screenshots show the editor even where other windows cover it.
+Window createHostWindow(Display* display, int width, int height, const std::string& title);
+
+// Maps `window` and waits until the server has.
+void mapAndWait(Display* display, Window window);
 
 // The first child of `window` (where a plug-in puts its editor), 0 while
 // there is none or either is missing.

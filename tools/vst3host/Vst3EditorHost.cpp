@@ -5,7 +5,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <X11/extensions/Xcomposite.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -130,22 +129,8 @@ bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale,
     width_ = rect.right - rect.left;
     height_ = rect.bottom - rect.top;
 
-    const int screen = DefaultScreen(display_);
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = BlackPixel(display_, screen);
-    attributes.event_mask = StructureNotifyMask;
-    window_ =
-        XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
-                      static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
-    int compositeEvent = 0, compositeError = 0;
-    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
-        XCompositeRedirectWindow(display_, window_, CompositeRedirectAutomatic);
-    XStoreName(display_, window_, "vst3host");
-    XMapWindow(display_, window_);
-    XEvent event;
-    do XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    while (event.type != MapNotify);
+    window_ = plughost::createHostWindow(display_, width_, height_, "vst3host");
+    plughost::mapAndWait(display_, window_);
 
     v3_cpp_obj(view_)->set_frame(view_, reinterpret_cast<v3_plugin_frame**>(&frame_));
     if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(window_),
