@@ -76,20 +76,11 @@ int Lv2UiHost::resizeFunction(LV2UI_Feature_Handle handle, int width, int height
     return 0;
 }
 
-void Lv2UiHost::record(const UiMessage& message) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages_.push_back(message);
-}
+void Lv2UiHost::record(const UiMessage& message) { messages_.add(message); }
 
-std::vector<UiMessage> Lv2UiHost::messages() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return messages_;
-}
+std::vector<UiMessage> Lv2UiHost::messages() const { return messages_.entries(); }
 
-void Lv2UiHost::clearMessages() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages_.clear();
-}
+void Lv2UiHost::clearMessages() { messages_.clear(); }
 
 bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* error,
                      float scaleFactor, float sampleRate) {

@@ -6,6 +6,7 @@
 // the UI, and can drive it with pointer input sent to its window and take
 // screenshots of it.
 
+#include "tools/plughost/CallLog.h"
 #include "tools/plughost/EditorImage.h"
 
 #include <lilv/lilv.h>
@@ -14,7 +15,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -106,8 +106,7 @@ private:
     float scale_ = 0.0f;
     float rate_ = 0.0f;
     std::vector<LV2_Options_Option> options_;
-    mutable std::mutex mutex_;
-    std::vector<UiMessage> messages_;
+    plughost::CallLog<UiMessage> messages_;
 };
 
 }  // namespace lv2host

@@ -271,19 +271,12 @@ void EventList::noteOff(std::int32_t offset, int channel, int pitch, float veloc
 
 ComponentHandler::ComponentHandler() : table(&kHandlerTable) {}
 
-std::vector<HostEdit> ComponentHandler::edits() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return recorded;
-}
+std::vector<HostEdit> ComponentHandler::edits() const { return recorded.entries(); }
 
-void ComponentHandler::clear() {
-    std::lock_guard<std::mutex> lock(mutex);
-    recorded.clear();
-}
+void ComponentHandler::clear() { recorded.clear(); }
 
 void ComponentHandler::record(HostEdit::Kind kind, v3_param_id id, double value) {
-    std::lock_guard<std::mutex> lock(mutex);
-    recorded.push_back(HostEdit{kind, id, value, std::this_thread::get_id()});
+    recorded.add(HostEdit{kind, id, value, std::this_thread::get_id()});
 }
 
 HostApplication::HostApplication() : table(&kApplicationTable) {}
