@@ -24,6 +24,11 @@ std::uint64_t nowMs() {
 
 std::uint32_t V3_API noRef(void*) { return 1; }
 
+template <typename List, typename Registered>
+void forget(List& list, Registered registered) {
+    list.erase(std::remove_if(list.begin(), list.end(), registered), list.end());
+}
+
 }  // namespace
 
 struct FrameTables {
@@ -71,10 +76,7 @@ struct FrameTables {
             return V3_OK;
         };
         t.loop.unregister_event_handler = [](void* self, v3_event_handler** handler) -> v3_result {
-            auto& list = owner(self)->handlers_;
-            list.erase(std::remove_if(list.begin(), list.end(),
-                                      [&](const auto& h) { return h.first == handler; }),
-                       list.end());
+            forget(owner(self)->handlers_, [&](const auto& h) { return h.first == handler; });
             return V3_OK;
         };
         t.loop.register_timer = [](void* self, v3_timer_handler** handler,
@@ -84,10 +86,7 @@ struct FrameTables {
             return V3_OK;
         };
         t.loop.unregister_timer = [](void* self, v3_timer_handler** handler) -> v3_result {
-            auto& list = owner(self)->timers_;
-            list.erase(std::remove_if(list.begin(), list.end(),
-                                      [&](const auto& t) { return t.handler == handler; }),
-                       list.end());
+            forget(owner(self)->timers_, [&](const auto& t) { return t.handler == handler; });
             return V3_OK;
         };
         return t;
