@@ -96,9 +96,8 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
     std::size_t next = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        const double ppq = map.ppqAt(pos / rate);
-        std::int64_t len =
-            map.blockLength(ppq, pos, std::min<std::int64_t>(options_.block, total - pos), rate);
+        double ppq = 0.0;
+        std::int64_t len = map.nextBlock(pos, total, options_.block, rate, ppq);
         std::size_t end = next;
         while (end < messages.size() && frameOf[end] < pos + len) ++end;
         if (end - next > capacity) {

@@ -52,9 +52,8 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
     std::size_t nextChange = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        const double ppq = map.ppqAt(pos / rate);
-        const std::int64_t len =
-            map.blockLength(ppq, pos, std::min<std::int64_t>(options.block, total - pos), rate);
+        double ppq = 0.0;
+        const std::int64_t len = map.nextBlock(pos, total, options.block, rate, ppq);
         events.events.clear();
         changes.clear();
         for (; next < messages.size() && frameOf[next] < pos + len; ++next)
