@@ -158,11 +158,7 @@ void Lv2UiHost::portEvent(std::uint32_t port, float value) {
 
 void Lv2UiHost::idle() {
     if (instance_ && idle_) idle_->idle(suil_instance_get_handle(instance_));
-    if (!display_) return;
-    while (XPending(display_)) {
-        XEvent event;
-        XNextEvent(display_, &event);
-    }
+    plughost::dropEvents(display_);
 }
 
 void Lv2UiHost::pump(int ms) {

@@ -38,6 +38,13 @@ void mapAndWait(Display* display, Window window) {
     while (event.type != MapNotify);
 }
 
+void dropEvents(Display* display) {
+    while (display && XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+    }
+}
+
 Window firstChildWindow(Display* display, Window window) {
     if (!display || !window) return 0;
     Window root = 0, parent = 0;

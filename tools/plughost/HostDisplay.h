@@ -25,6 +25,10 @@ Window createHostWindow(Display* display, int width, int height, const std::stri
 // Maps `window` and waits until the server has.
 void mapAndWait(Display* display, Window window);
 
+// Drops the events waiting on `display` (none without one): host windows
+// only need the server's answers, not the events a window also gets.
+void dropEvents(Display* display);
+
 // The first child of `window` (where a plug-in puts its editor), 0 while
 // there is none or either is missing.
 Window firstChildWindow(Display* display, Window window);

@@ -172,10 +172,7 @@ void Vst3EditorHost::idle() {
         pollfd p{h.second, POLLIN, 0};
         if (poll(&p, 1, 0) > 0) v3_cpp_obj(h.first)->on_fd_is_set(h.first, h.second);
     }
-    while (display_ && XPending(display_)) {
-        XEvent event;
-        XNextEvent(display_, &event);
-    }
+    plughost::dropEvents(display_);
 }
 
 void Vst3EditorHost::pump(int ms) {
