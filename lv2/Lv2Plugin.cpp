@@ -1,7 +1,7 @@
 #include "lv2/Lv2Plugin.h"
 
 #include "framework/KEffect.h"
-#include "shell/AudioEffect.h"
+#include "framework/KFaceBuild.h"
 
 #include <lv2/atom/util.h>
 
@@ -42,14 +42,8 @@ Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_URID_Map* map)
 }
 
 bool Lv2Plugin::build() {
-    gBuilding = this;
-    AudioEffect* built = createEffectInstance(&Lv2Plugin::hostCallback);
-    gBuilding = nullptr;
-    effect_ = dynamic_cast<KEffect*>(built);
-    if (!effect_) {
-        delete built;
-        return false;
-    }
+    effect_ = buildFaceEffect(this, gBuilding, &Lv2Plugin::hostCallback);
+    if (!effect_) return false;
     // The editor lives in the UI, with an effect of its own (see Lv2Ui.h);
     // here it would only hold a display connection in the audio host.
     effect_->releaseEditor();

@@ -1,7 +1,7 @@
 #include "vst3/Vst3Plugin.h"
 
 #include "framework/KEffect.h"
-#include "shell/AudioEffect.h"
+#include "framework/KFaceBuild.h"
 #include "vst3/Vst3Stream.h"
 
 #include <cmath>
@@ -37,14 +37,8 @@ Vst3Plugin* Vst3Plugin::create() {
 Vst3Plugin::Vst3Plugin() : controller_(*this) {}
 
 bool Vst3Plugin::build() {
-    gBuilding = this;
-    AudioEffect* built = createEffectInstance(&Vst3Plugin::hostCallback);
-    gBuilding = nullptr;
-    effect_ = dynamic_cast<KEffect*>(built);
-    if (!effect_) {
-        delete built;
-        return false;
-    }
+    effect_ = buildFaceEffect(this, gBuilding, &Vst3Plugin::hostCallback);
+    if (!effect_) return false;
     record_ = effect_->getAeffect();
     record_->user = this;
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
