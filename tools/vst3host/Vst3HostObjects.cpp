@@ -228,24 +228,24 @@ void ParamChanges::add(v3_param_id id, std::int32_t offset, double value) {
 EventList::EventList() : table(&kEventTable) {}
 
 void EventList::noteOn(std::int32_t offset, int channel, int pitch, float velocity) {
-    v3_event e{};
-    e.sample_offset = offset;
-    e.type = V3_EVENT_NOTE_ON;
-    e.note_on.channel = static_cast<std::int16_t>(channel);
-    e.note_on.pitch = static_cast<std::int16_t>(pitch);
-    e.note_on.velocity = velocity;
-    e.note_on.note_id = -1;
-    events.push_back(e);
+    addNote(V3_EVENT_NOTE_ON, &v3_event::note_on, offset, channel, pitch, velocity);
 }
 
 void EventList::noteOff(std::int32_t offset, int channel, int pitch, float velocity) {
+    addNote(V3_EVENT_NOTE_OFF, &v3_event::note_off, offset, channel, pitch, velocity);
+}
+
+template <typename Note>
+void EventList::addNote(std::uint16_t type, Note v3_event::*kind, std::int32_t offset, int channel,
+                        int pitch, float velocity) {
     v3_event e{};
     e.sample_offset = offset;
-    e.type = V3_EVENT_NOTE_OFF;
-    e.note_off.channel = static_cast<std::int16_t>(channel);
-    e.note_off.pitch = static_cast<std::int16_t>(pitch);
-    e.note_off.velocity = velocity;
-    e.note_off.note_id = -1;
+    e.type = type;
+    Note& note = e.*kind;
+    note.channel = static_cast<std::int16_t>(channel);
+    note.pitch = static_cast<std::int16_t>(pitch);
+    note.velocity = velocity;
+    note.note_id = -1;
     events.push_back(e);
 }
 

@@ -61,6 +61,10 @@ struct EventList {
     v3_event_list** pointer() { return reinterpret_cast<v3_event_list**>(this); }
     void noteOn(std::int32_t offset, int channel, int pitch, float velocity);
     void noteOff(std::int32_t offset, int channel, int pitch, float velocity);
+    // Both note events, whose fields are alike but laid out apart.
+    template <typename Note>
+    void addNote(std::uint16_t type, Note v3_event::*kind, std::int32_t offset, int channel,
+                 int pitch, float velocity);
 
     const void* table;
     std::vector<v3_event> events;
