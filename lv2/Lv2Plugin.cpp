@@ -62,16 +62,8 @@ bool Lv2Plugin::build() {
     // NaN differs from every value: the first run applies every port.
     lastControls_.assign(static_cast<std::size_t>(ports_->count()), std::nanf(""));
 
-    midi_.reset(new VstMidiEvent[kEventCapacity]());
-    const std::size_t bytes = offsetof(VstEvents, events) + sizeof(VstEvent*) * kEventCapacity;
-    listBytes_.reset(new unsigned char[bytes]());
-    list_ = reinterpret_cast<VstEvents*>(listBytes_.get());
-    VstEvent** slots = vstEventArray(list_);
-    for (int i = 0; i < kEventCapacity; ++i) {
-        midi_[i].type = kVstMidiType;
-        midi_[i].byteSize = sizeof(VstMidiEvent);
-        slots[i] = reinterpret_cast<VstEvent*>(&midi_[i]);
-    }
+    midi_.reset(new KMidiEventList(kEventCapacity));
+    list_ = midi_->list();
     return true;
 }
 
@@ -169,7 +161,7 @@ void Lv2Plugin::readPosition(const LV2_Atom_Object* object) {
 void Lv2Plugin::addMidi(const LV2_Atom& body, uint32_t delta) {
     // Channel messages only: system exclusive does not fit the record.
     if (body.size < 1 || body.size > 3 || list_->numEvents >= kEventCapacity) return;
-    VstMidiEvent& midi = midi_[list_->numEvents++];
+    VstMidiEvent& midi = (*midi_)[list_->numEvents++];
     std::memset(midi.midiData, 0, sizeof midi.midiData);
     std::memcpy(midi.midiData, LV2_ATOM_BODY_CONST(&body), body.size);
     midi.deltaFrames = static_cast<VstInt32>(delta);

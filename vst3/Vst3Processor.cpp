@@ -63,16 +63,8 @@ Vst3Processor::Vst3Processor(KEffect& effect, const Vst3Parameters& parameters)
       record_(effect.getAeffect()),
       midi_(new Midi[kEventCapacity]),
       changes_(new Change[kChangeCapacity]),
-      sent_(new VstMidiEvent[kEventsPerCall]()) {
-    const std::size_t bytes = offsetof(VstEvents, events) + sizeof(VstEvent*) * kEventsPerCall;
-    listBytes_.reset(new unsigned char[bytes]());
-    list_ = reinterpret_cast<VstEvents*>(listBytes_.get());
-    VstEvent** slots = vstEventArray(list_);
-    for (int i = 0; i < kEventsPerCall; ++i) {
-        sent_[i].type = kVstMidiType;
-        sent_[i].byteSize = sizeof(VstMidiEvent);
-        slots[i] = reinterpret_cast<VstEvent*>(&sent_[i]);
-    }
+      sent_(kEventsPerCall),
+      list_(sent_.list()) {
     hostValueCount_ = parameters.effectCount();
     hostValues_.reset(new std::atomic<double>[static_cast<std::size_t>(hostValueCount_)]);
     for (int i = 0; i < hostValueCount_; ++i) {
