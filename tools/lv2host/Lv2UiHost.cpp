@@ -161,14 +161,6 @@ void Lv2UiHost::idle() {
     plughost::dropEvents(display_);
 }
 
-void Lv2UiHost::pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
-bool Lv2UiHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    return plughost::idleUntil([this] { idle(); }, done, ms);
-}
-
 unsigned long Lv2UiHost::editorWindow() const {
     return plughost::firstChildWindow(display_, window_);
 }

@@ -8,6 +8,7 @@
 
 #include "tools/plughost/CallLog.h"
 #include "tools/plughost/EditorImage.h"
+#include "tools/plughost/HostIdler.h"
 
 #include <lilv/lilv.h>
 #include <lv2/options/options.h>
@@ -45,7 +46,7 @@ struct EmbeddableUi {
 bool findEmbeddableUi(Lv2World& world, const LilvPlugin* plugin, const char* hostTypeUri,
                       EmbeddableUi* found);
 
-class Lv2UiHost {
+class Lv2UiHost : public plughost::HostIdler {
 public:
     Lv2UiHost();
     ~Lv2UiHost();
@@ -65,9 +66,7 @@ public:
     // The host's side of a control port change: port_event to the UI.
     void portEvent(std::uint32_t port, float value);
     // One host idle: the UI's idle interface and the window's events.
-    void idle();
-    void pump(int ms);
-    bool pumpUntil(const std::function<bool()>& done, int ms);
+    void idle() override;
 
     std::vector<UiMessage> messages() const;
     void clearMessages();

@@ -103,14 +103,6 @@ void EditorHost::idle() {
     }
 }
 
-void EditorHost::pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
-bool EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    return idleUntil([this] { idle(); }, done, ms);
-}
-
 unsigned long EditorHost::editorWindow() const { return firstChildWindow(display_, parent_); }
 
 namespace {

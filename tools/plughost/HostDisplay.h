@@ -4,6 +4,8 @@
 // told before the process opens its first connection; every host window
 // opens its display here.
 
+#include "tools/plughost/HostIdler.h"
+
 #include <X11/Xlib.h>
 
 #include <functional>
@@ -32,10 +34,6 @@ void dropEvents(Display* display);
 // The first child of `window` (where a plug-in puts its editor), 0 while
 // there is none or either is missing.
 Window firstChildWindow(Display* display, Window window);
-
-// Calls `idle` about every 20 ms until `done` answers true (then true) or
-// `ms` milliseconds have passed (then false); `done` is asked after each idle.
-bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int ms);
 
 // The picture of `window` once the server has done all that was asked of it;
 // false without a window.

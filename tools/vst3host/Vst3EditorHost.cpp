@@ -175,14 +175,6 @@ void Vst3EditorHost::idle() {
     plughost::dropEvents(display_);
 }
 
-void Vst3EditorHost::pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
-bool Vst3EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    return plughost::idleUntil([this] { idle(); }, done, ms);
-}
-
 unsigned long Vst3EditorHost::editorWindow() const {
     return plughost::firstChildWindow(display_, window_);
 }
