@@ -50,8 +50,6 @@ class Lv2UiHost : public plughost::HostIdler {
 public:
     Lv2UiHost();
     ~Lv2UiHost();
-    Lv2UiHost(const Lv2UiHost&) = delete;
-    Lv2UiHost& operator=(const Lv2UiHost&) = delete;
 
     bool hasDisplay() const { return display_ != nullptr; }
     _XDisplay* display() const { return display_; }

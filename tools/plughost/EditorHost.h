@@ -33,8 +33,6 @@ public:
     // Opens a display connection of its own (the default display).
     EditorHost();
     ~EditorHost();
-    EditorHost(const EditorHost&) = delete;
-    EditorHost& operator=(const EditorHost&) = delete;
 
     bool hasDisplay() const { return display_ != nullptr; }
     _XDisplay* display() const { return display_; }

@@ -11,10 +11,14 @@ namespace plughost {
 bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int ms);
 
 // What every host window does to serve its plug-in: its own idle(), and
-// pump() and pumpUntil() calling it about every 20 ms.
+// pump() and pumpUntil() calling it about every 20 ms. A host window owns
+// its window and the plug-in's editor in it, so it is never copied.
 class HostIdler {
 public:
+    HostIdler() = default;
     virtual ~HostIdler() = default;
+    HostIdler(const HostIdler&) = delete;
+    HostIdler& operator=(const HostIdler&) = delete;
     virtual void idle() = 0;
     // Idles for `ms` milliseconds.
     void pump(int ms) {

@@ -25,8 +25,6 @@ class Vst3EditorHost : public plughost::HostIdler {
 public:
     Vst3EditorHost();
     ~Vst3EditorHost();
-    Vst3EditorHost(const Vst3EditorHost&) = delete;
-    Vst3EditorHost& operator=(const Vst3EditorHost&) = delete;
 
     // createView("editor"), the scale factor when not 0, a window of the
     // view's size, attached. `runLoop` false offers a frame without one.
