@@ -91,3 +91,23 @@ function(murlan_link name)
     target_link_libraries(${name} PUBLIC ${ARGN})
   endif()
 endfunction()
+
+# murlan_plugin_module(NAME OUTPUT_NAME file DIRECTORY dir ADAPTER lib SOURCES...):
+# a plug-in binary of a face's entry points over the instrument and its
+# editor, exporting only what the calling folder's exports.map lists.
+function(murlan_plugin_module name)
+  cmake_parse_arguments(ARG "" "OUTPUT_NAME;DIRECTORY;ADAPTER" "SOURCES" ${ARGN})
+  add_library(${name} MODULE ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/synth/MurlanFactory.cpp
+    $<TARGET_OBJECTS:murlan_resources>)
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_OUTPUT_NAME}
+    LIBRARY_OUTPUT_DIRECTORY ${ARG_DIRECTORY})
+  target_link_libraries(${name} PRIVATE ${ARG_ADAPTER} murlan_synth murlan_editor)
+  set(_map ${CMAKE_CURRENT_SOURCE_DIR}/exports.map)
+  target_link_options(${name} PRIVATE -Wl,--version-script=${_map})
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${_map})
+  # Every symbol must resolve at link time, not first in a host. Sanitizer
+  # runtimes are linked into the program, not the module, so not then.
+  if(NOT MURLAN_SANITIZE)
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
+endfunction()

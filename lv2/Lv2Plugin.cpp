@@ -1,7 +1,7 @@
 #include "lv2/Lv2Plugin.h"
 
 #include "framework/KEffect.h"
-#include "shell/AudioEffect.h"
+#include "framework/KFaceBuild.h"
 
 #include <lv2/atom/util.h>
 
@@ -42,14 +42,8 @@ Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_URID_Map* map)
 }
 
 bool Lv2Plugin::build() {
-    gBuilding = this;
-    AudioEffect* built = createEffectInstance(&Lv2Plugin::hostCallback);
-    gBuilding = nullptr;
-    effect_ = dynamic_cast<KEffect*>(built);
-    if (!effect_) {
-        delete built;
-        return false;
-    }
+    effect_ = buildFaceEffect(this, gBuilding, &Lv2Plugin::hostCallback);
+    if (!effect_) return false;
     // The editor lives in the UI, with an effect of its own (see Lv2Ui.h);
     // here it would only hold a display connection in the audio host.
     effect_->releaseEditor();
@@ -68,16 +62,8 @@ bool Lv2Plugin::build() {
     // NaN differs from every value: the first run applies every port.
     lastControls_.assign(static_cast<std::size_t>(ports_->count()), std::nanf(""));
 
-    midi_.reset(new VstMidiEvent[kEventCapacity]());
-    const std::size_t bytes = offsetof(VstEvents, events) + sizeof(VstEvent*) * kEventCapacity;
-    listBytes_.reset(new unsigned char[bytes]());
-    list_ = reinterpret_cast<VstEvents*>(listBytes_.get());
-    VstEvent** slots = vstEventArray(list_);
-    for (int i = 0; i < kEventCapacity; ++i) {
-        midi_[i].type = kVstMidiType;
-        midi_[i].byteSize = sizeof(VstMidiEvent);
-        slots[i] = reinterpret_cast<VstEvent*>(&midi_[i]);
-    }
+    midi_.reset(new KMidiEventList(kEventCapacity));
+    list_ = midi_->list();
     return true;
 }
 
@@ -175,7 +161,7 @@ void Lv2Plugin::readPosition(const LV2_Atom_Object* object) {
 void Lv2Plugin::addMidi(const LV2_Atom& body, uint32_t delta) {
     // Channel messages only: system exclusive does not fit the record.
     if (body.size < 1 || body.size > 3 || list_->numEvents >= kEventCapacity) return;
-    VstMidiEvent& midi = midi_[list_->numEvents++];
+    VstMidiEvent& midi = (*midi_)[list_->numEvents++];
     std::memset(midi.midiData, 0, sizeof midi.midiData);
     std::memcpy(midi.midiData, LV2_ATOM_BODY_CONST(&body), body.size);
     midi.deltaFrames = static_cast<VstInt32>(delta);

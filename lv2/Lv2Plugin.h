@@ -12,6 +12,7 @@
 // since the last run: the effect may have been edited meanwhile by other
 // means (a restored state), and a stale port value must not undo that.
 
+#include "framework/KMidiEventList.h"
 #include "lv2/Lv2ControlPorts.h"
 #include "lv2/Lv2Transport.h"
 #include "lv2/Lv2Uris.h"
@@ -86,8 +87,7 @@ private:
     float* output_ = nullptr;
 
     // The event list handed to processEvents, set up once.
-    std::unique_ptr<VstMidiEvent[]> midi_;
-    std::unique_ptr<unsigned char[]> listBytes_;
+    std::unique_ptr<KMidiEventList> midi_;
     VstEvents* list_ = nullptr;
 };
 

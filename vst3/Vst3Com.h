@@ -31,6 +31,24 @@ struct Vst3Face {
     static Owner* of(void* self) { return static_cast<Vst3Face*>(self)->owner; }
 };
 
+// The FUnknown entries of an owner's tables: each finds the owner through
+// the face and asks its queryInterface, ref or unref.
+template <typename Owner>
+struct Vst3Unknown {
+    static v3_result V3_API query(void* face, const v3_tuid iid, void** out) {
+        return Vst3Face<Owner>::of(face)->queryInterface(iid, out);
+    }
+    static std::uint32_t V3_API ref(void* face) { return Vst3Face<Owner>::of(face)->ref(); }
+    static std::uint32_t V3_API unref(void* face) { return Vst3Face<Owner>::of(face)->unref(); }
+
+    template <typename Table>
+    static void fill(Table& table) {
+        table.query_interface = query;
+        table.ref = ref;
+        table.unref = unref;
+    }
+};
+
 // A reference count that deletes its owner at zero.
 template <typename Owner>
 class Vst3RefCount {

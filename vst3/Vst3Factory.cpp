@@ -33,6 +33,18 @@ Vst3Plugin* build() {
     }
 }
 
+// The class information comes in byte and UTF-16 versions of the same
+// fields; putText writes each field in the encoding its structure holds.
+template <int N>
+void putText(char (&out)[N], const char* text) {
+    copyText(out, N, text);
+}
+
+template <int N>
+void putText(std::int16_t (&out)[N], const char* text) {
+    toUtf16(out, N, text);
+}
+
 }  // namespace
 
 // "KAMO", "Murl", "an v", "st3 " in ASCII.
@@ -103,41 +115,40 @@ v3_result Vst3Factory::factoryInfo(v3_factory_info* info) {
     return V3_OK;
 }
 
-v3_result Vst3Factory::classInfo(std::int32_t index, v3_class_info* info) {
-    if (index != 0 || !info) return V3_INVALID_ARG;
+template <class Info>
+void Vst3Factory::fillClass(Info* info) {
     std::memset(info, 0, sizeof *info);
     std::memcpy(info->class_id, kClassId, sizeof(v3_tuid));
     info->cardinality = kManyInstances;
-    copyText(info->category, sizeof info->category, kCategory);
-    copyText(info->name, sizeof info->name, names().name.c_str());
+    putText(info->category, kCategory);
+    putText(info->name, names().name.c_str());
+}
+
+template <class Info>
+void Vst3Factory::fillDetails(Info* info) {
+    putText(info->sub_categories, kSubCategories);
+    putText(info->vendor, names().vendor.c_str());
+    putText(info->version, names().version.c_str());
+    putText(info->sdk_version, kSdkVersion);
+}
+
+v3_result Vst3Factory::classInfo(std::int32_t index, v3_class_info* info) {
+    if (index != 0 || !info) return V3_INVALID_ARG;
+    fillClass(info);
     return V3_OK;
 }
 
 v3_result Vst3Factory::classInfo2(std::int32_t index, v3_class_info_2* info) {
     if (index != 0 || !info) return V3_INVALID_ARG;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->class_id, kClassId, sizeof(v3_tuid));
-    info->cardinality = kManyInstances;
-    copyText(info->category, sizeof info->category, kCategory);
-    copyText(info->name, sizeof info->name, names().name.c_str());
-    copyText(info->sub_categories, sizeof info->sub_categories, kSubCategories);
-    copyText(info->vendor, sizeof info->vendor, names().vendor.c_str());
-    copyText(info->version, sizeof info->version, names().version.c_str());
-    copyText(info->sdk_version, sizeof info->sdk_version, kSdkVersion);
+    fillClass(info);
+    fillDetails(info);
     return V3_OK;
 }
 
 v3_result Vst3Factory::classInfo3(std::int32_t index, v3_class_info_3* info) {
     if (index != 0 || !info) return V3_INVALID_ARG;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->class_id, kClassId, sizeof(v3_tuid));
-    info->cardinality = kManyInstances;
-    copyText(info->category, sizeof info->category, kCategory);
-    toUtf16(info->name, 64, names().name.c_str());
-    copyText(info->sub_categories, sizeof info->sub_categories, kSubCategories);
-    toUtf16(info->vendor, 64, names().vendor.c_str());
-    toUtf16(info->version, 64, names().version.c_str());
-    toUtf16(info->sdk_version, 64, kSdkVersion);
+    fillClass(info);
+    fillDetails(info);
     return V3_OK;
 }
 

@@ -24,6 +24,12 @@ private:
     static Vst3Plugin* takeInstance();
     static v3_result queryInterface(void* self, const v3_tuid iid, void** out);
     static v3_result factoryInfo(v3_factory_info* info);
+    // What every version of the class information says, and what versions
+    // 2 and 3 add.
+    template <class Info>
+    static void fillClass(Info* info);
+    template <class Info>
+    static void fillDetails(Info* info);
     static v3_result classInfo(std::int32_t index, v3_class_info* info);
     static v3_result classInfo2(std::int32_t index, v3_class_info_2* info);
     static v3_result classInfo3(std::int32_t index, v3_class_info_3* info);

@@ -1,7 +1,7 @@
 #include "vst3/Vst3Plugin.h"
 
 #include "framework/KEffect.h"
-#include "shell/AudioEffect.h"
+#include "framework/KFaceBuild.h"
 #include "vst3/Vst3Stream.h"
 
 #include <cmath>
@@ -19,12 +19,6 @@ constexpr std::size_t kProgramBytes = 4;
 
 Vst3Plugin* self(void* face) { return Vst3Face<Vst3Plugin>::of(face); }
 
-v3_result V3_API queryThunk(void* face, const v3_tuid iid, void** out) {
-    return self(face)->queryInterface(iid, out);
-}
-std::uint32_t V3_API refThunk(void* face) { return self(face)->ref(); }
-std::uint32_t V3_API unrefThunk(void* face) { return self(face)->unref(); }
-
 }  // namespace
 
 Vst3Plugin* Vst3Plugin::create() {
@@ -37,14 +31,8 @@ Vst3Plugin* Vst3Plugin::create() {
 Vst3Plugin::Vst3Plugin() : controller_(*this) {}
 
 bool Vst3Plugin::build() {
-    gBuilding = this;
-    AudioEffect* built = createEffectInstance(&Vst3Plugin::hostCallback);
-    gBuilding = nullptr;
-    effect_ = dynamic_cast<KEffect*>(built);
-    if (!effect_) {
-        delete built;
-        return false;
-    }
+    effect_ = buildFaceEffect(this, gBuilding, &Vst3Plugin::hostCallback);
+    if (!effect_) return false;
     record_ = effect_->getAeffect();
     record_->user = this;
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
@@ -268,9 +256,7 @@ v3_result Vst3Plugin::process(v3_process_data* data) {
 
 v3_component_cpp Vst3Plugin::makeComponentTable() {
     v3_component_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3Plugin>::fill(t);
     t.base.initialize = [](void* f, v3_funknown** context) { return self(f)->initialize(context); };
     t.base.terminate = [](void* f) { return self(f)->terminate(); };
     // The controller is this object: hosts find it by asking for its interface.
@@ -298,9 +284,7 @@ v3_component_cpp Vst3Plugin::makeComponentTable() {
 
 v3_audio_processor_cpp Vst3Plugin::makeProcessorTable() {
     v3_audio_processor_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3Plugin>::fill(t);
     t.proc.set_bus_arrangements = [](void* f, v3_speaker_arrangement* in, std::int32_t nIn,
                                      v3_speaker_arrangement* out, std::int32_t nOut) {
         return self(f)->setBusArrangements(in, nIn, out, nOut);
@@ -327,9 +311,7 @@ v3_audio_processor_cpp Vst3Plugin::makeProcessorTable() {
 
 v3_process_context_requirements_cpp Vst3Plugin::makeRequirementsTable() {
     v3_process_context_requirements_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3Plugin>::fill(t);
     t.req.get_process_context_requirements = [](void*) -> std::uint32_t {
         return V3_PROCESS_CTX_NEED_PROJECT_TIME | V3_PROCESS_CTX_NEED_BAR_POSITION |
                V3_PROCESS_CTX_NEED_TEMPO | V3_PROCESS_CTX_NEED_TIME_SIG |

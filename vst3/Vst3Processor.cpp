@@ -33,6 +33,28 @@ std::int32_t intoBlock(std::int32_t offset, std::int32_t frames) {
     return offset >= frames ? frames - 1 : offset;
 }
 
+void processInto(AEffect* effect, float** out, std::int32_t frames) {
+    effect->processReplacing(effect, nullptr, out, frames);
+}
+
+void processInto(AEffect* effect, double** out, std::int32_t frames) {
+    effect->processDoubleReplacing(effect, nullptr, out, frames);
+}
+
+// The effect has one output: it renders into the bus's first channel from
+// frame `from`, and the other channels get a copy. False without a first
+// channel to render into.
+template <typename T>
+bool renderMono(AEffect* effect, T** channels, int numChannels, std::int32_t from,
+                std::int32_t frames) {
+    if (!channels || !channels[0]) return false;
+    T* out[1] = {channels[0] + from};
+    processInto(effect, out, frames);
+    for (int c = 1; c < numChannels; ++c)
+        if (channels[c]) std::memcpy(channels[c] + from, out[0], sizeof(T) * frames);
+    return true;
+}
+
 }  // namespace
 
 Vst3Processor::Vst3Processor(KEffect& effect, const Vst3Parameters& parameters)
@@ -41,16 +63,8 @@ Vst3Processor::Vst3Processor(KEffect& effect, const Vst3Parameters& parameters)
       record_(effect.getAeffect()),
       midi_(new Midi[kEventCapacity]),
       changes_(new Change[kChangeCapacity]),
-      sent_(new VstMidiEvent[kEventsPerCall]()) {
-    const std::size_t bytes = offsetof(VstEvents, events) + sizeof(VstEvent*) * kEventsPerCall;
-    listBytes_.reset(new unsigned char[bytes]());
-    list_ = reinterpret_cast<VstEvents*>(listBytes_.get());
-    VstEvent** slots = vstEventArray(list_);
-    for (int i = 0; i < kEventsPerCall; ++i) {
-        sent_[i].type = kVstMidiType;
-        sent_[i].byteSize = sizeof(VstMidiEvent);
-        slots[i] = reinterpret_cast<VstEvent*>(&sent_[i]);
-    }
+      sent_(kEventsPerCall),
+      list_(sent_.list()) {
     hostValueCount_ = parameters.effectCount();
     hostValues_.reset(new std::atomic<double>[static_cast<std::size_t>(hostValueCount_)]);
     for (int i = 0; i < hostValueCount_; ++i) {
@@ -244,22 +258,11 @@ void Vst3Processor::render(v3_process_data& data, std::int32_t from, std::int32_
     if (data.num_output_buses < 1 || !data.outputs) return;
     v3_audio_bus_buffers& bus = data.outputs[0];
     if (bus.num_channels < 1) return;
-    if (data.symbolic_sample_size == V3_SAMPLE_64) {
-        double** channels = bus.channel_buffers_64;
-        if (!channels || !channels[0]) return;
-        double* out[1] = {channels[0] + from};
-        record_->processDoubleReplacing(record_, nullptr, out, n);
-        for (int c = 1; c < bus.num_channels; ++c)
-            if (channels[c]) std::memcpy(channels[c] + from, out[0], sizeof(double) * n);
-    } else {
-        float** channels = bus.channel_buffers_32;
-        if (!channels || !channels[0]) return;
-        float* out[1] = {channels[0] + from};
-        record_->processReplacing(record_, nullptr, out, n);
-        for (int c = 1; c < bus.num_channels; ++c)
-            if (channels[c]) std::memcpy(channels[c] + from, out[0], sizeof(float) * n);
-    }
-    bus.channel_silence_bitset = 0;
+    const bool rendered =
+        data.symbolic_sample_size == V3_SAMPLE_64
+            ? renderMono(record_, bus.channel_buffers_64, bus.num_channels, from, n)
+            : renderMono(record_, bus.channel_buffers_32, bus.num_channels, from, n);
+    if (rendered) bus.channel_silence_bitset = 0;
 }
 
 void Vst3Processor::process(v3_process_data& data) {

@@ -10,6 +10,7 @@
 // Everything is sized in setup(); process() allocates nothing. Events and
 // changes beyond the capacities of one block are dropped.
 
+#include "framework/KMidiEventList.h"
 #include "shell/Vst2.h"
 #include "vst3/Vst3Com.h"
 
@@ -85,8 +86,7 @@ private:
     std::unique_ptr<Change[]> changes_;
     int changeCount_ = 0;
 
-    std::unique_ptr<VstMidiEvent[]> sent_;
-    std::unique_ptr<unsigned char[]> listBytes_;
+    KMidiEventList sent_;
     VstEvents* list_ = nullptr;
 
     VstTimeInfo start_{};

@@ -78,9 +78,8 @@ void renderVstWith(plughost::PluginInstance& plugin, const plughost::MidiSong& s
     std::size_t next = 0, nextChange = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        const double ppq = map.ppqAt(pos / kRate);
-        const std::int64_t len =
-            map.blockLength(ppq, pos, std::min<std::int64_t>(kBlock, total - pos), kRate);
+        double ppq = 0.0;
+        const std::int64_t len = map.nextBlock(pos, total, kBlock, kRate, ppq);
         buffers.clear();
         std::int64_t from = pos;
         while (from < pos + len) {

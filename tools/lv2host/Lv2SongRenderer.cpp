@@ -27,9 +27,8 @@ bool renderSong(Lv2Instance& instance, const plughost::MidiSong& song,
     std::size_t next = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        const double ppq = map.ppqAt(pos / rate);
-        std::int64_t len =
-            map.blockLength(ppq, pos, std::min<std::int64_t>(options.block, total - pos), rate);
+        double ppq = 0.0;
+        std::int64_t len = map.nextBlock(pos, total, options.block, rate, ppq);
         if (options.positionEveryBlock || pos == 0) {
             // The VST transport counts quarter notes; LV2 counts beats of the
             // signature's beat unit.

@@ -5,7 +5,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xcomposite.h>
 #include <lv2/atom/atom.h>
 #include <lv2/parameters/parameters.h>
 #include <lv2/urid/urid.h>
@@ -77,20 +76,11 @@ int Lv2UiHost::resizeFunction(LV2UI_Feature_Handle handle, int width, int height
     return 0;
 }
 
-void Lv2UiHost::record(const UiMessage& message) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages_.push_back(message);
-}
+void Lv2UiHost::record(const UiMessage& message) { messages_.add(message); }
 
-std::vector<UiMessage> Lv2UiHost::messages() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return messages_;
-}
+std::vector<UiMessage> Lv2UiHost::messages() const { return messages_.entries(); }
 
-void Lv2UiHost::clearMessages() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages_.clear();
-}
+void Lv2UiHost::clearMessages() { messages_.clear(); }
 
 bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* error,
                      float scaleFactor, float sampleRate) {
@@ -105,24 +95,14 @@ bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* err
     if (!findEmbeddableUi(world, plugin, hostType, &ui))
         return fail("the plug-in has no UI that embeds in an X11 window");
 
-    const int screen = DefaultScreen(display_);
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = BlackPixel(display_, screen);
-    attributes.event_mask = StructureNotifyMask;
     width_ = height_ = 64;  // until the UI asks for its size
-    window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, 64, 64, 0, CopyFromParent,
-                            InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
-    int compositeEvent = 0, compositeError = 0;
-    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
-        XCompositeRedirectWindow(display_, window_, CompositeRedirectAutomatic);
+    std::string title;
     if (LilvNode* name = lilv_plugin_get_name(plugin)) {
-        XStoreName(display_, window_, (std::string(lilv_node_as_string(name)) + " (LV2)").c_str());
+        title = std::string(lilv_node_as_string(name)) + " (LV2)";
         lilv_node_free(name);
     }
-    XMapWindow(display_, window_);
-    XEvent event;
-    do XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    while (event.type != MapNotify);
+    window_ = plughost::createHostWindow(display_, width_, height_, title);
+    plughost::mapAndWait(display_, window_);
 
     scale_ = scaleFactor;
     rate_ = sampleRate;
@@ -178,19 +158,7 @@ void Lv2UiHost::portEvent(std::uint32_t port, float value) {
 
 void Lv2UiHost::idle() {
     if (instance_ && idle_) idle_->idle(suil_instance_get_handle(instance_));
-    if (!display_) return;
-    while (XPending(display_)) {
-        XEvent event;
-        XNextEvent(display_, &event);
-    }
-}
-
-void Lv2UiHost::pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
-bool Lv2UiHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    return plughost::idleUntil([this] { idle(); }, done, ms);
+    plughost::dropEvents(display_);
 }
 
 unsigned long Lv2UiHost::editorWindow() const {

@@ -6,7 +6,9 @@
 // the UI, and can drive it with pointer input sent to its window and take
 // screenshots of it.
 
+#include "tools/plughost/CallLog.h"
 #include "tools/plughost/EditorImage.h"
+#include "tools/plughost/HostIdler.h"
 
 #include <lilv/lilv.h>
 #include <lv2/options/options.h>
@@ -14,7 +16,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,10 @@ struct EmbeddableUi {
 bool findEmbeddableUi(Lv2World& world, const LilvPlugin* plugin, const char* hostTypeUri,
                       EmbeddableUi* found);
 
-class Lv2UiHost {
+class Lv2UiHost : public plughost::HostIdler {
 public:
     Lv2UiHost();
     ~Lv2UiHost();
-    Lv2UiHost(const Lv2UiHost&) = delete;
-    Lv2UiHost& operator=(const Lv2UiHost&) = delete;
 
     bool hasDisplay() const { return display_ != nullptr; }
     _XDisplay* display() const { return display_; }
@@ -65,9 +64,7 @@ public:
     // The host's side of a control port change: port_event to the UI.
     void portEvent(std::uint32_t port, float value);
     // One host idle: the UI's idle interface and the window's events.
-    void idle();
-    void pump(int ms);
-    bool pumpUntil(const std::function<bool()>& done, int ms);
+    void idle() override;
 
     std::vector<UiMessage> messages() const;
     void clearMessages();
@@ -106,8 +103,7 @@ private:
     float scale_ = 0.0f;
     float rate_ = 0.0f;
     std::vector<LV2_Options_Option> options_;
-    mutable std::mutex mutex_;
-    std::vector<UiMessage> messages_;
+    plughost::CallLog<UiMessage> messages_;
 };
 
 }  // namespace lv2host

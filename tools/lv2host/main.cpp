@@ -9,6 +9,7 @@
 #include "tools/lv2host/Lv2UiHost.h"
 #include "tools/lv2host/Lv2World.h"
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/CommandSteps.h"
 #include "tools/plughost/WavWriter.h"
 
 #include <cstdlib>
@@ -87,13 +88,9 @@ int editor(const plughost::CommandLine& line) {
         std::cerr << kUsage;
         return 2;
     }
+    double afterMs = 0.0, scale = 0.0;
+    if (!plughost::readEditorTimes(line, "lv2host", afterMs, scale, std::cerr)) return 2;
     std::string error;
-    double afterMs = line.has("screenshot") ? 1000.0 : -1.0, scale = 0.0;
-    if (!line.number("after-ms", 0.0, 1e9, afterMs, &error) ||
-        !line.number("scale", 0.0, 16.0, scale, &error)) {
-        std::cerr << "lv2host: " << error << "\n";
-        return 2;
-    }
     lv2host::Lv2World world;
     const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
     lv2host::Lv2UiHost window;
@@ -101,18 +98,7 @@ int editor(const plughost::CommandLine& line) {
         std::cerr << "lv2host: " << error << "\n";
         return 1;
     }
-    if (afterMs < 0.0) {
-        for (;;) window.pump(1000);  // until interrupted
-    }
-    window.pump(static_cast<int>(afterMs));
-    if (line.has("screenshot")) {
-        plughost::EditorImage image;
-        if (!window.screenshot(image) || !image.savePng(line.value("screenshot"), &error)) {
-            std::cerr << "lv2host: no screenshot: " << error << "\n";
-            return 1;
-        }
-    }
-    return 0;
+    return plughost::showEditor(window, line, afterMs, "lv2host", std::cerr);
 }
 
 }  // namespace

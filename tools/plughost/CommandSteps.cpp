@@ -28,4 +28,17 @@ int applyPresetAndSettings(PluginInstance& plugin, const CommandLine& line, std:
     return 0;
 }
 
+bool readEditorTimes(const CommandLine& line, const char* tool, double& afterMs, double& scale,
+                     std::ostream& err) {
+    std::string error;
+    afterMs = line.has("screenshot") ? 1000.0 : -1.0;
+    scale = 0.0;
+    if (!line.number("after-ms", 0.0, 1e9, afterMs, &error) ||
+        !line.number("scale", 0.0, 16.0, scale, &error)) {
+        err << tool << ": " << error << "\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace plughost

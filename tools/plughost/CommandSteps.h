@@ -3,6 +3,7 @@
 // itself, so that the commands word it and exit on it the same way.
 
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/EditorImage.h"
 #include "tools/plughost/PluginHost.h"
 
 #include <memory>
@@ -21,5 +22,31 @@ std::unique_ptr<PluginInstance> loadOrReport(PluginHost& host, const std::string
 // setting goes to `report` when given.
 int applyPresetAndSettings(PluginInstance& plugin, const CommandLine& line, std::ostream* report,
                            std::ostream& err);
+
+// --after-ms and --scale of a host's editor command, the problem told
+// after `tool`. Without --after-ms the editor stays 1000 ms for a
+// --screenshot and otherwise until interrupted (`afterMs` negative).
+bool readEditorTimes(const CommandLine& line, const char* tool, double& afterMs, double& scale,
+                     std::ostream& err);
+
+// Serves the open `window` for `afterMs` (until interrupted when negative),
+// then saves its --screenshot. Answers the exit status.
+template <class Window>
+int showEditor(Window& window, const CommandLine& line, double afterMs, const char* tool,
+               std::ostream& err) {
+    if (afterMs < 0.0) {
+        for (;;) window.pump(1000);  // until interrupted
+    }
+    window.pump(static_cast<int>(afterMs));
+    if (line.has("screenshot")) {
+        EditorImage image;
+        std::string error;
+        if (!window.screenshot(image) || !image.savePng(line.value("screenshot"), &error)) {
+            err << tool << ": no screenshot: " << error << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
 
 }  // namespace plughost

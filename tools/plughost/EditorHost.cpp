@@ -10,7 +10,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xcomposite.h>
 
 #include <atomic>
 #include <chrono>
@@ -54,20 +53,7 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error, float scale) {
     width_ = rect->right - rect->left;
     height_ = rect->bottom - rect->top;
 
-    const int screen = DefaultScreen(display_);
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = BlackPixel(display_, screen);
-    attributes.event_mask = StructureNotifyMask;
-    parent_ =
-        XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
-                      static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
-    // Kept in storage of its own, so that screenshots show the editor even
-    // where other windows cover it.
-    int compositeEvent = 0, compositeError = 0;
-    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
-        XCompositeRedirectWindow(display_, parent_, CompositeRedirectAutomatic);
-    XStoreName(display_, parent_, plugin.effectName().c_str());
+    parent_ = createHostWindow(display_, width_, height_, plugin.effectName());
     Atom deleteAtom = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     deleteAtom_ = deleteAtom;
     XSetWMProtocols(display_, parent_, &deleteAtom, 1);
@@ -77,10 +63,7 @@ bool EditorHost::open(PluginInstance& plugin, std::string* error, float scale) {
     hints.min_width = hints.max_width = width_;
     hints.min_height = hints.max_height = height_;
     XSetWMNormalHints(display_, parent_, &hints);
-    XMapWindow(display_, parent_);
-    XEvent event;
-    do XWindowEvent(display_, parent_, StructureNotifyMask, &event);
-    while (event.type != MapNotify);
+    mapAndWait(display_, parent_);
 
     if (!plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent_))) {
         if (error) *error = "the plug-in did not open its editor";
@@ -118,14 +101,6 @@ void EditorHost::idle() {
             static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom_)
             closeRequested_ = true;
     }
-}
-
-void EditorHost::pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
-bool EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    return idleUntil([this] { idle(); }, done, ms);
 }
 
 unsigned long EditorHost::editorWindow() const { return firstChildWindow(display_, parent_); }

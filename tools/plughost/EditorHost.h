@@ -13,6 +13,7 @@
 //   window.close();
 
 #include "tools/plughost/EditorImage.h"
+#include "tools/plughost/HostIdler.h"
 #include "tools/plughost/Subcommands.h"
 
 #include <functional>
@@ -24,7 +25,7 @@ namespace plughost {
 
 class PluginInstance;
 
-class EditorHost {
+class EditorHost : public HostIdler {
 public:
     static constexpr unsigned kShift = 1u << 0;    // ShiftMask
     static constexpr unsigned kControl = 1u << 2;  // ControlMask
@@ -32,8 +33,6 @@ public:
     // Opens a display connection of its own (the default display).
     EditorHost();
     ~EditorHost();
-    EditorHost(const EditorHost&) = delete;
-    EditorHost& operator=(const EditorHost&) = delete;
 
     bool hasDisplay() const { return display_ != nullptr; }
     _XDisplay* display() const { return display_; }
@@ -49,11 +48,7 @@ public:
     bool closeRequested() const { return closeRequested_; }
 
     // One host idle: effEditIdle and the top-level window's own events.
-    void idle();
-    // Idles about every 20 ms for `ms` milliseconds.
-    void pump(int ms);
-    // Idles until `done` answers true or `ms` milliseconds have passed.
-    bool pumpUntil(const std::function<bool()>& done, int ms);
+    void idle() override;
 
     unsigned long parentWindow() const { return parent_; }
     // The editor's own window (the first child of ours), 0 while none.

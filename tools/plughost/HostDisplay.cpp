@@ -2,6 +2,8 @@
 
 #include "tools/plughost/EditorImage.h"
 
+#include <X11/extensions/Xcomposite.h>
+
 #include <chrono>
 #include <thread>
 
@@ -11,6 +13,36 @@ Display* openHostDisplay() {
     static const bool threaded = XInitThreads() != 0;
     (void)threaded;
     return XOpenDisplay(nullptr);
+}
+
+Window createHostWindow(Display* display, int width, int height, const std::string& title) {
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.event_mask = StructureNotifyMask;
+    const Window window =
+        XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixel | CWEventMask, &attributes);
+    int compositeEvent = 0, compositeError = 0;
+    if (XCompositeQueryExtension(display, &compositeEvent, &compositeError))
+        XCompositeRedirectWindow(display, window, CompositeRedirectAutomatic);
+    if (!title.empty()) XStoreName(display, window, title.c_str());
+    return window;
+}
+
+void mapAndWait(Display* display, Window window) {
+    XMapWindow(display, window);
+    XEvent event;
+    do XWindowEvent(display, window, StructureNotifyMask, &event);
+    while (event.type != MapNotify);
+}
+
+void dropEvents(Display* display) {
+    while (display && XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+    }
 }
 
 Window firstChildWindow(Display* display, Window window) {

@@ -4,9 +4,12 @@
 // told before the process opens its first connection; every host window
 // opens its display here.
 
+#include "tools/plughost/HostIdler.h"
+
 #include <X11/Xlib.h>
 
 #include <functional>
+#include <string>
 
 namespace plughost {
 
@@ -15,13 +18,22 @@ class EditorImage;
 // Null when no X server answers.
 Display* openHostDisplay();
 
+// A top-level window of that size for a plug-in to put its editor in,
+// black until the editor draws, named `title` unless empty, not yet mapped.
+// It is kept in storage of its own where the server can, so that
+// screenshots show the editor even where other windows cover it.
+Window createHostWindow(Display* display, int width, int height, const std::string& title);
+
+// Maps `window` and waits until the server has.
+void mapAndWait(Display* display, Window window);
+
+// Drops the events waiting on `display` (none without one): host windows
+// only need the server's answers, not the events a window also gets.
+void dropEvents(Display* display);
+
 // The first child of `window` (where a plug-in puts its editor), 0 while
 // there is none or either is missing.
 Window firstChildWindow(Display* display, Window window);
-
-// Calls `idle` about every 20 ms until `done` answers true (then true) or
-// `ms` milliseconds have passed (then false); `done` is asked after each idle.
-bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int ms);
 
 // The picture of `window` once the server has done all that was asked of it;
 // false without a window.

@@ -200,8 +200,7 @@ VstIntPtr PluginHost::answer(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPt
 }
 
 void PluginHost::record(EditEvent::Kind kind, VstInt32 index, float value) {
-    std::lock_guard<std::mutex> lock(editMutex_);
-    edits_.push_back(EditEvent{kind, index, value, std::this_thread::get_id()});
+    edits_.add(EditEvent{kind, index, value, std::this_thread::get_id()});
 }
 
 void PluginHost::setVersionAnswer(VstIntPtr version) { versionAnswer_.store(version); }
@@ -263,15 +262,9 @@ void PluginHost::refreshBar() {
     time_.flags |= kVstTempoValid | kVstPpqPosValid | kVstBarsValid | kVstTimeSigValid;
 }
 
-std::vector<EditEvent> PluginHost::edits() const {
-    std::lock_guard<std::mutex> lock(editMutex_);
-    return edits_;
-}
+std::vector<EditEvent> PluginHost::edits() const { return edits_.entries(); }
 
-void PluginHost::clearEdits() {
-    std::lock_guard<std::mutex> lock(editMutex_);
-    edits_.clear();
-}
+void PluginHost::clearEdits() { edits_.clear(); }
 
 int PluginHost::callCount(VstInt32 opcode) const {
     if (opcode < 0 || opcode >= static_cast<VstInt32>(calls_.size())) return 0;

@@ -19,6 +19,7 @@
 
 #include "shell/Vst2.h"
 #include "tools/plughost/AudioBuffers.h"
+#include "tools/plughost/CallLog.h"
 #include "tools/plughost/PluginInstance.h"
 #include "tools/plughost/VstEventList.h"
 
@@ -117,8 +118,7 @@ private:
     std::string vendor_;
     std::string product_;
     VstTimeInfo time_;
-    mutable std::mutex editMutex_;
-    std::vector<EditEvent> edits_;
+    CallLog<EditEvent> edits_;
     std::array<std::atomic<int>, 64> calls_;
     std::atomic<std::thread::id> timeThread_;
 };

@@ -4,6 +4,7 @@
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PluginInstance.h"
 #include "tools/plughost/ProgressBar.h"
+#include "tools/plughost/SignalLevel.h"
 #include "tools/plughost/VstEventList.h"
 
 #include <time.h>
@@ -86,7 +87,7 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
 
     stats.channels = nOut;
     stats.usedDouble = std::is_same<T, double>::value;
-    double sumSquares = 0.0;
+    SignalLevel level;
     bool ok = true;
 
     host.setPlaying(true);
@@ -95,9 +96,8 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
     std::size_t next = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        const double ppq = map.ppqAt(pos / rate);
-        std::int64_t len =
-            map.blockLength(ppq, pos, std::min<std::int64_t>(options_.block, total - pos), rate);
+        double ppq = 0.0;
+        std::int64_t len = map.nextBlock(pos, total, options_.block, rate, ppq);
         std::size_t end = next;
         while (end < messages.size() && frameOf[end] < pos + len) ++end;
         if (end - next > capacity) {
@@ -140,12 +140,7 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
             const T* out = buffers.output(c);
             for (std::int64_t i = 0; i < len; ++i) {
                 const double v = static_cast<double>(out[i]);
-                if (!std::isfinite(v)) {
-                    stats.finite = false;
-                } else {
-                    stats.peak = std::max(stats.peak, std::fabs(v));
-                    sumSquares += v * v;
-                }
+                level.add(v);
                 interleaved[static_cast<std::size_t>(i * nOut + c)] = static_cast<float>(v);
             }
         }
@@ -161,8 +156,9 @@ bool SongRenderer::renderWith(const MidiSong& song, AudioSink* sink, RenderStats
     host.setPlaying(false);
 
     stats.frames = total;
-    const double samples = double(total) * nOut;
-    stats.rms = samples > 0 ? std::sqrt(sumSquares / samples) : 0.0;
+    stats.peak = level.peak;
+    stats.rms = level.rms(double(total) * nOut);
+    stats.finite = level.finite;
     return ok;
 }
 

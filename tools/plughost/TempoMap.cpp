@@ -110,4 +110,10 @@ double TempoMap::barStartAt(double ppq) const {
     return s.ppq + std::max(bars, 0.0) * bar;
 }
 
+std::int64_t TempoMap::nextBlock(std::int64_t pos, std::int64_t total, std::int64_t block,
+                                 double rate, double& ppq) const {
+    ppq = ppqAt(pos / rate);
+    return blockLength(ppq, pos, std::min<std::int64_t>(block, total - pos), rate);
+}
+
 }  // namespace plughost

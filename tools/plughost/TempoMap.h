@@ -36,6 +36,10 @@ public:
     // frames a second), cut short where the next tempo change takes effect,
     // so that no block spans two tempos.
     std::int64_t blockLength(double ppq, std::int64_t pos, std::int64_t len, double rate) const;
+    // The next block of a render of `total` frames, from frame `pos`: at
+    // most `block` frames, cut as blockLength cuts it; `ppq` gets its start.
+    std::int64_t nextBlock(std::int64_t pos, std::int64_t total, std::int64_t block, double rate,
+                           double& ppq) const;
 
     int numeratorAt(double ppq) const;
     int denominatorAt(double ppq) const;

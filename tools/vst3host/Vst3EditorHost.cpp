@@ -5,7 +5,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <X11/extensions/Xcomposite.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -24,6 +23,11 @@ std::uint64_t nowMs() {
 }
 
 std::uint32_t V3_API noRef(void*) { return 1; }
+
+template <typename List, typename Registered>
+void forget(List& list, Registered registered) {
+    list.erase(std::remove_if(list.begin(), list.end(), registered), list.end());
+}
 
 }  // namespace
 
@@ -72,10 +76,7 @@ struct FrameTables {
             return V3_OK;
         };
         t.loop.unregister_event_handler = [](void* self, v3_event_handler** handler) -> v3_result {
-            auto& list = owner(self)->handlers_;
-            list.erase(std::remove_if(list.begin(), list.end(),
-                                      [&](const auto& h) { return h.first == handler; }),
-                       list.end());
+            forget(owner(self)->handlers_, [&](const auto& h) { return h.first == handler; });
             return V3_OK;
         };
         t.loop.register_timer = [](void* self, v3_timer_handler** handler,
@@ -85,10 +86,7 @@ struct FrameTables {
             return V3_OK;
         };
         t.loop.unregister_timer = [](void* self, v3_timer_handler** handler) -> v3_result {
-            auto& list = owner(self)->timers_;
-            list.erase(std::remove_if(list.begin(), list.end(),
-                                      [&](const auto& t) { return t.handler == handler; }),
-                       list.end());
+            forget(owner(self)->timers_, [&](const auto& t) { return t.handler == handler; });
             return V3_OK;
         };
         return t;
@@ -130,22 +128,8 @@ bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale,
     width_ = rect.right - rect.left;
     height_ = rect.bottom - rect.top;
 
-    const int screen = DefaultScreen(display_);
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = BlackPixel(display_, screen);
-    attributes.event_mask = StructureNotifyMask;
-    window_ =
-        XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
-                      static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
-    int compositeEvent = 0, compositeError = 0;
-    if (XCompositeQueryExtension(display_, &compositeEvent, &compositeError))
-        XCompositeRedirectWindow(display_, window_, CompositeRedirectAutomatic);
-    XStoreName(display_, window_, "vst3host");
-    XMapWindow(display_, window_);
-    XEvent event;
-    do XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    while (event.type != MapNotify);
+    window_ = plughost::createHostWindow(display_, width_, height_, "vst3host");
+    plughost::mapAndWait(display_, window_);
 
     v3_cpp_obj(view_)->set_frame(view_, reinterpret_cast<v3_plugin_frame**>(&frame_));
     if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(window_),
@@ -188,18 +172,7 @@ void Vst3EditorHost::idle() {
         pollfd p{h.second, POLLIN, 0};
         if (poll(&p, 1, 0) > 0) v3_cpp_obj(h.first)->on_fd_is_set(h.first, h.second);
     }
-    while (display_ && XPending(display_)) {
-        XEvent event;
-        XNextEvent(display_, &event);
-    }
-}
-
-void Vst3EditorHost::pump(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
-bool Vst3EditorHost::pumpUntil(const std::function<bool()>& done, int ms) {
-    return plughost::idleUntil([this] { idle(); }, done, ms);
+    plughost::dropEvents(display_);
 }
 
 unsigned long Vst3EditorHost::editorWindow() const {

@@ -6,6 +6,7 @@
 // calls it, as a host serves them on its user-interface thread.
 
 #include "tools/plughost/EditorImage.h"
+#include "tools/plughost/HostIdler.h"
 
 #include <travesty/view.h>
 
@@ -20,12 +21,10 @@ namespace vst3host {
 
 class Vst3Instance;
 
-class Vst3EditorHost {
+class Vst3EditorHost : public plughost::HostIdler {
 public:
     Vst3EditorHost();
     ~Vst3EditorHost();
-    Vst3EditorHost(const Vst3EditorHost&) = delete;
-    Vst3EditorHost& operator=(const Vst3EditorHost&) = delete;
 
     // createView("editor"), the scale factor when not 0, a window of the
     // view's size, attached. `runLoop` false offers a frame without one.
@@ -35,9 +34,7 @@ public:
     bool isOpen() const { return view_ != nullptr; }
 
     // Serves due timers and ready descriptors, and the window's events.
-    void idle();
-    void pump(int ms);
-    bool pumpUntil(const std::function<bool()>& done, int ms);
+    void idle() override;
 
     // Real pointer input at editor coordinates (XTest): press, move in
     // `steps`, release, idling between; false without the extension.

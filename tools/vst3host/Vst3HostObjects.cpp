@@ -14,7 +14,6 @@ T* self(void* object) {
 
 std::uint32_t V3_API noRef(void*) { return 1; }
 
-template <typename T>
 v3_result answer(void* object, const v3_tuid iid, void** out, const v3_tuid own) {
     if (!out) return V3_INVALID_ARG;
     if (v3_tuid_match(iid, v3_funknown_iid) || v3_tuid_match(iid, own)) {
@@ -25,17 +24,25 @@ v3_result answer(void* object, const v3_tuid iid, void** out, const v3_tuid own)
     return V3_NO_INTERFACE;
 }
 
+// A function table whose FUnknown part answers for the interface `Own`;
+// the host owns these objects, so their reference counts do nothing.
+template <typename Table, const v3_tuid& Own>
+Table hostOwned() {
+    Table t{};
+    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
+        return answer(o, iid, out, Own);
+    };
+    t.ref = noRef;
+    t.unref = noRef;
+    return t;
+}
+
 struct StreamTable : v3_funknown {
     v3_bstream stream;
 };
 
 const StreamTable kStreamTable = [] {
-    StreamTable t{};
-    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
-        return answer<MemoryStream>(o, iid, out, v3_bstream_iid);
-    };
-    t.ref = noRef;
-    t.unref = noRef;
+    auto t = hostOwned<StreamTable, v3_bstream_iid>();
     t.stream.read = [](void* o, void* buffer, std::int32_t size, std::int32_t* done) {
         MemoryStream* s = self<MemoryStream>(o);
         if (size < 0 || !buffer) return static_cast<v3_result>(V3_INVALID_ARG);
@@ -77,12 +84,7 @@ const StreamTable kStreamTable = [] {
 }();
 
 const v3_param_value_queue_cpp kQueueTable = [] {
-    v3_param_value_queue_cpp t{};
-    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
-        return answer<ParamQueue>(o, iid, out, v3_param_value_queue_iid);
-    };
-    t.ref = noRef;
-    t.unref = noRef;
+    auto t = hostOwned<v3_param_value_queue_cpp, v3_param_value_queue_iid>();
     t.queue.get_param_id = [](void* o) { return self<ParamQueue>(o)->id; };
     t.queue.get_point_count = [](void* o) {
         return static_cast<std::int32_t>(self<ParamQueue>(o)->points.size());
@@ -105,12 +107,7 @@ const v3_param_value_queue_cpp kQueueTable = [] {
 }();
 
 const v3_param_changes_cpp kChangesTable = [] {
-    v3_param_changes_cpp t{};
-    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
-        return answer<ParamChanges>(o, iid, out, v3_param_changes_iid);
-    };
-    t.ref = noRef;
-    t.unref = noRef;
+    auto t = hostOwned<v3_param_changes_cpp, v3_param_changes_iid>();
     t.changes.get_param_count = [](void* o) {
         return static_cast<std::int32_t>(self<ParamChanges>(o)->queues.size());
     };
@@ -126,12 +123,7 @@ const v3_param_changes_cpp kChangesTable = [] {
 }();
 
 const v3_event_list_cpp kEventTable = [] {
-    v3_event_list_cpp t{};
-    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
-        return answer<EventList>(o, iid, out, v3_event_list_iid);
-    };
-    t.ref = noRef;
-    t.unref = noRef;
+    auto t = hostOwned<v3_event_list_cpp, v3_event_list_iid>();
     t.list.get_event_count = [](void* o) {
         return static_cast<std::uint32_t>(self<EventList>(o)->events.size());
     };
@@ -151,12 +143,7 @@ struct HandlerTable : v3_funknown {
 };
 
 const HandlerTable kHandlerTable = [] {
-    HandlerTable t{};
-    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
-        return answer<ComponentHandler>(o, iid, out, v3_component_handler_iid);
-    };
-    t.ref = noRef;
-    t.unref = noRef;
+    auto t = hostOwned<HandlerTable, v3_component_handler_iid>();
     t.handler.begin_edit = [](void* o, v3_param_id id) {
         self<ComponentHandler>(o)->record(HostEdit::Begin, id, 0.0);
         return static_cast<v3_result>(V3_OK);
@@ -177,12 +164,7 @@ const HandlerTable kHandlerTable = [] {
 }();
 
 const v3_run_loop_cpp kRunLoopTable = [] {
-    v3_run_loop_cpp t{};
-    t.query_interface = [](void* o, const v3_tuid iid, void** out) {
-        return answer<RunLoop>(o, iid, out, v3_run_loop_iid);
-    };
-    t.ref = noRef;
-    t.unref = noRef;
+    auto t = hostOwned<v3_run_loop_cpp, v3_run_loop_iid>();
     t.loop.register_event_handler = [](void*, v3_event_handler**, int) -> v3_result {
         return V3_NOT_IMPLEMENTED;
     };
@@ -203,17 +185,15 @@ const v3_run_loop_cpp kRunLoopTable = [] {
 }();
 
 const v3_host_application_cpp kApplicationTable = [] {
-    v3_host_application_cpp t{};
+    auto t = hostOwned<v3_host_application_cpp, v3_host_application_iid>();
     t.query_interface = [](void* o, const v3_tuid iid, void** out) {
         HostApplication* app = self<HostApplication>(o);
         if (out && app->loop && v3_tuid_match(iid, v3_run_loop_iid)) {
             *out = app->loop;
             return static_cast<v3_result>(V3_OK);
         }
-        return answer<HostApplication>(o, iid, out, v3_host_application_iid);
+        return answer(o, iid, out, v3_host_application_iid);
     };
-    t.ref = noRef;
-    t.unref = noRef;
     t.app.get_name = [](void*, v3_str_128 name) {
         widen(name, 128, "vst3host");
         return static_cast<v3_result>(V3_OK);
@@ -248,42 +228,35 @@ void ParamChanges::add(v3_param_id id, std::int32_t offset, double value) {
 EventList::EventList() : table(&kEventTable) {}
 
 void EventList::noteOn(std::int32_t offset, int channel, int pitch, float velocity) {
-    v3_event e{};
-    e.sample_offset = offset;
-    e.type = V3_EVENT_NOTE_ON;
-    e.note_on.channel = static_cast<std::int16_t>(channel);
-    e.note_on.pitch = static_cast<std::int16_t>(pitch);
-    e.note_on.velocity = velocity;
-    e.note_on.note_id = -1;
-    events.push_back(e);
+    addNote(V3_EVENT_NOTE_ON, &v3_event::note_on, offset, channel, pitch, velocity);
 }
 
 void EventList::noteOff(std::int32_t offset, int channel, int pitch, float velocity) {
+    addNote(V3_EVENT_NOTE_OFF, &v3_event::note_off, offset, channel, pitch, velocity);
+}
+
+template <typename Note>
+void EventList::addNote(std::uint16_t type, Note v3_event::*kind, std::int32_t offset, int channel,
+                        int pitch, float velocity) {
     v3_event e{};
     e.sample_offset = offset;
-    e.type = V3_EVENT_NOTE_OFF;
-    e.note_off.channel = static_cast<std::int16_t>(channel);
-    e.note_off.pitch = static_cast<std::int16_t>(pitch);
-    e.note_off.velocity = velocity;
-    e.note_off.note_id = -1;
+    e.type = type;
+    Note& note = e.*kind;
+    note.channel = static_cast<std::int16_t>(channel);
+    note.pitch = static_cast<std::int16_t>(pitch);
+    note.velocity = velocity;
+    note.note_id = -1;
     events.push_back(e);
 }
 
 ComponentHandler::ComponentHandler() : table(&kHandlerTable) {}
 
-std::vector<HostEdit> ComponentHandler::edits() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return recorded;
-}
+std::vector<HostEdit> ComponentHandler::edits() const { return recorded.entries(); }
 
-void ComponentHandler::clear() {
-    std::lock_guard<std::mutex> lock(mutex);
-    recorded.clear();
-}
+void ComponentHandler::clear() { recorded.clear(); }
 
 void ComponentHandler::record(HostEdit::Kind kind, v3_param_id id, double value) {
-    std::lock_guard<std::mutex> lock(mutex);
-    recorded.push_back(HostEdit{kind, id, value, std::this_thread::get_id()});
+    recorded.add(HostEdit{kind, id, value, std::this_thread::get_id()});
 }
 
 HostApplication::HostApplication() : table(&kApplicationTable) {}

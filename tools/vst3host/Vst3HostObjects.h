@@ -5,6 +5,8 @@
 // plain struct whose first member is its function table; the host owns
 // them, so their reference counts do nothing.
 
+#include "tools/plughost/CallLog.h"
+
 #include <travesty/audio_processor.h>
 #include <travesty/bstream.h>
 #include <travesty/edit_controller.h>
@@ -14,7 +16,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,6 +61,10 @@ struct EventList {
     v3_event_list** pointer() { return reinterpret_cast<v3_event_list**>(this); }
     void noteOn(std::int32_t offset, int channel, int pitch, float velocity);
     void noteOff(std::int32_t offset, int channel, int pitch, float velocity);
+    // Both note events, whose fields are alike but laid out apart.
+    template <typename Note>
+    void addNote(std::uint16_t type, Note v3_event::*kind, std::int32_t offset, int channel,
+                 int pitch, float velocity);
 
     const void* table;
     std::vector<v3_event> events;
@@ -81,8 +86,7 @@ struct ComponentHandler {
     void record(HostEdit::Kind kind, v3_param_id id, double value);
 
     const void* table;
-    mutable std::mutex mutex;
-    std::vector<HostEdit> recorded;
+    plughost::CallLog<HostEdit> recorded;
 };
 
 // IRunLoop (timers only) that fire() serves on the calling thread.

@@ -1,6 +1,7 @@
 #include "tools/vst3host/Vst3SongRenderer.h"
 
 #include "tools/plughost/AudioBuffers.h"
+#include "tools/plughost/SignalLevel.h"
 #include "tools/plughost/TempoMap.h"
 #include "tools/vst3host/Vst3Instance.h"
 
@@ -46,14 +47,13 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
     EventList events;
     ParamChanges changes;
     std::vector<float> mono(static_cast<std::size_t>(options.block));
-    double sumSquares = 0.0;
+    plughost::SignalLevel level;
     std::size_t next = 0;
     std::size_t nextChange = 0;
     std::int64_t pos = 0;
     while (pos < total) {
-        const double ppq = map.ppqAt(pos / rate);
-        const std::int64_t len =
-            map.blockLength(ppq, pos, std::min<std::int64_t>(options.block, total - pos), rate);
+        double ppq = 0.0;
+        const std::int64_t len = map.nextBlock(pos, total, options.block, rate, ppq);
         events.events.clear();
         changes.clear();
         for (; next < messages.size() && frameOf[next] < pos + len; ++next)
@@ -88,12 +88,7 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
         const T* out = buffers.output(0);
         for (std::int64_t i = 0; i < len; ++i) {
             const double v = static_cast<double>(out[i]);
-            if (!std::isfinite(v)) {
-                stats.finite = false;
-            } else {
-                stats.peak = std::max(stats.peak, std::fabs(v));
-                sumSquares += v * v;
-            }
+            level.add(v);
             mono[static_cast<std::size_t>(i)] = static_cast<float>(v);
             if (options.capture) options.capture->push_back(v);
         }
@@ -101,7 +96,9 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
         pos += len;
     }
     stats.frames = total;
-    stats.rms = total > 0 ? std::sqrt(sumSquares / static_cast<double>(total)) : 0.0;
+    stats.peak = level.peak;
+    stats.rms = level.rms(static_cast<double>(total));
+    stats.finite = level.finite;
     return true;
 }
 

@@ -6,6 +6,7 @@
 //   vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
 
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/CommandSteps.h"
 #include "tools/plughost/WavWriter.h"
 #include "tools/vst3host/Vst3EditorHost.h"
 #include "tools/vst3host/Vst3Instance.h"
@@ -126,30 +127,15 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
 }
 
 int editor(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
+    double afterMs = 0.0, scale = 0.0;
+    if (!plughost::readEditorTimes(line, "vst3host", afterMs, scale, std::cerr)) return 2;
     std::string error;
-    double afterMs = line.has("screenshot") ? 1000.0 : -1.0, scale = 0.0;
-    if (!line.number("after-ms", 0.0, 1e9, afterMs, &error) ||
-        !line.number("scale", 0.0, 16.0, scale, &error)) {
-        std::cerr << "vst3host: " << error << "\n";
-        return 2;
-    }
     vst3host::Vst3EditorHost window;
     if (!window.open(plugin, &error, static_cast<float>(scale))) {
         std::cerr << "vst3host: " << error << "\n";
         return 1;
     }
-    if (afterMs < 0.0) {
-        for (;;) window.pump(1000);  // until interrupted
-    }
-    window.pump(static_cast<int>(afterMs));
-    if (line.has("screenshot")) {
-        plughost::EditorImage image;
-        if (!window.screenshot(image) || !image.savePng(line.value("screenshot"), &error)) {
-            std::cerr << "vst3host: no screenshot: " << error << "\n";
-            return 1;
-        }
-    }
-    return 0;
+    return plughost::showEditor(window, line, afterMs, "vst3host", std::cerr);
 }
 
 }  // namespace
