@@ -11,7 +11,7 @@ PACKAGES=(
   # the layout check of the sources (tools/check-format.sh)
   clang-format
   # editor: nanovg sources, GL loader generator, X11, GLX, software GL
-  dpf-source python3-glad python3 libx11-dev libgl-dev libxtst-dev
+  dpf-source python3-glad python3 libx11-dev libgl-dev
   libgl1-mesa-dri libglx-mesa0 xvfb xauth
   # host tool: MIDI files, WAV files, screenshots
   libsmf-dev libsndfile1-dev libpng-dev libxcomposite-dev

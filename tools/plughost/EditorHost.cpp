@@ -105,37 +105,8 @@ void EditorHost::idle() {
 
 unsigned long EditorHost::editorWindow() const { return firstChildWindow(display_, parent_); }
 
-namespace {
-
-// The fields that button and motion events share, for a pointer at (x, y)
-// of `target`. The host window is created at the root's origin, so root
-// coordinates are the same.
-template <typename PointerEvent>
-void aim(PointerEvent& e, int type, Display* display, Window target, int x, int y, unsigned state) {
-    e.type = type;
-    e.display = display;
-    e.window = target;
-    e.root = DefaultRootWindow(display);
-    e.x = x;
-    e.y = y;
-    e.x_root = x;
-    e.y_root = y;
-    e.state = state;
-    e.same_screen = True;
-    e.time = CurrentTime;
-}
-
-}  // namespace
-
 void EditorHost::sendButton(int type, int button, int x, int y, unsigned state) {
-    const Window target = editorWindow();
-    if (!target) return;
-    XEvent event{};
-    aim(event.xbutton, type, display_, target, x, y, state);
-    event.xbutton.button = static_cast<unsigned>(button);
-    XSendEvent(display_, target, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
-               &event);
-    XFlush(display_);
+    sendPointerEvent(display_, editorWindow(), type, button, x, y, state);
 }
 
 namespace {
@@ -157,12 +128,7 @@ void EditorHost::release(int button, int x, int y, unsigned state) {
 }
 
 void EditorHost::motion(int x, int y, unsigned state) {
-    const Window target = editorWindow();
-    if (!target) return;
-    XEvent event{};
-    aim(event.xmotion, MotionNotify, display_, target, x, y, state | buttons_);
-    XSendEvent(display_, target, False, PointerMotionMask, &event);
-    XFlush(display_);
+    sendPointerEvent(display_, editorWindow(), MotionNotify, 0, x, y, state | buttons_);
 }
 
 void EditorHost::click(int x, int y, unsigned state) {

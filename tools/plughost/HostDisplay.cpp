@@ -67,6 +67,44 @@ bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& d
     }
 }
 
+namespace {
+
+// The fields that button and motion events share, for a pointer at (x, y)
+// of `target`. Host windows are created at the root's origin, so root
+// coordinates are the same.
+template <typename PointerEvent>
+void aim(PointerEvent& e, int type, Display* display, Window target, int x, int y, unsigned state) {
+    e.type = type;
+    e.display = display;
+    e.window = target;
+    e.root = DefaultRootWindow(display);
+    e.x = x;
+    e.y = y;
+    e.x_root = x;
+    e.y_root = y;
+    e.state = state;
+    e.same_screen = True;
+    e.time = CurrentTime;
+}
+
+}  // namespace
+
+void sendPointerEvent(Display* display, Window target, int type, int button, int x, int y,
+                      unsigned state) {
+    if (!display || !target) return;
+    XEvent event{};
+    long mask = PointerMotionMask;
+    if (type == MotionNotify) {
+        aim(event.xmotion, type, display, target, x, y, state);
+    } else {
+        aim(event.xbutton, type, display, target, x, y, state);
+        event.xbutton.button = static_cast<unsigned>(button);
+        mask = type == ButtonPress ? ButtonPressMask : ButtonReleaseMask;
+    }
+    XSendEvent(display, target, False, mask, &event);
+    XFlush(display);
+}
+
 bool grabWindow(Display* display, Window window, EditorImage& image) {
     if (!window) return false;
     XSync(display, False);

@@ -35,6 +35,14 @@ void dropEvents(Display* display);
 // there is none or either is missing.
 Window firstChildWindow(Display* display, Window window);
 
+// Sends a button press or release (`type`, with `button`) or a motion
+// (MotionNotify) at (x, y) of `target` straight to that window, with the
+// modifier and button `state` before the event. Tests drive editors this way
+// rather than through the display's one pointer, which a window another
+// test maps on top would take.
+void sendPointerEvent(Display* display, Window target, int type, int button, int x, int y,
+                      unsigned state);
+
 // The picture of `window` once the server has done all that was asked of it;
 // false without a window.
 bool grabWindow(Display* display, Window window, EditorImage& image);

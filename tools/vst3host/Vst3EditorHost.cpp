@@ -4,7 +4,6 @@
 #include "tools/vst3host/Vst3Instance.h"
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -181,30 +180,26 @@ unsigned long Vst3EditorHost::editorWindow() const {
 
 bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps) {
     const Window editor = editorWindow();
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!editor || !XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor))
-        return false;
+    if (!editor) return false;
     if (steps < 1) steps = 1;
-    Window child = 0;
-    int rootX = 0, rootY = 0;
-    XTranslateCoordinates(display_, editor, DefaultRootWindow(display_), x, y, &rootX, &rootY,
-                          &child);
-    const int screen = DefaultScreen(display_);
+    // Each step reaches the editor's thread before the next: the host idles
+    // between them as a real one would between the pointer's moves.
     auto settle = [this] {
         XSync(display_, False);
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
         idle();
     };
-    XTestFakeMotionEvent(display_, screen, rootX, rootY, CurrentTime);
+    plughost::sendPointerEvent(display_, editor, MotionNotify, 0, x, y, 0);
     settle();
-    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+    plughost::sendPointerEvent(display_, editor, ButtonPress, Button1, x, y, 0);
     settle();
     for (int s = 1; s <= steps; ++s) {
-        XTestFakeMotionEvent(display_, screen, rootX + dx * s / steps, rootY + dy * s / steps,
-                             CurrentTime);
+        plughost::sendPointerEvent(display_, editor, MotionNotify, 0, x + dx * s / steps,
+                                   y + dy * s / steps, Button1Mask);
         settle();
     }
-    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    plughost::sendPointerEvent(display_, editor, ButtonRelease, Button1, x + dx, y + dy,
+                               Button1Mask);
     settle();
     return true;
 }

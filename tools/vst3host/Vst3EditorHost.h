@@ -36,8 +36,9 @@ public:
     // Serves due timers and ready descriptors, and the window's events.
     void idle() override;
 
-    // Real pointer input at editor coordinates (XTest): press, move in
-    // `steps`, release, idling between; false without the extension.
+    // Pointer input sent to the editor's window at editor coordinates:
+    // press, move in `steps`, release, idling between; false without an
+    // editor window.
     bool drag(int x, int y, int dx, int dy, int steps = 6);
     // Sets the view's content scale factor (IPlugViewContentScaleSupport).
     bool setScale(float factor);
