@@ -1,6 +1,7 @@
 #include "lv2/Lv2Ui.h"
 
 #include "framework/KEffect.h"
+#include "framework/KFaceBuild.h"
 #include "lv2/GtkEmbedder.h"
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffect.h"
@@ -52,14 +53,8 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
         }
     }
 
-    gBuilding = this;
-    AudioEffect* built = createEffectInstance(&Lv2Ui::hostCallback);
-    gBuilding = nullptr;
-    effect_ = dynamic_cast<KEffect*>(built);
-    if (!effect_) {
-        delete built;
-        return false;
-    }
+    effect_ = buildFaceEffect(this, gBuilding, &Lv2Ui::hostCallback);
+    if (!effect_) return false;
     record_ = effect_->getAeffect();
     record_->user = this;
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
