@@ -18,12 +18,6 @@ constexpr const char* kEditorViewName = "editor";
 
 Vst3Controller* self(void* face) { return Vst3Face<Vst3Controller>::of(face); }
 
-v3_result V3_API queryThunk(void* face, const v3_tuid iid, void** out) {
-    return self(face)->plugin().queryInterface(iid, out);
-}
-std::uint32_t V3_API refThunk(void* face) { return self(face)->ref(); }
-std::uint32_t V3_API unrefThunk(void* face) { return self(face)->unref(); }
-
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace
@@ -50,6 +44,9 @@ void Vst3Controller::useRunLoop(v3_run_loop** loop) {
 
 std::uint32_t Vst3Controller::ref() { return plugin_.ref(); }
 std::uint32_t Vst3Controller::unref() { return plugin_.unref(); }
+v3_result Vst3Controller::queryInterface(const v3_tuid iid, void** out) {
+    return plugin_.queryInterface(iid, out);
+}
 
 void Vst3Controller::build() {
     grabbed_.assign(static_cast<std::size_t>(plugin_.parameters().effectCount()), false);
@@ -259,9 +256,7 @@ v3_result Vst3Controller::programName(std::int32_t list, std::int32_t program, s
 
 v3_edit_controller_cpp Vst3Controller::makeControllerTable() {
     v3_edit_controller_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3Controller>::fill(t);
     // The component's initialize and terminate serve both halves.
     t.base.initialize = [](void*, v3_funknown**) -> v3_result { return V3_OK; };
     t.base.terminate = [](void*) -> v3_result { return V3_OK; };
@@ -305,9 +300,7 @@ v3_edit_controller_cpp Vst3Controller::makeControllerTable() {
 
 v3_unit_information_cpp Vst3Controller::makeUnitTable() {
     v3_unit_information_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3Controller>::fill(t);
     t.unit.get_unit_count = [](void* f) -> std::int32_t {
         return self(f)->plugin_.parameters().unitCount();
     };
@@ -346,9 +339,7 @@ v3_unit_information_cpp Vst3Controller::makeUnitTable() {
 
 v3_midi_mapping_cpp Vst3Controller::makeMappingTable() {
     v3_midi_mapping_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3Controller>::fill(t);
     // Only the bend: it is the one controller message the effect plays.
     t.map.get_midi_controller_assignment = [](void*, std::int32_t bus, std::int16_t,
                                               std::int16_t controller,
@@ -362,6 +353,8 @@ v3_midi_mapping_cpp Vst3Controller::makeMappingTable() {
 
 v3_timer_handler_cpp Vst3Controller::makeTimerTable() {
     v3_timer_handler_cpp t{};
+    Vst3Unknown<Vst3Controller>::fill(t);
+    // The timer is a handler of its own, not one of the component's faces.
     t.query_interface = [](void* f, const v3_tuid iid, void** out) -> v3_result {
         if (!out) return V3_INVALID_ARG;
         if (sameId(iid, v3_funknown_iid) || sameId(iid, v3_timer_handler_iid)) {
@@ -372,8 +365,6 @@ v3_timer_handler_cpp Vst3Controller::makeTimerTable() {
         *out = nullptr;
         return V3_NO_INTERFACE;
     };
-    t.ref = refThunk;
-    t.unref = unrefThunk;
     t.timer.on_timer = [](void* f) { self(f)->tick(); };
     return t;
 }

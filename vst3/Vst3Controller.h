@@ -36,6 +36,8 @@ public:
     // The object's reference count (the controller is part of the plug-in).
     std::uint32_t ref();
     std::uint32_t unref();
+    // The controller's faces are the component's: it answers for them all.
+    v3_result queryInterface(const v3_tuid iid, void** out);
     // Offers the controller's interfaces; false for any other id.
     bool offer(const v3_tuid iid, void** out);
     Vst3Plugin& plugin() { return plugin_; }

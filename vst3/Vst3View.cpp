@@ -13,12 +13,6 @@ namespace {
 
 Vst3View* self(void* face) { return Vst3Face<Vst3View>::of(face); }
 
-v3_result V3_API queryThunk(void* face, const v3_tuid iid, void** out) {
-    return self(face)->queryInterface(iid, out);
-}
-std::uint32_t V3_API refThunk(void* face) { return self(face)->ref(); }
-std::uint32_t V3_API unrefThunk(void* face) { return self(face)->unref(); }
-
 }  // namespace
 
 v3_plugin_view** Vst3View::create(Vst3Plugin& plugin) {
@@ -178,9 +172,7 @@ v3_result Vst3View::setScale(float factor) {
 
 v3_plugin_view_cpp Vst3View::makeViewTable() {
     v3_plugin_view_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3View>::fill(t);
     t.view.is_platform_type_supported = [](void*, const char* type) -> v3_result {
         return type && std::strcmp(type, V3_VIEW_PLATFORM_TYPE_X11) == 0 ? V3_OK : V3_FALSE;
     };
@@ -209,9 +201,7 @@ v3_plugin_view_cpp Vst3View::makeViewTable() {
 
 v3_plugin_view_content_scale_cpp Vst3View::makeScaleTable() {
     v3_plugin_view_content_scale_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3View>::fill(t);
     t.scale.set_content_scale_factor = [](void* f, float factor) {
         return self(f)->setScale(factor);
     };
@@ -220,9 +210,7 @@ v3_plugin_view_content_scale_cpp Vst3View::makeScaleTable() {
 
 v3_timer_handler_cpp Vst3View::makeTimerTable() {
     v3_timer_handler_cpp t{};
-    t.query_interface = queryThunk;
-    t.ref = refThunk;
-    t.unref = unrefThunk;
+    Vst3Unknown<Vst3View>::fill(t);
     t.timer.on_timer = [](void* f) { self(f)->tick(); };
     return t;
 }
