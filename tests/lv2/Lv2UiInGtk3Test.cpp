@@ -38,6 +38,20 @@ bool probe(const std::string& settings, Seen& seen) {
     return pclose(out) == 0 && fields == 11;
 }
 
+// The sizes one probe saw, as width and height each: the hints and GTK's
+// allocation in GTK's units, the editor and the toplevel in device pixels.
+void expectSizes(const Seen& seen, int hintW, int hintH, int editorW, int editorH, int toplevelW,
+                 int toplevelH) {
+    EXPECT_EQ(seen.hintWidth, hintW);
+    EXPECT_EQ(seen.hintHeight, hintH);
+    EXPECT_EQ(seen.allocationWidth, hintW);
+    EXPECT_EQ(seen.allocationHeight, hintH);
+    EXPECT_EQ(seen.editorWidth, editorW);
+    EXPECT_EQ(seen.editorHeight, editorH);
+    EXPECT_EQ(seen.toplevelWidth, toplevelW);
+    EXPECT_EQ(seen.toplevelHeight, toplevelH);
+}
+
 class Lv2UiInGtk3 : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,14 +65,7 @@ TEST_F(Lv2UiInGtk3, TheHostWindowFitsTheEditorAtWindowScalesOneAndTwo) {
     Seen seen;
     ASSERT_TRUE(probe("GDK_SCALE=1", seen));
     EXPECT_EQ(seen.scale, 1);
-    EXPECT_EQ(seen.hintWidth, 540);
-    EXPECT_EQ(seen.hintHeight, 395);
-    EXPECT_EQ(seen.allocationWidth, 540);
-    EXPECT_EQ(seen.allocationHeight, 395);
-    EXPECT_EQ(seen.editorWidth, 540);
-    EXPECT_EQ(seen.editorHeight, 395);
-    EXPECT_EQ(seen.toplevelWidth, 540);
-    EXPECT_EQ(seen.toplevelHeight, 395);
+    expectSizes(seen, 540, 395, 540, 395, 540, 395);
 
     // The editor draws at 2 as GDK_SCALE asks; GTK gives it 540 x 395 of
     // its units, which are 1080 x 790 device pixels, and the wrapper's
@@ -66,16 +73,9 @@ TEST_F(Lv2UiInGtk3, TheHostWindowFitsTheEditorAtWindowScalesOneAndTwo) {
     seen = Seen();
     ASSERT_TRUE(probe("GDK_SCALE=2", seen));
     EXPECT_EQ(seen.scale, 2);
-    EXPECT_EQ(seen.hintWidth, 540);
-    EXPECT_EQ(seen.hintHeight, 395);
-    EXPECT_EQ(seen.allocationWidth, 540);
-    EXPECT_EQ(seen.allocationHeight, 395);
-    EXPECT_EQ(seen.editorWidth, 1080);
-    EXPECT_EQ(seen.editorHeight, 790);
+    expectSizes(seen, 540, 395, 1080, 790, 1080, 790);
     EXPECT_EQ(seen.editorX, 0);
     EXPECT_EQ(seen.editorY, 0);
-    EXPECT_EQ(seen.toplevelWidth, 1080);
-    EXPECT_EQ(seen.toplevelHeight, 790);
 }
 
 TEST_F(Lv2UiInGtk3, AnEditorFactorThatDoesNotDivideByTheWindowScaleIsRoundedUp) {
@@ -83,14 +83,7 @@ TEST_F(Lv2UiInGtk3, AnEditorFactorThatDoesNotDivideByTheWindowScaleIsRoundedUp) 
     // of it, so 405 x 297 (810 x 594 device pixels).
     Seen seen;
     ASSERT_TRUE(probe("GDK_SCALE=2 MURLAN_UI_SCALE=1.5", seen));
-    EXPECT_EQ(seen.hintWidth, 405);
-    EXPECT_EQ(seen.hintHeight, 297);
-    EXPECT_EQ(seen.allocationWidth, 405);
-    EXPECT_EQ(seen.allocationHeight, 297);
-    EXPECT_EQ(seen.editorWidth, 810);
-    EXPECT_EQ(seen.editorHeight, 593);
-    EXPECT_EQ(seen.toplevelWidth, 810);
-    EXPECT_EQ(seen.toplevelHeight, 594);
+    expectSizes(seen, 405, 297, 810, 593, 810, 594);
 }
 
 #endif
