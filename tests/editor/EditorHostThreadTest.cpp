@@ -118,3 +118,18 @@ TEST_F(EditorHostThread, AHostThatNeverIdlesHearsFromTheEditorThreadAtOnce) {
     window.release(1, 150, 130);
     ASSERT_TRUE(until(false, [&] { return count(EditEvent::EndEdit) == 1; }));
 }
+
+TEST_F(EditorHostThread, AHostThatClosesTheEffectMidDragWithoutClosingTheEditorHearsTheEnd) {
+    open(true);
+    host.clearEdits();
+    pressAndTurn();
+    window.forgetPlugin();
+    plugin.reset();  // effClose, the editor still open and the knob held
+    const auto edits = host.edits();
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits.front().kind, EditEvent::BeginEdit);
+    EXPECT_EQ(edits.back().kind, EditEvent::EndEdit);
+    for (const EditEvent& e : edits) EXPECT_EQ(e.thread, std::this_thread::get_id());
+    EXPECT_EQ(count(EditEvent::BeginEdit), 1);
+    EXPECT_EQ(count(EditEvent::EndEdit), 1);
+}

@@ -228,4 +228,80 @@ TEST_F(Vst3OddInput, NullAndOutOfRangeArgumentsAreRefusedWithoutHarm) {
     EXPECT_TRUE(finite());
 }
 
+namespace {
+
+// Lists that claim more than they hold: every read counted.
+int gReads = 0;
+const v3_event_list_cpp* gEvents = nullptr;
+const v3_param_changes_cpp* gChanges = nullptr;
+const v3_param_value_queue_cpp* gQueue = nullptr;
+
+}  // namespace
+
+// The calls a host makes are bounded by what they can read: a null id is
+// refused, and the counts a list gives are no promise of what it holds.
+TEST_F(Vst3OddInput, NullIdsAndListsLongerThanTheirEventsAreReadOnlyAsFarAsTheyGo) {
+    void* out = reinterpret_cast<void*>(1);
+    auto* component = v3_cpp_obj(plugin->component());
+    EXPECT_EQ(component->query_interface(plugin->component(), nullptr, &out), V3_NO_INTERFACE);
+    EXPECT_EQ(out, nullptr);
+    v3_plugin_factory** factory = plugin->factory();
+    ASSERT_TRUE(factory);
+    out = reinterpret_cast<void*>(1);
+    EXPECT_NE(v3_cpp_obj(factory)->create_instance(factory, plugin->classes()[0].id, nullptr, &out),
+              V3_OK);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_NE(v3_cpp_obj(factory)->create_instance(factory, nullptr, v3_component_iid, &out),
+              V3_OK);
+    EXPECT_NE(v3_cpp_obj(factory)->query_interface(factory, nullptr, &out), V3_OK);
+
+    vst3host::EventList events;
+    events.noteOn(0, 0, 69, 1.0f);
+    events.noteOn(1, 0, 72, 1.0f);
+    static v3_event_list_cpp lyingEvents;
+    gEvents = static_cast<const v3_event_list_cpp*>(events.table);
+    lyingEvents = *gEvents;
+    lyingEvents.list.get_event_count = [](void*) -> std::uint32_t { return 0xFFFFFFFFu; };
+    lyingEvents.list.get_event = [](void* o, std::int32_t i, v3_event* e) {
+        ++gReads;
+        return gEvents->list.get_event(o, i, e);
+    };
+    events.table = &lyingEvents;
+
+    vst3host::ParamChanges changes;
+    changes.add(19, 0, 0.5);
+    static v3_param_changes_cpp lyingChanges;
+    static v3_param_value_queue_cpp lyingQueue;
+    gChanges = static_cast<const v3_param_changes_cpp*>(changes.table);
+    lyingChanges = *gChanges;
+    lyingChanges.changes.get_param_count = [](void*) -> std::int32_t { return 0x7FFFFFFF; };
+    lyingChanges.changes.get_param_data = [](void* o, std::int32_t i) {
+        ++gReads;
+        return gChanges->changes.get_param_data(o, i);
+    };
+    changes.table = &lyingChanges;
+    auto* queue = changes.queues.front().get();
+    gQueue = static_cast<const v3_param_value_queue_cpp*>(queue->table);
+    lyingQueue = *gQueue;
+    lyingQueue.queue.get_point_count = [](void*) -> std::int32_t { return 0x7FFFFFFF; };
+    lyingQueue.queue.get_point = [](void* o, std::int32_t i, std::int32_t* at, double* v) {
+        ++gReads;
+        return gQueue->queue.get_point(o, i, at, v);
+    };
+    queue->table = &lyingQueue;
+
+    gReads = 0;
+    EXPECT_EQ(run(kBlock, &changes, &events), V3_OK);
+    EXPECT_LE(gReads, 3 + 2 + 2);  // each list's own, and the read that fails
+    EXPECT_TRUE(finite());
+    EXPECT_EQ(plugin->normalised(19), 0.5);
+    double peak = 0.0;
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_EQ(run(kBlock, nullptr, nullptr), V3_OK);
+        for (int f = 0; f < kBlock; ++f)
+            peak = std::max(peak, double(std::fabs(buffers.output(0)[f])));
+    }
+    EXPECT_GT(peak, 0.01) << "the notes the lists held were played";
+}
+
 #endif
