@@ -242,8 +242,10 @@ const v3_param_value_queue_cpp* gQueue = nullptr;
 // refused, and the counts a list gives are no promise of what it holds.
 TEST_F(Vst3OddInput, NullIdsAndListsLongerThanTheirEventsAreReadOnlyAsFarAsTheyGo) {
     void* out = reinterpret_cast<void*>(1);
-    auto* component = v3_cpp_obj(plugin->component());
-    EXPECT_EQ(component->query_interface(plugin->component(), nullptr, &out), V3_NO_INTERFACE);
+    auto queryOf = [](auto** object) {
+        return static_cast<v3_funknown*>(static_cast<void*>(*object))->query_interface;
+    };
+    EXPECT_EQ(queryOf(plugin->component())(plugin->component(), nullptr, &out), V3_NO_INTERFACE);
     EXPECT_EQ(out, nullptr);
     v3_plugin_factory** factory = plugin->factory();
     ASSERT_TRUE(factory);
@@ -253,7 +255,7 @@ TEST_F(Vst3OddInput, NullIdsAndListsLongerThanTheirEventsAreReadOnlyAsFarAsTheyG
     EXPECT_EQ(out, nullptr);
     EXPECT_NE(v3_cpp_obj(factory)->create_instance(factory, nullptr, v3_component_iid, &out),
               V3_OK);
-    EXPECT_NE(v3_cpp_obj(factory)->query_interface(factory, nullptr, &out), V3_OK);
+    EXPECT_NE(queryOf(factory)(factory, nullptr, &out), V3_OK);
 
     vst3host::EventList events;
     events.noteOn(0, 0, 69, 1.0f);
