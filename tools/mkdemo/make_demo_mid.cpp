@@ -121,8 +121,8 @@ Piece compose() {
     return p;
 }
 
-// The gallery's phrases: what each category is for, in at most six
-// seconds, so that a release tail still fits in eight.
+// The gallery's phrases: what each category is for, in at most eight
+// seconds, so that a release tail still fits in ten.
 bool composePhrase(const std::string& name, Piece& p) {
     const int q = kPpqn, e = kPpqn / 2;
     if (name == "bass") {
