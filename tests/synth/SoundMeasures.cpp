@@ -119,8 +119,7 @@ double worstNoteSpread(const std::vector<float>& mono, const std::vector<Note>& 
                        std::string* where) {
     // Kind: held length in 32nd notes, and whether it runs into the next.
     std::map<std::pair<long, bool>, std::vector<const Note*>> kinds;
-    for (const Note& n : notes)
-        kinds[{std::lround(n.heldBeats * 8.0), n.legato}].push_back(&n);
+    for (const Note& n : notes) kinds[{std::lround(n.heldBeats * 8.0), n.legato}].push_back(&n);
     double worst = 0.0;
     for (const auto& [kind, members] : kinds) {
         if (members.size() < 2) continue;
@@ -137,8 +136,8 @@ double worstNoteSpread(const std::vector<float>& mono, const std::vector<Note>& 
             if (where) {
                 char text[96];
                 std::snprintf(text, sizeof text, "%zu %s notes of %.2f beats, %.1f dB apart",
-                              members.size(), kind.second ? "legato" : "detached",
-                              kind.first / 8.0, worst);
+                              members.size(), kind.second ? "legato" : "detached", kind.first / 8.0,
+                              worst);
                 *where = text;
             }
         }
