@@ -118,8 +118,7 @@ void Vst3Controller::tick() {
         restart(V3_RESTART_PARAM_VALUES_CHANGED);
     // The editor's notices come in first (the effect hands them over in its
     // idle), so a value is never sent ahead of the begin of its gesture.
-    AEffect* record = plugin_.record();
-    record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
+    plugin_.bridge().idleEditor();
     sendQueued();
 
     Vst3Processor& processor = plugin_.processor();
