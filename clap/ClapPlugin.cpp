@@ -1,0 +1,389 @@
+#include "clap/ClapPlugin.h"
+
+#include "framework/KEffect.h"
+#include "framework/KFaceBuild.h"
+
+#include <clap/plugin-features.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace KAMO {
+
+namespace {
+
+// The instance whose effect is being built: the effect asks its host
+// questions from its constructor, before the record can point back to us.
+thread_local ClapPlugin* gBuilding = nullptr;
+
+constexpr std::size_t kProgramBytes = 4;
+// Beyond these a host's promise is not taken at its word: blocks are cut
+// to the longest the effect is told of, and rates outside are refused.
+constexpr std::uint32_t kLongestBlock = 8192;
+constexpr double kHighestRate = 1536000.0;
+
+ClapPlugin* self(const clap_plugin_t* plugin) {
+    return plugin ? static_cast<ClapPlugin*>(plugin->plugin_data) : nullptr;
+}
+
+template <typename Extension>
+const Extension* hostExtension(const clap_host_t* host, const char* id) {
+    if (!host || !host->get_extension) return nullptr;
+    return static_cast<const Extension*>(host->get_extension(host, id));
+}
+
+template <std::size_t N>
+void copyInto(char (&out)[N], const char* text) {
+    std::strncpy(out, text, N - 1);
+    out[N - 1] = '\0';
+}
+
+}  // namespace
+
+const char* const ClapPlugin::kId = "com.kamo.murlan";
+
+const clap_plugin_descriptor_t* ClapPlugin::descriptor() {
+    struct Names {
+        std::string name = "Murlan", vendor, version, description;
+        const char* features[4] = {CLAP_PLUGIN_FEATURE_INSTRUMENT, CLAP_PLUGIN_FEATURE_SYNTHESIZER,
+                                   CLAP_PLUGIN_FEATURE_MONO, nullptr};
+        clap_plugin_descriptor_t descriptor{};
+    };
+    // Read once from an effect, so that the factory says what the effect says.
+    static Names names = [] {
+        Names n;
+        audioMasterCallback quiet = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                                       float) -> VstIntPtr {
+            return opcode == audioMasterVersion ? 2400 : 0;
+        };
+        if (AudioEffect* built = createEffectInstance(quiet)) {
+            if (auto* effect = dynamic_cast<KEffect*>(built)) {
+                if (effect->effectName()) n.name = effect->effectName();
+                if (effect->vendorName()) n.vendor = effect->vendorName();
+                if (effect->plugVersion()) n.version = effect->plugVersion();
+                if (effect->productName()) n.description = effect->productName();
+            }
+            delete built;
+        }
+        n.description += ": a monophonic synthesizer of three sine oscillators";
+        return n;
+    }();
+    clap_plugin_descriptor_t& d = names.descriptor;
+    d.clap_version = CLAP_VERSION;
+    d.id = kId;
+    d.name = names.name.c_str();
+    d.vendor = names.vendor.c_str();
+    d.url = "";
+    d.manual_url = "";
+    d.support_url = "";
+    d.version = names.version.c_str();
+    d.description = names.description.c_str();
+    d.features = names.features;
+    return &d;
+}
+
+ClapPlugin::ClapPlugin(const clap_host_t* host) : host_(host), gui_(*this) {}
+
+const clap_plugin_t* ClapPlugin::create(const clap_host_t* host) {
+    if (!host || !clap_version_is_compatible(host->clap_version)) return nullptr;
+    auto* plugin = new ClapPlugin(host);
+    if (plugin->build()) return &plugin->plugin_;
+    delete plugin;
+    return nullptr;
+}
+
+bool ClapPlugin::build() {
+    effect_ = buildFaceEffect(this, gBuilding, &ClapPlugin::hostCallback);
+    if (!effect_) return false;
+    record_ = effect_->getAeffect();
+    record_->user = this;
+    record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
+    params_.reset(new ClapParams(*effect_));
+    processor_.reset(new ClapProcessor(*effect_, *params_));
+    shownProgram_ = effect_->getProgram();
+    if (host_->name) hostName_ = host_->name;
+
+    plugin_.desc = descriptor();
+    plugin_.plugin_data = this;
+    plugin_.init = [](const clap_plugin_t* p) { return self(p)->init(); };
+    plugin_.destroy = [](const clap_plugin_t* p) { delete self(p); };
+    plugin_.activate = [](const clap_plugin_t* p, double rate, std::uint32_t minFrames,
+                          std::uint32_t maxFrames) {
+        return self(p)->activate(rate, minFrames, maxFrames);
+    };
+    plugin_.deactivate = [](const clap_plugin_t* p) { self(p)->deactivate(); };
+    plugin_.start_processing = [](const clap_plugin_t* p) {
+        ClapPlugin* plugin = self(p);
+        if (!plugin->active_) return false;
+        plugin->record_->dispatcher(plugin->record_, effStartProcess, 0, 0, nullptr, 0.0f);
+        plugin->processing_ = true;
+        return true;
+    };
+    plugin_.stop_processing = [](const clap_plugin_t* p) {
+        ClapPlugin* plugin = self(p);
+        if (!plugin->processing_) return;
+        plugin->record_->dispatcher(plugin->record_, effStopProcess, 0, 0, nullptr, 0.0f);
+        plugin->processing_ = false;
+    };
+    // Ends every note and the glide: what resuming the effect does.
+    plugin_.reset = [](const clap_plugin_t* p) {
+        AEffect* record = self(p)->record_;
+        record->dispatcher(record, effMainsChanged, 0, 0, nullptr, 0.0f);
+        record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0.0f);
+    };
+    plugin_.process = [](const clap_plugin_t* p, const clap_process_t* process) {
+        ClapPlugin* plugin = self(p);
+        if (!process || !plugin->active_) return CLAP_PROCESS_ERROR;
+        const clap_process_status status = plugin->processor_->process(*process);
+        if (plugin->effect_->getProgram() != plugin->shownProgram_) plugin->requestTick();
+        return status;
+    };
+    plugin_.get_extension = [](const clap_plugin_t* p, const char* id) {
+        return self(p)->extension(id);
+    };
+    plugin_.on_main_thread = [](const clap_plugin_t* p) {
+        ClapPlugin* plugin = self(p);
+        plugin->tickAsked_.store(false, std::memory_order_relaxed);
+        plugin->tick();
+        // Without the host's timer an open editor keeps asking.
+        if (plugin->gui_.isOpen() && !plugin->gui_.hasTimer()) plugin->requestTick();
+    };
+    return true;
+}
+
+ClapPlugin::~ClapPlugin() {
+    gui_.destroy();
+    if (active_) deactivate();
+    // effClose destroys the effect and its editor.
+    if (record_) record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
+}
+
+bool ClapPlugin::init() {
+    hostParams_ = hostExtension<clap_host_params_t>(host_, CLAP_EXT_PARAMS);
+    hostState_ = hostExtension<clap_host_state_t>(host_, CLAP_EXT_STATE);
+    hostTimers_ = hostExtension<clap_host_timer_support_t>(host_, CLAP_EXT_TIMER_SUPPORT);
+    hostThreads_ = hostExtension<clap_host_thread_check_t>(host_, CLAP_EXT_THREAD_CHECK);
+    return true;
+}
+
+bool ClapPlugin::onMainThread() const {
+    return !hostThreads_ || !hostThreads_->is_audio_thread || !hostThreads_->is_audio_thread(host_);
+}
+
+// --- The effect's host --------------------------------------------------------------
+
+VstIntPtr ClapPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                   VstIntPtr /*value*/, void* ptr, float opt) {
+    ClapPlugin* plugin =
+        effect && effect->user ? static_cast<ClapPlugin*>(effect->user) : gBuilding;
+    if (!plugin) return opcode == audioMasterVersion ? 2400 : 0;
+    return plugin->answer(opcode, index, ptr, opt);
+}
+
+VstIntPtr ClapPlugin::answer(VstInt32 opcode, VstInt32 index, void* ptr, float opt) {
+    switch (opcode) {
+    case audioMasterVersion:
+        return 2400;
+    case audioMasterGetSampleRate:
+        return static_cast<VstIntPtr>(rate_);
+    case audioMasterGetBlockSize:
+        return static_cast<VstIntPtr>(maxFrames_);
+    case audioMasterGetTime:
+        return processor_ ? reinterpret_cast<VstIntPtr>(processor_->timeInfo()) : 0;
+    case audioMasterWantMidi:
+        return 1;
+    case audioMasterGetProductString:
+        if (ptr)
+            vstCopyText(static_cast<char*>(ptr),
+                        hostName_.empty() ? "CLAP host" : hostName_.c_str(), kVstMaxProductStrLen);
+        return 1;
+    case audioMasterBeginEdit:
+        hearEdit(KHostNotices::Begin, index, effect_ ? effect_->getParameter(index) : 0.0f);
+        return 1;
+    case audioMasterAutomate:
+        hearEdit(KHostNotices::Value, index, opt);
+        return 1;
+    case audioMasterEndEdit:
+        hearEdit(KHostNotices::End, index, effect_ ? effect_->getParameter(index) : 0.0f);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void ClapPlugin::hearEdit(KHostNotices::Kind kind, int index, float normalised) {
+    // Only the editor edits through the effect's host: its notices come on
+    // the main thread (the one that idles it), and go out with the next
+    // process or flush.
+    if (processor_ && processor_->tellHost(kind, index, normalised)) requestTick();
+}
+
+void ClapPlugin::requestTick() {
+    if (tickAsked_.exchange(true, std::memory_order_relaxed)) return;
+    if (host_->request_callback) host_->request_callback(host_);
+}
+
+void ClapPlugin::tick() {
+    if (!onMainThread()) return;
+    if (gui_.isOpen()) record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);
+    const int program = effect_->getProgram();
+    if (program != shownProgram_) valuesMoved();
+    if (processor_->hasNews() && hostParams_ && hostParams_->request_flush)
+        hostParams_->request_flush(host_);
+}
+
+void ClapPlugin::valuesMoved() {
+    shownProgram_ = effect_->getProgram();
+    if (hostParams_ && hostParams_->rescan) hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
+    if (hostState_ && hostState_->mark_dirty) hostState_->mark_dirty(host_);
+}
+
+// --- Lifecycle ----------------------------------------------------------------------
+
+bool ClapPlugin::activate(double rate, std::uint32_t minFrames, std::uint32_t maxFrames) {
+    if (active_ || !onMainThread()) return false;
+    if (!std::isfinite(rate) || rate < 1.0 || rate > kHighestRate || maxFrames < 1 ||
+        minFrames > maxFrames)
+        return false;
+    rate_ = rate;
+    maxFrames_ = maxFrames < kLongestBlock ? maxFrames : kLongestBlock;
+    processor_->setup(rate_, maxFrames_);
+    record_->dispatcher(record_, effMainsChanged, 0, 1, nullptr, 0.0f);
+    active_ = true;
+    return true;
+}
+
+void ClapPlugin::deactivate() {
+    if (!active_) return;
+    record_->dispatcher(record_, effMainsChanged, 0, 0, nullptr, 0.0f);
+    active_ = false;
+}
+
+// --- State --------------------------------------------------------------------------
+
+std::vector<unsigned char> ClapPlugin::stateBytes() {
+    void* bank = nullptr;
+    const VstIntPtr size = record_->dispatcher(record_, effGetChunk, 0, 0, &bank, 0.0f);
+    std::vector<unsigned char> bytes;
+    if (!bank || size <= 0) return bytes;
+    const auto* from = static_cast<const unsigned char*>(bank);
+    bytes.assign(from, from + size);
+    const auto program = static_cast<std::uint32_t>(effect_->getProgram());
+    for (std::size_t i = 0; i < kProgramBytes; ++i)
+        bytes.push_back(static_cast<unsigned char>(program >> (8 * i)));
+    return bytes;
+}
+
+bool ClapPlugin::takeState(const unsigned char* bytes, std::size_t size) {
+    if (!bytes || size < kProgramBytes) return false;
+    const std::size_t bankSize = size - kProgramBytes;
+    std::uint32_t program = 0;
+    for (std::size_t i = 0; i < kProgramBytes; ++i)
+        program |= static_cast<std::uint32_t>(bytes[bankSize + i]) << (8 * i);
+    if (program >= static_cast<std::uint32_t>(effect_->programBank().programCount()) ||
+        !effect_->programBank().isSoundBankImage(bytes, bankSize))
+        return false;
+    record_->dispatcher(record_, effSetChunk, 0, static_cast<VstIntPtr>(bankSize),
+                        const_cast<unsigned char*>(bytes), 0.0f);
+    record_->dispatcher(record_, effSetProgram, 0, static_cast<VstIntPtr>(program), nullptr, 0.0f);
+    return true;
+}
+
+bool ClapPlugin::save(const clap_ostream_t* stream) {
+    if (!stream || !stream->write || !onMainThread()) return false;
+    const std::vector<unsigned char> bytes = stateBytes();
+    std::size_t done = 0;
+    // A stream may take less than it is given; nothing at all is an error.
+    while (done < bytes.size()) {
+        const std::int64_t wrote = stream->write(stream, bytes.data() + done, bytes.size() - done);
+        if (wrote <= 0 || static_cast<std::uint64_t>(wrote) > bytes.size() - done) return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return !bytes.empty();
+}
+
+bool ClapPlugin::load(const clap_istream_t* stream) {
+    if (!stream || !stream->read || !onMainThread()) return false;
+    // Today's state is the longest one (an older release's bank is
+    // shorter): a stream that goes on beyond it is no state of ours.
+    const std::size_t longest =
+        static_cast<std::size_t>(effect_->programBank().bankLength()) + kProgramBytes;
+    std::vector<unsigned char> bytes(longest + 1);
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const std::int64_t read = stream->read(stream, bytes.data() + got, bytes.size() - got);
+        if (read < 0 || static_cast<std::uint64_t>(read) > bytes.size() - got) return false;
+        if (read == 0) break;
+        got += static_cast<std::size_t>(read);
+    }
+    if (got > longest || !takeState(bytes.data(), got)) return false;
+    valuesMoved();
+    return true;
+}
+
+// --- Extensions ---------------------------------------------------------------------
+
+const void* ClapPlugin::extension(const char* id) {
+    if (!id) return nullptr;
+    if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &kAudioPorts;
+    if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &kNotePorts;
+    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &kParams;
+    if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &kState;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &ClapGui::kExtension;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &ClapGui::kTimerExtension;
+    return nullptr;
+}
+
+const clap_plugin_audio_ports_t ClapPlugin::kAudioPorts = {
+    [](const clap_plugin_t*, bool isInput) -> std::uint32_t { return isInput ? 0 : 1; },
+    [](const clap_plugin_t*, std::uint32_t index, bool isInput, clap_audio_port_info_t* info) {
+        if (!info || isInput || index != 0) return false;
+        std::memset(info, 0, sizeof *info);
+        info->id = 0;
+        copyInto(info->name, "Output");
+        info->flags = CLAP_AUDIO_PORT_IS_MAIN | CLAP_AUDIO_PORT_SUPPORTS_64BITS;
+        info->channel_count = ClapProcessor::kChannels;
+        info->port_type = CLAP_PORT_STEREO;
+        info->in_place_pair = CLAP_INVALID_ID;
+        return true;
+    },
+};
+
+const clap_plugin_note_ports_t ClapPlugin::kNotePorts = {
+    [](const clap_plugin_t*, bool isInput) -> std::uint32_t { return isInput ? 1 : 0; },
+    [](const clap_plugin_t*, std::uint32_t index, bool isInput, clap_note_port_info_t* info) {
+        if (!info || !isInput || index != 0) return false;
+        std::memset(info, 0, sizeof *info);
+        info->id = 0;
+        info->supported_dialects = CLAP_NOTE_DIALECT_CLAP | CLAP_NOTE_DIALECT_MIDI;
+        info->preferred_dialect = CLAP_NOTE_DIALECT_CLAP;
+        copyInto(info->name, "Notes");
+        return true;
+    },
+};
+
+const clap_plugin_params_t ClapPlugin::kParams = {
+    [](const clap_plugin_t* p) { return self(p)->params_->count(); },
+    [](const clap_plugin_t* p, std::uint32_t index, clap_param_info_t* info) {
+        return info && self(p)->params_->info(index, *info);
+    },
+    [](const clap_plugin_t* p, clap_id id, double* value) {
+        return value && self(p)->params_->value(id, *value);
+    },
+    [](const clap_plugin_t* p, clap_id id, double value, char* text, std::uint32_t size) {
+        return self(p)->params_->text(id, value, text, size);
+    },
+    [](const clap_plugin_t* p, clap_id id, const char* text, double* value) {
+        return value && self(p)->params_->valueOfText(id, text, *value);
+    },
+    [](const clap_plugin_t* p, const clap_input_events_t* in, const clap_output_events_t* out) {
+        self(p)->processor_->flush(in, out);
+    },
+};
+
+const clap_plugin_state_t ClapPlugin::kState = {
+    [](const clap_plugin_t* p, const clap_ostream_t* stream) { return self(p)->save(stream); },
+    [](const clap_plugin_t* p, const clap_istream_t* stream) { return self(p)->load(stream); },
+};
+
+}  // namespace KAMO

@@ -1,0 +1,117 @@
+#pragma once
+// The plug-in object CLAP hosts create from the factory: the effect, and
+// the CLAP calls translated into the effect's own, as a VST 2.4 host would
+// make them.
+//
+// Threads, as the CLAP headers assign them: process, and flush while
+// active, on the audio thread; everything else on the main thread. The
+// editor edits the effect from a thread of its own; what the host must
+// hear of it reaches the main thread at the next tick (the host's timer,
+// or the callback the plug-in asks for), and from there the audio thread
+// or a flush, which are the only places CLAP takes parameter events.
+//
+// State: the effect's bank image (the bytes of the VST 2.4 bank chunk)
+// followed by the current program as a little-endian 32-bit number, as in
+// the VST 3 face. The bank of an older release (fewer parameters) is taken,
+// the others get their defaults; a stream of any other length, or with a
+// value outside [0, 1] or a program outside the bank, is refused and
+// changes nothing.
+
+#include "clap/ClapGui.h"
+#include "clap/ClapParams.h"
+#include "clap/ClapProcessor.h"
+#include "shell/Vst2.h"
+
+#include <clap/entry.h>
+#include <clap/ext/audio-ports.h>
+#include <clap/ext/note-ports.h>
+#include <clap/ext/params.h>
+#include <clap/ext/state.h>
+#include <clap/ext/thread-check.h>
+#include <clap/ext/timer-support.h>
+#include <clap/plugin.h>
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace KAMO {
+
+class KEffect;
+
+class ClapPlugin {
+public:
+    static const char* const kId;
+    // What the factory lists; read from an effect once.
+    static const clap_plugin_descriptor_t* descriptor();
+    // Null when the effect cannot be built.
+    static const clap_plugin_t* create(const clap_host_t* host);
+
+    KEffect& effect() { return *effect_; }
+    AEffect* record() { return record_; }
+    ClapProcessor& processor() { return *processor_; }
+    ClapGui& gui() { return gui_; }
+    const clap_host_t* host() const { return host_; }
+    const clap_host_timer_support_t* hostTimers() const { return hostTimers_; }
+    // False when the host says this is its audio thread: a main-thread
+    // call made from there is refused rather than raced.
+    bool onMainThread() const;
+
+    std::vector<unsigned char> stateBytes();
+    // Takes a whole state or nothing; false when refused.
+    bool takeState(const unsigned char* bytes, std::size_t size);
+
+    // Main thread: the editor's edits move on towards the host, and a
+    // program switched elsewhere makes the host read every value again.
+    void tick();
+    // Any thread: asks the host for a tick on its main thread.
+    void requestTick();
+
+private:
+    explicit ClapPlugin(const clap_host_t* host);
+    ~ClapPlugin();
+    bool build();
+
+    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt);
+    VstIntPtr answer(VstInt32 opcode, VstInt32 index, void* ptr, float opt);
+    void hearEdit(KHostNotices::Kind kind, int index, float normalised);
+
+    bool init();
+    bool activate(double rate, std::uint32_t minFrames, std::uint32_t maxFrames);
+    void deactivate();
+    const void* extension(const char* id);
+    bool save(const clap_ostream_t* stream);
+    bool load(const clap_istream_t* stream);
+    void valuesMoved();
+
+    static const clap_plugin_audio_ports_t kAudioPorts;
+    static const clap_plugin_note_ports_t kNotePorts;
+    static const clap_plugin_params_t kParams;
+    static const clap_plugin_state_t kState;
+
+    clap_plugin_t plugin_{};
+    const clap_host_t* host_;
+    const clap_host_params_t* hostParams_ = nullptr;
+    const clap_host_state_t* hostState_ = nullptr;
+    const clap_host_timer_support_t* hostTimers_ = nullptr;
+    const clap_host_thread_check_t* hostThreads_ = nullptr;
+    std::string hostName_;
+
+    KEffect* effect_ = nullptr;
+    AEffect* record_ = nullptr;
+    std::unique_ptr<ClapParams> params_;
+    std::unique_ptr<ClapProcessor> processor_;
+    ClapGui gui_;
+    bool active_ = false;
+    bool processing_ = false;
+    double rate_ = 44100.0;
+    std::uint32_t maxFrames_ = 4096;
+    // The program the host last read values for.
+    int shownProgram_ = 0;
+    std::atomic<bool> tickAsked_{false};
+};
+
+}  // namespace KAMO
