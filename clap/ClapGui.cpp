@@ -12,7 +12,7 @@ namespace KAMO {
 namespace {
 
 ClapPlugin* self(const clap_plugin_t* plugin) {
-    return plugin ? static_cast<ClapPlugin*>(plugin->plugin_data) : nullptr;
+    return static_cast<ClapPlugin*>(plugin->plugin_data);
 }
 
 bool isX11(const char* api) { return api && std::strcmp(api, CLAP_WINDOW_API_X11) == 0; }

@@ -23,7 +23,7 @@ constexpr std::uint32_t kLongestBlock = 8192;
 constexpr double kHighestRate = 1536000.0;
 
 ClapPlugin* self(const clap_plugin_t* plugin) {
-    return plugin ? static_cast<ClapPlugin*>(plugin->plugin_data) : nullptr;
+    return static_cast<ClapPlugin*>(plugin->plugin_data);
 }
 
 template <typename Extension>
@@ -131,7 +131,7 @@ bool ClapPlugin::build() {
         record->dispatcher(record, effMainsChanged, 0, 0, nullptr, 0.0f);
         record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0.0f);
     };
-    plugin_.process = [](const clap_plugin_t* p, const clap_process_t* process) {
+    plugin_.process = [](const clap_plugin_t* p, const clap_process_t* process) -> clap_process_status {
         ClapPlugin* plugin = self(p);
         if (!process || !plugin->active_) return CLAP_PROCESS_ERROR;
         const clap_process_status status = plugin->processor_->process(*process);
