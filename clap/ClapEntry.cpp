@@ -36,7 +36,12 @@ const clap_plugin_factory_t kFactory = {
 extern "C" CLAP_EXPORT const clap_plugin_entry_t clap_entry = {
     CLAP_VERSION_INIT,
     [](const char*) { return true; },
-    [] {},
+    [] {
+        try {
+            KAMO::ClapPlugin::releaseSpare();
+        } catch (...) {
+        }
+    },
     [](const char* id) -> const void* {
         return id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr;
     },

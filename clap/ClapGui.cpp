@@ -48,8 +48,8 @@ bool ClapGui::open() {
     // The thread that idles the editor is the one the effect tells the host
     // from: this one, from before the first edit.
     record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
-    open_ = record->dispatcher(record, effEditOpen, 0, 0, reinterpret_cast<void*>(parent_), 0.0f) !=
-            0;
+    open_ =
+        record->dispatcher(record, effEditOpen, 0, 0, reinterpret_cast<void*>(parent_), 0.0f) != 0;
     if (open_ && !timerOn_) plugin_.requestTick();
     return open_;
 }

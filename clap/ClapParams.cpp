@@ -64,10 +64,10 @@ bool ClapParams::info(std::uint32_t index, clap_param_info_t& out) const {
     out.flags = CLAP_PARAM_IS_AUTOMATABLE;
     // Stepped means whole numbers to a host: choices, and ranges whose
     // steps are exactly one unit each.
-    if (row && (row->kind == KParameterInfo::Choice ||
-                (row->kind == KParameterInfo::Range && row->steps > 0 &&
-                 row->maximum - row->minimum == row->steps &&
-                 row->minimum == std::floor(row->minimum))))
+    if (row &&
+        (row->kind == KParameterInfo::Choice ||
+         (row->kind == KParameterInfo::Range && row->steps > 0 &&
+          row->maximum - row->minimum == row->steps && row->minimum == std::floor(row->minimum))))
         out.flags |= CLAP_PARAM_IS_STEPPED;
     copyInto(out.name, p->name());
     copyInto(out.module, row && row->group ? row->group : "");

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 namespace KAMO {
 
@@ -15,6 +16,12 @@ namespace {
 // The instance whose effect is being built: the effect asks its host
 // questions from its constructor, before the record can point back to us.
 thread_local ClapPlugin* gBuilding = nullptr;
+
+// The effect the descriptor was read from, kept for the first instance:
+// building an effect draws from the instrument's random sequence, so a
+// plug-in built once sounds as one built once by any other face.
+std::mutex gSpareMutex;
+KEffect* gSpare = nullptr;
 
 constexpr std::size_t kProgramBytes = 4;
 // Beyond these a host's promise is not taken at its word: blocks are cut
@@ -52,18 +59,14 @@ const clap_plugin_descriptor_t* ClapPlugin::descriptor() {
     // Read once from an effect, so that the factory says what the effect says.
     static Names names = [] {
         Names n;
-        audioMasterCallback quiet = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
-                                       float) -> VstIntPtr {
-            return opcode == audioMasterVersion ? 2400 : 0;
-        };
-        if (AudioEffect* built = createEffectInstance(quiet)) {
-            if (auto* effect = dynamic_cast<KEffect*>(built)) {
-                if (effect->effectName()) n.name = effect->effectName();
-                if (effect->vendorName()) n.vendor = effect->vendorName();
-                if (effect->plugVersion()) n.version = effect->plugVersion();
-                if (effect->productName()) n.description = effect->productName();
-            }
-            delete built;
+        std::lock_guard<std::mutex> lock(gSpareMutex);
+        if (!gSpare)
+            gSpare = buildFaceEffect<ClapPlugin>(nullptr, gBuilding, &ClapPlugin::hostCallback);
+        if (const KEffect* effect = gSpare) {
+            if (effect->effectName()) n.name = effect->effectName();
+            if (effect->vendorName()) n.vendor = effect->vendorName();
+            if (effect->plugVersion()) n.version = effect->plugVersion();
+            if (effect->productName()) n.description = effect->productName();
         }
         n.description += ": a monophonic synthesizer of three sine oscillators";
         return n;
@@ -92,8 +95,23 @@ const clap_plugin_t* ClapPlugin::create(const clap_host_t* host) {
     return nullptr;
 }
 
+void ClapPlugin::releaseSpare() {
+    std::lock_guard<std::mutex> lock(gSpareMutex);
+    if (gSpare) {
+        AEffect* record = gSpare->getAeffect();
+        // effClose destroys the effect.
+        record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+    }
+    gSpare = nullptr;
+}
+
 bool ClapPlugin::build() {
-    effect_ = buildFaceEffect(this, gBuilding, &ClapPlugin::hostCallback);
+    {
+        std::lock_guard<std::mutex> lock(gSpareMutex);
+        effect_ = gSpare;
+        gSpare = nullptr;
+    }
+    if (!effect_) effect_ = buildFaceEffect(this, gBuilding, &ClapPlugin::hostCallback);
     if (!effect_) return false;
     record_ = effect_->getAeffect();
     record_->user = this;
@@ -131,7 +149,8 @@ bool ClapPlugin::build() {
         record->dispatcher(record, effMainsChanged, 0, 0, nullptr, 0.0f);
         record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0.0f);
     };
-    plugin_.process = [](const clap_plugin_t* p, const clap_process_t* process) -> clap_process_status {
+    plugin_.process = [](const clap_plugin_t* p,
+                         const clap_process_t* process) -> clap_process_status {
         ClapPlugin* plugin = self(p);
         if (!process || !plugin->active_) return CLAP_PROCESS_ERROR;
         const clap_process_status status = plugin->processor_->process(*process);

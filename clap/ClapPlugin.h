@@ -48,6 +48,8 @@ public:
     static const clap_plugin_descriptor_t* descriptor();
     // Null when the effect cannot be built.
     static const clap_plugin_t* create(const clap_host_t* host);
+    // The effect the descriptor was read from goes, if no instance took it.
+    static void releaseSpare();
 
     KEffect& effect() { return *effect_; }
     AEffect* record() { return record_; }

@@ -125,15 +125,15 @@ void ClapProcessor::takeNote(const clap_event_header_t& header, std::uint32_t fr
     if (header.type == CLAP_EVENT_MIDI) {
         const auto* midi = as<clap_event_midi_t>(header);
         // Channel messages of three bytes or two; nothing else is played.
-        if (!midi || midi->port_index != 0 || midi->data[0] < 0x80 || midi->data[0] >= 0xF0)
-            return;
+        if (!midi || midi->port_index != 0 || midi->data[0] < 0x80 || midi->data[0] >= 0xF0) return;
         addMidi(frame, midi->data[0], midi->data[1] & 0x7F, midi->data[2] & 0x7F);
         return;
     }
     const auto* note = as<clap_event_note_t>(header);
     if (!note || note->port_index > 0 || note->key < 0 || note->key > 127) return;
     // -1 stands for every channel; the instrument plays them all alike.
-    const unsigned char channel = note->channel < 0 ? 0 : static_cast<unsigned char>(note->channel & 0x0F);
+    const unsigned char channel =
+        note->channel < 0 ? 0 : static_cast<unsigned char>(note->channel & 0x0F);
     const auto key = static_cast<unsigned char>(note->key);
     if (header.type == CLAP_EVENT_NOTE_ON) {
         unsigned char v = velocity(note->velocity);
@@ -155,8 +155,8 @@ void ClapProcessor::readTransport(const clap_event_transport_t* transport) {
     if (f & CLAP_TRANSPORT_IS_RECORDING) flags |= kVstTransportRecording;
     if (f & CLAP_TRANSPORT_IS_LOOP_ACTIVE) flags |= kVstTransportCycleActive;
     if (f & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE)
-        start_.samplePos =
-            std::round(static_cast<double>(transport->song_pos_seconds) / CLAP_SECTIME_FACTOR * rate_);
+        start_.samplePos = std::round(static_cast<double>(transport->song_pos_seconds) /
+                                      CLAP_SECTIME_FACTOR * rate_);
     if (f & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) {
         const double factor = static_cast<double>(CLAP_BEATTIME_FACTOR);
         start_.ppqPos = static_cast<double>(transport->song_pos_beats) / factor;
@@ -165,7 +165,8 @@ void ClapProcessor::readTransport(const clap_event_transport_t* transport) {
         start_.cycleEndPos = static_cast<double>(transport->loop_end_beats) / factor;
         flags |= kVstPpqPosValid | kVstBarsValid | kVstCyclePosValid;
     }
-    if ((f & CLAP_TRANSPORT_HAS_TEMPO) && std::isfinite(transport->tempo) && transport->tempo > 0.0) {
+    if ((f & CLAP_TRANSPORT_HAS_TEMPO) && std::isfinite(transport->tempo) &&
+        transport->tempo > 0.0) {
         start_.tempo = transport->tempo;
         flags |= kVstTempoValid;
     }
@@ -249,8 +250,9 @@ clap_process_status ClapProcessor::process(const clap_process_t& process) {
         std::uint32_t at = header->time < frames ? header->time : frames - 1;
         if (at < from) at = from;
         const bool isParameter = header->type == CLAP_EVENT_PARAM_VALUE;
-        const bool isNote = header->type == CLAP_EVENT_NOTE_ON || header->type == CLAP_EVENT_NOTE_OFF ||
-                            header->type == CLAP_EVENT_NOTE_CHOKE || header->type == CLAP_EVENT_MIDI;
+        const bool isNote =
+            header->type == CLAP_EVENT_NOTE_ON || header->type == CLAP_EVENT_NOTE_OFF ||
+            header->type == CLAP_EVENT_NOTE_CHOKE || header->type == CLAP_EVENT_MIDI;
         if (!isParameter && !isNote) continue;
         // A change, or a note the list has no room for, first renders what
         // comes before it (in pieces no longer than the host promised).

@@ -7,6 +7,7 @@
 
 #include <clap/plugin-features.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -62,9 +63,9 @@ TEST_F(ClapPlugin, ExportsTheEntryAloneAndDescribesOneMonoInstrumentWithItsPorts
                                           std::to_string(vst->vendorVersion() / 100 % 10));
     std::set<std::string> features;
     for (const char* const* f = d.features; *f; ++f) features.insert(*f);
-    EXPECT_EQ(features, (std::set<std::string>{CLAP_PLUGIN_FEATURE_INSTRUMENT,
-                                               CLAP_PLUGIN_FEATURE_SYNTHESIZER,
-                                               CLAP_PLUGIN_FEATURE_MONO}));
+    EXPECT_EQ(features,
+              (std::set<std::string>{CLAP_PLUGIN_FEATURE_INSTRUMENT,
+                                     CLAP_PLUGIN_FEATURE_SYNTHESIZER, CLAP_PLUGIN_FEATURE_MONO}));
 
     const clap_plugin_t* p = plugin->plugin();
     ASSERT_TRUE(plugin->audioPorts() && plugin->notePorts());
@@ -120,7 +121,6 @@ TEST_F(ClapPlugin, ParametersAreTheEffectsByIndexInTheirOwnUnitsWithTextBothWays
     EXPECT_TRUE(params[17].flags & CLAP_PARAM_IS_STEPPED);
     EXPECT_FALSE(params[1].flags & CLAP_PARAM_IS_STEPPED);
     double plain = 0.0;
-    EXPECT_FALSE(plugin->valueOfText(0, "loud", plain));
     EXPECT_FALSE(plugin->valueOfText(kParameterCount, "1", plain));
     EXPECT_EQ(plugin->text(kParameterCount, 0.0), "");
 }
@@ -133,7 +133,9 @@ TEST_F(ClapPlugin, StateIsTheVst24BankChunkAndTheProgramAndRestoresEverything) {
     // one way a CLAP host switches programs), some values there.
     vst->setProgram(3);
     ASSERT_TRUE(plugin->loadState(withProgram(vst->getChunk(false), 3)));
-    const float values[] = {0.25f, 0.5f, 0.75f};
+    // Values between two steps of the stepped ones, so that rounding
+    // cannot tell the faces apart.
+    const float values[] = {0.2f, 0.6f, 0.7f};
     const std::vector<claphost::ParameterInfo> params = plugin->parameters();
     for (int i = 0; i < 3; ++i) {
         const claphost::ParameterInfo& p = params[static_cast<std::size_t>(i * 7)];
@@ -167,7 +169,8 @@ TEST_F(ClapPlugin, AShortLongOrUnsoundStateIsRefusedAndChangesNothing) {
     std::vector<std::uint8_t> longOne = good;
     longOne.push_back(0);
     std::vector<std::uint8_t> badProgram = good;
-    badProgram[badProgram.size() - 4] = 10;  // ten programs: 0 to 9
+    ASSERT_GT(badProgram.size(), 4u);
+    badProgram.end()[-4] = 10;  // ten programs: 0 to 9
     // The value the change moved, wherever it sits, made unsound.
     std::vector<std::uint8_t> tooHigh = good, notANumber = good;
     const double high = 1.5, nan = std::numeric_limits<double>::quiet_NaN();
@@ -190,9 +193,8 @@ TEST_F(ClapPlugin, AShortLongOrUnsoundStateIsRefusedAndChangesNothing) {
     }
     EXPECT_FALSE(plugin->loadState({}));
     // A stream that fails half way.
-    const clap_istream_t broken{nullptr, [](const clap_istream_t*, void*, std::uint64_t) {
-                                    return std::int64_t{-1};
-                                }};
+    const clap_istream_t broken{
+        nullptr, [](const clap_istream_t*, void*, std::uint64_t) { return std::int64_t{-1}; }};
     const auto* state = static_cast<const clap_plugin_state_t*>(
         plugin->plugin()->get_extension(plugin->plugin(), CLAP_EXT_STATE));
     EXPECT_FALSE(state->load(plugin->plugin(), &broken));

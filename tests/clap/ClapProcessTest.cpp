@@ -7,6 +7,7 @@
 
 #include "tools/plughost/AudioBuffers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -31,7 +32,8 @@ protected:
         claptest::applySettings(*vst, claptest::demoSettings());
         claptest::applySettings(*plugin, claptest::demoSettings());
 
-        const std::vector<double> expected = claptest::renderVst(*vst, song, changes, doubles, tail);
+        const std::vector<double> expected =
+            claptest::renderVst(*vst, song, changes, doubles, tail);
         bool alike = false;
         const std::vector<double> got =
             claptest::renderClap(*plugin, song, changes, doubles, midiNotes, tail, &alike);
@@ -95,10 +97,10 @@ protected:
         if (status) *status = s;
         return std::vector<float>(buffers.output(0), buffers.output(0) + frames);
     }
-    static bool silent(const std::vector<float>& samples) {
-        for (float v : samples)
-            if (v != 0.0f) return false;
-        return true;
+    // Nothing but the dither, which is far below this.
+    static bool quiet(std::vector<float>::const_iterator from,
+                      std::vector<float>::const_iterator to) {
+        return std::all_of(from, to, [](float v) { return std::fabs(v) < 1e-4f; });
     }
     std::unique_ptr<claphost::ClapInstance> plugin;
 };
@@ -147,7 +149,8 @@ TEST_F(ClapOddInput, EventsTheFaceCannotReadChangeNothingAndCountsAreBounded) {
     perKey.value = 0.0;
     events.raw(&perKey, sizeof perKey);
     const double level = plugin->value(22);
-    EXPECT_TRUE(silent(block(events)));
+    const std::vector<float> out = block(events);
+    EXPECT_TRUE(quiet(out.begin(), out.end()));
     EXPECT_EQ(plugin->value(22), level);
 
     // A list that claims four billion events and gives none.
@@ -180,7 +183,7 @@ TEST_F(ClapOddInput, LateAndDisorderedEventsSoundWithinTheBlockAndLongBlocksAreC
     claphost::EventQueue events;
     events.note(CLAP_EVENT_NOTE_ON, kBlock + 100, 0, 60, 1.0);
     std::vector<float> out = block(events);
-    EXPECT_TRUE(std::all_of(out.begin(), out.end() - 1, [](float v) { return v == 0.0f; }));
+    EXPECT_TRUE(quiet(out.begin(), out.end() - 1));
     events.clear();
     events.note(CLAP_EVENT_NOTE_OFF, 0, 0, 60, 0.0);
     block(events);
@@ -194,8 +197,9 @@ TEST_F(ClapOddInput, LateAndDisorderedEventsSoundWithinTheBlockAndLongBlocksAreC
     clap_process_status status = CLAP_PROCESS_ERROR;
     out = block(events, 256, &status);
     EXPECT_EQ(status, CLAP_PROCESS_CONTINUE);
-    EXPECT_TRUE(std::all_of(out.begin(), out.begin() + 5, [](float v) { return v == 0.0f; }));
-    EXPECT_NE(out[200], 0.0f);
+    EXPECT_TRUE(quiet(out.begin(), out.begin() + 10))
+        << "the notes wait for the change before them";
+    EXPECT_FALSE(quiet(out.begin() + 10, out.end()));
     EXPECT_NEAR(plugin->value(22), 0.9, 1e-9);
 }
 

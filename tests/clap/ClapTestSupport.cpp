@@ -9,6 +9,7 @@
 #include <clap/fixedpoint.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace claptest {
 
@@ -144,7 +145,8 @@ std::vector<double> renderClap(claphost::ClapInstance& plugin, const plughost::M
     const std::vector<claphost::ParameterInfo> params = plugin.parameters();
     for (const Change& c : changes) {
         const claphost::ParameterInfo& p = params.at(static_cast<std::size_t>(c.index));
-        options.changes.push_back({c.frame, p.id, p.minimum + c.normalised * (p.maximum - p.minimum)});
+        options.changes.push_back(
+            {c.frame, p.id, p.minimum + c.normalised * (p.maximum - p.minimum)});
     }
     std::vector<double> out;
     options.capture = &out;

@@ -20,7 +20,7 @@ std::uint64_t nowMs() {
 }
 
 // Host calls the headers allow on the main thread only.
-const char* const kMainOnly[] = {"params.rescan", "params.clear", "state.mark_dirty",
+const char* const kMainOnly[] = {"params.rescan",  "params.clear",     "state.mark_dirty",
                                  "timer.register", "timer.unregister", "gui.resize_hints_changed",
                                  "gui.closed"};
 
@@ -233,7 +233,8 @@ bool ClapInstance::open(const std::string& path, std::string* error) {
     if (!library_) return fail(std::string("cannot load: ") + dlerror());
     entry_ = static_cast<const clap_plugin_entry_t*>(dlsym(library_, "clap_entry"));
     if (!entry_) return fail("no clap_entry");
-    if (!clap_version_is_compatible(entry_->clap_version)) return fail("an incompatible CLAP version");
+    if (!clap_version_is_compatible(entry_->clap_version))
+        return fail("an incompatible CLAP version");
     if (!entry_->init(path.c_str())) return fail("the entry's init failed");
     const auto* factory =
         static_cast<const clap_plugin_factory_t*>(entry_->get_factory(CLAP_PLUGIN_FACTORY_ID));
@@ -270,8 +271,8 @@ std::vector<ParameterInfo> ClapInstance::parameters() const {
     for (std::uint32_t i = 0; i < count; ++i) {
         clap_param_info_t info{};
         if (!params_->get_info(plugin_, i, &info)) continue;
-        list.push_back({info.id, info.flags, info.name, info.module, info.min_value,
-                        info.max_value, info.default_value});
+        list.push_back({info.id, info.flags, info.name, info.module, info.min_value, info.max_value,
+                        info.default_value});
     }
     return list;
 }
@@ -403,29 +404,28 @@ std::vector<OutEvent> ClapInstance::takeOutEvents() {
 
 std::vector<std::uint8_t> ClapInstance::saveState() {
     std::vector<std::uint8_t> bytes;
-    const clap_ostream_t stream{&bytes, [](const clap_ostream_t* s, const void* data,
-                                           std::uint64_t size) -> std::int64_t {
-                                    auto* to = static_cast<std::vector<std::uint8_t>*>(s->ctx);
-                                    const auto* from = static_cast<const std::uint8_t*>(data);
-                                    to->insert(to->end(), from, from + size);
-                                    return static_cast<std::int64_t>(size);
-                                }};
+    const clap_ostream_t stream{
+        &bytes, [](const clap_ostream_t* s, const void* data, std::uint64_t size) -> std::int64_t {
+            auto* to = static_cast<std::vector<std::uint8_t>*>(s->ctx);
+            const auto* from = static_cast<const std::uint8_t*>(data);
+            to->insert(to->end(), from, from + size);
+            return static_cast<std::int64_t>(size);
+        }};
     if (!state_ || !state_->save(plugin_, &stream)) bytes.clear();
     return bytes;
 }
 
 bool ClapInstance::loadState(const std::vector<std::uint8_t>& bytes, std::size_t piece) {
     Reader reader{&bytes, 0, piece};
-    const clap_istream_t stream{&reader, [](const clap_istream_t* s, void* data,
-                                            std::uint64_t size) -> std::int64_t {
-                                    auto* r = static_cast<Reader*>(s->ctx);
-                                    std::size_t n = std::min<std::size_t>(
-                                        size, r->bytes->size() - r->at);
-                                    if (r->piece > 0) n = std::min(n, r->piece);
-                                    if (n > 0) std::memcpy(data, r->bytes->data() + r->at, n);
-                                    r->at += n;
-                                    return static_cast<std::int64_t>(n);
-                                }};
+    const clap_istream_t stream{
+        &reader, [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
+            auto* r = static_cast<Reader*>(s->ctx);
+            std::size_t n = std::min<std::size_t>(size, r->bytes->size() - r->at);
+            if (r->piece > 0) n = std::min(n, r->piece);
+            if (n > 0) std::memcpy(data, r->bytes->data() + r->at, n);
+            r->at += n;
+            return static_cast<std::int64_t>(n);
+        }};
     return state_ && state_->load(plugin_, &stream);
 }
 

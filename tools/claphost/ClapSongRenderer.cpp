@@ -61,10 +61,10 @@ bool render(ClapInstance& instance, const plughost::MidiSong& song,
         };
         while ((next < messages.size() && due(frameOf[next])) ||
                (nextChange < options.changes.size() && due(options.changes[nextChange].frame))) {
-            const bool change =
-                nextChange < options.changes.size() && due(options.changes[nextChange].frame) &&
-                (next >= messages.size() || !due(frameOf[next]) ||
-                 at(options.changes[nextChange].frame) <= at(frameOf[next]));
+            const bool change = nextChange < options.changes.size() &&
+                                due(options.changes[nextChange].frame) &&
+                                (next >= messages.size() || !due(frameOf[next]) ||
+                                 at(options.changes[nextChange].frame) <= at(frameOf[next]));
             if (change) {
                 const ParameterChange& c = options.changes[nextChange++];
                 events.value(at(c.frame), c.id, c.plain);

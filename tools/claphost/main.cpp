@@ -41,8 +41,9 @@ std::string flagsText(std::uint32_t flags) {
 
 int info(claphost::ClapInstance& plugin) {
     const clap_plugin_descriptor_t& d = plugin.descriptor();
-    std::cout << "id '" << d.id << "' name '" << d.name << "' vendor '" << (d.vendor ? d.vendor : "")
-              << "' version '" << (d.version ? d.version : "") << "'\nfeatures:";
+    std::cout << "id '" << d.id << "' name '" << d.name << "' vendor '"
+              << (d.vendor ? d.vendor : "") << "' version '" << (d.version ? d.version : "")
+              << "'\nfeatures:";
     for (const char* const* f = d.features; f && *f; ++f) std::cout << " " << *f;
     std::cout << "\n";
     const clap_plugin_t* p = plugin.plugin();
@@ -51,8 +52,8 @@ int info(claphost::ClapInstance& plugin) {
             for (std::uint32_t i = 0; i < ports->count(p, input != 0); ++i) {
                 clap_audio_port_info_t port{};
                 if (ports->get(p, i, input != 0, &port))
-                    std::cout << (input ? "audio in " : "audio out ") << port.id << " '" << port.name
-                              << "' " << port.channel_count << " channels "
+                    std::cout << (input ? "audio in " : "audio out ") << port.id << " '"
+                              << port.name << "' " << port.channel_count << " channels "
                               << (port.port_type ? port.port_type : "") << "\n";
             }
     if (const clap_plugin_note_ports_t* ports = plugin.notePorts())
