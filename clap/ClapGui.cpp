@@ -115,7 +115,12 @@ const clap_plugin_gui_t ClapGui::kExtension = {
         return self(p)->gui().size(w, h);
     },
     [](const clap_plugin_t*) { return false; },
-    [](const clap_plugin_t*, clap_gui_resize_hints_t*) { return false; },
+    // Hosts ask before they open the editor; the answer is that it keeps its size.
+    [](const clap_plugin_t*, clap_gui_resize_hints_t* hints) {
+        if (!hints) return false;
+        *hints = clap_gui_resize_hints_t{false, false, false, 0, 0};
+        return true;
+    },
     [](const clap_plugin_t* p, std::uint32_t* w, std::uint32_t* h) {
         return self(p)->gui().adjust(w, h);
     },
