@@ -2,6 +2,7 @@
 
 #include "framework/KEffect.h"
 #include "framework/KFaceBuild.h"
+#include "framework/KFaceState.h"
 #include "vst3/Vst3Stream.h"
 
 #include <cmath>
@@ -14,8 +15,6 @@ namespace {
 // The instance whose effect is being built: the effect asks its host
 // questions from its constructor, before the record can point back to us.
 thread_local Vst3Plugin* gBuilding = nullptr;
-
-constexpr std::size_t kProgramBytes = 4;
 
 Vst3Plugin* self(void* face) { return Vst3Face<Vst3Plugin>::of(face); }
 
@@ -172,39 +171,15 @@ v3_result Vst3Plugin::setActive(bool active) {
     return V3_OK;
 }
 
-std::vector<unsigned char> Vst3Plugin::stateBytes() {
-    void* bank = nullptr;
-    const VstIntPtr size = record_->dispatcher(record_, effGetChunk, 0, 0, &bank, 0.0f);
-    std::vector<unsigned char> bytes;
-    if (!bank || size <= 0) return bytes;
-    const auto* from = static_cast<const unsigned char*>(bank);
-    bytes.assign(from, from + size);
-    const auto program = static_cast<std::uint32_t>(effect_->getProgram());
-    for (std::size_t i = 0; i < kProgramBytes; ++i)
-        bytes.push_back(static_cast<unsigned char>(program >> (8 * i)));
-    return bytes;
-}
+std::vector<unsigned char> Vst3Plugin::stateBytes() { return KFaceState::save(*effect_); }
 
 bool Vst3Plugin::takeState(const unsigned char* bytes, std::size_t size) {
-    if (!bytes || size < kProgramBytes) return false;
-    const std::size_t bankSize = size - kProgramBytes;
-    std::uint32_t program = 0;
-    for (std::size_t i = 0; i < kProgramBytes; ++i)
-        program |= static_cast<std::uint32_t>(bytes[bankSize + i]) << (8 * i);
-    if (program >= static_cast<std::uint32_t>(effect_->programBank().programCount()) ||
-        !effect_->programBank().isSoundBankImage(bytes, bankSize))
-        return false;
-    record_->dispatcher(record_, effSetChunk, 0, static_cast<VstIntPtr>(bankSize),
-                        const_cast<unsigned char*>(bytes), 0.0f);
-    record_->dispatcher(record_, effSetProgram, 0, static_cast<VstIntPtr>(program), nullptr, 0.0f);
-    return true;
+    return KFaceState::load(*effect_, bytes, size);
 }
 
 v3_result Vst3Plugin::setState(v3_bstream** stream) {
-    // Today's state is the longest one (an older release's bank is shorter):
-    // a stream that goes on beyond it is no state of ours.
-    const std::size_t longest =
-        static_cast<std::size_t>(effect_->programBank().bankLength()) + kProgramBytes;
+    // A stream that goes on beyond today's state is no state of ours.
+    const std::size_t longest = KFaceState::longest(*effect_);
     std::vector<unsigned char> bytes;
     if (!readStream(stream, bytes, longest + 1)) return V3_INVALID_ARG;
     if (bytes.size() > longest || !takeState(bytes.data(), bytes.size())) return V3_FALSE;

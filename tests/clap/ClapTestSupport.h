@@ -4,6 +4,7 @@
 // settings given to both, and a VST 2.4 rendering made in the calls the
 // CLAP face makes, so that the samples of the two can be compared.
 
+#include "faces/Vst24Reference.h"
 #include "tools/claphost/ClapInstance.h"
 #include "tools/claphost/ClapSongRenderer.h"
 #include "tools/plughost/MidiSong.h"
@@ -38,22 +39,20 @@ protected:
 
 // NAME=TEXT pairs of examples/demo.args, given as each host gives them:
 // string2parameter; for CLAP the plug-in's text conversion and a flush.
-std::vector<std::pair<std::string, std::string>> demoSettings();
+using facetest::demoSettings;
 void applySettings(plughost::PluginInstance& plugin,
                    const std::vector<std::pair<std::string, std::string>>& settings);
 void applySettings(claphost::ClapInstance& plugin,
                    const std::vector<std::pair<std::string, std::string>>& settings);
 
-// Plays `song` through the VST 2.4 face as plughost's SongRenderer does,
-// with the transport a CLAP host can tell (quarters in fixed point), each
-// block cut where a change falls and the transport moved on there.
+// Plays `song` through the VST 2.4 face (facetest::renderVst24) with the
+// transport a CLAP host can tell: quarters in fixed point.
 std::vector<double> renderVst(plughost::PluginInstance& plugin, const plughost::MidiSong& song,
                               const std::vector<Change>& changes, bool doubles, double tailSeconds);
 std::vector<double> renderClap(claphost::ClapInstance& plugin, const plughost::MidiSong& song,
                                const std::vector<Change>& changes, bool doubles, bool midiNotes,
                                double tailSeconds, bool* channelsAlike = nullptr);
 
-// Index of the first sample that differs, -1 when none (lengths included).
-long firstDifference(const std::vector<double>& a, const std::vector<double>& b);
+using facetest::firstDifference;
 
 }  // namespace claptest
