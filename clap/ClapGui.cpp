@@ -50,7 +50,7 @@ bool ClapGui::open() {
     record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
     open_ =
         record->dispatcher(record, effEditOpen, 0, 0, reinterpret_cast<void*>(parent_), 0.0f) != 0;
-    if (open_ && !timerOn_) plugin_.requestTick();
+    plugin_.tickFromProcessing(open_ && !timerOn_);
     return open_;
 }
 
@@ -60,6 +60,7 @@ void ClapGui::close() {
     // What the editor did last still reaches the host.
     record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
     open_ = false;
+    plugin_.tickFromProcessing(false);
     plugin_.tick();
 }
 

@@ -3,7 +3,8 @@
 // its own thread as in the other faces, at the host's scale, one size at a
 // given scale. While it is open the host's timer ticks the plug-in on the
 // main thread (ClapPlugin::tick), which hands the editor's edits on; a host
-// without timers gets the same ticks through its main-thread callback.
+// without timers gets ticks through its main-thread callback, which the
+// plug-in asks for while it processes.
 
 #include <clap/ext/gui.h>
 #include <clap/ext/timer-support.h>

@@ -2,6 +2,7 @@
 
 #include "framework/KEffect.h"
 #include "framework/KFaceBuild.h"
+#include "framework/KFaceState.h"
 
 #include <clap/plugin-features.h>
 
@@ -23,7 +24,6 @@ thread_local ClapPlugin* gBuilding = nullptr;
 std::mutex gSpareMutex;
 KEffect* gSpare = nullptr;
 
-constexpr std::size_t kProgramBytes = 4;
 // Beyond these a host's promise is not taken at its word: blocks are cut
 // to the longest the effect is told of, and rates outside are refused.
 constexpr std::uint32_t kLongestBlock = 8192;
@@ -118,7 +118,7 @@ bool ClapPlugin::build() {
     record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
     params_.reset(new ClapParams(*effect_));
     processor_.reset(new ClapProcessor(*effect_, *params_));
-    shownProgram_ = effect_->getProgram();
+    shownProgram_.store(effect_->getProgram(), std::memory_order_relaxed);
     if (host_->name) hostName_ = host_->name;
 
     plugin_.desc = descriptor();
@@ -154,7 +154,16 @@ bool ClapPlugin::build() {
         ClapPlugin* plugin = self(p);
         if (!process || !plugin->active_) return CLAP_PROCESS_ERROR;
         const clap_process_status status = plugin->processor_->process(*process);
-        if (plugin->effect_->getProgram() != plugin->shownProgram_) plugin->requestTick();
+        if (plugin->effect_->getProgram() != plugin->shownProgram_.load(std::memory_order_relaxed))
+            plugin->requestTick();
+        // An editor in a host without timers is ticked about every 20 ms of audio.
+        if (plugin->ticksFromAudio_.load(std::memory_order_relaxed)) {
+            plugin->framesSinceTick_ += process->frames_count;
+            if (plugin->framesSinceTick_ >= plugin->rate_ / 50.0) {
+                plugin->framesSinceTick_ = 0;
+                plugin->requestTick();
+            }
+        }
         return status;
     };
     plugin_.get_extension = [](const clap_plugin_t* p, const char* id) {
@@ -164,8 +173,6 @@ bool ClapPlugin::build() {
         ClapPlugin* plugin = self(p);
         plugin->tickAsked_.store(false, std::memory_order_relaxed);
         plugin->tick();
-        // Without the host's timer an open editor keeps asking.
-        if (plugin->gui_.isOpen() && !plugin->gui_.hasTimer()) plugin->requestTick();
     };
     return true;
 }
@@ -246,13 +253,13 @@ void ClapPlugin::tick() {
     if (!onMainThread()) return;
     if (gui_.isOpen()) record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);
     const int program = effect_->getProgram();
-    if (program != shownProgram_) valuesMoved();
+    if (program != shownProgram_.load(std::memory_order_relaxed)) valuesMoved();
     if (processor_->hasNews() && hostParams_ && hostParams_->request_flush)
         hostParams_->request_flush(host_);
 }
 
 void ClapPlugin::valuesMoved() {
-    shownProgram_ = effect_->getProgram();
+    shownProgram_.store(effect_->getProgram(), std::memory_order_relaxed);
     if (hostParams_ && hostParams_->rescan) hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
     if (hostState_ && hostState_->mark_dirty) hostState_->mark_dirty(host_);
 }
@@ -280,37 +287,9 @@ void ClapPlugin::deactivate() {
 
 // --- State --------------------------------------------------------------------------
 
-std::vector<unsigned char> ClapPlugin::stateBytes() {
-    void* bank = nullptr;
-    const VstIntPtr size = record_->dispatcher(record_, effGetChunk, 0, 0, &bank, 0.0f);
-    std::vector<unsigned char> bytes;
-    if (!bank || size <= 0) return bytes;
-    const auto* from = static_cast<const unsigned char*>(bank);
-    bytes.assign(from, from + size);
-    const auto program = static_cast<std::uint32_t>(effect_->getProgram());
-    for (std::size_t i = 0; i < kProgramBytes; ++i)
-        bytes.push_back(static_cast<unsigned char>(program >> (8 * i)));
-    return bytes;
-}
-
-bool ClapPlugin::takeState(const unsigned char* bytes, std::size_t size) {
-    if (!bytes || size < kProgramBytes) return false;
-    const std::size_t bankSize = size - kProgramBytes;
-    std::uint32_t program = 0;
-    for (std::size_t i = 0; i < kProgramBytes; ++i)
-        program |= static_cast<std::uint32_t>(bytes[bankSize + i]) << (8 * i);
-    if (program >= static_cast<std::uint32_t>(effect_->programBank().programCount()) ||
-        !effect_->programBank().isSoundBankImage(bytes, bankSize))
-        return false;
-    record_->dispatcher(record_, effSetChunk, 0, static_cast<VstIntPtr>(bankSize),
-                        const_cast<unsigned char*>(bytes), 0.0f);
-    record_->dispatcher(record_, effSetProgram, 0, static_cast<VstIntPtr>(program), nullptr, 0.0f);
-    return true;
-}
-
 bool ClapPlugin::save(const clap_ostream_t* stream) {
     if (!stream || !stream->write || !onMainThread()) return false;
-    const std::vector<unsigned char> bytes = stateBytes();
+    const std::vector<unsigned char> bytes = KFaceState::save(*effect_);
     std::size_t done = 0;
     // A stream may take less than it is given; nothing at all is an error.
     while (done < bytes.size()) {
@@ -323,10 +302,8 @@ bool ClapPlugin::save(const clap_ostream_t* stream) {
 
 bool ClapPlugin::load(const clap_istream_t* stream) {
     if (!stream || !stream->read || !onMainThread()) return false;
-    // Today's state is the longest one (an older release's bank is
-    // shorter): a stream that goes on beyond it is no state of ours.
-    const std::size_t longest =
-        static_cast<std::size_t>(effect_->programBank().bankLength()) + kProgramBytes;
+    // A stream that goes on beyond today's state is no state of ours.
+    const std::size_t longest = KFaceState::longest(*effect_);
     std::vector<unsigned char> bytes(longest + 1);
     std::size_t got = 0;
     while (got < bytes.size()) {
@@ -335,7 +312,7 @@ bool ClapPlugin::load(const clap_istream_t* stream) {
         if (read == 0) break;
         got += static_cast<std::size_t>(read);
     }
-    if (got > longest || !takeState(bytes.data(), got)) return false;
+    if (got > longest || !KFaceState::load(*effect_, bytes.data(), got)) return false;
     valuesMoved();
     return true;
 }

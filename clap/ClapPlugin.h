@@ -10,12 +10,8 @@
 // or the callback the plug-in asks for), and from there the audio thread
 // or a flush, which are the only places CLAP takes parameter events.
 //
-// State: the effect's bank image (the bytes of the VST 2.4 bank chunk)
-// followed by the current program as a little-endian 32-bit number, as in
-// the VST 3 face. The bank of an older release (fewer parameters) is taken,
-// the others get their defaults; a stream of any other length, or with a
-// value outside [0, 1] or a program outside the bank, is refused and
-// changes nothing.
+// State: the bank image and the current program, as the VST 3 face keeps
+// them (KFaceState).
 
 #include "clap/ClapGui.h"
 #include "clap/ClapParams.h"
@@ -61,15 +57,14 @@ public:
     // call made from there is refused rather than raced.
     bool onMainThread() const;
 
-    std::vector<unsigned char> stateBytes();
-    // Takes a whole state or nothing; false when refused.
-    bool takeState(const unsigned char* bytes, std::size_t size);
-
     // Main thread: the editor's edits move on towards the host, and a
     // program switched elsewhere makes the host read every value again.
     void tick();
     // Any thread: asks the host for a tick on its main thread.
     void requestTick();
+    // Main thread: while on, processing asks for ticks (an open editor in a
+    // host without timers).
+    void tickFromProcessing(bool on) { ticksFromAudio_.store(on, std::memory_order_relaxed); }
 
 private:
     explicit ClapPlugin(const clap_host_t* host);
@@ -112,8 +107,10 @@ private:
     double rate_ = 44100.0;
     std::uint32_t maxFrames_ = 4096;
     // The program the host last read values for.
-    int shownProgram_ = 0;
+    std::atomic<int> shownProgram_{0};
     std::atomic<bool> tickAsked_{false};
+    std::atomic<bool> ticksFromAudio_{false};
+    double framesSinceTick_ = 0.0;  // audio thread
 };
 
 }  // namespace KAMO
