@@ -44,21 +44,17 @@ void ClapGui::destroy() {
 }
 
 bool ClapGui::open() {
-    AEffect* record = plugin_.record();
-    // The thread that idles the editor is the one the effect tells the host
-    // from: this one, from before the first edit.
-    record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
-    open_ =
-        record->dispatcher(record, effEditOpen, 0, 0, reinterpret_cast<void*>(parent_), 0.0f) != 0;
+    // The bridge idles the editor first: this thread is the one the effect
+    // tells the host from, from before the first edit.
+    open_ = plugin_.bridge().openEditor(reinterpret_cast<void*>(parent_));
     plugin_.tickFromProcessing(open_ && !timerOn_);
     return open_;
 }
 
 void ClapGui::close() {
     if (!open_) return;
-    AEffect* record = plugin_.record();
     // What the editor did last still reaches the host.
-    record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
+    plugin_.bridge().closeEditor();
     open_ = false;
     plugin_.tickFromProcessing(false);
     plugin_.tick();
@@ -78,13 +74,10 @@ bool ClapGui::setScale(double scale) {
 }
 
 bool ClapGui::size(std::uint32_t* width, std::uint32_t* height) {
-    if (!width || !height) return false;
-    ERect* rect = nullptr;
-    AEffect* record = plugin_.record();
-    record->dispatcher(record, effEditGetRect, 0, 0, &rect, 0.0f);
-    if (!rect || rect->right <= rect->left || rect->bottom <= rect->top) return false;
-    *width = static_cast<std::uint32_t>(rect->right - rect->left);
-    *height = static_cast<std::uint32_t>(rect->bottom - rect->top);
+    int w = 0, h = 0;
+    if (!width || !height || !plugin_.bridge().editorSize(w, h) || w < 1 || h < 1) return false;
+    *width = static_cast<std::uint32_t>(w);
+    *height = static_cast<std::uint32_t>(h);
     return true;
 }
 

@@ -1,7 +1,6 @@
 #include "clap/ClapPlugin.h"
 
 #include "framework/KEffect.h"
-#include "framework/KFaceBuild.h"
 #include "framework/KFaceState.h"
 
 #include <clap/plugin-features.h>
@@ -14,15 +13,11 @@ namespace KAMO {
 
 namespace {
 
-// The instance whose effect is being built: the effect asks its host
-// questions from its constructor, before the record can point back to us.
-thread_local ClapPlugin* gBuilding = nullptr;
-
-// The effect the descriptor was read from, kept for the first instance:
-// building an effect draws from the instrument's random sequence, so a
-// plug-in built once sounds as one built once by any other face.
+// The instance the descriptor was read from, kept for the first host that
+// asks: building an effect draws from the instrument's random sequence, so
+// a plug-in built once sounds as one built once by any other face.
 std::mutex gSpareMutex;
-KEffect* gSpare = nullptr;
+ClapPlugin* gSpare = nullptr;
 
 // Beyond these a host's promise is not taken at its word: blocks are cut
 // to the longest the effect is told of, and rates outside are refused.
@@ -60,9 +55,9 @@ const clap_plugin_descriptor_t* ClapPlugin::descriptor() {
     static Names names = [] {
         Names n;
         std::lock_guard<std::mutex> lock(gSpareMutex);
-        if (!gSpare)
-            gSpare = buildFaceEffect<ClapPlugin>(nullptr, gBuilding, &ClapPlugin::hostCallback);
-        if (const KEffect* effect = gSpare) {
+        if (!gSpare) gSpare = build();
+        if (gSpare) {
+            const KEffect* effect = &gSpare->effect();
             if (effect->effectName()) n.name = effect->effectName();
             if (effect->vendorName()) n.vendor = effect->vendorName();
             if (effect->plugVersion()) n.version = effect->plugVersion();
@@ -85,42 +80,49 @@ const clap_plugin_descriptor_t* ClapPlugin::descriptor() {
     return &d;
 }
 
-ClapPlugin::ClapPlugin(const clap_host_t* host) : host_(host), gui_(*this) {}
+ClapPlugin::ClapPlugin() : gui_(*this) {}
 
 const clap_plugin_t* ClapPlugin::create(const clap_host_t* host) {
     if (!host || !clap_version_is_compatible(host->clap_version)) return nullptr;
-    auto* plugin = new ClapPlugin(host);
-    if (plugin->build()) return &plugin->plugin_;
-    delete plugin;
-    return nullptr;
+    ClapPlugin* plugin = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(gSpareMutex);
+        plugin = gSpare;
+        gSpare = nullptr;
+    }
+    if (!plugin) plugin = build();
+    if (!plugin) return nullptr;
+    plugin->bindTo(host);
+    return &plugin->plugin_;
 }
 
 void ClapPlugin::releaseSpare() {
     std::lock_guard<std::mutex> lock(gSpareMutex);
-    if (gSpare) {
-        AEffect* record = gSpare->getAeffect();
-        // effClose destroys the effect.
-        record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
-    }
+    delete gSpare;
     gSpare = nullptr;
 }
 
-bool ClapPlugin::build() {
-    {
-        std::lock_guard<std::mutex> lock(gSpareMutex);
-        effect_ = gSpare;
-        gSpare = nullptr;
-    }
-    if (!effect_) effect_ = buildFaceEffect(this, gBuilding, &ClapPlugin::hostCallback);
-    if (!effect_) return false;
-    record_ = effect_->getAeffect();
-    record_->user = this;
-    record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
-    params_.reset(new ClapParams(*effect_));
-    processor_.reset(new ClapProcessor(*effect_, *params_));
-    shownProgram_.store(effect_->getProgram(), std::memory_order_relaxed);
-    if (host_->name) hostName_ = host_->name;
+void ClapPlugin::bindTo(const clap_host_t* host) {
+    host_ = host;
+    if (host->name && *host->name) bridge_.setHostName(host->name);
+}
 
+ClapPlugin* ClapPlugin::build() {
+    auto* plugin = new ClapPlugin();
+    KHostBridge& bridge = plugin->bridge_;
+    if (!bridge.build()) {
+        delete plugin;
+        return nullptr;
+    }
+    bridge.open();
+    plugin->params_.reset(new ClapParams(bridge.effect()));
+    plugin->processor_.reset(new ClapProcessor(bridge, *plugin->params_));
+    plugin->shownProgram_.store(bridge.program(), std::memory_order_relaxed);
+    plugin->fillTable();
+    return plugin;
+}
+
+void ClapPlugin::fillTable() {
     plugin_.desc = descriptor();
     plugin_.plugin_data = this;
     plugin_.init = [](const clap_plugin_t* p) { return self(p)->init(); };
@@ -133,28 +135,27 @@ bool ClapPlugin::build() {
     plugin_.start_processing = [](const clap_plugin_t* p) {
         ClapPlugin* plugin = self(p);
         if (!plugin->active_) return false;
-        plugin->record_->dispatcher(plugin->record_, effStartProcess, 0, 0, nullptr, 0.0f);
+        plugin->bridge_.startProcess();
         plugin->processing_ = true;
         return true;
     };
     plugin_.stop_processing = [](const clap_plugin_t* p) {
         ClapPlugin* plugin = self(p);
         if (!plugin->processing_) return;
-        plugin->record_->dispatcher(plugin->record_, effStopProcess, 0, 0, nullptr, 0.0f);
+        plugin->bridge_.stopProcess();
         plugin->processing_ = false;
     };
     // Ends every note and the glide: what resuming the effect does.
     plugin_.reset = [](const clap_plugin_t* p) {
-        AEffect* record = self(p)->record_;
-        record->dispatcher(record, effMainsChanged, 0, 0, nullptr, 0.0f);
-        record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0.0f);
+        self(p)->bridge_.suspend();
+        self(p)->bridge_.resume();
     };
     plugin_.process = [](const clap_plugin_t* p,
                          const clap_process_t* process) -> clap_process_status {
         ClapPlugin* plugin = self(p);
         if (!process || !plugin->active_) return CLAP_PROCESS_ERROR;
         const clap_process_status status = plugin->processor_->process(*process);
-        if (plugin->effect_->getProgram() != plugin->shownProgram_.load(std::memory_order_relaxed))
+        if (plugin->bridge_.program() != plugin->shownProgram_.load(std::memory_order_relaxed))
             plugin->requestTick();
         // An editor in a host without timers is ticked about every 20 ms of audio.
         if (plugin->ticksFromAudio_.load(std::memory_order_relaxed)) {
@@ -174,14 +175,11 @@ bool ClapPlugin::build() {
         plugin->tickAsked_.store(false, std::memory_order_relaxed);
         plugin->tick();
     };
-    return true;
 }
 
 ClapPlugin::~ClapPlugin() {
     gui_.destroy();
     if (active_) deactivate();
-    // effClose destroys the effect and its editor.
-    if (record_) record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
 }
 
 bool ClapPlugin::init() {
@@ -198,68 +196,35 @@ bool ClapPlugin::onMainThread() const {
 
 // --- The effect's host --------------------------------------------------------------
 
-VstIntPtr ClapPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                   VstIntPtr /*value*/, void* ptr, float opt) {
-    ClapPlugin* plugin =
-        effect && effect->user ? static_cast<ClapPlugin*>(effect->user) : gBuilding;
-    if (!plugin) return opcode == audioMasterVersion ? 2400 : 0;
-    return plugin->answer(opcode, index, ptr, opt);
-}
-
-VstIntPtr ClapPlugin::answer(VstInt32 opcode, VstInt32 index, void* ptr, float opt) {
-    switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(rate_);
-    case audioMasterGetBlockSize:
-        return static_cast<VstIntPtr>(maxFrames_);
-    case audioMasterGetTime:
-        return processor_ ? reinterpret_cast<VstIntPtr>(processor_->timeInfo()) : 0;
-    case audioMasterWantMidi:
-        return 1;
-    case audioMasterGetProductString:
-        if (ptr)
-            vstCopyText(static_cast<char*>(ptr),
-                        hostName_.empty() ? "CLAP host" : hostName_.c_str(), kVstMaxProductStrLen);
-        return 1;
-    case audioMasterBeginEdit:
-        hearEdit(KHostNotices::Begin, index, effect_ ? effect_->getParameter(index) : 0.0f);
-        return 1;
-    case audioMasterAutomate:
-        hearEdit(KHostNotices::Value, index, opt);
-        return 1;
-    case audioMasterEndEdit:
-        hearEdit(KHostNotices::End, index, effect_ ? effect_->getParameter(index) : 0.0f);
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-void ClapPlugin::hearEdit(KHostNotices::Kind kind, int index, float normalised) {
-    // Only the editor edits through the effect's host: its notices come on
+bool ClapPlugin::hostEdit(KHostBridge::Edit kind, int index, float value) {
+    // Only the editor edits through the effect's host: its edits come on
     // the main thread (the one that idles it), and go out with the next
     // process or flush.
-    if (processor_ && processor_->tellHost(kind, index, normalised)) requestTick();
+    const KHostNotices::Kind notice = kind == KHostBridge::Edit::Begin ? KHostNotices::Begin
+                                      : kind == KHostBridge::Edit::End ? KHostNotices::End
+                                                                       : KHostNotices::Value;
+    const float normalised = kind == KHostBridge::Edit::Value ? value : effect().getParameter(index);
+    if (!processor_ || !processor_->tellHost(notice, index, normalised)) return false;
+    requestTick();
+    return true;
 }
 
 void ClapPlugin::requestTick() {
     if (tickAsked_.exchange(true, std::memory_order_relaxed)) return;
-    if (host_->request_callback) host_->request_callback(host_);
+    if (host_ && host_->request_callback) host_->request_callback(host_);
 }
 
 void ClapPlugin::tick() {
     if (!onMainThread()) return;
-    if (gui_.isOpen()) record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);
-    const int program = effect_->getProgram();
+    if (gui_.isOpen()) bridge_.idleEditor();
+    const int program = bridge_.program();
     if (program != shownProgram_.load(std::memory_order_relaxed)) valuesMoved();
     if (processor_->hasNews() && hostParams_ && hostParams_->request_flush)
         hostParams_->request_flush(host_);
 }
 
 void ClapPlugin::valuesMoved() {
-    shownProgram_.store(effect_->getProgram(), std::memory_order_relaxed);
+    shownProgram_.store(bridge_.program(), std::memory_order_relaxed);
     if (hostParams_ && hostParams_->rescan) hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
     if (hostState_ && hostState_->mark_dirty) hostState_->mark_dirty(host_);
 }
@@ -274,14 +239,14 @@ bool ClapPlugin::activate(double rate, std::uint32_t minFrames, std::uint32_t ma
     rate_ = rate;
     maxFrames_ = maxFrames < kLongestBlock ? maxFrames : kLongestBlock;
     processor_->setup(rate_, maxFrames_);
-    record_->dispatcher(record_, effMainsChanged, 0, 1, nullptr, 0.0f);
+    bridge_.resume();
     active_ = true;
     return true;
 }
 
 void ClapPlugin::deactivate() {
     if (!active_) return;
-    record_->dispatcher(record_, effMainsChanged, 0, 0, nullptr, 0.0f);
+    bridge_.suspend();
     active_ = false;
 }
 
@@ -289,7 +254,7 @@ void ClapPlugin::deactivate() {
 
 bool ClapPlugin::save(const clap_ostream_t* stream) {
     if (!stream || !stream->write || !onMainThread()) return false;
-    const std::vector<unsigned char> bytes = KFaceState::save(*effect_);
+    const std::vector<unsigned char> bytes = KFaceState::save(bridge_);
     std::size_t done = 0;
     // A stream may take less than it is given; nothing at all is an error.
     while (done < bytes.size()) {
@@ -303,7 +268,7 @@ bool ClapPlugin::save(const clap_ostream_t* stream) {
 bool ClapPlugin::load(const clap_istream_t* stream) {
     if (!stream || !stream->read || !onMainThread()) return false;
     // A stream that goes on beyond today's state is no state of ours.
-    const std::size_t longest = KFaceState::longest(*effect_);
+    const std::size_t longest = KFaceState::longest(effect());
     std::vector<unsigned char> bytes(longest + 1);
     std::size_t got = 0;
     while (got < bytes.size()) {
@@ -312,7 +277,7 @@ bool ClapPlugin::load(const clap_istream_t* stream) {
         if (read == 0) break;
         got += static_cast<std::size_t>(read);
     }
-    if (got > longest || !KFaceState::load(*effect_, bytes.data(), got)) return false;
+    if (got > longest || !KFaceState::load(bridge_, bytes.data(), got)) return false;
     valuesMoved();
     return true;
 }

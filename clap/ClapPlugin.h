@@ -1,7 +1,7 @@
 #pragma once
-// The plug-in object CLAP hosts create from the factory: the effect, and
-// the CLAP calls translated into the effect's own, as a VST 2.4 host would
-// make them.
+// The plug-in object CLAP hosts create from the factory: the effect behind
+// the faces' host bridge (KHostBridge), and the CLAP calls translated into
+// the bridge's.
 //
 // Threads, as the CLAP headers assign them: process, and flush while
 // active, on the audio thread; everything else on the main thread. The
@@ -16,6 +16,7 @@
 #include "clap/ClapGui.h"
 #include "clap/ClapParams.h"
 #include "clap/ClapProcessor.h"
+#include "framework/KHostBridge.h"
 #include "shell/Vst2.h"
 
 #include <clap/entry.h>
@@ -30,25 +31,25 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace KAMO {
 
 class KEffect;
 
-class ClapPlugin {
+class ClapPlugin : private KHostBridge::Listener {
 public:
     static const char* const kId;
     // What the factory lists; read from an effect once.
     static const clap_plugin_descriptor_t* descriptor();
     // Null when the effect cannot be built.
     static const clap_plugin_t* create(const clap_host_t* host);
-    // The effect the descriptor was read from goes, if no instance took it.
+    // The instance the descriptor was read from goes, if no host took it.
     static void releaseSpare();
 
-    KEffect& effect() { return *effect_; }
-    AEffect* record() { return record_; }
+    KHostBridge& bridge() { return bridge_; }
+    KEffect& effect() { return bridge_.effect(); }
+    AEffect* record() { return bridge_.record(); }
     ClapProcessor& processor() { return *processor_; }
     ClapGui& gui() { return gui_; }
     const clap_host_t* host() const { return host_; }
@@ -67,14 +68,15 @@ public:
     void tickFromProcessing(bool on) { ticksFromAudio_.store(on, std::memory_order_relaxed); }
 
 private:
-    explicit ClapPlugin(const clap_host_t* host);
+    ClapPlugin();
     ~ClapPlugin();
-    bool build();
+    // Null when the effect cannot be built.
+    static ClapPlugin* build();
+    void bindTo(const clap_host_t* host);
+    void fillTable();
 
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void* ptr, float opt);
-    VstIntPtr answer(VstInt32 opcode, VstInt32 index, void* ptr, float opt);
-    void hearEdit(KHostNotices::Kind kind, int index, float normalised);
+    // The editor's edits, on the thread that idles it.
+    bool hostEdit(KHostBridge::Edit kind, int index, float value) override;
 
     bool init();
     bool activate(double rate, std::uint32_t minFrames, std::uint32_t maxFrames);
@@ -90,22 +92,20 @@ private:
     static const clap_plugin_state_t kState;
 
     clap_plugin_t plugin_{};
-    const clap_host_t* host_;
+    const clap_host_t* host_ = nullptr;
     const clap_host_params_t* hostParams_ = nullptr;
     const clap_host_state_t* hostState_ = nullptr;
     const clap_host_timer_support_t* hostTimers_ = nullptr;
     const clap_host_thread_check_t* hostThreads_ = nullptr;
-    std::string hostName_;
 
-    KEffect* effect_ = nullptr;
-    AEffect* record_ = nullptr;
+    KHostBridge bridge_{"CLAP host", this};
     std::unique_ptr<ClapParams> params_;
     std::unique_ptr<ClapProcessor> processor_;
     ClapGui gui_;
     bool active_ = false;
     bool processing_ = false;
     double rate_ = 44100.0;
-    std::uint32_t maxFrames_ = 4096;
+    std::uint32_t maxFrames_ = 4096;  // what the effect is told
     // The program the host last read values for.
     std::atomic<int> shownProgram_{0};
     std::atomic<bool> tickAsked_{false};

@@ -2,6 +2,7 @@
 
 #include "clap/ClapParams.h"
 #include "framework/KEffect.h"
+#include "framework/KHostBridge.h"
 
 #include <clap/fixedpoint.h>
 
@@ -28,24 +29,16 @@ const Event* as(const clap_event_header_t& header) {
     return reinterpret_cast<const Event*>(&header);
 }
 
-void processInto(AEffect* effect, float** out, std::int32_t frames) {
-    effect->processReplacing(effect, nullptr, out, frames);
-}
-
-void processInto(AEffect* effect, double** out, std::int32_t frames) {
-    effect->processDoubleReplacing(effect, nullptr, out, frames);
-}
-
 // The effect has one output: it renders into the port's first channel from
 // frame `from`, and the other channels get a copy.
 template <typename T>
-void renderMono(AEffect* effect, T* const* channels, std::uint32_t count, std::uint32_t from,
+void renderMono(KHostBridge& bridge, T* const* channels, std::uint32_t count, std::uint32_t from,
                 std::uint32_t frames) {
     if (!channels[0]) return;
-    T* out[1] = {channels[0] + from};
-    processInto(effect, out, static_cast<std::int32_t>(frames));
+    T* out = channels[0] + from;
+    bridge.render(out, static_cast<int>(frames));
     for (std::uint32_t c = 1; c < count; ++c)
-        if (channels[c]) std::memcpy(channels[c] + from, out[0], sizeof(T) * frames);
+        if (channels[c]) std::memcpy(channels[c] + from, out, sizeof(T) * frames);
 }
 
 // How many events of a list are read: all a real host sends, and not four
@@ -58,15 +51,14 @@ std::uint32_t eventCount(const clap_input_events_t* in) {
 
 }  // namespace
 
-ClapProcessor::ClapProcessor(KEffect& effect, const ClapParams& params)
-    : effect_(effect), params_(params), record_(effect.getAeffect()), sent_(kEventsPerCall) {}
+ClapProcessor::ClapProcessor(KHostBridge& bridge, const ClapParams& params)
+    : bridge_(bridge), effect_(bridge.effect()), params_(params) {}
 
 void ClapProcessor::setup(double sampleRate, std::uint32_t maxFrames) {
     rate_ = sampleRate;
     maxFrames_ = maxFrames;
-    record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate_));
-    record_->dispatcher(record_, effSetBlockSize, 0, static_cast<VstIntPtr>(maxFrames), nullptr,
-                        0.0f);
+    bridge_.setSampleRate(rate_);
+    bridge_.setBlockSize(static_cast<int>(maxFrames));
 }
 
 bool ClapProcessor::tellHost(KHostNotices::Kind kind, int index, float normalised) {
@@ -145,7 +137,7 @@ void ClapProcessor::takeNote(const clap_event_header_t& header, std::uint32_t fr
 }
 
 void ClapProcessor::readTransport(const clap_event_transport_t* transport) {
-    timeValid_ = transport != nullptr;
+    bridge_.setTime(transport ? &time_ : nullptr);
     std::memset(&start_, 0, sizeof start_);
     start_.sampleRate = rate_;
     if (!transport) return;
@@ -196,29 +188,24 @@ void ClapProcessor::moveTransport(std::uint32_t offset) {
 
 void ClapProcessor::render(const clap_process_t& process, std::uint32_t from, std::uint32_t to) {
     // The notes due before `to` go with this stretch; later ones wait.
-    VstEvents* list = sent_.list();
-    list->numEvents = 0;
+    bridge_.clearMidi();
     int kept = 0;
     for (int i = 0; i < waitingCount_; ++i) {
         const Midi& m = waiting_[i];
-        if (m.frame >= to) {
+        if (m.frame >= to)
             waiting_[kept++] = m;
-            continue;
-        }
-        VstMidiEvent& e = sent_[list->numEvents++];
-        e.deltaFrames = static_cast<VstInt32>(m.frame > from ? m.frame - from : 0);
-        std::memcpy(e.midiData, m.bytes, sizeof m.bytes);
-        e.midiData[3] = 0;
+        else
+            bridge_.addMidi(m.bytes, sizeof m.bytes, static_cast<int>(m.frame > from ? m.frame - from : 0));
     }
     waitingCount_ = kept;
-    if (list->numEvents > 0) record_->dispatcher(record_, effProcessEvents, 0, 0, list, 0.0f);
+    bridge_.sendMidi();
     moveTransport(from);
     const clap_audio_buffer_t& port = process.audio_outputs[0];
     const std::uint32_t channels = port.channel_count < kChannels ? port.channel_count : kChannels;
     if (port.data64)
-        renderMono(record_, port.data64, channels, from, to - from);
+        renderMono(bridge_, port.data64, channels, from, to - from);
     else
-        renderMono(record_, port.data32, channels, from, to - from);
+        renderMono(bridge_, port.data32, channels, from, to - from);
 }
 
 clap_process_status ClapProcessor::process(const clap_process_t& process) {
@@ -274,7 +261,7 @@ clap_process_status ClapProcessor::process(const clap_process_t& process) {
         from = to;
     }
     process.audio_outputs[0].constant_mask = 0;
-    timeValid_ = false;
+    bridge_.setTime(nullptr);
     return CLAP_PROCESS_CONTINUE;
 }
 

@@ -16,7 +16,6 @@
 // beyond kEventsPerCall on one frame are dropped.
 
 #include "framework/KHostNotices.h"
-#include "framework/KMidiEventList.h"
 #include "shell/Vst2.h"
 
 #include <clap/events.h>
@@ -25,18 +24,19 @@
 namespace KAMO {
 
 class KEffect;
+class KHostBridge;
 class ClapParams;
 
 class ClapProcessor {
 public:
-    static constexpr int kEventsPerCall = 512;
+    static constexpr int kEventsPerCall = 512;  // what the bridge's list holds
     // Most events read from one block's list.
     static constexpr std::uint32_t kEventsPerBlock = 1u << 16;
     // The output port's channels: the one signal on both sides of a stereo
     // pair, which hosts that play mono instruments on the left alone need.
     static constexpr std::uint32_t kChannels = 2;
 
-    ClapProcessor(KEffect& effect, const ClapParams& params);
+    ClapProcessor(KHostBridge& bridge, const ClapParams& params);
     ClapProcessor(const ClapProcessor&) = delete;
     ClapProcessor& operator=(const ClapProcessor&) = delete;
 
@@ -45,10 +45,6 @@ public:
     clap_process_status process(const clap_process_t& process);
     // Parameter changes without audio, and the editor's news.
     void flush(const clap_input_events_t* in, const clap_output_events_t* out);
-
-    // The time record of the stretch being rendered; null outside process()
-    // or when the host sent no transport.
-    const VstTimeInfo* timeInfo() const { return timeValid_ ? &time_ : nullptr; }
 
     // Main thread: what the host has to hear of an editor edit. False when
     // the queue is full.
@@ -70,19 +66,17 @@ private:
     void render(const clap_process_t& process, std::uint32_t from, std::uint32_t to);
     void sendNews(const clap_output_events_t* out);
 
+    KHostBridge& bridge_;
     KEffect& effect_;
     const ClapParams& params_;
-    AEffect* record_;
     double rate_ = 44100.0;
     std::uint32_t maxFrames_ = 4096;
 
     Midi waiting_[kEventsPerCall];
     int waitingCount_ = 0;
-    KMidiEventList sent_;
 
     VstTimeInfo start_{};
     VstTimeInfo time_{};
-    bool timeValid_ = false;
 
     KHostNotices news_;
 };

@@ -1,6 +1,6 @@
 #pragma once
 // The state the plug-in faces that keep one blob (VST 3, CLAP) save and
-// restore: the effect's bank image (the bytes of the VST 2.4 bank chunk)
+// restore through their host bridge: the effect's bank image (the bytes of the VST 2.4 bank chunk)
 // followed by the current program as a little-endian 32-bit number. The
 // bank of an older release (fewer parameters) is taken, the others get
 // their defaults; bytes of any other length, or with a value outside
@@ -12,6 +12,7 @@
 namespace KAMO {
 
 class KEffect;
+class KHostBridge;
 
 namespace KFaceState {
 
@@ -19,9 +20,10 @@ namespace KFaceState {
 // and refuses more.
 std::size_t longest(const KEffect& effect);
 // Empty when the effect gives no bank.
-std::vector<unsigned char> save(KEffect& effect);
-// Takes a whole state or nothing; false when refused.
-bool load(KEffect& effect, const unsigned char* bytes, std::size_t size);
+std::vector<unsigned char> save(KHostBridge& bridge);
+// Takes a whole state or nothing (KHostBridge::takeState checks it);
+// false when refused.
+bool load(KHostBridge& bridge, const unsigned char* bytes, std::size_t size);
 
 }  // namespace KFaceState
 

@@ -1,7 +1,6 @@
 #include "vst3/Vst3Plugin.h"
 
 #include "framework/KEffect.h"
-#include "framework/KFaceBuild.h"
 #include "framework/KFaceState.h"
 #include "vst3/Vst3Stream.h"
 
@@ -11,10 +10,6 @@
 namespace KAMO {
 
 namespace {
-
-// The instance whose effect is being built: the effect asks its host
-// questions from its constructor, before the record can point back to us.
-thread_local Vst3Plugin* gBuilding = nullptr;
 
 Vst3Plugin* self(void* face) { return Vst3Face<Vst3Plugin>::of(face); }
 
@@ -30,14 +25,11 @@ Vst3Plugin* Vst3Plugin::create() {
 Vst3Plugin::Vst3Plugin() : controller_(*this) {}
 
 bool Vst3Plugin::build() {
-    effect_ = buildFaceEffect(this, gBuilding, &Vst3Plugin::hostCallback);
-    if (!effect_) return false;
-    record_ = effect_->getAeffect();
-    record_->user = this;
-    record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
-    parameters_.reset(new Vst3Parameters(*effect_));
+    if (!bridge_.build()) return false;
+    bridge_.open();
+    parameters_.reset(new Vst3Parameters(bridge_.effect()));
     // The rate and block size come with setupProcessing, before any processing.
-    processor_.reset(new Vst3Processor(*effect_, *parameters_));
+    processor_.reset(new Vst3Processor(bridge_, *parameters_));
     controller_.build();
     return true;
 }
@@ -45,8 +37,6 @@ bool Vst3Plugin::build() {
 Vst3Plugin::~Vst3Plugin() {
     controller_.releaseHandler();
     vst3Release(hostContext_);
-    // effClose destroys the effect and its editor.
-    if (record_) record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
 }
 
 v3_result Vst3Plugin::queryInterface(const v3_tuid iid, void** out) {
@@ -62,44 +52,19 @@ v3_result Vst3Plugin::queryInterface(const v3_tuid iid, void** out) {
 
 // --- The effect's host --------------------------------------------------------------
 
-VstIntPtr Vst3Plugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                   VstIntPtr value, void* ptr, float opt) {
-    Vst3Plugin* plugin =
-        effect && effect->user ? static_cast<Vst3Plugin*>(effect->user) : gBuilding;
-    if (!plugin) return opcode == audioMasterVersion ? 2400 : 0;
-    return plugin->answer(opcode, index, value, ptr, opt);
-}
-
-VstIntPtr Vst3Plugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, void* ptr,
-                             float /*opt*/) {
-    switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(sampleRate_);
-    case audioMasterGetBlockSize:
-        return maxBlock_;
-    case audioMasterGetTime:
-        return processor_ ? reinterpret_cast<VstIntPtr>(processor_->timeInfo()) : 0;
-    case audioMasterWantMidi:
-        return 1;
-    case audioMasterGetProductString:
-        if (ptr)
-            vstCopyText(static_cast<char*>(ptr),
-                        hostName_.empty() ? "VST3 host" : hostName_.c_str(), kVstMaxProductStrLen);
-        return 1;
-    case audioMasterBeginEdit:
+bool Vst3Plugin::hostEdit(KHostBridge::Edit kind, int index, float /*value*/) {
+    switch (kind) {
+    case KHostBridge::Edit::Begin:
         controller_.queueEdit(Vst3Controller::Edit::Begin, index);
-        return 1;
-    case audioMasterAutomate:
+        break;
+    case KHostBridge::Edit::Value:
         controller_.queueEdit(Vst3Controller::Edit::Value, index);
-        return 1;
-    case audioMasterEndEdit:
+        break;
+    case KHostBridge::Edit::End:
         controller_.queueEdit(Vst3Controller::Edit::End, index);
-        return 1;
-    default:
-        return 0;
+        break;
     }
+    return true;
 }
 
 // --- IComponent ---------------------------------------------------------------------
@@ -118,7 +83,7 @@ v3_result Vst3Plugin::initialize(v3_funknown** context) {
         if (vst3Methods(application)->get_name(application, name) == V3_OK) {
             char narrow[128] = {};
             fromUtf16(narrow, sizeof narrow, name);
-            hostName_ = narrow;
+            if (narrow[0]) bridge_.setHostName(narrow);
         }
         vst3Release(application);
     }
@@ -155,7 +120,7 @@ v3_result Vst3Plugin::busInfo(std::int32_t type, std::int32_t direction, std::in
     info->bus_type = V3_MAIN;
     info->flags = V3_DEFAULT_ACTIVE;
     if (type == V3_AUDIO) {
-        info->channel_count = record_->numOutputs;
+        info->channel_count = bridge_.record()->numOutputs;
         toUtf16(info->bus_name, 128, "Output");
     } else {
         info->channel_count = 1;
@@ -167,19 +132,22 @@ v3_result Vst3Plugin::busInfo(std::int32_t type, std::int32_t direction, std::in
 v3_result Vst3Plugin::setActive(bool active) {
     if (active == active_) return V3_OK;
     active_ = active;
-    record_->dispatcher(record_, effMainsChanged, 0, active ? 1 : 0, nullptr, 0.0f);
+    if (active)
+        bridge_.resume();
+    else
+        bridge_.suspend();
     return V3_OK;
 }
 
-std::vector<unsigned char> Vst3Plugin::stateBytes() { return KFaceState::save(*effect_); }
+std::vector<unsigned char> Vst3Plugin::stateBytes() { return KFaceState::save(bridge_); }
 
 bool Vst3Plugin::takeState(const unsigned char* bytes, std::size_t size) {
-    return KFaceState::load(*effect_, bytes, size);
+    return KFaceState::load(bridge_, bytes, size);
 }
 
 v3_result Vst3Plugin::setState(v3_bstream** stream) {
     // A stream that goes on beyond today's state is no state of ours.
-    const std::size_t longest = KFaceState::longest(*effect_);
+    const std::size_t longest = KFaceState::longest(effect());
     std::vector<unsigned char> bytes;
     if (!readStream(stream, bytes, longest + 1)) return V3_INVALID_ARG;
     if (bytes.size() > longest || !takeState(bytes.data(), bytes.size())) return V3_FALSE;
@@ -215,7 +183,10 @@ v3_result Vst3Plugin::setupProcessing(const v3_process_setup* setup) {
 }
 
 v3_result Vst3Plugin::setProcessing(bool on) {
-    record_->dispatcher(record_, on ? effStartProcess : effStopProcess, 0, 0, nullptr, 0.0f);
+    if (on)
+        bridge_.startProcess();
+    else
+        bridge_.stopProcess();
     return V3_OK;
 }
 
@@ -268,7 +239,7 @@ v3_audio_processor_cpp Vst3Plugin::makeProcessorTable() {
                                     v3_speaker_arrangement* arrangement) -> v3_result {
         if (!arrangement || direction != V3_OUTPUT || index != 0) return V3_INVALID_ARG;
         *arrangement =
-            self(f)->record_->numOutputs == 2 ? (V3_SPEAKER_L | V3_SPEAKER_R) : V3_SPEAKER_M;
+            self(f)->record()->numOutputs == 2 ? (V3_SPEAKER_L | V3_SPEAKER_R) : V3_SPEAKER_M;
         return V3_OK;
     };
     t.proc.can_process_sample_size = [](void*, std::int32_t size) -> v3_result {
