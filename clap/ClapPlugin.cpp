@@ -203,7 +203,8 @@ bool ClapPlugin::hostEdit(KHostBridge::Edit kind, int index, float value) {
     const KHostNotices::Kind notice = kind == KHostBridge::Edit::Begin ? KHostNotices::Begin
                                       : kind == KHostBridge::Edit::End ? KHostNotices::End
                                                                        : KHostNotices::Value;
-    const float normalised = kind == KHostBridge::Edit::Value ? value : effect().getParameter(index);
+    const float normalised =
+        kind == KHostBridge::Edit::Value ? value : effect().getParameter(index);
     if (!processor_ || !processor_->tellHost(notice, index, normalised)) return false;
     requestTick();
     return true;

@@ -37,7 +37,7 @@ namespace KAMO {
 
 class KEffect;
 
-class ClapPlugin : private KHostBridge::Listener {
+class ClapPlugin final : private KHostBridge::Listener {
 public:
     static const char* const kId;
     // What the factory lists; read from an effect once.

@@ -195,7 +195,8 @@ void ClapProcessor::render(const clap_process_t& process, std::uint32_t from, st
         if (m.frame >= to)
             waiting_[kept++] = m;
         else
-            bridge_.addMidi(m.bytes, sizeof m.bytes, static_cast<int>(m.frame > from ? m.frame - from : 0));
+            bridge_.addMidi(m.bytes, sizeof m.bytes,
+                            static_cast<int>(m.frame > from ? m.frame - from : 0));
     }
     waitingCount_ = kept;
     bridge_.sendMidi();
