@@ -103,6 +103,8 @@ void ClapPlugin::releaseSpare() {
 }
 
 void ClapPlugin::bindTo(const clap_host_t* host) {
+    // Not while building: the descriptor is read from the first instance built.
+    plugin_.desc = descriptor();
     host_ = host;
     if (host->name && *host->name) bridge_.setHostName(host->name);
 }
@@ -123,7 +125,6 @@ ClapPlugin* ClapPlugin::build() {
 }
 
 void ClapPlugin::fillTable() {
-    plugin_.desc = descriptor();
     plugin_.plugin_data = this;
     plugin_.init = [](const clap_plugin_t* p) { return self(p)->init(); };
     plugin_.destroy = [](const clap_plugin_t* p) { delete self(p); };
