@@ -4,6 +4,7 @@
 // to both, and renderers that play a song with parameter changes through
 // each face in the same calls, so that their samples can be compared.
 
+#include "synth/MurlanParameters.h"
 #include "tools/plughost/MidiSong.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PluginInstance.h"
@@ -20,7 +21,8 @@ namespace vst3test {
 
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
-constexpr int kParameterCount = 23;
+// The instrument's own parameters; the face adds the program and the bend.
+constexpr int kParameterCount = MurlanParameters::kParameterCount;
 
 // NAME=TEXT pairs of examples/demo.args.
 std::vector<std::pair<std::string, std::string>> demoSettings();
