@@ -97,9 +97,9 @@ double meanDifference(const EditorImage& a, const EditorImage& b, int x, int y, 
     return sum / (3.0 * w * h);
 }
 
-// Flat spots of the background, away from controls and texts, where the two
-// pages differ.
-const int kSpots[][2] = {{227, 68}, {283, 68}, {465, 68}, {521, 334}, {185, 341}, {381, 341}};
+// Flat spots of the background, away from controls, texts and the place
+// kept for the next knob, where the two pages differ.
+const int kSpots[][2] = {{214, 98}, {228, 98}, {465, 68}, {521, 334}, {185, 341}, {381, 341}};
 
 // The last-resort bound of every wait here. A wait that is met returns at
 // its event or frame; the bound only has to be one that a loaded two-core
