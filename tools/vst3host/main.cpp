@@ -97,7 +97,7 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         std::ifstream in(line.value("state"), std::ios::binary);
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                               std::istreambuf_iterator<char>()};
-        if (!in.eof() || plugin.setState(bytes) != V3_OK) {
+        if (!in.is_open() || plugin.setState(bytes) != V3_OK) {
             std::cerr << "vst3host: the plug-in refuses the state in " << line.value("state")
                       << "\n";
             return 1;
