@@ -362,7 +362,7 @@ TEST_F(EditorWindowTest, CommandButtonsRunTheirCommandOnRelease) {
                 return false;
             },
             kPatienceMs))
-            << "button at x " << x;
+            << command;
     }
 }
 
