@@ -1,7 +1,8 @@
 # lv2host and vst3host save a state as a host keeps it in a session, and a
 # fresh instance given that state plays as the settings did: the same peak
 # and RMS, which differ from the defaults'. Run with -P; HOST, BUNDLE, MIDI,
-# WORK, EXT and SETTINGS (a list of --set arguments) come from the test.
+# WORK, EXT and SETTINGS (--set arguments, separated by "|") come from the test.
+string(REPLACE "|" ";" SETTINGS "${SETTINGS}")
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(_state ${WORK}/saved.${EXT})

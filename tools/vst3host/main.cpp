@@ -93,6 +93,11 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         std::cerr << "vst3host: " << error << "\n";
         return 1;
     }
+    plughost::WavWriter wav;
+    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 1;
+    }
     if (line.has("state")) {
         std::ifstream in(line.value("state"), std::ios::binary);
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
@@ -135,11 +140,6 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
             std::cerr << "vst3host: cannot save the state to " << line.value("save-state") << "\n";
             return 1;
         }
-    }
-    plughost::WavWriter wav;
-    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
-        std::cerr << "vst3host: " << error << "\n";
-        return 1;
     }
     vst3host::Vst3RenderStats stats;
     if (!vst3host::renderSong(plugin, song, options, wav, stats, &error) || !wav.close()) {
