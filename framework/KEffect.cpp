@@ -464,6 +464,8 @@ void KEffect::getInfoVariable(char* out, int size, const char* name) {
         copyOptional(out, size, platformName());
     } else if (std::strcmp(name, "BuildDate") == 0) {
         copyOptional(out, size, buildDate());
+    } else if (std::strcmp(name, "DocDir") == 0) {
+        copyOptional(out, size, docFolder());
     } else if (std::strcmp(name, "SRate") == 0) {
         formatNumber(out, size, 0, getSampleRate());
     } else if (std::strcmp(name, "Inputs") == 0) {

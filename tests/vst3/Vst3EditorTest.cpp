@@ -3,6 +3,7 @@
 // performEdit and endEdit from the host's run loop, on the host's thread.
 
 #include "Vst3TestSupport.h"
+#include "editor/SkinPlaces.h"
 
 #include "tools/plughost/EditorHost.h"
 #include "tools/vst3host/Vst3EditorHost.h"
@@ -17,6 +18,9 @@
 
 using plughost::EditorImage;
 using vst3host::HostEdit;
+
+using EditorTest::button;
+using EditorTest::knob;
 
 namespace {
 
@@ -110,7 +114,7 @@ TEST_F(Vst3Editor, AKnobDragReachesTheHostInOneGestureOnTheHostsThread) {
     ASSERT_TRUE(window.open(*plugin, &error)) << error;
     settledShot(window);
     plugin->handler().clear();
-    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
     const std::vector<HostEdit> edits = editsUntilEnd();
     ASSERT_GE(edits.size(), 3u);
     EXPECT_EQ(edits.front().kind, HostEdit::Begin);
@@ -154,7 +158,7 @@ TEST_F(Vst3Editor, StaysOpenInAHostThatEmbedsItAsGtksSocketDoes) {
     }
     XSync(display, False);
     plugin->handler().clear();
-    ASSERT_TRUE(window.drag(420, 55, 0, -30));
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
     const std::vector<HostEdit> edits = editsUntilEnd();
     ASSERT_FALSE(edits.empty()) << "the editor closed on the host's messages";
     EXPECT_EQ(edits.back().kind, HostEdit::End);
@@ -166,7 +170,7 @@ TEST_F(Vst3Editor, PatchCommandsReachTheHostAsEditsOfEachChangedValue) {
     ASSERT_TRUE(window.open(*plugin, &error)) << error;
     settledShot(window);
     plugin->handler().clear();
-    ASSERT_TRUE(window.drag(147, 80, 0, 0, 1));  // Full Random at (105, 70), 85 x 20
+    ASSERT_TRUE(window.drag(button("FullRnd").centreX(), button("FullRnd").centreY(), 0, 0, 1));
     window.pumpUntil([&] { return plugin->handler().edits().size() >= 15; }, 5000);
     window.pump(200);
     std::set<v3_param_id> performed;

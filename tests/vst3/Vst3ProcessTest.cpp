@@ -211,7 +211,10 @@ TEST_F(Vst3OddInput, NullAndOutOfRangeArgumentsAreRefusedWithoutHarm) {
     EXPECT_NE(processor->process(plugin->processor(), nullptr), V3_OK);
     v3_param_info info{};
     EXPECT_NE(controller->get_parameter_info(plugin->controller(), -1, &info), V3_OK);
-    EXPECT_NE(controller->get_parameter_info(plugin->controller(), 25, &info), V3_OK);
+    // One past the last: the instrument's parameters, then the program and the bend.
+    const int count = vst3test::kParameterCount + 2;
+    EXPECT_EQ(controller->get_parameter_count(plugin->controller()), count);
+    EXPECT_NE(controller->get_parameter_info(plugin->controller(), count, &info), V3_OK);
     EXPECT_NE(controller->get_parameter_info(plugin->controller(), 0, nullptr), V3_OK);
     v3_str_128 text = {};
     EXPECT_NE(controller->get_parameter_string_for_value(plugin->controller(), 99, 0.5, text),
