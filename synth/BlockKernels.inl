@@ -15,6 +15,7 @@
 
 #include "synth/BlockKernels.h"
 #include "synth/DspMath.h"
+#include "synth/LfoWave.h"
 #include "synth/MwcRandom.h"
 
 namespace BLOCK_KERNELS_NS {
@@ -95,10 +96,10 @@ void progression(double start, double step, double* __restrict out, int n) {
 void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __restrict hold,
              double* __restrict value, int n) {
     switch (wave) {
-    case 0:
+    case kLfoSine:
         for (int k = 0; k < n; ++k) value[k] = dsp::sineAroundPi(phase[k] * dsp::kTwoPi - dsp::kPi);
         break;
-    case 1:
+    case kLfoTriangle:
         // Every branch worked out and one picked, which vectorises.
         for (int k = 0; k < n; ++k) {
             const double p = phase[k];
@@ -107,16 +108,16 @@ void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __
             value[k] = p < 0.25 ? up : late;
         }
         break;
-    case 2:
+    case kLfoSquare:
         for (int k = 0; k < n; ++k) value[k] = phase[k] < 0.5 ? 1.0 : -1.0;
         break;
-    case 3:
+    case kLfoRising:
         for (int k = 0; k < n; ++k) value[k] = 2.0 * phase[k] - 1.0;
         break;
-    case 4:
+    case kLfoFalling:
         for (int k = 0; k < n; ++k) value[k] = 1.0 - 2.0 * phase[k];
         break;
-    case 5:
+    case kLfoRandom:
         std::memcpy(value, hold, sizeof(double) * std::size_t(n));
         break;
     default:

@@ -237,7 +237,7 @@ void MurlanEngine::amplitudes(PartialChunk* chunk, const int* order, int n, Voic
 void MurlanEngine::tremoloAndDither(int n, std::int64_t framesLeft, VoiceArgs& voice) {
     Scratch& s = *scratch_;
     // Within a sample the LFO's new random value is drawn before the dither.
-    const bool mayDraw = lfo_.wave() == TempoLfo::Random && lfo_.increment() != 0.0;
+    const bool mayDraw = lfo_.wave() == kLfoRandom && lfo_.increment() != 0.0;
     bufferDraws(mayDraw ? 2 * n : n, framesLeft);
     int holds = 0;
     const LfoScratch lfoScratch{s.lfoPhase, s.lfoHold, s.lfoValue, s.lfoLevel, s.newCycleAt};
