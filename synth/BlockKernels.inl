@@ -398,50 +398,58 @@ template <typename V, typename T>
 // Where the sounding partials' amplitude factors come from.
 enum Amps { kSteady, kArrays, kStepWeights };
 
+// Where the output loop reads the factors of its samples: the chunk's
+// arrays, or for its last few samples copies of them filled out to four.
+struct Inputs {
+    const double* steps[VoiceArgs::kMaxPartials];
+    const double* amp[VoiceArgs::kMaxPartials];
+    const std::uint32_t* raw;
+    const double* lfo;
+};
+
 // Four samples' output from each sounding partial's phase after each of
-// them (phase[i]) and the factors of the samples from `k` on, in vector
+// them (phase[i]) and the factors of the samples from `at` on, in vector
 // registers.
 template <int kPartials, Amps kAmps>
 [[gnu::always_inline]] inline f64x4 fourSamples(const double (&phase)[VoiceArgs::kMaxPartials][4],
-                                                const VoiceArgs& v, int k, const OutputScale& scale,
-                                                bool lfoMoves) {
+                                                const Inputs& in, int at, double weightPerStep,
+                                                const OutputScale& scale, bool lfoMoves) {
     f64x4 sum = {0.0, 0.0, 0.0, 0.0};
 #pragma GCC unroll 3
     for (int i = 0; i < kPartials; ++i) {
         const f64x4 x = {phase[i][0], phase[i][1], phase[i][2], phase[i][3]};
         f64x4 amp = {};
-        if (kAmps == kArrays) load(amp, v.amp[i] + k);
+        if (kAmps == kArrays) load(amp, in.amp[i] + at);
         if (kAmps == kStepWeights) {
             f64x4 step;
-            load(step, v.steps[i] + k);
-            amp = dsp::lineWeight(step, v.weightPerStep);
+            load(step, in.steps[i] + at);
+            amp = dsp::lineWeight(step, weightPerStep);
         }
         const f64x4 term = partialTerm<kAmps != kSteady>(x - dsp::kPi, scale.partial[i], amp);
         sum = i == 0 ? term : sum + term;
     }
     u32x4 raw;
-    load(raw, v.raw + k);
+    load(raw, in.raw + at);
     const f64x4 biasedRaw = f64x4(__builtin_convertvector(raw, u64x4) | kRawExponent);
     // A moving tremolo or a still one (whose factor is in the scale): one
     // loop for both, the choice a predicted branch per four samples.
     if (lfoMoves) {
         f64x4 lfo;
-        load(lfo, v.lfo + k);
+        load(lfo, in.lfo + at);
         return outputOf<true>(sum, biasedRaw, lfo, scale);
     }
     return outputOf<false>(sum, biasedRaw, sum, scale);
 }
 
-// The first `count` of four samples stored as the output wants them: to
-// floats when `floats` is set, else to doubles (one loop serves both, as the
-// choice costs a predicted branch per four samples).
-[[gnu::always_inline]] inline void store(f64x4 y, float* floats, double* doubles, int k,
-                                         int count) {
+// Four samples stored as the output wants them: to floats when `floats` is
+// set, else to doubles (one loop serves both, as the choice costs a
+// predicted branch per four samples).
+[[gnu::always_inline]] inline void store(f64x4 y, float* floats, double* doubles, int k) {
     if (floats) {
         const f32x4 flushed = flushTiny<f32x4, i32x4>(__builtin_convertvector(y, f32x4));
-        std::memcpy(floats + k, &flushed, sizeof(float) * std::size_t(count));
+        std::memcpy(floats + k, &flushed, sizeof flushed);
     } else {
-        std::memcpy(doubles + k, &y, sizeof(double) * std::size_t(count));
+        std::memcpy(doubles + k, &y, sizeof y);
     }
 }
 
@@ -456,58 +464,79 @@ template <int kPartials, Amps kAmps, bool kSteps>
 void outputLoop(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles, int n) {
     static_assert(kAmps != kStepWeights || kSteps, "weights from steps need steps");
     constexpr int kChains = VoiceArgs::kMaxPartials;
-    const auto stepOf = [&](int i, int k) { return kSteps ? v.steps[i][k] : v.step[i]; };
     double p[kChains] = {v.start[0], v.start[1], v.start[2]};
     const bool lfoMoves = v.lfo;
     const OutputScale scale = lfoMoves ? outputScale<true>(v) : outputScale<false>(v);
-    int k = 0;
-    for (; k + 4 <= n; k += 4) {
-        double x[kChains][4];
-        // Steps are never negative, so when the fourth sum stays below two
-        // pi none of the four wrapped: one test a group instead of one a
-        // sample. The group that wraps is summed again with the test.
-        for (int j = 0; j < 4; ++j) {
-#pragma GCC unroll 3
-            for (int i = 0; i < kChains; ++i)
-                x[i][j] = (j == 0 ? p[i] : x[i][j - 1]) + stepOf(i, k + j);
-        }
-#pragma GCC unroll 3
-        for (int i = 0; i < kChains; ++i) {
-            if (__builtin_expect(x[i][3] >= dsp::kTwoPi, 0)) {
-                for (int j = 0; j < 4; ++j) {
-                    p[i] = dsp::nextPhase(p[i], stepOf(i, k + j));
-                    x[i][j] = p[i];
+    // Two runs of one loop: the chunk's groups of four samples, then its
+    // last few samples (fewer than four) as one more group, from copies of
+    // their factors filled out with zeros into an output of four, of which
+    // only theirs are copied out.
+    Inputs in = {
+        {v.steps[0], v.steps[1], v.steps[2]}, {v.amp[0], v.amp[1], v.amp[2]}, v.raw, v.lfo};
+    float* toFloats = floats;
+    double* toDoubles = doubles;
+    int length = n & ~3;
+    double steps[kChains][4] = {}, amps[kChains][4] = {}, lfo[4] = {}, last[4];
+    float lastFloats[4];
+    std::uint32_t raw[4] = {};
+    double before[kChains];
+    const int tail = n - length;
+    for (int run = 0; run < 2; ++run) {
+        if (run == 1) {
+            if (tail == 0) break;
+            for (int j = 0; j < tail; ++j) {
+                for (int i = 0; i < kChains; ++i) {
+                    if (kSteps) steps[i][j] = v.steps[i][length + j];
+                    if (kAmps == kArrays && i < kPartials) amps[i][j] = v.amp[i][length + j];
                 }
+                raw[j] = v.raw[length + j];
+                if (lfoMoves) lfo[j] = v.lfo[length + j];
             }
-            p[i] = x[i][3];
+            in = {{steps[0], steps[1], steps[2]}, {amps[0], amps[1], amps[2]}, raw, lfo};
+            toFloats = floats ? lastFloats : nullptr;
+            toDoubles = floats ? nullptr : last;
+            for (int i = 0; i < kChains; ++i) before[i] = p[i];
+            length = 4;
         }
-        store(fourSamples<kPartials, kAmps>(x, v, k, scale, lfoMoves), floats, doubles, k, 4);
-    }
-    if (k < n) {
-        // The last few samples as one more group of four from copies of
-        // their inputs, of which only theirs are stored.
-        const int count = n - k;
-        double x[kChains][4] = {}, steps[kChains][4] = {}, amps[kChains][4] = {}, lfo[4] = {};
-        std::uint32_t raw[4] = {};
-        VoiceArgs rest = v;
-        for (int j = 0; j < count; ++j) {
+        const auto stepOf = [&](int i, int k) { return kSteps ? in.steps[i][k] : v.step[i]; };
+        for (int k = 0; k < length; k += 4) {
+            double x[kChains][4];
+            // Steps are never negative, so when the fourth sum stays below
+            // two pi none of the four wrapped: one test a group instead of
+            // one a sample. The group that wraps is summed again with the test.
+            for (int j = 0; j < 4; ++j) {
+#pragma GCC unroll 3
+                for (int i = 0; i < kChains; ++i)
+                    x[i][j] = (j == 0 ? p[i] : x[i][j - 1]) + stepOf(i, k + j);
+            }
+#pragma GCC unroll 3
             for (int i = 0; i < kChains; ++i) {
-                p[i] = dsp::nextPhase(p[i], stepOf(i, k + j));
-                x[i][j] = p[i];
-                if (kSteps) steps[i][j] = v.steps[i][k + j];
-                if (kAmps == kArrays && i < kPartials) amps[i][j] = v.amp[i][k + j];
+                if (__builtin_expect(x[i][3] >= dsp::kTwoPi, 0)) {
+                    for (int j = 0; j < 4; ++j) {
+                        p[i] = dsp::nextPhase(p[i], stepOf(i, k + j));
+                        x[i][j] = p[i];
+                    }
+                }
+                p[i] = x[i][3];
             }
-            raw[j] = v.raw[k + j];
-            if (lfoMoves) lfo[j] = v.lfo[k + j];
+            const f64x4 y =
+                fourSamples<kPartials, kAmps>(x, in, k, v.weightPerStep, scale, lfoMoves);
+            store(y, toFloats, toDoubles, k);
         }
+    }
+    if (tail > 0) {
+        const int k = n - tail;
+        if (floats) {
+            std::memcpy(floats + k, lastFloats, sizeof(float) * std::size_t(tail));
+        } else {
+            std::memcpy(doubles + k, last, sizeof(double) * std::size_t(tail));
+        }
+        // The phases after the last sample, not after the filling.
         for (int i = 0; i < kChains; ++i) {
-            rest.steps[i] = steps[i];
-            rest.amp[i] = amps[i];
+            p[i] = before[i];
+            for (int j = 0; j < tail; ++j)
+                p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
         }
-        rest.raw = raw;
-        if (lfoMoves) rest.lfo = lfo;
-        store(fourSamples<kPartials, kAmps>(x, rest, 0, scale, lfoMoves), floats, doubles, k,
-              count);
     }
     for (int i = 0; i < kChains; ++i) v.end[i] = p[i];
 }
