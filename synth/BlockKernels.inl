@@ -8,10 +8,9 @@
 // DspMath.h and of MwcRandom.h's mwc namespace, and SSE2 intrinsics (always
 // inlined, never emitted on their own).
 //
-// The output of a chunk (voice) takes one of three steps: the dither alone
-// (dither), or the build of the output loop (outputLoop) for the chunk's
-// shape, looked up in kOutputLoops; each build makes four samples at a time
-// (fourSamples).
+// The output of a chunk (voice) is the dither alone (dither) or the build
+// of the output loop (outputLoop) for the chunk's shape, looked up in
+// kOutputLoops; each build makes four samples at a time (fourSamples).
 
 #include <emmintrin.h>
 
