@@ -18,20 +18,6 @@ std::unique_ptr<claphost::ClapInstance> ClapFixture::load() {
     return instance;
 }
 
-std::unique_ptr<plughost::PluginInstance> ClapFixture::loadVst() {
-    std::string error;
-    auto vst = vstHost.load(MURLAN_PLUGIN, &error);
-    EXPECT_TRUE(vst) << error;
-    return vst;
-}
-
-void applySettings(plughost::PluginInstance& plugin,
-                   const std::vector<std::pair<std::string, std::string>>& settings) {
-    for (const auto& s : settings)
-        EXPECT_TRUE(plugin.string2Parameter(plugin.findParameter(s.first), s.second.c_str()))
-            << s.first;
-}
-
 void applySettings(claphost::ClapInstance& plugin,
                    const std::vector<std::pair<std::string, std::string>>& settings) {
     claphost::EventQueue events;

@@ -15,21 +15,6 @@ std::unique_ptr<vst3host::Vst3Instance> Vst3Fixture::load() {
     return instance;
 }
 
-std::unique_ptr<plughost::PluginInstance> Vst3Fixture::loadVst() {
-    std::string error;
-    auto vst = vstHost.load(MURLAN_PLUGIN, &error);
-    EXPECT_TRUE(vst) << error;
-    return vst;
-}
-
-void applySettings(plughost::PluginInstance& plugin,
-                   const std::vector<std::pair<std::string, std::string>>& settings) {
-    for (const auto& s : settings) {
-        const VstInt32 index = plugin.findParameter(s.first);
-        EXPECT_TRUE(plugin.string2Parameter(index, s.second.c_str())) << s.first;
-    }
-}
-
 void applySettings(vst3host::Vst3Instance& plugin,
                    const std::vector<std::pair<std::string, std::string>>& settings,
                    vst3host::Vst3RenderOptions& options) {
