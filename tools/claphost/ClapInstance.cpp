@@ -1,23 +1,18 @@
 #include "tools/claphost/ClapInstance.h"
 
+#include "tools/plughost/HostIdler.h"
+
 #include <clap/ext/thread-check.h>
 
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <strings.h>
 
 namespace claphost {
 
 namespace {
-
-std::uint64_t nowMs() {
-    using namespace std::chrono;
-    return static_cast<std::uint64_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 // Host calls the headers allow on the main thread only.
 const char* const kMainOnly[] = {"params.rescan",  "params.clear",     "state.mark_dirty",
@@ -138,7 +133,7 @@ const clap_host_timer_support_t HostTables::timers = {
         host->note("timer.register");
         if (!id || ms == 0) return false;
         *id = host->nextTimer_++;
-        host->timers_.push_back({*id, ms, nowMs() + ms});
+        host->timers_.push_back({*id, ms, plughost::steadyMs() + ms});
         return true;
     },
     [](const clap_host_t* h, clap_id id) {
@@ -430,7 +425,7 @@ bool ClapInstance::loadState(const std::vector<std::uint8_t>& bytes, std::size_t
 }
 
 void ClapInstance::idle() {
-    const std::uint64_t now = nowMs();
+    const std::uint64_t now = plughost::steadyMs();
     // A copy: a timer may unregister itself or others.
     const std::vector<Timer> timers = timers_;
     for (const Timer& t : timers) {

@@ -7,19 +7,12 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <thread>
 
 namespace vst3host {
 
 namespace {
-
-std::uint64_t nowMs() {
-    using namespace std::chrono;
-    return static_cast<std::uint64_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 std::uint32_t V3_API noRef(void*) { return 1; }
 
@@ -81,7 +74,7 @@ struct FrameTables {
         t.loop.register_timer = [](void* self, v3_timer_handler** handler,
                                    std::uint64_t ms) -> v3_result {
             if (!handler || ms == 0) return V3_INVALID_ARG;
-            owner(self)->timers_.push_back({handler, ms, nowMs() + ms});
+            owner(self)->timers_.push_back({handler, ms, plughost::steadyMs() + ms});
             return V3_OK;
         };
         t.loop.unregister_timer = [](void* self, v3_timer_handler** handler) -> v3_result {
@@ -159,7 +152,7 @@ void Vst3EditorHost::close() {
 
 void Vst3EditorHost::idle() {
     thread_ = std::this_thread::get_id();
-    const std::uint64_t now = nowMs();
+    const std::uint64_t now = plughost::steadyMs();
     // Copies: a timer may unregister itself or others.
     const std::vector<Timer> timers = timers_;
     for (const Timer& t : timers) {
