@@ -24,12 +24,9 @@ class ClapRendering : public claptest::ClapFixture {
 protected:
     void compare(const plughost::MidiSong& song, const std::vector<Change>& changes, bool doubles,
                  bool midiNotes, double tail) {
-        auto vst = loadVst();
+        auto vst = loadDemoVst();
         auto plugin = load();
         ASSERT_TRUE(vst && plugin);
-        vst->setSampleRate(static_cast<float>(kRate));
-        vst->setBlockSize(kBlock);
-        claptest::applySettings(*vst, claptest::demoSettings());
         claptest::applySettings(*plugin, claptest::demoSettings());
 
         const std::vector<double> expected =

@@ -12,10 +12,7 @@ namespace claptest {
 #if defined(MURLAN_CLAP_BINARY) && defined(MURLAN_PLUGIN)
 
 std::unique_ptr<claphost::ClapInstance> ClapFixture::load() {
-    std::string error;
-    auto instance = claphost::ClapInstance::load(MURLAN_CLAP_BINARY, &error);
-    EXPECT_TRUE(instance) << error;
-    return instance;
+    return loadFace<claphost::ClapInstance>(MURLAN_CLAP_BINARY);
 }
 
 void applySettings(claphost::ClapInstance& plugin,

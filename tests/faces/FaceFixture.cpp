@@ -1,5 +1,7 @@
 #include "FaceFixture.h"
 
+#include "Vst24Reference.h"
+
 #include "tools/plughost/EditorHost.h"
 
 #include <cstdio>
@@ -51,6 +53,16 @@ std::unique_ptr<plughost::PluginInstance> FaceFixture::loadVst() {
     std::string error;
     auto vst = vstHost.load(MURLAN_PLUGIN, &error);
     EXPECT_TRUE(vst) << error;
+    return vst;
+}
+
+std::unique_ptr<plughost::PluginInstance> FaceFixture::loadDemoVst() {
+    auto vst = loadVst();
+    if (vst) {
+        vst->setSampleRate(static_cast<float>(kRate));
+        vst->setBlockSize(kBlock);
+        applySettings(*vst, demoSettings());
+    }
     return vst;
 }
 

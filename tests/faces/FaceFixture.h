@@ -35,6 +35,16 @@ class FaceFixture : public ::testing::Test {
 protected:
     // The VST 2.4 face, not yet given a sample rate.
     std::unique_ptr<plughost::PluginInstance> loadVst();
+    // The VST 2.4 face at kRate and kBlock, given the demo's settings.
+    std::unique_ptr<plughost::PluginInstance> loadDemoVst();
+    // A fresh instance of a face's plug-in through its host's Instance::load.
+    template <typename Instance>
+    static std::unique_ptr<Instance> loadFace(const char* path) {
+        std::string error;
+        auto instance = Instance::load(path, &error);
+        EXPECT_TRUE(instance) << error;
+        return instance;
+    }
 
     // Notes crossing block boundaries, bends between them, a tempo change
     // in the middle of a block, a signature change.

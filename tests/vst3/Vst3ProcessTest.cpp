@@ -23,12 +23,9 @@ protected:
     // One face each, fresh, given the demo's settings, then the song.
     void compare(const plughost::MidiSong& song, const std::vector<ParameterChange>& changes,
                  bool doubles, double tail) {
-        auto vst = loadVst();
+        auto vst = loadDemoVst();
         auto plugin = load();
         ASSERT_TRUE(vst && plugin);
-        vst->setSampleRate(static_cast<float>(kRate));
-        vst->setBlockSize(kBlock);
-        vst3test::applySettings(*vst, vst3test::demoSettings());
         vst3host::Vst3RenderOptions options;
         options.doubles = doubles;
         options.tailSeconds = tail;

@@ -9,10 +9,7 @@ namespace vst3test {
 #if defined(MURLAN_VST3_BUNDLE) && defined(MURLAN_PLUGIN)
 
 std::unique_ptr<vst3host::Vst3Instance> Vst3Fixture::load() {
-    std::string error;
-    auto instance = vst3host::Vst3Instance::load(MURLAN_VST3_BUNDLE, &error);
-    EXPECT_TRUE(instance) << error;
-    return instance;
+    return loadFace<vst3host::Vst3Instance>(MURLAN_VST3_BUNDLE);
 }
 
 void applySettings(vst3host::Vst3Instance& plugin,
