@@ -7,6 +7,7 @@
 #include "shell/AudioEffect.h"
 
 #include <chrono>
+#include <mutex>
 #include <cstring>
 #include <thread>
 
@@ -16,6 +17,16 @@ namespace {
 
 // The instance whose model effect is being built (see Lv2Plugin.cpp).
 thread_local Lv2Ui* gBuilding = nullptr;
+
+// The size the user gave the last UI (device pixels), with the host's scale
+// factor then: a UI opened again in the same session comes back at it.
+struct ChosenSize {
+    float hostScale = 0.0f;
+    int width = 0;
+    int height = 0;
+};
+ChosenSize gChosen;
+std::mutex gChosenMutex;
 
 }  // namespace
 
@@ -68,9 +79,16 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     AEffEditor* editor = effect_->getEditor();
     if (!editor || !(record_->flags & effFlagsHasEditor)) return false;
     if (scale > 0.0f) editor->setScaleFactor(scale);
+    hostScale_ = scale;
+    {
+        std::lock_guard<std::mutex> lock(gChosenMutex);
+        if (gChosen.width > 0 && gChosen.hostScale == hostScale_)
+            editor->setSize(gChosen.width, gChosen.height);
+    }
     // The editor still draws at its device size; only what the embedder is
     // told of the size is in its units.
     const int embedderScale = gtk3WindowScale(parent);
+    embedderScale_ = embedderScale;
     editor->setEmbedderScale(embedderScale);
     ERect* rect = nullptr;
     record_->dispatcher(record_, effEditGetRect, 0, 0, &rect, 0.0f);
@@ -167,6 +185,32 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
     // What the model now holds, which may be the value snapped to a step:
     // the host keeps its own value, nothing is written back.
     known = ports_->portFromEffect(*effect_, index);
+}
+
+int Lv2Ui::hostResized(int width, int height) {
+    AEffEditor* editor = effect_ ? effect_->getEditor() : nullptr;
+    if (!editorOpen_ || !editor || !editor->canResize() || width < 1 || height < 1) return 1;
+    ERect* rect = nullptr;
+    record_->dispatcher(record_, effEditGetRect, 0, 0, &rect, 0.0f);
+    const int scale = embedderScale_;
+    const int deviceWidth = width * scale, deviceHeight = height * scale;
+    if (rect && rect->right - rect->left == deviceWidth && rect->bottom - rect->top == deviceHeight)
+        return 0;
+    editor->setSize(deviceWidth, deviceHeight);
+    record_->dispatcher(record_, effEditGetRect, 0, 0, &rect, 0.0f);
+    if (!rect) return 1;
+    const int newWidth = rect->right - rect->left, newHeight = rect->bottom - rect->top;
+    {
+        std::lock_guard<std::mutex> lock(gChosenMutex);
+        gChosen = ChosenSize{hostScale_, newWidth, newHeight};
+    }
+    // A host whose window is now larger than the editor learns of the
+    // editor's size in its units.
+    const int unitsWidth = (newWidth + scale - 1) / scale;
+    const int unitsHeight = (newHeight + scale - 1) / scale;
+    if (resize_ && (unitsWidth != width || unitsHeight != height))
+        resize_->ui_resize(resize_->handle, unitsWidth, unitsHeight);
+    return 0;
 }
 
 int Lv2Ui::idle() {

@@ -45,6 +45,11 @@ public:
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
     // Sends what the editor did since the last idle; 0 while the UI lives.
     int idle();
+    // The host has given the UI this size (in its units): the editor takes
+    // the largest size within it, and the host hears of that size when it
+    // differs. The size stays for the next UI of this process opened at the
+    // same host scale factor. 0 when taken.
+    int hostResized(int width, int height);
 
 private:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
@@ -65,6 +70,8 @@ private:
     KEffect* effect_ = nullptr;
     std::unique_ptr<Lv2ControlPorts> ports_;
     float sampleRate_ = 0.0f;
+    float hostScale_ = 0.0f;
+    int embedderScale_ = 1;
     bool editorOpen_ = false;
     // The value the host was last told of, or told us, per port.
     std::vector<float> known_;
