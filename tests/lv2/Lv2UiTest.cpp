@@ -115,8 +115,10 @@ TEST_F(Lv2Ui, AKnobDragReachesTheHostAsPortWritesInsideOneGesture) {
 // A host that lets the user resize its window tells the UI the new size:
 // the editor takes the largest size of its aspect within it, draws and reads
 // the mouse there, asks the host for that size, and a UI opened again in
-// the same session comes back at it.
+// the same session (the plug-in still running) comes back at it.
 TEST_F(Lv2Ui, AResizedHostWindowGetsTheEditorAtTheLargestSizeWithinIt) {
+    const auto running = instantiate();
+    ASSERT_TRUE(running);
     ASSERT_TRUE(window.userResize(900, 900));
     EXPECT_TRUE(window.pumpUntil(
         [&] {
