@@ -526,9 +526,9 @@ KEditorWindow::~KEditorWindow() {
 }
 
 void KEditorWindow::setScale(float scale) {
-    const float usable = !(scale >= KUiScale::kMinimum)  ? KUiScale::kMinimum
-                         : scale > KUiScale::kMaximum ? KUiScale::kMaximum
-                                                      : scale;
+    const float usable = !(scale >= KUiScale::kMinimum) ? KUiScale::kMinimum
+                         : scale > KUiScale::kMaximum   ? KUiScale::kMaximum
+                                                        : scale;
     mScale.store(usable, std::memory_order_relaxed);
 }
 

@@ -7,8 +7,8 @@
 #include "shell/AudioEffect.h"
 
 #include <chrono>
-#include <mutex>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace KAMO {

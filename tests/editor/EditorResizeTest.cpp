@@ -29,14 +29,15 @@ constexpr int kPatienceMs = 60000;
 
 TEST(EditorSizeConstraint, AnswersAreTheNearestSizeOfTheSkinsAspectFromOneToFourTimes) {
     EditorTest::TestMurlan effect;
-    KAMO::KEditor editor(&effect, EditorTest::buildSkin(&effect, EditorTest::murlanSkinText()).release());
+    KAMO::KEditor editor(&effect,
+                         EditorTest::buildSkin(&effect, EditorTest::murlanSkinText()).release());
     ASSERT_TRUE(editor.canResize());
     const struct {
         int width, height, wantWidth, wantHeight;
     } cases[] = {
-        {540, 395, 540, 395},      {1080, 790, 1080, 790},  {2160, 1580, 2160, 1580},
-        {100, 50, 540, 395},       {9000, 9000, 2160, 1580}, {-5, 0, 540, 395},
-        {1080, 395, 892, 652},     {540, 790, 728, 533},     {800, 600, 807, 590},
+        {540, 395, 540, 395},  {1080, 790, 1080, 790},   {2160, 1580, 2160, 1580},
+        {100, 50, 540, 395},   {9000, 9000, 2160, 1580}, {-5, 0, 540, 395},
+        {1080, 395, 892, 652}, {540, 790, 728, 533},     {800, 600, 807, 590},
     };
     for (const auto& c : cases) {
         int w = c.width, h = c.height;
@@ -84,9 +85,8 @@ protected:
     KAMO::KEditorWindow& window() { return *editor->window(); }
     bool windowIs(int width, int height) {
         XWindowAttributes a{};
-        return window().windowId() &&
-               XGetWindowAttributes(display, window().windowId(), &a) && a.width == width &&
-               a.height == height;
+        return window().windowId() && XGetWindowAttributes(display, window().windowId(), &a) &&
+               a.width == width && a.height == height;
     }
     void resize(int width, int height) {
         const int before = window().rescales();
