@@ -4,8 +4,8 @@
 // parent window, draws the skin with nanovg into an offscreen framebuffer,
 // copies that to the window, and turns mouse events into skin calls. It
 // sleeps in the X event queue while nothing happens. Host threads reach it
-// only by sending X events (repaint, close) through a second connection
-// that this object keeps for them.
+// only by sending X events (repaint, rescale, close) through a second
+// connection that this object keeps for them.
 
 #include "editor/KHandle.h"
 
