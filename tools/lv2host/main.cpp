@@ -2,7 +2,7 @@
 //
 //   lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]
 //                  [--rate R] [--block N]
-//   lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
+//   lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F] [--size WxH]
 
 #include "tools/lv2host/Lv2Instance.h"
 #include "tools/lv2host/Lv2SongRenderer.h"
@@ -24,9 +24,11 @@ const char* const kUsage =
     "usage: lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]\n"
     "                      [--rate R] [--block N]\n"
     "       lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
+    "                      [--size WxH]\n"
     "  BUNDLE is an LV2 bundle folder (build/Murlan.lv2); its own (first) plug-in is used.\n"
     "  render plays a MIDI file with a transport position at every block; VALUE is in the\n"
-    "  port's own unit. editor opens the plug-in's UI in a window of its own.\n";
+    "  port's own unit. editor opens the plug-in's UI in a window of its own; --size then\n"
+    "  makes the window that size and tells a UI that offers ui:resize.\n";
 
 std::string absolute(const std::string& path) {
     char resolved[PATH_MAX];
@@ -89,7 +91,10 @@ int editor(const plughost::CommandLine& line) {
         return 2;
     }
     double afterMs = 0.0, scale = 0.0;
-    if (!plughost::readEditorTimes(line, "lv2host", afterMs, scale, std::cerr)) return 2;
+    int width = 0, height = 0;
+    if (!plughost::readEditorTimes(line, "lv2host", afterMs, scale, std::cerr) ||
+        !plughost::readEditorSize(line, "lv2host", width, height, std::cerr))
+        return 2;
     std::string error;
     lv2host::Lv2World world;
     const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
@@ -98,6 +103,9 @@ int editor(const plughost::CommandLine& line) {
         std::cerr << "lv2host: " << error << "\n";
         return 1;
     }
+    // As a user dragging the window's corner would.
+    if (width > 0 && !window.userResize(width, height))
+        std::cerr << "lv2host: the editor does not take another size\n";
     return plughost::showEditor(window, line, afterMs, "lv2host", std::cerr);
 }
 
@@ -117,7 +125,7 @@ int main(int argc, char** argv) {
                                                               {"rate", true},
                                                               {"block", true}}
                  : std::vector<plughost::CommandLine::Option>{
-                       {"screenshot", true}, {"after-ms", true}, {"scale", true}});
+                       {"screenshot", true}, {"after-ms", true}, {"scale", true}, {"size", true}});
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error)) {
         std::cerr << "lv2host: " << error << "\n" << kUsage;
