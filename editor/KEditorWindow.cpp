@@ -186,6 +186,8 @@ void KWindowSession::run() {
     if (mOwner.mClosing.load()) return;
     XMapWindow(mDisplay.get(), mWindow.get());
     if (!createDrawing()) return;
+    // A rescale asked for before the window was published sent no message.
+    applyScale();
     eventLoop();
     // However the loop ended (a close request, or the parent going with the
     // window in it), a press still held will never see its release: give it
