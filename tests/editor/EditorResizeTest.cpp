@@ -67,7 +67,7 @@ protected:
         ASSERT_NE(display, nullptr);
         editor.reset(new KAMO::KEditor(
             &effect, EditorTest::buildSkin(&effect, EditorTest::murlanSkinText()).release()));
-        parent = plughost::createHostWindow(display, 2200, 1600, "");
+        parent = plughost::createHostWindow(display, 1200, 900, "");
         plughost::mapAndWait(display, parent);
         detune = effect.findParameter("Detune1");
     }
