@@ -143,9 +143,11 @@ private:
     int mWindowWidth = 0;
     int mWindowHeight = 0;
     // What fills the window beyond the picture: the colour at its bottom
-    // right corner, read after each complete repaint, so that the artwork
-    // seems to go on.
+    // right corner, read from each new picture when first needed, so that
+    // the artwork seems to go on.
     float mSurround[3] = {0, 0, 0};
+    bool mSurroundRead = false;
+    // Set when the picture is drawn anew (first, and after a rescale).
     bool mFreshPicture = true;
 
     KHandle<Display*> mDisplay;
@@ -400,11 +402,15 @@ void KWindowSession::repaint() {
     nvgluBindFramebuffer(framebuffer);
     glViewport(0, 0, mDeviceWidth, mDeviceHeight);
     mSkin.draw(*mCanvas);
-    if (mFreshPicture) {
+    const bool surround = mWindowWidth > mDeviceWidth || mWindowHeight > mDeviceHeight;
+    if (mFreshPicture) mSurroundRead = false;
+    if (surround && !mSurroundRead) {
         // Framebuffer rows run bottom up: (width - 1, 0) is the bottom right.
+        // Read only when needed: it waits for the whole picture to be drawn.
         unsigned char corner[4] = {0, 0, 0, 255};
         glReadPixels(mDeviceWidth - 1, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
         for (int i = 0; i < 3; ++i) mSurround[i] = corner[i] / 255.0f;
+        mSurroundRead = true;
     }
     nvgluBindFramebuffer(nullptr);
 
@@ -416,7 +422,7 @@ void KWindowSession::repaint() {
     // The picture's top is the window's top, which in GL's upward rows is
     // the window height.
     glViewport(0, 0, mWindowWidth, mWindowHeight);
-    if (mWindowWidth > mDeviceWidth || mWindowHeight > mDeviceHeight) {
+    if (surround) {
         glClearColor(mSurround[0], mSurround[1], mSurround[2], 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
