@@ -42,6 +42,7 @@ done
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MURLAN_FUZZ_BUILD:-$root/build-fuzz}
 seeds=$root/tests/fuzz/seeds
+. "$root/tools/compiler-cache.sh"
 
 if [ $build_first = 1 ]; then
   cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
@@ -53,7 +54,8 @@ fi
 
 # The seeds of each target, gathered into one folder of its own: the text
 # targets start from the skin and preset texts, the others from the small
-# inputs kept in tests/fuzz/seeds.
+# inputs kept in tests/fuzz/seeds; each also gets the inputs that once made
+# it fail (tests/fuzz/regressions, named after the target's seed folder).
 stage_seeds() {
   dir=$build/fuzz-seeds/$1
   rm -rf "$dir"
@@ -67,7 +69,25 @@ stage_seeds() {
     Lv2StateFuzz) cp "$seeds"/lv2state/* "$dir" ;;
     *) cp "$root/resources/MurlanSkin.txt" "$root/resources/MurlanPreset.txt" "$dir" ;;
   esac
+  prefix=$(regression_prefix "$1")
+  for found in "$root"/tests/fuzz/regressions/"$prefix"-*; do
+    [ -f "$found" ] && cp "$found" "$dir"
+  done
   echo "$dir"
+}
+regression_prefix() {
+  case $1 in
+    EventsFuzz) echo events ;;
+    ChunkFuzz) echo chunk ;;
+    FxChunkFuzz) echo fxchunk ;;
+    Lv2RunFuzz) echo lv2run ;;
+    Lv2StateFuzz) echo lv2state ;;
+    SkinBuilderFuzz) echo skin ;;
+    PresetTextFuzz) echo preset ;;
+    LineReaderFuzz) echo line ;;
+    TokenReaderFuzz) echo token ;;
+    *) echo "$1" ;;
+  esac
 }
 dictionary() {
   case $1 in

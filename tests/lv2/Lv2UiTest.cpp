@@ -3,6 +3,7 @@
 // ui:touch gestures, host changes reaching the editor and not coming back.
 
 #include "Lv2TestSupport.h"
+#include "editor/SkinPlaces.h"
 
 #include "tools/lv2host/Lv2UiHost.h"
 #include "tools/plughost/EditorHost.h"
@@ -14,6 +15,8 @@
 
 #if defined(MURLAN_LV2_BUNDLE) && defined(MURLAN_PLUGIN)
 
+using EditorTest::button;
+using EditorTest::knob;
 using lv2host::UiMessage;
 using plughost::EditorImage;
 
@@ -93,7 +96,7 @@ TEST_F(Lv2Ui, EmbedsInTheParentAtItsSizeAndDrawsTheInstrumentPageAsTheVstEditorD
 
 TEST_F(Lv2Ui, AKnobDragReachesTheHostAsPortWritesInsideOneGesture) {
     window.clearMessages();
-    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
     const std::vector<UiMessage> messages = messagesUntilTouchEnd();
     ASSERT_GE(messages.size(), 3u);
     EXPECT_EQ(messages.front().kind, UiMessage::TouchBegin);
@@ -165,7 +168,7 @@ TEST_F(Lv2Ui, HostChangesReachTheEditorAndAreNotSentBack) {
 
 TEST_F(Lv2Ui, PatchCommandsReachTheHostAsPortWrites) {
     window.clearMessages();
-    ASSERT_TRUE(window.drag(147, 80, 0, 0, 1));  // Full Random at (105, 70), 85 x 20
+    ASSERT_TRUE(window.drag(button("FullRnd").centreX(), button("FullRnd").centreY(), 0, 0, 1));
     window.pumpUntil([&] { return window.messages().size() >= 5; }, kPatienceMs);
     window.pump(200);
     std::set<std::uint32_t> ports;

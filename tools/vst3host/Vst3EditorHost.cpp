@@ -105,7 +105,8 @@ Vst3EditorHost::~Vst3EditorHost() {
     if (display_) XCloseDisplay(display_);
 }
 
-bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale, bool runLoop) {
+bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale, bool runLoop,
+                          unsigned long parent) {
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         close();
@@ -127,11 +128,13 @@ bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale,
     width_ = rect.right - rect.left;
     height_ = rect.bottom - rect.top;
 
-    window_ = plughost::createHostWindow(display_, width_, height_, "vst3host");
-    plughost::mapAndWait(display_, window_);
+    if (!parent) {
+        window_ = plughost::createHostWindow(display_, width_, height_, "vst3host");
+        plughost::mapAndWait(display_, window_);
+    }
 
     v3_cpp_obj(view_)->set_frame(view_, reinterpret_cast<v3_plugin_frame**>(&frame_));
-    if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(window_),
+    if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(parent ? parent : window_),
                                     V3_VIEW_PLATFORM_TYPE_X11) != V3_OK)
         return fail("the view did not attach");
     thread_ = std::this_thread::get_id();
@@ -178,30 +181,9 @@ unsigned long Vst3EditorHost::editorWindow() const {
     return plughost::firstChildWindow(display_, window_);
 }
 
-bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps) {
-    const Window editor = editorWindow();
-    if (!editor) return false;
-    if (steps < 1) steps = 1;
-    // Each step reaches the editor's thread before the next: the host idles
-    // between them as a real one would between the pointer's moves.
-    auto settle = [this] {
-        XSync(display_, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        idle();
-    };
-    plughost::sendPointerEvent(display_, editor, MotionNotify, 0, x, y, 0);
-    settle();
-    plughost::sendPointerEvent(display_, editor, ButtonPress, Button1, x, y, 0);
-    settle();
-    for (int s = 1; s <= steps; ++s) {
-        plughost::sendPointerEvent(display_, editor, MotionNotify, 0, x + dx * s / steps,
-                                   y + dy * s / steps, Button1Mask);
-        settle();
-    }
-    plughost::sendPointerEvent(display_, editor, ButtonRelease, Button1, x + dx, y + dy,
-                               Button1Mask);
-    settle();
-    return true;
+bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps, bool release) {
+    return plughost::dragInWindow(
+        display_, editorWindow(), x, y, dx, dy, steps, [this] { idle(); }, release);
 }
 
 bool Vst3EditorHost::setScale(float factor) {
