@@ -28,6 +28,12 @@ KCanvas::KCanvas(NVGcontext* context, int width, int height, float scale)
       mClipWidth(mWidth),
       mClipHeight(mHeight) {}
 
+void KCanvas::setScale(float scale) {
+    mScale = scale >= KUiScale::kMinimum && scale <= KUiScale::kMaximum ? scale : 1.0f;
+    mDeviceWidth = KUiScale::toDevice(mWidth, mScale);
+    mDeviceHeight = KUiScale::toDevice(mHeight, mScale);
+}
+
 float KCanvas::snap(float v) const {
     // Whole numbers stay exact at factor 1, so nothing moves there.
     return mScale == 1.0f ? v : std::round(v * mScale) / mScale;

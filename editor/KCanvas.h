@@ -37,6 +37,10 @@ public:
     KCanvas(const KCanvas&) = delete;
     KCanvas& operator=(const KCanvas&) = delete;
 
+    // Draws from now on at another factor (one outside 1 to 4 is 1): the
+    // surface it draws into is replaced by one of the new device size.
+    void setScale(float scale);
+
     // The origin is clamped into the canvas and the size cut at its right and
     // bottom edges.
     virtual void setClip(int x, int y, int width, int height);

@@ -32,7 +32,33 @@ KEditor::~KEditor() {
 }
 
 bool KEditor::setScaleFactor(float factor) {
-    mHostScale.store(KUiScale::confine(factor), std::memory_order_relaxed);
+    const float confined = KUiScale::confine(factor);
+    // Hosts repeat their factor at each opening; only a new one (another
+    // screen, another desktop setting) replaces the size the user chose.
+    if (mHostScale.exchange(confined, std::memory_order_relaxed) != confined)
+        mChosenScale.store(0.0f, std::memory_order_relaxed);
+    return true;
+}
+
+bool KEditor::constrainSize(int* width, int* height) {
+    if (!width || !height || !mSkin) return false;
+    const float scale = KUiScale::nearestScale(mSkin->width(), mSkin->height(), *width, *height);
+    const int w = KUiScale::toDevice(mSkin->width(), scale);
+    const int h = KUiScale::toDevice(mSkin->height(), scale);
+    const bool allowed = w == *width && h == *height;
+    *width = w;
+    *height = h;
+    return allowed;
+}
+
+bool KEditor::setSize(int width, int height) {
+    if (!mSkin || !mWindow) return false;
+    const float scale = KUiScale::fittingScale(mSkin->width(), mSkin->height(), width, height);
+    mChosenScale.store(scale, std::memory_order_relaxed);
+    if (systemWindow)
+        mWindow->rescale(scale);
+    else
+        mWindow->setScale(scale);
     return true;
 }
 
@@ -43,6 +69,8 @@ void KEditor::setEmbedderScale(int devicePixels) {
 float KEditor::scaleFactor() const {
     if (!mWindow) return 1.0f;
     if (systemWindow) return mWindow->scale();
+    const float chosen = mChosenScale.load(std::memory_order_relaxed);
+    if (chosen > 0.0f) return chosen;
     return KUiScale::forDisplay(mWindow->hostDisplay(), mHostScale.load(std::memory_order_relaxed));
 }
 

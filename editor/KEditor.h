@@ -40,10 +40,15 @@ public:
     // throttle held back, if any.
     void idle() override;
     // Remembered for the next opening, where it comes before every other
-    // source of the factor (KUiScale); a value that is not a positive number
+    // source of the factor (KUiScale) and, when it differs from the last
+    // request, replaces the size the user chose; a value that is not a positive number
     // withdraws the request. Always true: the editor draws at any factor.
     bool setScaleFactor(float factor) override;
     void setEmbedderScale(int devicePixels) override;
+    // Any size from the skin's to four times it, with the skin's aspect.
+    bool canResize() override { return true; }
+    bool constrainSize(int* width, int* height) override;
+    bool setSize(int width, int height) override;
     virtual KEffect* kEffect() const { return mEffect; }
     // Throttled repaint request: at most one per the skin's throttle period.
     // Only the host's user-interface thread (the one that opened the editor)
@@ -71,6 +76,8 @@ private:
     ERect mRect{0, 0, 0, 0};
     // The host's request (0 for none), set on a host thread.
     std::atomic<float> mHostScale{0.0f};
+    // The factor of the size the user chose last (0 for none).
+    std::atomic<float> mChosenScale{0.0f};
     // refresh comes from whichever thread changed a parameter.
     std::atomic<bool> mRefreshPending{false};
     std::atomic<std::uint32_t> mLastRefresh{0};

@@ -64,6 +64,12 @@ void KImageResource::attach(KCanvas& canvas) {
     attachSheet(canvas, 1);
 }
 
+void KImageResource::rescale(KCanvas& canvas) {
+    if (mHandle <= 0 || (canvas.scale() > 1.0f) == (mDensity > 1)) return;
+    detach(canvas);
+    attach(canvas);
+}
+
 bool KImageResource::attachSheet(KCanvas& canvas, int density) {
     char name[kTextLength + 8];
     if (density == 1)

@@ -22,6 +22,9 @@ public:
 
     virtual void attach(KCanvas& /*canvas*/) {}
     virtual void detach(KCanvas& /*canvas*/) {}
+    // The canvas has just changed its factor: what was made for the old one
+    // is made again where the new one wants something else.
+    virtual void rescale(KCanvas& /*canvas*/) {}
 };
 
 class KColourResource : public KEditorResource {
@@ -85,6 +88,8 @@ public:
     // Creates the image once; a second attach without detach changes nothing.
     void attach(KCanvas& canvas) override;
     void detach(KCanvas& canvas) override;
+    // Changes sheets when the factor crosses 1 (dense above, plain at 1).
+    void rescale(KCanvas& canvas) override;
 
     // Valid when decoded, with positive sizes and enough cells for every frame.
     bool isValid() const;

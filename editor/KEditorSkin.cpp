@@ -106,6 +106,12 @@ void KEditorSkin::detachCanvas(KCanvas& canvas) {
     for (int i = 0; i < mResources.count(); ++i) mResources.get(i)->detach(canvas);
 }
 
+void KEditorSkin::rescaleCanvas(KCanvas& canvas, float scale) {
+    canvas.setScale(scale);
+    for (int i = 0; i < mResources.count(); ++i) mResources.get(i)->rescale(canvas);
+    mBackgroundPainted = false;
+}
+
 void KEditorSkin::draw(KCanvas& canvas) {
     canvas.resetClip();
     const KEditorBg* bg = currentBackground();

@@ -63,6 +63,8 @@ public:
     // The window thread's side: canvas life, draw pass, mouse and cursor.
     void attachCanvas(KCanvas& canvas);
     void detachCanvas(KCanvas& canvas);
+    // The attached canvas changes its factor; the next pass repaints all.
+    void rescaleCanvas(KCanvas& canvas, float scale);
     void draw(KCanvas& canvas);
     void leftDown(bool shift, bool ctrl, int x, int y);
     void leftUp(bool shift, bool ctrl, int x, int y);

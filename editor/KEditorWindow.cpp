@@ -118,6 +118,11 @@ private:
     bool createDrawing();
     void eventLoop();
     void repaint();
+    // Takes the owner's factor when it differs from the one drawn at.
+    void applyScale();
+    void setSizeHints();
+    // GL objects of the context, for the owner's leak count.
+    static int countGlObjects();
     void updateCursor(int x, int y);
     // A window coordinate in skin pixels: controls see the same positions
     // and drag distances at every factor.
@@ -132,6 +137,18 @@ private:
     int mHintScale = 1;
     int mDeviceWidth = 0;
     int mDeviceHeight = 0;
+    // The window's own size, which a host or window manager may make larger
+    // (or smaller) than the picture: the picture keeps its top left corner
+    // at the window's, where the mouse is read.
+    int mWindowWidth = 0;
+    int mWindowHeight = 0;
+    // What fills the window beyond the picture: the colour at its bottom
+    // right corner, read from each new picture when first needed, so that
+    // the artwork seems to go on.
+    float mSurround[3] = {0, 0, 0};
+    bool mSurroundRead = false;
+    // Set when the picture is drawn anew (first, and after a rescale).
+    bool mFreshPicture = true;
 
     KHandle<Display*> mDisplay;
     // Declared after the display that it must outlive and before all that
@@ -160,6 +177,8 @@ void KWindowSession::run() {
     mHintScale = mOwner.hintScale();
     mDeviceWidth = KUiScale::toDevice(mWidth, mScale);
     mDeviceHeight = KUiScale::toDevice(mHeight, mScale);
+    mWindowWidth = mDeviceWidth;
+    mWindowHeight = mDeviceHeight;
     if (mWidth < 1 || mHeight < 1) return;
     mDisplay =
         KHandle<Display*>(XOpenDisplay(nullptr), [](void*, Display* d) { XCloseDisplay(d); });
@@ -169,6 +188,8 @@ void KWindowSession::run() {
     if (mOwner.mClosing.load()) return;
     XMapWindow(mDisplay.get(), mWindow.get());
     if (!createDrawing()) return;
+    // A rescale asked for before the window was published sent no message.
+    applyScale();
     eventLoop();
     // However the loop ended (a close request, or the parent going with the
     // window in it), a press still held will never see its release: give it
@@ -230,16 +251,7 @@ bool KWindowSession::createWindow() {
             XFlush(static_cast<Display*>(d));
         },
         display);
-    // Toolkits that embed the window (GTK's socket among them) size their
-    // own from these hints; without them they guess, and at a factor above
-    // 1 they leave room for the window twice over.
-    const int hintWidth = KEditorWindow::toHintUnits(mDeviceWidth, mHintScale);
-    const int hintHeight = KEditorWindow::toHintUnits(mDeviceHeight, mHintScale);
-    XSizeHints hints{};
-    hints.flags = PSize | PMinSize | PMaxSize | PBaseSize;
-    hints.width = hints.min_width = hints.max_width = hints.base_width = hintWidth;
-    hints.height = hints.min_height = hints.max_height = hints.base_height = hintHeight;
-    XSetWMNormalHints(display, window, &hints);
+    setSizeHints();
     // On the server before anyone learns of the window: an embedder reads
     // the hints as soon as it has the id, on a connection of its own, and
     // one that finds none keeps the size it guessed.
@@ -248,6 +260,21 @@ bool KWindowSession::createWindow() {
     mPublished = KHandle<KEditorWindow*>(
         &mOwner, [](void*, KEditorWindow* owner) { owner->retractWindow(); });
     return true;
+}
+
+void KWindowSession::setSizeHints() {
+    // Toolkits that embed the window (GTK's socket among them) size their
+    // own from these hints; without them they guess, and at a factor above
+    // 1 they leave room for the window twice over. The editor changes its
+    // size only when asked through its owner, so the hints always name the
+    // one size it has.
+    const int hintWidth = KEditorWindow::toHintUnits(mDeviceWidth, mHintScale);
+    const int hintHeight = KEditorWindow::toHintUnits(mDeviceHeight, mHintScale);
+    XSizeHints hints{};
+    hints.flags = PSize | PMinSize | PMaxSize | PBaseSize;
+    hints.width = hints.min_width = hints.max_width = hints.base_width = hintWidth;
+    hints.height = hints.min_height = hints.max_height = hints.base_height = hintHeight;
+    XSetWMNormalHints(mDisplay.get(), mWindow.get(), &hints);
 }
 
 bool KWindowSession::createDrawing() {
@@ -330,14 +357,24 @@ void KWindowSession::eventLoop() {
             repaint();
             break;
         case ConfigureNotify: {
+            const XConfigureEvent& c = event.xconfigure;
+            if (c.window != mWindow.get()) break;
             // An embedder that reads the hints in its own units also
             // resizes the window to them, taken as device pixels: the
             // window takes its size back, so that it is never cropped.
-            const XConfigureEvent& c = event.xconfigure;
-            if (mHintScale > 1 && c.window == mWindow.get() &&
-                (c.width != mDeviceWidth || c.height != mDeviceHeight))
+            if (mHintScale > 1 && (c.width != mDeviceWidth || c.height != mDeviceHeight)) {
                 XResizeWindow(display, mWindow.get(), static_cast<unsigned>(mDeviceWidth),
                               static_cast<unsigned>(mDeviceHeight));
+                break;
+            }
+            // Any other size is the host's or the window manager's to give:
+            // the picture stays as it is at the top left. A smaller window
+            // sends no exposure, yet its buffers have changed.
+            if (c.width != mWindowWidth || c.height != mWindowHeight) {
+                mWindowWidth = c.width;
+                mWindowHeight = c.height;
+                repaint();
+            }
             break;
         }
         case DestroyNotify:
@@ -350,6 +387,7 @@ void KWindowSession::eventLoop() {
             if (mOwner.mClosing.load() &&
                 event.xclient.data.l[0] == static_cast<long>(mOwner.mDeleteAtom))
                 return;
+            if (event.xclient.data.l[0] == static_cast<long>(mOwner.mRescaleAtom)) applyScale();
             break;
         default:
             break;
@@ -364,6 +402,16 @@ void KWindowSession::repaint() {
     nvgluBindFramebuffer(framebuffer);
     glViewport(0, 0, mDeviceWidth, mDeviceHeight);
     mSkin.draw(*mCanvas);
+    const bool surround = mWindowWidth > mDeviceWidth || mWindowHeight > mDeviceHeight;
+    if (mFreshPicture) mSurroundRead = false;
+    if (surround && !mSurroundRead) {
+        // Framebuffer rows run bottom up: (width - 1, 0) is the bottom right.
+        // Read only when needed: it waits for the whole picture to be drawn.
+        unsigned char corner[4] = {0, 0, 0, 255};
+        glReadPixels(mDeviceWidth - 1, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+        for (int i = 0; i < 3; ++i) mSurround[i] = corner[i] / 255.0f;
+        mSurroundRead = true;
+    }
     nvgluBindFramebuffer(nullptr);
 
     // The framebuffer keeps its picture between repaints, so the skin draws
@@ -371,16 +419,24 @@ void KWindowSession::repaint() {
     // framebuffer pixel to one window pixel: a plain copy where the driver
     // has one (a textured quad costs several times as much in a software
     // renderer, and more so the larger the window), else drawn as an image.
-    glViewport(0, 0, mDeviceWidth, mDeviceHeight);
+    // The picture's top is the window's top, which in GL's upward rows is
+    // the window height.
+    glViewport(0, 0, mWindowWidth, mWindowHeight);
+    if (surround) {
+        glClearColor(mSurround[0], mSurround[1], mSurround[2], 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    const int bottom = mWindowHeight - mDeviceHeight;
     if (glBlitFramebuffer) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer->fbo);
-        glBlitFramebuffer(0, 0, mDeviceWidth, mDeviceHeight, 0, 0, mDeviceWidth, mDeviceHeight,
-                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBlitFramebuffer(0, 0, mDeviceWidth, mDeviceHeight, 0, bottom, mDeviceWidth,
+                          bottom + mDeviceHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         nvgluBindFramebuffer(nullptr);
     } else {
         const float w = static_cast<float>(mDeviceWidth);
         const float h = static_cast<float>(mDeviceHeight);
-        nvgBeginFrame(vg, w, h, 1.0f);
+        nvgBeginFrame(vg, static_cast<float>(mWindowWidth), static_cast<float>(mWindowHeight),
+                      1.0f);
         nvgBeginPath(vg);
         nvgRect(vg, 0, 0, w, h);
         nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, w, h, 0.0f, framebuffer->image, 1.0f));
@@ -388,8 +444,48 @@ void KWindowSession::repaint() {
         nvgEndFrame(vg);
     }
     glXSwapBuffers(mDisplay.get(), mWindow.get());
+    if (mFreshPicture) {
+        mFreshPicture = false;
+        mOwner.mGlObjects.store(countGlObjects(), std::memory_order_release);
+    }
     mOwner.mLastRepaintNs.store(nowNs() - start, std::memory_order_relaxed);
     mOwner.mFrames.fetch_add(1, std::memory_order_release);
+}
+
+void KWindowSession::applyScale() {
+    const float scale = mOwner.scale();
+    if (scale == mScale) return;
+    NVGLUframebuffer* framebuffer = nvgluCreateFramebuffer(
+        mVg.get(), KUiScale::toDevice(mWidth, scale), KUiScale::toDevice(mHeight, scale), 0);
+    // Without a surface of the new size the editor stays as it is.
+    if (!framebuffer) return;
+    mFramebuffer = KHandle<NVGLUframebuffer*>(
+        framebuffer, [](void*, NVGLUframebuffer* fb) { nvgluDeleteFramebuffer(fb); });
+    mScale = scale;
+    mDeviceWidth = KUiScale::toDevice(mWidth, mScale);
+    mDeviceHeight = KUiScale::toDevice(mHeight, mScale);
+    // The hints first: an embedder that hears of the new size reads them.
+    setSizeHints();
+    XResizeWindow(mDisplay.get(), mWindow.get(), static_cast<unsigned>(mDeviceWidth),
+                  static_cast<unsigned>(mDeviceHeight));
+    mWindowWidth = mDeviceWidth;
+    mWindowHeight = mDeviceHeight;
+    mSkin.rescaleCanvas(*mCanvas, mScale);
+    // The new picture is complete before it is shown: the old one stays on
+    // screen until then, never a black one.
+    mFreshPicture = true;
+    repaint();
+    mOwner.mRescales.fetch_add(1, std::memory_order_release);
+}
+
+int KWindowSession::countGlObjects() {
+    // Names are handed out upwards and the context's objects are few, so a
+    // generous range of names holds all of them.
+    int n = 0;
+    for (GLuint name = 1; name < 4096; ++name)
+        n += (glIsTexture(name) ? 1 : 0) + (glIsFramebuffer(name) ? 1 : 0) +
+             (glIsRenderbuffer(name) ? 1 : 0);
+    return n;
 }
 
 int KWindowSession::toSkin(int device) const {
@@ -426,6 +522,7 @@ KEditorWindow::KEditorWindow(KEditorSkin* skin) : mSkin(skin) {
         mHostDisplay = KHandle<_XDisplay*>(display, [](void*, _XDisplay* d) { XCloseDisplay(d); });
         // Interned now, so that closing needs no round trip later.
         mDeleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+        mRescaleAtom = XInternAtom(display, "_MURLAN_EDITOR_RESCALE", False);
     }
     if (mSkin) mSkin->setWindow(this);
 }
@@ -437,8 +534,33 @@ KEditorWindow::~KEditorWindow() {
 }
 
 void KEditorWindow::setScale(float scale) {
-    const float usable = KUiScale::confine(scale);
-    mScale.store(usable > 0.0f ? usable : 1.0f, std::memory_order_relaxed);
+    const float usable = !(scale >= KUiScale::kMinimum) ? KUiScale::kMinimum
+                         : scale > KUiScale::kMaximum   ? KUiScale::kMaximum
+                                                        : scale;
+    mScale.store(usable, std::memory_order_relaxed);
+}
+
+void KEditorWindow::rescale(float scale) {
+    setScale(scale);
+    if (!mClosing.load()) send(mRescaleAtom);
+}
+
+void KEditorWindow::send(unsigned long atom) {
+    if (!mHostDisplay) return;
+    // Counted: the thread keeps its window until this is out.
+    mSending.fetch_add(1);
+    const unsigned long window = mWindow.load();
+    if (window != 0) {
+        Display* display = mHostDisplay.get();
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(atom);
+        XSendEvent(display, window, False, StructureNotifyMask, &event);
+        XFlush(display);
+    }
+    mSending.fetch_sub(1);
 }
 
 void KEditorWindow::setHintScale(int devicePixels) {
@@ -473,20 +595,7 @@ bool KEditorWindow::start(unsigned long parent) {
 void KEditorWindow::stop() {
     if (mThread) {
         mClosing.store(true);
-        // Counted as a send: the thread keeps its window until this is out.
-        mSending.fetch_add(1);
-        const unsigned long window = mWindow.load();
-        if (window != 0) {
-            Display* display = mHostDisplay.get();
-            XEvent event{};
-            event.xclient.type = ClientMessage;
-            event.xclient.window = window;
-            event.xclient.format = 32;
-            event.xclient.data.l[0] = static_cast<long>(mDeleteAtom);
-            XSendEvent(display, window, False, StructureNotifyMask, &event);
-            XFlush(display);
-        }
-        mSending.fetch_sub(1);
+        send(mDeleteAtom);
         // Joined in every case: a thread that has not shown its window yet
         // sees the closing flag as soon as it has.
         mThread.reset();

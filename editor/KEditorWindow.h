@@ -4,8 +4,8 @@
 // parent window, draws the skin with nanovg into an offscreen framebuffer,
 // copies that to the window, and turns mouse events into skin calls. It
 // sleeps in the X event queue while nothing happens. Host threads reach it
-// only by sending X events (repaint, close) through a second connection
-// that this object keeps for them.
+// only by sending X events (repaint, rescale, close) through a second
+// connection that this object keeps for them.
 
 #include "editor/KHandle.h"
 
@@ -32,8 +32,12 @@ public:
     KEditorWindow& operator=(const KEditorWindow&) = delete;
 
     // Device pixels per skin pixel of the next window the thread opens
-    // (confined to the range KUiScale allows); 1 until set.
+    // (kept within the range KUiScale allows); 1 until set.
     void setScale(float scale);
+    // setScale, and an open window takes the factor at once: it resizes
+    // itself to the new device size and draws the skin again at it, with
+    // the same drawing context and no reopening.
+    void rescale(float scale);
     float scale() const { return mScale.load(std::memory_order_relaxed); }
     // Device pixels per unit of the size hints of the next window (1 until
     // set, and for anything below 1). Above 1, the window also keeps its
@@ -72,6 +76,11 @@ public:
     std::uint64_t framesDrawn() const { return mFrames.load(std::memory_order_acquire); }
     std::uint64_t lastRepaintNs() const { return mLastRepaintNs.load(std::memory_order_relaxed); }
     std::int64_t threadCpuNs() const;
+    // GL textures, framebuffers and renderbuffers alive in the window's
+    // context, counted when it first drew and after each rescale (-1 before).
+    int glObjects() const { return mGlObjects.load(std::memory_order_acquire); }
+    // Rescales that the open window has completed.
+    int rescales() const { return mRescales.load(std::memory_order_acquire); }
 
 private:
     friend class KWindowSession;
@@ -81,10 +90,13 @@ private:
     // Called by the thread before its window goes: no host thread sends to
     // it any more, and whatever was sent has been dealt with.
     void retractWindow();
+    // A client message of `atom` to the window, if there is one.
+    void send(unsigned long atom);
 
     KEditorSkin* mSkin;
     KHandle<_XDisplay*> mHostDisplay;
     unsigned long mDeleteAtom = 0;
+    unsigned long mRescaleAtom = 0;
     unsigned long mParent = 0;
     // Set by the host side before start, read by the thread.
     std::atomic<float> mScale{1.0f};
@@ -101,6 +113,8 @@ private:
     int mCursorKind = 0;
     std::atomic<std::uint64_t> mFrames{0};
     std::atomic<std::uint64_t> mLastRepaintNs{0};
+    std::atomic<int> mGlObjects{-1};
+    std::atomic<int> mRescales{0};
 };
 
 }  // namespace KAMO

@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -83,6 +84,40 @@ float KUiScale::forDisplay(_XDisplay* display, float hostRequest) {
 
 int KUiScale::toDevice(int length, float scale) {
     return static_cast<int>(std::lround(static_cast<double>(length) * scale));
+}
+
+namespace {
+
+// The factor of a device width, kept within the allowed range.
+float widthScale(int skinWidth, double deviceWidth) {
+    const double lowest = skinWidth * static_cast<double>(KUiScale::kMinimum);
+    const double highest = skinWidth * static_cast<double>(KUiScale::kMaximum);
+    if (!(deviceWidth > lowest)) deviceWidth = lowest;
+    if (deviceWidth > highest) deviceWidth = highest;
+    return static_cast<float>(std::round(deviceWidth) / skinWidth);
+}
+
+}  // namespace
+
+float KUiScale::nearestScale(int skinWidth, int skinHeight, int width, int height) {
+    if (skinWidth < 1 || skinHeight < 1) return kMinimum;
+    const double w = skinWidth, h = skinHeight;
+    // The factor s minimising (s w - width)^2 + (s h - height)^2. Fed an
+    // allowed size it gives that size back: the height's rounding moves s
+    // by less than half a device pixel of width.
+    const double s = (w * width + h * height) / (w * w + h * h);
+    return widthScale(skinWidth, s * w);
+}
+
+float KUiScale::fittingScale(int skinWidth, int skinHeight, int width, int height) {
+    if (skinWidth < 1 || skinHeight < 1) return kMinimum;
+    const double byHeight = (static_cast<double>(height) + 0.5) * skinWidth / skinHeight;
+    double device = std::floor(std::min(static_cast<double>(width), byHeight));
+    float scale = widthScale(skinWidth, device);
+    // The height's rounding may still overshoot by a pixel.
+    while (toDevice(skinHeight, scale) > height && scale > kMinimum)
+        scale = widthScale(skinWidth, toDevice(skinWidth, scale) - 1);
+    return scale;
 }
 
 }  // namespace KAMO

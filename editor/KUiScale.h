@@ -42,6 +42,17 @@ public:
 
     // Device pixels of a length in skin pixels.
     static int toDevice(int length, float scale);
+
+    // Sizes of an editor that users may resize: its aspect is kept, and the
+    // device width decides (the factor is that width over the skin's), so
+    // every allowed size is reached by exactly one factor from 1 to 4. Both
+    // answer the factor; toDevice of the skin's size gives the size itself.
+    // The allowed size nearest to width x height (least squares): what a
+    // host asks about while the user drags the window's corner.
+    static float nearestScale(int skinWidth, int skinHeight, int width, int height);
+    // The largest allowed size within width x height (the smallest allowed
+    // when none fits): what a host that has already sized the window gets.
+    static float fittingScale(int skinWidth, int skinHeight, int width, int height);
 };
 
 }  // namespace KAMO

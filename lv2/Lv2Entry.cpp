@@ -110,9 +110,20 @@ int idleUi(LV2UI_Handle handle) {
     return guarded(1, [&] { return ui(handle)->idle(); });
 }
 
+// As the UI's extension data, the host calls it with the UI's handle.
+int resizeUi(LV2UI_Feature_Handle handle, int width, int height) {
+    try {
+        return static_cast<Lv2Ui*>(handle)->hostResized(width, height);
+    } catch (...) {
+        return 1;
+    }
+}
+
 const void* uiExtensionData(const char* uri) {
     static const LV2UI_Idle_Interface idle = {idleUi};
+    static const LV2UI_Resize resize = {nullptr, resizeUi};
     if (uri && std::strcmp(uri, LV2_UI__idleInterface) == 0) return &idle;
+    if (uri && std::strcmp(uri, LV2_UI__resize) == 0) return &resize;
     return nullptr;
 }
 

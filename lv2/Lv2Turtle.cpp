@@ -157,10 +157,9 @@ std::string lv2PluginTurtle(KEffect& effect) {
     out << "<" << kLv2UiUri << ">\n"
         << "    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:parent ;\n"
-        << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize , urid:map , "
-           "opts:options ;\n"
+        << "    lv2:optionalFeature ui:resize , ui:touch , urid:map , opts:options ;\n"
         << "    opts:supportedOption ui:scaleFactor , param:sampleRate ;\n"
-        << "    lv2:extensionData ui:idleInterface .\n";
+        << "    lv2:extensionData ui:idleInterface , ui:resize .\n";
     return out.str();
 }
 

@@ -6,9 +6,24 @@
 
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace KAMO {
+
+namespace {
+
+// The size the user gave the last UI (device pixels), with the host's scale
+// factor then: a UI opened again in the same session comes back at it.
+struct ChosenSize {
+    float hostScale = 0.0f;
+    int width = 0;
+    int height = 0;
+};
+ChosenSize gChosen;
+std::mutex gChosenMutex;
+
+}  // namespace
 
 Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                      const LV2_Feature* const* features) {
@@ -57,9 +72,16 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     AEffEditor* editor = effect.getEditor();
     if (!editor || !(bridge_.record()->flags & effFlagsHasEditor)) return false;
     if (scale > 0.0f) editor->setScaleFactor(scale);
+    hostScale_ = scale;
+    {
+        std::lock_guard<std::mutex> lock(gChosenMutex);
+        if (gChosen.width > 0 && gChosen.hostScale == hostScale_)
+            editor->setSize(gChosen.width, gChosen.height);
+    }
     // The editor still draws at its device size; only what the embedder is
     // told of the size is in its units.
     const int embedderScale = gtk3WindowScale(parent);
+    embedderScale_ = embedderScale;
     editor->setEmbedderScale(embedderScale);
     int width = 0, height = 0;
     if (bridge_.editorSize(width, height) && resize_) {
@@ -131,6 +153,30 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
     // What the model now holds, which may be the value snapped to a step:
     // the host keeps its own value, nothing is written back.
     known = ports_->portFromEffect(effect, index);
+}
+
+int Lv2Ui::hostResized(int width, int height) {
+    AEffEditor* editor = bridge_.record() ? bridge_.effect().getEditor() : nullptr;
+    if (!editor || !editor->isOpen() || !editor->canResize() || width < 1 || height < 1) return 1;
+    const int scale = embedderScale_;
+    const int deviceWidth = width * scale, deviceHeight = height * scale;
+    int newWidth = 0, newHeight = 0;
+    if (bridge_.editorSize(newWidth, newHeight) && newWidth == deviceWidth &&
+        newHeight == deviceHeight)
+        return 0;
+    editor->setSize(deviceWidth, deviceHeight);
+    if (!bridge_.editorSize(newWidth, newHeight)) return 1;
+    {
+        std::lock_guard<std::mutex> lock(gChosenMutex);
+        gChosen = ChosenSize{hostScale_, newWidth, newHeight};
+    }
+    // A host whose window is now larger than the editor learns of the
+    // editor's size in its units.
+    const int unitsWidth = (newWidth + scale - 1) / scale;
+    const int unitsHeight = (newHeight + scale - 1) / scale;
+    if (resize_ && (unitsWidth != width || unitsHeight != height))
+        resize_->ui_resize(resize_->handle, unitsWidth, unitsHeight);
+    return 0;
 }
 
 int Lv2Ui::idle() {

@@ -46,6 +46,11 @@ public:
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
     // Sends what the editor did since the last idle; 0 while the UI lives.
     int idle();
+    // The host has given the UI this size (in its units): the editor takes
+    // the largest size within it, and the host hears of that size when it
+    // differs. The size stays for the next UI of this process opened at the
+    // same host scale factor. 0 when taken.
+    int hostResized(int width, int height);
 
 private:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
@@ -61,6 +66,8 @@ private:
     const LV2UI_Resize* resize_ = nullptr;
     const LV2UI_Touch* touch_ = nullptr;
     std::unique_ptr<Lv2ControlPorts> ports_;
+    float hostScale_ = 0.0f;
+    int embedderScale_ = 1;
     // The value the host was last told of, or told us, per port.
     std::vector<float> known_;
     // Ports held by a gesture: the host's echo of older values is not

@@ -38,6 +38,15 @@ public:
     // given in those units, while the editor still draws at its device size.
     // 1, the default, is plain device pixels; takes effect at the next open.
     virtual void setEmbedderScale(int /*devicePixels*/) {}
+    // Resizing by the user, for the faces whose hosts offer it (the VST 2.4
+    // face does not). Sizes are in device pixels. constrainSize moves a size
+    // to the nearest one the editor allows, answering whether it was one
+    // already; setSize takes the largest allowed size within the one given:
+    // at once when open, else at the next opening, and for every opening
+    // after until the host asks for another scale factor.
+    virtual bool canResize() { return false; }
+    virtual bool constrainSize(int* /*width*/, int* /*height*/) { return false; }
+    virtual bool setSize(int /*width*/, int /*height*/) { return false; }
     // The window the editor made inside the host's (an X window id on this
     // platform), 0 while there is none: what a toolkit embedding the editor
     // has to wrap.

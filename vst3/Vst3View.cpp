@@ -131,15 +131,40 @@ v3_result Vst3View::size(v3_view_rect* rect) {
     return V3_OK;
 }
 
+bool Vst3View::canResize() {
+    AEffEditor* editor = plugin_.effect().getEditor();
+    return editor && editor->canResize();
+}
+
 v3_result Vst3View::checkSize(v3_view_rect* rect) {
-    // The editor has one size at a given scale.
+    if (!rect) return V3_INVALID_ARG;
+    AEffEditor* editor = plugin_.effect().getEditor();
+    int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    if (!editor || !editor->canResize()) {
+        // One size at a given scale.
+        v3_view_rect ours{};
+        if (size(&ours) != V3_OK) return V3_FALSE;
+        width = ours.right;
+        height = ours.bottom;
+    } else {
+        editor->constrainSize(&width, &height);
+    }
+    // The answer is the rectangle moved to the nearest size the editor takes.
+    rect->right = rect->left + width;
+    rect->bottom = rect->top + height;
+    return V3_OK;
+}
+
+v3_result Vst3View::resized(v3_view_rect* rect) {
+    if (!rect) return V3_INVALID_ARG;
+    AEffEditor* editor = plugin_.effect().getEditor();
+    if (!editor || !editor->canResize()) return checkSize(rect);
+    // The host has made its window this size: the editor takes the largest
+    // size that fits, drawn again at once while open.
     v3_view_rect ours{};
-    if (!rect || size(&ours) != V3_OK) return V3_FALSE;
-    const bool same =
-        rect->right - rect->left == ours.right && rect->bottom - rect->top == ours.bottom;
-    rect->right = rect->left + ours.right;
-    rect->bottom = rect->top + ours.bottom;
-    return same ? V3_OK : V3_FALSE;
+    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    if (size(&ours) == V3_OK && ours.right == width && ours.bottom == height) return V3_OK;
+    return editor->setSize(width, height) ? V3_OK : V3_FALSE;
 }
 
 v3_result Vst3View::setScale(float factor) {
@@ -181,10 +206,12 @@ v3_plugin_view_cpp Vst3View::makeViewTable() {
         return V3_FALSE;
     };
     t.view.get_size = [](void* f, v3_view_rect* rect) { return self(f)->size(rect); };
-    t.view.on_size = [](void* f, v3_view_rect* rect) { return self(f)->checkSize(rect); };
+    t.view.on_size = [](void* f, v3_view_rect* rect) { return self(f)->resized(rect); };
     t.view.on_focus = [](void*, v3_bool) -> v3_result { return V3_OK; };
     t.view.set_frame = [](void* f, v3_plugin_frame** frame) { return self(f)->setFrame(frame); };
-    t.view.can_resize = [](void*) -> v3_result { return V3_FALSE; };
+    t.view.can_resize = [](void* f) -> v3_result {
+        return self(f)->canResize() ? V3_TRUE : V3_FALSE;
+    };
     t.view.check_size_constraint = [](void* f, v3_view_rect* rect) {
         return self(f)->checkSize(rect);
     };

@@ -34,7 +34,11 @@ private:
     v3_result attached(void* parent, const char* type);
     v3_result removed();
     v3_result size(v3_view_rect* rect);
+    bool canResize();
+    // The nearest size the editor takes (the host's constraint question).
     v3_result checkSize(v3_view_rect* rect);
+    // The host's window has this size now.
+    v3_result resized(v3_view_rect* rect);
     v3_result setFrame(v3_plugin_frame** frame);
     v3_result setScale(float factor);
     void tick();

@@ -285,6 +285,45 @@ TEST_F(EditorWindowTest, DraggingAKnobEditsItsParameterAndTellsTheHost) {
     EXPECT_NEAR(value("Detune1"), 0.5, 1e-6);
 }
 
+// Hosts and window managers may make the editor's window larger than it
+// asked for (one host makes plug-in windows 800 x 600 whatever they say):
+// the picture stays at the top left as it was, where the mouse is read, and
+// the artwork's edge colour fills the rest.
+TEST_F(EditorWindowTest, AnEnlargedWindowShowsThePictureAtTheTopLeftWhereTheMouseIsRead) {
+    const int detune = plugin->findParameter("Detune1");
+    plugin->setParameter(detune, 0.3f);
+    open();
+    const EditorImage plain = settledShot();
+    const EditorImage::Rgb edge = plain.at(539, 394);
+    for (const auto& size : {std::make_pair(800, 600), std::make_pair(1000, 400)}) {
+        const int w = size.first, h = size.second;
+        plugin->setParameter(detune, 0.3f);
+        XResizeWindow(window.display(), window.parentWindow(), w, h);
+        XResizeWindow(window.display(), window.editorWindow(), w, h);
+        XFlush(window.display());
+        // The whole window: the picture as it was, the edge colour around.
+        EditorImage shot;
+        EXPECT_TRUE(window.pumpUntil(
+            [&] {
+                return window.screenshot(shot) && shot.width() == w && shot.height() == h &&
+                       shot.countDifferences(plain, 0, 0, 540, 395) == 0 &&
+                       shot.countNear(edge, 0, 540, 0, w - 540, h) == (w - 540) * h &&
+                       shot.countNear(edge, 0, 0, 395, 540, h - 395) == 540 * (h - 395);
+            },
+            kPatienceMs))
+            << w << "x" << h;
+        shot.savePng(("editor-enlarged-" + std::to_string(w) + ".png").c_str());
+        host.clearEdits();
+        window.drag(150, 150, 0, -50);
+        editsUpToTheEnd();
+        EXPECT_NEAR(value("Detune1"), 0.8, 1e-6) << w << "x" << h;
+    }
+    ERect* rect = nullptr;
+    plugin->dispatch(effEditGetRect, 0, 0, &rect);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 540);  // the size in use: the picture's
+}
+
 TEST_F(EditorWindowTest, ClosingMidDragEndsTheGestureOnceAndTheNextOpeningHasNoCapture) {
     plugin->setParameter(plugin->findParameter("Detune1"), 0.3f);
     open();

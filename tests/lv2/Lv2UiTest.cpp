@@ -115,6 +115,38 @@ TEST_F(Lv2Ui, AKnobDragReachesTheHostAsPortWritesInsideOneGesture) {
     EXPECT_LE(last, 0.0f);
 }
 
+// A host that lets the user resize its window tells the UI the new size:
+// the editor takes the largest size of its aspect within it, draws and reads
+// the mouse there, asks the host for that size, and a UI opened again in
+// the same session (the plug-in still running) comes back at it.
+TEST_F(Lv2Ui, AResizedHostWindowGetsTheEditorAtTheLargestSizeWithinIt) {
+    const auto running = instantiate();
+    ASSERT_TRUE(running);
+    ASSERT_TRUE(window.userResize(900, 900));
+    EXPECT_TRUE(window.pumpUntil(
+        [&] {
+            EditorImage editor;
+            return window.width() == 900 && window.height() == 658 &&
+                   window.screenshot(editor, false) && editor.width() == 900 &&
+                   editor.height() == 658;
+        },
+        kPatienceMs))
+        << window.width() << "x" << window.height();
+    settledShot();
+    window.clearMessages();
+    ASSERT_TRUE(window.drag(700, 92, 0, -50));  // Main Level knob at (400, 35), 40 x 40
+    const std::vector<UiMessage> messages = messagesUntilTouchEnd();
+    ASSERT_GE(messages.size(), 3u);
+    EXPECT_EQ(messages.front().port, kMainLevel);
+
+    window.close();
+    std::string error;
+    ASSERT_TRUE(window.open(world, plugin, &error, 1.0f)) << error;
+    EXPECT_EQ(window.width(), 900);
+    EXPECT_EQ(window.height(), 658);
+    ASSERT_TRUE(window.userResize(540, 395));  // as the other tests expect it
+}
+
 TEST_F(Lv2Ui, HostChangesReachTheEditorAndAreNotSentBack) {
     const EditorImage before = settledShot();
     window.clearMessages();

@@ -82,6 +82,58 @@ TEST_F(Vst3Editor, TakesTheContentScaleBeforeAndWhileOpen) {
     EXPECT_EQ(settledShot(window).width(), 540);
 }
 
+// The user drags the view's corner: the host asks for the nearest size,
+// makes its window that size and tells the view, which draws at it in
+// place as it would have opened at it, reads the mouse there, and opens at
+// it again next time.
+TEST_F(Vst3Editor, TheUserResizesTheViewInPlaceWithItsAspectKept) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    settledShot(window);
+    v3_plugin_view** view = window.view();
+    EXPECT_EQ(v3_cpp_obj(view)->can_resize(view), V3_TRUE);
+    const struct {
+        int width, height, wantWidth, wantHeight;
+    } asks[] = {{700, 700, 790, 578}, {5000, 100, 2160, 1580}, {10, 10, 540, 395}};
+    for (const auto& a : asks) {
+        v3_view_rect rect{0, 0, a.width, a.height};
+        EXPECT_EQ(v3_cpp_obj(view)->check_size_constraint(view, &rect), V3_OK);
+        EXPECT_EQ(rect.right, a.wantWidth) << a.width << "x" << a.height;
+        EXPECT_EQ(rect.bottom, a.wantHeight) << a.width << "x" << a.height;
+    }
+    const unsigned long editor = window.editorWindow();
+    v3_view_rect granted{};
+    ASSERT_TRUE(window.userResize(1080, 790, &granted));
+    EXPECT_EQ(granted.right, 1080);
+    EXPECT_EQ(granted.bottom, 790);
+    const EditorImage expected = vstShot(2.0f);
+    EditorImage shot;
+    EXPECT_TRUE(window.pumpUntil(
+        [&] {
+            return window.screenshot(shot) && shot.width() == 1080 &&
+                   shot.countDifferences(expected, 0, 0, 1080, 790) == 0;
+        },
+        60000));
+    EXPECT_EQ(window.editorWindow(), editor) << "not reopened";
+    v3_view_rect size{};
+    ASSERT_EQ(v3_cpp_obj(view)->get_size(view, &size), V3_OK);
+    EXPECT_EQ(size.right, 1080);
+    EXPECT_EQ(size.bottom, 790);
+
+    // The Main Level knob at (400, 35), 40 x 40, now twice as large.
+    plugin->handler().clear();
+    ASSERT_TRUE(window.drag(840, 110, 0, -60));
+    const std::vector<HostEdit> edits = editsUntilEnd();
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits.front().id, kMainLevel);
+    EXPECT_GT(plugin->normalised(kMainLevel), plugin->parameters()[kMainLevel].defaultValue);
+
+    window.close();
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_EQ(window.width(), 1080);
+    EXPECT_EQ(window.height(), 790);
+}
+
 TEST_F(Vst3Editor, AKnobDragReachesTheHostInOneGestureOnTheHostsThread) {
     std::string error;
     ASSERT_TRUE(window.open(*plugin, &error)) << error;

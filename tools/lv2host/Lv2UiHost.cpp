@@ -78,6 +78,15 @@ int Lv2UiHost::resizeFunction(LV2UI_Feature_Handle handle, int width, int height
 
 void Lv2UiHost::record(const UiMessage& message) { messages_.add(message); }
 
+bool Lv2UiHost::userResize(int width, int height) {
+    if (!instance_ || width < 1 || height < 1) return false;
+    const auto* resize =
+        static_cast<const LV2UI_Resize*>(suil_instance_extension_data(instance_, LV2_UI__resize));
+    if (!resize || !resize->ui_resize) return false;
+    resizeFunction(this, width, height);
+    return resize->ui_resize(suil_instance_get_handle(instance_), width, height) == 0;
+}
+
 std::vector<UiMessage> Lv2UiHost::messages() const { return messages_.entries(); }
 
 void Lv2UiHost::clearMessages() { messages_.clear(); }

@@ -81,6 +81,11 @@ public:
     // press, move in `steps` steps by (dx, dy), release.
     bool drag(int x, int y, int dx, int dy, int steps = 6);
 
+    // The user makes the host window width x height: the window takes it and
+    // a UI that offers ui:resize as extension data is told (it may answer
+    // with a resize request of its own). False without that interface.
+    bool userResize(int width, int height);
+
     // The whole host window (with the editor in it), or the editor alone.
     bool screenshot(plughost::EditorImage& image, bool wholeWindow = true) const;
 

@@ -2,7 +2,7 @@
 //
 //   lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]
 //                  [--rate R] [--block N] [--state IN.ttl] [--save-state OUT.ttl]
-//   lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
+//   lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F] [--size WxH]
 
 #include "tools/lv2host/Lv2Instance.h"
 #include "tools/lv2host/Lv2SongRenderer.h"
@@ -26,11 +26,13 @@ const char* const kUsage =
     "usage: lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]\n"
     "                      [--rate R] [--block N] [--state IN.ttl] [--save-state OUT.ttl]\n"
     "       lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
+    "                      [--size WxH]\n"
     "  BUNDLE is an LV2 bundle folder (build/Murlan.lv2); its own (first) plug-in is used.\n"
     "  render plays a MIDI file with a transport position at every block; VALUE is in the\n"
     "  port's own unit. --state restores a state saved by --save-state (Turtle, as a host\n"
     "  keeps it) before the settings; --save-state writes the state after them.\n"
-    "  editor opens the plug-in's UI in a window of its own.\n";
+    "  editor opens the plug-in's UI in a window of its own; --size then makes the window\n"
+    "  that size and tells a UI that offers ui:resize.\n";
 
 std::string absolute(const std::string& path) {
     char resolved[PATH_MAX];
@@ -125,7 +127,10 @@ int editor(const plughost::CommandLine& line) {
         return 2;
     }
     double afterMs = 0.0, scale = 0.0;
-    if (!plughost::readEditorTimes(line, "lv2host", afterMs, scale, std::cerr)) return 2;
+    int width = 0, height = 0;
+    if (!plughost::readEditorTimes(line, "lv2host", afterMs, scale, std::cerr) ||
+        !plughost::readEditorSize(line, "lv2host", width, height, std::cerr))
+        return 2;
     std::string error;
     lv2host::Lv2World world;
     const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
@@ -134,6 +139,9 @@ int editor(const plughost::CommandLine& line) {
         std::cerr << "lv2host: " << error << "\n";
         return 1;
     }
+    // As a user dragging the window's corner would.
+    if (width > 0 && !window.userResize(width, height))
+        std::cerr << "lv2host: the editor does not take another size\n";
     return plughost::showEditor(window, line, afterMs, "lv2host", std::cerr);
 }
 
@@ -155,7 +163,7 @@ int main(int argc, char** argv) {
                                                               {"state", true},
                                                               {"save-state", true}}
                  : std::vector<plughost::CommandLine::Option>{
-                       {"screenshot", true}, {"after-ms", true}, {"scale", true}});
+                       {"screenshot", true}, {"after-ms", true}, {"scale", true}, {"size", true}});
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error)) {
         std::cerr << "lv2host: " << error << "\n" << kUsage;

@@ -3,6 +3,8 @@
 #include "tools/plughost/ParameterSetting.h"
 #include "tools/plughost/PresetFiles.h"
 
+#include <cstdio>
+
 namespace plughost {
 
 std::unique_ptr<PluginInstance> loadOrReport(PluginHost& host, const std::string& path,
@@ -64,6 +66,21 @@ bool readEditorTimes(const CommandLine& line, const char* tool, double& afterMs,
     return told(line.number("after-ms", 0.0, 1e9, afterMs, &error) &&
                     line.number("scale", 0.0, 16.0, scale, &error),
                 tool, error, err);
+}
+
+bool readEditorSize(const CommandLine& line, const char* tool, int& width, int& height,
+                    std::ostream& err) {
+    width = height = 0;
+    if (!line.has("size")) return true;
+    const std::string text = line.value("size");
+    char x = 0, rest = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &rest) != 3 || x != 'x' ||
+        width < 1 || height < 1 || width > 16384 || height > 16384) {
+        err << tool << ": --size wants WIDTHxHEIGHT, not " << text << "\n";
+        width = height = 0;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace plughost

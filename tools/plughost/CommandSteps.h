@@ -41,6 +41,11 @@ bool openSongAndWav(const CommandLine& line, const char* tool, double rate, Midi
 bool readEditorTimes(const CommandLine& line, const char* tool, double& afterMs, double& scale,
                      std::ostream& err);
 
+// --size WxH of a host's editor command (0 x 0 without it), the problem
+// told after `tool`.
+bool readEditorSize(const CommandLine& line, const char* tool, int& width, int& height,
+                    std::ostream& err);
+
 // Serves the open `window` for `afterMs` (until interrupted when negative),
 // then saves its --screenshot. Answers the exit status.
 template <class Window>

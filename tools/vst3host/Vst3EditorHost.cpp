@@ -182,6 +182,21 @@ bool Vst3EditorHost::setScale(float factor) {
     return ok;
 }
 
+bool Vst3EditorHost::userResize(int width, int height, v3_view_rect* granted) {
+    if (!view_ || v3_cpp_obj(view_)->can_resize(view_) != V3_TRUE) return false;
+    v3_view_rect rect{0, 0, width, height};
+    if (v3_cpp_obj(view_)->check_size_constraint(view_, &rect) != V3_OK) return false;
+    width_ = rect.right - rect.left;
+    height_ = rect.bottom - rect.top;
+    if (display_ && window_) {
+        XResizeWindow(display_, window_, static_cast<unsigned>(width_),
+                      static_cast<unsigned>(height_));
+        XSync(display_, False);
+    }
+    if (granted) *granted = rect;
+    return v3_cpp_obj(view_)->on_size(view_, &rect) == V3_OK;
+}
+
 bool Vst3EditorHost::screenshot(plughost::EditorImage& image) const {
     return plughost::grabWindow(display_, editorWindow(), image);
 }

@@ -44,6 +44,11 @@ public:
     bool drag(int x, int y, int dx, int dy, int steps = 6, bool release = true);
     // Sets the view's content scale factor (IPlugViewContentScaleSupport).
     bool setScale(float factor);
+    // The user drags the window's corner to width x height: a view that can
+    // resize is asked for the nearest size it takes, the window gets that
+    // size and the view is told (onSize). False when the view cannot resize;
+    // `granted` receives the size the window got.
+    bool userResize(int width, int height, v3_view_rect* granted = nullptr);
 
     int width() const { return width_; }
     int height() const { return height_; }

@@ -4,7 +4,7 @@
 //   vst3host render BUNDLE --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]
 //                   [--program N] [--rate R] [--block N] [--double]
 //                   [--state IN.state] [--save-state OUT.state]
-//   vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
+//   vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F] [--size WxH]
 
 #include "tools/plughost/CommandLine.h"
 #include "tools/plughost/CommandSteps.h"
@@ -29,12 +29,14 @@ const char* const kUsage =
     "                       [--program N] [--rate R] [--block N] [--double]\n"
     "                       [--state IN.state] [--save-state OUT.state]\n"
     "       vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
+    "                       [--size WxH]\n"
     "  BUNDLE is a VST 3 bundle folder (build/Murlan.vst3); its first audio module is used.\n"
     "  info lists the factory's classes, the parameters and the programs. render plays a MIDI\n"
     "  file (bends through the plug-in's MIDI mapping); TEXT is what the parameter shows.\n"
     "  --state loads a component state (the bytes a host stores in a session) before the\n"
     "  settings; --save-state writes the state after them, as a host saving the session.\n"
-    "  editor opens the plug-in's view in a window of its own.\n";
+    "  editor opens the plug-in's view in a window of its own; --size then resizes it as a\n"
+    "  user dragging its corner would (the view answers the nearest size it takes).\n";
 
 std::string flagsText(std::int32_t flags) {
     std::string text;
@@ -145,13 +147,19 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
 
 int editor(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
     double afterMs = 0.0, scale = 0.0;
-    if (!plughost::readEditorTimes(line, "vst3host", afterMs, scale, std::cerr)) return 2;
+    int width = 0, height = 0;
+    if (!plughost::readEditorTimes(line, "vst3host", afterMs, scale, std::cerr) ||
+        !plughost::readEditorSize(line, "vst3host", width, height, std::cerr))
+        return 2;
     std::string error;
     vst3host::Vst3EditorHost window;
     if (!window.open(plugin, &error, static_cast<float>(scale))) {
         std::cerr << "vst3host: " << error << "\n";
         return 1;
     }
+    // As a user dragging the window's corner would.
+    if (width > 0 && !window.userResize(width, height))
+        std::cerr << "vst3host: the editor does not take another size\n";
     return plughost::showEditor(window, line, afterMs, "vst3host", std::cerr);
 }
 
@@ -174,7 +182,8 @@ int main(int argc, char** argv) {
                                 {"save-state", true},
                                 {"screenshot", true},
                                 {"after-ms", true},
-                                {"scale", true}});
+                                {"scale", true},
+                                {"size", true}});
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error) ||
         line.positionals().size() != 1) {
