@@ -418,7 +418,7 @@ TEST_F(EditorWindowTest, AtTwiceTheScaleDragsCountInSkinPixelsAndClicksHitTheSam
     plugin->setParameter(plugin->findParameter("MainLvl"), 0.0f);
     window.click(990, 94);  // Auto Level at (460, 30), 70 x 35
     EXPECT_TRUE(window.pumpUntil([&] { return value("MainLvl") != 0.0f; }, kPatienceMs));
-    window.click(530, 22);  // the Info tab at (243, 3), 44 x 16
+    window.click(530, 22);  // the Info tab at (222, 3), 44 x 16
     EXPECT_TRUE(waitForPage(2));
     window.click(420, 22);  // and back
     EXPECT_TRUE(waitForPage(1));
