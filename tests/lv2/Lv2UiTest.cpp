@@ -4,12 +4,16 @@
 
 #include "Lv2TestSupport.h"
 
+#include "lv2/Lv2ControlPorts.h"
+#include "synth/Murlan.h"
+
 #include "tools/lv2host/Lv2UiHost.h"
 #include "tools/plughost/EditorHost.h"
 
 #include <X11/Xlib.h>
 
 #include <cstdlib>
+#include <map>
 #include <set>
 
 #if defined(MURLAN_LV2_BUNDLE) && defined(MURLAN_PLUGIN)
@@ -140,6 +144,48 @@ TEST_F(Lv2Ui, PatchCommandsReachTheHostAsPortWrites) {
     for (const UiMessage& m : window.messages())
         if (m.kind == UiMessage::Write) ports.insert(m.port);
     EXPECT_GE(ports.size(), 5u);
+}
+
+TEST_F(Lv2Ui, ASoundLoadedOnTheSoundsPageReachesTheHostAsPortWritesInsideGestures) {
+    // What the second sound of the first category changes on the defaults.
+    auto quiet = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+        return opcode == audioMasterVersion ? 2400 : 0;
+    };
+    Murlan defaults(quiet), loaded(quiet);
+    ASSERT_TRUE(loaded.loadLibrarySound(1));
+    const KAMO::Lv2ControlPorts ports(loaded);
+    std::map<std::uint32_t, float> expected;
+    for (int i = 0; i < loaded.parameterCount(); ++i)
+        if (ports.portFromEffect(loaded, i) != ports.portFromEffect(defaults, i))
+            expected[static_cast<std::uint32_t>(ports.portOf(i))] = ports.portFromEffect(loaded, i);
+    ASSERT_FALSE(expected.empty());
+
+    ASSERT_TRUE(window.drag(296, 11, 0, 0, 1));  // the Sounds tab at (272, 3), 48 x 16
+    settledShot();
+    window.clearMessages();
+    ASSERT_TRUE(window.drag(210, 106, 0, 0, 1));  // the second row of the sound list
+    window.pumpUntil(
+        [&] {
+            int ends = 0;
+            for (const UiMessage& m : window.messages()) ends += m.kind == UiMessage::TouchEnd;
+            return ends == static_cast<int>(expected.size());
+        },
+        kPatienceMs);
+    const std::vector<UiMessage> messages = window.messages();
+    std::map<std::uint32_t, float> written;
+    std::uint32_t open = ~0u;
+    for (const UiMessage& m : messages) {
+        if (m.kind == UiMessage::TouchBegin) {
+            EXPECT_EQ(open, ~0u);
+            open = m.port;
+        } else {
+            EXPECT_EQ(m.port, open) << "outside its gesture";
+            if (m.kind == UiMessage::Write) written[m.port] = m.value;
+            if (m.kind == UiMessage::TouchEnd) open = ~0u;
+        }
+    }
+    EXPECT_EQ(open, ~0u);
+    EXPECT_EQ(written, expected);
 }
 
 #endif
