@@ -15,7 +15,9 @@
 // 32-bit number. The bank of an older release (fewer parameters) is taken,
 // the others get their defaults; a stream of any other length, or with a
 // value outside [0, 1] or a program outside the bank, is refused and
-// changes nothing.
+// changes nothing. One program record alone (a preset file's state, as the
+// library's .vstpreset files hold) is loaded into the current program, as
+// the program's .fxp would be: values and name, the other programs stay.
 
 #include "shell/Vst2.h"
 #include "vst3/Vst3Com.h"
@@ -52,6 +54,9 @@ public:
     std::vector<unsigned char> stateBytes();
     // Takes a whole state or nothing; false when refused.
     bool takeState(const unsigned char* bytes, std::size_t size);
+    // A record of today's length with every value in [0, 1], into the
+    // current program; false, and nothing changes, for anything else.
+    bool takeProgramRecord(const unsigned char* bytes, std::size_t size);
 
     void* componentInterface() { return component_.pointer(); }
 
