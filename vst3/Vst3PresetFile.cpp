@@ -83,7 +83,7 @@ std::vector<unsigned char> vst3PresetFile(const unsigned char* classId,
 }
 
 std::string presetFileName(const KLibrarySound& sound) {
-    return sound.category + ": " + sound.name + ".vstpreset";
+    return sound.category + " - " + sound.name + ".vstpreset";
 }
 
 bool writeVst3PresetFiles(const KPresetLibrary& library, const unsigned char* classId,

@@ -19,9 +19,10 @@ std::vector<unsigned char> vst3PresetFile(const unsigned char* classId,
                                           const std::vector<unsigned char>& state,
                                           const std::string& name, const std::string& category);
 
-// "CATEGORY: NAME.vstpreset". Hosts read a plug-in's preset folder without
+// "CATEGORY - NAME.vstpreset". Hosts read a plug-in's preset folder without
 // its subfolders and show a file's name as the preset's, so the category
-// goes into the name, and sounds of one category sort together.
+// goes into the name, and sounds of one category sort together. No colon:
+// Ardour splits its preset identifiers, which end in the name, at colons.
 std::string presetFileName(const KLibrarySound& sound);
 
 // Writes one file per library sound into FOLDER. False, with a message,

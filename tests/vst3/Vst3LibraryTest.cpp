@@ -1,5 +1,5 @@
 // The factory library in a VST 3 host's preset list: one .vstpreset file
-// per sound, found where hosts look, labelled "Category: Name", whose state
+// per sound, found where hosts look, labelled "Category - Name", whose state
 // loads that sound into the current program alone.
 
 #include "Vst3TestSupport.h"
@@ -39,7 +39,7 @@ TEST_F(Vst3Library, EverySoundIsAPresetFileThatLoadsIntoTheCurrentProgramAlone) 
         listed[preset.label] = preset.state;
     ASSERT_EQ(listed.size(), library.sounds().size());
     for (const KAMO::KLibrarySound& sound : library.sounds())
-        EXPECT_EQ(listed[sound.category + ": " + sound.name], sound.record) << sound.name;
+        EXPECT_EQ(listed[sound.category + " - " + sound.name], sound.record) << sound.name;
 
     vst3host::ParameterInfo program;
     ASSERT_TRUE(plugin->programParameter(program));
@@ -56,7 +56,7 @@ TEST_F(Vst3Library, EverySoundIsAPresetFileThatLoadsIntoTheCurrentProgramAlone) 
     EXPECT_EQ(plugin->state(), before);
 
     const KAMO::KLibrarySound& sound = library.sounds()[library.sounds().size() / 2];
-    ASSERT_EQ(plugin->setState(listed[sound.category + ": " + sound.name]), V3_OK);
+    ASSERT_EQ(plugin->setState(listed[sound.category + " - " + sound.name]), V3_OK);
     const std::vector<std::uint8_t> after = plugin->state();
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t p = 0; p < 10; ++p) {
