@@ -1,7 +1,6 @@
 #include "lv2/Lv2Plugin.h"
 
 #include "framework/KEffect.h"
-#include "framework/KFaceBuild.h"
 
 #include <lv2/atom/util.h>
 
@@ -10,14 +9,6 @@
 #include <cstring>
 
 namespace KAMO {
-
-namespace {
-
-// The instance whose effect is being built: the effect asks its host
-// questions from its constructor, before the record can point back to us.
-thread_local Lv2Plugin* gBuilding = nullptr;
-
-}  // namespace
 
 Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* features) {
     const auto* map = static_cast<const LV2_URID_Map*>(lv2Feature(features, LV2_URID__map));
@@ -30,7 +21,7 @@ Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* featur
         if (options[i].key == plugin->uris_.maxBlockLength &&
             plugin->uris_.number(options[i].value, options[i].type, options[i].size, value) &&
             value >= 1.0 && value <= 1 << 20)
-            plugin->maxBlock_ = static_cast<VstInt32>(value);
+            plugin->maxBlock_ = static_cast<int>(value);
     }
     if (!plugin->build()) return nullptr;
     return plugin.release();
@@ -42,67 +33,26 @@ Lv2Plugin::Lv2Plugin(double sampleRate, const LV2_URID_Map* map)
 }
 
 bool Lv2Plugin::build() {
-    effect_ = buildFaceEffect(this, gBuilding, &Lv2Plugin::hostCallback);
-    if (!effect_) return false;
+    if (!bridge_.build()) return false;
+    KEffect& effect = bridge_.effect();
     // The editor lives in the UI, with an effect of its own (see Lv2Ui.h);
     // here it would only hold a display connection in the audio host.
-    effect_->releaseEditor();
-    record_ = effect_->getAeffect();
-    record_->user = this;
+    effect.releaseEditor();
     // An instance at a rate the effect cannot play would play out of tune:
-    // refuse it (the destructor closes the effect).
-    if (!effect_->playsSampleRate(sampleRate_)) return false;
-    rateAccepted_ = true;
-    record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
-    record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate_));
-    record_->dispatcher(record_, effSetBlockSize, 0, maxBlock_, nullptr, 0.0f);
+    // refuse it (the bridge closes the effect).
+    if (!effect.playsSampleRate(sampleRate_)) return false;
+    bridge_.open();
+    bridge_.setSampleRate(sampleRate_);
+    bridge_.setBlockSize(maxBlock_);
 
-    ports_.reset(new Lv2ControlPorts(*effect_));
+    ports_.reset(new Lv2ControlPorts(effect));
     controls_.assign(static_cast<std::size_t>(ports_->count()), nullptr);
     // NaN differs from every value: the first run applies every port.
     lastControls_.assign(static_cast<std::size_t>(ports_->count()), std::nanf(""));
-
-    midi_.reset(new KMidiEventList(kEventCapacity));
-    list_ = midi_->list();
     return true;
 }
 
-Lv2Plugin::~Lv2Plugin() {
-    // effClose destroys the effect and its editor.
-    if (record_) record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
-}
-
-VstIntPtr Lv2Plugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void* ptr, float opt) {
-    Lv2Plugin* self = effect && effect->user ? static_cast<Lv2Plugin*>(effect->user) : gBuilding;
-    if (!self) return opcode == audioMasterVersion ? 2400 : 0;
-    return self->answer(opcode, index, value, ptr, opt);
-}
-
-VstIntPtr Lv2Plugin::answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/, void* ptr,
-                            float /*opt*/) {
-    switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterGetSampleRate:
-        // Answered only once the effect has said it plays the rate, which
-        // also puts it in the integer's range; 0 means "not known".
-        return rateAccepted_ ? static_cast<VstIntPtr>(sampleRate_) : 0;
-    case audioMasterGetBlockSize:
-        return maxBlock_;
-    case audioMasterGetTime:
-        return reinterpret_cast<VstIntPtr>(&transport_.timeInfo());
-    case audioMasterWantMidi:
-        return 1;
-    case audioMasterGetProductString:
-        if (ptr) vstCopyText(static_cast<char*>(ptr), "LV2 host", kVstMaxProductStrLen);
-        return 1;
-    default:
-        // Edits come only from the host's ports here; the editor talks to an
-        // effect of its own (see Lv2Ui), so automate and gestures are moot.
-        return 0;
-    }
-}
+Lv2Plugin::~Lv2Plugin() = default;
 
 void Lv2Plugin::connectPort(uint32_t port, void* data) {
     // Compared unsigned: an index of 2^31 or more must not turn negative and
@@ -116,9 +66,9 @@ void Lv2Plugin::connectPort(uint32_t port, void* data) {
         output_ = static_cast<float*>(data);
 }
 
-void Lv2Plugin::activate() { record_->dispatcher(record_, effMainsChanged, 0, 1, nullptr, 0.0f); }
+void Lv2Plugin::activate() { bridge_.resume(); }
 
-void Lv2Plugin::deactivate() { record_->dispatcher(record_, effMainsChanged, 0, 0, nullptr, 0.0f); }
+void Lv2Plugin::deactivate() { bridge_.suspend(); }
 
 void Lv2Plugin::applyControls() {
     for (int i = 0; i < ports_->count(); ++i) {
@@ -130,7 +80,7 @@ void Lv2Plugin::applyControls() {
         if (std::memcmp(&value, &last, sizeof value) == 0) continue;
         last = value;
         if (std::isnan(value)) continue;
-        effect_->setParameterReal(i, ports_->realFromPort(i, value));
+        bridge_.effect().setParameterReal(i, ports_->realFromPort(i, value));
     }
 }
 
@@ -160,11 +110,8 @@ void Lv2Plugin::readPosition(const LV2_Atom_Object* object) {
 
 void Lv2Plugin::addMidi(const LV2_Atom& body, uint32_t delta) {
     // Channel messages only: system exclusive does not fit the record.
-    if (body.size < 1 || body.size > 3 || list_->numEvents >= kEventCapacity) return;
-    VstMidiEvent& midi = (*midi_)[list_->numEvents++];
-    std::memset(midi.midiData, 0, sizeof midi.midiData);
-    std::memcpy(midi.midiData, LV2_ATOM_BODY_CONST(&body), body.size);
-    midi.deltaFrames = static_cast<VstInt32>(delta);
+    bridge_.addMidi(static_cast<const unsigned char*>(LV2_ATOM_BODY_CONST(&body)),
+                    static_cast<int>(body.size), static_cast<int>(delta));
 }
 
 void Lv2Plugin::renderStretch(uint32_t from, uint32_t to) {
@@ -172,17 +119,19 @@ void Lv2Plugin::renderStretch(uint32_t from, uint32_t to) {
     // keeps its events for the next one.
     if (to <= from) return;
     if (output_) {
-        record_->dispatcher(record_, effProcessEvents, 0, 0, list_, 0.0f);
-        float* outputs[1] = {output_ + from};
-        record_->processReplacing(record_, nullptr, outputs, static_cast<VstInt32>(to - from));
+        bridge_.sendMidi();
+        // The record is worked out from the transport's state, which holds
+        // for the whole stretch.
+        bridge_.setTime(&transport_.timeInfo());
+        bridge_.render(output_ + from, static_cast<int>(to - from));
     }
     transport_.advance(to - from);
-    list_->numEvents = 0;
+    bridge_.clearMidi();
 }
 
 void Lv2Plugin::run(uint32_t frames) {
     applyControls();
-    list_->numEvents = 0;
+    bridge_.clearMidi();
     uint32_t start = 0;
     if (events_) {
         LV2_ATOM_SEQUENCE_FOREACH(events_, event) {
@@ -195,7 +144,7 @@ void Lv2Plugin::run(uint32_t frames) {
             const LV2_URID type = event->body.type;
             if (type == uris_.midiEvent) {
                 if (frame >= frames) continue;  // past the run, or a run of 0 frames
-                if (list_->numEvents >= kEventCapacity && frame > start) {
+                if (bridge_.midiCount() >= kEventCapacity && frame > start) {
                     renderStretch(start, frame);
                     start = frame;
                 }
@@ -218,13 +167,13 @@ void Lv2Plugin::run(uint32_t frames) {
 // --- State --------------------------------------------------------------------------
 
 LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
-    void* bank = nullptr;
-    const VstIntPtr size = record_->dispatcher(record_, effGetChunk, 0, 0, &bank, 0.0f);
-    if (!bank || size <= 0) return LV2_STATE_ERR_UNKNOWN;
-    LV2_State_Status status = store(handle, uris_.stateBank, bank, static_cast<std::size_t>(size),
-                                    uris_.atomChunk, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+    std::size_t size = 0;
+    const unsigned char* bank = bridge_.bankImage(size);
+    if (!bank) return LV2_STATE_ERR_UNKNOWN;
+    LV2_State_Status status = store(handle, uris_.stateBank, bank, size, uris_.atomChunk,
+                                    LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
     if (status != LV2_STATE_SUCCESS) return status;
-    const int32_t program = effect_->getProgram();
+    const int32_t program = bridge_.program();
     return store(handle, uris_.stateProgram, &program, sizeof program, uris_.atomInt,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
@@ -240,13 +189,9 @@ LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve, LV2_St
         return LV2_STATE_ERR_BAD_TYPE;
     int32_t index = 0;
     std::memcpy(&index, program, sizeof index);
-    if (index < 0 || index >= effect_->programBank().programCount() ||
-        !effect_->programBank().isSoundBankImage(static_cast<const unsigned char*>(bank), bankSize))
-        return LV2_STATE_ERR_UNKNOWN;
-    record_->dispatcher(record_, effSetChunk, 0, static_cast<VstIntPtr>(bankSize),
-                        const_cast<void*>(bank), 0.0f);
-    record_->dispatcher(record_, effSetProgram, 0, index, nullptr, 0.0f);
-    return LV2_STATE_SUCCESS;
+    return bridge_.takeState(static_cast<const unsigned char*>(bank), bankSize, index)
+               ? LV2_STATE_SUCCESS
+               : LV2_STATE_ERR_UNKNOWN;
 }
 
 }  // namespace KAMO

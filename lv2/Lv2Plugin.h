@@ -1,18 +1,18 @@
 #pragma once
 // The LV2 face of the effect: one instance of the instrument, built by the
-// same factory as the VST 2.4 entry, driven through its host interface.
+// same factory as the VST 2.4 entry and driven through the faces' bridge.
 //
 // Ports: one control input per parameter (real units), the event input
 // (MIDI and transport) and the audio output, numbered as Lv2ControlPorts
 // says. A run hands the MIDI of each stretch between two
 // transport positions to processEvents with frame offsets as delta frames,
-// answers the effect's time question from the positions seen (Lv2Transport)
+// gives the effect the time of the positions seen (Lv2Transport)
 // and renders through the effect's float path, which is its double path
 // converted. A control port reaches the effect only when its value changed
 // since the last run: the effect may have been edited meanwhile by other
 // means (a restored state), and a stale port value must not undo that.
 
-#include "framework/KMidiEventList.h"
+#include "framework/KHostBridge.h"
 #include "lv2/Lv2ControlPorts.h"
 #include "lv2/Lv2Transport.h"
 #include "lv2/Lv2Uris.h"
@@ -24,8 +24,6 @@
 #include <memory>
 #include <vector>
 
-class AudioEffect;
-
 namespace KAMO {
 
 class KEffect;
@@ -34,7 +32,7 @@ class Lv2Plugin {
 public:
     // Most MIDI events handed to the effect in one call; a run carrying more
     // is cut into stretches.
-    static constexpr int kEventCapacity = 512;
+    static constexpr int kEventCapacity = KHostBridge::kMidiCapacity;
 
     // Null when the host lacks urid:map, the effect cannot be built or does
     // not play `sampleRate`.
@@ -59,13 +57,10 @@ public:
     // outside the bank, changes nothing.
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
-    KEffect& effect() { return *effect_; }
+    KEffect& effect() { return bridge_.effect(); }
 
 private:
     Lv2Plugin(double sampleRate, const LV2_URID_Map* map);
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void* ptr, float opt);
-    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     bool build();
     void applyControls();
     void readPosition(const LV2_Atom_Object* object);
@@ -74,10 +69,10 @@ private:
 
     Lv2Uris uris_;
     double sampleRate_;
-    bool rateAccepted_ = false;
-    VstInt32 maxBlock_ = 4096;
-    AEffect* record_ = nullptr;
-    KEffect* effect_ = nullptr;
+    int maxBlock_ = 4096;
+    // Edits come only from the host's ports here: the editor talks to an
+    // effect of its own (see Lv2Ui), so no listener.
+    KHostBridge bridge_{"LV2 host"};
     std::unique_ptr<Lv2ControlPorts> ports_;
     Lv2Transport transport_;
 
@@ -85,10 +80,6 @@ private:
     std::vector<float> lastControls_;
     const LV2_Atom_Sequence* events_ = nullptr;
     float* output_ = nullptr;
-
-    // The event list handed to processEvents, set up once.
-    std::unique_ptr<KMidiEventList> midi_;
-    VstEvents* list_ = nullptr;
 };
 
 }  // namespace KAMO

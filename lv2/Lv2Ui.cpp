@@ -1,23 +1,14 @@
 #include "lv2/Lv2Ui.h"
 
 #include "framework/KEffect.h"
-#include "framework/KFaceBuild.h"
 #include "lv2/GtkEmbedder.h"
 #include "shell/AEffEditor.h"
-#include "shell/AudioEffect.h"
 
 #include <chrono>
 #include <cstring>
 #include <thread>
 
 namespace KAMO {
-
-namespace {
-
-// The instance whose model effect is being built (see Lv2Plugin.cpp).
-thread_local Lv2Ui* gBuilding = nullptr;
-
-}  // namespace
 
 Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                      const LV2_Feature* const* features) {
@@ -36,6 +27,7 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
     resize_ = static_cast<const LV2UI_Resize*>(lv2Feature(features, LV2_UI__resize));
     touch_ = static_cast<const LV2UI_Touch*>(lv2Feature(features, LV2_UI__touch));
     float scale = 0.0f;
+    double sampleRate = 0.0;
     const auto* map = static_cast<const LV2_URID_Map*>(lv2Feature(features, LV2_URID__map));
     const auto* options =
         static_cast<const LV2_Options_Option*>(lv2Feature(features, LV2_OPTIONS__options));
@@ -49,55 +41,42 @@ bool Lv2Ui::open(unsigned long parent, const LV2_Feature* const* features) {
             // The editor asks for the rate as an integer: anything that
             // would not convert is no rate.
             if (options[i].key == uris.sampleRate && value > 0.0 && value < 1.0e7)
-                sampleRate_ = static_cast<float>(value);
+                sampleRate = value;
         }
     }
 
-    effect_ = buildFaceEffect(this, gBuilding, &Lv2Ui::hostCallback);
-    if (!effect_) return false;
-    record_ = effect_->getAeffect();
-    record_->user = this;
-    record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
-    if (sampleRate_ > 0.0f)
-        record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, sampleRate_);
+    if (!bridge_.build()) return false;
+    KEffect& effect = bridge_.effect();
+    bridge_.open();
+    if (sampleRate > 0.0) bridge_.setSampleRate(sampleRate);
 
-    ports_.reset(new Lv2ControlPorts(*effect_));
-    for (int i = 0; i < ports_->count(); ++i) known_.push_back(ports_->portFromEffect(*effect_, i));
+    ports_.reset(new Lv2ControlPorts(effect));
+    for (int i = 0; i < ports_->count(); ++i) known_.push_back(ports_->portFromEffect(effect, i));
     grabbed_.assign(known_.size(), false);
 
-    AEffEditor* editor = effect_->getEditor();
-    if (!editor || !(record_->flags & effFlagsHasEditor)) return false;
+    AEffEditor* editor = effect.getEditor();
+    if (!editor || !(bridge_.record()->flags & effFlagsHasEditor)) return false;
     if (scale > 0.0f) editor->setScaleFactor(scale);
     // The editor still draws at its device size; only what the embedder is
     // told of the size is in its units.
     const int embedderScale = gtk3WindowScale(parent);
     editor->setEmbedderScale(embedderScale);
-    ERect* rect = nullptr;
-    record_->dispatcher(record_, effEditGetRect, 0, 0, &rect, 0.0f);
-    if (rect && resize_) {
+    int width = 0, height = 0;
+    if (bridge_.editorSize(width, height) && resize_) {
         auto inUnits = [embedderScale](int device) {
             return (device + embedderScale - 1) / embedderScale;
         };
-        resize_->ui_resize(resize_->handle, inUnits(rect->right - rect->left),
-                           inUnits(rect->bottom - rect->top));
+        resize_->ui_resize(resize_->handle, inUnits(width), inUnits(height));
     }
-    // An idle before the opening tells the effect which thread is ours, so
-    // that no edit ever calls back on the editor's thread.
-    record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);
-    editorOpen_ =
-        record_->dispatcher(record_, effEditOpen, 0, 0, reinterpret_cast<void*>(parent), 0.0f) != 0;
-    return editorOpen_;
+    // The bridge idles the editor before it opens it, so that no edit ever
+    // calls back on the editor's thread.
+    return bridge_.openEditor(reinterpret_cast<void*>(parent));
 }
 
-Lv2Ui::~Lv2Ui() {
-    if (!record_) return;
-    if (editorOpen_) record_->dispatcher(record_, effEditClose, 0, 0, nullptr, 0.0f);
-    // effClose destroys the effect and its editor.
-    record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
-}
+Lv2Ui::~Lv2Ui() = default;
 
 unsigned long Lv2Ui::editorWindow() {
-    AEffEditor* editor = effect_ ? effect_->getEditor() : nullptr;
+    AEffEditor* editor = bridge_.record() ? bridge_.effect().getEditor() : nullptr;
     if (!editor) return 0;
     // The editor's thread makes its window moments after the opening; a
     // thread that cannot (no display, the parent gone) never publishes one.
@@ -109,46 +88,30 @@ unsigned long Lv2Ui::editorWindow() {
     }
 }
 
-VstIntPtr Lv2Ui::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                              void* ptr, float /*opt*/) {
-    Lv2Ui* self = effect && effect->user ? static_cast<Lv2Ui*>(effect->user) : gBuilding;
-    if (opcode == audioMasterGetProductString && ptr) {
-        vstCopyText(static_cast<char*>(ptr), "LV2 host", kVstMaxProductStrLen);
-        return 1;
-    }
-    if (!self) return opcode == audioMasterVersion ? 2400 : 0;
-    return self->answer(opcode, index, value);
-}
-
-VstIntPtr Lv2Ui::answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/) {
-    if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterGetSampleRate) return static_cast<VstIntPtr>(sampleRate_);
-    if (opcode != audioMasterAutomate && opcode != audioMasterBeginEdit &&
-        opcode != audioMasterEndEdit)
-        return 0;
-    if (!ports_ || index < 0 || index >= ports_->count()) return 0;
+bool Lv2Ui::hostEdit(KHostBridge::Edit kind, int index, float /*value*/) {
+    if (!ports_ || index < 0 || index >= ports_->count()) return false;
     const auto port = static_cast<uint32_t>(ports_->portOf(index));
     const auto grabbed = grabbed_.begin() + index;
-    switch (opcode) {
-    case audioMasterBeginEdit:
+    switch (kind) {
+    case KHostBridge::Edit::Begin:
         *grabbed = true;
         if (touch_) touch_->touch(touch_->handle, port, true);
         send(index);
         break;
-    case audioMasterEndEdit:
+    case KHostBridge::Edit::End:
         send(index);
         if (touch_) touch_->touch(touch_->handle, port, false);
         *grabbed = false;
         break;
-    default:
+    case KHostBridge::Edit::Value:
         send(index);
         break;
     }
-    return 1;
+    return true;
 }
 
 void Lv2Ui::send(int index) {
-    const float value = ports_->portFromEffect(*effect_, index);
+    const float value = ports_->portFromEffect(bridge_.effect(), index);
     float& known = known_[static_cast<std::size_t>(index)];
     if (std::memcmp(&value, &known, sizeof value) == 0) return;
     known = value;
@@ -163,15 +126,16 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
     float& known = known_[static_cast<std::size_t>(index)];
     if (grabbed_[static_cast<std::size_t>(index)] || std::memcmp(&value, &known, sizeof value) == 0)
         return;
-    effect_->setParameterReal(index, ports_->realFromPort(index, value));
+    KEffect& effect = bridge_.effect();
+    effect.setParameterReal(index, ports_->realFromPort(index, value));
     // What the model now holds, which may be the value snapped to a step:
     // the host keeps its own value, nothing is written back.
-    known = ports_->portFromEffect(*effect_, index);
+    known = ports_->portFromEffect(effect, index);
 }
 
 int Lv2Ui::idle() {
-    // The editor's edits since the last idle arrive in answer() from here.
-    if (editorOpen_) record_->dispatcher(record_, effEditIdle, 0, 0, nullptr, 0.0f);
+    // The editor's edits since the last idle arrive in hostEdit() from here.
+    bridge_.idleEditor();
     // Whatever changed the model without telling its host.
     for (int i = 0; i < ports_->count(); ++i) send(i);
     return 0;

@@ -4,19 +4,20 @@
 // its own through the same factory as the plug-in (the editor's model) and
 // keeps it in step with the host's control ports:
 //   - port_event from the host sets the model's parameter;
-//   - the editor's edits end in the model's host callbacks (automate, begin
-//     and end of a gesture), which become port writes and ui:touch
+//   - the editor's edits reach the UI through the bridge (begin, value and
+//     end of a gesture), and become port writes and ui:touch
 //     notifications; anything else that changes the model is found by
 //     comparing it with the ports at each idle.
 // The editor edits on its window thread, but LV2 allows writes only on the
-// host's UI thread: the effect holds the callbacks back until the editor's
-// idle, which the UI's idle drives, so they arrive here on the host's thread.
+// host's UI thread: the bridge delivers the edits at the editor's idle,
+// which the UI's idle drives, so they arrive here on the host's thread.
 //
 // Why a model of its own rather than the plug-in instance itself
 // (instance-access): it works in every host, including those that keep the
 // UI in another process or do not offer instance-access, and all traffic
 // goes through the ports the host records and automates.
 
+#include "framework/KHostBridge.h"
 #include "lv2/Lv2ControlPorts.h"
 #include "lv2/Lv2Uris.h"
 #include "shell/Vst2.h"
@@ -33,7 +34,7 @@ namespace KAMO {
 
 class KEffect;
 
-class Lv2Ui {
+class Lv2Ui final : private KHostBridge::Listener {
 public:
     // Null without ui:parent, without an editor or when it cannot open.
     static Lv2Ui* create(LV2UI_Write_Function write, LV2UI_Controller controller,
@@ -49,9 +50,7 @@ public:
 private:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
     bool open(unsigned long parent, const LV2_Feature* const* features);
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void* ptr, float opt);
-    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value);
+    bool hostEdit(KHostBridge::Edit kind, int index, float value) override;
     // Writes the model's value of `index` when the host does not have it yet.
     void send(int index);
     // The window the editor's thread made, waiting a bounded time for it.
@@ -61,16 +60,15 @@ private:
     LV2UI_Controller controller_;
     const LV2UI_Resize* resize_ = nullptr;
     const LV2UI_Touch* touch_ = nullptr;
-    AEffect* record_ = nullptr;
-    KEffect* effect_ = nullptr;
     std::unique_ptr<Lv2ControlPorts> ports_;
-    float sampleRate_ = 0.0f;
-    bool editorOpen_ = false;
     // The value the host was last told of, or told us, per port.
     std::vector<float> known_;
     // Ports held by a gesture: the host's echo of older values is not
     // allowed to pull the knob back while it is dragged.
     std::vector<bool> grabbed_;
+    // Last, so that it goes first: the editor's last edits, delivered as
+    // it closes, still find the ports.
+    KHostBridge bridge_{"LV2 host", this};
 };
 
 }  // namespace KAMO

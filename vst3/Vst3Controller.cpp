@@ -165,8 +165,7 @@ void Vst3Controller::tick() {
         for (int i = 0; i < static_cast<int>(grabbed_.size()); ++i)
             if (!grabbed_[i]) send(i, false);
 
-    AEffect* record = plugin_.record();
-    record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
+    plugin_.bridge().idleEditor();
 }
 
 // --- IEditController --------------------------------------------------------------

@@ -1,7 +1,6 @@
 #include "vst3/Vst3Plugin.h"
 
 #include "framework/KEffect.h"
-#include "framework/KFaceBuild.h"
 #include "vst3/Vst3Stream.h"
 
 #include <cmath>
@@ -10,10 +9,6 @@
 namespace KAMO {
 
 namespace {
-
-// The instance whose effect is being built: the effect asks its host
-// questions from its constructor, before the record can point back to us.
-thread_local Vst3Plugin* gBuilding = nullptr;
 
 constexpr std::size_t kProgramBytes = 4;
 
@@ -31,14 +26,11 @@ Vst3Plugin* Vst3Plugin::create() {
 Vst3Plugin::Vst3Plugin() : controller_(*this) {}
 
 bool Vst3Plugin::build() {
-    effect_ = buildFaceEffect(this, gBuilding, &Vst3Plugin::hostCallback);
-    if (!effect_) return false;
-    record_ = effect_->getAeffect();
-    record_->user = this;
-    record_->dispatcher(record_, effOpen, 0, 0, nullptr, 0.0f);
-    parameters_.reset(new Vst3Parameters(*effect_));
+    if (!bridge_.build()) return false;
+    bridge_.open();
+    parameters_.reset(new Vst3Parameters(bridge_.effect()));
     // The rate and block size come with setupProcessing, before any processing.
-    processor_.reset(new Vst3Processor(*effect_, *parameters_));
+    processor_.reset(new Vst3Processor(bridge_, *parameters_));
     controller_.build();
     return true;
 }
@@ -46,8 +38,6 @@ bool Vst3Plugin::build() {
 Vst3Plugin::~Vst3Plugin() {
     controller_.releaseHandler();
     vst3Release(hostContext_);
-    // effClose destroys the effect and its editor.
-    if (record_) record_->dispatcher(record_, effClose, 0, 0, nullptr, 0.0f);
 }
 
 v3_result Vst3Plugin::queryInterface(const v3_tuid iid, void** out) {
@@ -63,44 +53,19 @@ v3_result Vst3Plugin::queryInterface(const v3_tuid iid, void** out) {
 
 // --- The effect's host --------------------------------------------------------------
 
-VstIntPtr Vst3Plugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                   VstIntPtr value, void* ptr, float opt) {
-    Vst3Plugin* plugin =
-        effect && effect->user ? static_cast<Vst3Plugin*>(effect->user) : gBuilding;
-    if (!plugin) return opcode == audioMasterVersion ? 2400 : 0;
-    return plugin->answer(opcode, index, value, ptr, opt);
-}
-
-VstIntPtr Vst3Plugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, void* ptr,
-                             float /*opt*/) {
-    switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(sampleRate_);
-    case audioMasterGetBlockSize:
-        return maxBlock_;
-    case audioMasterGetTime:
-        return processor_ ? reinterpret_cast<VstIntPtr>(processor_->timeInfo()) : 0;
-    case audioMasterWantMidi:
-        return 1;
-    case audioMasterGetProductString:
-        if (ptr)
-            vstCopyText(static_cast<char*>(ptr),
-                        hostName_.empty() ? "VST3 host" : hostName_.c_str(), kVstMaxProductStrLen);
-        return 1;
-    case audioMasterBeginEdit:
+bool Vst3Plugin::hostEdit(KHostBridge::Edit kind, int index, float /*value*/) {
+    switch (kind) {
+    case KHostBridge::Edit::Begin:
         controller_.queueEdit(Vst3Controller::Edit::Begin, index);
-        return 1;
-    case audioMasterAutomate:
+        break;
+    case KHostBridge::Edit::Value:
         controller_.queueEdit(Vst3Controller::Edit::Value, index);
-        return 1;
-    case audioMasterEndEdit:
+        break;
+    case KHostBridge::Edit::End:
         controller_.queueEdit(Vst3Controller::Edit::End, index);
-        return 1;
-    default:
-        return 0;
+        break;
     }
+    return true;
 }
 
 // --- IComponent ---------------------------------------------------------------------
@@ -119,7 +84,7 @@ v3_result Vst3Plugin::initialize(v3_funknown** context) {
         if (vst3Methods(application)->get_name(application, name) == V3_OK) {
             char narrow[128] = {};
             fromUtf16(narrow, sizeof narrow, name);
-            hostName_ = narrow;
+            if (narrow[0]) bridge_.setHostName(narrow);
         }
         vst3Release(application);
     }
@@ -156,7 +121,7 @@ v3_result Vst3Plugin::busInfo(std::int32_t type, std::int32_t direction, std::in
     info->bus_type = V3_MAIN;
     info->flags = V3_DEFAULT_ACTIVE;
     if (type == V3_AUDIO) {
-        info->channel_count = record_->numOutputs;
+        info->channel_count = bridge_.record()->numOutputs;
         toUtf16(info->bus_name, 128, "Output");
     } else {
         info->channel_count = 1;
@@ -168,18 +133,20 @@ v3_result Vst3Plugin::busInfo(std::int32_t type, std::int32_t direction, std::in
 v3_result Vst3Plugin::setActive(bool active) {
     if (active == active_) return V3_OK;
     active_ = active;
-    record_->dispatcher(record_, effMainsChanged, 0, active ? 1 : 0, nullptr, 0.0f);
+    if (active)
+        bridge_.resume();
+    else
+        bridge_.suspend();
     return V3_OK;
 }
 
 std::vector<unsigned char> Vst3Plugin::stateBytes() {
-    void* bank = nullptr;
-    const VstIntPtr size = record_->dispatcher(record_, effGetChunk, 0, 0, &bank, 0.0f);
+    std::size_t size = 0;
+    const unsigned char* bank = bridge_.bankImage(size);
     std::vector<unsigned char> bytes;
-    if (!bank || size <= 0) return bytes;
-    const auto* from = static_cast<const unsigned char*>(bank);
-    bytes.assign(from, from + size);
-    const auto program = static_cast<std::uint32_t>(effect_->getProgram());
+    if (!bank) return bytes;
+    bytes.assign(bank, bank + size);
+    const auto program = static_cast<std::uint32_t>(bridge_.program());
     for (std::size_t i = 0; i < kProgramBytes; ++i)
         bytes.push_back(static_cast<unsigned char>(program >> (8 * i)));
     return bytes;
@@ -192,13 +159,7 @@ bool Vst3Plugin::takeState(const unsigned char* bytes, std::size_t size) {
     std::uint32_t program = 0;
     for (std::size_t i = 0; i < kProgramBytes; ++i)
         program |= static_cast<std::uint32_t>(bytes[bankSize + i]) << (8 * i);
-    if (program >= static_cast<std::uint32_t>(effect_->programBank().programCount()) ||
-        !effect_->programBank().isSoundBankImage(bytes, bankSize))
-        return false;
-    record_->dispatcher(record_, effSetChunk, 0, static_cast<VstIntPtr>(bankSize),
-                        const_cast<unsigned char*>(bytes), 0.0f);
-    record_->dispatcher(record_, effSetProgram, 0, static_cast<VstIntPtr>(program), nullptr, 0.0f);
-    return true;
+    return bridge_.takeState(bytes, bankSize, program);
 }
 
 bool Vst3Plugin::takeProgramRecord(const unsigned char* bytes, std::size_t size) {
@@ -217,7 +178,7 @@ v3_result Vst3Plugin::setState(v3_bstream** stream) {
     // Today's state is the longest one (an older release's bank is shorter):
     // a stream that goes on beyond it is no state of ours.
     const std::size_t longest =
-        static_cast<std::size_t>(effect_->programBank().bankLength()) + kProgramBytes;
+        static_cast<std::size_t>(effect().programBank().bankLength()) + kProgramBytes;
     std::vector<unsigned char> bytes;
     if (!readStream(stream, bytes, longest + 1)) return V3_INVALID_ARG;
     if (bytes.size() > longest || !takeState(bytes.data(), bytes.size())) return V3_FALSE;
@@ -253,7 +214,10 @@ v3_result Vst3Plugin::setupProcessing(const v3_process_setup* setup) {
 }
 
 v3_result Vst3Plugin::setProcessing(bool on) {
-    record_->dispatcher(record_, on ? effStartProcess : effStopProcess, 0, 0, nullptr, 0.0f);
+    if (on)
+        bridge_.startProcess();
+    else
+        bridge_.stopProcess();
     return V3_OK;
 }
 
@@ -306,7 +270,7 @@ v3_audio_processor_cpp Vst3Plugin::makeProcessorTable() {
                                     v3_speaker_arrangement* arrangement) -> v3_result {
         if (!arrangement || direction != V3_OUTPUT || index != 0) return V3_INVALID_ARG;
         *arrangement =
-            self(f)->record_->numOutputs == 2 ? (V3_SPEAKER_L | V3_SPEAKER_R) : V3_SPEAKER_M;
+            self(f)->record()->numOutputs == 2 ? (V3_SPEAKER_L | V3_SPEAKER_R) : V3_SPEAKER_M;
         return V3_OK;
     };
     t.proc.can_process_sample_size = [](void*, std::int32_t size) -> v3_result {

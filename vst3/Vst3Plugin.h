@@ -19,21 +19,20 @@
 // library's .vstpreset files hold) is loaded into the current program, as
 // the program's .fxp would be: values and name, the other programs stay.
 
-#include "shell/Vst2.h"
+#include "framework/KHostBridge.h"
 #include "vst3/Vst3Com.h"
 #include "vst3/Vst3Controller.h"
 #include "vst3/Vst3Parameters.h"
 #include "vst3/Vst3Processor.h"
 
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace KAMO {
 
 class KEffect;
 
-class Vst3Plugin {
+class Vst3Plugin final : private KHostBridge::Listener {
 public:
     // Null when the effect cannot be built.
     static Vst3Plugin* create();
@@ -42,13 +41,12 @@ public:
     std::uint32_t unref() { return refs_.unref(this); }
     v3_result queryInterface(const v3_tuid iid, void** out);
 
-    KEffect& effect() { return *effect_; }
-    AEffect* record() { return record_; }
+    KHostBridge& bridge() { return bridge_; }
+    KEffect& effect() { return bridge_.effect(); }
+    AEffect* record() const { return bridge_.record(); }
     const Vst3Parameters& parameters() const { return *parameters_; }
     Vst3Processor& processor() { return *processor_; }
     Vst3Controller& controller() { return controller_; }
-    // The host's name as IHostApplication gives it, or "".
-    const std::string& hostName() const { return hostName_; }
 
     // The component state, as written by getState and read by setState.
     std::vector<unsigned char> stateBytes();
@@ -66,9 +64,8 @@ private:
     ~Vst3Plugin();
     bool build();
 
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void* ptr, float opt);
-    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+    // The editor's edits, on the editor's thread or the run loop's.
+    bool hostEdit(KHostBridge::Edit kind, int index, float value) override;
 
     // --- IComponent ---
     v3_result initialize(v3_funknown** context);
@@ -98,17 +95,18 @@ private:
     Vst3Face<Vst3Plugin> processorFace_{&kProcessorTable, this};
     Vst3Face<Vst3Plugin> requirements_{&kRequirementsTable, this};
 
-    KEffect* effect_ = nullptr;
-    AEffect* record_ = nullptr;
     std::unique_ptr<Vst3Parameters> parameters_;
     std::unique_ptr<Vst3Processor> processor_;
     Vst3Controller controller_;
     v3_funknown** hostContext_ = nullptr;
-    std::string hostName_;
     double sampleRate_ = 44100.0;
     std::int32_t maxBlock_ = 4096;
     bool initialized_ = false;
     bool active_ = false;
+    // Told the host's name as IHostApplication gives it. Last, so that it
+    // goes first: edits the editor delivers as the effect closes still
+    // find the controller.
+    KHostBridge bridge_{"VST3 host", this};
 };
 
 }  // namespace KAMO

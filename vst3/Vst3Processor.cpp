@@ -1,6 +1,7 @@
 #include "vst3/Vst3Processor.h"
 
 #include "framework/KEffect.h"
+#include "framework/KHostBridge.h"
 #include "vst3/Vst3Parameters.h"
 
 #include <cmath>
@@ -33,38 +34,30 @@ std::int32_t intoBlock(std::int32_t offset, std::int32_t frames) {
     return offset >= frames ? frames - 1 : offset;
 }
 
-void processInto(AEffect* effect, float** out, std::int32_t frames) {
-    effect->processReplacing(effect, nullptr, out, frames);
-}
-
-void processInto(AEffect* effect, double** out, std::int32_t frames) {
-    effect->processDoubleReplacing(effect, nullptr, out, frames);
-}
-
 // The effect has one output: it renders into the bus's first channel from
 // frame `from`, and the other channels get a copy. False without a first
 // channel to render into.
 template <typename T>
-bool renderMono(AEffect* effect, T** channels, int numChannels, std::int32_t from,
+bool renderMono(KHostBridge& bridge, T** channels, int numChannels, std::int32_t from,
                 std::int32_t frames) {
     if (!channels || !channels[0]) return false;
-    T* out[1] = {channels[0] + from};
-    processInto(effect, out, frames);
+    T* out = channels[0] + from;
+    bridge.render(out, frames);
     for (int c = 1; c < numChannels; ++c)
-        if (channels[c]) std::memcpy(channels[c] + from, out[0], sizeof(T) * frames);
+        if (channels[c]) std::memcpy(channels[c] + from, out, sizeof(T) * frames);
     return true;
 }
 
 }  // namespace
 
-Vst3Processor::Vst3Processor(KEffect& effect, const Vst3Parameters& parameters)
-    : effect_(effect),
+Vst3Processor::Vst3Processor(KHostBridge& bridge, const Vst3Parameters& parameters)
+    : bridge_(bridge),
+      effect_(bridge.effect()),
       parameters_(parameters),
-      record_(effect.getAeffect()),
       midi_(new Midi[kEventCapacity]),
-      changes_(new Change[kChangeCapacity]),
-      sent_(kEventsPerCall),
-      list_(sent_.list()) {
+      changes_(new Change[kChangeCapacity]) {
+    static_assert(kEventsPerCall <= KHostBridge::kMidiCapacity, "one call fits the bridge's list");
+    KEffect& effect = effect_;
     hostValueCount_ = parameters.effectCount();
     hostValues_.reset(new std::atomic<double>[static_cast<std::size_t>(hostValueCount_)]);
     for (int i = 0; i < hostValueCount_; ++i) {
@@ -79,8 +72,8 @@ Vst3Processor::~Vst3Processor() = default;
 
 void Vst3Processor::setup(double sampleRate, int maxBlock) {
     if (std::isfinite(sampleRate) && sampleRate > 0.0) rate_ = sampleRate;
-    record_->dispatcher(record_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate_));
-    if (maxBlock > 0) record_->dispatcher(record_, effSetBlockSize, 0, maxBlock, nullptr, 0.0f);
+    bridge_.setSampleRate(rate_);
+    bridge_.setBlockSize(maxBlock);
 }
 
 double Vst3Processor::hostValue(int index) const {
@@ -99,8 +92,7 @@ void Vst3Processor::apply(v3_param_id id, double normalised) {
     if (id == Vst3Parameters::kProgramId) {
         const int program = parameters_.programOf(v);
         setHostProgram(program);
-        if (program != effect_.getProgram())
-            record_->dispatcher(record_, effSetProgram, 0, program, nullptr, 0.0f);
+        if (program != effect_.getProgram()) bridge_.setProgram(program);
         return;
     }
     if (id == Vst3Parameters::kBendId) {
@@ -186,7 +178,7 @@ void Vst3Processor::readChanges(v3_param_changes** changes, std::int32_t frames)
 }
 
 void Vst3Processor::readTransport(const v3_process_context* context) {
-    timeValid_ = context != nullptr;
+    bridge_.setTime(context ? &time_ : nullptr);
     std::memset(&start_, 0, sizeof start_);
     start_.sampleRate = rate_;
     if (!context) return;
@@ -243,15 +235,12 @@ void Vst3Processor::moveTransport(std::int32_t offset) {
 
 void Vst3Processor::render(v3_process_data& data, std::int32_t from, std::int32_t to,
                            int firstEvent, int eventCount) {
-    list_->numEvents = 0;
+    bridge_.clearMidi();
     for (int i = 0; i < eventCount; ++i) {
         const Midi& m = midi_[firstEvent + i];
-        VstMidiEvent& e = sent_[list_->numEvents++];
-        e.deltaFrames = m.offset > from ? m.offset - from : 0;
-        std::memcpy(e.midiData, m.bytes, sizeof m.bytes);
-        e.midiData[3] = 0;
+        bridge_.addMidi(m.bytes, sizeof m.bytes, m.offset > from ? m.offset - from : 0);
     }
-    if (eventCount > 0) record_->dispatcher(record_, effProcessEvents, 0, 0, list_, 0.0f);
+    bridge_.sendMidi();
     moveTransport(from);
 
     const std::int32_t n = to - from;
@@ -260,8 +249,8 @@ void Vst3Processor::render(v3_process_data& data, std::int32_t from, std::int32_
     if (bus.num_channels < 1) return;
     const bool rendered =
         data.symbolic_sample_size == V3_SAMPLE_64
-            ? renderMono(record_, bus.channel_buffers_64, bus.num_channels, from, n)
-            : renderMono(record_, bus.channel_buffers_32, bus.num_channels, from, n);
+            ? renderMono(bridge_, bus.channel_buffers_64, bus.num_channels, from, n)
+            : renderMono(bridge_, bus.channel_buffers_32, bus.num_channels, from, n);
     if (rendered) bus.channel_silence_bitset = 0;
 }
 
@@ -302,7 +291,7 @@ void Vst3Processor::process(v3_process_data& data) {
         nextEvent = last;
         from = to;
     }
-    timeValid_ = false;
+    bridge_.setTime(nullptr);
 }
 
 }  // namespace KAMO

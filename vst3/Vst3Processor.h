@@ -10,7 +10,6 @@
 // Everything is sized in setup(); process() allocates nothing. Events and
 // changes beyond the capacities of one block are dropped.
 
-#include "framework/KMidiEventList.h"
 #include "shell/Vst2.h"
 #include "vst3/Vst3Com.h"
 
@@ -20,6 +19,7 @@
 namespace KAMO {
 
 class KEffect;
+class KHostBridge;
 class Vst3Parameters;
 
 class Vst3Processor {
@@ -30,7 +30,7 @@ public:
     static constexpr int kEventCapacity = 2048;
     static constexpr int kChangeCapacity = 4096;
 
-    Vst3Processor(KEffect& effect, const Vst3Parameters& parameters);
+    Vst3Processor(KHostBridge& bridge, const Vst3Parameters& parameters);
     ~Vst3Processor();
     Vst3Processor(const Vst3Processor&) = delete;
     Vst3Processor& operator=(const Vst3Processor&) = delete;
@@ -38,10 +38,6 @@ public:
     void setup(double sampleRate, int maxBlock);
     double sampleRate() const { return rate_; }
     void process(v3_process_data& data);
-    // The time record of the stretch being rendered; null outside process()
-    // or when the host sent no transport.
-    const VstTimeInfo* timeInfo() const { return timeValid_ ? &time_ : nullptr; }
-
     // The value each parameter last had from the host (process or
     // controller), so that the controller tells the host only of changes
     // that came from elsewhere. Any thread.
@@ -76,9 +72,9 @@ private:
     void render(v3_process_data& data, std::int32_t from, std::int32_t to, int firstEvent,
                 int eventCount);
 
+    KHostBridge& bridge_;
     KEffect& effect_;
     const Vst3Parameters& parameters_;
-    AEffect* record_;
     double rate_ = 44100.0;
 
     std::unique_ptr<Midi[]> midi_;
@@ -86,12 +82,10 @@ private:
     std::unique_ptr<Change[]> changes_;
     int changeCount_ = 0;
 
-    KMidiEventList sent_;
-    VstEvents* list_ = nullptr;
-
     VstTimeInfo start_{};
+    // The time record of the stretch being rendered, which the effect reads
+    // while the host sent a transport.
     VstTimeInfo time_{};
-    bool timeValid_ = false;
 
     std::unique_ptr<std::atomic<double>[]> hostValues_;
     int hostValueCount_ = 0;

@@ -77,17 +77,10 @@ void Vst3View::findRunLoop() {
 }
 
 bool Vst3View::openEditor() {
-    AEffEditor* editor = plugin_.effect().getEditor();
-    if (!editor) return false;
-    AEffect* record = plugin_.record();
-    return record->dispatcher(record, effEditOpen, 0, 0, reinterpret_cast<void*>(parent_), 0.0f) !=
-           0;
+    return plugin_.bridge().openEditor(reinterpret_cast<void*>(parent_));
 }
 
-void Vst3View::closeEditor() {
-    AEffect* record = plugin_.record();
-    record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
-}
+void Vst3View::closeEditor() { plugin_.bridge().closeEditor(); }
 
 v3_result Vst3View::attached(void* parent, const char* type) {
     if (!parent || !type || std::strcmp(type, V3_VIEW_PLATFORM_TYPE_X11) != 0)
@@ -128,14 +121,12 @@ void Vst3View::tick() {
 
 v3_result Vst3View::size(v3_view_rect* rect) {
     if (!rect) return V3_INVALID_ARG;
-    ERect* editorRect = nullptr;
-    AEffect* record = plugin_.record();
-    record->dispatcher(record, effEditGetRect, 0, 0, &editorRect, 0.0f);
-    if (!editorRect) return V3_FALSE;
+    int width = 0, height = 0;
+    if (!plugin_.bridge().editorSize(width, height)) return V3_FALSE;
     rect->left = 0;
     rect->top = 0;
-    rect->right = editorRect->right - editorRect->left;
-    rect->bottom = editorRect->bottom - editorRect->top;
+    rect->right = width;
+    rect->bottom = height;
     return V3_OK;
 }
 
