@@ -153,25 +153,13 @@ std::vector<unsigned char> Vst3Plugin::stateBytes() {
 }
 
 bool Vst3Plugin::takeState(const unsigned char* bytes, std::size_t size) {
-    if (bytes && takeProgramRecord(bytes, size)) return true;
+    if (bridge_.takeProgramRecord(bytes, size)) return true;
     if (!bytes || size < kProgramBytes) return false;
     const std::size_t bankSize = size - kProgramBytes;
     std::uint32_t program = 0;
     for (std::size_t i = 0; i < kProgramBytes; ++i)
         program |= static_cast<std::uint32_t>(bytes[bankSize + i]) << (8 * i);
     return bridge_.takeState(bytes, bankSize, program);
-}
-
-bool Vst3Plugin::takeProgramRecord(const unsigned char* bytes, std::size_t size) {
-    const ProgramBank& bank = effect_->programBank();
-    if (size != static_cast<std::size_t>(bank.recordLength())) return false;
-    for (int i = 0; i < bank.parameterCount(); ++i) {
-        const double value = ProgramBank::imageValue(bytes, bank.valueOffset(i));
-        if (!(value >= 0.0 && value <= 1.0)) return false;
-    }
-    record_->dispatcher(record_, effSetChunk, 1, static_cast<VstIntPtr>(size),
-                        const_cast<unsigned char*>(bytes), 0.0f);
-    return true;
 }
 
 v3_result Vst3Plugin::setState(v3_bstream** stream) {

@@ -52,9 +52,6 @@ public:
     std::vector<unsigned char> stateBytes();
     // Takes a whole state or nothing; false when refused.
     bool takeState(const unsigned char* bytes, std::size_t size);
-    // A record of today's length with every value in [0, 1], into the
-    // current program; false, and nothing changes, for anything else.
-    bool takeProgramRecord(const unsigned char* bytes, std::size_t size);
 
     void* componentInterface() { return component_.pointer(); }
 
