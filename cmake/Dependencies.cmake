@@ -92,17 +92,19 @@ function(murlan_link name)
   endif()
 endfunction()
 
-# murlan_plugin_module(NAME OUTPUT_NAME file DIRECTORY dir ADAPTER lib SOURCES...):
-# a plug-in binary of a face's entry points over the instrument and its
-# editor, exporting only what the calling folder's exports.map lists.
+# murlan_plugin_module(NAME OUTPUT_NAME file DIRECTORY dir ENTRY source EXPORTS map
+#                      [ADAPTER lib]): a plug-in binary of one format: the
+# format's entry points over its adapter, the instrument and its editor (built
+# by the one factory), exporting only what the version script `map` lists.
 function(murlan_plugin_module name)
-  cmake_parse_arguments(ARG "" "OUTPUT_NAME;DIRECTORY;ADAPTER" "SOURCES" ${ARGN})
-  add_library(${name} MODULE ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/synth/MurlanFactory.cpp
+  cmake_parse_arguments(ARG "" "OUTPUT_NAME;DIRECTORY;ADAPTER;ENTRY;EXPORTS" "" ${ARGN})
+  get_filename_component(_entry ${ARG_ENTRY} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  get_filename_component(_map ${ARG_EXPORTS} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  add_library(${name} MODULE ${_entry} ${PROJECT_SOURCE_DIR}/synth/MurlanFactory.cpp
     $<TARGET_OBJECTS:murlan_resources>)
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_OUTPUT_NAME}
     LIBRARY_OUTPUT_DIRECTORY ${ARG_DIRECTORY})
   target_link_libraries(${name} PRIVATE ${ARG_ADAPTER} murlan_synth murlan_editor)
-  set(_map ${CMAKE_CURRENT_SOURCE_DIR}/exports.map)
   target_link_options(${name} PRIVATE -Wl,--version-script=${_map})
   set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${_map})
   # Every symbol must resolve at link time, not first in a host. Sanitizer

@@ -8,10 +8,12 @@
 //
 // How a face uses it:
 //   1. Construct with the name the effect is told for its host, and a Listener
-//      when an editor's edits are to reach the face; build() makes the
-//      effect (false: none, the face refuses to instantiate).
-//   2. setSampleRate/setBlockSize as the host tells them (the effect hears
-//      them at once; its questions get them as answers), open() once, then
+//      when an editor's edits are to reach the face (then make the bridge the
+//      face's last member: edits delivered as the effect closes still find
+//      the rest of it); build() makes the effect (false: none, the face
+//      refuses to instantiate).
+//   2. open() once, then setSampleRate/setBlockSize as the host tells them
+//      (the effect hears them at once; its questions get them as answers),
 //      resume()/suspend() around processing and startProcess()/stopProcess()
 //      where the format has them. The destructor closes the effect.
 //   3. Audio thread: addMidi() the events of a stretch, setTime() the

@@ -7,10 +7,10 @@
 
 #include "framework/KEffect.h"
 #include "framework/KPresetLibrary.h"
-#include "lv2/FxPresetFiles.h"
 #include "lv2/Lv2PresetTurtle.h"
 #include "lv2/Lv2Turtle.h"
 #include "shell/AudioEffect.h"
+#include "shell/FxPresetFiles.h"
 
 #include <cstdio>
 #include <fstream>

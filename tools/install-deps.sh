@@ -19,6 +19,8 @@ PACKAGES=(
   lv2-dev liblilv-dev lilv-utils libsuil-dev
   # the sound gallery's spectrograms (tools/render-sounds.sh)
   sox
+  # the sound library's loudness (ITU-R BS.1770) in its tests
+  libebur128-dev
   # the LV2 UI inside suil's GTK 2 wrapper, and X Damage to see it repaint
   libgtk2.0-dev libxdamage-dev libxfixes-dev
   # the LV2 UI inside suil's GTK 3 wrapper at window scales 1 and 2

@@ -2,10 +2,10 @@
 # Renders the sound gallery: every sound of the factory library (presets/)
 # plays its category's phrase (build/phrases/, a file's name without its
 # number: 1-bass.txt plays bass.mid) through the built plug-in into
-# docs/sounds/: SLUG.ogg (Ogg Vorbis, written by plughost through
-# libsndfile) and SLUG.png (sox's spectrogram up to what the category reaches). Prints each
-# sound's peak, RMS and rough pitch, and rewrites the table of the README's
-# Sounds section (between its "sounds" markers).
+# docs/sounds/: SLUG.ogg (Ogg Vorbis, its silent tail trimmed by sox) and
+# SLUG.png (sox's spectrogram from 0 to 8 kHz). Prints each sound's peak,
+# RMS and rough pitch, and rewrites the table of the README's Sounds section
+# (between its "sounds" markers).
 #
 #   tools/render-sounds.sh [BUILD_DIR]
 set -euo pipefail
@@ -18,12 +18,6 @@ for need in "$plughost" "$plugin" "$build/phrases"; do
   [ -e "$need" ] || { echo "render-sounds: $need is missing; run tools/build.sh" >&2; exit 1; }
 done
 command -v sox >/dev/null || { echo "render-sounds: sox is missing (tools/install-deps.sh)" >&2; exit 1; }
-
-# The spectrograms' sample rates: each shows 0 Hz to half of it, what the
-# category's sounds reach.
-declare -A spectrumRate=(
-  [bass]=4k [lead]=8k [keys]=8k [bells]=16k [pads]=8k [rhythmic]=8k [effects]=8k
-)
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
@@ -50,9 +44,10 @@ for file in "$top"/presets/*.txt; do
       slug="$(echo "$name" | tr 'A-Z' 'a-z' | sed 's/[^a-z0-9]\+/-/g; s/^-//; s/-$//')"
       "$plughost" render "$plugin" --midi "$midi" --preset "$name" --out "$scratch/$slug.wav" \
         >"$scratch/$slug.txt"
-      "$plughost" render "$plugin" --midi "$midi" --preset "$name" --out "$out/$slug.ogg" \
-        >/dev/null
-      sox -V1 "$scratch/$slug.wav" -n rate "${spectrumRate[$phrase]}" spectrogram -x 480 -y 160 -z 80 -m -l \
+      # What lies below -60 dBFS at the end is release tail nobody hears.
+      sox -V1 "$scratch/$slug.wav" "$scratch/$slug-trimmed.wav" reverse silence 1 0.02 -60d reverse
+      sox -V1 "$scratch/$slug-trimmed.wav" -C 2 "$out/$slug.ogg"
+      sox -V1 "$scratch/$slug-trimmed.wav" -n rate 16k spectrogram -x 480 -y 160 -z 80 -m -l \
         -t "$name" -c "" -o "$out/$slug.png"
       peak="$(sed -n 's/^Peak: .*, \(.*\) dBFS/\1/p' "$scratch/$slug.txt")"
       rms="$(sed -n 's/^RMS:  .*, \(.*\) dBFS/\1/p' "$scratch/$slug.txt")"

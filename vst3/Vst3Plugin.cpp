@@ -1,6 +1,7 @@
 #include "vst3/Vst3Plugin.h"
 
 #include "framework/KEffect.h"
+#include "framework/KFaceState.h"
 #include "vst3/Vst3Stream.h"
 
 #include <cmath>
@@ -9,8 +10,6 @@
 namespace KAMO {
 
 namespace {
-
-constexpr std::size_t kProgramBytes = 4;
 
 Vst3Plugin* self(void* face) { return Vst3Face<Vst3Plugin>::of(face); }
 
@@ -140,33 +139,16 @@ v3_result Vst3Plugin::setActive(bool active) {
     return V3_OK;
 }
 
-std::vector<unsigned char> Vst3Plugin::stateBytes() {
-    std::size_t size = 0;
-    const unsigned char* bank = bridge_.bankImage(size);
-    std::vector<unsigned char> bytes;
-    if (!bank) return bytes;
-    bytes.assign(bank, bank + size);
-    const auto program = static_cast<std::uint32_t>(bridge_.program());
-    for (std::size_t i = 0; i < kProgramBytes; ++i)
-        bytes.push_back(static_cast<unsigned char>(program >> (8 * i)));
-    return bytes;
-}
+std::vector<unsigned char> Vst3Plugin::stateBytes() { return KFaceState::save(bridge_); }
 
 bool Vst3Plugin::takeState(const unsigned char* bytes, std::size_t size) {
     if (bridge_.takeProgramRecord(bytes, size)) return true;
-    if (!bytes || size < kProgramBytes) return false;
-    const std::size_t bankSize = size - kProgramBytes;
-    std::uint32_t program = 0;
-    for (std::size_t i = 0; i < kProgramBytes; ++i)
-        program |= static_cast<std::uint32_t>(bytes[bankSize + i]) << (8 * i);
-    return bridge_.takeState(bytes, bankSize, program);
+    return KFaceState::load(bridge_, bytes, size);
 }
 
 v3_result Vst3Plugin::setState(v3_bstream** stream) {
-    // Today's state is the longest one (an older release's bank is shorter):
-    // a stream that goes on beyond it is no state of ours.
-    const std::size_t longest =
-        static_cast<std::size_t>(effect().programBank().bankLength()) + kProgramBytes;
+    // A stream that goes on beyond today's state is no state of ours.
+    const std::size_t longest = KFaceState::longest(effect());
     std::vector<unsigned char> bytes;
     if (!readStream(stream, bytes, longest + 1)) return V3_INVALID_ARG;
     if (bytes.size() > longest || !takeState(bytes.data(), bytes.size())) return V3_FALSE;

@@ -77,7 +77,7 @@ TEST(PresetFiles, WhatPlughostSavesOfALoadedFileIsThatFileByteForByte) {
     ASSERT_TRUE(XP::FxChunkFile::decode(bankBytes.data(), bankBytes.size(), file, &err));
     EXPECT_GT(fromChunk->setChunk(file.chunk, false), 0);
     EXPECT_EQ(fromFile->getChunk(false), fromChunk->getChunk(false));
-    EXPECT_EQ(fromFile->programNameIndexed(0), "Sub Bass");
+    EXPECT_EQ(fromFile->programNameIndexed(0), "Init");
     for (const std::string& path : {fxp, fxb, again}) std::remove(path.c_str());
 }
 

@@ -4,6 +4,7 @@
 // to both, and renderers that play a song with parameter changes through
 // each face in the same calls, so that their samples can be compared.
 
+#include "faces/Vst24Reference.h"
 #include "tools/plughost/MidiSong.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PluginInstance.h"
@@ -22,8 +23,8 @@ constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 constexpr int kParameterCount = 23;
 
-// NAME=TEXT pairs of examples/demo.args.
-std::vector<std::pair<std::string, std::string>> demoSettings();
+// NAME=TEXT pairs of examples/demo.args, shared by the adapter faces' tests.
+using facetest::demoSettings;
 
 class Vst3Fixture : public ::testing::Test {
 protected:
@@ -53,7 +54,6 @@ std::vector<double> renderVst(plughost::PluginInstance& plugin, const plughost::
 std::vector<double> renderVst3(vst3host::Vst3Instance& plugin, const plughost::MidiSong& song,
                                vst3host::Vst3RenderOptions options);
 
-// Index of the first sample that differs, -1 when none (lengths included).
-long firstDifference(const std::vector<double>& a, const std::vector<double>& b);
+using facetest::firstDifference;
 
 }  // namespace vst3test

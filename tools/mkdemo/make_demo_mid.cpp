@@ -121,8 +121,8 @@ Piece compose() {
     return p;
 }
 
-// The gallery's phrases: what each category is for, in at most six
-// seconds, so that a release tail still fits in eight.
+// The gallery's phrases: what each category is for, in at most eight
+// seconds, so that a release tail still fits in ten.
 bool composePhrase(const std::string& name, Piece& p) {
     const int q = kPpqn, e = kPpqn / 2;
     if (name == "bass") {
@@ -135,15 +135,20 @@ bool composePhrase(const std::string& name, Piece& p) {
         p.note(kBar + q + e, e, 39);
         p.legato(kBar + 2 * q + e, e, kSixteenth, {36, 43, 36});
         p.note(2 * kBar + q / 2, q, 36);
-    } else if (name == "lead") {
+    } else if (name == "lead" || name == "init") {
         // A legato line with small steps and wide leaps, then a held note.
         p.legato(0, e, kSixteenth, {60, 62, 64, 67, 72, 67, 64, 62});
         p.legato(kBar, q, e / 2, {57, 69, 60, 72});
         p.note(2 * kBar, q + e, 64);
     } else if (name == "effects") {
-        // Long legato notes far apart, so that the slowest glides arrive.
+        // Long legato notes far apart, so that the slowest glides arrive,
+        // then a held note with the wheel pushed all the way up and back
+        // down: a rise and a drop over the sound's whole bend range.
         p.legato(0, 2 * q, e, {48, 72, 55, 79});
         p.note(2 * kBar, q, 43);
+        p.note(2 * kBar + 2 * q, kBar + q, 48);
+        p.bend(2 * kBar + 2 * q, 2 * q, 0.0, 2.0);
+        p.bend(3 * kBar, q, 2.0, 0.0);
     } else if (name == "bells") {
         // Struck notes, each ringing until the next one strikes.
         const int keys[] = {72, 79, 76, 84, 67, 74, 72};
@@ -160,11 +165,10 @@ bool composePhrase(const std::string& name, Piece& p) {
         for (int i = 0; i < 8; ++i) p.note(kBar + i * e, e - kSixteenth / 2, tune[i]);
         p.note(2 * kBar, q, 60);
     } else if (name == "pads") {
-        // A chord in turn, each note held long enough to swell.
-        p.note(0, 2 * q - kSixteenth, 48);
-        p.note(2 * q, 2 * q - kSixteenth, 55);
-        p.note(kBar, 2 * q - kSixteenth, 52);
-        p.note(kBar + 2 * q, 2 * q, 60);
+        // A chord in turn, each note held a bar, longer than any swell.
+        p.note(0, kBar - kSixteenth, 48);
+        p.note(kBar, kBar - kSixteenth, 55);
+        p.note(2 * kBar, kBar - kSixteenth, 52);
     } else if (name == "rhythmic") {
         // Two bars of held notes: the tremolo does the rhythm.
         p.note(0, kBar, 48);
@@ -184,7 +188,7 @@ int main(int argc, char** argv) {
     if ((argc != 2 && !phrase) || (phrase && !composePhrase(argv[1], piece))) {
         std::fprintf(stderr,
                      "usage: make_demo_mid OUT.mid | make_demo_mid "
-                     "bass|lead|keys|bells|pads|rhythmic|effects OUT.mid\n");
+                     "init|bass|lead|keys|bells|pads|rhythmic|effects OUT.mid\n");
         return 2;
     }
     if (!phrase) piece = compose();

@@ -112,3 +112,31 @@ bool grabWindow(Display* display, Window window, EditorImage& image) {
 }
 
 }  // namespace plughost
+
+namespace plughost {
+
+bool dragInWindow(Display* display, Window target, int x, int y, int dx, int dy, int steps,
+                  const std::function<void()>& idle) {
+    if (!display || !target) return false;
+    if (steps < 1) steps = 1;
+    // Each step reaches the editor's thread before the next.
+    auto settle = [&] {
+        XSync(display, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        idle();
+    };
+    sendPointerEvent(display, target, MotionNotify, 0, x, y, 0);
+    settle();
+    sendPointerEvent(display, target, ButtonPress, Button1, x, y, 0);
+    settle();
+    for (int s = 1; s <= steps; ++s) {
+        sendPointerEvent(display, target, MotionNotify, 0, x + dx * s / steps, y + dy * s / steps,
+                         Button1Mask);
+        settle();
+    }
+    sendPointerEvent(display, target, ButtonRelease, Button1, x + dx, y + dy, Button1Mask);
+    settle();
+    return true;
+}
+
+}  // namespace plughost

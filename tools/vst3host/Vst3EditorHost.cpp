@@ -179,29 +179,8 @@ unsigned long Vst3EditorHost::editorWindow() const {
 }
 
 bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps) {
-    const Window editor = editorWindow();
-    if (!editor) return false;
-    if (steps < 1) steps = 1;
-    // Each step reaches the editor's thread before the next: the host idles
-    // between them as a real one would between the pointer's moves.
-    auto settle = [this] {
-        XSync(display_, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        idle();
-    };
-    plughost::sendPointerEvent(display_, editor, MotionNotify, 0, x, y, 0);
-    settle();
-    plughost::sendPointerEvent(display_, editor, ButtonPress, Button1, x, y, 0);
-    settle();
-    for (int s = 1; s <= steps; ++s) {
-        plughost::sendPointerEvent(display_, editor, MotionNotify, 0, x + dx * s / steps,
-                                   y + dy * s / steps, Button1Mask);
-        settle();
-    }
-    plughost::sendPointerEvent(display_, editor, ButtonRelease, Button1, x + dx, y + dy,
-                               Button1Mask);
-    settle();
-    return true;
+    return plughost::dragInWindow(display_, editorWindow(), x, y, dx, dy, steps,
+                                  [this] { idle(); });
 }
 
 bool Vst3EditorHost::setScale(float factor) {

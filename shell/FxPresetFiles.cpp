@@ -1,4 +1,4 @@
-#include "lv2/FxPresetFiles.h"
+#include "shell/FxPresetFiles.h"
 
 #include "framework/KEffect.h"
 #include "framework/KPresetLibrary.h"

@@ -1,0 +1,151 @@
+// The editor as a CLAP gui in a host's window: drawn as the VST 2.4 editor
+// at the host's scale, ticked by the host's timer, and its edits reaching
+// the host as one gesture of parameter events, from the audio thread while
+// the host processes and from a flush while it does not, with every call
+// to the host on a thread the headers allow for it.
+
+#include "ClapTestSupport.h"
+
+#include "tools/claphost/ClapEditorHost.h"
+#include "tools/plughost/AudioBuffers.h"
+#include "tools/plughost/EditorHost.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+#if defined(MURLAN_CLAP_BINARY) && defined(MURLAN_PLUGIN)
+
+using claphost::OutEvent;
+using plughost::EditorImage;
+
+namespace {
+
+constexpr clap_id kMainLevel = 22;
+
+class ClapEditor : public claptest::ClapFixture {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+        plugin = load();
+        ASSERT_TRUE(plugin);
+    }
+    void TearDown() override { window.close(); }
+
+    // True once two screenshots a moment apart agree and show something.
+    template <typename Window>
+    static bool settled(Window& w, EditorImage& image) {
+        EditorImage first;
+        if (!w.screenshot(first)) return false;
+        w.pump(80);
+        return w.screenshot(image) && !first.empty() &&
+               image.countDifferences(first, 0, 0, image.width(), image.height()) == 0 &&
+               image.countNear({0, 0, 0}, 8, 0, 0, image.width(), image.height()) <
+                   image.width() * image.height() / 2;
+    }
+    template <typename Window>
+    static EditorImage settledShot(Window& w) {
+        EditorImage image;
+        w.pumpUntil([&] { return settled(w, image); }, 10000);
+        return image;
+    }
+    EditorImage vstShot(float scale) {
+        auto vst = loadVst();
+        plughost::EditorHost vstWindow;
+        std::string error;
+        EXPECT_TRUE(vst && vstWindow.open(*vst, &error, scale)) << error;
+        EditorImage image = settledShot(vstWindow);
+        vstWindow.close();
+        return image;
+    }
+    // One gesture on Main Level, values rising to what the plug-in holds.
+    void expectOneGesture(const std::vector<OutEvent>& events) {
+        ASSERT_GE(events.size(), 3u);
+        EXPECT_EQ(events.front().type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+        EXPECT_EQ(events.back().type, CLAP_EVENT_PARAM_GESTURE_END);
+        double last = -1.0;
+        int values = 0;
+        for (const OutEvent& e : events) {
+            EXPECT_EQ(e.id, kMainLevel);
+            if (e.type != CLAP_EVENT_PARAM_VALUE) continue;
+            ++values;
+            EXPECT_GE(e.value, last) << "dragging up only raises the level";
+            last = e.value;
+        }
+        EXPECT_GE(values, 1);
+        EXPECT_NEAR(last, plugin->value(kMainLevel), 1e-6);
+    }
+
+    std::unique_ptr<claphost::ClapInstance> plugin;
+    claphost::ClapEditorHost window;
+};
+
+}  // namespace
+
+TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleTickedByTheHostsTimer) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_EQ(window.width(), 540);
+    EXPECT_EQ(window.height(), 395);
+    EXPECT_EQ(plugin->timerCount(), 1);
+    EditorImage shot = settledShot(window);
+    EditorImage expected = vstShot(0.0f);
+    ASSERT_EQ(shot.width(), expected.width());
+    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    window.close();
+    EXPECT_EQ(plugin->timerCount(), 0);
+
+    ASSERT_TRUE(window.open(*plugin, &error, 2.0)) << error;
+    EXPECT_EQ(window.width(), 1080);
+    EXPECT_EQ(window.height(), 790);
+    shot = settledShot(window);
+    expected = vstShot(2.0f);
+    ASSERT_EQ(shot.width(), expected.width());
+    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    // One gui at a time, and only embedded in X11.
+    const clap_plugin_gui_t* gui = plugin->gui();
+    EXPECT_FALSE(gui->create(plugin->plugin(), CLAP_WINDOW_API_X11, false));
+    EXPECT_FALSE(gui->is_api_supported(plugin->plugin(), CLAP_WINDOW_API_X11, true));
+    EXPECT_FALSE(gui->is_api_supported(plugin->plugin(), CLAP_WINDOW_API_WAYLAND, false));
+    EXPECT_TRUE(plugin->callsOnWrongThreads().empty());
+}
+
+TEST_F(ClapEditor, AKnobDragReachesTheHostAsOneGestureFromProcessingOrAFlush) {
+    std::string error;
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    settledShot(window);
+
+    // While an audio thread processes: the events come out of process.
+    ASSERT_TRUE(plugin->activate(claptest::kRate, claptest::kBlock));
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        plughost::AudioBuffers<float> buffers(0, 2, claptest::kBlock);
+        const claphost::EventQueue none;
+        while (!stop.load()) {
+            plugin->process(claptest::kBlock, buffers.outputs(), 2, none);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    window.pump(300);
+    stop.store(true);
+    audio.join();
+    expectOneGesture(plugin->takeOutEvents());
+    plugin->deactivate();
+
+    // Inactive: the plug-in asks the host for a flush, and the flush brings them.
+    const int asked = plugin->flushRequests();
+    ASSERT_TRUE(window.drag(420, 50, 0, -20));
+    window.pumpUntil([&] { return plugin->flushRequests() > asked; }, 5000);
+    window.pump(200);
+    plugin->flush(claphost::EventQueue());
+    expectOneGesture(plugin->takeOutEvents());
+    plugin->flush(claphost::EventQueue());
+    EXPECT_TRUE(plugin->takeOutEvents().empty()) << "nothing is sent twice";
+
+    window.close();
+    const std::vector<std::string> wrong = plugin->callsOnWrongThreads();
+    EXPECT_TRUE(wrong.empty()) << wrong.front();
+}
+
+#endif

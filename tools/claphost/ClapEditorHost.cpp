@@ -1,0 +1,77 @@
+#include "tools/claphost/ClapEditorHost.h"
+
+#include "tools/claphost/ClapInstance.h"
+#include "tools/plughost/HostDisplay.h"
+
+#include <X11/Xlib.h>
+
+namespace claphost {
+
+ClapEditorHost::ClapEditorHost() : display_(plughost::openHostDisplay()) {}
+
+ClapEditorHost::~ClapEditorHost() {
+    close();
+    if (display_) XCloseDisplay(display_);
+}
+
+bool ClapEditorHost::open(ClapInstance& plugin, std::string* error, double scale) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        close();
+        return false;
+    };
+    close();
+    if (!display_) return fail("no X display (is DISPLAY set?)");
+    const clap_plugin_gui_t* gui = plugin.gui();
+    const clap_plugin_t* p = plugin.plugin();
+    if (!gui) return fail("the plug-in has no gui");
+    if (!gui->is_api_supported(p, CLAP_WINDOW_API_X11, false))
+        return fail("the gui does not embed in X11 windows");
+    if (!gui->create(p, CLAP_WINDOW_API_X11, false)) return fail("the gui was not created");
+    plugin_ = &plugin;
+    if (scale != 0.0 && !gui->set_scale(p, scale)) return fail("the gui refuses the scale");
+    if (!gui->get_size(p, &width_, &height_) || width_ < 1 || height_ < 1)
+        return fail("the gui gives no size");
+    window_ = plughost::createHostWindow(display_, static_cast<int>(width_),
+                                         static_cast<int>(height_), "claphost");
+    plughost::mapAndWait(display_, window_);
+    clap_window_t parent{};
+    parent.api = CLAP_WINDOW_API_X11;
+    parent.x11 = window_;
+    if (!gui->set_parent(p, &parent)) return fail("the gui did not take its parent window");
+    gui->show(p);
+    return true;
+}
+
+void ClapEditorHost::close() {
+    if (plugin_) {
+        plugin_->gui()->hide(plugin_->plugin());
+        plugin_->gui()->destroy(plugin_->plugin());
+        plugin_ = nullptr;
+    }
+    if (display_ && window_) {
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+    }
+    window_ = 0;
+}
+
+void ClapEditorHost::idle() {
+    if (plugin_) plugin_->idle();
+    plughost::dropEvents(display_);
+}
+
+unsigned long ClapEditorHost::editorWindow() const {
+    return plughost::firstChildWindow(display_, window_);
+}
+
+bool ClapEditorHost::drag(int x, int y, int dx, int dy, int steps) {
+    return plughost::dragInWindow(display_, editorWindow(), x, y, dx, dy, steps,
+                                  [this] { idle(); });
+}
+
+bool ClapEditorHost::screenshot(plughost::EditorImage& image) const {
+    return plughost::grabWindow(display_, editorWindow(), image);
+}
+
+}  // namespace claphost

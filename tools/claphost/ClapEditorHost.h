@@ -1,0 +1,46 @@
+#pragma once
+// A stand-in for a host's editor window for CLAP plug-ins: a top-level X
+// window of the size the plug-in's gui asks for, the gui created for X11,
+// given the scale, its parent and shown. The host's timers and main-thread
+// callbacks are served by idle(), on the thread that calls it, as a host
+// serves them on its main thread.
+
+#include "tools/plughost/EditorImage.h"
+#include "tools/plughost/HostIdler.h"
+
+#include <string>
+
+struct _XDisplay;
+
+namespace claphost {
+
+class ClapInstance;
+
+class ClapEditorHost : public plughost::HostIdler {
+public:
+    ClapEditorHost();
+    ~ClapEditorHost();
+
+    bool open(ClapInstance& plugin, std::string* error = nullptr, double scale = 0.0);
+    void close();
+    bool isOpen() const { return plugin_ != nullptr; }
+    void idle() override;
+
+    // A drag at editor coordinates sent to the editor's window, idling
+    // between the moves; false without an editor window.
+    bool drag(int x, int y, int dx, int dy, int steps = 6);
+
+    int width() const { return static_cast<int>(width_); }
+    int height() const { return static_cast<int>(height_); }
+    unsigned long editorWindow() const;
+    bool screenshot(plughost::EditorImage& image) const;
+
+private:
+    _XDisplay* display_ = nullptr;
+    unsigned long window_ = 0;
+    ClapInstance* plugin_ = nullptr;
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+};
+
+}  // namespace claphost
