@@ -4,6 +4,7 @@
 
 #include "Lv2TestSupport.h"
 
+#include "framework/KPresetLibrary.h"
 #include "lv2/Lv2ControlPorts.h"
 #include "synth/Murlan.h"
 
@@ -147,12 +148,23 @@ TEST_F(Lv2Ui, PatchCommandsReachTheHostAsPortWrites) {
 }
 
 TEST_F(Lv2Ui, ASoundLoadedOnTheSoundsPageReachesTheHostAsPortWritesInsideGestures) {
-    // What the second sound of the first category changes on the defaults.
+    // What the second sound of the first category that has two changes on
+    // the defaults.
     auto quiet = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
         return opcode == audioMasterVersion ? 2400 : 0;
     };
     Murlan defaults(quiet), loaded(quiet);
-    ASSERT_TRUE(loaded.loadLibrarySound(1));
+    const KAMO::KPresetLibrary& library = loaded.soundLibrary();
+    int category = 0, sound = -1;
+    for (; sound < 0 && category < static_cast<int>(library.categories().size()); ++category) {
+        int seen = 0;
+        for (std::size_t s = 0; s < library.sounds().size() && sound < 0; ++s)
+            if (library.sounds()[s].category == library.categories()[category] && ++seen == 2)
+                sound = static_cast<int>(s);
+    }
+    --category;
+    ASSERT_GE(sound, 0);
+    ASSERT_TRUE(loaded.loadLibrarySound(sound));
     const KAMO::Lv2ControlPorts ports(loaded);
     std::map<std::uint32_t, float> expected;
     for (int i = 0; i < loaded.parameterCount(); ++i)
@@ -162,8 +174,11 @@ TEST_F(Lv2Ui, ASoundLoadedOnTheSoundsPageReachesTheHostAsPortWritesInsideGesture
 
     ASSERT_TRUE(window.drag(296, 11, 0, 0, 1));  // the Sounds tab at (272, 3), 48 x 16
     settledShot();
+    // The list at (10, 66): rows of 22 from 8 down, sounds from x 180.
+    ASSERT_TRUE(window.drag(40, 66 + 8 + 22 * category + 10, 0, 0, 1));
+    settledShot();
     window.clearMessages();
-    ASSERT_TRUE(window.drag(210, 106, 0, 0, 1));  // the second row of the sound list
+    ASSERT_TRUE(window.drag(210, 66 + 8 + 22 + 10, 0, 0, 1));  // the second sound
     window.pumpUntil(
         [&] {
             int ends = 0;
