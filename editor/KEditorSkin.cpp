@@ -12,6 +12,17 @@ namespace {
 
 const unsigned char kBlack[4] = {0, 0, 0, 255};
 
+using ButtonCall = bool (KEditorControl::*)(bool shift, bool ctrl, int x, int y);
+
+// Hands a button event at editor point (x, y) to `control` when it takes
+// such events, and answers what the control answered: a press it takes
+// gives it the mouse capture, a release it takes ends the capture.
+bool deliver(KEditorControl* control, KEditorControl::Handler handler, ButtonCall call, bool shift,
+             bool ctrl, int x, int y) {
+    return control && control->handles(handler) &&
+           (control->*call)(shift, ctrl, x - control->x(), y - control->y());
+}
+
 }  // namespace
 
 KEditorBg::KEditorBg(int page, KImageResource* image, int frame, const KConditionSet& conditions)
@@ -135,33 +146,27 @@ KEditorControl* KEditorSkin::mouseTarget(int x, int y) const {
 
 void KEditorSkin::leftDown(bool shift, bool ctrl, int x, int y) {
     const int i = indexOfTarget(x, y);
-    if (i < 0) return;
-    KEditorControl* control = mControls.get(i);
-    if (control->handles(KEditorControl::kLeftDown) &&
-        control->leftDown(shift, ctrl, x - control->x(), y - control->y()))
+    if (i >= 0 && deliver(mControls.get(i), KEditorControl::kLeftDown, &KEditorControl::leftDown,
+                          shift, ctrl, x, y))
         mCaptured = i;
 }
 
 void KEditorSkin::rightDown(bool shift, bool ctrl, int x, int y) {
     const int i = indexOfTarget(x, y);
-    if (i < 0) return;
-    KEditorControl* control = mControls.get(i);
-    if (control->handles(KEditorControl::kRightDown) &&
-        control->rightDown(shift, ctrl, x - control->x(), y - control->y()))
+    if (i >= 0 && deliver(mControls.get(i), KEditorControl::kRightDown, &KEditorControl::rightDown,
+                          shift, ctrl, x, y))
         mCaptured = i;
 }
 
 void KEditorSkin::leftUp(bool shift, bool ctrl, int x, int y) {
-    KEditorControl* control = mouseTarget(x, y);
-    if (control && control->handles(KEditorControl::kLeftUp) &&
-        control->leftUp(shift, ctrl, x - control->x(), y - control->y()))
+    if (deliver(mouseTarget(x, y), KEditorControl::kLeftUp, &KEditorControl::leftUp, shift, ctrl, x,
+                y))
         mCaptured = -1;
 }
 
 void KEditorSkin::rightUp(bool shift, bool ctrl, int x, int y) {
-    KEditorControl* control = mouseTarget(x, y);
-    if (control && control->handles(KEditorControl::kRightUp) &&
-        control->rightUp(shift, ctrl, x - control->x(), y - control->y()))
+    if (deliver(mouseTarget(x, y), KEditorControl::kRightUp, &KEditorControl::rightUp, shift, ctrl,
+                x, y))
         mCaptured = -1;
 }
 

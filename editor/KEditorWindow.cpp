@@ -453,6 +453,16 @@ bool KEditorWindow::start(unsigned long parent) {
     if (mThread) stop();
     mParent = parent;
     if (!mHostDisplay || !mSkin || !parent) return false;
+    // A parent that is no window (never was, or not any more) is refused
+    // here, so that the host hears of it from the opening itself.
+    {
+        ErrorScope errors(mHostDisplay.get());
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(mHostDisplay.get(), static_cast<Window>(parent), &attributes)) {
+            mParent = 0;
+            return false;
+        }
+    }
     mClosing.store(false);
     pthread_t thread;
     if (pthread_create(&thread, nullptr, &KEditorWindow::threadEntry, this) != 0) return false;

@@ -50,7 +50,8 @@ public:
 
     // Starts the thread in the parent window; a thread still running from
     // an earlier start is stopped first. False when no thread could run (no
-    // host-side display: it could never be asked to close).
+    // host-side display: it could never be asked to close) or when `parent`
+    // is no window.
     bool start(unsigned long parent);
     // Asks the thread to close its window and waits for it, whether or not
     // the window exists yet. Afterwards the window id is 0.

@@ -300,6 +300,15 @@ void KEffect::editorIdle() {
 
 void KEffect::deliverEditorNotices() {
     mNotices.drain([this](const KHostNotices::Notice& notice) { deliver(notice); });
+    // Values the queue had no room for: the host hears the one each
+    // parameter holds now, so that it ends up with the effect's value however
+    // many were lost on the way.
+    mNotices.takeStale([this](int index) {
+        const int first = index < 0 ? 0 : index;
+        const int last = index < 0 ? parameterCount() : index + 1;
+        for (int i = first; i < last; ++i)
+            if (parameter(i)) deliver({KHostNotices::Value, i, getParameter(i), false});
+    });
     if (mDisplayChanged.exchange(false, std::memory_order_relaxed)) updateDisplay();
 }
 
@@ -385,11 +394,14 @@ VstInt32 KEffect::getChunk(void** data, bool isPreset) {
 }
 
 VstInt32 KEffect::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
+    // Only an image whose size names a layout, today's or an older one, and
+    // whose every value is a stored value is taken; anything else changes
+    // nothing and answers 0, so the host learns that it was not read.
     const int programs = isPreset ? 1 : mBank.programCount();
-    const int count = mBank.imageParameterCount(byteSize, programs);
-    if (!data || count < 0 ||
-        !mBank.readImage(isPreset ? getProgram() : -1, static_cast<const unsigned char*>(data),
-                         count))
+    const int count =
+        mBank.checkedParameterCount(static_cast<const unsigned char*>(data), byteSize, programs);
+    if (count < 0 || !mBank.readImage(isPreset ? getProgram() : -1,
+                                      static_cast<const unsigned char*>(data), count))
         return 0;
     mBank.refreshAllTexts();
     parametersChanged(false);
@@ -517,6 +529,8 @@ void KEffect::getInfoVariable(char* out, int size, const char* name) {
         copyOptional(out, size, platformName());
     } else if (std::strcmp(name, "BuildDate") == 0) {
         copyOptional(out, size, buildDate());
+    } else if (std::strcmp(name, "DocDir") == 0) {
+        copyOptional(out, size, docFolder());
     } else if (std::strcmp(name, "SRate") == 0) {
         formatNumber(out, size, 0, getSampleRate());
     } else if (std::strcmp(name, "Inputs") == 0) {

@@ -97,6 +97,8 @@ public:
     virtual const char* plugBuild() const { return nullptr; }
     virtual const char* buildDate() const { return nullptr; }
     virtual const char* platformName() const { return nullptr; }
+    // The folder the documents are installed to, for the about page's links.
+    virtual const char* docFolder() const { return nullptr; }
     virtual void processMidiEvent(const VstMidiEvent& /*event*/) {}
     // Also makes room for what executeEditorCommand compares.
     virtual void editorOpened();

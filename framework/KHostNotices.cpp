@@ -16,6 +16,14 @@ constexpr std::uint64_t kResendBit = std::uint64_t{1} << 62;
 
 KHostNotices::KHostNotices() {
     for (auto& slot : mSlots) slot.store(0, std::memory_order_relaxed);
+    for (auto& word : mStale) word.store(0, std::memory_order_relaxed);
+}
+
+void KHostNotices::markStale(int index) {
+    if (index < kStaleWords * 64)
+        mStale[index / 64].fetch_or(std::uint64_t{1} << (index % 64), std::memory_order_release);
+    else
+        mAllStale.store(true, std::memory_order_release);
 }
 
 std::uint64_t KHostNotices::encode(Kind kind, int index, float value, bool resend) {
@@ -77,6 +85,7 @@ bool KHostNotices::push(Kind kind, int index, float value) {
         if (room > kValueReserve) return append(encode(Value, index, value, false));
         if (foldValue(index, value)) return true;
         mValuesDropped = true;
+        markStale(index);
         break;
     case Begin:
         if (room > kBeginReserve) return append(encode(Begin, index, value, false));
@@ -89,6 +98,7 @@ bool KHostNotices::push(Kind kind, int index, float value) {
             mValuesDropped = false;
             return true;
         }
+        markStale(index);
         break;
     case None:
         break;

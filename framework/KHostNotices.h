@@ -42,9 +42,23 @@ public:
     // Producer side. When the queue runs short a value folds into the one
     // before it if that is of the same parameter and not fetched yet, and
     // is dropped otherwise (the end of its gesture then carries the last
-    // value); a begin that finds no room is dropped with its end. False
-    // when the notice was dropped.
+    // value, and the parameter is marked stale); a begin that finds no room
+    // is dropped with its end. False when the notice was dropped.
     bool push(Kind kind, int index, float value);
+
+    // Consumer side, after drain: hands `resend` every parameter whose value
+    // was dropped since the last call, lowest index first, so that the host
+    // can be told the value it holds now. Marks are taken whole: a value
+    // dropped meanwhile marks its parameter again for the next call.
+    template <class Resend>
+    void takeStale(Resend&& resend) {
+        for (int w = 0; w < kStaleWords; ++w) {
+            std::uint64_t bits = mStale[w].exchange(0, std::memory_order_acquire);
+            for (int b = 0; bits; ++b, bits >>= 1)
+                if (bits & 1) resend(w * 64 + b);
+        }
+        if (mAllStale.exchange(false, std::memory_order_acquire)) resend(-1);
+    }
 
     // Consumer side: hands every notice queued so far to `deliver`, oldest
     // first; answers how many.
@@ -71,6 +85,9 @@ public:
 
 private:
     static constexpr std::uint32_t kMask = kCapacity - 1;
+    // One stale mark per parameter up to kStaleWords * 64; a parameter past
+    // those marks all of them stale (resend(-1)).
+    static constexpr int kStaleWords = 16;
     static_assert((kCapacity & kMask) == 0, "the capacity is a power of two");
 
     static std::uint64_t encode(Kind kind, int index, float value, bool resend);
@@ -78,12 +95,15 @@ private:
     bool append(std::uint64_t bits);
     bool foldValue(int index, float value);
     bool skipEndOf(int index);
+    void markStale(int index);
 
     // One notice per place, whole in one atomic word.
     std::atomic<std::uint64_t> mSlots[kCapacity];
     std::atomic<std::uint32_t> mHead{0};  // written by the consumer
     std::atomic<std::uint32_t> mTail{0};  // written by the producer
     std::atomic<std::uint32_t> mDropped{0};
+    std::atomic<std::uint64_t> mStale[kStaleWords];
+    std::atomic<bool> mAllStale{false};
     // Producer side only.
     std::uint64_t mNewest = 0;
     bool mValuesDropped = false;

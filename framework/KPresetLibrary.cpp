@@ -28,6 +28,20 @@ bool readNumber(const char* text, double& value) {
     return !in.fail() && in.peek() == std::char_traits<char>::eof();
 }
 
+// The next line of `text` from `position` on, ended as the effect's reader
+// ends one: at LF, at CR, or at CR LF. False at the end of the text.
+bool nextLine(const std::string& text, std::size_t& position, std::string& line) {
+    if (position >= text.size()) return false;
+    const std::size_t end = text.find_first_of("\r\n", position);
+    line.assign(text, position, end == std::string::npos ? std::string::npos : end - position);
+    if (end == std::string::npos)
+        position = text.size();
+    else
+        position =
+            end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    return true;
+}
+
 std::string at(const std::string& source, int line) {
     return source + ":" + std::to_string(line) + ": ";
 }
@@ -74,13 +88,14 @@ bool KPresetLibrary::readText(const KEffect& effect, const std::string& text,
     };
     std::vector<KLibrarySound> found;
     std::string category;
-    std::istringstream lines(text);
     std::string raw;
+    std::size_t position = 0;
     int number = 0;
     std::vector<bool> seen;
-    while (std::getline(lines, raw)) {
+    // A bare CR ends a line here too: whatever the effect's reader takes for
+    // a line of its own must have been checked as one.
+    while (nextLine(text, position, raw)) {
         ++number;
-        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         if (number == 1) {
             const std::size_t length = std::strlen(kHeader);
             if (raw.compare(0, length, kHeader) != 0 || raw.size() == length)

@@ -155,12 +155,24 @@ int ProgramBank::recordLengthFor(int count) const {
 }
 
 int ProgramBank::imageParameterCount(long long size, int programs) const {
-    if (programs <= 0 || mRecordLength <= 0) return -1;
-    if (size >= static_cast<long long>(programs) * mRecordLength) return mParameterCount;
+    if (programs <= 0 || mRecordLength <= 0 || size <= 0) return -1;
     // A record without a single value is no image of ours.
-    for (int count = mParameterCount - 1; count >= 1; --count)
+    for (int count = mParameterCount; count >= 1; --count)
         if (size == static_cast<long long>(programs) * recordLengthFor(count)) return count;
     return -1;
+}
+
+int ProgramBank::checkedParameterCount(const unsigned char* image, long long size,
+                                       int programs) const {
+    const int count = imageParameterCount(size, programs);
+    if (!image || count < 0) return -1;
+    const int length = recordLengthFor(count);
+    for (int p = 0; p < programs; ++p)
+        for (int i = 0; i < count; ++i) {
+            const double v = imageValue(image, p * length + valueOffset(i));
+            if (!(v >= 0.0 && v <= 1.0)) return -1;  // NaN too
+        }
+    return count;
 }
 
 // --- Display texts --------------------------------------------------------------
@@ -286,17 +298,8 @@ void ProgramBank::setProgramName(int program, const char* name) {
 }
 
 bool ProgramBank::isSoundBankImage(const unsigned char* image, std::size_t size) const {
-    const int count = imageParameterCount(static_cast<long long>(size), mProgramCount);
-    const int length = recordLengthFor(count);
-    if (!image || count < 0 ||
-        size != static_cast<std::size_t>(mProgramCount) * static_cast<std::size_t>(length))
-        return false;
-    for (int p = 0; p < mProgramCount; ++p)
-        for (int i = 0; i < count; ++i) {
-            const double v = imageValue(image, p * length + valueOffset(i));
-            if (!(v >= 0.0 && v <= 1.0)) return false;  // NaN too
-        }
-    return true;
+    return size <= static_cast<std::size_t>(mBankLength) &&
+           checkedParameterCount(image, static_cast<long long>(size), mProgramCount) >= 0;
 }
 
 }  // namespace KAMO

@@ -105,13 +105,17 @@ public:
     // Length of a record holding the first `count` parameters.
     int recordLengthFor(int count) const;
     // How many parameters an image of `size` bytes holds for `programs`
-    // records: all of them when it is at least as long as today's (the rest
-    // is not read), fewer when it is exactly as long as records of that
-    // many, -1 when it matches no count (cut inside a value, or empty).
+    // records: a count whose records are exactly that long, -1 when the size
+    // matches none (cut inside a value, empty, or longer than today's: a
+    // newer release's records hold parameters whose sizes this one cannot
+    // know, so where its records end is not known either).
     int imageParameterCount(long long size, int programs) const;
-    // True when `image` is exactly a whole bank of this release or of an
-    // older one and every value in it is a stored value (within [0, 1]):
-    // what a plug-in face accepts as a state it wrote.
+    // The checked reading of every image: the parameter count of `image`,
+    // `size` bytes of `programs` records, when its size identifies a layout
+    // and every value in it is a stored value (a number within [0, 1]);
+    // -1 otherwise. Only what the size allows is read.
+    int checkedParameterCount(const unsigned char* image, long long size, int programs) const;
+    // True when `image` is a whole bank that checkedParameterCount() accepts.
     bool isSoundBankImage(const unsigned char* image, std::size_t size) const;
 
 private:

@@ -19,14 +19,30 @@ using KAMO::Lv2Plugin;
 using KAMO::Lv2Ui;
 
 Lv2Plugin* plugin(LV2_Handle handle) { return static_cast<Lv2Plugin*>(handle); }
+Lv2Ui* ui(LV2UI_Handle handle) { return static_cast<Lv2Ui*>(handle); }
+
+// Runs `body` and answers what it answers, or `failed` when it throws.
+template <typename Result, typename Body>
+Result guarded(Result failed, Body body) {
+    try {
+        return body();
+    } catch (...) {
+        return failed;
+    }
+}
+
+// Runs `body`; an exception ends there.
+template <typename Body>
+void guarded(Body body) {
+    try {
+        body();
+    } catch (...) {
+    }
+}
 
 LV2_Handle instantiate(const LV2_Descriptor* /*descriptor*/, double rate, const char* /*bundle*/,
                        const LV2_Feature* const* features) {
-    try {
-        return Lv2Plugin::create(rate, features);
-    } catch (...) {
-        return nullptr;
-    }
+    return guarded<LV2_Handle>(nullptr, [&] { return Lv2Plugin::create(rate, features); });
 }
 
 void connectPort(LV2_Handle handle, uint32_t port, void* data) {
@@ -34,51 +50,31 @@ void connectPort(LV2_Handle handle, uint32_t port, void* data) {
 }
 
 void activate(LV2_Handle handle) {
-    try {
-        plugin(handle)->activate();
-    } catch (...) {
-    }
+    guarded([&] { plugin(handle)->activate(); });
 }
 
 void run(LV2_Handle handle, uint32_t frames) {
-    try {
-        plugin(handle)->run(frames);
-    } catch (...) {
-    }
+    guarded([&] { plugin(handle)->run(frames); });
 }
 
 void deactivate(LV2_Handle handle) {
-    try {
-        plugin(handle)->deactivate();
-    } catch (...) {
-    }
+    guarded([&] { plugin(handle)->deactivate(); });
 }
 
 void cleanup(LV2_Handle handle) {
-    try {
-        delete plugin(handle);
-    } catch (...) {
-    }
+    guarded([&] { delete plugin(handle); });
 }
 
 LV2_State_Status saveState(LV2_Handle handle, LV2_State_Store_Function store,
                            LV2_State_Handle state, uint32_t /*flags*/,
                            const LV2_Feature* const* /*features*/) {
-    try {
-        return plugin(handle)->save(store, state);
-    } catch (...) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
+    return guarded(LV2_STATE_ERR_UNKNOWN, [&] { return plugin(handle)->save(store, state); });
 }
 
 LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function retrieve,
                               LV2_State_Handle state, uint32_t /*flags*/,
                               const LV2_Feature* const* /*features*/) {
-    try {
-        return plugin(handle)->restore(retrieve, state);
-    } catch (...) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
+    return guarded(LV2_STATE_ERR_UNKNOWN, [&] { return plugin(handle)->restore(retrieve, state); });
 }
 
 const void* extensionData(const char* uri) {
@@ -97,34 +93,21 @@ LV2UI_Handle instantiateUi(const LV2UI_Descriptor* /*descriptor*/, const char* p
                            LV2UI_Controller controller, LV2UI_Widget* widget,
                            const LV2_Feature* const* features) {
     if (!pluginUri || std::strcmp(pluginUri, KAMO::kLv2PluginUri) != 0) return nullptr;
-    try {
-        return Lv2Ui::create(write, controller, widget, features);
-    } catch (...) {
-        return nullptr;
-    }
+    return guarded<LV2UI_Handle>(
+        nullptr, [&] { return Lv2Ui::create(write, controller, widget, features); });
 }
 
 void cleanupUi(LV2UI_Handle handle) {
-    try {
-        delete static_cast<Lv2Ui*>(handle);
-    } catch (...) {
-    }
+    guarded([&] { delete ui(handle); });
 }
 
 void portEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t format,
                const void* buffer) {
-    try {
-        static_cast<Lv2Ui*>(handle)->portEvent(port, size, format, buffer);
-    } catch (...) {
-    }
+    guarded([&] { ui(handle)->portEvent(port, size, format, buffer); });
 }
 
 int idleUi(LV2UI_Handle handle) {
-    try {
-        return static_cast<Lv2Ui*>(handle)->idle();
-    } catch (...) {
-        return 1;
-    }
+    return guarded(1, [&] { return ui(handle)->idle(); });
 }
 
 const void* uiExtensionData(const char* uri) {

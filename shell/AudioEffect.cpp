@@ -81,6 +81,11 @@ VstIntPtr AudioEffect::dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 inde
     auto* effect = static_cast<AudioEffect*>(e->object);
     try {
         if (opcode == effClose) {
+            // A host may close without closing the editor first: it closes
+            // here, on the host's thread, so that what it has to tell (the
+            // end of a gesture still held) reaches the host before the
+            // effect goes, and nothing after.
+            if (effect->editor && effect->editor->isOpen()) effect->editor->close();
             effect->dispatcher(opcode, index, value, ptr, opt);
             e->object = nullptr;
             effect->releaseEditor();

@@ -212,12 +212,14 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int
         const int row = length / kTileSteps;
         LaneWords zl, wl;
         for (int j = 0; j < kLanes; ++j) {
-            const std::uint64_t jz = row < LaneJumps::kCount
-                                         ? kLaneJumps.z[row][j]
-                                         : powMod<kModulusZ>(kMultiplierZ, std::uint64_t(length * j));
-            const std::uint64_t jw = row < LaneJumps::kCount
-                                         ? kLaneJumps.w[row][j]
-                                         : powMod<kModulusW>(kMultiplierW, std::uint64_t(length * j));
+            const std::uint64_t jz =
+                row < LaneJumps::kCount
+                    ? kLaneJumps.z[row][j]
+                    : powMod<kModulusZ>(kMultiplierZ, std::uint64_t(length * j));
+            const std::uint64_t jw =
+                row < LaneJumps::kCount
+                    ? kLaneJumps.w[row][j]
+                    : powMod<kModulusW>(kMultiplierW, std::uint64_t(length * j));
             const std::uint64_t zs = z * jz % kModulusZ, ws = w * jw % kModulusW;
             zl.low[j] = std::uint16_t(zs);
             zl.high[j] = std::uint16_t(zs >> 16);
@@ -232,7 +234,8 @@ void draws(std::uint32_t* zState, std::uint32_t* wState, std::uint32_t* raw, int
                 laneStep(zl, az);
                 laneStep(wl, aw);
                 // (z << 16) + (w & 0xFFFF): the low halves side by side.
-                lanes[0][s] = u32x4(__builtin_shufflevector(wl.low, zl.low, 0, 8, 1, 9, 2, 10, 3, 11));
+                lanes[0][s] =
+                    u32x4(__builtin_shufflevector(wl.low, zl.low, 0, 8, 1, 9, 2, 10, 3, 11));
                 lanes[1][s] =
                     u32x4(__builtin_shufflevector(wl.low, zl.low, 4, 12, 5, 13, 6, 14, 7, 15));
             }
@@ -454,8 +457,7 @@ enum Amps { kSteady, kArrays, kStepWeights };
 // output goes to floats when `floats` is set, else to doubles: one loop
 // serves both, as the choice costs a predicted branch per four samples.
 template <int kPartials, int kChains, Amps kAmps, bool kSteps>
-void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles,
-                  int n) {
+void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles, int n) {
     // A moving tremolo or a still one (whose factor is in the scale): one
     // loop for both, the choice a predicted branch per four samples.
     const bool lfoMoves = v.lfo;
@@ -571,7 +573,8 @@ void voiceChains(const VoiceArgs& v, Sample* out, int n) {
     // Each shape its own loop; nothing sounding has no amplitudes.
     if constexpr (kPartials > 0) {
         if (v.weightPerStep != 0.0) {
-            voiceSumming<kPartials, kChains, kStepWeights, true>(v, floatsOf(out), doublesOf(out), n);
+            voiceSumming<kPartials, kChains, kStepWeights, true>(v, floatsOf(out), doublesOf(out),
+                                                                 n);
             return;
         }
         if (v.amp[0] || v.amp[1] || v.amp[2]) {
@@ -600,16 +603,25 @@ void voiceWith(const VoiceArgs& v, Sample* out, int n) {
 template <typename Sample>
 void voice(const VoiceArgs& v, Sample* out, int n) {
     switch (v.partials) {
-    case 0: voiceWith<Sample, 0>(v, out, n); break;
-    case 1: voiceWith<Sample, 1>(v, out, n); break;
-    case 2: voiceWith<Sample, 2>(v, out, n); break;
-    default: voiceWith<Sample, 3>(v, out, n); break;
+    case 0:
+        voiceWith<Sample, 0>(v, out, n);
+        break;
+    case 1:
+        voiceWith<Sample, 1>(v, out, n);
+        break;
+    case 2:
+        voiceWith<Sample, 2>(v, out, n);
+        break;
+    default:
+        voiceWith<Sample, 3>(v, out, n);
+        break;
     }
 }
 
 }  // namespace
 
-extern const BlockKernels kKernels = {amplitude, pitch,   glidePitch, stepWeights,   follows,
-                                      progression, lfoWave, draws,      voice<double>, voice<float>};
+extern const BlockKernels kKernels = {amplitude,     pitch,       glidePitch, stepWeights,
+                                      follows,       progression, lfoWave,    draws,
+                                      voice<double>, voice<float>};
 
 }  // namespace BLOCK_KERNELS_NS

@@ -1,5 +1,7 @@
 #include "synth/Murlan.h"
 
+#include <MurlanVersion.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -70,6 +72,11 @@ Murlan::Murlan(audioMasterCallback host)
 }
 
 Murlan::~Murlan() = default;
+
+const char* Murlan::plugVersion() const { return MURLAN_VERSION; }
+const char* Murlan::plugBuild() const { return MURLAN_VERSION; }
+const char* Murlan::docFolder() const { return MURLAN_DOC_DIR; }
+VstInt32 Murlan::getVendorVersion() { return MURLAN_VENDOR_VERSION; }
 
 void Murlan::createParameters() {
     // The list's index is the host's index.

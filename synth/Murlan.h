@@ -21,11 +21,12 @@ public:
     const char* effectName() const override { return "Murlan"; }
     const char* vendorName() const override { return "KAMO"; }
     const char* productName() const override { return "Murlan"; }
-    const char* plugVersion() const override { return "3.1"; }
-    const char* plugBuild() const override { return "3.1"; }
+    const char* plugVersion() const override;
+    const char* plugBuild() const override;
     const char* buildDate() const override { return "09 Sep 2024"; }
     const char* platformName() const override { return "Linux64"; }
-    VstInt32 getVendorVersion() override { return 3100; }
+    const char* docFolder() const override;
+    VstInt32 getVendorVersion() override;
 
     VstInt32 canDo(char* text) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Checks that the C++ sources git tracks are laid out as .clang-format says,
+# Checks that the C++ sources git tracks (.cpp, .h, and the .inl files of
+# template code) are laid out as .clang-format says,
 # and names those that are not.
 #   bash tools/check-format.sh          check (part of the test suite)
 #   bash tools/check-format.sh --fix    reformat them in place
@@ -24,13 +25,13 @@ files=()
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   while IFS= read -r f; do
     if [ -f "$f" ]; then files+=("$f"); fi
-  done < <(git ls-files -- '*.cpp' '*.h')
+  done < <(git ls-files -- '*.cpp' '*.h' '*.inl')
 else
   # A copy without git history: every source outside build and hidden folders.
   while IFS= read -r f; do
     files+=("$f")
   done < <(find . -mindepth 1 \( -name 'build*' -o -name '.*' \) -prune -o \
-             \( -name '*.cpp' -o -name '*.h' \) -print | sort)
+             \( -name '*.cpp' -o -name '*.h' -o -name '*.inl' \) -print | sort)
 fi
 
 if [ "${1:-}" = "--fix" ]; then

@@ -10,6 +10,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # the layout check of the sources (tools/check-format.sh)
   clang-format
+  # the fuzz targets (tools/run-fuzzers.sh, run by CI): clang and libFuzzer
+  clang libclang-rt-dev
   # editor: nanovg sources, GL loader generator, X11, GLX, software GL
   dpf-source python3-glad python3 libx11-dev libgl-dev
   libgl1-mesa-dri libglx-mesa0 xvfb xauth

@@ -53,7 +53,8 @@ fi
 
 # The seeds of each target, gathered into one folder of its own: the text
 # targets start from the skin and preset texts, the others from the small
-# inputs kept in tests/fuzz/seeds.
+# inputs kept in tests/fuzz/seeds; each also gets the inputs that once made
+# it fail (tests/fuzz/regressions, named after the target's seed folder).
 stage_seeds() {
   dir=$build/fuzz-seeds/$1
   rm -rf "$dir"
@@ -67,7 +68,25 @@ stage_seeds() {
     Lv2StateFuzz) cp "$seeds"/lv2state/* "$dir" ;;
     *) cp "$root/resources/MurlanSkin.txt" "$root/resources/MurlanPreset.txt" "$dir" ;;
   esac
+  prefix=$(regression_prefix "$1")
+  for found in "$root"/tests/fuzz/regressions/"$prefix"-*; do
+    [ -f "$found" ] && cp "$found" "$dir"
+  done
   echo "$dir"
+}
+regression_prefix() {
+  case $1 in
+    EventsFuzz) echo events ;;
+    ChunkFuzz) echo chunk ;;
+    FxChunkFuzz) echo fxchunk ;;
+    Lv2RunFuzz) echo lv2run ;;
+    Lv2StateFuzz) echo lv2state ;;
+    SkinBuilderFuzz) echo skin ;;
+    PresetTextFuzz) echo preset ;;
+    LineReaderFuzz) echo line ;;
+    TokenReaderFuzz) echo token ;;
+    *) echo "$1" ;;
+  esac
 }
 dictionary() {
   case $1 in

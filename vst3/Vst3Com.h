@@ -64,7 +64,8 @@ private:
     std::atomic<std::uint32_t> count_{1};
 };
 
-inline bool sameId(const v3_tuid a, const v3_tuid b) { return v3_tuid_match(a, b); }
+// A null id (hosts pass one by mistake) matches nothing.
+inline bool sameId(const v3_tuid a, const v3_tuid b) { return a && b && v3_tuid_match(a, b); }
 
 // Hands out `face` for `iid` when it is one of the ids given, with a reference.
 template <typename Owner>

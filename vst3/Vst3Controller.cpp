@@ -116,6 +116,32 @@ void Vst3Controller::stateTaken() {
 void Vst3Controller::tick() {
     if (valuesMoved_.exchange(false, std::memory_order_relaxed))
         restart(V3_RESTART_PARAM_VALUES_CHANGED);
+    // The editor's notices come in first (the effect hands them over in its
+    // idle), so a value is never sent ahead of the begin of its gesture.
+    plugin_.bridge().idleEditor();
+    sendQueued();
+
+    Vst3Processor& processor = plugin_.processor();
+    const int program = plugin_.effect().getProgram();
+    if (program != shownProgram_) {
+        // The values that came with the program are no edits: the host
+        // reads them all again.
+        if (program != processor.hostProgram()) {
+            processor.setHostProgram(program);
+            if (handler_) {
+                const v3_param_id id = Vst3Parameters::kProgramId;
+                const double value = plugin_.parameters().programValue(program);
+                vst3Methods(handler_)->begin_edit(handler_, id);
+                vst3Methods(handler_)->perform_edit(handler_, id, value);
+                vst3Methods(handler_)->end_edit(handler_, id);
+            }
+        }
+        refreshHostValues();
+        restart(V3_RESTART_PARAM_VALUES_CHANGED);
+    }
+}
+
+void Vst3Controller::sendQueued() {
     {
         std::lock_guard<std::mutex> lock(editsMutex_);
         sending_.swap(edits_);
@@ -140,32 +166,17 @@ void Vst3Controller::tick() {
         }
     }
     sending_.clear();
+}
 
-    Vst3Processor& processor = plugin_.processor();
-    const int program = plugin_.effect().getProgram();
-    if (program != shownProgram_) {
-        // The values that came with the program are no edits: the host
-        // reads them all again.
-        if (program != processor.hostProgram()) {
-            processor.setHostProgram(program);
-            if (handler_) {
-                const v3_param_id id = Vst3Parameters::kProgramId;
-                const double value = plugin_.parameters().programValue(program);
-                vst3Methods(handler_)->begin_edit(handler_, id);
-                vst3Methods(handler_)->perform_edit(handler_, id, value);
-                vst3Methods(handler_)->end_edit(handler_, id);
-            }
-        }
-        refreshHostValues();
-        restart(V3_RESTART_PARAM_VALUES_CHANGED);
+void Vst3Controller::closeEdits() {
+    sendQueued();
+    for (std::size_t i = 0; i < grabbed_.size(); ++i) {
+        if (!grabbed_[i]) continue;
+        send(static_cast<int>(i), true);
+        grabbed_[i] = false;
+        if (handler_) vst3Methods(handler_)->end_edit(handler_, static_cast<v3_param_id>(i));
     }
-    // Values that moved without a gesture come from the editor's commands;
-    // without an editor every change is the host's own.
-    if (isViewOpen())
-        for (int i = 0; i < static_cast<int>(grabbed_.size()); ++i)
-            if (!grabbed_[i]) send(i, false);
-
-    plugin_.bridge().idleEditor();
+    setViewOpen(false);
 }
 
 // --- IEditController --------------------------------------------------------------

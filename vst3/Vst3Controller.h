@@ -9,10 +9,11 @@
 // the effect's host callback (gesture begin, value, end); those calls are
 // queued here and tick(), which the view's run-loop timer calls on the
 // host's user-interface thread, turns them into beginEdit, performEdit and
-// endEdit. Values that moved without a gesture (the patch commands), and a
-// program switched by the editor, are found at each tick by comparing the
-// effect with what the host last knew; a program switch makes the host read
-// all values again (restartComponent).
+// endEdit. Values that moved without a gesture (the patch commands) are
+// told as values too, so every change reaches the host in the order the
+// editor made it and a gesture is never split. A program switched by the
+// editor is found at each tick by comparing the effect with what the host
+// last knew; it makes the host read all values again (restartComponent).
 
 #include "vst3/Vst3Com.h"
 
@@ -54,6 +55,10 @@ public:
     // the next tick: hosts may not be called back from inside setState).
     void stateTaken();
     void setViewOpen(bool open) { viewOpen_.store(open, std::memory_order_relaxed); }
+    // On the host's user-interface thread, once the editor has closed: sends
+    // what it queued last, ends every gesture still open and takes no more
+    // edits (the view is closed from here on).
+    void closeEdits();
     // A run loop the host offers with its context (not only to views): its
     // timer ticks while no editor is open, so program switches and states
     // reach the host then too. Null detaches.
@@ -84,6 +89,8 @@ private:
     v3_result programListInfo(std::int32_t index, v3_program_list_info* info);
     v3_result programName(std::int32_t list, std::int32_t program, std::int16_t* name);
 
+    // Sends the edits queued so far.
+    void sendQueued();
     // Tells the host of parameter `index`'s value when it does not know it.
     void send(int index, bool inGesture);
     void restart(std::int32_t flags);

@@ -118,12 +118,16 @@ void Vst3Processor::addMidi(std::int32_t offset, unsigned char status, unsigned 
 
 void Vst3Processor::readEvents(v3_event_list** list, std::int32_t frames) {
     if (!list) return;
+    // The count is the list's word only: reading ends where the list has no
+    // event to give, when no more can be kept, or after kReadLimit events.
     const std::uint32_t count = vst3Methods(list)->get_event_count(list);
-    for (std::uint32_t i = 0; i < count; ++i) {
+    for (std::uint32_t i = 0;
+         i < count && i < static_cast<std::uint32_t>(kReadLimit) && midiCount_ < kEventCapacity;
+         ++i) {
         v3_event event;
         std::memset(&event, 0, sizeof event);
         if (vst3Methods(list)->get_event(list, static_cast<std::int32_t>(i), &event) != V3_OK)
-            continue;
+            break;
         const std::int32_t at = intoBlock(event.sample_offset, frames);
         if (event.type == V3_EVENT_NOTE_ON) {
             const auto& on = event.note_on;
@@ -145,17 +149,20 @@ void Vst3Processor::readEvents(v3_event_list** list, std::int32_t frames) {
 
 void Vst3Processor::readChanges(v3_param_changes** changes, std::int32_t frames) {
     if (!changes) return;
+    // As with events: the counts bound nothing by themselves. A queue or a
+    // point the list cannot give ends its loop; so do kReadLimit of them.
     const std::int32_t queues = vst3Methods(changes)->get_param_count(changes);
-    for (std::int32_t q = 0; q < queues; ++q) {
+    for (std::int32_t q = 0; q < queues && q < kReadLimit; ++q) {
         v3_param_value_queue** queue = vst3Methods(changes)->get_param_data(changes, q);
-        if (!queue) continue;
+        if (!queue) break;
         const v3_param_id id = vst3Methods(queue)->get_param_id(queue);
         if (!parameters_.isKnown(id)) continue;
         const std::int32_t points = vst3Methods(queue)->get_point_count(queue);
-        for (std::int32_t p = 0; p < points; ++p) {
+        for (std::int32_t p = 0; p < points && p < kReadLimit; ++p) {
+            if (changeCount_ >= kChangeCapacity && midiCount_ >= kEventCapacity) return;
             std::int32_t offset = 0;
             double value = 0.0;
-            if (vst3Methods(queue)->get_point(queue, p, &offset, &value) != V3_OK) continue;
+            if (vst3Methods(queue)->get_point(queue, p, &offset, &value) != V3_OK) break;
             if (std::isnan(value)) continue;
             const std::int32_t at = frames > 0 ? intoBlock(offset, frames) : 0;
             if (id == Vst3Parameters::kBendId) {

@@ -29,6 +29,9 @@ public:
     static constexpr int kEventsPerCall = 512;
     static constexpr int kEventCapacity = 2048;
     static constexpr int kChangeCapacity = 4096;
+    // Most events, queues or points of one queue read in one block, whatever
+    // count the host's lists give.
+    static constexpr int kReadLimit = 65536;
 
     Vst3Processor(KHostBridge& bridge, const Vst3Parameters& parameters);
     ~Vst3Processor();

@@ -106,10 +106,11 @@ v3_result Vst3View::removed() {
         vst3Methods(loop_)->unregister_timer(
             loop_, reinterpret_cast<v3_timer_handler**>(timer_.pointer()));
     timerOn_ = false;
-    // What the editor did last still reaches the host.
-    plugin_.controller().tick();
+    // The editor goes first: closing it queues what it did last (the end of
+    // a gesture it gave up), and that reaches the host now, while the view
+    // is still there. After this nothing of the editor's is sent.
     closeEditor();
-    plugin_.controller().setViewOpen(false);
+    plugin_.controller().closeEdits();
     open_ = false;
     parent_ = 0;
     return V3_OK;

@@ -75,8 +75,10 @@ bool FxChunkFile::decode(const unsigned char* data, std::size_t size, FxChunkFil
     };
     if (!data || size < kProgramHeader) return fail("too short for a program or bank file");
     if (getInt(data) != fourCC("CcnK")) return fail("not a program or bank file (no 'CcnK')");
-    const std::int32_t byteSize = getInt(data + 4);
-    if (byteSize < 0 || static_cast<std::size_t>(byteSize) != size - 8)
+    // Sizes are read as the unsigned words they are and compared in 64 bits:
+    // no field, however large, can wrap.
+    const std::uint64_t byteSize = static_cast<std::uint32_t>(getInt(data + 4));
+    if (byteSize + 8 != size)
         return fail("the header gives " + std::to_string(byteSize + 8) + " bytes, the file has " +
                     std::to_string(size));
     const std::int32_t magic = getInt(data + 8);
@@ -96,10 +98,10 @@ bool FxChunkFile::decode(const unsigned char* data, std::size_t size, FxChunkFil
     read.count = getInt(data + kCountOffset);
     if (read.kind == Program) {
         const char* name = reinterpret_cast<const char*>(data + kNameOffset);
-        read.programName.assign(name, strnlen(name, kNameField));
+        read.programName.assign(name, strnlen(name, kNameField - 1));
     }
-    const std::int32_t chunkSize = getInt(data + header - kSizeField);
-    if (chunkSize < 0 || static_cast<std::size_t>(chunkSize) != size - header)
+    const std::uint64_t chunkSize = static_cast<std::uint32_t>(getInt(data + header - kSizeField));
+    if (chunkSize != size - header)
         return fail("the chunk should hold " + std::to_string(chunkSize) + " bytes, " +
                     std::to_string(size - header) + " follow the header");
     read.chunk.assign(data + header, data + size);

@@ -14,7 +14,9 @@ namespace XP {
 
 struct FxChunkFile {
     enum Kind { Program, Bank };
-    // The program name field holds 28 bytes with its terminator.
+    // The program name field holds 28 bytes with its terminator: a name is
+    // read and written as at most 27 bytes, so that what a file's name reads
+    // as is written back byte for byte and every file written is terminated.
     static constexpr std::size_t kNameField = 28;
     static constexpr std::size_t kProgramHeader = 60;
     static constexpr std::size_t kBankHeader = 160;
@@ -24,7 +26,7 @@ struct FxChunkFile {
     std::int32_t pluginVersion = 0;
     // Parameters of a program, programs of a bank (what hosts show).
     std::int32_t count = 0;
-    std::string programName;  // programs only; cut to 27 bytes
+    std::string programName;  // programs only; at most 27 bytes are kept
     std::vector<unsigned char> chunk;
 
     std::vector<unsigned char> encode() const;

@@ -1,6 +1,7 @@
 #include "editor/controls/KUrl.h"
 
 #include "editor/KEditorResource.h"
+#include "framework/KEffect.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,6 +36,13 @@ std::string quoted(const char* text, std::size_t length) {
 KUrl::KUrl(const ControlSetup& setup, const char* url)
     : KEditorControl(setup), mUrl(url ? url : "") {
     addHandlers(kCursorAt | kLeftUp);
+    // Variables such as ${DocDir} are the effect's to answer, and fixed for
+    // its life, so the link is expanded once.
+    if (mEffect && mUrl.find("${") != std::string::npos) {
+        char expanded[kMaxMeasured + 1] = {};
+        mEffect->expandText(expanded, sizeof expanded, mUrl.c_str());
+        mUrl = expanded;
+    }
 }
 
 int KUrl::cursorAt(int, int) { return kCursorHand; }

@@ -56,6 +56,7 @@ class Layout:
         self.panel_of = {}   # parameter -> panel name
         self.panels = []     # (name, style, tag, relation, other) in drawing order
         self.steps = []      # ("panel", name) or ("tray", commands), in order
+        self.free = None     # (x, y, panel) of the next knob, or None
         with open(path) as f:
             for number, line in enumerate(f, 1):
                 tok = shlex.split(line, comments=True)
@@ -72,6 +73,9 @@ class Layout:
                     self.steps.append(("panel", tok[1]))
                 elif tok[0] == "tray" and len(tok) >= 2:
                     self.steps.append(("tray", tok[1:]))
+                elif tok[0] == "free" and len(tok) == 4:
+                    # The next knob's place: nothing is painted there yet.
+                    self.free = (int(tok[1]), int(tok[2]), tok[3])
                 else:
                     raise SystemExit("%s:%d: cannot read %r" % (path, number, line.strip()))
         names = {p[0] for p in self.panels}
@@ -280,8 +284,8 @@ def tabs(sheet, skin, lit):
         sheet.add('<rect x="%g" y="%g" width="%g" height="%g" rx="3" fill="%s" '
                   'stroke="%s"/>' % (x + 0.5, y + 0.5, w - 1, h - 1, fill,
                                      "#c9d6e3" if on else "#4f5b68"))
-        sheet.add(text(x + w / 2.0, y + h / 2.0 + 3.6, TAB_CAPTIONS.get(page, str(page)), 10,
-                       "#10161c" if on else "#94a1ae"))
+        sheet.add(text(x + w / 2.0, y + h / 2.0 + 3, TAB_CAPTIONS.get(page, str(page)), 8,
+                       "#10161c" if on else "#94a1ae", weight="normal"))
 
 
 def section_tag(sheet, r, section, vertical):

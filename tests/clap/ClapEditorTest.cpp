@@ -5,6 +5,7 @@
 // to the host on a thread the headers allow for it.
 
 #include "ClapTestSupport.h"
+#include "editor/SkinPlaces.h"
 
 #include "tools/claphost/ClapEditorHost.h"
 #include "tools/plughost/AudioBuffers.h"
@@ -17,6 +18,7 @@
 #if defined(MURLAN_CLAP_BINARY) && defined(MURLAN_PLUGIN)
 
 using claphost::OutEvent;
+using EditorTest::knob;
 using plughost::EditorImage;
 
 namespace {
@@ -126,7 +128,7 @@ TEST_F(ClapEditor, AKnobDragReachesTheHostAsOneGestureFromProcessingOrAFlush) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
-    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
     window.pump(300);
     stop.store(true);
     audio.join();
@@ -135,7 +137,7 @@ TEST_F(ClapEditor, AKnobDragReachesTheHostAsOneGestureFromProcessingOrAFlush) {
 
     // Inactive: the plug-in asks the host for a flush, and the flush brings them.
     const int asked = plugin->flushRequests();
-    ASSERT_TRUE(window.drag(420, 50, 0, -20));
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY() - 5, 0, -20));
     window.pumpUntil([&] { return plugin->flushRequests() > asked; }, 5000);
     window.pump(200);
     plugin->flush(claphost::EventQueue());

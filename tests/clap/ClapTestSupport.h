@@ -5,6 +5,7 @@
 // CLAP face makes, so that the samples of the two can be compared.
 
 #include "faces/Vst24Reference.h"
+#include "synth/MurlanParameters.h"
 #include "tools/claphost/ClapInstance.h"
 #include "tools/claphost/ClapSongRenderer.h"
 #include "tools/plughost/MidiSong.h"
@@ -21,7 +22,7 @@ namespace claptest {
 
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
-constexpr int kParameterCount = 23;
+constexpr int kParameterCount = MurlanParameters::kParameterCount;
 
 // A change in the effect's own terms: frame, parameter index, normalised.
 struct Change {

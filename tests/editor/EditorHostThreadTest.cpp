@@ -5,6 +5,7 @@
 // callback.
 
 #include "PluginEditorRig.h"
+#include "SkinPlaces.h"
 
 #include "tools/plughost/EditorHost.h"
 #include "tools/plughost/HostDisplay.h"
@@ -12,6 +13,8 @@
 
 #include <thread>
 
+using EditorTest::button;
+using EditorTest::knob;
 using plughost::EditEvent;
 using plughost::EditorHost;
 using plughost::EditorImage;
@@ -44,8 +47,8 @@ protected:
     // until the stored value has followed.
     void pressAndTurn() {
         const float before = plugin->getParameter(detune);
-        window.press(1, 150, 150);
-        window.motion(150, 130);
+        window.press(1, knob("Detune1").centreX(), knob("Detune1").centreY());
+        window.motion(knob("Detune1").centreX(), knob("Detune1").centreY() - 20);
         ASSERT_TRUE(until(false, [&] { return plugin->getParameter(detune) != before; }));
     }
 
@@ -62,7 +65,7 @@ TEST_F(EditorHostThread, EditsReachTheHostOnItsIdleThreadWholeAndInOrder) {
     // The sound follows at once; the host hears of it at its next idle.
     pressAndTurn();
     EXPECT_TRUE(host.edits().empty());
-    window.release(1, 150, 130);
+    window.release(1, knob("Detune1").centreX(), knob("Detune1").centreY() - 20);
     ASSERT_TRUE(until(true, [&] { return count(EditEvent::EndEdit) == 1; }));
     const auto first = host.edits();
     ASSERT_GE(first.size(), 4u);
@@ -70,12 +73,13 @@ TEST_F(EditorHostThread, EditsReachTheHostOnItsIdleThreadWholeAndInOrder) {
     EXPECT_FLOAT_EQ(first[1].value, 0.3f);
     EXPECT_FLOAT_EQ(first[first.size() - 2].value, plugin->getParameter(detune));
 
-    window.drag(150, 150, 0, 30);
-    window.click(150, 150, EditorHost::kControl);  // the default
+    window.drag(knob("Detune1").centreX(), knob("Detune1").centreY(), 0, 30);
+    window.click(knob("Detune1").centreX(), knob("Detune1").centreY(),
+                 EditorHost::kControl);  // the default
     ASSERT_TRUE(until(true, [&] { return count(EditEvent::EndEdit) == 3; }));
     // A command: every value it changed, outside any gesture.
     const std::size_t beforeCommand = host.edits().size();
-    window.click(147, 80);  // Full Random
+    window.click(button("FullRnd").centreX(), button("FullRnd").centreY());
     ASSERT_TRUE(until(true, [&] { return host.edits().size() > beforeCommand + 5; }));
     // Closing mid-drag: the end arrives before the close returns.
     pressAndTurn();
@@ -115,6 +119,21 @@ TEST_F(EditorHostThread, AHostThatNeverIdlesHearsFromTheEditorThreadAtOnce) {
     ASSERT_TRUE(until(false, [&] { return count(EditEvent::Automate) >= 2; }));
     EXPECT_EQ(host.edits().front().kind, EditEvent::BeginEdit);
     EXPECT_NE(host.edits().front().thread, std::this_thread::get_id());
-    window.release(1, 150, 130);
+    window.release(1, knob("Detune1").centreX(), knob("Detune1").centreY() - 20);
     ASSERT_TRUE(until(false, [&] { return count(EditEvent::EndEdit) == 1; }));
+}
+
+TEST_F(EditorHostThread, AHostThatClosesTheEffectMidDragWithoutClosingTheEditorHearsTheEnd) {
+    open(true);
+    host.clearEdits();
+    pressAndTurn();
+    window.forgetPlugin();
+    plugin.reset();  // effClose, the editor still open and the knob held
+    const auto edits = host.edits();
+    ASSERT_GE(edits.size(), 3u);
+    EXPECT_EQ(edits.front().kind, EditEvent::BeginEdit);
+    EXPECT_EQ(edits.back().kind, EditEvent::EndEdit);
+    for (const EditEvent& e : edits) EXPECT_EQ(e.thread, std::this_thread::get_id());
+    EXPECT_EQ(count(EditEvent::BeginEdit), 1);
+    EXPECT_EQ(count(EditEvent::EndEdit), 1);
 }

@@ -2,12 +2,15 @@
 // audio runs, looked at in screenshots and driven with mouse events.
 
 #include "PluginEditorRig.h"
+#include "SkinPlaces.h"
 
 #include "tools/plughost/AudioBuffers.h"
 #include "tools/plughost/EditorHost.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/VstEventList.h"
 #include "xp/ResourceTable.h"
+
+#include <MurlanVersion.h>
 
 #include <X11/Xlib.h>
 #include <dirent.h>
@@ -19,6 +22,12 @@
 #include <fstream>
 #include <thread>
 
+using EditorTest::button;
+using EditorTest::knob;
+using EditorTest::readOut;
+using EditorTest::SkinPlace;
+using EditorTest::skinPlace;
+using EditorTest::tab;
 using plughost::EditEvent;
 using plughost::EditorHost;
 using plughost::EditorImage;
@@ -88,9 +97,9 @@ double meanDifference(const EditorImage& a, const EditorImage& b, int x, int y, 
     return sum / (3.0 * w * h);
 }
 
-// Flat spots of the background, away from controls and texts, where the two
-// pages differ.
-const int kSpots[][2] = {{227, 68}, {283, 68}, {465, 68}, {521, 334}, {185, 341}, {381, 341}};
+// Flat spots of the background, away from controls, texts and the place
+// kept for the next knob, where the two pages differ.
+const int kSpots[][2] = {{214, 98}, {228, 98}, {465, 68}, {521, 334}, {185, 341}, {381, 341}};
 
 // The last-resort bound of every wait here. A wait that is met returns at
 // its event or frame; the bound only has to be one that a loaded two-core
@@ -105,6 +114,9 @@ bool showsPage(const EditorImage& shot, int page) {
 
 class EditorWindowTest : public EditorTest::PluginEditorRig {
 protected:
+    // The knob most tests turn: Detune 1's centre.
+    const int knobX = knob("Detune1").centreX(), knobY = knob("Detune1").centreY();
+
     void SetUp() override {
         PluginEditorRig::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
@@ -185,11 +197,15 @@ TEST_F(EditorWindowTest, OpensFiftyTimesWhileAudioRunsWithoutLeakingAndKeepsTheP
     const int threads = entriesIn("/proc/self/task"), files = entriesIn("/proc/self/fd");
     int page = 1;
     for (int i = 0; i < 50; ++i) {
+        const int blocksBefore = blocks.load();
         open();
         ASSERT_TRUE(waitForPage(page)) << "opening " << i;
+        // Audio goes on while the editor is open, whatever the machine's load.
+        ASSERT_TRUE(window.pumpUntil([&] { return blocks.load() > blocksBefore; }, kPatienceMs))
+            << "opening " << i;
         if (i % 10 == 4) {  // switch; the next opening must show the same page
             page = 3 - page;
-            window.click(page == 1 ? 210 : 265, 11);
+            window.click(tab(page).centreX(), tab(page).centreY());
             ASSERT_TRUE(waitForPage(page)) << "opening " << i;
         }
         plugin->dispatch(effEditClose);
@@ -200,7 +216,6 @@ TEST_F(EditorWindowTest, OpensFiftyTimesWhileAudioRunsWithoutLeakingAndKeepsTheP
     audio.join();
     EXPECT_EQ(entriesIn("/proc/self/task"), threads - 1);
     EXPECT_EQ(entriesIn("/proc/self/fd"), files);
-    EXPECT_GT(blocks.load(), 50);
 
     // Closing at once, before the thread can have shown its window, joins it too.
     for (int i = 0; i < 20; ++i) {
@@ -215,29 +230,35 @@ TEST_F(EditorWindowTest, ScreenshotsShowBothPagesKnobDotsAndReadOuts) {
     open();
     const EditorImage before = settledShot();
     before.savePng("editor-page1.png");
-    // Knob at (130, 130), 40 x 40, dot 11 px from the centre: straight up at 0.5.
+    // The dot is 11 px from the knob's centre (the skin's KPotDot radius):
+    // straight up at 0.5.
+    const SkinPlace k = knob("Detune1"), mainLevel = knob("MainLvl");
+    const int cx = k.centreX(), cy = k.centreY();
     const EditorImage::Rgb dot{40, 40, 50};
-    EXPECT_GT(before.countNear(dot, 30, 148, 137, 5, 5), 2);
+    EXPECT_GT(before.countNear(dot, 30, cx - 2, cy - 13, 5, 5), 2);
 
     plugin->setParameter(plugin->findParameter("Detune1"), 1.0f);
     const EditorImage after = settledShot();
     after.savePng("editor-page1-detune.png");
     // Fully turned: 135 degrees right of straight up.
-    const int dx = static_cast<int>(std::lround(150 + 11 * std::sin(0.75 * M_PI)));
-    const int dy = static_cast<int>(std::lround(150 - 11 * std::cos(0.75 * M_PI)));
+    const int dx = static_cast<int>(std::lround(cx + 11 * std::sin(0.75 * M_PI)));
+    const int dy = static_cast<int>(std::lround(cy - 11 * std::cos(0.75 * M_PI)));
     EXPECT_GT(after.countNear(dot, 30, dx - 2, dy - 2, 5, 5), 2);
-    EXPECT_LT(after.countNear(dot, 30, 148, 137, 5, 5), 2);
+    EXPECT_LT(after.countNear(dot, 30, cx - 2, cy - 13, 5, 5), 2);
     // Its read-out changed, the neighbour's did not.
-    EXPECT_GT(after.countDifferences(before, 120, 175, 60, 15), 10);
-    EXPECT_EQ(after.countDifferences(before, 185, 175, 60, 15), 0);
+    const SkinPlace own = readOut("Detune1"), next = readOut("Attk1");
+    EXPECT_GT(after.countDifferences(before, own.x, own.y, own.w, own.h), 10);
+    EXPECT_EQ(after.countDifferences(before, next.x, next.y, next.w, next.h), 0);
 
-    window.click(265, 11);
+    window.click(tab(2).centreX(), tab(2).centreY());
     ASSERT_TRUE(waitForPage(2));
     const EditorImage about = settledShot();
     about.savePng("editor-page2.png");
-    EXPECT_GT(about.countNear({180, 190, 200}, 40, 20, 75, 410, 20), 30);  // the first label
-    EXPECT_GT(offBackground(before, 1, 400, 35, 40, 40), 10);  // Main Level knob on page 1...
-    EXPECT_EQ(offBackground(about, 2, 400, 35, 40, 40), 0);    // ...and bare panel on page 2
+    const SkinPlace label = skinPlace("KLabel", "Left");  // the first label
+    EXPECT_GT(about.countNear({180, 190, 200}, 40, label.x, label.y, label.w, label.h), 30);
+    const SkinPlace& m = mainLevel;  // the knob on page 1, a bare panel on page 2
+    EXPECT_GT(offBackground(before, 1, m.x, m.y, m.w, m.h), 10);
+    EXPECT_EQ(offBackground(about, 2, m.x, m.y, m.w, m.h), 0);
 }
 
 TEST_F(EditorWindowTest, DraggingAKnobEditsItsParameterAndTellsTheHost) {
@@ -245,7 +266,7 @@ TEST_F(EditorWindowTest, DraggingAKnobEditsItsParameterAndTellsTheHost) {
     plugin->setParameter(detune, 0.3f);
     open();
     host.clearEdits();
-    window.drag(150, 150, 0, -50);
+    window.drag(knobX, knobY, 0, -50);
     const auto edits = editsUpToTheEnd();
     EXPECT_NEAR(value("Detune1"), 0.8, 1e-6);
     ASSERT_GE(edits.size(), 4u);
@@ -256,10 +277,10 @@ TEST_F(EditorWindowTest, DraggingAKnobEditsItsParameterAndTellsTheHost) {
     EXPECT_EQ(edits.back().index, detune);
     EXPECT_EQ(edits.back().thread, std::this_thread::get_id());  // the idle thread
 
-    window.drag(150, 150, 0, 50, EditorHost::kShift);  // ten times finer
+    window.drag(knobX, knobY, 0, 50, EditorHost::kShift);  // ten times finer
     editsUpToTheEnd();
     EXPECT_NEAR(value("Detune1"), 0.75, 1e-6);
-    window.click(150, 150, EditorHost::kControl);  // back to the default
+    window.click(knobX, knobY, EditorHost::kControl);  // back to the default
     editsUpToTheEnd();
     EXPECT_NEAR(value("Detune1"), 0.5, 1e-6);
 }
@@ -268,8 +289,8 @@ TEST_F(EditorWindowTest, ClosingMidDragEndsTheGestureOnceAndTheNextOpeningHasNoC
     plugin->setParameter(plugin->findParameter("Detune1"), 0.3f);
     open();
     host.clearEdits();
-    window.press(1, 150, 150);
-    window.motion(150, 130);
+    window.press(1, knobX, knobY);
+    window.motion(knobX, knobY - 20);
     ASSERT_TRUE(
         window.pumpUntil([&] { return std::fabs(value("Detune1") - 0.5f) < 1e-6; }, kPatienceMs));
     window.close();  // the button is still down
@@ -279,8 +300,8 @@ TEST_F(EditorWindowTest, ClosingMidDragEndsTheGestureOnceAndTheNextOpeningHasNoC
 
     host.clearEdits();
     open();
-    bareMotion(150, 100);
-    window.motion(150, 90);
+    bareMotion(knobX, knobY - 50);
+    window.motion(knobX, knobY - 60);
     window.pump(300);
     EXPECT_FLOAT_EQ(value("Detune1"), 0.5f);
     EXPECT_TRUE(host.edits().empty());
@@ -289,8 +310,8 @@ TEST_F(EditorWindowTest, ClosingMidDragEndsTheGestureOnceAndTheNextOpeningHasNoC
 TEST_F(EditorWindowTest, TheParentGoingMidDragOrALostReleaseEndsTheGesture) {
     open();
     host.clearEdits();
-    window.press(1, 150, 150);
-    window.motion(150, 140);
+    window.press(1, knobX, knobY);
+    window.motion(knobX, knobY - 10);
     ASSERT_TRUE(window.pumpUntil([&] { return count(EditEvent::Automate) >= 2; }, kPatienceMs));
     window.destroyParent();
     EXPECT_TRUE(window.pumpUntil([&] { return count(EditEvent::EndEdit) == 1; }, kPatienceMs));
@@ -300,10 +321,10 @@ TEST_F(EditorWindowTest, TheParentGoingMidDragOrALostReleaseEndsTheGesture) {
     // The release went to someone else: the next plain motion lets go.
     open();
     host.clearEdits();
-    window.press(1, 150, 150);
+    window.press(1, knobX, knobY);
     ASSERT_TRUE(window.pumpUntil([&] { return count(EditEvent::BeginEdit) == 1; }, kPatienceMs));
     const float held = value("Detune1");
-    bareMotion(150, 100);
+    bareMotion(knobX, knobY - 50);
     EXPECT_TRUE(window.pumpUntil([&] { return count(EditEvent::EndEdit) == 1; }, kPatienceMs));
     EXPECT_EQ(value("Detune1"), held);
 }
@@ -311,11 +332,11 @@ TEST_F(EditorWindowTest, TheParentGoingMidDragOrALostReleaseEndsTheGesture) {
 TEST_F(EditorWindowTest, ACommandPressedWhenTheEditorClosesNeverRuns) {
     open();
     const std::vector<float> before = values();
-    window.press(1, 147, 80);  // Full Random
+    window.press(1, button("FullRnd").centreX(), button("FullRnd").centreY());
     window.pump(200);
     window.close();
     open();
-    window.click(150, 150);  // a knob, not moved
+    window.click(knobX, knobY);  // a knob, not moved
     window.pump(300);
     EXPECT_EQ(values(), before);
 }
@@ -323,16 +344,17 @@ TEST_F(EditorWindowTest, ACommandPressedWhenTheEditorClosesNeverRuns) {
 TEST_F(EditorWindowTest, CommandButtonsRunTheirCommandOnRelease) {
     open();
     plugin->setParameter(plugin->findParameter("MainLvl"), 0.0f);
-    window.press(1, 495, 47);  // Auto Level at (460, 30), 70 x 35
+    const SkinPlace autoLevel = button("AutoLevel");
+    window.press(1, autoLevel.centreX(), autoLevel.centreY());
     window.pump(200);
     EXPECT_EQ(value("MainLvl"), 0.0f);
-    window.release(1, 495, 47);
+    window.release(1, autoLevel.centreX(), autoLevel.centreY());
     EXPECT_TRUE(window.pumpUntil([&] { return value("MainLvl") != 0.0f; }, kPatienceMs));
 
-    for (int x : {147, 57}) {  // Full Random, Part Random
+    for (const char* command : {"FullRnd", "PartRnd"}) {
         std::vector<float> before;
         for (int i = 0; i < plugin->numParams(); ++i) before.push_back(plugin->getParameter(i));
-        window.click(x, 80);
+        window.click(button(command).centreX(), button(command).centreY());
         EXPECT_TRUE(window.pumpUntil(
             [&] {
                 for (int i = 0; i < plugin->numParams(); ++i)
@@ -340,7 +362,7 @@ TEST_F(EditorWindowTest, CommandButtonsRunTheirCommandOnRelease) {
                 return false;
             },
             kPatienceMs))
-            << "button at x " << x;
+            << command;
     }
 }
 
@@ -356,9 +378,11 @@ TEST_F(EditorWindowTest, TabsSwitchPagesAndALinkRunsTheOpener) {
     setenv("PATH", (std::string(directory) + ":" + oldPath).c_str(), 1);
 
     open();
-    window.click(265, 11);
+    window.click(tab(2).centreX(), tab(2).centreY());
     ASSERT_TRUE(waitForPage(2));
-    window.click(80, 27);  // the logo block links to the home page
+    // The logo block links to the manual.
+    const SkinPlace logo = skinPlace("KUrl", "file://${DocDir}/README.md");
+    window.click(logo.centreX(), logo.centreY());
     struct stat st;
     const bool opened = window.pumpUntil(
         [&] { return stat(log.c_str(), &st) == 0 && st.st_size > 0; }, kPatienceMs);
@@ -367,8 +391,8 @@ TEST_F(EditorWindowTest, TabsSwitchPagesAndALinkRunsTheOpener) {
     std::getline(std::ifstream(log), line);
     unlink(log.c_str()), unlink(opener.c_str()), rmdir(directory);
     ASSERT_TRUE(opened);
-    EXPECT_EQ(line, "file:///usr/local/share/doc/murlan/README.md");
-    window.click(210, 11);
+    EXPECT_EQ(line, "file://" MURLAN_DOC_DIR "/README.md");
+    window.click(tab(1).centreX(), tab(1).centreY());
     EXPECT_TRUE(waitForPage(1));
 }
 
@@ -391,16 +415,17 @@ TEST_F(EditorWindowTest, AtTwiceTheScaleTheWindowIsTwiceAsLargeAndShowsTheSamePi
     // pictures are within a few levels of each other (1.3 when written)...
     EXPECT_LT(meanDifference(down, one, 0, 0, 540, 395), 3.0);
     // ...and so is a knob with its dot and its read-out (3.1).
-    EXPECT_LT(meanDifference(down, one, 120, 130, 60, 60), 6.0);
-    const EditorImage::Rgb dot{40, 40, 50};
-    EXPECT_GT(two.countNear(dot, 30, 296, 274, 10, 10), 8);  // straight up, as at 1x
+    const SkinPlace k = knob("Detune1"), r = readOut("Detune1");
+    EXPECT_LT(meanDifference(down, one, r.x, k.y, r.w, r.y + r.h - k.y), 6.0);
+    const EditorImage::Rgb dot{40, 40, 50};  // straight up, as at 1x
+    EXPECT_GT(two.countNear(dot, 30, 2 * k.centreX() - 4, 2 * (k.centreY() - 11) - 4, 10, 10), 8);
 }
 
 TEST_F(EditorWindowTest, AtTwiceTheScaleDragsCountInSkinPixelsAndClicksHitTheSameControls) {
     const int detune = plugin->findParameter("Detune1");
     plugin->setParameter(detune, 0.3f);
     open();
-    window.drag(150, 150, 0, -5);
+    window.drag(knobX, knobY, 0, -5);
     editsUpToTheEnd();
     const float atOne = value("Detune1");
     EXPECT_GT(atOne, 0.3f);
@@ -408,19 +433,19 @@ TEST_F(EditorWindowTest, AtTwiceTheScaleDragsCountInSkinPixelsAndClicksHitTheSam
 
     plugin->setParameter(detune, 0.3f);
     open(2);
-    window.drag(300, 300, 0, -10);  // ten device pixels are five skin pixels
+    window.drag(2 * knobX, 2 * knobY, 0, -10);  // ten device pixels are five skin pixels
     editsUpToTheEnd();
     EXPECT_FLOAT_EQ(value("Detune1"), atOne);
-    window.click(300, 300, EditorHost::kControl);  // back to the default
+    window.click(2 * knobX, 2 * knobY, EditorHost::kControl);  // back to the default
     editsUpToTheEnd();
     EXPECT_NEAR(value("Detune1"), 0.5, 1e-6);
 
     plugin->setParameter(plugin->findParameter("MainLvl"), 0.0f);
-    window.click(990, 94);  // Auto Level at (460, 30), 70 x 35
+    window.click(2 * button("AutoLevel").centreX(), 2 * button("AutoLevel").centreY());
     EXPECT_TRUE(window.pumpUntil([&] { return value("MainLvl") != 0.0f; }, kPatienceMs));
-    window.click(530, 22);  // the Info tab at (222, 3), 44 x 16
+    window.click(2 * tab(2).centreX(), 2 * tab(2).centreY());
     EXPECT_TRUE(waitForPage(2));
-    window.click(420, 22);  // and back
+    window.click(2 * tab(1).centreX(), 2 * tab(1).centreY());  // and back
     EXPECT_TRUE(waitForPage(1));
 }
 

@@ -7,6 +7,8 @@
 
 #include <thread>
 
+#include <X11/Xlib.h>
+
 namespace {
 
 // Counts the repaints the editor asks of its skin.
@@ -74,12 +76,18 @@ TEST_F(KEditorTest, RectangleIsTheSkinSize) {
     EXPECT_FALSE(editor->getRect(nullptr));
 }
 
-TEST_F(KEditorTest, OpenOnAMissingParentEndsItsThreadAndOffUiRefreshesWaitForIdle) {
+TEST_F(KEditorTest, OpenOnAParentThatIsNoWindowFailsAndOffUiRefreshesWaitForIdle) {
     EXPECT_FALSE(editor->open(nullptr));
     EXPECT_FALSE(effect.isEditorOpen());
     if (!editor->window()->hasHostDisplay()) GTEST_SKIP() << "no X display";
-    // The parent does not exist, so the thread gives up; close still joins it.
-    ASSERT_TRUE(editor->open(reinterpret_cast<void*>(0x7fffff0)));
+    // The parent does not exist: the opening says so, and nothing runs.
+    EXPECT_FALSE(editor->open(reinterpret_cast<void*>(0x7fffff0)));
+    EXPECT_FALSE(editor->isOpen());
+    EXPECT_FALSE(effect.isEditorOpen());
+    EXPECT_FALSE(editor->window()->isRunning());
+    // In a window that exists (the screen's root here).
+    const Window root = DefaultRootWindow(editor->window()->hostDisplay());
+    ASSERT_TRUE(editor->open(reinterpret_cast<void*>(root)));
     EXPECT_TRUE(editor->isOpen());
     // A repaint asked for on another thread (a host's audio thread) waits.
     std::thread([&] { editor->refresh(); }).join();

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <thread>
 
 using namespace KAMO;
@@ -33,9 +32,12 @@ TEST(KLabelControl, VariablesAreExpandedOnceUnlessAPeriodElapses) {
     EXPECT_STREQ(fixed.shownText(), "Rate 44100 Hz");
     fixed.drawIfNeeded(rig.canvas);
     live.drawIfNeeded(rig.canvas);
+    const int drawnBy = monotonicMs();
 
     rig.effect.setSampleRate(96000.0f);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Waits for the live label's period (1 ms) to have passed on the clock
+    // the labels read, however long the machine takes to get there.
+    while (monotonicMs() - drawnBy <= 1) std::this_thread::yield();
     EXPECT_FALSE(fixed.needsRedraw());
     EXPECT_TRUE(live.needsRedraw());
     fixed.forceRedraw();

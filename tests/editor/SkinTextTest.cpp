@@ -170,7 +170,7 @@ TEST(SkinText, TheArtworkLayoutGivesEveryKnobACaptionAndADeclaredPanel) {
     }
 }
 
-TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditor) {
+TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditorAndThePlaceOfTheNextKnobStaysFree) {
     // The tabs (on every page) and the logo, which the artwork paints at the
     // home link's place on every page, take room on the instrument page too.
     // A knob's caption and scale are painted in the 23 px above it.
@@ -179,6 +179,19 @@ TEST(SkinText, KnobsAndReadOutsNeverOverlapOrLeaveTheEditor) {
     for (const auto& knob : controls("KPotDot")) {
         Rect r = knob.second;
         rects.push_back({r.page, r.x, r.y - kCaptionRoom, r.w, r.h + kCaptionRoom});
+    }
+    // The layout's free place: a knob there, its read-out and caption, and
+    // the 6 px of panel the artwork paints around them.
+    std::ifstream layout(std::string(MURLAN_SOURCE_DIR) + "/resources/artwork/layout.txt");
+    std::stringstream layoutText;
+    layoutText << layout.rdbuf();
+    for (const std::string& line : rawLines(layoutText.str())) {
+        const std::vector<std::string> w = words(line);
+        if (w.size() != 4 || w[0] != "free") continue;
+        constexpr int kPanelPadding = 6;
+        const int x = std::stoi(w[1]), y = std::stoi(w[2]);
+        rects.push_back({1, x - 10 - kPanelPadding, y - kCaptionRoom - kPanelPadding,
+                         60 + 2 * kPanelPadding, kCaptionRoom + 60 + 2 * kPanelPadding});
     }
     for (const char* type : {"KValue", "KImgCommand", "KPageSelHlt"})
         for (const auto& entry : controls(type)) rects.push_back(entry.second);

@@ -4,6 +4,7 @@
 // as a whole gesture on the thread that idles the editor.
 
 #include "PluginEditorRig.h"
+#include "SkinPlaces.h"
 
 #include "editor/controls/KSoundList.h"
 #include "framework/KPresetLibrary.h"
@@ -25,16 +26,17 @@ VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
 }
 
 // Where the skin puts the list, and its rows (KSoundList's geometry).
-constexpr int kListX = 10, kListY = 66, kListHeight = 318, kPad = 8;
-constexpr int kRows = (kListHeight - 2 * kPad) / KSoundList::kRowHeight;
-constexpr int kSoundsX = kListX + kPad + KSoundList::kCategoryWidth + KSoundList::kGap;
-constexpr int kColumnWidth =
-    (520 - 2 * kPad - KSoundList::kCategoryWidth - KSoundList::kGap - KSoundList::kGap) /
+const EditorTest::SkinPlace kList = EditorTest::soundList();
+constexpr int kPad = 8;
+const int kRows = (kList.h - 2 * kPad) / KSoundList::kRowHeight;
+const int kSoundsX = kList.x + kPad + KSoundList::kCategoryWidth + KSoundList::kGap;
+const int kColumnWidth =
+    (kList.w - 2 * kPad - KSoundList::kCategoryWidth - KSoundList::kGap - KSoundList::kGap) /
     KSoundList::kSoundColumns;
 // The loaded row's fill over the page's dark panel.
 constexpr EditorImage::Rgb kLoadedRow{49, 86, 120};
 
-int rowY(int row) { return kListY + kPad + row * KSoundList::kRowHeight; }
+int rowY(int row) { return kList.y + kPad + row * KSoundList::kRowHeight; }
 
 class SoundPage : public EditorTest::PluginEditorRig {
 protected:
@@ -80,13 +82,13 @@ TEST_F(SoundPage, AClickLoadsExactlyThatSoundIntoTheCurrentProgramAndTheHostHear
                shot.countNear({0, 0, 0}, 8, 268, 195, 4, 4) == 0;
     })) << "no picture";
     host.clearEdits();
-    window.click(296, 11);  // the Sounds tab
+    window.click(EditorTest::tab(3).centreX(), EditorTest::tab(3).centreY());
     ASSERT_TRUE(until([&] {
         EditorImage shot;
         // The page's dark list panel where the main page has its knobs.
         return window.screenshot(shot) && shot.countNear({18, 23, 29}, 6, 440, 330, 20, 20) > 300;
     })) << "no Sounds page";
-    window.click(kListX + kPad + 20, rowY(category) + 10);
+    window.click(kList.x + kPad + 20, rowY(category) + 10);
     const int column = position / kRows, row = position % kRows;
     const int x = kSoundsX + column * (kColumnWidth + KSoundList::kGap) + 30;
     EXPECT_EQ(loadedRowPixels(column, row), 0);

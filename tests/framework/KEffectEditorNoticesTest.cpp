@@ -67,3 +67,48 @@ TEST(KEffectEditorNotices, WaitForTheIdleThreadAndComeFirstWhenThatThreadEditsIt
     ASSERT_EQ(gHeard.size(), 1u);
     EXPECT_EQ(gHeard[0].index, TestEffect::kDetune);
 }
+
+// However many values the queue had to fold or drop while the host stayed
+// away, the host's last value of every parameter is the effect's after its
+// next idle, and a gesture reaches it whole.
+TEST(KEffectEditorNotices, TheHostEndsOnTheEffectsValuesHoweverManyWereDropped) {
+    TestEffect effect(threadHost);
+    effect.editorIdle();
+    gHeard.clear();
+    const int edited[] = {TestEffect::kDetune, TestEffect::kMain, TestEffect::kWide};
+    std::thread([&] {
+        effect.beginParameterEdit(TestEffect::kReset);
+        for (int i = 0; i < 3000; ++i) {
+            for (const int index : edited)
+                effect.performParameterEdit(index, ((i * 7 + index * 13) % 100) / 99.0);
+            effect.performParameterEdit(TestEffect::kReset, (i % 50) / 49.0);
+        }
+        effect.endParameterEdit(TestEffect::kReset);
+    }).join();
+    EXPECT_GT(effect.editorNotices().dropped(), 0u);
+    effect.editorIdle();
+
+    int open = -1, begins = 0;
+    float last[TestEffect::kParameterCount];
+    bool told[TestEffect::kParameterCount] = {};
+    for (const Call& call : gHeard) {
+        EXPECT_EQ(call.thread, std::this_thread::get_id());
+        if (call.opcode == audioMasterBeginEdit) {
+            EXPECT_EQ(open, -1);
+            open = call.index, ++begins;
+        } else if (call.opcode == audioMasterEndEdit) {
+            EXPECT_EQ(open, call.index);
+            open = -1;
+        } else {
+            last[call.index] = call.value;
+            told[call.index] = true;
+        }
+    }
+    EXPECT_EQ(open, -1);
+    EXPECT_EQ(begins, 1);
+    for (const int index :
+         {TestEffect::kDetune, TestEffect::kMain, TestEffect::kWide, TestEffect::kReset}) {
+        ASSERT_TRUE(told[index]) << index;
+        EXPECT_EQ(last[index], effect.getParameter(index)) << index;
+    }
+}

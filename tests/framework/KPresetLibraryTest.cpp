@@ -19,32 +19,37 @@ const std::string kHeader = "# Murlan Presets: Tests\n";
 }  // namespace
 
 TEST(KPresetLibrary, KeepsTheRecordsTheEffectsOwnReaderMakesOfTheSameText) {
-    const std::string body =
-        "\nPRESET \"Low Pulse\"   # a comment\n"
-        "SETSTR Detune1 -12\nSETSTR MainLvl -inf\nSETSTR LFOWave Square\n"
-        "PRESET Bright\nSETSTR PortaRst 0.3\nSETSTR MainLvl -6.5\n";
-    TestEffect effect;
-    KAMO::KPresetLibrary library;
-    std::string error;
-    ASSERT_TRUE(library.readText(effect, kHeader + body, "t.txt", &error)) << error;
-    ASSERT_EQ(library.sounds().size(), 2u);
-    EXPECT_EQ(library.categories(), std::vector<std::string>{"Tests"});
-    EXPECT_EQ(library.find("bright"), &library.sounds()[1]);
-    EXPECT_EQ(library.find("Dark"), nullptr);
-    EXPECT_EQ(library.sounds()[0].settings.size(), 3u);
-    EXPECT_EQ(library.sounds()[0].category, "Tests");
+    // Lines end at LF, CR or CR LF for both readers alike.
+    for (const std::string end : {"\n", "\r", "\r\n"}) {
+        std::string body =
+            "\nPRESET \"Low Pulse\"   # a comment\n"
+            "SETSTR Detune1 -12\nSETSTR MainLvl -inf\nSETSTR LFOWave Square\n"
+            "PRESET Bright\nSETSTR PortaRst 0.3\nSETSTR MainLvl -6.5\n";
+        for (std::size_t at = 0; (at = body.find('\n', at)) != std::string::npos; at += end.size())
+            body.replace(at, 1, end);
+        TestEffect effect;
+        KAMO::KPresetLibrary library;
+        std::string error;
+        ASSERT_TRUE(library.readText(effect, kHeader + body, "t.txt", &error)) << error;
+        ASSERT_EQ(library.sounds().size(), 2u);
+        EXPECT_EQ(library.categories(), std::vector<std::string>{"Tests"});
+        EXPECT_EQ(library.find("bright"), &library.sounds()[1]);
+        EXPECT_EQ(library.find("Dark"), nullptr);
+        EXPECT_EQ(library.sounds()[0].settings.size(), 3u);
+        EXPECT_EQ(library.sounds()[0].category, "Tests");
 
-    TestEffect reference;
-    TextSource text(kHeader + body);
-    reference.loadPresetsFrom(text);
-    for (int p = 0; p < 2; ++p) {
-        const unsigned char* record = reference.programBank().makeImage(p);
-        EXPECT_EQ(
-            library.sounds()[p].record,
-            std::vector<unsigned char>(record, record + reference.programBank().recordLength()));
+        TestEffect reference;
+        TextSource text(kHeader + body);
+        reference.loadPresetsFrom(text);
+        for (int p = 0; p < 2; ++p) {
+            const unsigned char* record = reference.programBank().makeImage(p);
+            EXPECT_EQ(library.sounds()[p].record,
+                      std::vector<unsigned char>(record,
+                                                 record + reference.programBank().recordLength()));
+        }
+        // The scratch bank is left at its defaults.
+        EXPECT_STREQ(effect.programBank().programName(0), "Defaults");
     }
-    // The scratch bank is left at its defaults.
-    EXPECT_STREQ(effect.programBank().programName(0), "Defaults");
 }
 
 TEST(KPresetLibrary, RefusesEveryFaultNamingItsLineAndKeepsNothingOfTheFile) {
@@ -79,6 +84,11 @@ TEST(KPresetLibrary, RefusesEveryFaultNamingItsLineAndKeepsNothingOfTheFile) {
         {kHeader + ok + "PRESET B\nPRESET C\nPRESET D\n", 6},          // more than a bank
         {kHeader, 1},                                                  // no sounds
         {kHeader + "PRESET A  # " + std::string(250, '-') + "\n", 2},  // cut by the reader
+        // A bare CR ends a line for the effect's reader, so it does here.
+        {kHeader + "PRESET A\rSETSTR Detune1 500\n", 3},             // out of range
+        {kHeader + "PRESET A\rSETSTR Detune9 6\n", 3},               // unknown
+        {kHeader + ok + "SETSTR MainLvl 0\rSETSTR Detune1 6\n", 5},  // set twice
+        {kHeader + "PRESET A\rPRESET \"\"\n", 3},                    // empty name
     };
     for (const Case& c : cases) {
         TestEffect effect;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -139,6 +140,54 @@ TEST(ProgramBank, ImagesOfTheReleaseBeforeLoadWithDefaultsForTheNewParameter) {
     EXPECT_EQ(newer.changes, changes);
 }
 
+// Every face reads an image through the same check: a size no release
+// wrote (a newer one's among them) or a value no program can hold refuses
+// the whole image, and the bank's own test of a state agrees with setChunk.
+TEST(ProgramBank, ImagesOfANewerReleaseOrWithValuesNoProgramHoldsChangeNothing) {
+    TestEffect newer(nullptr, true);
+    editBank(newer);
+    const std::vector<unsigned char> newerBank = chunkOf(newer, false);
+    const std::vector<unsigned char> newerRecord = chunkOf(newer, true);
+
+    TestEffect effect;
+    effect.setParameter(TestEffect::kDetune, 0.25f);
+    KAMO::ProgramBank& bank = effect.programBank();
+    const std::vector<unsigned char> before = chunkOf(effect, false);
+    const int changes = effect.changes;
+    const int length = bank.recordLength();
+    auto refused = [&](std::vector<unsigned char> image, bool isPreset, const char* what) {
+        EXPECT_EQ(effect.setChunk(image.data(), static_cast<VstInt32>(image.size()), isPreset), 0)
+            << what;
+        if (!isPreset) EXPECT_FALSE(bank.isSoundBankImage(image.data(), image.size())) << what;
+    };
+    refused(newerBank, false, "one parameter more");
+    refused(newerRecord, true, "one parameter more");
+    // Six more, each record made of today's and its values at 0.5.
+    std::vector<unsigned char> wider;
+    for (int p = 0; p < TestEffect::kPrograms; ++p) {
+        wider.insert(wider.end(), before.begin() + p * length, before.begin() + (p + 1) * length);
+        const double half = 0.5;
+        for (int extra = 0; extra < 6; ++extra)
+            wider.insert(wider.end(), reinterpret_cast<const unsigned char*>(&half),
+                         reinterpret_cast<const unsigned char*>(&half) + 8);
+    }
+    refused(wider, false, "six parameters more");
+    for (const double wrong : {5.0, -3.0, std::nan(""), 1.0000001, -0.0000001}) {
+        std::vector<unsigned char> image = before;
+        std::memcpy(image.data() + length + 25 + 8 * TestEffect::kWave, &wrong, 8);
+        refused(image, false, "a value outside [0, 1] in program 1");
+        std::vector<unsigned char> record(image.begin() + length, image.begin() + 2 * length);
+        refused(record, true, "a value outside [0, 1]");
+    }
+    EXPECT_EQ(chunkOf(effect, false), before);
+    EXPECT_EQ(effect.changes, changes);
+    // Today's image and the previous release's still read, as they always did.
+    EXPECT_TRUE(bank.isSoundBankImage(before.data(), before.size()));
+    EXPECT_EQ(effect.setChunk(const_cast<unsigned char*>(before.data()),
+                              static_cast<VstInt32>(before.size()), false),
+              static_cast<VstInt32>(before.size()));
+}
+
 TEST(ProgramBank, PresetChunkRenamesCurrentProgramAndKeepsNameTerminated) {
     TestEffect effect;
     effect.setProgram(1);
@@ -148,7 +197,6 @@ TEST(ProgramBank, PresetChunkRenamesCurrentProgramAndKeepsNameTerminated) {
     record[24] = 'Y';
     double one = 1.0;
     std::memcpy(record.data() + 25, &one, sizeof(one));
-    record.resize(record.size() + 10, 0xff);  // longer images are read as far as needed
 
     EXPECT_EQ(effect.setChunk(record.data(), static_cast<VstInt32>(record.size()), true),
               effect.programBank().recordLength());

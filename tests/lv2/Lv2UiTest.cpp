@@ -3,6 +3,7 @@
 // ui:touch gestures, host changes reaching the editor and not coming back.
 
 #include "Lv2TestSupport.h"
+#include "editor/SkinPlaces.h"
 
 #include "framework/KPresetLibrary.h"
 #include "lv2/Lv2ControlPorts.h"
@@ -19,6 +20,8 @@
 
 #if defined(MURLAN_LV2_BUNDLE) && defined(MURLAN_PLUGIN)
 
+using EditorTest::button;
+using EditorTest::knob;
 using lv2host::UiMessage;
 using plughost::EditorImage;
 
@@ -98,7 +101,7 @@ TEST_F(Lv2Ui, EmbedsInTheParentAtItsSizeAndDrawsTheInstrumentPageAsTheVstEditorD
 
 TEST_F(Lv2Ui, AKnobDragReachesTheHostAsPortWritesInsideOneGesture) {
     window.clearMessages();
-    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
     const std::vector<UiMessage> messages = messagesUntilTouchEnd();
     ASSERT_GE(messages.size(), 3u);
     EXPECT_EQ(messages.front().kind, UiMessage::TouchBegin);
@@ -138,7 +141,7 @@ TEST_F(Lv2Ui, HostChangesReachTheEditorAndAreNotSentBack) {
 
 TEST_F(Lv2Ui, PatchCommandsReachTheHostAsPortWrites) {
     window.clearMessages();
-    ASSERT_TRUE(window.drag(147, 80, 0, 0, 1));  // Full Random at (105, 70), 85 x 20
+    ASSERT_TRUE(window.drag(button("FullRnd").centreX(), button("FullRnd").centreY(), 0, 0, 1));
     window.pumpUntil([&] { return window.messages().size() >= 5; }, kPatienceMs);
     window.pump(200);
     std::set<std::uint32_t> ports;
@@ -172,13 +175,15 @@ TEST_F(Lv2Ui, ASoundLoadedOnTheSoundsPageReachesTheHostAsPortWritesInsideGesture
             expected[static_cast<std::uint32_t>(ports.portOf(i))] = ports.portFromEffect(loaded, i);
     ASSERT_FALSE(expected.empty());
 
-    ASSERT_TRUE(window.drag(296, 11, 0, 0, 1));  // the Sounds tab at (272, 3), 48 x 16
+    ASSERT_TRUE(window.drag(EditorTest::tab(3).centreX(), EditorTest::tab(3).centreY(), 0, 0, 1));
     settledShot();
-    // The list at (10, 66): rows of 22 from 8 down, sounds from x 180.
-    ASSERT_TRUE(window.drag(40, 66 + 8 + 22 * category + 10, 0, 0, 1));
+    // The list's rows are 22 high from 8 inside its top; the categories are
+    // a column 150 wide from 8 inside its left, the sounds 12 to its right.
+    const EditorTest::SkinPlace list = EditorTest::soundList();
+    ASSERT_TRUE(window.drag(list.x + 30, list.y + 8 + 22 * category + 10, 0, 0, 1));
     settledShot();
     window.clearMessages();
-    ASSERT_TRUE(window.drag(210, 66 + 8 + 22 + 10, 0, 0, 1));  // the second sound
+    ASSERT_TRUE(window.drag(list.x + 8 + 150 + 12 + 30, list.y + 8 + 22 + 10, 0, 0, 1));  // the second sound
     window.pumpUntil(
         [&] {
             int ends = 0;

@@ -2,6 +2,7 @@
 // steps on every test run. The sanitizer build is where most of them show.
 
 #include "fuzz/EventSteps.h"
+#include "fuzz/FxChunkSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -58,4 +59,13 @@ TEST(FuzzRegressions, EventsPastTheDeclaredPointerPairAreHeard) {
     for (double v : out) loudest = std::max(loudest, std::fabs(v));
     EXPECT_GT(loudest, 0.0);
     EventSteps::call(a, effClose);
+}
+
+TEST(FuzzRegressions, ProgramAndBankFilesReadAsTheyAreWrittenBack) {
+    const auto inputs = regressions("fxchunk-");
+    ASSERT_FALSE(inputs.empty());
+    for (const auto& path : inputs) {
+        const std::vector<std::uint8_t> bytes = bytesOf(path);
+        EXPECT_TRUE(FxChunkSteps::readsAsWritten(bytes.data(), bytes.size())) << path;
+    }
 }

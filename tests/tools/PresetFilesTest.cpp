@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -112,8 +113,8 @@ TEST(PresetFiles, AMalformedFileIsRefusedWithItsReasonAndTheBankStaysAsItWas) {
         {"kind", changed(8, "FPXX"), "neither", ".fxp"},
         {"parameter list", changed(8, "FxCk"), "parameter values", ".fxp"},
         {"plug-in", changed(16, "abcd"), "'abcd'", ".fxp"},
-        {"short chunk", withChunk(good.size() - XP::FxChunkFile::kProgramHeader - 8), "takes",
-         ".fxp"},
+        {"chunk cut in a value", withChunk(good.size() - XP::FxChunkFile::kProgramHeader - 3),
+         "refused", ".fxp"},
         {"long chunk", withChunk(good.size()), "takes", ".fxp"},
         {"tiny", Bytes(good.begin(), good.begin() + 20), "too short", ".fxp"},
         {"bank as program", bankAsProgram, "holds a bank", ".fxp"},
@@ -143,6 +144,61 @@ TEST(PresetFiles, AMalformedFileIsRefusedWithItsReasonAndTheBankStaysAsItWas) {
     EXPECT_NE(error.find("No Such Sound"), std::string::npos);
     EXPECT_EQ(plugin->getChunk(false), before);
     EXPECT_EQ(save({MURLAN_PLUGIN, faketest::tempPath("out.txt")}), 2);
+}
+
+// Files of the release before (one parameter fewer) load as the plug-in
+// reads their chunks; a header's sizes never wrap; a name of the whole
+// field is read as what is written back.
+TEST(PresetFiles, OlderReleasesFilesLoadAndHeaderFieldsAreReadAsWritten) {
+    const Bytes bankBytes = readBytes(kBank);
+    XP::FxChunkFile file;
+    std::string error;
+    ASSERT_TRUE(XP::FxChunkFile::decode(bankBytes.data(), bankBytes.size(), file, &error));
+    plughost::PluginHost host;
+    auto plugin = host.load(MURLAN_PLUGIN, &error);
+    auto direct = host.load(MURLAN_PLUGIN, &error);
+    ASSERT_TRUE(plugin && direct) << error;
+    const std::size_t record = plugin->getChunk(true).size(), older = record - 8;
+    const std::size_t programs = file.chunk.size() / record;
+    ASSERT_EQ(programs * record, file.chunk.size());
+    Bytes cut;
+    for (std::size_t p = 0; p < programs; ++p)
+        cut.insert(cut.end(), file.chunk.begin() + long(p * record),
+                   file.chunk.begin() + long(p * record + older));
+    file.chunk = cut;
+    const std::string path = faketest::tempPath("older.fxb");
+    writeBytes(path, file.encode());
+    ASSERT_TRUE(plughost::loadPresetFile(*plugin, path, &error)) << error;
+    EXPECT_EQ(direct->setChunk(cut, false), VstIntPtr(cut.size()));
+    const Bytes loaded = plugin->getChunk(false);
+    EXPECT_EQ(loaded, direct->getChunk(false));
+    for (std::size_t p = 0; p < programs; ++p)
+        EXPECT_TRUE(std::equal(cut.begin() + long(p * older), cut.begin() + long((p + 1) * older),
+                               loaded.begin() + long(p * record)))
+            << p;
+    std::remove(path.c_str());
+
+    // A byte size near the top of the signed range, and one that wraps it.
+    const std::pair<const char*, const char*> sizes[] = {
+        {"\x7F\xFF\xFF\xFF", "gives 2147483655 bytes"},
+        {"\xFF\xFF\xFF\xF8", "gives 4294967296 bytes"}};
+    for (const auto& [size, says] : sizes) {
+        Bytes bytes(XP::FxChunkFile::kProgramHeader, 0);
+        std::copy_n("CcnK", 4, bytes.begin());
+        std::copy_n(size, 4, bytes.begin() + 4);
+        std::copy_n("FPCh", 4, bytes.begin() + 8);
+        error.clear();
+        EXPECT_FALSE(XP::FxChunkFile::decode(bytes.data(), bytes.size(), file, &error));
+        EXPECT_NE(error.find(says), std::string::npos) << error;
+    }
+    // 28 name bytes without a terminator: read as the 27 that are written.
+    XP::FxChunkFile named;
+    named.programName = std::string(27, 'n');
+    Bytes bytes = named.encode();
+    bytes[28 + 27] = 'x';
+    ASSERT_TRUE(XP::FxChunkFile::decode(bytes.data(), bytes.size(), file, &error)) << error;
+    EXPECT_EQ(file.programName, named.programName);
+    EXPECT_EQ(file.encode(), named.encode());
 }
 
 #endif

@@ -3,6 +3,7 @@
 // performEdit and endEdit from the host's run loop, on the host's thread.
 
 #include "Vst3TestSupport.h"
+#include "editor/SkinPlaces.h"
 
 #include "tools/plughost/EditorHost.h"
 #include "tools/vst3host/Vst3EditorHost.h"
@@ -17,6 +18,9 @@
 
 using plughost::EditorImage;
 using vst3host::HostEdit;
+
+using EditorTest::button;
+using EditorTest::knob;
 
 namespace {
 
@@ -110,7 +114,7 @@ TEST_F(Vst3Editor, AKnobDragReachesTheHostInOneGestureOnTheHostsThread) {
     ASSERT_TRUE(window.open(*plugin, &error)) << error;
     settledShot(window);
     plugin->handler().clear();
-    ASSERT_TRUE(window.drag(420, 55, 0, -30));  // Main Level knob at (400, 35), 40 x 40
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
     const std::vector<HostEdit> edits = editsUntilEnd();
     ASSERT_GE(edits.size(), 3u);
     EXPECT_EQ(edits.front().kind, HostEdit::Begin);
@@ -154,7 +158,7 @@ TEST_F(Vst3Editor, StaysOpenInAHostThatEmbedsItAsGtksSocketDoes) {
     }
     XSync(display, False);
     plugin->handler().clear();
-    ASSERT_TRUE(window.drag(420, 55, 0, -30));
+    ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
     const std::vector<HostEdit> edits = editsUntilEnd();
     ASSERT_FALSE(edits.empty()) << "the editor closed on the host's messages";
     EXPECT_EQ(edits.back().kind, HostEdit::End);
@@ -166,7 +170,7 @@ TEST_F(Vst3Editor, PatchCommandsReachTheHostAsEditsOfEachChangedValue) {
     ASSERT_TRUE(window.open(*plugin, &error)) << error;
     settledShot(window);
     plugin->handler().clear();
-    ASSERT_TRUE(window.drag(147, 80, 0, 0, 1));  // Full Random at (105, 70), 85 x 20
+    ASSERT_TRUE(window.drag(button("FullRnd").centreX(), button("FullRnd").centreY(), 0, 0, 1));
     window.pumpUntil([&] { return plugin->handler().edits().size() >= 15; }, 5000);
     window.pump(200);
     std::set<v3_param_id> performed;
@@ -187,6 +191,57 @@ TEST_F(Vst3Editor, DoesNotOpenWithoutTheHostsRunLoop) {
     ASSERT_TRUE(first.open(*plugin, &error)) << error;
     EXPECT_FALSE(window.open(*plugin, &error));
     first.close();
+    EXPECT_TRUE(window.open(*plugin, &error)) << error;
+}
+
+// Closed mid-drag, with the controller's own run loop ticking as well as the
+// view's: the gesture ends before removed() returns, once, and nothing of
+// the editor's reaches the host afterwards.
+TEST_F(Vst3Editor, ClosedMidDragTheGestureEndsOnceBeforeTheViewIsGone) {
+    std::string error;
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(window.open(*plugin, &error)) << error;
+        settledShot(window);
+        plugin->handler().clear();
+        ASSERT_TRUE(window.drag(420, 55, 0, -10 - 10 * round, 4, false));
+        window.pumpUntil(
+            [&] {
+                plugin->runLoop().fire();
+                for (const HostEdit& e : plugin->handler().edits())
+                    if (e.kind == HostEdit::Perform) return true;
+                return false;
+            },
+            5000);
+        window.close();
+        const std::vector<HostEdit> edits = plugin->handler().edits();
+        int begins = 0, ends = 0;
+        for (const HostEdit& e : edits) {
+            begins += e.kind == HostEdit::Begin;
+            ends += e.kind == HostEdit::End;
+        }
+        EXPECT_EQ(begins, 1) << round;
+        EXPECT_EQ(ends, 1) << round;
+        ASSERT_FALSE(edits.empty());
+        EXPECT_EQ(edits.back().kind, HostEdit::End) << round;
+        for (int i = 0; i < 5; ++i) plugin->runLoop().fire();
+        EXPECT_EQ(plugin->handler().edits().size(), edits.size()) << round;
+    }
+}
+
+// A parent that is no window is refused by attached(), and the view still
+// opens in a real one afterwards.
+TEST_F(Vst3Editor, RefusesAParentThatIsNoWindow) {
+    Display* display = window.display();
+    ASSERT_TRUE(display);
+    const Window gone =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XSync(display, False);
+    std::string error;
+    for (const unsigned long parent : {1ul, 0xdeadbeeful, static_cast<unsigned long>(gone)}) {
+        EXPECT_FALSE(window.open(*plugin, &error, 0.0f, true, parent)) << parent;
+        EXPECT_NE(error.find("did not attach"), std::string::npos) << error;
+    }
     EXPECT_TRUE(window.open(*plugin, &error)) << error;
 }
 

@@ -4,6 +4,7 @@
 
 #include "Vst3TestSupport.h"
 
+#include <MurlanVersion.h>
 #include <travesty/edit_controller.h>
 
 #include <cstdio>
@@ -49,7 +50,7 @@ TEST_F(Vst3Module, ExportsOnlyTheModuleEntriesAndOffersOneInstrumentClass) {
     EXPECT_EQ(c.category, "Audio Module Class");
     EXPECT_EQ(c.subCategories, "Instrument|Synth");
     EXPECT_EQ(c.vendor, "KAMO");
-    EXPECT_EQ(c.version, "3.1");
+    EXPECT_EQ(c.version, MURLAN_VERSION);
     EXPECT_FALSE(c.sdkVersion.empty());
     EXPECT_TRUE(plugin->singleObject());
 }

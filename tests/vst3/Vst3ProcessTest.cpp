@@ -211,7 +211,10 @@ TEST_F(Vst3OddInput, NullAndOutOfRangeArgumentsAreRefusedWithoutHarm) {
     EXPECT_NE(processor->process(plugin->processor(), nullptr), V3_OK);
     v3_param_info info{};
     EXPECT_NE(controller->get_parameter_info(plugin->controller(), -1, &info), V3_OK);
-    EXPECT_NE(controller->get_parameter_info(plugin->controller(), 25, &info), V3_OK);
+    // One past the last: the instrument's parameters, then the program and the bend.
+    const int count = vst3test::kParameterCount + 2;
+    EXPECT_EQ(controller->get_parameter_count(plugin->controller()), count);
+    EXPECT_NE(controller->get_parameter_info(plugin->controller(), count, &info), V3_OK);
     EXPECT_NE(controller->get_parameter_info(plugin->controller(), 0, nullptr), V3_OK);
     v3_str_128 text = {};
     EXPECT_NE(controller->get_parameter_string_for_value(plugin->controller(), 99, 0.5, text),
@@ -226,6 +229,84 @@ TEST_F(Vst3OddInput, NullAndOutOfRangeArgumentsAreRefusedWithoutHarm) {
     EXPECT_EQ(plugin->state(), before);
     EXPECT_EQ(run(kBlock, nullptr, nullptr), V3_OK);
     EXPECT_TRUE(finite());
+}
+
+namespace {
+
+// Lists that claim more than they hold: every read counted.
+int gReads = 0;
+const v3_event_list_cpp* gEvents = nullptr;
+const v3_param_changes_cpp* gChanges = nullptr;
+const v3_param_value_queue_cpp* gQueue = nullptr;
+
+}  // namespace
+
+// The calls a host makes are bounded by what they can read: a null id is
+// refused, and the counts a list gives are no promise of what it holds.
+TEST_F(Vst3OddInput, NullIdsAndListsLongerThanTheirEventsAreReadOnlyAsFarAsTheyGo) {
+    void* out = reinterpret_cast<void*>(1);
+    auto queryOf = [](auto** object) {
+        return static_cast<v3_funknown*>(static_cast<void*>(*object))->query_interface;
+    };
+    EXPECT_EQ(queryOf(plugin->component())(plugin->component(), nullptr, &out), V3_NO_INTERFACE);
+    EXPECT_EQ(out, nullptr);
+    v3_plugin_factory** factory = plugin->factory();
+    ASSERT_TRUE(factory);
+    out = reinterpret_cast<void*>(1);
+    EXPECT_NE(v3_cpp_obj(factory)->create_instance(factory, plugin->classes()[0].id, nullptr, &out),
+              V3_OK);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_NE(v3_cpp_obj(factory)->create_instance(factory, nullptr, v3_component_iid, &out),
+              V3_OK);
+    EXPECT_NE(queryOf(factory)(factory, nullptr, &out), V3_OK);
+
+    vst3host::EventList events;
+    events.noteOn(0, 0, 69, 1.0f);
+    events.noteOn(1, 0, 72, 1.0f);
+    static v3_event_list_cpp lyingEvents;
+    gEvents = static_cast<const v3_event_list_cpp*>(events.table);
+    lyingEvents = *gEvents;
+    lyingEvents.list.get_event_count = [](void*) -> std::uint32_t { return 0xFFFFFFFFu; };
+    lyingEvents.list.get_event = [](void* o, std::int32_t i, v3_event* e) {
+        ++gReads;
+        return gEvents->list.get_event(o, i, e);
+    };
+    events.table = &lyingEvents;
+
+    vst3host::ParamChanges changes;
+    changes.add(19, 0, 0.5);
+    static v3_param_changes_cpp lyingChanges;
+    static v3_param_value_queue_cpp lyingQueue;
+    gChanges = static_cast<const v3_param_changes_cpp*>(changes.table);
+    lyingChanges = *gChanges;
+    lyingChanges.changes.get_param_count = [](void*) -> std::int32_t { return 0x7FFFFFFF; };
+    lyingChanges.changes.get_param_data = [](void* o, std::int32_t i) {
+        ++gReads;
+        return gChanges->changes.get_param_data(o, i);
+    };
+    changes.table = &lyingChanges;
+    auto* queue = changes.queues.front().get();
+    gQueue = static_cast<const v3_param_value_queue_cpp*>(queue->table);
+    lyingQueue = *gQueue;
+    lyingQueue.queue.get_point_count = [](void*) -> std::int32_t { return 0x7FFFFFFF; };
+    lyingQueue.queue.get_point = [](void* o, std::int32_t i, std::int32_t* at, double* v) {
+        ++gReads;
+        return gQueue->queue.get_point(o, i, at, v);
+    };
+    queue->table = &lyingQueue;
+
+    gReads = 0;
+    EXPECT_EQ(run(kBlock, &changes, &events), V3_OK);
+    EXPECT_LE(gReads, 3 + 2 + 2);  // each list's own, and the read that fails
+    EXPECT_TRUE(finite());
+    EXPECT_EQ(plugin->normalised(19), 0.5);
+    double peak = 0.0;
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_EQ(run(kBlock, nullptr, nullptr), V3_OK);
+        for (int f = 0; f < kBlock; ++f)
+            peak = std::max(peak, double(std::fabs(buffers.output(0)[f])));
+    }
+    EXPECT_GT(peak, 0.01) << "the notes the lists held were played";
 }
 
 #endif

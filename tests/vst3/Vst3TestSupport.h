@@ -5,6 +5,7 @@
 // each face in the same calls, so that their samples can be compared.
 
 #include "faces/Vst24Reference.h"
+#include "synth/MurlanParameters.h"
 #include "tools/plughost/MidiSong.h"
 #include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PluginInstance.h"
@@ -21,7 +22,8 @@ namespace vst3test {
 
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
-constexpr int kParameterCount = 23;
+// The instrument's own parameters; the face adds the program and the bend.
+constexpr int kParameterCount = MurlanParameters::kParameterCount;
 
 // NAME=TEXT pairs of examples/demo.args, shared by the adapter faces' tests.
 using facetest::demoSettings;

@@ -1,7 +1,7 @@
 // lv2host: a small lilv/suil host for trying an LV2 bundle without a DAW.
 //
 //   lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]
-//                  [--rate R] [--block N]
+//                  [--rate R] [--block N] [--state IN.ttl] [--save-state OUT.ttl]
 //   lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
 
 #include "tools/lv2host/Lv2Instance.h"
@@ -14,7 +14,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <limits.h>
 #include <stdlib.h>
 
@@ -22,15 +24,45 @@ namespace {
 
 const char* const kUsage =
     "usage: lv2host render BUNDLE --midi IN.mid --out OUT.wav [--set SYMBOL=VALUE ...]\n"
-    "                      [--rate R] [--block N]\n"
+    "                      [--rate R] [--block N] [--state IN.ttl] [--save-state OUT.ttl]\n"
     "       lv2host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
     "  BUNDLE is an LV2 bundle folder (build/Murlan.lv2); its own (first) plug-in is used.\n"
     "  render plays a MIDI file with a transport position at every block; VALUE is in the\n"
-    "  port's own unit. editor opens the plug-in's UI in a window of its own.\n";
+    "  port's own unit. --state restores a state saved by --save-state (Turtle, as a host\n"
+    "  keeps it) before the settings; --save-state writes the state after them.\n"
+    "  editor opens the plug-in's UI in a window of its own.\n";
 
 std::string absolute(const std::string& path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+// The state as a host keeps it: the ports and the plug-in's own properties,
+// written as Turtle.
+const char kStateUri[] = "urn:lv2host:state";
+
+bool saveState(lv2host::Lv2World& world, lv2host::Lv2Instance& instance, const std::string& path) {
+    LilvState* state = instance.saveState();
+    char* text = state ? lilv_state_to_string(world.world(), world.mapFeature(),
+                                              world.unmapFeature(), state, kStateUri, nullptr)
+                       : nullptr;
+    std::ofstream out(path);
+    if (text) out << text;
+    const bool saved = text && out.flush();
+    lilv_free(text);
+    lilv_state_free(state);
+    return saved;
+}
+
+bool loadState(lv2host::Lv2World& world, lv2host::Lv2Instance& instance, const std::string& path) {
+    std::ifstream in(path);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    LilvState* state =
+        text.empty() ? nullptr
+                     : lilv_state_new_from_string(world.world(), world.mapFeature(), text.c_str());
+    if (state) instance.restoreState(state);
+    lilv_state_free(state);
+    return state != nullptr;
 }
 
 int render(const plughost::CommandLine& line) {
@@ -54,6 +86,10 @@ int render(const plughost::CommandLine& line) {
         std::cerr << "lv2host: " << error << "\n";
         return 1;
     }
+    if (line.has("state") && !loadState(world, *instance, line.value("state"))) {
+        std::cerr << "lv2host: no state of the plug-in in " << line.value("state") << "\n";
+        return 1;
+    }
     for (const std::string& setting : line.values("set")) {
         const auto equals = setting.find('=');
         char* end = nullptr;
@@ -64,6 +100,10 @@ int render(const plughost::CommandLine& line) {
             std::cerr << "lv2host: cannot set \"" << setting << "\" (SYMBOL=VALUE)\n";
             return 2;
         }
+    }
+    if (line.has("save-state") && !saveState(world, *instance, line.value("save-state"))) {
+        std::cerr << "lv2host: cannot save the state to " << line.value("save-state") << "\n";
+        return 1;
     }
     plughost::WavWriter wav;
     if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
@@ -115,7 +155,9 @@ int main(int argc, char** argv) {
                                                               {"out", true},
                                                               {"set", true},
                                                               {"rate", true},
-                                                              {"block", true}}
+                                                              {"block", true},
+                                                              {"state", true},
+                                                              {"save-state", true}}
                  : std::vector<plughost::CommandLine::Option>{
                        {"screenshot", true}, {"after-ms", true}, {"scale", true}});
     std::string error;

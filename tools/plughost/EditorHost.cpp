@@ -159,7 +159,7 @@ const char* const kUsage =
     "  without it the window stays until closed, or for --after-ms when given.\n"
     "  --render plays a held note through the plug-in on a second thread meanwhile.\n"
     "  --click X,Y clicks the editor at X,Y (editor coordinates at scale 1), in the order given.\n"
-    "  --page N clicks the tab of page N of Murlan's skin (tabs 55 px apart from x 188, y 3).\n"
+    "  --page N clicks the tab of page N of Murlan's skin (tabs 37 px apart from x 460, y 3).\n"
     "  --scale S asks the editor to draw S device pixels per editor pixel (the vendor-specific\n"
     "  scale request of high-density hosts); clicks are scaled along.\n";
 
@@ -217,7 +217,7 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
         return 2;
     }
     std::vector<std::pair<int, int>> clicks;
-    if (page >= 1) clicks.push_back({188 + 55 * (static_cast<int>(page) - 1) + 22, 11});
+    if (page >= 1) clicks.push_back({460 + 37 * (static_cast<int>(page) - 1) + 16, 11});
     for (const std::string& text : line.values("click")) {
         int x = 0, y = 0;
         if (!parsePoint(text, x, y)) {

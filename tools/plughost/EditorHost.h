@@ -72,6 +72,9 @@ public:
     // host tears its window down before effEditClose; close() still sends
     // that afterwards.
     void destroyParent();
+    // Forgets the plug-in without effEditClose, as a host that goes straight
+    // to effClose does; close() then only takes the window down.
+    void forgetPlugin() { plugin_ = nullptr; }
 
 private:
     void sendButton(int type, int button, int x, int y, unsigned state);

@@ -116,7 +116,7 @@ bool grabWindow(Display* display, Window window, EditorImage& image) {
 namespace plughost {
 
 bool dragInWindow(Display* display, Window target, int x, int y, int dx, int dy, int steps,
-                  const std::function<void()>& idle) {
+                  const std::function<void()>& idle, bool release) {
     if (!display || !target) return false;
     if (steps < 1) steps = 1;
     // Each step reaches the editor's thread before the next.
@@ -134,6 +134,7 @@ bool dragInWindow(Display* display, Window target, int x, int y, int dx, int dy,
                          Button1Mask);
         settle();
     }
+    if (!release) return true;
     sendPointerEvent(display, target, ButtonRelease, Button1, x + dx, y + dy, Button1Mask);
     settle();
     return true;

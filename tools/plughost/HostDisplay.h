@@ -46,9 +46,10 @@ void sendPointerEvent(Display* display, Window target, int type, int button, int
 // A drag with the first button from (x, y) of `target` by (dx, dy) in
 // `steps` moves, each event sent as sendPointerEvent does; `idle` runs
 // after each once the server has it, as a host idles between the
-// pointer's moves. False without a target.
+// pointer's moves; `release` false leaves the button down. False without a
+// target.
 bool dragInWindow(Display* display, Window target, int x, int y, int dx, int dy, int steps,
-                  const std::function<void()>& idle);
+                  const std::function<void()>& idle, bool release = true);
 
 // The picture of `window` once the server has done all that was asked of it;
 // false without a window.

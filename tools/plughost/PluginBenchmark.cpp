@@ -82,6 +82,26 @@ std::vector<std::string> PluginBenchmark::scenarioSettings(Scenario scenario) {
     return {"Porta1=#0.25", "Porta2=#0.25", "Porta3=#0.25"};
 }
 
+namespace {
+
+// Eighth notes of `pattern` (of `length` keys) over and over until `end`,
+// each held `hold` beats, a little past the next key's start (legato);
+// `each(t, step)` adds what goes with the note at beat t. Sorted at the end.
+template <typename Each>
+void addLegatoLine(MidiSong& song, const int* pattern, int length, double hold, double end,
+                   Each each) {
+    int step = 0;
+    for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
+        const auto key = static_cast<std::uint8_t>(pattern[step % length]);
+        song.addMessage(t, kMidiNoteOn, key, 96);
+        song.addMessage(std::min(t + hold, end), kMidiNoteOff, key, 0);
+        each(t, step);
+    }
+    song.sort();
+}
+
+}  // namespace
+
 MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
     MidiSong song;
     const double end = seconds * kTempo / 60.0;
@@ -95,35 +115,21 @@ MidiSong PluginBenchmark::makeSong(Scenario scenario, double seconds) {
     } else if (scenario == Glide) {
         // A legato line: each key goes a little after the next one starts.
         static const int kPattern[] = {48, 55, 60, 67, 72, 64, 57, 50};
-        int step = 0;
-        for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
-            const int key = kPattern[step % 8];
-            song.addMessage(t, kMidiNoteOn, static_cast<std::uint8_t>(key), 96);
-            song.addMessage(std::min(t + 0.54, end), kMidiNoteOff, static_cast<std::uint8_t>(key),
-                            0);
-        }
-        song.sort();
+        addLegatoLine(song, kPattern, 8, 0.54, end, [](double, int) {});
     } else if (scenario == Melody || scenario == Sixteen) {
         // Eighth notes that overlap their successor a little (legato), with
         // a pitch-bend sweep every bar, so note logic and glides get work.
         static const int kPattern[] = {60, 64, 67, 72, 71, 67, 64, 62, 60, 55, 57, 59};
-        int step = 0;
-        for (double t = 0.0; t + 0.5 <= end; t += 0.5, ++step) {
-            const int key = kPattern[step % 12];
-            song.addMessage(t, kMidiNoteOn, static_cast<std::uint8_t>(key), 96);
-            song.addMessage(std::min(t + 0.55, end), kMidiNoteOff, static_cast<std::uint8_t>(key),
-                            0);
-            if (step % 8 == 0) {
-                for (int k = 0; k <= 8; ++k) {
-                    const int up = (k < 5 ? k : 8 - k) * 1024;
-                    const int bend = std::min(kMidiBendCentre + up, kMidiBendMax);
-                    song.addMessage(t + k * 0.05, kMidiPitchBend,
-                                    static_cast<std::uint8_t>(bend & kMidiDataMask),
-                                    static_cast<std::uint8_t>(bend >> 7));
-                }
+        addLegatoLine(song, kPattern, 12, 0.55, end, [&song](double t, int step) {
+            if (step % 8 != 0) return;
+            for (int k = 0; k <= 8; ++k) {
+                const int up = (k < 5 ? k : 8 - k) * 1024;
+                const int bend = std::min(kMidiBendCentre + up, kMidiBendMax);
+                song.addMessage(t + k * 0.05, kMidiPitchBend,
+                                static_cast<std::uint8_t>(bend & kMidiDataMask),
+                                static_cast<std::uint8_t>(bend >> 7));
             }
-        }
-        song.sort();
+        });
     }
     song.extendTo(end);
     return song;

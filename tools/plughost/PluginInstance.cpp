@@ -174,8 +174,16 @@ std::vector<std::uint8_t> PluginInstance::getChunk(bool isProgram) {
 }
 
 VstIntPtr PluginInstance::setChunk(const std::vector<std::uint8_t>& data, bool isProgram) {
-    std::vector<std::uint8_t> copy(data);  // the plug-in may not write into our data
-    return dispatch(effSetChunk, isProgram ? 1 : 0, static_cast<VstIntPtr>(copy.size()),
+    return setChunk(data, isProgram, data.size());
+}
+
+VstIntPtr PluginInstance::setChunk(const std::vector<std::uint8_t>& data, bool isProgram,
+                                   std::size_t room) {
+    // The plug-in may not write into our data; one that reads more than it
+    // is told finds zeros up to `room`, not the end of our memory.
+    std::vector<std::uint8_t> copy(data);
+    if (copy.size() < room) copy.resize(room, 0);
+    return dispatch(effSetChunk, isProgram ? 1 : 0, static_cast<VstIntPtr>(data.size()),
                     copy.empty() ? nullptr : copy.data());
 }
 

@@ -84,6 +84,9 @@ public:
     // --- State: effGetChunk / effSetChunk (isProgram: index 1, else bank)
     std::vector<std::uint8_t> getChunk(bool isProgram);
     VstIntPtr setChunk(const std::vector<std::uint8_t>& data, bool isProgram);
+    // The same with the copy handed over zero padded to at least `room` bytes
+    // (its size is still the data's).
+    VstIntPtr setChunk(const std::vector<std::uint8_t>& data, bool isProgram, std::size_t room);
 
     // --- Processing (real-time safe: no allocation here)
     VstIntPtr processEvents(VstEventList& events);

@@ -72,13 +72,17 @@ bool loadPresetFile(PluginInstance& plugin, const std::string& path, std::string
     if (bank && file.count != plugin.numPrograms())
         return fail("holds " + std::to_string(file.count) + " programs, the plug-in has " +
                     std::to_string(plugin.numPrograms()));
-    // The plug-in's own chunk tells the length it takes.
-    const std::size_t expected = plugin.getChunk(!bank).size();
-    if (file.chunk.size() != expected)
+    // The plug-in alone knows which images it can read (an older release's
+    // is shorter than today's): it is handed the file's chunk at the file's
+    // length and its answer decides. A chunk longer than the plug-in's own
+    // comes from a newer release and is refused here already.
+    const std::size_t longest = plugin.getChunk(!bank).size();
+    if (file.chunk.size() > longest)
         return fail("its chunk holds " + std::to_string(file.chunk.size()) +
-                    " bytes, the plug-in's " + (bank ? "bank" : "program") + " takes " +
-                    std::to_string(expected));
-    if (plugin.setChunk(file.chunk, !bank) == 0) return fail("the plug-in refused the chunk");
+                    " bytes, more than the plug-in's " + (bank ? "bank" : "program") + " takes (" +
+                    std::to_string(longest) + ")");
+    if (plugin.setChunk(file.chunk, !bank, longest) == 0)
+        return fail("the plug-in refused the chunk");
     return true;
 }
 

@@ -105,7 +105,8 @@ Vst3EditorHost::~Vst3EditorHost() {
     if (display_) XCloseDisplay(display_);
 }
 
-bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale, bool runLoop) {
+bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale, bool runLoop,
+                          unsigned long parent) {
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         close();
@@ -127,11 +128,13 @@ bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale,
     width_ = rect.right - rect.left;
     height_ = rect.bottom - rect.top;
 
-    window_ = plughost::createHostWindow(display_, width_, height_, "vst3host");
-    plughost::mapAndWait(display_, window_);
+    if (!parent) {
+        window_ = plughost::createHostWindow(display_, width_, height_, "vst3host");
+        plughost::mapAndWait(display_, window_);
+    }
 
     v3_cpp_obj(view_)->set_frame(view_, reinterpret_cast<v3_plugin_frame**>(&frame_));
-    if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(window_),
+    if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(parent ? parent : window_),
                                     V3_VIEW_PLATFORM_TYPE_X11) != V3_OK)
         return fail("the view did not attach");
     thread_ = std::this_thread::get_id();
@@ -178,9 +181,9 @@ unsigned long Vst3EditorHost::editorWindow() const {
     return plughost::firstChildWindow(display_, window_);
 }
 
-bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps) {
-    return plughost::dragInWindow(display_, editorWindow(), x, y, dx, dy, steps,
-                                  [this] { idle(); });
+bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps, bool release) {
+    return plughost::dragInWindow(
+        display_, editorWindow(), x, y, dx, dy, steps, [this] { idle(); }, release);
 }
 
 bool Vst3EditorHost::setScale(float factor) {

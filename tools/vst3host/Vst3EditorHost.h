@@ -27,9 +27,10 @@ public:
     ~Vst3EditorHost();
 
     // createView("editor"), the scale factor when not 0, a window of the
-    // view's size, attached. `runLoop` false offers a frame without one.
+    // view's size, attached. `runLoop` false offers a frame without one;
+    // a `parent` given is attached to instead of a window of our own.
     bool open(Vst3Instance& plugin, std::string* error = nullptr, float scale = 0.0f,
-              bool runLoop = true);
+              bool runLoop = true, unsigned long parent = 0);
     void close();
     bool isOpen() const { return view_ != nullptr; }
 
@@ -37,9 +38,9 @@ public:
     void idle() override;
 
     // Pointer input sent to the editor's window at editor coordinates:
-    // press, move in `steps`, release, idling between; false without an
-    // editor window.
-    bool drag(int x, int y, int dx, int dy, int steps = 6);
+    // press, move in `steps`, release (unless `release` is false: the
+    // button stays down), idling between; false without an editor window.
+    bool drag(int x, int y, int dx, int dy, int steps = 6, bool release = true);
     // Sets the view's content scale factor (IPlugViewContentScaleSupport).
     bool setScale(float factor);
 

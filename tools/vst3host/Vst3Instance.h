@@ -52,6 +52,7 @@ public:
     std::string factoryVendor() const { return vendor_; }
     bool singleObject() const { return single_; }
 
+    v3_plugin_factory** factory() const { return factory_; }
     v3_component** component() const { return component_; }
     v3_audio_processor** processor() const { return processor_; }
     v3_edit_controller** controller() const { return controller_; }

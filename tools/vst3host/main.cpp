@@ -3,6 +3,7 @@
 //   vst3host info BUNDLE [--presets FOLDER]
 //   vst3host render BUNDLE --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]
 //                   [--program N] [--rate R] [--block N] [--double]
+//                   [--state IN.state] [--save-state OUT.state]
 //   vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]
 
 #include "tools/plughost/CommandLine.h"
@@ -17,7 +18,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 
 namespace {
 
@@ -25,12 +28,15 @@ const char* const kUsage =
     "usage: vst3host info BUNDLE [--presets FOLDER]\n"
     "       vst3host render BUNDLE --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]\n"
     "                       [--program N] [--rate R] [--block N] [--double]\n"
+    "                       [--state IN.state] [--save-state OUT.state]\n"
     "       vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
     "  BUNDLE is a VST 3 bundle folder (build/Murlan.vst3); its first audio module is used.\n"
     "  info lists the factory's classes, the parameters, the programs and the preset files a\n"
     "  host finds (in ~/.vst3/presets/VENDOR/PLUGIN and the system's preset folders, or in\n"
     "  FOLDER). render plays a MIDI\n"
     "  file (bends through the plug-in's MIDI mapping); TEXT is what the parameter shows.\n"
+    "  --state loads a component state (the bytes a host stores in a session) before the\n"
+    "  settings; --save-state writes the state after them, as a host saving the session.\n"
     "  editor opens the plug-in's view in a window of its own.\n";
 
 std::string flagsText(std::int32_t flags) {
@@ -101,6 +107,21 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         std::cerr << "vst3host: " << error << "\n";
         return 1;
     }
+    plughost::WavWriter wav;
+    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
+        std::cerr << "vst3host: " << error << "\n";
+        return 1;
+    }
+    if (line.has("state")) {
+        std::ifstream in(line.value("state"), std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                              std::istreambuf_iterator<char>()};
+        if (!in.is_open() || plugin.setState(bytes) != V3_OK) {
+            std::cerr << "vst3host: the plug-in refuses the state in " << line.value("state")
+                      << "\n";
+            return 1;
+        }
+    }
     vst3host::Vst3RenderOptions options;
     options.rate = rate;
     options.block = static_cast<int>(block);
@@ -125,10 +146,14 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         plugin.setNormalised(id, value);
         options.changes.push_back({0, id, value});
     }
-    plughost::WavWriter wav;
-    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
-        std::cerr << "vst3host: " << error << "\n";
-        return 1;
+    if (line.has("save-state")) {
+        const std::vector<std::uint8_t> bytes = plugin.state();
+        std::ofstream out(line.value("save-state"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (bytes.empty() || !out.flush()) {
+            std::cerr << "vst3host: cannot save the state to " << line.value("save-state") << "\n";
+            return 1;
+        }
     }
     vst3host::Vst3RenderStats stats;
     if (!vst3host::renderSong(plugin, song, options, wav, stats, &error) || !wav.close()) {
@@ -167,6 +192,8 @@ int main(int argc, char** argv) {
                                 {"rate", true},
                                 {"block", true},
                                 {"double", false},
+                                {"state", true},
+                                {"save-state", true},
                                 {"screenshot", true},
                                 {"after-ms", true},
                                 {"scale", true},
