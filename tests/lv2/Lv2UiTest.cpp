@@ -183,7 +183,8 @@ TEST_F(Lv2Ui, ASoundLoadedOnTheSoundsPageReachesTheHostAsPortWritesInsideGesture
     ASSERT_TRUE(window.drag(list.x + 30, list.y + 8 + 22 * category + 10, 0, 0, 1));
     settledShot();
     window.clearMessages();
-    ASSERT_TRUE(window.drag(list.x + 8 + 150 + 12 + 30, list.y + 8 + 22 + 10, 0, 0, 1));  // the second sound
+    const int sounds = list.x + 8 + 150 + 12;
+    ASSERT_TRUE(window.drag(sounds + 30, list.y + 8 + 22 + 10, 0, 0, 1));  // the second sound
     window.pumpUntil(
         [&] {
             int ends = 0;

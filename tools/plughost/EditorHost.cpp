@@ -159,7 +159,7 @@ const char* const kUsage =
     "  without it the window stays until closed, or for --after-ms when given.\n"
     "  --render plays a held note through the plug-in on a second thread meanwhile.\n"
     "  --click X,Y clicks the editor at X,Y (editor coordinates at scale 1), in the order given.\n"
-    "  --page N clicks the tab of page N (1 to 3) of Murlan's skin (centres x 470, 494, 522; y 11).\n"
+    "  --page N clicks the tab of page N (1 to 3) of Murlan's skin, at the top right.\n"
     "  --scale S asks the editor to draw S device pixels per editor pixel (the vendor-specific\n"
     "  scale request of high-density hosts); clicks are scaled along.\n";
 
