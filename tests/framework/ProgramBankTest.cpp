@@ -158,7 +158,9 @@ TEST(ProgramBank, ImagesOfANewerReleaseOrWithValuesNoProgramHoldsChangeNothing) 
     auto refused = [&](std::vector<unsigned char> image, bool isPreset, const char* what) {
         EXPECT_EQ(effect.setChunk(image.data(), static_cast<VstInt32>(image.size()), isPreset), 0)
             << what;
-        if (!isPreset) EXPECT_FALSE(bank.isSoundBankImage(image.data(), image.size())) << what;
+        if (!isPreset) {
+            EXPECT_FALSE(bank.isSoundBankImage(image.data(), image.size())) << what;
+        }
     };
     refused(newerBank, false, "one parameter more");
     refused(newerRecord, true, "one parameter more");
