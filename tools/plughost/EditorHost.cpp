@@ -259,8 +259,16 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
         audio = std::thread(renderLoop, std::ref(*plugin), rate, std::ref(stop));
     }
 
-    // Let the first picture arrive before clicking into it.
-    window.pump(clicks.empty() ? 0 : 300);
+    // Let the first picture arrive before clicking into it: the window's
+    // middle is black until the editor's thread has drawn once.
+    if (!clicks.empty())
+        window.pumpUntil(
+            [&] {
+                EditorImage shot;
+                return window.screenshot(shot) &&
+                       shot.countNear({0, 0, 0}, 8, shot.width() / 2, shot.height() / 2, 4, 4) == 0;
+            },
+            10000);
     for (const auto& point : clicks) {
         window.click(point.first, point.second);
         window.pump(100);
