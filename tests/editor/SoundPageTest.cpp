@@ -25,18 +25,23 @@ VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-// Where the skin puts the list, and its rows (KSoundList's geometry).
-const EditorTest::SkinPlace kList = EditorTest::soundList();
+// Where the skin puts the list, and its rows (KSoundList's geometry), read
+// once the tests run: the skin is a resource registered at start-up.
+const EditorTest::SkinPlace& list() {
+    static const EditorTest::SkinPlace place = EditorTest::soundList();
+    return place;
+}
 constexpr int kPad = 8;
-const int kRows = (kList.h - 2 * kPad) / KSoundList::kRowHeight;
-const int kSoundsX = kList.x + kPad + KSoundList::kCategoryWidth + KSoundList::kGap;
-const int kColumnWidth =
-    (kList.w - 2 * kPad - KSoundList::kCategoryWidth - KSoundList::kGap - KSoundList::kGap) /
-    KSoundList::kSoundColumns;
+int rows() { return (list().h - 2 * kPad) / KSoundList::kRowHeight; }
+int soundsX() { return list().x + kPad + KSoundList::kCategoryWidth + KSoundList::kGap; }
+int columnWidth() {
+    return (list().w - 2 * kPad - KSoundList::kCategoryWidth - 2 * KSoundList::kGap) /
+           KSoundList::kSoundColumns;
+}
 // The loaded row's fill over the page's dark panel.
 constexpr EditorImage::Rgb kLoadedRow{49, 86, 120};
 
-int rowY(int row) { return kList.y + kPad + row * KSoundList::kRowHeight; }
+int rowY(int row) { return list().y + kPad + row * KSoundList::kRowHeight; }
 
 class SoundPage : public EditorTest::PluginEditorRig {
 protected:
@@ -46,8 +51,9 @@ protected:
     int loadedRowPixels(int column, int row) {
         EditorImage shot;
         if (!window.screenshot(shot)) return -1;
-        return shot.countNear(kLoadedRow, 12, kSoundsX + column * (kColumnWidth + KSoundList::kGap),
-                              rowY(row), kColumnWidth, KSoundList::kRowHeight - 2);
+        return shot.countNear(kLoadedRow, 12,
+                              soundsX() + column * (columnWidth() + KSoundList::kGap), rowY(row),
+                              columnWidth(), KSoundList::kRowHeight - 2);
     }
 };
 
@@ -64,7 +70,7 @@ TEST_F(SoundPage, AClickLoadsExactlyThatSoundIntoTheCurrentProgramAndTheHostHear
         if (library.sounds()[s].category == library.categories().back())
             sounds.push_back(static_cast<int>(s));
     ASSERT_GE(sounds.size(), 2u);
-    ASSERT_LE(static_cast<int>(sounds.size()), kRows * KSoundList::kSoundColumns);
+    ASSERT_LE(static_cast<int>(sounds.size()), rows() * KSoundList::kSoundColumns);
     const int position = static_cast<int>(sounds.size()) - 1;
     const KAMO::KLibrarySound& wanted = library.sounds()[static_cast<std::size_t>(sounds.back())];
 
@@ -88,9 +94,9 @@ TEST_F(SoundPage, AClickLoadsExactlyThatSoundIntoTheCurrentProgramAndTheHostHear
         // The page's dark list panel where the main page has its knobs.
         return window.screenshot(shot) && shot.countNear({18, 23, 29}, 6, 440, 330, 20, 20) > 300;
     })) << "no Sounds page";
-    window.click(kList.x + kPad + 20, rowY(category) + 10);
-    const int column = position / kRows, row = position % kRows;
-    const int x = kSoundsX + column * (kColumnWidth + KSoundList::kGap) + 30;
+    window.click(list().x + kPad + 20, rowY(category) + 10);
+    const int column = position / rows(), row = position % rows();
+    const int x = soundsX() + column * (columnWidth() + KSoundList::kGap) + 30;
     EXPECT_EQ(loadedRowPixels(column, row), 0);
     window.click(x, rowY(row) + 10);
     ASSERT_TRUE(until([&] { return plugin->getChunk(true) == wanted.record; }))
