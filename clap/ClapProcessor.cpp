@@ -137,53 +137,41 @@ void ClapProcessor::takeNote(const clap_event_header_t& header, std::uint32_t fr
 }
 
 void ClapProcessor::readTransport(const clap_event_transport_t* transport) {
-    bridge_.setTime(transport ? &time_ : nullptr);
-    std::memset(&start_, 0, sizeof start_);
-    start_.sampleRate = rate_;
-    if (!transport) return;
+    VstTimeInfo start{};
+    start.sampleRate = rate_;
+    if (!transport) {
+        bridge_.setBlockTime(nullptr);
+        return;
+    }
     const std::uint32_t f = transport->flags;
     VstInt32 flags = 0;
     if (f & CLAP_TRANSPORT_IS_PLAYING) flags |= kVstTransportPlaying;
     if (f & CLAP_TRANSPORT_IS_RECORDING) flags |= kVstTransportRecording;
     if (f & CLAP_TRANSPORT_IS_LOOP_ACTIVE) flags |= kVstTransportCycleActive;
     if (f & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE)
-        start_.samplePos = std::round(static_cast<double>(transport->song_pos_seconds) /
-                                      CLAP_SECTIME_FACTOR * rate_);
+        start.samplePos = std::round(static_cast<double>(transport->song_pos_seconds) /
+                                     CLAP_SECTIME_FACTOR * rate_);
     if (f & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) {
         const double factor = static_cast<double>(CLAP_BEATTIME_FACTOR);
-        start_.ppqPos = static_cast<double>(transport->song_pos_beats) / factor;
-        start_.barStartPos = static_cast<double>(transport->bar_start) / factor;
-        start_.cycleStartPos = static_cast<double>(transport->loop_start_beats) / factor;
-        start_.cycleEndPos = static_cast<double>(transport->loop_end_beats) / factor;
+        start.ppqPos = static_cast<double>(transport->song_pos_beats) / factor;
+        start.barStartPos = static_cast<double>(transport->bar_start) / factor;
+        start.cycleStartPos = static_cast<double>(transport->loop_start_beats) / factor;
+        start.cycleEndPos = static_cast<double>(transport->loop_end_beats) / factor;
         flags |= kVstPpqPosValid | kVstBarsValid | kVstCyclePosValid;
     }
     if ((f & CLAP_TRANSPORT_HAS_TEMPO) && std::isfinite(transport->tempo) &&
         transport->tempo > 0.0) {
-        start_.tempo = transport->tempo;
+        start.tempo = transport->tempo;
         flags |= kVstTempoValid;
     }
     if ((f & CLAP_TRANSPORT_HAS_TIME_SIGNATURE) && transport->tsig_num > 0 &&
         transport->tsig_denom > 0) {
-        start_.timeSigNumerator = transport->tsig_num;
-        start_.timeSigDenominator = transport->tsig_denom;
+        start.timeSigNumerator = transport->tsig_num;
+        start.timeSigDenominator = transport->tsig_denom;
         flags |= kVstTimeSigValid;
     }
-    start_.flags = flags;
-}
-
-void ClapProcessor::moveTransport(std::uint32_t offset) {
-    time_ = start_;
-    // A stopped transport stays where it is; a playing one has moved on by
-    // the frames before the stretch, in the arithmetic a VST 2.4 host uses.
-    if (offset == 0 || !(start_.flags & kVstTransportPlaying)) return;
-    time_.samplePos += offset;
-    if ((start_.flags & (kVstPpqPosValid | kVstTempoValid)) == (kVstPpqPosValid | kVstTempoValid))
-        time_.ppqPos += offset * start_.tempo / (60.0 * rate_);
-    if (start_.flags & kVstTimeSigValid) {
-        const double quartersPerBar = time_.timeSigNumerator * 4.0 / time_.timeSigDenominator;
-        if (time_.ppqPos >= start_.barStartPos + quartersPerBar)
-            time_.barStartPos = std::floor(time_.ppqPos / quartersPerBar + 1e-9) * quartersPerBar;
-    }
+    start.flags = flags;
+    bridge_.setBlockTime(&start);
 }
 
 void ClapProcessor::render(const clap_process_t& process, std::uint32_t from, std::uint32_t to) {
@@ -200,7 +188,7 @@ void ClapProcessor::render(const clap_process_t& process, std::uint32_t from, st
     }
     waitingCount_ = kept;
     bridge_.sendMidi();
-    moveTransport(from);
+    bridge_.moveTime(static_cast<int>(from));
     const clap_audio_buffer_t& port = process.audio_outputs[0];
     const std::uint32_t channels = port.channel_count < kChannels ? port.channel_count : kChannels;
     if (port.data64)

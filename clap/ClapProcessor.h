@@ -58,7 +58,6 @@ private:
     };
 
     void readTransport(const clap_event_transport_t* transport);
-    void moveTransport(std::uint32_t offset);
     // A parameter change the host made, in the core event space.
     void takeParameter(const clap_event_header_t& header);
     void takeNote(const clap_event_header_t& header, std::uint32_t frame);
@@ -74,9 +73,6 @@ private:
 
     Midi waiting_[kEventsPerCall];
     int waitingCount_ = 0;
-
-    VstTimeInfo start_{};
-    VstTimeInfo time_{};
 
     KHostNotices news_;
 };

@@ -51,6 +51,9 @@ add_library(nanovg STATIC ${NANOVG_DIR}/nanovg.c ${PROJECT_SOURCE_DIR}/cmake/nan
 set_source_files_properties(${NANOVG_DIR}/nanovg.c PROPERTIES LANGUAGE CXX)
 target_include_directories(nanovg SYSTEM PUBLIC ${NANOVG_DIR})
 target_compile_options(nanovg PRIVATE -w)
+# The editor's images are PNG files compiled in: stb_image's other decoders
+# (JPEG, GIF, PSD, HDR, ...) would only add code to the plug-in.
+target_compile_definitions(nanovg PRIVATE STBI_ONLY_PNG)
 target_link_libraries(nanovg PUBLIC glad m)
 
 if(MURLAN_TESTS)

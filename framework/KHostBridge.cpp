@@ -3,6 +3,7 @@
 #include "framework/KEffect.h"
 #include "framework/KMidiEventList.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace KAMO {
@@ -14,7 +15,10 @@ constexpr VstIntPtr kVersion = 2400;
 }  // namespace
 
 KHostBridge::KHostBridge(const char* hostName, Listener* listener)
-    : listener_(listener), midi_(new KMidiEventList(kMidiCapacity)), list_(midi_->list()) {
+    : listener_(listener),
+      midi_(new KMidiEventList(kMidiCapacity)),
+      list_(midi_->list()),
+      later_(new VstMidiEvent[kMidiCapacity]()) {
     setHostName(hostName);
 }
 
@@ -132,7 +136,55 @@ void KHostBridge::sendMidi() {
     list_->numEvents = 0;
 }
 
+void KHostBridge::sendMidi(int frames) {
+    // Split in order: the due events close up at the front and go; the
+    // later ones wait aside and come back to the front, moved on.
+    const int count = list_->numEvents;
+    int due = 0, later = 0;
+    for (int i = 0; i < count; ++i) {
+        const VstMidiEvent& event = (*midi_)[i];
+        if (event.deltaFrames < frames)
+            (*midi_)[due++] = event;
+        else
+            later_[later++] = event;
+    }
+    list_->numEvents = due;
+    sendMidi();
+    for (int i = 0; i < later; ++i) {
+        (*midi_)[i] = later_[i];
+        (*midi_)[i].deltaFrames -= frames;
+    }
+    list_->numEvents = later;
+}
+
 void KHostBridge::clearMidi() { list_->numEvents = 0; }
+
+void KHostBridge::setBlockTime(const VstTimeInfo* start) {
+    if (!start) {
+        time_ = nullptr;
+        return;
+    }
+    blockStart_ = *start;
+    blockTime_ = *start;
+    time_ = &blockTime_;
+}
+
+void KHostBridge::moveTime(int offset) {
+    const VstTimeInfo& start = blockStart_;
+    blockTime_ = start;
+    // A playing transport has moved on by the frames before the stretch, in
+    // the arithmetic a VST 2.4 host uses.
+    if (offset <= 0 || !(start.flags & kVstTransportPlaying)) return;
+    blockTime_.samplePos += offset;
+    if ((start.flags & (kVstPpqPosValid | kVstTempoValid)) == (kVstPpqPosValid | kVstTempoValid))
+        blockTime_.ppqPos += offset * start.tempo / (60.0 * start.sampleRate);
+    if (start.flags & kVstTimeSigValid) {
+        const double quartersPerBar = start.timeSigNumerator * 4.0 / start.timeSigDenominator;
+        if (blockTime_.ppqPos >= start.barStartPos + quartersPerBar)
+            blockTime_.barStartPos =
+                std::floor(blockTime_.ppqPos / quartersPerBar + 1e-9) * quartersPerBar;
+    }
+}
 
 void KHostBridge::render(float* out, int frames) {
     float* outputs[1] = {out};

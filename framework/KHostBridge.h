@@ -17,7 +17,9 @@
 //      resume()/suspend() around processing and startProcess()/stopProcess()
 //      where the format has them. The destructor closes the effect.
 //   3. Audio thread: addMidi() the events of a stretch, setTime() the
-//      transport's record, then sendMidi() and render(); nothing allocates.
+//      transport's record (or setBlockTime() once a block and moveTime()
+//      to each stretch's first frame), then sendMidi() and render();
+//      nothing allocates.
 //   4. The host's editor or main thread: openEditor()/closeEditor(), and
 //      idleEditor() from the host's timer or idle: editor edits reach the
 //      Listener there, as begin, value and end, in the order made.
@@ -98,10 +100,20 @@ public:
     // Hands the listed events to the effect and empties the list. An empty
     // list goes too: the effect drops what an earlier stretch left over.
     void sendMidi();
+    // Hands over only the events due within the next `frames` frames; the
+    // later ones stay listed, `frames` earlier, for the next stretch.
+    void sendMidi(int frames);
     void clearMidi();
     // The transport the effect reads while it renders, as it stands for the
     // stretch to come; null: none.
     void setTime(const VstTimeInfo* time) { time_ = time; }
+    // The transport at the first frame of the block to come (copied; its
+    // sampleRate is the rate it moves at); null: none. moveTime() then
+    // sets it for each stretch.
+    void setBlockTime(const VstTimeInfo* start);
+    // The effect reads the block's transport `offset` frames on: a stopped
+    // one stays where it is, a playing one moves on.
+    void moveTime(int offset);
     void render(float* out, int frames);
     void render(double* out, int frames);
 
@@ -143,8 +155,12 @@ private:
     VstIntPtr rateAnswer_ = 0;
     int maxBlock_ = 0;
     const VstTimeInfo* time_ = nullptr;
+    VstTimeInfo blockStart_{};
+    VstTimeInfo blockTime_{};
     std::unique_ptr<KMidiEventList> midi_;
     VstEvents* list_ = nullptr;
+    // Where sendMidi(frames) keeps the later events while the list goes.
+    std::unique_ptr<VstMidiEvent[]> later_;
     bool editorOpen_ = false;
 };
 

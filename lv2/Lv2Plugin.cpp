@@ -118,15 +118,18 @@ void Lv2Plugin::renderStretch(uint32_t from, uint32_t to) {
     // An empty stretch (a position at the frame where the last one ended)
     // keeps its events for the next one.
     if (to <= from) return;
+    const int frames = static_cast<int>(to - from);
+    // Events listed for the stretch's end frame or later (a note before a
+    // position at the frame where the position ends the stretch) wait for
+    // the next stretch.
+    bridge_.sendMidi(frames);
     if (output_) {
-        bridge_.sendMidi();
         // The record is worked out from the transport's state, which holds
         // for the whole stretch.
         bridge_.setTime(&transport_.timeInfo());
-        bridge_.render(output_ + from, static_cast<int>(to - from));
+        bridge_.render(output_ + from, frames);
     }
     transport_.advance(to - from);
-    bridge_.clearMidi();
 }
 
 void Lv2Plugin::run(uint32_t frames) {

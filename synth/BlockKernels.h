@@ -67,7 +67,7 @@ struct BlockKernels {
     // out[j] = start + (j + 1) * step: exact while every value stays on
     // the grid of start's binade, which is what the caller makes sure of.
     void (*progression)(double start, double step, double* out, int n);
-    // The LFO's wave at each phase; the random wave holds hold[k].
+    // The LFO's wave (an LfoWave) at each phase; the random wave holds hold[k].
     void (*lfoWave)(std::int32_t wave, const double* phase, const double* hold, double* value,
                     int n);
     // The values of the next `n` steps of the process generator from words

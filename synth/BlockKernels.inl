@@ -7,6 +7,10 @@
 // runs on any processor. Only constants, the internal functions of
 // DspMath.h and of MwcRandom.h's mwc namespace, and SSE2 intrinsics (always
 // inlined, never emitted on their own).
+//
+// The output of a chunk (voice) is the dither alone (dither) or the build
+// of the output loop (outputLoop) for the chunk's shape, looked up in
+// kOutputLoops; each build makes four samples at a time (fourSamples).
 
 #include <emmintrin.h>
 
@@ -15,6 +19,7 @@
 
 #include "synth/BlockKernels.h"
 #include "synth/DspMath.h"
+#include "synth/LfoWave.h"
 #include "synth/MwcRandom.h"
 
 namespace BLOCK_KERNELS_NS {
@@ -95,10 +100,10 @@ void progression(double start, double step, double* __restrict out, int n) {
 void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __restrict hold,
              double* __restrict value, int n) {
     switch (wave) {
-    case 0:
+    case kLfoSine:
         for (int k = 0; k < n; ++k) value[k] = dsp::sineAroundPi(phase[k] * dsp::kTwoPi - dsp::kPi);
         break;
-    case 1:
+    case kLfoTriangle:
         // Every branch worked out and one picked, which vectorises.
         for (int k = 0; k < n; ++k) {
             const double p = phase[k];
@@ -107,16 +112,16 @@ void lfoWave(std::int32_t wave, const double* __restrict phase, const double* __
             value[k] = p < 0.25 ? up : late;
         }
         break;
-    case 2:
+    case kLfoSquare:
         for (int k = 0; k < n; ++k) value[k] = phase[k] < 0.5 ? 1.0 : -1.0;
         break;
-    case 3:
+    case kLfoRising:
         for (int k = 0; k < n; ++k) value[k] = 2.0 * phase[k] - 1.0;
         break;
-    case 4:
+    case kLfoFalling:
         for (int k = 0; k < n; ++k) value[k] = 1.0 - 2.0 * phase[k];
         break;
-    case 5:
+    case kLfoRandom:
         std::memcpy(value, hold, sizeof(double) * std::size_t(n));
         break;
     default:
@@ -356,43 +361,6 @@ template <bool kAmps, typename T>
     }
 }
 
-// Each sounding partial's phase after each sample, worked out already.
-struct Phases {
-    const double* of[VoiceArgs::kMaxPartials] = {};
-};
-
-// One shape of the output loop over phases worked out already: how many
-// partials sound, whether their amplitudes move, whether the tremolo does.
-// Each shape is a loop without tests, which the vectoriser turns into
-// straight vector code.
-template <typename Sample, int kPartials, bool kAmps, bool kLfo>
-void voiceShaped(const VoiceArgs& v, const Phases& phases, Sample* __restrict out, int n) {
-    const double* __restrict p0 = phases.of[0];
-    const double* __restrict p1 = phases.of[1];
-    const double* __restrict p2 = phases.of[2];
-    const double* __restrict a0 = v.amp[0];
-    const double* __restrict a1 = v.amp[1];
-    const double* __restrict a2 = v.amp[2];
-    const OutputScale scale = outputScale<kLfo>(v);
-    const dsp::ScaledSine s0 = scale.partial[0], s1 = scale.partial[1], s2 = scale.partial[2];
-    const std::uint32_t* __restrict raws = v.raw;
-    const double* __restrict lfo = v.lfo;
-    for (int k = 0; k < n; ++k) {
-        double sum = 0.0;
-        if (kPartials >= 1) sum = partialTerm<kAmps>(p0[k] - dsp::kPi, s0, kAmps ? a0[k] : 0.0);
-        if (kPartials >= 2)
-            sum = sum + partialTerm<kAmps>(p1[k] - dsp::kPi, s1, kAmps ? a1[k] : 0.0);
-        if (kPartials >= 3)
-            sum = sum + partialTerm<kAmps>(p2[k] - dsp::kPi, s2, kAmps ? a2[k] : 0.0);
-        const double x = outputOf<kLfo>(sum, biased(raws[k]), kLfo ? lfo[k] : 1.0, scale);
-        if constexpr (sizeof(Sample) == sizeof(float)) {
-            out[k] = toFloat<true>(x);
-        } else {
-            out[k] = x;
-        }
-    }
-}
-
 // Nothing sounds and the tremolo holds still (or is not heard): the dither
 // alone.
 template <typename Sample, bool kFlush>
@@ -418,24 +386,7 @@ void dither(const VoiceArgs& v, Sample* out, int n) {
     }
 }
 
-// --- Phases summed within the output loop ----------------------------------
-
-// The last samples from `k` to `n` (fewer than four) through the plain
-// loop, in doubles, then stored as the output wants them: one build of the
-// loop for both.
-template <int kPartials, bool kAmps, bool kLfo>
-void voiceTail(const VoiceArgs& rest, const Phases& phases, float* floats, double* doubles, int k,
-               int n) {
-    double tail[4];
-    voiceShaped<double, kPartials, kAmps, kLfo>(rest, phases, tail, n - k);
-    for (int j = 0; j < n - k; ++j) {
-        if (floats) {
-            floats[k + j] = toFloat<true>(tail[j]);
-        } else {
-            doubles[k + j] = tail[j];
-        }
-    }
-}
+// --- The output loop, four samples at a time --------------------------------
 
 typedef double f64x4 __attribute__((vector_size(32)));
 typedef float f32x4 __attribute__((vector_size(16)));
@@ -451,171 +402,191 @@ template <typename V, typename T>
 // Where the sounding partials' amplitude factors come from.
 enum Amps { kSteady, kArrays, kStepWeights };
 
-// Four samples at a time: the sums of each moving partial's next four
-// phases, then the same arithmetic as voiceShaped over the sounding ones, in
-// vector registers. kChains phases move; the first kPartials sound. The
-// output goes to floats when `floats` is set, else to doubles: one loop
-// serves both, as the choice costs a predicted branch per four samples.
-template <int kPartials, int kChains, Amps kAmps, bool kSteps>
-void voiceSumming(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles, int n) {
+// Where the output loop reads the factors of its samples: the chunk's
+// arrays, or for its last few samples copies of them filled out to four.
+struct Inputs {
+    const double* steps[VoiceArgs::kMaxPartials];
+    const double* amp[VoiceArgs::kMaxPartials];
+    const std::uint32_t* raw;
+    const double* lfo;
+};
+
+// Four samples' output from each sounding partial's phase after each of
+// them (phase[i]) and the factors of the samples from `at` on, in vector
+// registers.
+template <int kPartials, Amps kAmps>
+[[gnu::always_inline]] inline f64x4 fourSamples(const double (&phase)[VoiceArgs::kMaxPartials][4],
+                                                const Inputs& in, int at, double weightPerStep,
+                                                const OutputScale& scale, bool lfoMoves) {
+    f64x4 sum = {0.0, 0.0, 0.0, 0.0};
+#pragma GCC unroll 3
+    for (int i = 0; i < kPartials; ++i) {
+        const f64x4 x = {phase[i][0], phase[i][1], phase[i][2], phase[i][3]};
+        f64x4 amp = {};
+        if (kAmps == kArrays) load(amp, in.amp[i] + at);
+        if (kAmps == kStepWeights) {
+            f64x4 step;
+            load(step, in.steps[i] + at);
+            amp = dsp::lineWeight(step, weightPerStep);
+        }
+        const f64x4 term = partialTerm<kAmps != kSteady>(x - dsp::kPi, scale.partial[i], amp);
+        sum = i == 0 ? term : sum + term;
+    }
+    u32x4 raw;
+    load(raw, in.raw + at);
+    const f64x4 biasedRaw = f64x4(__builtin_convertvector(raw, u64x4) | kRawExponent);
     // A moving tremolo or a still one (whose factor is in the scale): one
     // loop for both, the choice a predicted branch per four samples.
-    const bool lfoMoves = v.lfo;
+    if (lfoMoves) {
+        f64x4 lfo;
+        load(lfo, in.lfo + at);
+        return outputOf<true>(sum, biasedRaw, lfo, scale);
+    }
+    return outputOf<false>(sum, biasedRaw, sum, scale);
+}
+
+// Four samples stored as the output wants them: to floats when `floats` is
+// set, else to doubles (one loop serves both, as the choice costs a
+// predicted branch per four samples).
+[[gnu::always_inline]] inline void store(f64x4 y, float* floats, double* doubles, int k) {
+    if (floats) {
+        const f32x4 flushed = flushTiny<f32x4, i32x4>(__builtin_convertvector(y, f32x4));
+        std::memcpy(floats + k, &flushed, sizeof flushed);
+    } else {
+        std::memcpy(doubles + k, &y, sizeof y);
+    }
+}
+
+// One shape of the output loop: the first kPartials of the phase chains
+// sound, their amplitude factors come from kAmps, and each chain's step is
+// an array (kSteps) or one value. Every shape is a loop without tests,
+// which the compiler turns into straight vector code. All three chains are
+// summed whatever sounds (idle ones add 0 to 0): each sum waits for the one
+// before, so two more beside one cost next to nothing, and a loop per
+// number of chains would not pay for its code.
+template <int kPartials, Amps kAmps, bool kSteps>
+void outputLoop(const VoiceArgs& v, float* __restrict floats, double* __restrict doubles, int n) {
     static_assert(kAmps != kStepWeights || kSteps, "weights from steps need steps");
-    static_assert(kPartials <= kChains && kChains <= VoiceArgs::kMaxPartials, "partials");
-    double p[VoiceArgs::kMaxPartials] = {v.start[0], v.start[1], v.start[2]};
+    constexpr int kChains = VoiceArgs::kMaxPartials;
+    double p[kChains] = {v.start[0], v.start[1], v.start[2]};
+    const bool lfoMoves = v.lfo;
     const OutputScale scale = lfoMoves ? outputScale<true>(v) : outputScale<false>(v);
-    int k = 0;
-    for (; k + 4 <= n; k += 4) {
-        double x[VoiceArgs::kMaxPartials][4];
-        // Steps are never negative, so when the fourth sum stays below two
-        // pi none of the four wrapped: one test a group instead of one a
-        // sample. The group that wraps is summed again with the test.
-        for (int j = 0; j < 4; ++j) {
-#pragma GCC unroll 3
-            for (int i = 0; i < kChains; ++i)
-                x[i][j] = (j == 0 ? p[i] : x[i][j - 1]) + (kSteps ? v.steps[i][k + j] : v.step[i]);
-        }
-#pragma GCC unroll 3
-        for (int i = 0; i < kChains; ++i) {
-            if (__builtin_expect(x[i][3] >= dsp::kTwoPi, 0)) {
-                for (int j = 0; j < 4; ++j) {
-                    p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
-                    x[i][j] = p[i];
+    // Two runs of one loop: the chunk's groups of four samples, then its
+    // last few samples (fewer than four) as one more group, from copies of
+    // their factors filled out with zeros into an output of four, of which
+    // only theirs are copied out.
+    Inputs in = {
+        {v.steps[0], v.steps[1], v.steps[2]}, {v.amp[0], v.amp[1], v.amp[2]}, v.raw, v.lfo};
+    float* toFloats = floats;
+    double* toDoubles = doubles;
+    int length = n & ~3;
+    double steps[kChains][4] = {}, amps[kChains][4] = {}, lfo[4] = {}, last[4];
+    float lastFloats[4];
+    std::uint32_t raw[4] = {};
+    double before[kChains];
+    const int tail = n - length;
+    for (int run = 0; run < 2; ++run) {
+        if (run == 1) {
+            if (tail == 0) break;
+            for (int j = 0; j < tail; ++j) {
+                for (int i = 0; i < kChains; ++i) {
+                    if (kSteps) steps[i][j] = v.steps[i][length + j];
+                    if (kAmps == kArrays && i < kPartials) amps[i][j] = v.amp[i][length + j];
                 }
+                raw[j] = v.raw[length + j];
+                if (lfoMoves) lfo[j] = v.lfo[length + j];
             }
-            p[i] = x[i][3];
+            in = {{steps[0], steps[1], steps[2]}, {amps[0], amps[1], amps[2]}, raw, lfo};
+            toFloats = floats ? lastFloats : nullptr;
+            toDoubles = floats ? nullptr : last;
+            for (int i = 0; i < kChains; ++i) before[i] = p[i];
+            length = 4;
         }
-        f64x4 sum = {0.0, 0.0, 0.0, 0.0};
+        const auto stepOf = [&](int i, int k) { return kSteps ? in.steps[i][k] : v.step[i]; };
+        for (int k = 0; k < length; k += 4) {
+            double x[kChains][4];
+            // Steps are never negative, so when the fourth sum stays below
+            // two pi none of the four wrapped: one test a group instead of
+            // one a sample. The group that wraps is summed again with the test.
+            for (int j = 0; j < 4; ++j) {
 #pragma GCC unroll 3
-        for (int i = 0; i < kPartials; ++i) {
-            const f64x4 phase = {x[i][0], x[i][1], x[i][2], x[i][3]};
-            f64x4 amp = {};
-            if (kAmps == kArrays) load(amp, v.amp[i] + k);
-            if (kAmps == kStepWeights) {
-                f64x4 step;
-                load(step, v.steps[i] + k);
-                amp = dsp::lineWeight(step, v.weightPerStep);
+                for (int i = 0; i < kChains; ++i)
+                    x[i][j] = (j == 0 ? p[i] : x[i][j - 1]) + stepOf(i, k + j);
             }
-            const f64x4 term =
-                partialTerm<kAmps != kSteady>(phase - dsp::kPi, scale.partial[i], amp);
-            sum = i == 0 ? term : sum + term;
-        }
-        u32x4 raw;
-        load(raw, v.raw + k);
-        const f64x4 biasedRaw = f64x4(__builtin_convertvector(raw, u64x4) | kRawExponent);
-        f64x4 y;
-        if (lfoMoves) {
-            f64x4 lfo;
-            load(lfo, v.lfo + k);
-            y = outputOf<true>(sum, biasedRaw, lfo, scale);
-        } else {
-            y = outputOf<false>(sum, biasedRaw, sum, scale);
-        }
-        if (floats) {
-            const f32x4 flushed = flushTiny<f32x4, i32x4>(__builtin_convertvector(y, f32x4));
-            std::memcpy(floats + k, &flushed, sizeof flushed);
-        } else {
-            std::memcpy(doubles + k, &y, sizeof y);
+#pragma GCC unroll 3
+            for (int i = 0; i < kChains; ++i) {
+                if (__builtin_expect(x[i][3] >= dsp::kTwoPi, 0)) {
+                    for (int j = 0; j < 4; ++j) {
+                        p[i] = dsp::nextPhase(p[i], stepOf(i, k + j));
+                        x[i][j] = p[i];
+                    }
+                }
+                p[i] = x[i][3];
+            }
+            const f64x4 y =
+                fourSamples<kPartials, kAmps>(x, in, k, v.weightPerStep, scale, lfoMoves);
+            store(y, toFloats, toDoubles, k);
         }
     }
-    if (k < n) {
-        double tail[VoiceArgs::kMaxPartials][4];
-        for (int j = 0; k + j < n; ++j) {
-            for (int i = 0; i < kChains; ++i) {
-                p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
-                tail[i][j] = p[i];
-            }
-        }
-        // The last few samples through the plain loop, from where they start.
-        VoiceArgs rest = v;
-        Phases phases;
-        double weights[VoiceArgs::kMaxPartials][4];
-        for (int i = 0; i < kPartials; ++i) {
-            phases.of[i] = tail[i];
-            if (kAmps == kArrays) rest.amp[i] = v.amp[i] + k;
-            if (kAmps == kStepWeights) {
-                for (int j = 0; k + j < n; ++j)
-                    weights[i][j] = dsp::lineWeight(v.steps[i][k + j], v.weightPerStep);
-                rest.amp[i] = weights[i];
-            }
-        }
-        rest.raw = v.raw + k;
-        if (lfoMoves) {
-            rest.lfo = v.lfo + k;
-            voiceTail<kPartials, kAmps != kSteady, true>(rest, phases, floats, doubles, k, n);
+    if (tail > 0) {
+        const int k = n - tail;
+        if (floats) {
+            std::memcpy(floats + k, lastFloats, sizeof(float) * std::size_t(tail));
         } else {
-            voiceTail<kPartials, kAmps != kSteady, false>(rest, phases, floats, doubles, k, n);
+            std::memcpy(doubles + k, last, sizeof(double) * std::size_t(tail));
+        }
+        // The phases after the last sample, not after the filling.
+        for (int i = 0; i < kChains; ++i) {
+            p[i] = before[i];
+            for (int j = 0; j < tail; ++j)
+                p[i] = dsp::nextPhase(p[i], kSteps ? v.steps[i][k + j] : v.step[i]);
         }
     }
     for (int i = 0; i < kChains; ++i) v.end[i] = p[i];
 }
 
-// The output as floats or as doubles, null when it is the other.
-inline float* floatsOf(float* out) { return out; }
-inline float* floatsOf(double*) { return nullptr; }
-inline double* doublesOf(float*) { return nullptr; }
-inline double* doublesOf(double* out) { return out; }
+using OutputLoop = void (*)(const VoiceArgs&, float*, double*, int);
 
-template <typename Sample, int kPartials, int kChains, Amps kAmps>
-void voiceAmps(const VoiceArgs& v, Sample* out, int n) {
-    float* floats = floatsOf(out);
-    double* doubles = doublesOf(out);
-    if (v.steps[0]) {
-        voiceSumming<kPartials, kChains, kAmps, true>(v, floats, doubles, n);
-    } else {
-        voiceSumming<kPartials, kChains, kAmps, false>(v, floats, doubles, n);
-    }
-}
+// Every shape's loop: [partials that sound][where their amplitudes come
+// from][whether the steps are arrays]. Nothing sounding has no amplitudes;
+// weights made from steps come with steps.
+constexpr OutputLoop kOutputLoops[VoiceArgs::kMaxPartials + 1][3][2] = {
+    {{outputLoop<0, kSteady, false>, outputLoop<0, kSteady, true>}, {}, {}},
+    {{outputLoop<1, kSteady, false>, outputLoop<1, kSteady, true>},
+     {outputLoop<1, kArrays, false>, outputLoop<1, kArrays, true>},
+     {nullptr, outputLoop<1, kStepWeights, true>}},
+    {{outputLoop<2, kSteady, false>, outputLoop<2, kSteady, true>},
+     {outputLoop<2, kArrays, false>, outputLoop<2, kArrays, true>},
+     {nullptr, outputLoop<2, kStepWeights, true>}},
+    {{outputLoop<3, kSteady, false>, outputLoop<3, kSteady, true>},
+     {outputLoop<3, kArrays, false>, outputLoop<3, kArrays, true>},
+     {nullptr, outputLoop<3, kStepWeights, true>}},
+};
 
-template <typename Sample, int kPartials, int kChains>
-void voiceChains(const VoiceArgs& v, Sample* out, int n) {
-    // Each shape its own loop; nothing sounding has no amplitudes.
-    if constexpr (kPartials > 0) {
-        if (v.weightPerStep != 0.0) {
-            voiceSumming<kPartials, kChains, kStepWeights, true>(v, floatsOf(out), doublesOf(out),
-                                                                 n);
-            return;
-        }
-        if (v.amp[0] || v.amp[1] || v.amp[2]) {
-            voiceAmps<Sample, kPartials, kChains, kArrays>(v, out, n);
-            return;
-        }
-    }
-    voiceAmps<Sample, kPartials, kChains, kSteady>(v, out, n);
-}
-
-template <typename Sample, int kPartials>
-void voiceWith(const VoiceArgs& v, Sample* out, int n) {
-    if (kPartials + v.silent > 0) {
-        // Always three phase chains (idle ones add 0 to 0): the chains are
-        // sums each after the one before, so two more beside one cost next
-        // to nothing, and a loop per number of chains would not pay for
-        // its code.
-        voiceChains<Sample, kPartials, VoiceArgs::kMaxPartials>(v, out, n);
-    } else if (v.lfo) {
-        voiceShaped<Sample, 0, false, true>(v, Phases{}, out, n);
-    } else {
-        dither(v, out, n);
-    }
-}
-
+// The output of one chunk: the dither alone when no phase moves and the
+// tremolo holds still, else the loop of the chunk's shape.
 template <typename Sample>
 void voice(const VoiceArgs& v, Sample* out, int n) {
-    switch (v.partials) {
-    case 0:
-        voiceWith<Sample, 0>(v, out, n);
-        break;
-    case 1:
-        voiceWith<Sample, 1>(v, out, n);
-        break;
-    case 2:
-        voiceWith<Sample, 2>(v, out, n);
-        break;
-    default:
-        voiceWith<Sample, 3>(v, out, n);
-        break;
+    if (v.partials + v.silent == 0 && !v.lfo) {
+        dither(v, out, n);
+        return;
     }
+    const int partials =
+        v.partials < VoiceArgs::kMaxPartials ? v.partials : VoiceArgs::kMaxPartials;
+    Amps amps = kSteady;
+    if (partials > 0 && v.weightPerStep != 0.0) {
+        amps = kStepWeights;
+    } else if (partials > 0 && (v.amp[0] || v.amp[1] || v.amp[2])) {
+        amps = kArrays;
+    }
+    float* floats = nullptr;
+    double* doubles = nullptr;
+    if constexpr (sizeof(Sample) == sizeof(float)) {
+        floats = out;
+    } else {
+        doubles = out;
+    }
+    kOutputLoops[partials][amps][v.steps[0] != nullptr](v, floats, doubles, n);
 }
 
 }  // namespace

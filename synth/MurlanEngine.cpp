@@ -1,3 +1,76 @@
+// The engine, chunk by chunk.
+//
+// render() cuts the host's buffer at every MIDI event that falls due and at
+// every kChunk samples; renderChunk() makes each piece in these stages, in
+// this order, each a loop of its own over the chunk:
+//
+//   1. glideChunk        The gliding partials' notes, all in one loop
+//                        (SineOsc::glide): a chain of multiplications by
+//                        each glide's ratio. They become phase steps there,
+//                        or stay notes when the glide lands or leaves the
+//                        band within the chunk.
+//   2. prepareChunk      Each partial's envelope, phase step and weight
+//                        (SineOsc::prepare): an array only for what moves,
+//                        one value for what holds still, and all that holds
+//                        still folded into one gain.
+//   3. orderPartials     Which partials move and which of those sound; the
+//                        sounding ones first, as the output loop takes them.
+//   4. amplitudes        Each sounding partial's factor per sample (weight
+//                        times envelope) where either moves; for glides in
+//                        the band with a still envelope, left to the output
+//                        loop, which makes the weights from the steps.
+//   5. tremoloAndDither  The generator's draws for the chunk (within a
+//                        sample the random wave's new value comes before
+//                        the dither) and the tremolo's level per sample
+//                        (TempoLfo::render), or its one level.
+//   6. portaResetRun     The wait after the last key, after which glides are
+//                        disarmed.
+//   7. the output loop   BlockKernels::voiceFloat / voiceDouble: sums the
+//                        moving partials' phase chains and makes each sample
+//                        from the sines times their levels and amplitudes,
+//                        the dither, the tremolo and the main gain.
+//
+// Stages 1 to 7 reproduce the per-sample engine of
+// tests/synth/ReferenceEngine.h (every primitive ticked once a sample) to a
+// few units in the last place, events on the same samples; BlockEngineTest
+// holds them to it on every vector unit.
+//
+// The engine's words:
+//   chunk      The samples between two events, at most kChunk: one set of
+//              quantities throughout and no event inside.
+//   partial    One of the three sine oscillators (SineOsc). A partial
+//              moves when its phase advances, sounds when anything of it
+//              reaches the output; a silent one moves without sounding, and
+//              its phase runs on all the same (its later output depends on
+//              it).
+//   weight     The gain a partial has at its frequency (dsp::freqWeight):
+//              partials fade out toward 10 Hz and 17.5 kHz. It follows
+//              changes through a short ramp (LinearRamp).
+//   band       30 Hz to 10 kHz, where the weight is a line squared in the
+//              phase step (dsp::inLineBand, dsp::lineWeight): a glide inside
+//              it has its weights made from its steps.
+//   chain      A running value of which each sample needs the one before:
+//              a phase, a glide's notes, the generator's words. Chains are
+//              the sequential part of a chunk and run in tight loops of
+//              their own; everything else runs over arrays in vector
+//              registers (BlockKernels, compiled once per vector unit).
+//   landing    The sample on which a glide reaches or passes its target,
+//              where its note stops exactly on the target. A ramp lands on
+//              a target that is within its step; when it lands on every
+//              target of a chunk, it is not run sample by sample.
+//   binade     The doubles from one power of two up to the next, which are
+//              evenly spaced: a sum that stays in one binade is exact, so
+//              the LFO's phase is worked out there as a progression
+//              (start + k * step) instead of a chain.
+//   shape      Which build of the output loop a chunk takes: how many
+//              partials sound, where their amplitude factors come from,
+//              whether the phase steps are arrays.
+//   draws      The process-wide generator's raw values (MwcRandom), made
+//              ahead up to two chunks at a time, eight lanes at once, and
+//              taken in the order the per-sample engine draws them.
+//   dither     A uniform draw in [0, 1] times 5e-6, added to every sample
+//              before the tremolo and the main gain.
+
 #include "synth/MurlanEngine.h"
 
 #include <algorithm>
@@ -237,7 +310,7 @@ void MurlanEngine::amplitudes(PartialChunk* chunk, const int* order, int n, Voic
 void MurlanEngine::tremoloAndDither(int n, std::int64_t framesLeft, VoiceArgs& voice) {
     Scratch& s = *scratch_;
     // Within a sample the LFO's new random value is drawn before the dither.
-    const bool mayDraw = lfo_.wave() == TempoLfo::Random && lfo_.increment() != 0.0;
+    const bool mayDraw = lfo_.wave() == kLfoRandom && lfo_.increment() != 0.0;
     bufferDraws(mayDraw ? 2 * n : n, framesLeft);
     int holds = 0;
     const LfoScratch lfoScratch{s.lfoPhase, s.lfoHold, s.lfoValue, s.lfoLevel, s.newCycleAt};

@@ -4,7 +4,9 @@
 // nothing of the host interface. The plug-in class derives the quantities
 // below from its parameters and drives the engine from the host's calls.
 //
-// Rendering runs in chunks between events: the sequential parts of each
+// Rendering runs in chunks between events (the stages of a chunk, in
+// order, and the engine's own words are mapped at the top of
+// MurlanEngine.cpp): the sequential parts of each
 // chunk (envelopes, glides, phase sums, the generator) run as tight loops of
 // their own, everything else over arrays in the widest vector unit the
 // processor has. Every event lands on the same sample as when each

@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 #include "framework/KParameterInfo.h"
+#include "synth/LfoWave.h"
 
 struct MurlanParameters {
     // Host parameter indices. Hosts keep values by index in their sessions
@@ -45,6 +47,7 @@ struct MurlanParameters {
 
     static constexpr const char* kLfoWaves[] = {"Sine",   "Triangle", "Square",
                                                 "Rising", "Falling",  "Random"};
+    static_assert(std::size(kLfoWaves) == kLfoWaveCount, "one name per wave, in LfoWave's order");
 
     // One row per index above, in the same order. Symbols are what LV2
     // hosts store values under: never change one.
@@ -67,7 +70,7 @@ struct MurlanParameters {
         P::range("Rel3", "rel3", "s", 0.01, 2, 199, 2, 0.01, "Osc 3"),
         P::range("Porta3", "porta3", "s", 0, 1, 100, 2, 0, "Osc 3"),
         P::decibels("Level3", "level3", 0, 1, 0, "Osc 3"),
-        P::choice("LFOWave", "lfowave", kLfoWaves, 6, 0, "LFO"),
+        P::choice("LFOWave", "lfowave", kLfoWaves, kLfoWaveCount, 0, "LFO"),
         P::range("LFOFreq", "lfofreq", "per bar", 1, 32, 31, 0, 4, "LFO"),
         P::range("LFODepth", "lfodepth", "%", 0, 100, 100, 0, 0, "LFO"),
         P::range("PortaRst", "portarst", "s", 0.1, 5, 49, 1, 2, "Global"),

@@ -69,73 +69,83 @@ PartialChunk SineOsc::prepare(int n, const PartialScratch& scratch, const GlideC
     } else {
         envLevel = envelope_.level();  // 0 when idle, 1 in sustain
     }
-
     const double ratioBend = ratio_.get() * bendFactor_;
-    double weightLevel = 0.0;
+    double weightLevel = 0.0;  // the weight while it holds still
     if (glide.made != GlideChunk::kNothing) {
-        // The glide's steps, made with its notes or from them here.
-        bool inside = true;
-        GlideChunk made = glide;
-        double first = glide.firstNote, last = glide.lastNote;
-        if (glide.made == GlideChunk::kNotes) {
-            inside = kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_,
-                                        scratch.increment, scratch.weightTarget, n);
-            made.scale = ratioBend;
-            first = scratch.note[0];
-            last = scratch.note[n - 1];
-        }
-        const double scale = made.scale;
-        chunk.increment = scratch.increment;
-        chunk.moves = scale * current_ > 0.0;
-        const double perStep = dsp::weightPerStep(sampleRate_);
-        if (inside && !chunk.env &&
-            gentle(made, first, last, dsp::lineWeight(scratch.increment[0], perStep))) {
-            // The ramp lands on every weight: the output loop makes them
-            // from the steps, with nothing stored in between.
-            weight_.arrive(dsp::lineWeight(scratch.increment[n - 1], perStep));
-            chunk.weightPerStep = perStep;
-        } else {
-            if (inside) kernels.stepWeights(scratch.increment, perStep, scratch.weightTarget, n);
-            if (gentle(made, first, last, scratch.weightTarget[0]) ||
-                kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
-                weight_.arrive(scratch.weightTarget[n - 1]);
-                chunk.weight = scratch.weightTarget;
-            } else {
-                weight_.follow(scratch.weightTarget, scratch.weight, n);
-                chunk.weight = scratch.weight;
-            }
-        }
+        prepareGlide(n, scratch, glide, ratioBend, kernels, chunk);
     } else {
-        // A held note keeps f constant, so the division and the weight
-        // curve are only worked out when f moves.
-        const double f = ratioBend * current_;
-        double increment = 0.0;
-        if (f > 0.0) {
-            if (f != cachedFrequency_) {
-                cachedFrequency_ = f;
-                kernels.pitch(&current_, ratioBend, sampleRate_, inverseRate_, &cachedIncrement_,
-                              &cachedWeight_, 1);
-            }
-            increment = cachedIncrement_;
-            weightLevel = cachedWeight_;
-            chunk.moves = true;
-        }
-        chunk.step = increment;
-        chunk.stepScratch = scratch.increment;
-        if (weight_.current() == weightLevel) {
-            weight_.arrive(weightLevel);
-        } else {
-            weight_.toward(weightLevel, scratch.weight, n);
-            chunk.weight = scratch.weight;
-        }
+        weightLevel = prepareHeld(n, scratch, ratioBend, kernels, chunk);
     }
-
+    // Whatever holds still for the chunk goes into the one gain.
     const double levelGain = levelGain_.get();
     const bool weights = chunk.weight || chunk.weightPerStep != 0.0;
     chunk.gain = weights ? levelGain : (levelGain * weightLevel) * envLevel;
     chunk.sounds =
         chunk.moves && envLevel != 0.0 && levelGain != 0.0 && (weights || weightLevel != 0.0);
     return chunk;
+}
+
+void SineOsc::prepareGlide(int n, const PartialScratch& scratch, const GlideChunk& glide,
+                           double ratioBend, const BlockKernels& kernels, PartialChunk& chunk) {
+    // The glide's steps, made with its notes or from them here.
+    bool inside = true;
+    GlideChunk made = glide;
+    double first = glide.firstNote, last = glide.lastNote;
+    if (glide.made == GlideChunk::kNotes) {
+        inside = kernels.glidePitch(scratch.note, ratioBend, sampleRate_, inverseRate_,
+                                    scratch.increment, scratch.weightTarget, n);
+        made.scale = ratioBend;
+        first = scratch.note[0];
+        last = scratch.note[n - 1];
+    }
+    chunk.increment = scratch.increment;
+    chunk.moves = made.scale * current_ > 0.0;
+    const double perStep = dsp::weightPerStep(sampleRate_);
+    if (inside && !chunk.env &&
+        gentle(made, first, last, dsp::lineWeight(scratch.increment[0], perStep))) {
+        // The ramp lands on every weight: the output loop makes them from
+        // the steps, with nothing stored in between.
+        weight_.arrive(dsp::lineWeight(scratch.increment[n - 1], perStep));
+        chunk.weightPerStep = perStep;
+        return;
+    }
+    if (inside) kernels.stepWeights(scratch.increment, perStep, scratch.weightTarget, n);
+    if (gentle(made, first, last, scratch.weightTarget[0]) ||
+        kernels.follows(scratch.weightTarget, weight_.current(), weight_.step(), n)) {
+        weight_.arrive(scratch.weightTarget[n - 1]);
+        chunk.weight = scratch.weightTarget;
+    } else {
+        weight_.follow(scratch.weightTarget, scratch.weight, n);
+        chunk.weight = scratch.weight;
+    }
+}
+
+double SineOsc::prepareHeld(int n, const PartialScratch& scratch, double ratioBend,
+                            const BlockKernels& kernels, PartialChunk& chunk) {
+    // A held note keeps f constant, so the division and the weight curve
+    // are only worked out when f moves.
+    const double f = ratioBend * current_;
+    double increment = 0.0, weightLevel = 0.0;
+    if (f > 0.0) {
+        if (f != cachedFrequency_) {
+            cachedFrequency_ = f;
+            kernels.pitch(&current_, ratioBend, sampleRate_, inverseRate_, &cachedIncrement_,
+                          &cachedWeight_, 1);
+        }
+        increment = cachedIncrement_;
+        weightLevel = cachedWeight_;
+        chunk.moves = true;
+    }
+    chunk.step = increment;
+    chunk.stepScratch = scratch.increment;
+    if (weight_.current() == weightLevel) {
+        weight_.arrive(weightLevel);
+        return weightLevel;
+    }
+    // Moving toward a new level, the weight goes into the array.
+    weight_.toward(weightLevel, scratch.weight, n);
+    chunk.weight = scratch.weight;
+    return weightLevel;
 }
 
 namespace {

@@ -125,6 +125,13 @@ private:
     // looking at each.
     bool gentle(const GlideChunk& glide, double firstNote, double lastNote,
                 double firstTarget) const;
+    // prepare()'s pitch and weight of a gliding partial's chunk, into `chunk`.
+    void prepareGlide(int n, const PartialScratch& scratch, const GlideChunk& glide,
+                      double ratioBend, const BlockKernels& kernels, PartialChunk& chunk);
+    // The same for a held pitch; answers the level the weight holds or
+    // moves toward (when it moves, the chunk has its array).
+    double prepareHeld(int n, const PartialScratch& scratch, double ratioBend,
+                       const BlockKernels& kernels, PartialChunk& chunk);
     template <int kCount>
     static void glideLoop(SineOsc* const* partials, double* const* note, double* const* increment,
                           GlideChunk* const* made, int n);

@@ -9,7 +9,7 @@ constexpr std::uint64_t kExponentBits = 0x7FF0000000000000u;
 }  // namespace
 
 void TempoLfo::setup(double sampleRate) {
-    wave_.set(Sine);
+    wave_.set(kLfoSine);
     rate_.set(0.0);
     // Range 2 in 1 ms: a full swing from -1 to +1 at any sample rate.
     level_.setup(sampleRate, 2.0, 0.001, 0.0);
@@ -90,16 +90,16 @@ bool TempoLfo::smooth(std::int32_t wave, int cycles, double from, double gap) co
     const double step = level_.step() - gap;  // also false for a NaN gap
     if (!(step > 0.0)) return false;
     switch (wave) {
-    case Sine:
+    case kLfoSine:
         return kSineSlope * increment_ + kSlack < step;
-    case Triangle:
+    case kLfoTriangle:
         return kTriangleSlope * increment_ + kSlack < step;
-    case Rising:
-    case Falling:
+    case kLfoRising:
+    case kLfoFalling:
         return cycles == 0 && kSawSlope * increment_ + kSlack < step;
-    case Square:
+    case kLfoSquare:
         return cycles == 0 && (from < 0.5) == (phase_ < 0.5) && kSlack < step;
-    case Random:
+    case kLfoRandom:
         return cycles == 0 && kSlack < step;
     default:
         return kSlack < step;  // silent waves stay at 0

@@ -9,6 +9,7 @@
 
 #include "synth/BlockKernels.h"
 #include "synth/DspConstants.h"
+#include "synth/LfoWave.h"
 #include "synth/LinearRamp.h"
 #include "synth/MwcRandom.h"
 #include "synth/Relaxed.h"
@@ -24,15 +25,6 @@ struct LfoScratch {
 
 class TempoLfo {
 public:
-    enum Wave : std::int32_t {
-        Sine = 0,
-        Triangle = 1,
-        Square = 2,
-        Rising = 3,
-        Falling = 4,
-        Random = 5
-    };
-
     void setup(double sampleRate);
 
     // Host time in plain values. The increment follows the tempo whenever a
@@ -78,7 +70,7 @@ public:
             phase_ = from;
             cycles = advance(scratch.phase, scratch.newCycleAt, n, kernels);
         }
-        if (wave == Random) {
+        if (wave == kLfoRandom) {
             double h = hold_;
             for (int k = 0, j = 0; k < n; ++k) {
                 if (j < cycles && scratch.newCycleAt[j] == k) {
@@ -132,7 +124,7 @@ private:
     // wave, and saw `cycles` new cycles.
     bool smooth(std::int32_t wave, int cycles, double from, double gap) const;
 
-    Relaxed<std::int32_t> wave_{Sine};
+    Relaxed<std::int32_t> wave_{kLfoSine};
     Relaxed<double> rate_{0.0};
     LinearRamp level_;
     double phase_ = 0.0;

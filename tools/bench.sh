@@ -2,7 +2,9 @@
 # Measures Murlan beside peer instruments in one interleaved run: installs
 # the peers (Debian builds of Kars and Nekobi, and amsynth) for this script
 # only, builds, then runs `plughost bench` on all of them. Arguments go to
-# plughost bench (e.g. --seconds 5 --rounds 1).
+# plughost bench (e.g. --seconds 5 --rounds 1). MURLAN_BENCH_AGAINST=OLD.so
+# measures another build of Murlan (kept outside the tree) second, in the
+# same interleaved run, so that the ratios are to it.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MURLAN_BUILD_DIR:-$top/build}"
@@ -13,6 +15,9 @@ MURLAN_BUILD_DIR="$build" bash "$top/tools/build.sh" >/dev/null
 
 vst=/usr/lib/vst
 plugins=("$build/Murlan.so")
+if [ -n "${MURLAN_BENCH_AGAINST:-}" ]; then
+  plugins+=("$MURLAN_BENCH_AGAINST")
+fi
 for peer in Kars-vst.so Nekobi-vst.so amsynth_vst.so; do
   if [ -f "$vst/$peer" ]; then
     plugins+=("$vst/$peer")

@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # toolchain
   build-essential cmake pkg-config git
+  # rebuilds of unchanged sources come from the cache (tools/compiler-cache.sh)
+  ccache
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # the layout check of the sources (tools/check-format.sh)

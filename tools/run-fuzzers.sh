@@ -42,6 +42,7 @@ done
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MURLAN_FUZZ_BUILD:-$root/build-fuzz}
 seeds=$root/tests/fuzz/seeds
+. "$root/tools/compiler-cache.sh"
 
 if [ $build_first = 1 ]; then
   cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

@@ -9,6 +9,7 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-all}"
 
 bash "$top/tools/install-deps.sh"
+. "$top/tools/compiler-cache.sh"
 
 # Configures and builds build-NAME/ with MURLAN_SANITIZE=KIND.
 build_with() {

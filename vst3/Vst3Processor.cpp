@@ -185,59 +185,47 @@ void Vst3Processor::readChanges(v3_param_changes** changes, std::int32_t frames)
 }
 
 void Vst3Processor::readTransport(const v3_process_context* context) {
-    bridge_.setTime(context ? &time_ : nullptr);
-    std::memset(&start_, 0, sizeof start_);
-    start_.sampleRate = rate_;
-    if (!context) return;
+    VstTimeInfo start{};
+    start.sampleRate = rate_;
+    if (!context) {
+        bridge_.setBlockTime(nullptr);
+        return;
+    }
     const std::uint32_t state = context->state;
-    start_.samplePos = static_cast<double>(context->project_time_in_samples);
+    start.samplePos = static_cast<double>(context->project_time_in_samples);
     VstInt32 flags = 0;
     if (state & V3_PROCESS_CTX_PLAYING) flags |= kVstTransportPlaying;
     if (state & V3_PROCESS_CTX_CYCLE_ACTIVE) flags |= kVstTransportCycleActive;
     if (state & V3_PROCESS_CTX_RECORDING) flags |= kVstTransportRecording;
     if (state & V3_PROCESS_CTX_PROJECT_TIME_VALID) {
-        start_.ppqPos = context->project_time_quarters;
+        start.ppqPos = context->project_time_quarters;
         flags |= kVstPpqPosValid;
     }
     if ((state & V3_PROCESS_CTX_TEMPO_VALID) && std::isfinite(context->bpm) && context->bpm > 0.0) {
-        start_.tempo = context->bpm;
+        start.tempo = context->bpm;
         flags |= kVstTempoValid;
     }
     if (state & V3_PROCESS_CTX_BAR_POSITION_VALID) {
-        start_.barStartPos = context->bar_position_quarters;
+        start.barStartPos = context->bar_position_quarters;
         flags |= kVstBarsValid;
     }
     if (state & V3_PROCESS_CTX_CYCLE_VALID) {
-        start_.cycleStartPos = context->cycle_start_quarters;
-        start_.cycleEndPos = context->cycle_end_quarters;
+        start.cycleStartPos = context->cycle_start_quarters;
+        start.cycleEndPos = context->cycle_end_quarters;
         flags |= kVstCyclePosValid;
     }
     if ((state & V3_PROCESS_CTX_TIME_SIG_VALID) && context->time_sig_numerator > 0 &&
         context->time_sig_denom > 0) {
-        start_.timeSigNumerator = context->time_sig_numerator;
-        start_.timeSigDenominator = context->time_sig_denom;
+        start.timeSigNumerator = context->time_sig_numerator;
+        start.timeSigDenominator = context->time_sig_denom;
         flags |= kVstTimeSigValid;
     }
     if (state & V3_PROCESS_CTX_SYSTEM_TIME_VALID) {
-        start_.nanoSeconds = static_cast<double>(context->system_time_ns);
+        start.nanoSeconds = static_cast<double>(context->system_time_ns);
         flags |= kVstNanosValid;
     }
-    start_.flags = flags;
-}
-
-void Vst3Processor::moveTransport(std::int32_t offset) {
-    time_ = start_;
-    // A stopped transport stays where it is; a playing one has moved on by
-    // the frames before the stretch, in the arithmetic a VST 2.4 host uses.
-    if (offset <= 0 || !(start_.flags & kVstTransportPlaying)) return;
-    time_.samplePos += offset;
-    if ((start_.flags & (kVstPpqPosValid | kVstTempoValid)) == (kVstPpqPosValid | kVstTempoValid))
-        time_.ppqPos += offset * start_.tempo / (60.0 * rate_);
-    if (start_.flags & kVstTimeSigValid) {
-        const double quartersPerBar = time_.timeSigNumerator * 4.0 / time_.timeSigDenominator;
-        if (time_.ppqPos >= start_.barStartPos + quartersPerBar)
-            time_.barStartPos = std::floor(time_.ppqPos / quartersPerBar + 1e-9) * quartersPerBar;
-    }
+    start.flags = flags;
+    bridge_.setBlockTime(&start);
 }
 
 void Vst3Processor::render(v3_process_data& data, std::int32_t from, std::int32_t to,
@@ -248,7 +236,7 @@ void Vst3Processor::render(v3_process_data& data, std::int32_t from, std::int32_
         bridge_.addMidi(m.bytes, sizeof m.bytes, m.offset > from ? m.offset - from : 0);
     }
     bridge_.sendMidi();
-    moveTransport(from);
+    bridge_.moveTime(static_cast<int>(from));
 
     const std::int32_t n = to - from;
     if (data.num_output_buses < 1 || !data.outputs) return;

@@ -71,7 +71,6 @@ private:
     void readChanges(v3_param_changes** changes, std::int32_t frames);
     void addMidi(std::int32_t offset, unsigned char status, unsigned char d1, unsigned char d2);
     void readTransport(const v3_process_context* context);
-    void moveTransport(std::int32_t offset);
     void render(v3_process_data& data, std::int32_t from, std::int32_t to, int firstEvent,
                 int eventCount);
 
@@ -84,11 +83,6 @@ private:
     int midiCount_ = 0;
     std::unique_ptr<Change[]> changes_;
     int changeCount_ = 0;
-
-    VstTimeInfo start_{};
-    // The time record of the stretch being rendered, which the effect reads
-    // while the host sent a transport.
-    VstTimeInfo time_{};
 
     std::unique_ptr<std::atomic<double>[]> hostValues_;
     int hostValueCount_ = 0;

@@ -33,24 +33,10 @@ protected:
     }
 };
 
-std::set<std::string> exportedSymbols(const std::string& binary) {
-    std::set<std::string> names;
-    const std::string command = "nm -D --defined-only '" + binary + "' 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return names;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        char address[64], kind[8], name[400];
-        if (std::sscanf(line, "%63s %7s %399s", address, kind, name) == 3) names.insert(name);
-    }
-    pclose(pipe);
-    return names;
-}
-
 }  // namespace
 
 TEST_F(ClapPlugin, ExportsTheEntryAloneAndDescribesOneMonoInstrumentWithItsPorts) {
-    EXPECT_EQ(exportedSymbols(MURLAN_CLAP_BINARY), std::set<std::string>{"clap_entry"});
+    EXPECT_EQ(facetest::exportedSymbols(MURLAN_CLAP_BINARY), std::set<std::string>{"clap_entry"});
     auto plugin = load();
     ASSERT_TRUE(plugin);
     const clap_plugin_descriptor_t& d = plugin->descriptor();

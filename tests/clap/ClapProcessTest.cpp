@@ -24,12 +24,9 @@ class ClapRendering : public claptest::ClapFixture {
 protected:
     void compare(const plughost::MidiSong& song, const std::vector<Change>& changes, bool doubles,
                  bool midiNotes, double tail) {
-        auto vst = loadVst();
+        auto vst = loadDemoVst();
         auto plugin = load();
         ASSERT_TRUE(vst && plugin);
-        vst->setSampleRate(static_cast<float>(kRate));
-        vst->setBlockSize(kBlock);
-        claptest::applySettings(*vst, claptest::demoSettings());
         claptest::applySettings(*plugin, claptest::demoSettings());
 
         const std::vector<double> expected =
@@ -50,26 +47,6 @@ protected:
         plughost::MidiSong song;
         std::string error;
         EXPECT_TRUE(song.load(MURLAN_SOURCE_DIR "/examples/demo.mid", &error)) << error;
-        return song;
-    }
-
-    // Notes crossing block boundaries, bends between them, a tempo change
-    // in the middle of a block, a signature change.
-    static plughost::MidiSong scenario() {
-        plughost::MidiSong song;
-        song.tempoMap().addTempo(0.0, 100.0);
-        song.tempoMap().addTempo(3.3, 141.0);
-        song.tempoMap().addTimeSignature(4.0, 3, 4);
-        const int notes[] = {57, 64, 69, 62, 71, 60};
-        for (int i = 0; i < 6; ++i) {
-            const double at = 0.1 + i * 1.05;
-            song.addMessage(at, 0x90, static_cast<std::uint8_t>(notes[i]), 100);
-            song.addMessage(at + 1.2, 0x80, static_cast<std::uint8_t>(notes[i]), 0);
-            song.addMessage(at + 0.37, 0xE0, static_cast<std::uint8_t>(i * 20), 80);
-            song.addMessage(at + 0.71, 0xE0, 0, 64);
-        }
-        song.sort();
-        song.extendTo(8.0);
         return song;
     }
 

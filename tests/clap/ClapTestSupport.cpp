@@ -12,24 +12,7 @@ namespace claptest {
 #if defined(MURLAN_CLAP_BINARY) && defined(MURLAN_PLUGIN)
 
 std::unique_ptr<claphost::ClapInstance> ClapFixture::load() {
-    std::string error;
-    auto instance = claphost::ClapInstance::load(MURLAN_CLAP_BINARY, &error);
-    EXPECT_TRUE(instance) << error;
-    return instance;
-}
-
-std::unique_ptr<plughost::PluginInstance> ClapFixture::loadVst() {
-    std::string error;
-    auto vst = vstHost.load(MURLAN_PLUGIN, &error);
-    EXPECT_TRUE(vst) << error;
-    return vst;
-}
-
-void applySettings(plughost::PluginInstance& plugin,
-                   const std::vector<std::pair<std::string, std::string>>& settings) {
-    for (const auto& s : settings)
-        EXPECT_TRUE(plugin.string2Parameter(plugin.findParameter(s.first), s.second.c_str()))
-            << s.first;
+    return loadFace<claphost::ClapInstance>(MURLAN_CLAP_BINARY);
 }
 
 void applySettings(claphost::ClapInstance& plugin,

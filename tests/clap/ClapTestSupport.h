@@ -4,15 +4,12 @@
 // settings given to both, and a VST 2.4 rendering made in the calls the
 // CLAP face makes, so that the samples of the two can be compared.
 
+#include "faces/FaceFixture.h"
 #include "faces/Vst24Reference.h"
-#include "synth/MurlanParameters.h"
 #include "tools/claphost/ClapInstance.h"
 #include "tools/claphost/ClapSongRenderer.h"
 #include "tools/plughost/MidiSong.h"
-#include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PluginInstance.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -20,9 +17,9 @@
 
 namespace claptest {
 
-constexpr double kRate = 48000.0;
-constexpr int kBlock = 512;
-constexpr int kParameterCount = MurlanParameters::kParameterCount;
+using facetest::kBlock;
+using facetest::kParameterCount;
+using facetest::kRate;
 
 // A change in the effect's own terms: frame, parameter index, normalised.
 struct Change {
@@ -31,18 +28,15 @@ struct Change {
     double normalised;
 };
 
-class ClapFixture : public ::testing::Test {
+class ClapFixture : public facetest::FaceFixture {
 protected:
     std::unique_ptr<claphost::ClapInstance> load();
-    std::unique_ptr<plughost::PluginInstance> loadVst();
-    plughost::PluginHost vstHost;
 };
 
 // NAME=TEXT pairs of examples/demo.args, given as each host gives them:
 // string2parameter; for CLAP the plug-in's text conversion and a flush.
+using facetest::applySettings;
 using facetest::demoSettings;
-void applySettings(plughost::PluginInstance& plugin,
-                   const std::vector<std::pair<std::string, std::string>>& settings);
 void applySettings(claphost::ClapInstance& plugin,
                    const std::vector<std::pair<std::string, std::string>>& settings);
 

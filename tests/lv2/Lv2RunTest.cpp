@@ -176,18 +176,35 @@ TEST_F(Lv2Run, MidiArrivesAtItsFrameAndAPositionTakesEffectWhereItStands) {
     }
 }
 
-TEST_F(Lv2Run, ANoteBeforeAPositionOnTheSameFrameIsKept) {
+TEST_F(Lv2Run, NotesBeforeAPositionOnTheSameFrameAreKept) {
+    // At the run's first frame, and at a later one where the position ends
+    // a stretch: two notes on that frame, the position between or after.
     lv2host::Lv2Position start;
-    const auto positionFirst = oneRun(kBlock, [&](lv2host::Lv2Instance& i) {
-        i.addPosition(0, start);
-        i.addMidi(0, {0x90, 60, 100});
-    });
-    const auto noteFirst = oneRun(kBlock, [&](lv2host::Lv2Instance& i) {
-        i.addMidi(0, {0x90, 60, 100});
-        i.addPosition(0, start);
-    });
-    EXPECT_GT(std::fabs(positionFirst[100]), 1e-4f);
-    EXPECT_LT(largestDifference(noteFirst, positionFirst), kNoise);
+    for (std::uint32_t at : {0u, 100u}) {
+        const auto positionFirst = oneRun(kBlock, [&](lv2host::Lv2Instance& i) {
+            i.addPosition(0, start);
+            i.addPosition(at, start);
+            i.addMidi(at, {0x90, 60, 100});
+            i.addMidi(at, {0x90, 67, 100});
+        });
+        const auto between = oneRun(kBlock, [&](lv2host::Lv2Instance& i) {
+            i.addPosition(0, start);
+            i.addMidi(at, {0x90, 60, 100});
+            i.addPosition(at, start);
+            i.addMidi(at, {0x90, 67, 100});
+        });
+        const auto notesFirst = oneRun(kBlock, [&](lv2host::Lv2Instance& i) {
+            i.addPosition(0, start);
+            i.addMidi(at, {0x90, 60, 100});
+            i.addMidi(at, {0x90, 67, 100});
+            i.addPosition(at, start);
+        });
+        for (std::uint32_t f = 0; f < at; ++f)
+            ASSERT_LT(std::fabs(positionFirst[f]), 1e-5f) << "frame " << f;
+        EXPECT_GT(std::fabs(positionFirst[at + 100]), 1e-4f) << "at " << at;
+        EXPECT_LT(largestDifference(between, positionFirst), kNoise) << "at " << at;
+        EXPECT_LT(largestDifference(notesFirst, positionFirst), kNoise) << "at " << at;
+    }
 }
 
 TEST_F(Lv2Run, UnknownAtomsLongMessagesAndEmptyRunsChangeNothing) {

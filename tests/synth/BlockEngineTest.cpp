@@ -179,7 +179,7 @@ Script makeScript(double rate, int block, double seconds, unsigned seed, bool lo
         b.frames = int(std::min<long>(block, total - at));
         if (at >= nextPatch) {
             b.hasPatch = true;
-            b.patch = randomPatch(rng, patches % 6, longGlides);
+            b.patch = randomPatch(rng, patches % kLfoWaveCount, longGlides);
             ++patches;
             nextPatch = at + long((2.0 + 4.0 * u(rng)) * rate);
         } else if (u(rng) < 200.0 * b.frames / rate) {
@@ -373,7 +373,7 @@ TEST_F(BlockEngineTest, PartialsAboveTheSampleRateMatchThePerSampleEngineOnEvery
     s.rate = 22050.0;
     Patch p;
     for (int o = 0; o < 3; ++o) p.oscillator(o, 6.0, o == 2 ? 99.0 : 0.0, 0.01, 0.05, 0.0, 1.0);
-    p[P::kLfoWave] = 1;
+    p[P::kLfoWave] = kLfoTriangle;
     p[P::kLfoFreq] = 3.0;
     p[P::kLfoDepth] = 50.0;
     p[P::kPitchBend] = 2.0;

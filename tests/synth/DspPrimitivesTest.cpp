@@ -122,7 +122,7 @@ TEST(TempoLfo, SquareWaveSwingsFromTopToBottomInOneMillisecond) {
     for (double rate : {44100.0, 96000.0}) {
         TempoLfo lfo;
         lfo.setup(rate);
-        lfo.setWave(TempoLfo::Square);
+        lfo.setWave(kLfoSquare);
         lfo.setRate(1.0);
         for (int i = 0; i < 200; ++i) lfo.tick();
         ASSERT_EQ(lfo.level(), 1.0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "synth/DspMath.h"
+#include "synth/LfoWave.h"
 #include "synth/MidiQueue.h"
 #include "synth/MwcRandom.h"
 #include "synth/NoteStack.h"
@@ -170,7 +171,7 @@ struct Oscillator {
 
 struct Lfo {
     void setup(double rate) {
-        wave = 0;
+        wave = kLfoSine;
         cyclesPerBar = 0.0;
         level.setup(rate, 2.0, 0.001, 0.0);
         phase = increment = 0.0;
@@ -190,29 +191,29 @@ struct Lfo {
         if (phase >= 1.0) {
             phase = phase - 1.0;
             if (phase >= 1.0) phase = phase - std::floor(phase);
-            if (wave == 5) hold = MwcRandom::bipolar();
+            if (wave == kLfoRandom) hold = MwcRandom::bipolar();
         }
         return level.tick(value(phase));
     }
     double value(double p) const {
         switch (wave) {
-        case 0:
+        case kLfoSine:
             return sineAroundPi(p * kTwoPi - kPi);
-        case 1:
+        case kLfoTriangle:
             return p < 0.25 ? 4.0 * p : p < 0.75 ? 2.0 - 4.0 * p : 4.0 * p - 4.0;
-        case 2:
+        case kLfoSquare:
             return p < 0.5 ? 1.0 : -1.0;
-        case 3:
+        case kLfoRising:
             return 2.0 * p - 1.0;
-        case 4:
+        case kLfoFalling:
             return 1.0 - 2.0 * p;
-        case 5:
+        case kLfoRandom:
             return hold;
         default:
             return 0.0;
         }
     }
-    int wave = 0;
+    int wave = kLfoSine;
     double cyclesPerBar = 0.0;
     Ramp level;
     double phase = 0.0, increment = 0.0, hold = 0.0, sampleRate = 44100.0;

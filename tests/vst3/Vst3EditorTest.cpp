@@ -35,33 +35,6 @@ protected:
     }
     void TearDown() override { window.close(); }
 
-    // True once two screenshots a moment apart agree and show something.
-    template <typename Window>
-    static bool settled(Window& w, EditorImage& image) {
-        EditorImage first;
-        if (!w.screenshot(first)) return false;
-        w.pump(80);
-        return w.screenshot(image) && !first.empty() &&
-               image.countDifferences(first, 0, 0, image.width(), image.height()) == 0 &&
-               image.countNear({0, 0, 0}, 8, 0, 0, image.width(), image.height()) <
-                   image.width() * image.height() / 2;
-    }
-    template <typename Window>
-    static EditorImage settledShot(Window& w) {
-        EditorImage image;
-        w.pumpUntil([&] { return settled(w, image); }, 10000);
-        return image;
-    }
-    // The VST 2.4 editor's picture at `scale`.
-    EditorImage vstShot(float scale) {
-        auto vst = loadVst();
-        plughost::EditorHost vstWindow;
-        std::string error;
-        EXPECT_TRUE(vst && vstWindow.open(*vst, &error, scale)) << error;
-        EditorImage image = settledShot(vstWindow);
-        vstWindow.close();
-        return image;
-    }
     std::vector<HostEdit> editsUntilEnd() {
         window.pumpUntil(
             [&] {

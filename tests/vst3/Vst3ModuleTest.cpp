@@ -19,26 +19,12 @@ namespace {
 
 class Vst3Module : public vst3test::Vst3Fixture {};
 
-std::set<std::string> exportedSymbols(const std::string& binary) {
-    std::set<std::string> names;
-    const std::string command = "nm -D --defined-only '" + binary + "' 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return names;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        char address[64], kind[8], name[400];
-        if (std::sscanf(line, "%63s %7s %399s", address, kind, name) == 3) names.insert(name);
-    }
-    pclose(pipe);
-    return names;
-}
-
 }  // namespace
 
 TEST_F(Vst3Module, ExportsOnlyTheModuleEntriesAndOffersOneInstrumentClass) {
     const std::string binary = vst3host::Vst3Instance::binaryOf(MURLAN_VST3_BUNDLE);
     EXPECT_EQ(binary, std::string(MURLAN_VST3_BUNDLE) + "/Contents/x86_64-linux/Murlan.so");
-    EXPECT_EQ(exportedSymbols(binary),
+    EXPECT_EQ(facetest::exportedSymbols(binary),
               (std::set<std::string>{"GetPluginFactory", "ModuleEntry", "ModuleExit"}));
 
     auto plugin = load();

@@ -23,12 +23,9 @@ protected:
     // One face each, fresh, given the demo's settings, then the song.
     void compare(const plughost::MidiSong& song, const std::vector<ParameterChange>& changes,
                  bool doubles, double tail) {
-        auto vst = loadVst();
+        auto vst = loadDemoVst();
         auto plugin = load();
         ASSERT_TRUE(vst && plugin);
-        vst->setSampleRate(static_cast<float>(kRate));
-        vst->setBlockSize(kBlock);
-        vst3test::applySettings(*vst, vst3test::demoSettings());
         vst3host::Vst3RenderOptions options;
         options.doubles = doubles;
         options.tailSeconds = tail;
@@ -43,26 +40,6 @@ protected:
         double peak = 0.0;
         for (double v : got) peak = std::max(peak, std::fabs(v));
         EXPECT_GT(peak, 0.05);
-    }
-
-    // Notes crossing block boundaries, bends between them, a tempo change
-    // in the middle of a block, a signature change.
-    static plughost::MidiSong scenario() {
-        plughost::MidiSong song;
-        song.tempoMap().addTempo(0.0, 100.0);
-        song.tempoMap().addTempo(3.3, 141.0);
-        song.tempoMap().addTimeSignature(4.0, 3, 4);
-        const int notes[] = {57, 64, 69, 62, 71, 60};
-        for (int i = 0; i < 6; ++i) {
-            const double at = 0.1 + i * 1.05;
-            song.addMessage(at, 0x90, static_cast<std::uint8_t>(notes[i]), 100);
-            song.addMessage(at + 1.2, 0x80, static_cast<std::uint8_t>(notes[i]), 0);
-            song.addMessage(at + 0.37, 0xE0, static_cast<std::uint8_t>(i * 20), 80);
-            song.addMessage(at + 0.71, 0xE0, 0, 64);
-        }
-        song.sort();
-        song.extendTo(8.0);
-        return song;
     }
 
     // Changes in the middle of blocks, several in one block, on stepped,

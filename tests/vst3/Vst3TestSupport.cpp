@@ -9,25 +9,7 @@ namespace vst3test {
 #if defined(MURLAN_VST3_BUNDLE) && defined(MURLAN_PLUGIN)
 
 std::unique_ptr<vst3host::Vst3Instance> Vst3Fixture::load() {
-    std::string error;
-    auto instance = vst3host::Vst3Instance::load(MURLAN_VST3_BUNDLE, &error);
-    EXPECT_TRUE(instance) << error;
-    return instance;
-}
-
-std::unique_ptr<plughost::PluginInstance> Vst3Fixture::loadVst() {
-    std::string error;
-    auto vst = vstHost.load(MURLAN_PLUGIN, &error);
-    EXPECT_TRUE(vst) << error;
-    return vst;
-}
-
-void applySettings(plughost::PluginInstance& plugin,
-                   const std::vector<std::pair<std::string, std::string>>& settings) {
-    for (const auto& s : settings) {
-        const VstInt32 index = plugin.findParameter(s.first);
-        EXPECT_TRUE(plugin.string2Parameter(index, s.second.c_str())) << s.first;
-    }
+    return loadFace<vst3host::Vst3Instance>(MURLAN_VST3_BUNDLE);
 }
 
 void applySettings(vst3host::Vst3Instance& plugin,

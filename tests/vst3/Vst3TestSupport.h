@@ -4,15 +4,12 @@
 // to both, and renderers that play a song with parameter changes through
 // each face in the same calls, so that their samples can be compared.
 
+#include "faces/FaceFixture.h"
 #include "faces/Vst24Reference.h"
-#include "synth/MurlanParameters.h"
 #include "tools/plughost/MidiSong.h"
-#include "tools/plughost/PluginHost.h"
 #include "tools/plughost/PluginInstance.h"
 #include "tools/vst3host/Vst3Instance.h"
 #include "tools/vst3host/Vst3SongRenderer.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -20,29 +17,24 @@
 
 namespace vst3test {
 
-constexpr double kRate = 48000.0;
-constexpr int kBlock = 512;
+using facetest::kBlock;
+using facetest::kRate;
 // The instrument's own parameters; the face adds the program and the bend.
-constexpr int kParameterCount = MurlanParameters::kParameterCount;
+using facetest::kParameterCount;
 
 // NAME=TEXT pairs of examples/demo.args, shared by the adapter faces' tests.
 using facetest::demoSettings;
 
-class Vst3Fixture : public ::testing::Test {
+class Vst3Fixture : public facetest::FaceFixture {
 protected:
     // A fresh instance of the bundle's plug-in, not set up.
     std::unique_ptr<vst3host::Vst3Instance> load();
-    // The VST 2.4 face, not yet given a sample rate.
-    std::unique_ptr<plughost::PluginInstance> loadVst();
-
-    plughost::PluginHost vstHost;
 };
 
 // Settings as each host gives them: texts through string2parameter; for
 // VST 3 the controller's text conversion, the value set on the controller
 // and sent again as a point at frame 0 of the first block.
-void applySettings(plughost::PluginInstance& plugin,
-                   const std::vector<std::pair<std::string, std::string>>& settings);
+using facetest::applySettings;
 void applySettings(vst3host::Vst3Instance& plugin,
                    const std::vector<std::pair<std::string, std::string>>& settings,
                    vst3host::Vst3RenderOptions& options);

@@ -5,19 +5,12 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <strings.h>
 
 namespace claphost {
 
 namespace {
-
-std::uint64_t nowMs() {
-    using namespace std::chrono;
-    return static_cast<std::uint64_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 // Host calls the headers allow on the main thread only.
 const char* const kMainOnly[] = {"params.rescan",  "params.clear",     "state.mark_dirty",
@@ -138,17 +131,13 @@ const clap_host_timer_support_t HostTables::timers = {
         host->note("timer.register");
         if (!id || ms == 0) return false;
         *id = host->nextTimer_++;
-        host->timers_.push_back({*id, ms, nowMs() + ms});
+        host->timers_.add(*id, ms);
         return true;
     },
     [](const clap_host_t* h, clap_id id) {
         ClapInstance* host = at(h);
         host->note("timer.unregister");
-        auto& t = host->timers_;
-        const auto before = t.size();
-        t.erase(std::remove_if(t.begin(), t.end(), [&](const auto& x) { return x.id == id; }),
-                t.end());
-        return t.size() != before;
+        return host->timers_.remove(id);
     },
 };
 
@@ -430,16 +419,9 @@ bool ClapInstance::loadState(const std::vector<std::uint8_t>& bytes, std::size_t
 }
 
 void ClapInstance::idle() {
-    const std::uint64_t now = nowMs();
-    // A copy: a timer may unregister itself or others.
-    const std::vector<Timer> timers = timers_;
-    for (const Timer& t : timers) {
-        auto it = std::find_if(timers_.begin(), timers_.end(),
-                               [&](const Timer& x) { return x.id == t.id; });
-        if (it == timers_.end() || it->due > now) continue;
-        it->due = now + it->ms;
-        if (pluginTimers_) pluginTimers_->on_timer(plugin_, t.id);
-    }
+    timers_.fireDue([this](clap_id id) {
+        if (pluginTimers_) pluginTimers_->on_timer(plugin_, id);
+    });
     if (callbackAsked_.exchange(false)) plugin_->on_main_thread(plugin_);
 }
 

@@ -13,6 +13,7 @@
 //   plugin->idle();                  // timers and main-thread callbacks
 
 #include "tools/plughost/CallLog.h"
+#include "tools/plughost/HostTimers.h"
 
 #include <clap/entry.h>
 #include <clap/ext/audio-ports.h>
@@ -118,7 +119,7 @@ public:
 
     // Main thread: due timers, then the callback the plug-in asked for.
     void idle();
-    int timerCount() const { return static_cast<int>(timers_.size()); }
+    int timerCount() const { return timers_.count(); }
 
     const plughost::CallLog<HostCall>& calls() const { return calls_; }
     // Calls made on a thread the headers do not allow for them.
@@ -134,11 +135,6 @@ public:
     HostCall::Thread thread() const;
 
 private:
-    struct Timer {
-        clap_id id;
-        std::uint32_t ms;
-        std::uint64_t due;
-    };
     ClapInstance();
     bool open(const std::string& path, std::string* error);
     template <typename T>
@@ -161,7 +157,7 @@ private:
     std::atomic<std::thread::id> audioThread_{};
     bool active_ = false;
     bool processing_ = false;
-    std::vector<Timer> timers_;
+    plughost::HostTimers<clap_id> timers_;
     clap_id nextTimer_ = 1;
     std::atomic<bool> callbackAsked_{false};
     std::atomic<int> rescans_{0};

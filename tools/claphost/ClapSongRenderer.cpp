@@ -2,7 +2,7 @@
 
 #include "tools/claphost/ClapInstance.h"
 #include "tools/plughost/AudioBuffers.h"
-#include "tools/plughost/SignalLevel.h"
+#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/TempoMap.h"
 
 #include <clap/fixedpoint.h>
@@ -37,22 +37,13 @@ void addMessage(const plughost::MidiMessage& m, std::uint32_t time, bool midiNot
 template <typename T>
 bool render(ClapInstance& instance, const plughost::MidiSong& song,
             const ClapRenderOptions& options, plughost::AudioSink& sink, ClapRenderStats& stats) {
-    const double rate = options.rate;
-    const plughost::TempoMap& map = song.tempoMap();
     const auto& messages = song.messages();
-    std::vector<std::int64_t> frameOf;
-    const std::int64_t total = song.messageFrames(map, rate, options.tailSeconds, frameOf);
-
     plughost::AudioBuffers<T> buffers(0, 2, options.block);
     EventQueue events;
-    std::vector<float> mono(static_cast<std::size_t>(options.block));
-    plughost::SignalLevel level;
     std::size_t next = 0;
     std::size_t nextChange = 0;
-    std::int64_t pos = 0;
-    while (pos < total) {
-        double ppq = 0.0;
-        const std::int64_t len = map.nextBlock(pos, total, options.block, rate, ppq);
+    auto play = [&](std::int64_t pos, std::int64_t len, double ppq,
+                    const std::vector<std::int64_t>& frameOf) -> const T* {
         events.clear();
         // In time order; at one frame the changes first.
         auto due = [&](std::int64_t frame) { return frame < pos + len; };
@@ -73,26 +64,16 @@ bool render(ClapInstance& instance, const plughost::MidiSong& song,
                 ++next;
             }
         }
-        const clap_event_transport_t transport = transportAt(song, ppq, rate, pos);
+        const clap_event_transport_t transport = transportAt(song, ppq, options.rate, pos);
         buffers.clear();
         instance.process(static_cast<std::uint32_t>(len), buffers.outputs(), 2, events, &transport);
         const T* left = buffers.output(0);
         const T* right = buffers.output(1);
-        for (std::int64_t i = 0; i < len; ++i) {
-            const double v = static_cast<double>(left[i]);
-            level.add(v);
+        for (std::int64_t i = 0; i < len; ++i)
             if (!(left[i] == right[i])) stats.channelsAlike = false;
-            mono[static_cast<std::size_t>(i)] = static_cast<float>(v);
-            if (options.capture) options.capture->push_back(v);
-        }
-        if (!sink.write(mono.data(), static_cast<int>(len), 1)) return false;
-        pos += len;
-    }
-    stats.frames = total;
-    stats.peak = level.peak;
-    stats.rms = level.rms(static_cast<double>(total));
-    stats.finite = level.finite;
-    return true;
+        return left;
+    };
+    return plughost::playBlocks<T>(song, options, sink, stats, play);
 }
 
 }  // namespace

@@ -98,29 +98,18 @@ int render(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
         std::cerr << kUsage;
         return 2;
     }
-    std::string error;
-    double rate = 48000.0, block = 512.0;
-    if (!line.number("rate", 1000.0, 1000000.0, rate, &error) ||
-        !line.number("block", 1.0, 65536.0, block, &error)) {
-        std::cerr << "claphost: " << error << "\n";
-        return 2;
-    }
+    double rate = 0.0, block = 0.0;
+    if (!plughost::readRenderSizes(line, "claphost", rate, block, std::cerr)) return 2;
+    if (!applySettings(plugin, line, nullptr)) return 2;
     plughost::MidiSong song;
-    if (!song.load(line.value("midi"), &error)) {
-        std::cerr << "claphost: " << error << "\n";
-        return 1;
-    }
+    plughost::WavWriter wav;
+    if (!plughost::openSongAndWav(line, "claphost", rate, song, wav, std::cerr)) return 1;
     claphost::ClapRenderOptions options;
     options.rate = rate;
     options.block = static_cast<int>(block);
     options.doubles = line.has("double");
     options.midiNotes = line.has("midi-notes");
-    if (!applySettings(plugin, line, nullptr)) return 2;
-    plughost::WavWriter wav;
-    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
-        std::cerr << "claphost: " << error << "\n";
-        return 1;
-    }
+    std::string error;
     claphost::ClapRenderStats stats;
     if (!claphost::renderSong(plugin, song, options, wav, stats, &error) || !wav.close()) {
         std::cerr << "claphost: " << error << "\n";

@@ -71,12 +71,8 @@ int render(const plughost::CommandLine& line) {
         return 2;
     }
     std::string error;
-    double rate = 48000.0, block = 512.0;
-    if (!line.number("rate", 1000.0, 1000000.0, rate, &error) ||
-        !line.number("block", 1.0, 65536.0, block, &error)) {
-        std::cerr << "lv2host: " << error << "\n";
-        return 2;
-    }
+    double rate = 0.0, block = 0.0;
+    if (!plughost::readRenderSizes(line, "lv2host", rate, block, std::cerr)) return 2;
     lv2host::Lv2World world;
     const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
     auto instance =

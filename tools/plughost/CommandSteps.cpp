@@ -28,17 +28,42 @@ int applyPresetAndSettings(PluginInstance& plugin, const CommandLine& line, std:
     return 0;
 }
 
+namespace {
+
+// `ok`, the problem told after `tool` when not.
+bool told(bool ok, const char* tool, const std::string& error, std::ostream& err) {
+    if (!ok) err << tool << ": " << error << "\n";
+    return ok;
+}
+
+}  // namespace
+
+bool readRenderSizes(const CommandLine& line, const char* tool, double& rate, double& block,
+                     std::ostream& err) {
+    std::string error;
+    rate = 48000.0;
+    block = 512.0;
+    return told(line.number("rate", 1000.0, 1000000.0, rate, &error) &&
+                    line.number("block", 1.0, 65536.0, block, &error),
+                tool, error, err);
+}
+
+bool openSongAndWav(const CommandLine& line, const char* tool, double rate, MidiSong& song,
+                    WavWriter& wav, std::ostream& err) {
+    std::string error;
+    return told(song.load(line.value("midi"), &error) &&
+                    wav.open(line.value("out"), 1, static_cast<int>(rate), &error),
+                tool, error, err);
+}
+
 bool readEditorTimes(const CommandLine& line, const char* tool, double& afterMs, double& scale,
                      std::ostream& err) {
     std::string error;
     afterMs = line.has("screenshot") ? 1000.0 : -1.0;
     scale = 0.0;
-    if (!line.number("after-ms", 0.0, 1e9, afterMs, &error) ||
-        !line.number("scale", 0.0, 16.0, scale, &error)) {
-        err << tool << ": " << error << "\n";
-        return false;
-    }
-    return true;
+    return told(line.number("after-ms", 0.0, 1e9, afterMs, &error) &&
+                    line.number("scale", 0.0, 16.0, scale, &error),
+                tool, error, err);
 }
 
 }  // namespace plughost

@@ -4,7 +4,9 @@
 
 #include "tools/plughost/CommandLine.h"
 #include "tools/plughost/EditorImage.h"
+#include "tools/plughost/MidiSong.h"
 #include "tools/plughost/PluginHost.h"
+#include "tools/plughost/WavWriter.h"
 
 #include <memory>
 #include <ostream>
@@ -22,6 +24,16 @@ std::unique_ptr<PluginInstance> loadOrReport(PluginHost& host, const std::string
 // setting goes to `report` when given.
 int applyPresetAndSettings(PluginInstance& plugin, const CommandLine& line, std::ostream* report,
                            std::ostream& err);
+
+// --rate and --block of a host's render command (48000 Hz and 512 frames
+// unless given), the problem told after `tool`.
+bool readRenderSizes(const CommandLine& line, const char* tool, double& rate, double& block,
+                     std::ostream& err);
+
+// The song of --midi loaded and the mono WAV file of --out opened at
+// `rate`, or false once the problem is told after `tool`.
+bool openSongAndWav(const CommandLine& line, const char* tool, double rate, MidiSong& song,
+                    WavWriter& wav, std::ostream& err);
 
 // --after-ms and --scale of a host's editor command, the problem told
 // after `tool`. Without --after-ms the editor stays 1000 ms for a

@@ -56,6 +56,12 @@ Window firstChildWindow(Display* display, Window window) {
     return child;
 }
 
+std::uint64_t steadyMs() {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int ms) {
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(ms);

@@ -2,9 +2,14 @@
 // The idle loop every host window runs to serve its plug-in, apart from the
 // display so that headers of host windows need not include Xlib.
 
+#include <cstdint>
 #include <functional>
 
 namespace plughost {
+
+// The steady clock in milliseconds, for the timers a host keeps for its
+// plug-in.
+std::uint64_t steadyMs();
 
 // Calls `idle` about every 20 ms until `done` answers true (then true) or
 // `ms` milliseconds have passed (then false); `done` is asked after each idle.

@@ -7,19 +7,12 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <thread>
 
 namespace vst3host {
 
 namespace {
-
-std::uint64_t nowMs() {
-    using namespace std::chrono;
-    return static_cast<std::uint64_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 std::uint32_t V3_API noRef(void*) { return 1; }
 
@@ -81,11 +74,11 @@ struct FrameTables {
         t.loop.register_timer = [](void* self, v3_timer_handler** handler,
                                    std::uint64_t ms) -> v3_result {
             if (!handler || ms == 0) return V3_INVALID_ARG;
-            owner(self)->timers_.push_back({handler, ms, nowMs() + ms});
+            owner(self)->timers_.add(handler, ms);
             return V3_OK;
         };
         t.loop.unregister_timer = [](void* self, v3_timer_handler** handler) -> v3_result {
-            forget(owner(self)->timers_, [&](const auto& t) { return t.handler == handler; });
+            owner(self)->timers_.remove(handler);
             return V3_OK;
         };
         return t;
@@ -159,16 +152,8 @@ void Vst3EditorHost::close() {
 
 void Vst3EditorHost::idle() {
     thread_ = std::this_thread::get_id();
-    const std::uint64_t now = nowMs();
-    // Copies: a timer may unregister itself or others.
-    const std::vector<Timer> timers = timers_;
-    for (const Timer& t : timers) {
-        auto it = std::find_if(timers_.begin(), timers_.end(),
-                               [&](const Timer& x) { return x.handler == t.handler; });
-        if (it == timers_.end() || it->due > now) continue;
-        it->due = now + it->ms;
-        v3_cpp_obj(t.handler)->on_timer(t.handler);
-    }
+    timers_.fireDue([](v3_timer_handler** handler) { v3_cpp_obj(handler)->on_timer(handler); });
+    // A copy: a handler may unregister itself or others.
     const auto handlers = handlers_;
     for (const auto& h : handlers) {
         pollfd p{h.second, POLLIN, 0};

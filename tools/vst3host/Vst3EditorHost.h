@@ -7,6 +7,7 @@
 
 #include "tools/plughost/EditorImage.h"
 #include "tools/plughost/HostIdler.h"
+#include "tools/plughost/HostTimers.h"
 
 #include <travesty/view.h>
 
@@ -51,7 +52,7 @@ public:
     bool screenshot(plughost::EditorImage& image) const;
     // Sizes the view asked for through the frame.
     const std::vector<v3_view_rect>& resizeRequests() const { return resizes_; }
-    int timerCount() const { return static_cast<int>(timers_.size()); }
+    int timerCount() const { return timers_.count(); }
     // The thread that served the timers.
     std::thread::id thread() const { return thread_; }
     v3_plugin_view** view() const { return view_; }
@@ -63,11 +64,6 @@ public:
     };
 
 private:
-    struct Timer {
-        v3_timer_handler** handler;
-        std::uint64_t ms;
-        std::uint64_t due;
-    };
     friend struct FrameTables;
 
     _XDisplay* display_ = nullptr;
@@ -78,7 +74,7 @@ private:
     bool offerRunLoop_ = true;
     int width_ = 0;
     int height_ = 0;
-    std::vector<Timer> timers_;
+    plughost::HostTimers<v3_timer_handler**> timers_;
     std::vector<std::pair<v3_event_handler**, int>> handlers_;
     std::vector<v3_view_rect> resizes_;
     std::thread::id thread_;

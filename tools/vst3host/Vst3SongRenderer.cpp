@@ -1,7 +1,7 @@
 #include "tools/vst3host/Vst3SongRenderer.h"
 
 #include "tools/plughost/AudioBuffers.h"
-#include "tools/plughost/SignalLevel.h"
+#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/TempoMap.h"
 #include "tools/vst3host/Vst3Instance.h"
 
@@ -35,25 +35,18 @@ void addMessage(const plughost::MidiMessage& m, std::int32_t offset, bool haveBe
 template <typename T>
 bool render(Vst3Instance& instance, const plughost::MidiSong& song,
             const Vst3RenderOptions& options, plughost::AudioSink& sink, Vst3RenderStats& stats) {
-    const double rate = options.rate;
     const plughost::TempoMap& map = song.tempoMap();
     const auto& messages = song.messages();
-    std::vector<std::int64_t> frameOf;
-    const std::int64_t total = song.messageFrames(map, rate, options.tailSeconds, frameOf);
     v3_param_id bend = 0;
     const bool haveBend = instance.bendParameter(bend);
 
     plughost::AudioBuffers<T> buffers(0, 1, options.block);
     EventList events;
     ParamChanges changes;
-    std::vector<float> mono(static_cast<std::size_t>(options.block));
-    plughost::SignalLevel level;
     std::size_t next = 0;
     std::size_t nextChange = 0;
-    std::int64_t pos = 0;
-    while (pos < total) {
-        double ppq = 0.0;
-        const std::int64_t len = map.nextBlock(pos, total, options.block, rate, ppq);
+    auto play = [&](std::int64_t pos, std::int64_t len, double ppq,
+                    const std::vector<std::int64_t>& frameOf) -> const T* {
         events.events.clear();
         changes.clear();
         for (; next < messages.size() && frameOf[next] < pos + len; ++next)
@@ -68,38 +61,24 @@ bool render(Vst3Instance& instance, const plughost::MidiSong& song,
         }
 
         v3_process_context context{};
-        const int numerator = map.numeratorAt(ppq + kAfter);
-        const int denominator = map.denominatorAt(ppq + kAfter);
         context.state = V3_PROCESS_CTX_PLAYING | V3_PROCESS_CTX_PROJECT_TIME_VALID |
                         V3_PROCESS_CTX_TEMPO_VALID | V3_PROCESS_CTX_BAR_POSITION_VALID |
                         V3_PROCESS_CTX_TIME_SIG_VALID;
-        context.sample_rate = rate;
+        context.sample_rate = options.rate;
         context.project_time_in_samples = pos;
         context.continuous_time_in_samples = pos;
         context.project_time_quarters = ppq;
         context.bar_position_quarters = map.barStartAt(ppq + kAfter);
         context.bpm = map.tempoAtPpq(ppq + kAfter);
-        context.time_sig_numerator = numerator;
-        context.time_sig_denom = denominator;
+        context.time_sig_numerator = map.numeratorAt(ppq + kAfter);
+        context.time_sig_denom = map.denominatorAt(ppq + kAfter);
 
         buffers.clear();
         instance.process(static_cast<int>(len), reinterpret_cast<void**>(buffers.outputs()), 1,
                          &changes, &events, &context);
-        const T* out = buffers.output(0);
-        for (std::int64_t i = 0; i < len; ++i) {
-            const double v = static_cast<double>(out[i]);
-            level.add(v);
-            mono[static_cast<std::size_t>(i)] = static_cast<float>(v);
-            if (options.capture) options.capture->push_back(v);
-        }
-        if (!sink.write(mono.data(), static_cast<int>(len), 1)) return false;
-        pos += len;
-    }
-    stats.frames = total;
-    stats.peak = level.peak;
-    stats.rms = level.rms(static_cast<double>(total));
-    stats.finite = level.finite;
-    return true;
+        return buffers.output(0);
+    };
+    return plughost::playBlocks<T>(song, options, sink, stats, play);
 }
 
 }  // namespace

@@ -94,24 +94,16 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         std::cerr << kUsage;
         return 2;
     }
+    double rate = 0.0, block = 0.0, program = -1.0;
     std::string error;
-    double rate = 48000.0, block = 512.0, program = -1.0;
-    if (!line.number("rate", 1000.0, 1000000.0, rate, &error) ||
-        !line.number("block", 1.0, 65536.0, block, &error) ||
-        !line.number("program", 0.0, 1e6, program, &error)) {
+    if (!plughost::readRenderSizes(line, "vst3host", rate, block, std::cerr)) return 2;
+    if (!line.number("program", 0.0, 1e6, program, &error)) {
         std::cerr << "vst3host: " << error << "\n";
         return 2;
     }
     plughost::MidiSong song;
-    if (!song.load(line.value("midi"), &error)) {
-        std::cerr << "vst3host: " << error << "\n";
-        return 1;
-    }
     plughost::WavWriter wav;
-    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
-        std::cerr << "vst3host: " << error << "\n";
-        return 1;
-    }
+    if (!plughost::openSongAndWav(line, "vst3host", rate, song, wav, std::cerr)) return 1;
     if (line.has("state")) {
         std::ifstream in(line.value("state"), std::ios::binary);
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),

@@ -1,0 +1,76 @@
+#pragma once
+// What the adapter faces' tests share around the plug-in they are compared
+// with: the built VST 2.4 plug-in loaded through plughost, the settings
+// given to it as its host gives them, and its editor's settled picture.
+
+#include "synth/MurlanParameters.h"
+#include "tools/plughost/EditorImage.h"
+#include "tools/plughost/MidiSong.h"
+#include "tools/plughost/PluginHost.h"
+#include "tools/plughost/PluginInstance.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace facetest {
+
+constexpr double kRate = 48000.0;
+constexpr int kBlock = 512;
+// The instrument's own parameters; a face may add some of its own.
+constexpr int kParameterCount = MurlanParameters::kParameterCount;
+
+// NAME=TEXT pairs through string2parameter.
+void applySettings(plughost::PluginInstance& plugin,
+                   const std::vector<std::pair<std::string, std::string>>& settings);
+
+// The dynamic symbols `binary` defines, as nm lists them.
+std::set<std::string> exportedSymbols(const std::string& binary);
+
+class FaceFixture : public ::testing::Test {
+protected:
+    // The VST 2.4 face, not yet given a sample rate.
+    std::unique_ptr<plughost::PluginInstance> loadVst();
+    // The VST 2.4 face at kRate and kBlock, given the demo's settings.
+    std::unique_ptr<plughost::PluginInstance> loadDemoVst();
+    // A fresh instance of a face's plug-in through its host's Instance::load.
+    template <typename Instance>
+    static std::unique_ptr<Instance> loadFace(const char* path) {
+        std::string error;
+        auto instance = Instance::load(path, &error);
+        EXPECT_TRUE(instance) << error;
+        return instance;
+    }
+
+    // Notes crossing block boundaries, bends between them, a tempo change
+    // in the middle of a block, a signature change.
+    static plughost::MidiSong scenario();
+
+    // True once two screenshots a moment apart agree and show something.
+    template <typename Window>
+    static bool settled(Window& w, plughost::EditorImage& image) {
+        plughost::EditorImage first;
+        if (!w.screenshot(first)) return false;
+        w.pump(80);
+        return w.screenshot(image) && !first.empty() &&
+               image.countDifferences(first, 0, 0, image.width(), image.height()) == 0 &&
+               image.countNear({0, 0, 0}, 8, 0, 0, image.width(), image.height()) <
+                   image.width() * image.height() / 2;
+    }
+    template <typename Window>
+    static plughost::EditorImage settledShot(Window& w) {
+        plughost::EditorImage image;
+        w.pumpUntil([&] { return settled(w, image); }, 10000);
+        return image;
+    }
+    // The VST 2.4 editor's picture at `scale`.
+    plughost::EditorImage vstShot(float scale);
+
+    plughost::PluginHost vstHost;
+};
+
+}  // namespace facetest
