@@ -18,6 +18,7 @@
 #include "editor/controls/KPot.h"
 #include "editor/controls/KRadio.h"
 #include "editor/controls/KSlide.h"
+#include "editor/controls/KSoundList.h"
 #include "editor/controls/KSwitch.h"
 #include "editor/controls/KTextPeak.h"
 #include "editor/controls/KUrl.h"
@@ -193,6 +194,15 @@ const ControlType kControlTypes[] = {
          const long refreshMs = a.integer();
          if (!a.complete() || !text || !font) return nullptr;
          return new KLabel(s, alignment, text, font, static_cast<int>(refreshMs));
+     }},
+    {"KSoundList",
+     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
+         const KFont* font = a.font();
+         const KFont* marked = a.font();
+         const unsigned char* row = a.colour();
+         const unsigned char* loaded = a.colour();
+         if (!a.complete() || !font || !marked || !row || !loaded) return nullptr;
+         return new KSoundList(s, font, marked, row, loaded);
      }},
     {"KValue",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {

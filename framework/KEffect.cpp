@@ -1,17 +1,21 @@
 #include "framework/KEffect.h"
 
+#include "framework/KPresetLibrary.h"
 #include "framework/NumberText.h"
 #include "shell/AEffEditor.h"
 #include "xp/InputReader.h"
 #include "xp/ResourceReader.h"
+#include "xp/ResourceTable.h"
 #include "xp/TokenReader.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string>
 #include <strings.h>
 
 namespace KAMO {
@@ -197,6 +201,64 @@ void KEffect::executeEditorCommand(int id, bool shift, bool ctrl) {
     }
 }
 
+const KPresetLibrary& KEffect::soundLibrary() const {
+    std::call_once(mLibraryRead, [this] {
+        mLibrary.reset(new KPresetLibrary);
+        if (!mLibraryPrefix) return;
+        const std::size_t length = std::strlen(mLibraryPrefix);
+        std::vector<const XP::ResourceEntry*> files;
+        for (int i = 0; i < XP::resourceCount(); ++i) {
+            const XP::ResourceEntry* entry = XP::resourceAt(i);
+            if (std::strncmp(entry->name, mLibraryPrefix, length) == 0) files.push_back(entry);
+        }
+        std::sort(files.begin(), files.end(),
+                  [](const XP::ResourceEntry* a, const XP::ResourceEntry* b) {
+                      return std::strcmp(a->name, b->name) < 0;
+                  });
+        for (const XP::ResourceEntry* file : files) {
+            const std::string text(reinterpret_cast<const char*>(file->data),
+                                   static_cast<std::size_t>(file->size));
+            mLibrary->readText(*this, text, file->name, nullptr);
+        }
+    });
+    return *mLibrary;
+}
+
+bool KEffect::loadLibrarySound(int sound) {
+    const std::vector<KLibrarySound>& sounds = soundLibrary().sounds();
+    if (sound < 0 || sound >= static_cast<int>(sounds.size())) return false;
+    const std::vector<unsigned char>& record = sounds[static_cast<std::size_t>(sound)].record;
+    const int count = parameterCount();
+    if (static_cast<int>(record.size()) != mBank.recordLengthFor(count)) return false;
+    // Without room (the editor never opened) every value counts as changed.
+    const bool compare = mCommandValues && mCommandValueCount == count;
+    for (int i = 0; compare && i < count; ++i) mCommandValues[i] = getParameter(i);
+    const int program = getProgram();
+    mBank.readImage(program, record.data(), count);
+    for (int i = 0; i < count; ++i) mBank.refreshTexts(program, i);
+    parametersChanged(false);
+    for (int i = 0; i < count; ++i) {
+        const float now = getParameter(i);
+        if (compare && std::memcmp(&now, &mCommandValues[i], sizeof now) == 0) continue;
+        tellHost(KHostNotices::Begin, i, compare ? mCommandValues[i] : now);
+        tellHost(KHostNotices::Value, i, now);
+        tellHost(KHostNotices::End, i, now);
+    }
+    mDisplayChanged.store(true, std::memory_order_relaxed);
+    if (mIdleThread.load(std::memory_order_relaxed) == std::this_thread::get_id() ||
+        mIdleThread.load(std::memory_order_relaxed) == std::thread::id())
+        deliverEditorNotices();
+    return true;
+}
+
+int KEffect::currentLibrarySound() const {
+    const std::vector<KLibrarySound>& sounds = soundLibrary().sounds();
+    const char* name = mBank.programName(curProgram.load(std::memory_order_relaxed));
+    for (std::size_t s = 0; s < sounds.size(); ++s)
+        if (strcasecmp(sounds[s].name.c_str(), name) == 0) return static_cast<int>(s);
+    return -1;
+}
+
 void KEffect::tellHost(KHostNotices::Kind kind, int index, float value) {
     const std::thread::id idle = mIdleThread.load(std::memory_order_relaxed);
     if (idle != std::thread::id() && idle != std::this_thread::get_id()) {
@@ -247,6 +309,7 @@ void KEffect::deliverEditorNotices() {
         for (int i = first; i < last; ++i)
             if (parameter(i)) deliver({KHostNotices::Value, i, getParameter(i), false});
     });
+    if (mDisplayChanged.exchange(false, std::memory_order_relaxed)) updateDisplay();
 }
 
 void KEffect::getParameterDisplay(VstInt32 index, char* text) {
@@ -353,9 +416,11 @@ void KEffect::loadPresets(const char* resourceName) {
     loadPresetsFrom(resource);
 }
 
-void KEffect::loadPresetsFrom(XP::InputReader& source) {
+void KEffect::loadPresetsFrom(XP::InputReader& source) { readPresets(mBank, source); }
+
+void KEffect::readPresets(ProgramBank& bank, XP::InputReader& source) const {
     XP::TokenReader reader(&source);
-    const int programs = mBank.programCount();
+    const int programs = bank.programCount();
     int preset = -1;
     while (reader.readLine()) {
         const int count = reader.tokenCount();
@@ -364,13 +429,13 @@ void KEffect::loadPresetsFrom(XP::InputReader& source) {
             // Stop counting past the bank: later presets are ignored anyway.
             if (preset < programs) ++preset;
             const char* name = reader.token(1);
-            if (preset < programs && name[0]) mBank.setProgramName(preset, name);
+            if (preset < programs && name[0]) bank.setProgramName(preset, name);
         } else if (reader.tokenIs(0, "SETSTR") && count >= 3 && preset >= 0 && preset < programs) {
             int index = findParameter(reader.token(1));
             const KEffectParameter* p = parameter(index);
             if (!p) continue;
-            p->setFromText(mBank.valueSlot(preset, index), reader.token(2));
-            mBank.refreshTexts(preset, index);
+            p->setFromText(bank.valueSlot(preset, index), reader.token(2));
+            bank.refreshTexts(preset, index);
         }
     }
 }

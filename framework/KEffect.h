@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -28,6 +29,8 @@ class InputReader;
 }
 
 namespace KAMO {
+
+class KPresetLibrary;
 
 class KEffect : public AudioEffectX {
 public:
@@ -194,6 +197,24 @@ public:
     bool isBypassed() const { return mBypass; }
     // The preset reader of loadPresets over any byte source.
     void loadPresetsFrom(XP::InputReader& source);
+    // The same reader into another bank made over this effect's parameters.
+    void readPresets(ProgramBank& bank, XP::InputReader& source) const;
+
+    // --- The factory sound library ---------------------------------------------
+    // The library is the preset texts among the compiled-in resources whose
+    // names start with `prefix`, one category per resource, in name order.
+    void useSoundLibrary(const char* prefix) { mLibraryPrefix = prefix; }
+    // Read strictly on first use, from any thread but the audio thread; a
+    // resource that does not read is left out whole.
+    const KPresetLibrary& soundLibrary() const;
+    // Loads library sound `sound` into the current program as a program
+    // file of it would: its values and its name. The host hears of each
+    // value that changed as of a gesture of its own, and of the name through
+    // a display update, on the editor's host thread like every editor edit.
+    // False, and nothing changes, for an index outside the library.
+    bool loadLibrarySound(int sound);
+    // The library sound whose name the current program carries, or -1.
+    int currentLibrarySound() const;
 
 protected:
     // Appends the parameter for the next index; the effect owns it from now on.
@@ -234,6 +255,11 @@ private:
     // a gesture whose values were cut short ends on its last one.
     int mToldIndex = -1;
     float mToldValue = 0.0f;
+    // A library load renamed the program; the host is told on its thread.
+    std::atomic<bool> mDisplayChanged{false};
+    const char* mLibraryPrefix = nullptr;
+    mutable std::once_flag mLibraryRead;
+    mutable std::unique_ptr<KPresetLibrary> mLibrary;
     // Values before an editor command, sized when the editor opens.
     std::unique_ptr<float[]> mCommandValues;
     int mCommandValueCount = 0;

@@ -249,4 +249,15 @@ bool KHostBridge::takeState(const unsigned char* bank, std::size_t size, long lo
     return true;
 }
 
+bool KHostBridge::takeProgramRecord(const unsigned char* record, std::size_t size) {
+    const ProgramBank& bank = effect_->programBank();
+    if (!record || size != static_cast<std::size_t>(bank.recordLength())) return false;
+    for (int i = 0; i < bank.parameterCount(); ++i) {
+        const double value = ProgramBank::imageValue(record, bank.valueOffset(i));
+        if (!(value >= 0.0 && value <= 1.0)) return false;
+    }
+    dispatch(effSetChunk, 1, static_cast<VstIntPtr>(size), const_cast<unsigned char*>(record));
+    return true;
+}
+
 }  // namespace KAMO

@@ -135,6 +135,10 @@ public:
     void setProgram(int program);
     // Takes the bank image and then the program, or nothing.
     bool takeState(const unsigned char* bank, std::size_t size, long long program);
+    // Takes one program record of today's length with every value in [0, 1]
+    // into the current program, as its program file would be (values and
+    // name); false, and nothing changes, for anything else.
+    bool takeProgramRecord(const unsigned char* record, std::size_t size);
 
 private:
     static VstIntPtr hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,

@@ -69,7 +69,7 @@ std::string KPresetLibrary::checkValue(const KEffect& effect, int index, const c
     return "";
 }
 
-bool KPresetLibrary::readFile(KEffect& effect, const std::string& path, std::string* error) {
+bool KPresetLibrary::readFile(const KEffect& effect, const std::string& path, std::string* error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         if (error) *error = path + ": cannot be read";
@@ -80,8 +80,8 @@ bool KPresetLibrary::readFile(KEffect& effect, const std::string& path, std::str
     return readText(effect, text.str(), path, error);
 }
 
-bool KPresetLibrary::readText(KEffect& effect, const std::string& text, const std::string& source,
-                              std::string* error) {
+bool KPresetLibrary::readText(const KEffect& effect, const std::string& text,
+                              const std::string& source, std::string* error) {
     auto fail = [&](int line, const std::string& message) {
         if (error) *error = at(source, line) + message;
         return false;
@@ -148,7 +148,10 @@ bool KPresetLibrary::readText(KEffect& effect, const std::string& text, const st
         }
     }
     if (number == 0) return fail(1, "the file is empty");
-    ProgramBank& bank = effect.programBank();
+    // A bank of the effect's size and parameters, so that the effect's own
+    // programs stay as they are (the library is read in a running plug-in).
+    ProgramBank bank(effect.parameters());
+    bank.setupPrograms(effect.programBank().programCount());
     if (found.empty()) return fail(number, "no sounds");
     if (static_cast<int>(found.size()) > bank.programCount())
         return fail(number,
@@ -156,9 +159,8 @@ bool KPresetLibrary::readText(KEffect& effect, const std::string& text, const st
 
     // The records come from the effect's own reader, so that they are what
     // the plug-in makes of this text.
-    bank.resetPrograms();
     XP::MemoryReader whole(text);
-    effect.loadPresetsFrom(whole);
+    effect.readPresets(bank, whole);
     const int valuesLength = bank.recordLength() - ProgramBank::kFirstValueOffset;
     for (std::size_t s = 0; s < found.size(); ++s) {
         const unsigned char* image = bank.makeImage(static_cast<int>(s));
@@ -174,7 +176,6 @@ bool KPresetLibrary::readText(KEffect& effect, const std::string& text, const st
                                             other.name + "\"");
             }
     }
-    bank.resetPrograms();
     mSounds.insert(mSounds.end(), found.begin(), found.end());
     mCategories.push_back(category);
     return true;

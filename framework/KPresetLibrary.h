@@ -31,13 +31,13 @@ public:
     static constexpr const char* kHeader = "# Murlan Presets: ";
 
     // Reads one category file against `effect`'s parameters and appends its
-    // sounds. The effect's program bank is reset and used as scratch. False,
+    // sounds; the effect itself does not change. False,
     // with a message naming the file and line, when anything in the file is
     // wrong or a sound repeats a name or the values of one read before; then
     // nothing is appended.
-    bool readFile(KEffect& effect, const std::string& path, std::string* error);
+    bool readFile(const KEffect& effect, const std::string& path, std::string* error);
     // The same for a text already in memory; `source` names it in messages.
-    bool readText(KEffect& effect, const std::string& text, const std::string& source,
+    bool readText(const KEffect& effect, const std::string& text, const std::string& source,
                   std::string* error);
 
     const std::vector<KLibrarySound>& sounds() const { return mSounds; }

@@ -59,6 +59,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
+    // Reading the library leaves the effect as it was; what is written from
+    // here on with a library (the bank image that fills a last bank up, the
+    // plug-in description) starts from the defaults, not the factory programs.
+    if (argc > 3) effect->programBank().resetPrograms();
     // Names that differ only in punctuation would share a preset URI.
     std::set<std::string> uris;
     for (const KAMO::KLibrarySound& sound : library.sounds())

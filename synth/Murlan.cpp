@@ -63,6 +63,8 @@ Murlan::Murlan(audioMasterCallback host)
     createParameters();
     programBank().setupPrograms(kProgramCount);
     loadPresets("MurlanPreset.txt");
+    // The factory library the build embeds beside the ten programs.
+    useSoundLibrary("presets/");
     createCommands();
 
     updateSampleRate();

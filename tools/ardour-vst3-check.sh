@@ -11,6 +11,9 @@
 #      same parameter names and values, and play A4 at program 3's level, and
 #      at program 0's again after choosing program 0: the bank, the values
 #      and the current program all came back from the plug-in's state.
+#   5. Ardour lists the library's preset files (the build's
+#      Murlan.vst3-presets, copied to ~/.vst3/presets/KAMO/Murlan as the
+#      install does) and loads one into the current program.
 # The bundle is copied to ~/.vst3 as `cmake --install` does (Ardour looks for
 # VST 3 bundles in the home folder of the user's account, whatever HOME says,
 # and trusts only its scanner's cache for them). Usage: ardour-vst3-check.sh [BUNDLE] (default
@@ -32,6 +35,13 @@ if [ "$(readlink -f "$installed")" != "$bundle" ]; then
   rm -rf "$installed"
   cp -r "$bundle" "$installed"
 fi
+presets="$(dirname "$bundle")/Murlan.vst3-presets"
+if [ -d "$presets" ]; then
+  rm -rf "$HOME/.vst3/presets/KAMO/Murlan"
+  mkdir -p "$HOME/.vst3/presets/KAMO/Murlan"
+  cp "$presets"/*.vstpreset "$HOME/.vst3/presets/KAMO/Murlan/"
+fi
+library=$(ls "$presets"/*.vstpreset 2>/dev/null | wc -l)
 # Ardour takes the cache only when it is newer than every file of the bundle.
 find "$installed" -exec touch -d '-5 seconds' {} +
 failed=0
@@ -61,6 +71,8 @@ done
 check "a session with Murlan (VST 3) on a MIDI track was made and saved" grep -q '^SAVED' "$work/create.log"
 check "Ardour lists the ten programs" grep -q '^PRESETS 10$' "$work/create.log"
 check "Ardour loads program 3" grep -q '^LOADED true$' "$work/create.log"
+check "5. Ardour lists the $library sounds of the library" grep -q "^LIBRARY $library\$" "$work/create.log"
+check "Ardour loads one of them" grep -q '^LIBLOADED .*: true$' "$work/create.log"
 
 # 4. (run now, measured below with the first take) The session loaded again.
 timeout 120 ardour7-lua "$top/tools/ardour/vst3-restore.lua" "$work/session" session "$uid" \

@@ -23,4 +23,4 @@ fi
 echo
 echo "Rendered:  $top/demo.wav"
 echo "Plug-in:   $build/Murlan.so  (LV2: $build/Murlan.lv2)"
-echo "Install it for a DAW with: cmake --install $build   (copies Murlan.so to ~/.vst, Murlan.lv2 to ~/.lv2, Murlan.vst3 to ~/.vst3, Murlan.clap to ~/.clap)"
+echo "Install it for a DAW with: cmake --install $build   (copies Murlan.so to ~/.vst, Murlan.lv2 to ~/.lv2, Murlan.vst3 to ~/.vst3 and its presets to ~/.vst3/presets/KAMO/Murlan, Murlan.clap to ~/.clap)"

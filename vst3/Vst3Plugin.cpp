@@ -142,6 +142,7 @@ v3_result Vst3Plugin::setActive(bool active) {
 std::vector<unsigned char> Vst3Plugin::stateBytes() { return KFaceState::save(bridge_); }
 
 bool Vst3Plugin::takeState(const unsigned char* bytes, std::size_t size) {
+    if (bridge_.takeProgramRecord(bytes, size)) return true;
     return KFaceState::load(bridge_, bytes, size);
 }
 

@@ -15,7 +15,9 @@
 // 32-bit number. The bank of an older release (fewer parameters) is taken,
 // the others get their defaults; a stream of any other length, or with a
 // value outside [0, 1] or a program outside the bank, is refused and
-// changes nothing.
+// changes nothing. One program record alone (a preset file's state, as the
+// library's .vstpreset files hold) is loaded into the current program, as
+// the program's .fxp would be: values and name, the other programs stay.
 
 #include "framework/KHostBridge.h"
 #include "vst3/Vst3Com.h"

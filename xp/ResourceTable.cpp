@@ -51,4 +51,11 @@ const unsigned char* findResource(const char* name, std::uint64_t* size) {
     return nullptr;
 }
 
+int resourceCount() { return table().count; }
+
+const ResourceEntry* resourceAt(int index) {
+    const Table& t = table();
+    return index >= 0 && index < t.count ? t.items[index] : nullptr;
+}
+
 }  // namespace XP

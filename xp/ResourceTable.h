@@ -20,4 +20,9 @@ void registerResource(const ResourceEntry* entry);
 // through `size` when given; answers null (size untouched) when none matches.
 const unsigned char* findResource(const char* name, std::uint64_t* size = nullptr);
 
+// The entries in the order they registered, which differs between builds:
+// callers that list them sort by name.
+int resourceCount();
+const ResourceEntry* resourceAt(int index);
+
 }  // namespace XP

@@ -32,7 +32,7 @@ COMMAND_CAPTIONS = {
     "AutoLevel": "Auto Level",
 }
 
-TAB_CAPTIONS = {1: "Main", 2: "Info"}
+TAB_CAPTIONS = {1: "Main", 2: "Info", 3: "Sounds"}
 
 # Palette of the panel style.
 BASE_TOP, BASE_BOTTOM = "#3a4553", "#252d37"
@@ -99,6 +99,7 @@ class Skin:
         self.tabs = {}       # target page -> (x, y, w, h)
         self.links = []      # (page, x, y, w, h)
         self.labels = []     # (page, x, y, w, h)
+        self.lists = []      # sound lists: (page, x, y, w, h)
         self.images = {}     # resource -> (file, frame w, frame h, frames)
         with open(path, newline="") as f:
             for line in f.read().splitlines():
@@ -129,6 +130,8 @@ class Skin:
                 self.links.append((page,) + rect)
             elif kind == "klabel":
                 self.labels.append((page,) + rect)
+            elif kind == "ksoundlist":
+                self.lists.append((page,) + rect)
 
 
 def union(*rects):
@@ -281,8 +284,8 @@ def tabs(sheet, skin, lit):
         sheet.add('<rect x="%g" y="%g" width="%g" height="%g" rx="3" fill="%s" '
                   'stroke="%s"/>' % (x + 0.5, y + 0.5, w - 1, h - 1, fill,
                                      "#c9d6e3" if on else "#4f5b68"))
-        sheet.add(text(x + w / 2.0, y + h / 2.0 + 3.6, TAB_CAPTIONS.get(page, str(page)), 10,
-                       "#10161c" if on else "#94a1ae"))
+        sheet.add(text(x + w / 2.0, y + h / 2.0 + 3, TAB_CAPTIONS.get(page, str(page)), 8,
+                       "#10161c" if on else "#94a1ae", weight="normal"))
 
 
 def section_tag(sheet, r, section, vertical):
@@ -435,6 +438,35 @@ def about_page(sheet, skin, ox):
     sheet.add('</g>')
 
 
+# The sound list's own geometry (editor/controls/KSoundList.h): padding,
+# width of the category column and the gap beside it.
+LIST_PAD, LIST_CATEGORIES, LIST_GAP = 8, 150, 12
+
+
+def sounds_page(sheet, skin, ox):
+    sheet.add('<g transform="translate(%d 0)">' % ox)
+    base(sheet, skin)
+    home = [l for l in skin.links if l[1] == 0 and l[2] == 0]
+    logo(sheet, home[0][1:] if home else (0, 0, 165, 55))
+    tabs(sheet, skin, 3)
+    for page, lx, ly, lw, lh in skin.lists:
+        x, y, w, h = grow((lx, ly, lw, lh), 0, 4, 0, 1)
+        sheet.add('<rect x="%g" y="%g" width="%g" height="%g" rx="6" fill="#12171d" '
+                  'stroke="#0a0d10"/>' % (x + 0.5, y + 0.5, w - 1, h - 1))
+        sheet.add('<path d="M%g %gH%g" stroke="#fff" stroke-opacity="0.1"/>'
+                  % (x + 6, y + h + 0.5, x + w - 6))
+        # The category column on a lighter well, a rule between the columns.
+        cx = lx + LIST_PAD - 3
+        well(sheet, (cx, ly + LIST_PAD - 3, LIST_CATEGORIES + 6, lh - 2 * LIST_PAD + 4),
+             rx=4, fill="#1a2129")
+        rule = lx + LIST_PAD + LIST_CATEGORIES + LIST_GAP / 2.0
+        sheet.add('<path d="M%g %gV%g" stroke="#2c3640"/>'
+                  % (rule, ly + LIST_PAD, ly + lh - LIST_PAD))
+        sheet.add(text(lx + lw - 4, ly - 10, "Click a sound to load it into the current program",
+                       9, "#8e9bab", weight="normal", anchor="end"))
+    sheet.add('</g>')
+
+
 def button(sheet, r, caption, pressed, top, bottom, size=9.5):
     x, y, w, h = r
     if pressed:
@@ -477,6 +509,8 @@ def main():
     sheet = Sheet(bg[1] * bg[3], bg[2])
     instrument_page(sheet, skin, layout)
     about_page(sheet, skin, bg[1])
+    if bg[3] > 2:
+        sounds_page(sheet, skin, 2 * bg[1])
     outputs = [(bg[0], sheet)]
     outputs.append(command_sheet(skin, "PartRnd", ("#5d7186", "#3c4c5d")))
     outputs.append(command_sheet(skin, "FullRnd", ("#5d7186", "#3c4c5d")))

@@ -158,11 +158,11 @@ TEST(CanvasDrawing, ImageFrameShowsItsOwnCellOfTheSheetPixelForPixelAtScaleOneAn
         const unsigned char* png = XP::findResource(name, &size);
         plughost::EditorImage sheet;
         ASSERT_TRUE(sheet.loadPng(png, size));
-        KAMO::KImageResource background("Murlan.png", 540, 395, 2);
+        KAMO::KImageResource background("Murlan.png", 540, 395, 3);
         background.attach(*surface.canvas);
         ASSERT_TRUE(background.isValid());
         EXPECT_EQ(background.density(), scale);
-        EXPECT_EQ(background.imageWidth(), 1080);
+        EXPECT_EQ(background.imageWidth(), 1620);
         EXPECT_EQ(background.imageHeight(), 395);
         background.drawFrame(*surface.canvas, 0, 0, 1);
         int mismatches = 0;
@@ -184,7 +184,7 @@ TEST(CanvasDrawing, RestoringTheBackgroundUnderAControlAtAFractionalScaleLeavesN
     // an edge pixel only partly would darken it a little more each time.
     GlSurface surface(540, 395, 1.25f);
     REQUIRE_SURFACE(surface);
-    KAMO::KImageResource background("Murlan.png", 540, 395, 2);
+    KAMO::KImageResource background("Murlan.png", 540, 395, 3);
     background.attach(*surface.canvas);
     ASSERT_TRUE(background.isValid());
     background.drawFrame(*surface.canvas, 0, 0, 0);

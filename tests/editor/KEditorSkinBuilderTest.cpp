@@ -306,14 +306,14 @@ TEST(KEditorSkinBuilder, MurlanSkinBuildsEveryResourceBackgroundAndControl) {
     EXPECT_EQ(text.rfind("# Murlan Skin\r\n", 0), 0u);
     auto skin = buildSkin(&effect, text);
     ASSERT_NE(skin, nullptr);
-    EXPECT_EQ(skin->width() * 10000 + skin->height() * 10 + skin->pageCount(), 5403952);
-    EXPECT_EQ(skin->resources().count(), 12);
+    EXPECT_EQ(skin->width() * 10000 + skin->height() * 10 + skin->pageCount(), 5403953);
+    EXPECT_EQ(skin->resources().count(), 15);
     EXPECT_EQ(skin->checks().count() + skin->conditions().count(), 0);
-    ASSERT_EQ(skin->backgrounds().count(), 2);
-    EXPECT_EQ(skin->backgrounds().get(1)->frame(), 1);
+    ASSERT_EQ(skin->backgrounds().count(), 3);
+    EXPECT_EQ(skin->backgrounds().get(2)->frame(), 2);
     // A knob and a read-out per parameter, and the rest.
     const int n = EditorTest::TestMurlan::kParameterCount;
-    ASSERT_EQ(skin->controls().count(), 2 * n + 17);
+    ASSERT_EQ(skin->controls().count(), 2 * n + 19);
     int pots = 0, values = 0, commands = 0, tabs = 0, links = 0, labels = 0;
     for (int i = 0; i < skin->controls().count(); ++i) {
         KEditorControl* c = skin->controls().get(i);
@@ -322,10 +322,10 @@ TEST(KEditorSkinBuilder, MurlanSkinBuildsEveryResourceBackgroundAndControl) {
         links += is<KAMO::KUrl>(c), labels += is<KAMO::KLabel>(c);
     }
     EXPECT_EQ((std::vector<int>{pots, values, commands, tabs, links, labels}),
-              (std::vector<int>{n, n, 3, 2, 2, 10}));
+              (std::vector<int>{n, n, 3, 3, 2, 10}));
     std::unique_ptr<KAMO::KEditor> editor(KAMO::createEditor(&effect, "murlanskin.txt"));
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->skin()->controls().count(), 2 * n + 17);
+    EXPECT_EQ(editor->skin()->controls().count(), 2 * n + 19);
     EXPECT_EQ(KAMO::createEditor(nullptr, "MurlanSkin.txt"), nullptr);
 }
 

@@ -35,10 +35,11 @@ inline SkinPlace skinPlace(const std::string& type, const std::string& name) {
     throw std::runtime_error("the skin has no " + type + " " + name);
 }
 
-// A parameter's knob, a command's button and a page's tab.
+// A parameter's knob, a command's button, a page's tab and the sound list.
 inline SkinPlace knob(const std::string& parameter) { return skinPlace("KPotDot", parameter); }
 inline SkinPlace readOut(const std::string& parameter) { return skinPlace("KValue", parameter); }
 inline SkinPlace button(const std::string& command) { return skinPlace("KImgCommand", command); }
 inline SkinPlace tab(int page) { return skinPlace("KPageSelHlt", std::to_string(page)); }
+inline SkinPlace soundList() { return skinPlace("KSoundList", "lblfont"); }
 
 }  // namespace EditorTest

@@ -225,7 +225,7 @@ TEST(SkinText, CommandButtonsAndTabsUseTheirImagesAndPages) {
     EXPECT_EQ(imageOf["AutoLevel"], "autolvl");
 
     auto tabs = controls("KPageSelHlt");
-    ASSERT_EQ(tabs.size(), 2u);
+    ASSERT_EQ(tabs.size(), 3u);
     for (const auto& tab : tabs) EXPECT_EQ(tab.second.page, 0) << "tab for page " << tab.first;
     EXPECT_EQ(controls("KUrl").size(), 2u);
 }
@@ -249,19 +249,19 @@ TEST(SkinText, EveryFileTheSkinNamesIsEmbedded) {
 
 TEST(SkinText, EveryLineResolvesOnTheInstrument) {
     // A line whose names do not resolve is dropped without a word, so count
-    // what the builder made: 2 tabs, 3 commands, a knob and a read-out per
-    // parameter, 2 links and 10 labels; 5 colours, 2 fonts, 4 images and the
-    // typeface.
+    // what the builder made: 3 tabs, 3 commands, a knob and a read-out per
+    // parameter, 2 links, 10 labels and the sound list; 7 colours, 3 fonts,
+    // 4 images and the typeface.
     EditorTest::TestMurlan effect;
     auto skin = EditorTest::buildSkin(&effect, resourceText("MurlanSkin.txt"));
     ASSERT_NE(skin, nullptr);
     EXPECT_EQ(skin->width(), 540);
     EXPECT_EQ(skin->height(), 395);
-    EXPECT_EQ(skin->pageCount(), 2);
-    EXPECT_EQ(skin->controls().count(), 2 + 3 + 2 * MurlanParameters::kParameterCount + 2 + 10);
-    EXPECT_EQ(skin->resources().count(), 12);
-    ASSERT_EQ(skin->backgrounds().count(), 2);
-    for (int page = 1; page <= 2; ++page) {
+    EXPECT_EQ(skin->pageCount(), 3);
+    EXPECT_EQ(skin->controls().count(), 3 + 3 + 2 * MurlanParameters::kParameterCount + 2 + 10 + 1);
+    EXPECT_EQ(skin->resources().count(), 15);
+    ASSERT_EQ(skin->backgrounds().count(), 3);
+    for (int page = 1; page <= 3; ++page) {
         EXPECT_EQ(skin->backgrounds().get(page - 1)->page(), page);
         EXPECT_EQ(skin->backgrounds().get(page - 1)->frame(), page - 1);
     }
@@ -288,7 +288,7 @@ TEST(SkinImages, SheetsHaveTheSizesTheEditorLayoutNeeds) {
     const struct {
         const char* name;
         std::uint32_t width, height;
-    } expected[] = {{"Murlan.png", 1080, 395},
+    } expected[] = {{"Murlan.png", 1620, 395},
                     {"MurlanAutoLvl.png", 140, 35},
                     {"MurlanFullRnd.png", 170, 20},
                     {"MurlanPartRnd.png", 170, 20}};

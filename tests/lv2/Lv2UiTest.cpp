@@ -5,12 +5,17 @@
 #include "Lv2TestSupport.h"
 #include "editor/SkinPlaces.h"
 
+#include "framework/KPresetLibrary.h"
+#include "lv2/Lv2ControlPorts.h"
+#include "synth/Murlan.h"
+
 #include "tools/lv2host/Lv2UiHost.h"
 #include "tools/plughost/EditorHost.h"
 
 #include <X11/Xlib.h>
 
 #include <cstdlib>
+#include <map>
 #include <set>
 
 #if defined(MURLAN_LV2_BUNDLE) && defined(MURLAN_PLUGIN)
@@ -175,6 +180,65 @@ TEST_F(Lv2Ui, PatchCommandsReachTheHostAsPortWrites) {
     for (const UiMessage& m : window.messages())
         if (m.kind == UiMessage::Write) ports.insert(m.port);
     EXPECT_GE(ports.size(), 5u);
+}
+
+TEST_F(Lv2Ui, ASoundLoadedOnTheSoundsPageReachesTheHostAsPortWritesInsideGestures) {
+    // What the second sound of the first category that has two changes on
+    // the defaults.
+    auto quiet = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+        return opcode == audioMasterVersion ? 2400 : 0;
+    };
+    Murlan defaults(quiet), loaded(quiet);
+    const KAMO::KPresetLibrary& library = loaded.soundLibrary();
+    int category = 0, sound = -1;
+    for (; sound < 0 && category < static_cast<int>(library.categories().size()); ++category) {
+        int seen = 0;
+        for (std::size_t s = 0; s < library.sounds().size() && sound < 0; ++s)
+            if (library.sounds()[s].category == library.categories()[category] && ++seen == 2)
+                sound = static_cast<int>(s);
+    }
+    --category;
+    ASSERT_GE(sound, 0);
+    ASSERT_TRUE(loaded.loadLibrarySound(sound));
+    const KAMO::Lv2ControlPorts ports(loaded);
+    std::map<std::uint32_t, float> expected;
+    for (int i = 0; i < loaded.parameterCount(); ++i)
+        if (ports.portFromEffect(loaded, i) != ports.portFromEffect(defaults, i))
+            expected[static_cast<std::uint32_t>(ports.portOf(i))] = ports.portFromEffect(loaded, i);
+    ASSERT_FALSE(expected.empty());
+
+    ASSERT_TRUE(window.drag(EditorTest::tab(3).centreX(), EditorTest::tab(3).centreY(), 0, 0, 1));
+    settledShot();
+    // The list's rows are 22 high from 8 inside its top; the categories are
+    // a column 150 wide from 8 inside its left, the sounds 12 to its right.
+    const EditorTest::SkinPlace list = EditorTest::soundList();
+    ASSERT_TRUE(window.drag(list.x + 30, list.y + 8 + 22 * category + 10, 0, 0, 1));
+    settledShot();
+    window.clearMessages();
+    const int sounds = list.x + 8 + 150 + 12;
+    ASSERT_TRUE(window.drag(sounds + 30, list.y + 8 + 22 + 10, 0, 0, 1));  // the second sound
+    window.pumpUntil(
+        [&] {
+            int ends = 0;
+            for (const UiMessage& m : window.messages()) ends += m.kind == UiMessage::TouchEnd;
+            return ends == static_cast<int>(expected.size());
+        },
+        kPatienceMs);
+    const std::vector<UiMessage> messages = window.messages();
+    std::map<std::uint32_t, float> written;
+    std::uint32_t open = ~0u;
+    for (const UiMessage& m : messages) {
+        if (m.kind == UiMessage::TouchBegin) {
+            EXPECT_EQ(open, ~0u);
+            open = m.port;
+        } else {
+            EXPECT_EQ(m.port, open) << "outside its gesture";
+            if (m.kind == UiMessage::Write) written[m.port] = m.value;
+            if (m.kind == UiMessage::TouchEnd) open = ~0u;
+        }
+    }
+    EXPECT_EQ(open, ~0u);
+    EXPECT_EQ(written, expected);
 }
 
 #endif

@@ -2,7 +2,8 @@
 -- (VST 3) on a MIDI track and an audio track recording it; A4 played with
 -- the defaults (program 0), then program 3 chosen from Ardour's program list
 -- and three of its values set (MainLvl 6.5 dB above program 0's), and the
--- session saved. Prints LABELS, PRESETS, LOADED, VALUE and SAVED lines.
+-- session saved; then a sound of the library loaded from its preset file.
+-- Prints LABELS, PRESETS, LOADED, VALUE, SAVED, LIBRARY and LIBLOADED lines.
 local dir, name, uid, here = arg[1], arg[2], arg[3], arg[4]
 dofile(here .. "/vst3-common.lua")
 create_session(dir, name, 48000)
@@ -38,4 +39,14 @@ ARDOUR.LuaAPI.usleep(300000)
 print_values(proc)
 Session:save_state("", false, false, false, false, false)
 print("SAVED")
+-- The library's preset files, listed by "Category - Name" and loaded into
+-- the current program (after saving, so the session keeps program 3's values).
+local files, last = 0, nil
+for r in info:get_presets(false):iter() do
+  if string.sub(r.uri, 1, 7) == "VST3-S:" then files, last = files + 1, r.label end
+end
+print("LIBRARY " .. files)
+if last then
+  print("LIBLOADED " .. last .. ": " .. tostring(plug:load_preset(plug:preset_by_label(last))))
+end
 Session:close()

@@ -159,7 +159,7 @@ const char* const kUsage =
     "  without it the window stays until closed, or for --after-ms when given.\n"
     "  --render plays a held note through the plug-in on a second thread meanwhile.\n"
     "  --click X,Y clicks the editor at X,Y (editor coordinates at scale 1), in the order given.\n"
-    "  --page N clicks the tab of page N of Murlan's skin (tabs 37 px apart from x 460, y 3).\n"
+    "  --page N clicks the tab of page N (1 to 3) of Murlan's skin, at the top right.\n"
     "  --scale S asks the editor to draw S device pixels per editor pixel (the vendor-specific\n"
     "  scale request of high-density hosts); clicks are scaled along.\n";
 
@@ -211,13 +211,15 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
     double afterMs = 1000, page = 0, scale = 0;
     const bool timed = line.has("after-ms");
     if (!line.number("after-ms", 0, 3600000, afterMs, &error) ||
-        !line.number("page", 1, 64, page, &error) ||
+        !line.number("page", 1, 3, page, &error) ||
         !line.number("scale", 0.25, 16, scale, &error)) {
         err << error << "\n";
         return 2;
     }
     std::vector<std::pair<int, int>> clicks;
-    if (page >= 1) clicks.push_back({460 + 37 * (static_cast<int>(page) - 1) + 16, 11});
+    // The centres of the tabs that resources/MurlanSkin.txt places at the top right.
+    constexpr int kTabCentreX[] = {470, 494, 522};
+    if (page >= 1) clicks.push_back({kTabCentreX[static_cast<int>(page) - 1], 11});
     for (const std::string& text : line.values("click")) {
         int x = 0, y = 0;
         if (!parsePoint(text, x, y)) {
@@ -257,8 +259,16 @@ int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) 
         audio = std::thread(renderLoop, std::ref(*plugin), rate, std::ref(stop));
     }
 
-    // Let the first picture arrive before clicking into it.
-    window.pump(clicks.empty() ? 0 : 300);
+    // Let the first picture arrive before clicking into it: the window's
+    // middle is black until the editor's thread has drawn once.
+    if (!clicks.empty())
+        window.pumpUntil(
+            [&] {
+                EditorImage shot;
+                return window.screenshot(shot) &&
+                       shot.countNear({0, 0, 0}, 8, shot.width() / 2, shot.height() / 2, 4, 4) == 0;
+            },
+            10000);
     for (const auto& point : clicks) {
         window.click(point.first, point.second);
         window.pump(100);

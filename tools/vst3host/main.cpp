@@ -1,6 +1,6 @@
 // vst3host: a small VST 3 host for trying a bundle without a DAW.
 //
-//   vst3host info BUNDLE
+//   vst3host info BUNDLE [--presets FOLDER]
 //   vst3host render BUNDLE --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]
 //                   [--program N] [--rate R] [--block N] [--double]
 //                   [--state IN.state] [--save-state OUT.state]
@@ -11,6 +11,7 @@
 #include "tools/plughost/WavWriter.h"
 #include "tools/vst3host/Vst3EditorHost.h"
 #include "tools/vst3host/Vst3Instance.h"
+#include "tools/vst3host/Vst3PresetFolder.h"
 #include "tools/vst3host/Vst3SongRenderer.h"
 
 #include <travesty/edit_controller.h>
@@ -24,14 +25,16 @@
 namespace {
 
 const char* const kUsage =
-    "usage: vst3host info BUNDLE\n"
+    "usage: vst3host info BUNDLE [--presets FOLDER]\n"
     "       vst3host render BUNDLE --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]\n"
     "                       [--program N] [--rate R] [--block N] [--double]\n"
     "                       [--state IN.state] [--save-state OUT.state]\n"
     "       vst3host editor BUNDLE [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
     "                       [--size WxH]\n"
     "  BUNDLE is a VST 3 bundle folder (build/Murlan.vst3); its first audio module is used.\n"
-    "  info lists the factory's classes, the parameters and the programs. render plays a MIDI\n"
+    "  info lists the factory's classes, the parameters, the programs and the preset files a\n"
+    "  host finds (in ~/.vst3/presets/VENDOR/PLUGIN and the system's preset folders, or in\n"
+    "  FOLDER). render plays a MIDI\n"
     "  file (bends through the plug-in's MIDI mapping); TEXT is what the parameter shows.\n"
     "  --state loads a component state (the bytes a host stores in a session) before the\n"
     "  settings; --save-state writes the state after them, as a host saving the session.\n"
@@ -54,7 +57,7 @@ std::string hexId(const std::uint8_t* id) {
     return text;
 }
 
-int info(vst3host::Vst3Instance& plugin) {
+int info(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
     std::cout << "factory vendor: " << plugin.factoryVendor() << "\n";
     for (const vst3host::ClassInfo& c : plugin.classes())
         std::cout << "class " << hexId(c.id) << " '" << c.name << "' " << c.category << " ["
@@ -74,6 +77,17 @@ int info(vst3host::Vst3Instance& plugin) {
         std::cout << "program " << i << ": " << programs[i] << "\n";
     v3_param_id bend = 0;
     if (plugin.bendParameter(bend)) std::cout << "pitch bend -> param " << bend << "\n";
+    if (plugin.classes().empty()) return 0;
+    const vst3host::ClassInfo& first = plugin.classes().front();
+    const std::vector<std::string> folders =
+        line.has("presets")
+            ? std::vector<std::string>{line.value("presets")}
+            : vst3host::presetFolders(first.vendor.empty() ? plugin.factoryVendor() : first.vendor,
+                                      first.name);
+    for (const std::string& folder : folders)
+        for (const vst3host::PresetFile& preset : vst3host::presetsIn(folder, hexId(first.id)))
+            std::cout << "preset file: " << preset.label << " (" << preset.state.size()
+                      << " bytes of state) in " << folder << "\n";
     return 0;
 }
 
@@ -183,7 +197,8 @@ int main(int argc, char** argv) {
                                 {"screenshot", true},
                                 {"after-ms", true},
                                 {"scale", true},
-                                {"size", true}});
+                                {"size", true},
+                                {"presets", true}});
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error) ||
         line.positionals().size() != 1) {
@@ -195,7 +210,7 @@ int main(int argc, char** argv) {
         std::cerr << "vst3host: " << error << "\n";
         return 1;
     }
-    if (command == "info") return info(*plugin);
+    if (command == "info") return info(*plugin, line);
     if (command == "render") return render(*plugin, line);
     return editor(*plugin, line);
 }
