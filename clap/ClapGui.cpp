@@ -4,6 +4,7 @@
 #include "framework/KEffect.h"
 #include "shell/AEffEditor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -81,9 +82,48 @@ bool ClapGui::size(std::uint32_t* width, std::uint32_t* height) {
     return true;
 }
 
+AEffEditor* ClapGui::resizable() const {
+    AEffEditor* editor = plugin_.effect().getEditor();
+    return plugin_.onMainThread() && editor && editor->canResize() ? editor : nullptr;
+}
+
+bool ClapGui::hints(clap_gui_resize_hints_t* hints) {
+    if (!hints) return false;
+    *hints = clap_gui_resize_hints_t{false, false, false, 0, 0};
+    AEffEditor* editor = resizable();
+    if (!editor) return true;
+    // The smallest size the editor takes is its skin at 1x: the ratio every
+    // other size keeps.
+    int w = 1, h = 1;
+    editor->constrainSize(&w, &h);
+    if (w < 1 || h < 1) return true;
+    *hints = clap_gui_resize_hints_t{true, true, true, static_cast<std::uint32_t>(w),
+                                     static_cast<std::uint32_t>(h)};
+    return true;
+}
+
 bool ClapGui::adjust(std::uint32_t* width, std::uint32_t* height) {
-    // The editor has one size at a given scale.
-    return size(width, height);
+    AEffEditor* editor = resizable();
+    // Without resizing the editor has one size at a given scale.
+    if (!editor || !width || !height) return size(width, height);
+    int w = static_cast<int>(std::min<std::uint32_t>(*width, 1u << 20));
+    int h = static_cast<int>(std::min<std::uint32_t>(*height, 1u << 20));
+    editor->constrainSize(&w, &h);
+    *width = static_cast<std::uint32_t>(w);
+    *height = static_cast<std::uint32_t>(h);
+    return true;
+}
+
+bool ClapGui::setSize(std::uint32_t width, std::uint32_t height) {
+    std::uint32_t ours[2] = {0, 0};
+    if (size(&ours[0], &ours[1]) && width == ours[0] && height == ours[1]) return true;
+    AEffEditor* editor = resizable();
+    if (!editor || !created_ || width < 1 || height < 1) return false;
+    // The largest size that fits the host's window, drawn again at once
+    // while open; the editor keeps it for its next opening, in this gui or
+    // the next one the host creates.
+    return editor->setSize(static_cast<int>(std::min<std::uint32_t>(width, 1u << 20)),
+                           static_cast<int>(std::min<std::uint32_t>(height, 1u << 20)));
 }
 
 bool ClapGui::setParent(const clap_window_t* window) {
@@ -108,19 +148,15 @@ const clap_plugin_gui_t ClapGui::kExtension = {
     [](const clap_plugin_t* p, std::uint32_t* w, std::uint32_t* h) {
         return self(p)->gui().size(w, h);
     },
-    [](const clap_plugin_t*) { return false; },
-    // Hosts ask before they open the editor; the answer is that it keeps its size.
-    [](const clap_plugin_t*, clap_gui_resize_hints_t* hints) {
-        if (!hints) return false;
-        *hints = clap_gui_resize_hints_t{false, false, false, 0, 0};
-        return true;
+    [](const clap_plugin_t* p) { return self(p)->gui().resizable() != nullptr; },
+    [](const clap_plugin_t* p, clap_gui_resize_hints_t* hints) {
+        return self(p)->gui().hints(hints);
     },
     [](const clap_plugin_t* p, std::uint32_t* w, std::uint32_t* h) {
         return self(p)->gui().adjust(w, h);
     },
     [](const clap_plugin_t* p, std::uint32_t w, std::uint32_t h) {
-        std::uint32_t ours[2] = {0, 0};
-        return self(p)->gui().size(&ours[0], &ours[1]) && w == ours[0] && h == ours[1];
+        return self(p)->gui().setSize(w, h);
     },
     [](const clap_plugin_t* p, const clap_window_t* window) {
         return self(p)->gui().setParent(window);

@@ -1,13 +1,15 @@
 #pragma once
 // The editor in a CLAP host: embedded in the host's X11 window, drawn by
-// its own thread as in the other faces, at the host's scale, one size at a
-// given scale. While it is open the host's timer ticks the plug-in on the
-// main thread (ClapPlugin::tick), which hands the editor's edits on; a host
-// without timers gets ticks through its main-thread callback, which the
-// plug-in asks for while it processes.
+// its own thread as in the other faces, at the host's scale, and resized
+// by the host in steps that keep its aspect. While it is open the host's
+// timer ticks the plug-in on the main thread (ClapPlugin::tick), which
+// hands the editor's edits on; a host without timers gets ticks through
+// its main-thread callback, which the plug-in asks for while it processes.
 
 #include <clap/ext/gui.h>
 #include <clap/ext/timer-support.h>
+
+class AEffEditor;
 
 namespace KAMO {
 
@@ -34,7 +36,11 @@ private:
     bool create(const char* api, bool floating);
     bool setScale(double scale);
     bool size(std::uint32_t* width, std::uint32_t* height);
+    // The editor when it can be resized and this is the main thread.
+    AEffEditor* resizable() const;
+    bool hints(clap_gui_resize_hints_t* hints);
     bool adjust(std::uint32_t* width, std::uint32_t* height);
+    bool setSize(std::uint32_t width, std::uint32_t height);
     bool setParent(const clap_window_t* window);
     bool open();
     void close();

@@ -1,8 +1,9 @@
 // The editor as a CLAP gui in a host's window: drawn as the VST 2.4 editor
-// at the host's scale, ticked by the host's timer, and its edits reaching
-// the host as one gesture of parameter events, from the audio thread while
-// the host processes and from a flush while it does not, with every call
-// to the host on a thread the headers allow for it.
+// at the host's scale or at a size the user drags it to, ticked by the
+// host's timer, and its edits reaching the host as one gesture of parameter
+// events, from the audio thread while the host processes and from a flush
+// while it does not, with every call to the host on a thread the headers
+// allow for it.
 
 #include "ClapTestSupport.h"
 #include "editor/SkinPlaces.h"
@@ -58,7 +59,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleTickedByTheHostsTimer) {
+TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByTheTimer) {
     std::string error;
     ASSERT_TRUE(window.open(*plugin, &error)) << error;
     EXPECT_EQ(window.width(), 540);
@@ -68,8 +69,47 @@ TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleTickedByTheHostsTimer) {
     EditorImage expected = vstShot(0.0f);
     ASSERT_EQ(shot.width(), expected.width());
     EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+
+    // The user drags the window's corner: the gui answers the nearest size
+    // that keeps its aspect, draws at it in place as it would have opened at
+    // it, and the next gui of this instance opens at it.
+    const clap_plugin_gui_t* gui = plugin->gui();
+    const clap_plugin_t* p = plugin->plugin();
+    EXPECT_TRUE(gui->can_resize(p));
+    clap_gui_resize_hints_t hints{};
+    ASSERT_TRUE(gui->get_resize_hints(p, &hints));
+    EXPECT_TRUE(hints.can_resize_horizontally && hints.can_resize_vertically);
+    EXPECT_TRUE(hints.preserve_aspect_ratio);
+    EXPECT_EQ(hints.aspect_ratio_width * 395, hints.aspect_ratio_height * 540);
+    const struct {
+        std::uint32_t width, height, wantWidth, wantHeight;
+    } asks[] = {{700, 700, 790, 578}, {5000, 100, 2160, 1580}, {10, 10, 540, 395}};
+    for (const auto& a : asks) {
+        std::uint32_t w = a.width, h = a.height;
+        EXPECT_TRUE(gui->adjust_size(p, &w, &h));
+        EXPECT_EQ(w, a.wantWidth) << a.width << "x" << a.height;
+        EXPECT_EQ(h, a.wantHeight) << a.width << "x" << a.height;
+    }
+    const unsigned long editor = window.editorWindow();
+    ASSERT_TRUE(window.userResize(1080, 790));
+    EXPECT_EQ(window.width(), 1080);
+    EXPECT_EQ(window.height(), 790);
+    const EditorImage doubled = vstShot(2.0f);
+    auto drawsDoubled = [&] {
+        return window.screenshot(shot) && shot.width() == 1080 &&
+               shot.countDifferences(doubled, 0, 0, 1080, 790) == 0;
+    };
+    EXPECT_TRUE(window.pumpUntil(drawsDoubled, 60000));
+    EXPECT_EQ(window.editorWindow(), editor) << "not reopened";
+    std::uint32_t w = 0, h = 0;
+    EXPECT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, 1080u);
+    EXPECT_EQ(h, 790u);
     window.close();
     EXPECT_EQ(plugin->timerCount(), 0);
+    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_EQ(window.width(), 1080);
+    EXPECT_TRUE(window.pumpUntil(drawsDoubled, 60000));
 
     ASSERT_TRUE(window.open(*plugin, &error, 2.0)) << error;
     EXPECT_EQ(window.width(), 1080);
@@ -79,10 +119,9 @@ TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleTickedByTheHostsTimer) {
     ASSERT_EQ(shot.width(), expected.width());
     EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
     // One gui at a time, and only embedded in X11.
-    const clap_plugin_gui_t* gui = plugin->gui();
-    EXPECT_FALSE(gui->create(plugin->plugin(), CLAP_WINDOW_API_X11, false));
-    EXPECT_FALSE(gui->is_api_supported(plugin->plugin(), CLAP_WINDOW_API_X11, true));
-    EXPECT_FALSE(gui->is_api_supported(plugin->plugin(), CLAP_WINDOW_API_WAYLAND, false));
+    EXPECT_FALSE(gui->create(p, CLAP_WINDOW_API_X11, false));
+    EXPECT_FALSE(gui->is_api_supported(p, CLAP_WINDOW_API_X11, true));
+    EXPECT_FALSE(gui->is_api_supported(p, CLAP_WINDOW_API_WAYLAND, false));
     EXPECT_TRUE(plugin->callsOnWrongThreads().empty());
 }
 

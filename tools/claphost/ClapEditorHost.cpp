@@ -61,6 +61,22 @@ void ClapEditorHost::idle() {
     plughost::dropEvents(display_);
 }
 
+bool ClapEditorHost::userResize(int width, int height) {
+    if (!plugin_ || width < 1 || height < 1) return false;
+    const clap_plugin_gui_t* gui = plugin_->gui();
+    const clap_plugin_t* p = plugin_->plugin();
+    if (!gui->can_resize(p)) return false;
+    std::uint32_t w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(height);
+    if (!gui->adjust_size(p, &w, &h)) return false;
+    width_ = w;
+    height_ = h;
+    if (display_ && window_) {
+        XResizeWindow(display_, window_, w, h);
+        XSync(display_, False);
+    }
+    return gui->set_size(p, w, h);
+}
+
 unsigned long ClapEditorHost::editorWindow() const {
     return plughost::firstChildWindow(display_, window_);
 }

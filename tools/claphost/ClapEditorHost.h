@@ -30,6 +30,11 @@ public:
     // between the moves; false without an editor window.
     bool drag(int x, int y, int dx, int dy, int steps = 6);
 
+    // As a user dragging the window's corner would: the gui's nearest size
+    // to the one asked, the window made that size and the gui given it;
+    // false if the gui cannot be resized or refuses.
+    bool userResize(int width, int height);
+
     int width() const { return static_cast<int>(width_); }
     int height() const { return static_cast<int>(height_); }
     unsigned long editorWindow() const;

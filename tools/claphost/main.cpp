@@ -4,6 +4,7 @@
 //   claphost render PLUGIN.clap --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]
 //                   [--rate R] [--block N] [--double] [--midi-notes]
 //   claphost editor PLUGIN.clap [--screenshot FILE.png] [--after-ms N] [--scale F]
+//                   [--size WxH]
 //   claphost state PLUGIN.clap [--set NAME=TEXT ...]
 
 #include "tools/claphost/ClapEditorHost.h"
@@ -23,10 +24,12 @@ const char* const kUsage =
     "       claphost render PLUGIN.clap --midi IN.mid --out OUT.wav [--set NAME=TEXT ...]\n"
     "                       [--rate R] [--block N] [--double] [--midi-notes]\n"
     "       claphost editor PLUGIN.clap [--screenshot FILE.png] [--after-ms N] [--scale F]\n"
+    "                       [--size WxH]\n"
     "       claphost state PLUGIN.clap [--set NAME=TEXT ...]\n"
     "  The factory's first plug-in is used. info lists its descriptor, ports and parameters.\n"
     "  render plays a MIDI file (notes as CLAP note events, or MIDI with --midi-notes); TEXT\n"
-    "  is what the parameter shows. editor opens the gui in a window of its own. state saves\n"
+    "  is what the parameter shows. editor opens the gui in a window of its own; --size then\n"
+    "  resizes it as a user dragging its corner would (to the nearest size it takes). state saves\n"
     "  the state, loads it into a fresh instance and checks that it saves the same again.\n"
     "  Every command ends by listing host calls made on threads the headers do not allow.\n";
 
@@ -123,13 +126,18 @@ int render(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
 
 int editor(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
     double afterMs = 0.0, scale = 0.0;
-    if (!plughost::readEditorTimes(line, "claphost", afterMs, scale, std::cerr)) return 2;
+    int width = 0, height = 0;
+    if (!plughost::readEditorTimes(line, "claphost", afterMs, scale, std::cerr) ||
+        !plughost::readEditorSize(line, "claphost", width, height, std::cerr))
+        return 2;
     std::string error;
     claphost::ClapEditorHost window;
     if (!window.open(plugin, &error, scale)) {
         std::cerr << "claphost: " << error << "\n";
         return 1;
     }
+    if (width > 0 && !window.userResize(width, height))
+        std::cerr << "claphost: the editor does not take another size\n";
     return plughost::showEditor(window, line, afterMs, "claphost", std::cerr);
 }
 
@@ -167,7 +175,8 @@ int main(int argc, char** argv) {
                                 {"midi-notes", false},
                                 {"screenshot", true},
                                 {"after-ms", true},
-                                {"scale", true}});
+                                {"scale", true},
+                                {"size", true}});
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error) ||
         line.positionals().size() != 1) {
