@@ -2,7 +2,6 @@
 
 #include "tools/claphost/ClapInstance.h"
 #include "tools/plughost/AudioBuffers.h"
-#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/TempoMap.h"
 
 #include <clap/fixedpoint.h>
@@ -58,7 +57,7 @@ bool render(ClapInstance& instance, const plughost::MidiSong& song,
                                  at(options.changes[nextChange].frame) <= at(frameOf[next]));
             if (change) {
                 const ParameterChange& c = options.changes[nextChange++];
-                events.value(at(c.frame), c.id, c.plain);
+                events.value(at(c.frame), c.id, c.value);
             } else {
                 addMessage(messages[next], at(frameOf[next]), options.midiNotes, events);
                 ++next;

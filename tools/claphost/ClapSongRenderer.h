@@ -8,6 +8,7 @@
 // samples on both faces.
 
 #include "tools/plughost/AudioSink.h"
+#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/MidiSong.h"
 
 #include <clap/events.h>
@@ -20,30 +21,15 @@ namespace claphost {
 
 class ClapInstance;
 
-struct ParameterChange {
-    std::int64_t frame = 0;
-    clap_id id = 0;
-    double plain = 0.0;
-};
+// Values are plain, as the plug-in's parameters range.
+using ParameterChange = plughost::ParameterChange<clap_id>;
 
-struct ClapRenderOptions {
-    int block = 512;
-    double rate = 48000.0;
-    double tailSeconds = 2.0;
-    bool doubles = false;
+struct ClapRenderOptions : plughost::AdapterRenderOptions<clap_id> {
     // Notes as MIDI messages rather than CLAP note events.
     bool midiNotes = false;
-    // In time order.
-    std::vector<ParameterChange> changes;
-    // When set, every sample of the first channel as the plug-in wrote it.
-    std::vector<double>* capture = nullptr;
 };
 
-struct ClapRenderStats {
-    std::int64_t frames = 0;
-    double peak = 0.0;
-    double rms = 0.0;
-    bool finite = true;
+struct ClapRenderStats : plughost::BlockStats {
     // Every channel of the port carried the same samples.
     bool channelsAlike = true;
 };

@@ -6,29 +6,21 @@
 // Same engine and same events then give the same samples on both faces.
 
 #include "tools/plughost/AudioSink.h"
+#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/MidiSong.h"
-
-#include <cstdint>
 
 namespace lv2host {
 
 class Lv2Instance;
 
-struct Lv2RenderOptions {
-    int block = 512;
-    double rate = 48000.0;
-    double tailSeconds = 2.0;
+struct Lv2RenderOptions : plughost::BlockOptions {
     // false: one position at the start only; the plug-in keeps time itself.
     bool positionEveryBlock = true;
     // Send the tempo as a double (exact) rather than the usual float.
     bool tempoAsDouble = true;
 };
 
-struct Lv2RenderStats {
-    std::int64_t frames = 0;
-    double peak = 0.0;
-    double rms = 0.0;
-};
+using Lv2RenderStats = plughost::BlockStats;
 
 // Activates, renders the song plus the tail into `sink`, deactivates.
 bool renderSong(Lv2Instance& instance, const plughost::MidiSong& song,

@@ -1,7 +1,6 @@
 #include "tools/vst3host/Vst3SongRenderer.h"
 
 #include "tools/plughost/AudioBuffers.h"
-#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/TempoMap.h"
 #include "tools/vst3host/Vst3Instance.h"
 

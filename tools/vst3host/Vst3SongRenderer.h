@@ -8,6 +8,7 @@
 // and same events then give the same samples on both faces.
 
 #include "tools/plughost/AudioSink.h"
+#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/MidiSong.h"
 
 #include <travesty/base.h>
@@ -20,29 +21,10 @@ namespace vst3host {
 
 class Vst3Instance;
 
-struct ParameterChange {
-    std::int64_t frame = 0;
-    v3_param_id id = 0;
-    double value = 0.0;
-};
-
-struct Vst3RenderOptions {
-    int block = 512;
-    double rate = 48000.0;
-    double tailSeconds = 2.0;
-    bool doubles = false;
-    // In time order.
-    std::vector<ParameterChange> changes;
-    // When set, every sample as the plug-in wrote it (the sink gets floats).
-    std::vector<double>* capture = nullptr;
-};
-
-struct Vst3RenderStats {
-    std::int64_t frames = 0;
-    double peak = 0.0;
-    double rms = 0.0;
-    bool finite = true;
-};
+// Values are normalised, as the processor gets them.
+using ParameterChange = plughost::ParameterChange<v3_param_id>;
+using Vst3RenderOptions = plughost::AdapterRenderOptions<v3_param_id>;
+using Vst3RenderStats = plughost::BlockStats;
 
 // Sets up, activates, renders the song plus the tail into `sink`, deactivates.
 bool renderSong(Vst3Instance& instance, const plughost::MidiSong& song,
