@@ -5,6 +5,7 @@
 //   Lv2UiGtk3Probe BUNDLE URI
 // prints "scale S allocation W H editor W H X Y hints W H toplevel W H".
 
+#include "tools/lv2host/Lv2UiHost.h"
 #include "tools/lv2host/Lv2World.h"
 
 #include <gdk/gdkx.h>
@@ -60,32 +61,16 @@ int main(int argc, char** argv) {
     std::string error;
     const LilvPlugin* plugin = world.loadBundle(argv[1], argv[2], &error);
     if (!plugin) return 3;
-    LilvNode* gtk3 = world.node(LV2_UI__Gtk3UI);
-    LilvUIs* uis = lilv_plugin_get_uis(plugin);
-    const LilvUI* chosen = nullptr;
-    const LilvNode* uiType = nullptr;
-    LILV_FOREACH(uis, i, uis) {
-        const LilvUI* ui = lilv_uis_get(uis, i);
-        if (lilv_ui_is_supported(ui, suil_ui_supported, gtk3, &uiType)) {
-            chosen = ui;
-            break;
-        }
-    }
-    if (!chosen) return 4;
-    char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(chosen)), nullptr);
-    char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(chosen)), nullptr);
+    lv2host::EmbeddableUi ui;
+    if (!lv2host::findEmbeddableUi(world, plugin, LV2_UI__Gtk3UI, &ui)) return 4;
     const LV2_Feature map = {LV2_URID__map, world.mapFeature()};
     const LV2_Feature unmap = {LV2_URID__unmap, world.unmapFeature()};
     const LV2_Feature* features[] = {&map, &unmap, nullptr};
     SuilHost* host = suil_host_new([](void*, uint32_t, uint32_t, uint32_t, const void*) {}, nullptr,
                                    nullptr, nullptr);
-    SuilInstance* instance = suil_instance_new(host, nullptr, LV2_UI__Gtk3UI,
-                                               lilv_node_as_uri(lilv_plugin_get_uri(plugin)),
-                                               lilv_node_as_uri(lilv_ui_get_uri(chosen)),
-                                               lilv_node_as_uri(uiType), bundle, binary, features);
-    lilv_free(bundle);
-    lilv_free(binary);
-    lilv_uis_free(uis);
+    SuilInstance* instance = suil_instance_new(
+        host, nullptr, LV2_UI__Gtk3UI, lilv_node_as_uri(lilv_plugin_get_uri(plugin)),
+        ui.uri.c_str(), ui.typeUri.c_str(), ui.bundlePath.c_str(), ui.binaryPath.c_str(), features);
     if (!instance) return 5;
     auto* widget = static_cast<GtkWidget*>(suil_instance_get_widget(instance));
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
