@@ -1,12 +1,13 @@
 #include "tools/claphost/ClapInstance.h"
 
+#include "tools/plughost/NamedParameter.h"
+
 #include <clap/ext/thread-check.h>
 
 #include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 namespace claphost {
 
@@ -267,17 +268,7 @@ std::vector<ParameterInfo> ClapInstance::parameters() const {
 }
 
 bool ClapInstance::findParameter(const std::string& name, clap_id& id) const {
-    const std::vector<ParameterInfo> list = parameters();
-    for (const ParameterInfo& p : list)
-        if (strcasecmp(p.name.c_str(), name.c_str()) == 0) {
-            id = p.id;
-            return true;
-        }
-    char* end = nullptr;
-    const unsigned long index = std::strtoul(name.c_str(), &end, 10);
-    if (name.empty() || *end || index >= list.size()) return false;
-    id = list[index].id;
-    return true;
+    return plughost::findNamedParameter(parameters(), &ParameterInfo::name, name, id);
 }
 
 double ClapInstance::value(clap_id id) const {

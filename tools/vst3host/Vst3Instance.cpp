@@ -1,11 +1,11 @@
 #include "tools/vst3host/Vst3Instance.h"
 
+#include "tools/plughost/NamedParameter.h"
+
 #include <travesty/message.h>
 
 #include <dlfcn.h>
-#include <strings.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -192,19 +192,7 @@ std::vector<ParameterInfo> Vst3Instance::parameters() const {
 }
 
 bool Vst3Instance::findParameter(const std::string& title, v3_param_id& id) const {
-    const std::vector<ParameterInfo> list = parameters();
-    for (const ParameterInfo& p : list)
-        if (strcasecmp(p.title.c_str(), title.c_str()) == 0) {
-            id = p.id;
-            return true;
-        }
-    char* end = nullptr;
-    const unsigned long index = std::strtoul(title.c_str(), &end, 10);
-    if (!title.empty() && end && *end == 0 && index < list.size()) {
-        id = list[index].id;
-        return true;
-    }
-    return false;
+    return plughost::findNamedParameter(parameters(), &ParameterInfo::title, title, id);
 }
 
 double Vst3Instance::normalised(v3_param_id id) const {
