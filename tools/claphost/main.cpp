@@ -12,6 +12,7 @@
 #include "tools/claphost/ClapSongRenderer.h"
 #include "tools/plughost/CommandLine.h"
 #include "tools/plughost/CommandSteps.h"
+#include "tools/plughost/NamedParameter.h"
 #include "tools/plughost/WavWriter.h"
 
 #include <cstdio>
@@ -80,11 +81,9 @@ bool applySettings(claphost::ClapInstance& plugin, const plughost::CommandLine& 
                    claphost::ClapRenderOptions* options) {
     claphost::EventQueue now;
     for (const std::string& setting : line.values("set")) {
-        const auto equals = setting.find('=');
         clap_id id = 0;
         double plain = 0.0;
-        if (equals == std::string::npos || !plugin.findParameter(setting.substr(0, equals), id) ||
-            !plugin.valueOfText(id, setting.substr(equals + 1), plain)) {
+        if (!plughost::readNamedSetting(plugin, setting, id, plain)) {
             std::cerr << "claphost: cannot set \"" << setting << "\" (NAME=TEXT)\n";
             return false;
         }
@@ -125,20 +124,11 @@ int render(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
 }
 
 int editor(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
-    double afterMs = 0.0, scale = 0.0;
-    int width = 0, height = 0;
-    if (!plughost::readEditorTimes(line, "claphost", afterMs, scale, std::cerr) ||
-        !plughost::readEditorSize(line, "claphost", width, height, std::cerr))
-        return 2;
-    std::string error;
-    claphost::ClapEditorHost window;
-    if (!window.open(plugin, &error, scale)) {
-        std::cerr << "claphost: " << error << "\n";
-        return 1;
-    }
-    if (width > 0 && !window.userResize(width, height))
-        std::cerr << "claphost: the editor does not take another size\n";
-    return plughost::showEditor(window, line, afterMs, "claphost", std::cerr);
+    return plughost::runEditorCommand<claphost::ClapEditorHost>(
+        line, "claphost", std::cerr,
+        [&](claphost::ClapEditorHost& window, double scale, std::string* error) {
+            return window.open(plugin, error, scale);
+        });
 }
 
 int state(claphost::ClapInstance& plugin, const std::string& path,

@@ -126,23 +126,13 @@ int editor(const plughost::CommandLine& line) {
         std::cerr << kUsage;
         return 2;
     }
-    double afterMs = 0.0, scale = 0.0;
-    int width = 0, height = 0;
-    if (!plughost::readEditorTimes(line, "lv2host", afterMs, scale, std::cerr) ||
-        !plughost::readEditorSize(line, "lv2host", width, height, std::cerr))
-        return 2;
-    std::string error;
     lv2host::Lv2World world;
-    const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
-    lv2host::Lv2UiHost window;
-    if (!plugin || !window.open(world, plugin, &error, static_cast<float>(scale))) {
-        std::cerr << "lv2host: " << error << "\n";
-        return 1;
-    }
-    // As a user dragging the window's corner would.
-    if (width > 0 && !window.userResize(width, height))
-        std::cerr << "lv2host: the editor does not take another size\n";
-    return plughost::showEditor(window, line, afterMs, "lv2host", std::cerr);
+    return plughost::runEditorCommand<lv2host::Lv2UiHost>(
+        line, "lv2host", std::cerr,
+        [&](lv2host::Lv2UiHost& window, double scale, std::string* error) {
+            const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", error);
+            return plugin && window.open(world, plugin, error, static_cast<float>(scale));
+        });
 }
 
 }  // namespace

@@ -66,4 +66,26 @@ int showEditor(Window& window, const CommandLine& line, double afterMs, const ch
     return 0;
 }
 
+// The editor command of a face host: --after-ms, --scale and --size read,
+// `open(window, scale, &error)` opening the plug-in's editor in a `Window`
+// of its own, which is then resized as a user dragging its corner would
+// and served as showEditor does. Answers the exit status.
+template <class Window, class Open>
+int runEditorCommand(const CommandLine& line, const char* tool, std::ostream& err, Open&& open) {
+    double afterMs = 0.0, scale = 0.0;
+    int width = 0, height = 0;
+    if (!readEditorTimes(line, tool, afterMs, scale, err) ||
+        !readEditorSize(line, tool, width, height, err))
+        return 2;
+    Window window;
+    std::string error;
+    if (!open(window, scale, &error)) {
+        err << tool << ": " << error << "\n";
+        return 1;
+    }
+    if (width > 0 && !window.userResize(width, height))
+        err << tool << ": the editor does not take another size\n";
+    return showEditor(window, line, afterMs, tool, err);
+}
+
 }  // namespace plughost

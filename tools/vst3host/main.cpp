@@ -8,6 +8,7 @@
 
 #include "tools/plughost/CommandLine.h"
 #include "tools/plughost/CommandSteps.h"
+#include "tools/plughost/NamedParameter.h"
 #include "tools/plughost/WavWriter.h"
 #include "tools/vst3host/Vst3EditorHost.h"
 #include "tools/vst3host/Vst3Instance.h"
@@ -127,11 +128,9 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         options.changes.push_back({0, programInfo.id, value});
     }
     for (const std::string& setting : line.values("set")) {
-        const auto equals = setting.find('=');
         v3_param_id id = 0;
         double value = 0.0;
-        if (equals == std::string::npos || !plugin.findParameter(setting.substr(0, equals), id) ||
-            !plugin.valueOfText(id, setting.substr(equals + 1), value)) {
+        if (!plughost::readNamedSetting(plugin, setting, id, value)) {
             std::cerr << "vst3host: cannot set \"" << setting << "\" (NAME=TEXT)\n";
             return 2;
         }
@@ -160,21 +159,11 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
 }
 
 int editor(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
-    double afterMs = 0.0, scale = 0.0;
-    int width = 0, height = 0;
-    if (!plughost::readEditorTimes(line, "vst3host", afterMs, scale, std::cerr) ||
-        !plughost::readEditorSize(line, "vst3host", width, height, std::cerr))
-        return 2;
-    std::string error;
-    vst3host::Vst3EditorHost window;
-    if (!window.open(plugin, &error, static_cast<float>(scale))) {
-        std::cerr << "vst3host: " << error << "\n";
-        return 1;
-    }
-    // As a user dragging the window's corner would.
-    if (width > 0 && !window.userResize(width, height))
-        std::cerr << "vst3host: the editor does not take another size\n";
-    return plughost::showEditor(window, line, afterMs, "vst3host", std::cerr);
+    return plughost::runEditorCommand<vst3host::Vst3EditorHost>(
+        line, "vst3host", std::cerr,
+        [&](vst3host::Vst3EditorHost& window, double scale, std::string* error) {
+            return window.open(plugin, error, static_cast<float>(scale));
+        });
 }
 
 }  // namespace
