@@ -100,15 +100,12 @@ int render(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
         std::cerr << kUsage;
         return 2;
     }
-    double rate = 0.0, block = 0.0;
-    if (!plughost::readRenderSizes(line, "claphost", rate, block, std::cerr)) return 2;
+    claphost::ClapRenderOptions options;
+    if (!plughost::readRenderSizes(line, "claphost", options, std::cerr)) return 2;
     if (!applySettings(plugin, line, nullptr)) return 2;
     plughost::MidiSong song;
     plughost::WavWriter wav;
-    if (!plughost::openSongAndWav(line, "claphost", rate, song, wav, std::cerr)) return 1;
-    claphost::ClapRenderOptions options;
-    options.rate = rate;
-    options.block = static_cast<int>(block);
+    if (!plughost::openSongAndWav(line, "claphost", options.rate, song, wav, std::cerr)) return 1;
     options.doubles = line.has("double");
     options.midiNotes = line.has("midi-notes");
     std::string error;

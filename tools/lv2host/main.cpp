@@ -73,12 +73,13 @@ int render(const plughost::CommandLine& line) {
         return 2;
     }
     std::string error;
-    double rate = 0.0, block = 0.0;
-    if (!plughost::readRenderSizes(line, "lv2host", rate, block, std::cerr)) return 2;
+    lv2host::Lv2RenderOptions options;
+    if (!plughost::readRenderSizes(line, "lv2host", options, std::cerr)) return 2;
     lv2host::Lv2World world;
     const LilvPlugin* plugin = world.loadBundle(absolute(line.positionals()[0]), "", &error);
     auto instance =
-        plugin ? lv2host::Lv2Instance::create(world, plugin, rate, int(block), &error) : nullptr;
+        plugin ? lv2host::Lv2Instance::create(world, plugin, options.rate, options.block, &error)
+               : nullptr;
     plughost::MidiSong song;
     if (!instance || !song.load(line.value("midi"), &error)) {
         std::cerr << "lv2host: " << error << "\n";
@@ -104,13 +105,10 @@ int render(const plughost::CommandLine& line) {
         return 1;
     }
     plughost::WavWriter wav;
-    if (!wav.open(line.value("out"), 1, static_cast<int>(rate), &error)) {
+    if (!wav.open(line.value("out"), 1, static_cast<int>(options.rate), &error)) {
         std::cerr << "lv2host: " << error << "\n";
         return 1;
     }
-    lv2host::Lv2RenderOptions options;
-    options.rate = rate;
-    options.block = static_cast<int>(block);
     lv2host::Lv2RenderStats stats;
     if (!lv2host::renderSong(*instance, song, options, wav, stats) || !wav.close()) {
         std::cerr << "lv2host: writing the audio failed\n";

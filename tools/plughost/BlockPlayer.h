@@ -8,6 +8,7 @@
 
 #include "tools/plughost/AudioSink.h"
 #include "tools/plughost/MidiSong.h"
+#include "tools/plughost/RenderSizes.h"
 #include "tools/plughost/SignalLevel.h"
 #include "tools/plughost/TempoMap.h"
 
@@ -18,9 +19,7 @@
 namespace plughost {
 
 // What every face's song renderer is asked for.
-struct BlockOptions {
-    int block = 512;
-    double rate = 48000.0;
+struct BlockOptions : RenderSizes {
     double tailSeconds = 2.0;
     // When set, every sample of the first channel as the plug-in wrote it.
     std::vector<double>* capture = nullptr;

@@ -40,14 +40,14 @@ bool told(bool ok, const char* tool, const std::string& error, std::ostream& err
 
 }  // namespace
 
-bool readRenderSizes(const CommandLine& line, const char* tool, double& rate, double& block,
+bool readRenderSizes(const CommandLine& line, const char* tool, RenderSizes& sizes,
                      std::ostream& err) {
     std::string error;
-    rate = 48000.0;
-    block = 512.0;
-    return told(line.number("rate", 1000.0, 1000000.0, rate, &error) &&
-                    line.number("block", 1.0, 65536.0, block, &error),
-                tool, error, err);
+    double block = sizes.block;
+    const bool read = line.number("rate", 1000.0, 1000000.0, sizes.rate, &error) &&
+                      line.number("block", 1.0, 65536.0, block, &error);
+    sizes.block = static_cast<int>(block);
+    return told(read, tool, error, err);
 }
 
 bool openSongAndWav(const CommandLine& line, const char* tool, double rate, MidiSong& song,

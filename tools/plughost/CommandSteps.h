@@ -6,6 +6,7 @@
 #include "tools/plughost/EditorImage.h"
 #include "tools/plughost/MidiSong.h"
 #include "tools/plughost/PluginHost.h"
+#include "tools/plughost/RenderSizes.h"
 #include "tools/plughost/WavWriter.h"
 
 #include <memory>
@@ -25,9 +26,9 @@ std::unique_ptr<PluginInstance> loadOrReport(PluginHost& host, const std::string
 int applyPresetAndSettings(PluginInstance& plugin, const CommandLine& line, std::ostream* report,
                            std::ostream& err);
 
-// --rate and --block of a host's render command (48000 Hz and 512 frames
-// unless given), the problem told after `tool`.
-bool readRenderSizes(const CommandLine& line, const char* tool, double& rate, double& block,
+// --rate and --block of a host's render command into `sizes` (left as they
+// are where not given), the problem told after `tool`.
+bool readRenderSizes(const CommandLine& line, const char* tool, RenderSizes& sizes,
                      std::ostream& err);
 
 // The song of --midi loaded and the mono WAV file of --out opened at

@@ -13,9 +13,7 @@
 
 namespace plughost {
 
-struct BenchOptions {
-    double rate = 48000.0;
-    int block = 512;
+struct BenchOptions : RenderSizes {
     double seconds = 10.0;
     int instances = 5;  // fresh instances per round
     int rounds = 3;

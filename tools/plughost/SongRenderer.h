@@ -7,6 +7,7 @@
 
 #include "tools/plughost/AudioSink.h"
 #include "tools/plughost/MidiSong.h"
+#include "tools/plughost/RenderSizes.h"
 
 #include <cstdint>
 #include <string>
@@ -15,10 +16,8 @@ namespace plughost {
 
 class PluginInstance;
 
-struct RenderOptions {
+struct RenderOptions : RenderSizes {
     enum Precision { Auto, Float, Double };
-    double rate = 48000.0;
-    int block = 512;
     Precision precision = Auto;  // Auto: double when the plug-in offers it
     double tempo = 0.0;          // > 0: constant tempo instead of the song's map
     double tailSeconds = 2.0;    // rendered after the last event

@@ -97,16 +97,17 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         std::cerr << kUsage;
         return 2;
     }
-    double rate = 0.0, block = 0.0, program = -1.0;
+    vst3host::Vst3RenderOptions options;
+    double program = -1.0;
     std::string error;
-    if (!plughost::readRenderSizes(line, "vst3host", rate, block, std::cerr)) return 2;
+    if (!plughost::readRenderSizes(line, "vst3host", options, std::cerr)) return 2;
     if (!line.number("program", 0.0, 1e6, program, &error)) {
         std::cerr << "vst3host: " << error << "\n";
         return 2;
     }
     plughost::MidiSong song;
     plughost::WavWriter wav;
-    if (!plughost::openSongAndWav(line, "vst3host", rate, song, wav, std::cerr)) return 1;
+    if (!plughost::openSongAndWav(line, "vst3host", options.rate, song, wav, std::cerr)) return 1;
     if (line.has("state")) {
         std::ifstream in(line.value("state"), std::ios::binary);
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
@@ -117,9 +118,6 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
             return 1;
         }
     }
-    vst3host::Vst3RenderOptions options;
-    options.rate = rate;
-    options.block = static_cast<int>(block);
     options.doubles = line.has("double");
     vst3host::ParameterInfo programInfo;
     if (program >= 0.0 && plugin.programParameter(programInfo)) {
