@@ -35,12 +35,10 @@ const char* const kUsage =
     "  Every command ends by listing host calls made on threads the headers do not allow.\n";
 
 std::string flagsText(std::uint32_t flags) {
-    std::string text;
-    if (flags & CLAP_PARAM_IS_STEPPED) text += " stepped";
-    if (flags & CLAP_PARAM_IS_AUTOMATABLE) text += " automatable";
-    if (flags & CLAP_PARAM_IS_HIDDEN) text += " hidden";
-    if (flags & CLAP_PARAM_IS_READONLY) text += " read-only";
-    return text;
+    return plughost::flagWords(flags, {{CLAP_PARAM_IS_STEPPED, "stepped"},
+                                       {CLAP_PARAM_IS_AUTOMATABLE, "automatable"},
+                                       {CLAP_PARAM_IS_HIDDEN, "hidden"},
+                                       {CLAP_PARAM_IS_READONLY, "read-only"}});
 }
 
 int info(claphost::ClapInstance& plugin) {
@@ -114,18 +112,10 @@ int render(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
         std::cerr << "claphost: " << error << "\n";
         return 1;
     }
-    std::cout << "frames " << stats.frames << "  peak " << stats.peak << "  rms " << stats.rms
-              << (options.doubles ? "  (64-bit)" : "  (32-bit)")
-              << (stats.channelsAlike ? "" : "  channels differ") << "\n";
+    plughost::reportLevels(std::cout, stats)
+        << (options.doubles ? "  (64-bit)" : "  (32-bit)")
+        << (stats.channelsAlike ? "" : "  channels differ") << "\n";
     return 0;
-}
-
-int editor(claphost::ClapInstance& plugin, const plughost::CommandLine& line) {
-    return plughost::runEditorCommand<claphost::ClapEditorHost>(
-        line, "claphost", std::cerr,
-        [&](claphost::ClapEditorHost& window, double scale, std::string* error) {
-            return window.open(plugin, error, scale);
-        });
 }
 
 int state(claphost::ClapInstance& plugin, const std::string& path,
@@ -153,17 +143,11 @@ int main(int argc, char** argv) {
         std::cerr << kUsage;
         return command == "help" || command == "--help" ? 0 : 2;
     }
-    plughost::CommandLine line({{"midi", true},
-                                {"out", true},
-                                {"set", true},
-                                {"rate", true},
-                                {"block", true},
-                                {"double", false},
-                                {"midi-notes", false},
-                                {"screenshot", true},
-                                {"after-ms", true},
-                                {"scale", true},
-                                {"size", true}});
+    plughost::CommandLine line(
+        plughost::CommandLine::joined({plughost::kSongOptions,
+                                       plughost::kRenderSizeOptions,
+                                       plughost::kEditorOptions,
+                                       {{"set", true}, {"double", false}, {"midi-notes", false}}}));
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error) ||
         line.positionals().size() != 1) {
@@ -179,7 +163,9 @@ int main(int argc, char** argv) {
     int status = 0;
     if (command == "info") status = info(*plugin);
     if (command == "render") status = render(*plugin, line);
-    if (command == "editor") status = editor(*plugin, line);
+    if (command == "editor")
+        status = plughost::runEditorCommand<claphost::ClapEditorHost>(*plugin, line, "claphost",
+                                                                      std::cerr);
     if (command == "state") status = state(*plugin, path, line);
     for (const std::string& wrong : plugin->callsOnWrongThreads())
         std::cerr << "claphost: the plug-in called " << wrong << "\n";

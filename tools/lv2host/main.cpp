@@ -114,8 +114,7 @@ int render(const plughost::CommandLine& line) {
         std::cerr << "lv2host: writing the audio failed\n";
         return 1;
     }
-    std::cout << "frames " << stats.frames << "  peak " << stats.peak << "  rms " << stats.rms
-              << "\n";
+    plughost::reportLevels(std::cout, stats) << "\n";
     return 0;
 }
 
@@ -142,16 +141,12 @@ int main(int argc, char** argv) {
                                                                                                : 2;
     }
     const bool isRender = std::strcmp(argv[1], "render") == 0;
-    plughost::CommandLine line(
-        isRender ? std::vector<plughost::CommandLine::Option>{{"midi", true},
-                                                              {"out", true},
-                                                              {"set", true},
-                                                              {"rate", true},
-                                                              {"block", true},
-                                                              {"state", true},
-                                                              {"save-state", true}}
-                 : std::vector<plughost::CommandLine::Option>{
-                       {"screenshot", true}, {"after-ms", true}, {"scale", true}, {"size", true}});
+    plughost::CommandLine line(isRender
+                                   ? plughost::CommandLine::joined(
+                                         {plughost::kSongOptions,
+                                          plughost::kRenderSizeOptions,
+                                          {{"set", true}, {"state", true}, {"save-state", true}}})
+                                   : plughost::kEditorOptions);
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error)) {
         std::cerr << "lv2host: " << error << "\n" << kUsage;

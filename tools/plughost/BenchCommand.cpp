@@ -3,6 +3,7 @@
 // with the ratios to the second plug-in's float path.
 
 #include "tools/plughost/CommandLine.h"
+#include "tools/plughost/CommandSteps.h"
 #include "tools/plughost/PluginBenchmark.h"
 #include "tools/plughost/Subcommands.h"
 
@@ -12,12 +13,9 @@
 namespace plughost {
 
 int runBench(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"rate", true},
-                      {"block", true},
-                      {"seconds", true},
-                      {"instances", true},
-                      {"rounds", true},
-                      {"scene", true}});
+    CommandLine line(CommandLine::joined(
+        {kRenderSizeOptions,
+         {{"seconds", true}, {"instances", true}, {"rounds", true}, {"scene", true}}}));
     std::string error;
     BenchOptions options;
     double block = options.block, instances = options.instances, rounds = options.rounds;

@@ -7,7 +7,13 @@
 
 namespace plughost {
 
-CommandLine::CommandLine(std::vector<Option> options) : options_(std::move(options)) {}
+CommandLine::CommandLine(Options options) : options_(std::move(options)) {}
+
+CommandLine::Options CommandLine::joined(std::initializer_list<Options> groups) {
+    Options all;
+    for (const Options& group : groups) all.insert(all.end(), group.begin(), group.end());
+    return all;
+}
 
 const CommandLine::Option* CommandLine::find(const std::string& name) const {
     for (const Option& o : options_)

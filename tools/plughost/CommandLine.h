@@ -4,6 +4,7 @@
 // "@FILE" is replaced by the whitespace-separated words of FILE, so that
 // option sets can be kept in files (lines starting with '#' are comments).
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,13 @@ public:
         bool takesValue;
     };
 
-    explicit CommandLine(std::vector<Option> options);
+    using Options = std::vector<Option>;
+
+    explicit CommandLine(Options options);
+
+    // One list of several: a command's own options and those of the shared
+    // steps it takes.
+    static Options joined(std::initializer_list<Options> groups);
 
     // False with `error` set on an unknown option, a missing value or an
     // unreadable @FILE.

@@ -7,6 +7,12 @@
 
 namespace plughost {
 
+const CommandLine::Options kSettingOptions = {{"preset", true}, {"set", true}};
+const CommandLine::Options kSongOptions = {{"midi", true}, {"out", true}};
+const CommandLine::Options kRenderSizeOptions = {{"rate", true}, {"block", true}};
+const CommandLine::Options kEditorOptions = {
+    {"screenshot", true}, {"after-ms", true}, {"scale", true}, {"size", true}};
+
 std::unique_ptr<PluginInstance> loadOrReport(PluginHost& host, const std::string& path,
                                              std::ostream& err) {
     std::string error;
@@ -56,6 +62,17 @@ bool openSongAndWav(const CommandLine& line, const char* tool, double rate, Midi
     return told(song.load(line.value("midi"), &error) &&
                     wav.open(line.value("out"), 1, static_cast<int>(rate), &error),
                 tool, error, err);
+}
+
+std::ostream& reportLevels(std::ostream& out, const BlockStats& stats) {
+    return out << "frames " << stats.frames << "  peak " << stats.peak << "  rms " << stats.rms;
+}
+
+std::string flagWords(std::uint64_t flags, std::initializer_list<FlagWord> words) {
+    std::string text;
+    for (const FlagWord& w : words)
+        if (flags & w.flag) text += std::string(" ") + w.word;
+    return text;
 }
 
 bool readEditorTimes(const CommandLine& line, const char* tool, double& afterMs, double& scale,

@@ -2,6 +2,7 @@
 // Steps several subcommands take alike. Each reports its problem to `err`
 // itself, so that the commands word it and exit on it the same way.
 
+#include "tools/plughost/BlockPlayer.h"
 #include "tools/plughost/CommandLine.h"
 #include "tools/plughost/EditorImage.h"
 #include "tools/plughost/MidiSong.h"
@@ -9,11 +10,22 @@
 #include "tools/plughost/RenderSizes.h"
 #include "tools/plughost/WavWriter.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <ostream>
 #include <string>
 
 namespace plughost {
+
+// The options the steps below read, for the lists of the commands that
+// take them: --preset and --set; --midi and --out; --rate and --block (the
+// sample rate and block size every rendering command takes); and
+// --screenshot, --after-ms, --scale and --size.
+extern const CommandLine::Options kSettingOptions;
+extern const CommandLine::Options kSongOptions;
+extern const CommandLine::Options kRenderSizeOptions;
+extern const CommandLine::Options kEditorOptions;
 
 // The plug-in at `path`, or null once the reason it did not load is told.
 std::unique_ptr<PluginInstance> loadOrReport(PluginHost& host, const std::string& path,
@@ -46,6 +58,18 @@ bool readEditorTimes(const CommandLine& line, const char* tool, double& afterMs,
 // told after `tool`.
 bool readEditorSize(const CommandLine& line, const char* tool, int& width, int& height,
                     std::ostream& err);
+
+// What a face host's render reports of the output: its frames, peak and
+// RMS, on a line the caller ends.
+std::ostream& reportLevels(std::ostream& out, const BlockStats& stats);
+
+// The word of each flag that `flags` has set, each after a space: how the
+// hosts' info lists a parameter's flags.
+struct FlagWord {
+    std::uint64_t flag;
+    const char* word;
+};
+std::string flagWords(std::uint64_t flags, std::initializer_list<FlagWord> words);
 
 // Serves the open `window` for `afterMs` (until interrupted when negative),
 // then saves its --screenshot. Answers the exit status.
@@ -87,6 +111,15 @@ int runEditorCommand(const CommandLine& line, const char* tool, std::ostream& er
     if (width > 0 && !window.userResize(width, height))
         err << tool << ": the editor does not take another size\n";
     return showEditor(window, line, afterMs, tool, err);
+}
+
+// The same for a `Window` that opens as `window.open(plugin, &error, scale)`.
+template <class Window, class Plugin>
+int runEditorCommand(Plugin& plugin, const CommandLine& line, const char* tool, std::ostream& err) {
+    return runEditorCommand<Window>(line, tool, err,
+                                    [&](Window& window, double scale, std::string* error) {
+                                        return window.open(plugin, error, scale);
+                                    });
 }
 
 }  // namespace plughost

@@ -195,14 +195,13 @@ void renderLoop(PluginInstance& plugin, double rate, std::atomic<bool>& stop) {
 }  // namespace
 
 int runEditor(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"screenshot", true},
-                      {"after-ms", true},
-                      {"render", false},
-                      {"preset", true},
-                      {"set", true},
-                      {"page", true},
-                      {"click", true},
-                      {"scale", true}});
+    CommandLine line(CommandLine::joined({kSettingOptions,
+                                          {{"screenshot", true},
+                                           {"after-ms", true},
+                                           {"render", false},
+                                           {"page", true},
+                                           {"click", true},
+                                           {"scale", true}}}));
     std::string error;
     if (!line.parse(args, &error) || line.positionals().size() != 1) {
         err << (error.empty() ? std::string(kUsage) : error + "\n" + kUsage);

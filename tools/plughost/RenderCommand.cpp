@@ -46,17 +46,14 @@ std::string level(double linear) {
 }  // namespace
 
 int runRender(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"midi", true},
-                      {"out", true},
-                      {"rate", true},
-                      {"block", true},
-                      {"double", false},
-                      {"float", false},
-                      {"tempo", true},
-                      {"program", true},
-                      {"preset", true},
-                      {"set", true},
-                      {"tail", true}});
+    CommandLine line(CommandLine::joined({kSongOptions,
+                                          kRenderSizeOptions,
+                                          kSettingOptions,
+                                          {{"double", false},
+                                           {"float", false},
+                                           {"tempo", true},
+                                           {"program", true},
+                                           {"tail", true}}}));
     std::string error;
     if (!line.parse(args, &error) || line.positionals().size() != 1 || !line.has("midi") ||
         !line.has("out")) {

@@ -23,7 +23,7 @@ const char* const kUsage =
 }  // namespace
 
 int runSave(const SubcommandArgs& args, std::ostream& out, std::ostream& err) {
-    CommandLine line({{"program", true}, {"preset", true}, {"set", true}});
+    CommandLine line(CommandLine::joined({kSettingOptions, {{"program", true}}}));
     std::string error;
     if (!line.parse(args, &error) || line.positionals().size() != 2) {
         if (!error.empty()) err << error << "\n";

@@ -43,13 +43,12 @@ const char* const kUsage =
     "  user dragging its corner would (the view answers the nearest size it takes).\n";
 
 std::string flagsText(std::int32_t flags) {
-    std::string text;
-    if (flags & V3_PARAM_CAN_AUTOMATE) text += " automatable";
-    if (flags & V3_PARAM_IS_LIST) text += " list";
-    if (flags & V3_PARAM_IS_HIDDEN) text += " hidden";
-    if (flags & V3_PARAM_READ_ONLY) text += " read-only";
-    if (flags & V3_PARAM_PROGRAM_CHANGE) text += " program-change";
-    return text;
+    return plughost::flagWords(static_cast<std::uint32_t>(flags),
+                               {{V3_PARAM_CAN_AUTOMATE, "automatable"},
+                                {V3_PARAM_IS_LIST, "list"},
+                                {V3_PARAM_IS_HIDDEN, "hidden"},
+                                {V3_PARAM_READ_ONLY, "read-only"},
+                                {V3_PARAM_PROGRAM_CHANGE, "program-change"}});
 }
 
 std::string hexId(const std::uint8_t* id) {
@@ -151,17 +150,9 @@ int render(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
         std::cerr << "vst3host: " << error << "\n";
         return 1;
     }
-    std::cout << "frames " << stats.frames << "  peak " << stats.peak << "  rms " << stats.rms
-              << (options.doubles ? "  (64-bit)" : "  (32-bit)") << "\n";
+    plughost::reportLevels(std::cout, stats)
+        << (options.doubles ? "  (64-bit)" : "  (32-bit)") << "\n";
     return 0;
-}
-
-int editor(vst3host::Vst3Instance& plugin, const plughost::CommandLine& line) {
-    return plughost::runEditorCommand<vst3host::Vst3EditorHost>(
-        line, "vst3host", std::cerr,
-        [&](vst3host::Vst3EditorHost& window, double scale, std::string* error) {
-            return window.open(plugin, error, static_cast<float>(scale));
-        });
 }
 
 }  // namespace
@@ -172,20 +163,15 @@ int main(int argc, char** argv) {
         std::cerr << kUsage;
         return command == "help" || command == "--help" ? 0 : 2;
     }
-    plughost::CommandLine line({{"midi", true},
-                                {"out", true},
-                                {"set", true},
-                                {"program", true},
-                                {"rate", true},
-                                {"block", true},
-                                {"double", false},
-                                {"state", true},
-                                {"save-state", true},
-                                {"screenshot", true},
-                                {"after-ms", true},
-                                {"scale", true},
-                                {"size", true},
-                                {"presets", true}});
+    plughost::CommandLine line(plughost::CommandLine::joined({plughost::kSongOptions,
+                                                              plughost::kRenderSizeOptions,
+                                                              plughost::kEditorOptions,
+                                                              {{"set", true},
+                                                               {"program", true},
+                                                               {"double", false},
+                                                               {"state", true},
+                                                               {"save-state", true},
+                                                               {"presets", true}}}));
     std::string error;
     if (!line.parse(std::vector<std::string>(argv + 2, argv + argc), &error) ||
         line.positionals().size() != 1) {
@@ -199,5 +185,6 @@ int main(int argc, char** argv) {
     }
     if (command == "info") return info(*plugin, line);
     if (command == "render") return render(*plugin, line);
-    return editor(*plugin, line);
+    return plughost::runEditorCommand<vst3host::Vst3EditorHost>(*plugin, line, "vst3host",
+                                                                std::cerr);
 }
