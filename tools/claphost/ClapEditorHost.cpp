@@ -7,38 +7,25 @@
 
 namespace claphost {
 
-ClapEditorHost::ClapEditorHost() : display_(plughost::openHostDisplay()) {}
-
-ClapEditorHost::~ClapEditorHost() {
-    close();
-    if (display_) XCloseDisplay(display_);
-}
+ClapEditorHost::~ClapEditorHost() { close(); }
 
 bool ClapEditorHost::open(ClapInstance& plugin, std::string* error, double scale) {
-    auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        close();
-        return false;
-    };
-    close();
-    if (!display_) return fail("no X display (is DISPLAY set?)");
+    if (!closeAndCheckDisplay(error)) return false;
     const clap_plugin_gui_t* gui = plugin.gui();
     const clap_plugin_t* p = plugin.plugin();
-    if (!gui) return fail("the plug-in has no gui");
+    if (!gui) return fail(error, "the plug-in has no gui");
     if (!gui->is_api_supported(p, CLAP_WINDOW_API_X11, false))
-        return fail("the gui does not embed in X11 windows");
-    if (!gui->create(p, CLAP_WINDOW_API_X11, false)) return fail("the gui was not created");
+        return fail(error, "the gui does not embed in X11 windows");
+    if (!gui->create(p, CLAP_WINDOW_API_X11, false)) return fail(error, "the gui was not created");
     plugin_ = &plugin;
-    if (scale != 0.0 && !gui->set_scale(p, scale)) return fail("the gui refuses the scale");
+    if (scale != 0.0 && !gui->set_scale(p, scale)) return fail(error, "the gui refuses the scale");
     if (!gui->get_size(p, &width_, &height_) || width_ < 1 || height_ < 1)
-        return fail("the gui gives no size");
-    window_ = plughost::createHostWindow(display_, static_cast<int>(width_),
-                                         static_cast<int>(height_), "claphost");
-    plughost::mapAndWait(display_, window_);
+        return fail(error, "the gui gives no size");
+    openWindow(static_cast<int>(width_), static_cast<int>(height_), "claphost");
     clap_window_t parent{};
     parent.api = CLAP_WINDOW_API_X11;
     parent.x11 = window_;
-    if (!gui->set_parent(p, &parent)) return fail("the gui did not take its parent window");
+    if (!gui->set_parent(p, &parent)) return fail(error, "the gui did not take its parent window");
     gui->show(p);
     return true;
 }
@@ -49,11 +36,7 @@ void ClapEditorHost::close() {
         plugin_->gui()->destroy(plugin_->plugin());
         plugin_ = nullptr;
     }
-    if (display_ && window_) {
-        XDestroyWindow(display_, window_);
-        XSync(display_, False);
-    }
-    window_ = 0;
+    destroyWindow();
 }
 
 void ClapEditorHost::idle() {
@@ -70,15 +53,8 @@ bool ClapEditorHost::userResize(int width, int height) {
     if (!gui->adjust_size(p, &w, &h)) return false;
     width_ = w;
     height_ = h;
-    if (display_ && window_) {
-        XResizeWindow(display_, window_, w, h);
-        XSync(display_, False);
-    }
+    resizeWindow(static_cast<int>(w), static_cast<int>(h));
     return gui->set_size(p, w, h);
-}
-
-unsigned long ClapEditorHost::editorWindow() const {
-    return plughost::firstChildWindow(display_, window_);
 }
 
 bool ClapEditorHost::drag(int x, int y, int dx, int dy, int steps) {

@@ -6,23 +6,21 @@
 // serves them on its main thread.
 
 #include "tools/plughost/EditorImage.h"
-#include "tools/plughost/HostIdler.h"
+#include "tools/plughost/HostWindow.h"
 
+#include <cstdint>
 #include <string>
-
-struct _XDisplay;
 
 namespace claphost {
 
 class ClapInstance;
 
-class ClapEditorHost : public plughost::HostIdler {
+class ClapEditorHost : public plughost::HostWindow {
 public:
-    ClapEditorHost();
-    ~ClapEditorHost();
+    ~ClapEditorHost() override;
 
     bool open(ClapInstance& plugin, std::string* error = nullptr, double scale = 0.0);
-    void close();
+    void close() override;
     bool isOpen() const { return plugin_ != nullptr; }
     void idle() override;
 
@@ -37,12 +35,9 @@ public:
 
     int width() const { return static_cast<int>(width_); }
     int height() const { return static_cast<int>(height_); }
-    unsigned long editorWindow() const;
     bool screenshot(plughost::EditorImage& image) const;
 
 private:
-    _XDisplay* display_ = nullptr;
-    unsigned long window_ = 0;
     ClapInstance* plugin_ = nullptr;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;

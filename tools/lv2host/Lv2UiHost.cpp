@@ -46,12 +46,7 @@ bool findEmbeddableUi(Lv2World& world, const LilvPlugin* plugin, const char* hos
     return chosen != nullptr;
 }
 
-Lv2UiHost::Lv2UiHost() { display_ = plughost::openHostDisplay(); }
-
-Lv2UiHost::~Lv2UiHost() {
-    close();
-    if (display_) XCloseDisplay(display_);
-}
+Lv2UiHost::~Lv2UiHost() { close(); }
 
 void Lv2UiHost::writeFunction(void* controller, std::uint32_t port, std::uint32_t size,
                               std::uint32_t protocol, const void* buffer) {
@@ -70,9 +65,7 @@ int Lv2UiHost::resizeFunction(LV2UI_Feature_Handle handle, int width, int height
     if (width < 1 || height < 1 || !self->window_) return 1;
     self->width_ = width;
     self->height_ = height;
-    XResizeWindow(self->display_, self->window_, static_cast<unsigned>(width),
-                  static_cast<unsigned>(height));
-    XSync(self->display_, False);
+    self->resizeWindow(width, height);
     return 0;
 }
 
@@ -93,16 +86,11 @@ void Lv2UiHost::clearMessages() { messages_.clear(); }
 
 bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* error,
                      float scaleFactor, float sampleRate) {
-    auto fail = [error](const std::string& why) {
-        if (error) *error = why;
-        return false;
-    };
-    close();
-    if (!display_) return fail("no X display (is DISPLAY set?)");
+    if (!closeAndCheckDisplay(error)) return false;
     const char* hostType = LV2_UI__X11UI;
     EmbeddableUi ui;
     if (!findEmbeddableUi(world, plugin, hostType, &ui))
-        return fail("the plug-in has no UI that embeds in an X11 window");
+        return fail(error, "the plug-in has no UI that embeds in an X11 window");
 
     width_ = height_ = 64;  // until the UI asks for its size
     std::string title;
@@ -110,8 +98,7 @@ bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* err
         title = std::string(lilv_node_as_string(name)) + " (LV2)";
         lilv_node_free(name);
     }
-    window_ = plughost::createHostWindow(display_, width_, height_, title);
-    plughost::mapAndWait(display_, window_);
+    openWindow(width_, height_, title);
 
     scale_ = scaleFactor;
     rate_ = sampleRate;
@@ -137,10 +124,7 @@ bool Lv2UiHost::open(Lv2World& world, const LilvPlugin* plugin, std::string* err
     instance_ = suil_instance_new(
         host_, this, hostType, lilv_node_as_uri(lilv_plugin_get_uri(plugin)), ui.uri.c_str(),
         ui.typeUri.c_str(), ui.bundlePath.c_str(), ui.binaryPath.c_str(), features);
-    if (!instance_) {
-        close();
-        return fail("suil could not instantiate the UI");
-    }
+    if (!instance_) return fail(error, "suil could not instantiate the UI");
     widget_ = reinterpret_cast<unsigned long>(suil_instance_get_widget(instance_));
     idle_ = static_cast<const LV2UI_Idle_Interface*>(
         suil_instance_extension_data(instance_, LV2_UI__idleInterface));
@@ -153,11 +137,7 @@ void Lv2UiHost::close() {
     idle_ = nullptr;
     if (host_) suil_host_free(host_);
     host_ = nullptr;
-    if (display_ && window_) {
-        XDestroyWindow(display_, window_);
-        XSync(display_, False);
-    }
-    window_ = 0;
+    destroyWindow();
     widget_ = 0;
 }
 
@@ -168,10 +148,6 @@ void Lv2UiHost::portEvent(std::uint32_t port, float value) {
 void Lv2UiHost::idle() {
     if (instance_ && idle_) idle_->idle(suil_instance_get_handle(instance_));
     plughost::dropEvents(display_);
-}
-
-unsigned long Lv2UiHost::editorWindow() const {
-    return plughost::firstChildWindow(display_, window_);
 }
 
 bool Lv2UiHost::drag(int x, int y, int dx, int dy, int steps) {

@@ -8,7 +8,7 @@
 
 #include "tools/plughost/CallLog.h"
 #include "tools/plughost/EditorImage.h"
-#include "tools/plughost/HostIdler.h"
+#include "tools/plughost/HostWindow.h"
 
 #include <lilv/lilv.h>
 #include <lv2/options/options.h>
@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-struct _XDisplay;
 struct SuilHostImpl;
 struct SuilInstanceImpl;
 
@@ -46,19 +45,15 @@ struct EmbeddableUi {
 bool findEmbeddableUi(Lv2World& world, const LilvPlugin* plugin, const char* hostTypeUri,
                       EmbeddableUi* found);
 
-class Lv2UiHost : public plughost::HostIdler {
+class Lv2UiHost : public plughost::HostWindow {
 public:
-    Lv2UiHost();
-    ~Lv2UiHost();
-
-    bool hasDisplay() const { return display_ != nullptr; }
-    _XDisplay* display() const { return display_; }
+    ~Lv2UiHost() override;
 
     // Creates the window and the plug-in's X11 UI in it. `scaleFactor` and
     // `sampleRate` are offered as options when above 0.
     bool open(Lv2World& world, const LilvPlugin* plugin, std::string* error = nullptr,
               float scaleFactor = 0.0f, float sampleRate = 48000.0f);
-    void close();
+    void close() override;
     bool isOpen() const { return instance_ != nullptr; }
 
     // The host's side of a control port change: port_event to the UI.
@@ -72,7 +67,6 @@ public:
     unsigned long hostWindow() const { return window_; }
     // What the UI answered as its widget, and the window actually found in ours.
     unsigned long widget() const { return widget_; }
-    unsigned long editorWindow() const;
     int width() const { return width_; }
     int height() const { return height_; }
     bool hasIdleInterface() const { return idle_ != nullptr; }
@@ -96,8 +90,6 @@ private:
     static int resizeFunction(LV2UI_Feature_Handle handle, int width, int height);
     void record(const UiMessage& message);
 
-    _XDisplay* display_ = nullptr;
-    unsigned long window_ = 0;
     unsigned long widget_ = 0;
     int width_ = 0;
     int height_ = 0;

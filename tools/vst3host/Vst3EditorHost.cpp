@@ -48,11 +48,7 @@ struct FrameTables {
             host->resizes_.push_back(*rect);
             host->width_ = rect->right - rect->left;
             host->height_ = rect->bottom - rect->top;
-            if (host->display_ && host->window_) {
-                XResizeWindow(host->display_, host->window_, static_cast<unsigned>(host->width_),
-                              static_cast<unsigned>(host->height_));
-                XSync(host->display_, False);
-            }
+            host->resizeWindow(host->width_, host->height_);
             return V3_OK;
         };
         return t;
@@ -90,46 +86,33 @@ const v3_plugin_frame_cpp kFrameTable = FrameTables::frame();
 const v3_run_loop_cpp kLoopTable = FrameTables::loop();
 }  // namespace
 
-Vst3EditorHost::Vst3EditorHost()
-    : display_(plughost::openHostDisplay()), frame_{&kFrameTable, this}, loop_{&kLoopTable, this} {}
+Vst3EditorHost::Vst3EditorHost() : frame_{&kFrameTable, this}, loop_{&kLoopTable, this} {}
 
-Vst3EditorHost::~Vst3EditorHost() {
-    close();
-    if (display_) XCloseDisplay(display_);
-}
+Vst3EditorHost::~Vst3EditorHost() { close(); }
 
 bool Vst3EditorHost::open(Vst3Instance& plugin, std::string* error, float scale, bool runLoop,
                           unsigned long parent) {
-    auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        close();
-        return false;
-    };
-    close();
-    if (!display_) return fail("no X display (is DISPLAY set?)");
+    if (!closeAndCheckDisplay(error)) return false;
     offerRunLoop_ = runLoop;
     v3_edit_controller** controller = plugin.controller();
     view_ = v3_cpp_obj(controller)->create_view(controller, "editor");
-    if (!view_) return fail("the controller gives no editor view");
+    if (!view_) return fail(error, "the controller gives no editor view");
     if (v3_cpp_obj(view_)->is_platform_type_supported(view_, V3_VIEW_PLATFORM_TYPE_X11) != V3_OK)
-        return fail("the view does not embed in X11 windows");
+        return fail(error, "the view does not embed in X11 windows");
     if (scale != 0.0f) setScale(scale);
     v3_view_rect rect{};
     if (v3_cpp_obj(view_)->get_size(view_, &rect) != V3_OK || rect.right - rect.left < 1 ||
         rect.bottom - rect.top < 1)
-        return fail("the view gives no size");
+        return fail(error, "the view gives no size");
     width_ = rect.right - rect.left;
     height_ = rect.bottom - rect.top;
 
-    if (!parent) {
-        window_ = plughost::createHostWindow(display_, width_, height_, "vst3host");
-        plughost::mapAndWait(display_, window_);
-    }
+    if (!parent) openWindow(width_, height_, "vst3host");
 
     v3_cpp_obj(view_)->set_frame(view_, reinterpret_cast<v3_plugin_frame**>(&frame_));
     if (v3_cpp_obj(view_)->attached(view_, reinterpret_cast<void*>(parent ? parent : window_),
                                     V3_VIEW_PLATFORM_TYPE_X11) != V3_OK)
-        return fail("the view did not attach");
+        return fail(error, "the view did not attach");
     thread_ = std::this_thread::get_id();
     return true;
 }
@@ -143,11 +126,7 @@ void Vst3EditorHost::close() {
     }
     timers_.clear();
     handlers_.clear();
-    if (display_ && window_) {
-        XDestroyWindow(display_, window_);
-        XSync(display_, False);
-    }
-    window_ = 0;
+    destroyWindow();
 }
 
 void Vst3EditorHost::idle() {
@@ -160,10 +139,6 @@ void Vst3EditorHost::idle() {
         if (poll(&p, 1, 0) > 0) v3_cpp_obj(h.first)->on_fd_is_set(h.first, h.second);
     }
     plughost::dropEvents(display_);
-}
-
-unsigned long Vst3EditorHost::editorWindow() const {
-    return plughost::firstChildWindow(display_, window_);
 }
 
 bool Vst3EditorHost::drag(int x, int y, int dx, int dy, int steps, bool release) {
@@ -188,11 +163,7 @@ bool Vst3EditorHost::userResize(int width, int height, v3_view_rect* granted) {
     if (v3_cpp_obj(view_)->check_size_constraint(view_, &rect) != V3_OK) return false;
     width_ = rect.right - rect.left;
     height_ = rect.bottom - rect.top;
-    if (display_ && window_) {
-        XResizeWindow(display_, window_, static_cast<unsigned>(width_),
-                      static_cast<unsigned>(height_));
-        XSync(display_, False);
-    }
+    resizeWindow(width_, height_);
     if (granted) *granted = rect;
     return v3_cpp_obj(view_)->on_size(view_, &rect) == V3_OK;
 }

@@ -6,8 +6,8 @@
 // calls it, as a host serves them on its user-interface thread.
 
 #include "tools/plughost/EditorImage.h"
-#include "tools/plughost/HostIdler.h"
 #include "tools/plughost/HostTimers.h"
+#include "tools/plughost/HostWindow.h"
 
 #include <travesty/view.h>
 
@@ -16,23 +16,21 @@
 #include <thread>
 #include <vector>
 
-struct _XDisplay;
-
 namespace vst3host {
 
 class Vst3Instance;
 
-class Vst3EditorHost : public plughost::HostIdler {
+class Vst3EditorHost : public plughost::HostWindow {
 public:
     Vst3EditorHost();
-    ~Vst3EditorHost();
+    ~Vst3EditorHost() override;
 
     // createView("editor"), the scale factor when not 0, a window of the
     // view's size, attached. `runLoop` false offers a frame without one;
     // a `parent` given is attached to instead of a window of our own.
     bool open(Vst3Instance& plugin, std::string* error = nullptr, float scale = 0.0f,
               bool runLoop = true, unsigned long parent = 0);
-    void close();
+    void close() override;
     bool isOpen() const { return view_ != nullptr; }
 
     // Serves due timers and ready descriptors, and the window's events.
@@ -52,8 +50,6 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
-    _XDisplay* display() const { return display_; }
-    unsigned long editorWindow() const;
     bool screenshot(plughost::EditorImage& image) const;
     // Sizes the view asked for through the frame.
     const std::vector<v3_view_rect>& resizeRequests() const { return resizes_; }
@@ -71,8 +67,6 @@ public:
 private:
     friend struct FrameTables;
 
-    _XDisplay* display_ = nullptr;
-    unsigned long window_ = 0;
     v3_plugin_view** view_ = nullptr;
     Face frame_;
     Face loop_;
