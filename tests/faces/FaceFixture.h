@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -71,6 +72,43 @@ protected:
     plughost::EditorImage vstShot(float scale);
 
     plughost::PluginHost vstHost;
+};
+
+// A face's editor in its host's window, over a fresh instance that
+// `Fixture` loads; skipped where there is no X display.
+template <typename Fixture, typename Instance, typename Window>
+class EditorFixture : public Fixture {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+        plugin = this->load();
+        ASSERT_TRUE(plugin);
+    }
+    void TearDown() override { window.close(); }
+
+    // The editor settles on the VST 2.4 editor's picture at `scale`.
+    void expectDrawnAsTheVst24Editor(float scale) {
+        const plughost::EditorImage shot = this->settledShot(window);
+        const plughost::EditorImage expected = this->vstShot(scale);
+        ASSERT_EQ(shot.width(), expected.width());
+        ASSERT_EQ(shot.height(), expected.height());
+        EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    }
+    // Whether the editor comes to show `expected` (a size the user dragged
+    // it to, drawn in place) within a minute.
+    bool comesToShow(const plughost::EditorImage& expected) {
+        plughost::EditorImage shot;
+        return window.pumpUntil(
+            [&] {
+                const int w = expected.width(), h = expected.height();
+                return window.screenshot(shot) && shot.width() == w &&
+                       shot.countDifferences(expected, 0, 0, w, h) == 0;
+            },
+            60000);
+    }
+
+    std::unique_ptr<Instance> plugin;
+    Window window;
 };
 
 }  // namespace facetest
