@@ -4,6 +4,7 @@
 // given to it as its host gives them, and its editor's settled picture.
 
 #include "synth/MurlanParameters.h"
+#include "tools/plughost/AudioSink.h"
 #include "tools/plughost/EditorImage.h"
 #include "tools/plughost/MidiSong.h"
 #include "tools/plughost/PluginHost.h"
@@ -31,6 +32,22 @@ void applySettings(plughost::PluginInstance& plugin,
 
 // The dynamic symbols `binary` defines, as nm lists them.
 std::set<std::string> exportedSymbols(const std::string& binary);
+
+// Plays `song` through a face's song renderer `render` at kRate in blocks
+// of kBlock, into memory: the first output's samples, which must be finite.
+template <typename Render, typename Instance, typename Options, typename Stats>
+std::vector<double> renderInMemory(Render render, Instance& plugin, const plughost::MidiSong& song,
+                                   Options options, Stats& stats) {
+    options.rate = kRate;
+    options.block = kBlock;
+    std::vector<double> out;
+    options.capture = &out;
+    plughost::MemorySink sink;
+    std::string error;
+    EXPECT_TRUE(render(plugin, song, options, sink, stats, &error)) << error;
+    EXPECT_TRUE(stats.finite);
+    return out;
+}
 
 class FaceFixture : public ::testing::Test {
 protected:
