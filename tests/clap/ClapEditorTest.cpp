@@ -23,8 +23,6 @@ using plughost::EditorImage;
 
 namespace {
 
-constexpr clap_id kMainLevel = 22;
-
 class ClapEditor : public facetest::EditorFixture<claptest::ClapFixture, claphost::ClapInstance,
                                                   claphost::ClapEditorHost> {
 protected:
@@ -50,8 +48,7 @@ protected:
 }  // namespace
 
 TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByTheTimer) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     EXPECT_EQ(window.width(), 540);
     EXPECT_EQ(window.height(), 395);
     EXPECT_EQ(plugin->timerCount(), 1);
@@ -90,11 +87,11 @@ TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByThe
     EXPECT_EQ(h, 790u);
     window.close();
     EXPECT_EQ(plugin->timerCount(), 0);
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     EXPECT_EQ(window.width(), 1080);
     EXPECT_TRUE(comesToShow(doubled));
 
-    ASSERT_TRUE(window.open(*plugin, &error, 2.0)) << error;
+    ASSERT_TRUE(opened(2.0f));
     EXPECT_EQ(window.width(), 1080);
     EXPECT_EQ(window.height(), 790);
     expectDrawnAsTheVst24Editor(2.0f);
@@ -106,8 +103,7 @@ TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByThe
 }
 
 TEST_F(ClapEditor, AKnobDragReachesTheHostAsOneGestureFromProcessingOrAFlush) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     settledShot(window);
 
     // While an audio thread processes: the events come out of process.

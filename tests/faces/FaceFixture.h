@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -96,6 +97,9 @@ protected:
 template <typename Fixture, typename Instance, typename Window>
 class EditorFixture : public Fixture {
 protected:
+    // The knob the tests drag; every face's id of it is its index.
+    static constexpr std::uint32_t kMainLevel = MurlanParameters::kMainLevel;
+
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
         plugin = this->load();
@@ -103,6 +107,12 @@ protected:
     }
     void TearDown() override { window.close(); }
 
+    // Opens the editor in the host's window at `scale` (0: the host's own).
+    ::testing::AssertionResult opened(float scale = 0.0f) {
+        std::string error;
+        if (window.open(*plugin, &error, scale)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << error;
+    }
     // The editor settles on the VST 2.4 editor's picture at `scale`.
     void expectDrawnAsTheVst24Editor(float scale) {
         const plughost::EditorImage shot = this->settledShot(window);
