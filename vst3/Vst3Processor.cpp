@@ -1,6 +1,7 @@
 #include "vst3/Vst3Processor.h"
 
 #include "framework/KEffect.h"
+#include "framework/KEffectParameter.h"
 #include "framework/KHostBridge.h"
 #include "vst3/Vst3Parameters.h"
 
@@ -17,10 +18,7 @@ constexpr unsigned char kNoteOff = 0x80;
 constexpr unsigned char kPitchBend = 0xE0;
 constexpr double kBendSteps = 16383.0;  // a 14-bit bend from 0 to 16383
 
-double unit(double x) {
-    if (!(x >= 0.0)) return 0.0;
-    return x > 1.0 ? 1.0 : x;
-}
+double unit(double x) { return KEffectParameter::clampUnit(x); }
 
 unsigned char velocity(float v) {
     const long scaled = std::lround(unit(static_cast<double>(v)) * 127.0);
