@@ -78,6 +78,16 @@ KEditorControl* make(const ControlSetup& setup, KSkinArgs& args) {
         values);
 }
 
+// The indicator of a highlight switch or radio: its rectangle, then the
+// colours off, on and pressed; false when a colour does not resolve.
+bool readLook(KSkinArgs& a, KIndicatorLook& look) {
+    for (int* v : {&look.ix, &look.iy, &look.iw, &look.ih}) *v = static_cast<int>(a.integer());
+    look.offColour = a.colour();
+    look.onColour = a.colour();
+    look.pressColour = a.colour();
+    return look.offColour && look.onColour && look.pressColour;
+}
+
 // Each maker reads every argument first, so that the line's completeness is
 // known before anything is constructed.
 const ControlType kControlTypes[] = {
@@ -179,30 +189,23 @@ const ControlType kControlTypes[] = {
     {"KHlSwitch",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const int index = a.parameter();
-         int rect[4];
-         for (int& v : rect) v = static_cast<int>(a.integer());
-         const unsigned char* off = a.colour();
-         const unsigned char* on = a.colour();
-         const unsigned char* press = a.colour();
-         if (!a.complete() || index < 0 || !off || !on || !press) return nullptr;
-         return new KHlSwitch(s, index, rect[0], rect[1], rect[2], rect[3], off, on, press);
+         KIndicatorLook look;
+         const bool coloured = readLook(a, look);
+         if (!a.complete() || index < 0 || !coloured) return nullptr;
+         return new KHlSwitch(look, s, index);
      }},
     {"KHlRadio",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const int index = a.parameter();
          const long option = a.integer();
          const long highest = a.integer();
-         int rect[4];
-         for (int& v : rect) v = static_cast<int>(a.integer());
-         const unsigned char* off = a.colour();
-         const unsigned char* on = a.colour();
-         const unsigned char* press = a.colour();
+         KIndicatorLook look;
+         const bool coloured = readLook(a, look);
          // The options split the range into highest + 1 bands; a negative
          // count or an option outside it has no band.
-         if (!a.complete() || index < 0 || !off || !on || !press || option < 0 || option > highest)
+         if (!a.complete() || index < 0 || !coloured || option < 0 || option > highest)
              return nullptr;
-         return new KHlRadio(s, index, static_cast<int>(option), static_cast<int>(highest), rect[0],
-                             rect[1], rect[2], rect[3], off, on, press);
+         return new KHlRadio(look, s, index, static_cast<int>(option), static_cast<int>(highest));
      }},
     {"KSlide",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {

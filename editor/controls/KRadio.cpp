@@ -27,23 +27,6 @@ void KRadio::released(bool, bool) {
     invalidate();
 }
 
-KHlRadio::KHlRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
-                   int ix, int iy, int iw, int ih, const unsigned char* offColour,
-                   const unsigned char* onColour, const unsigned char* pressColour)
-    : KRadio(setup, parameterIndex, option, highestOption), mLook{ix,         iy,        iw,
-                                                                  ih,         offColour, onColour,
-                                                                  pressColour} {}
-
-bool KHlRadio::needsRedraw() {
-    return KEditorControl::needsRedraw() || isSelected() != mLastSelected;
-}
-
-void KHlRadio::draw(KCanvas& canvas) {
-    const bool selected = isSelected();
-    mLook.draw(canvas, selected, mPressed, mWidth, mHeight);
-    mLastSelected = selected;
-}
-
 KImgRadio::KImgRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
                      KImageResource* image)
     : KStripControl(image, setup, parameterIndex, option, highestOption) {}

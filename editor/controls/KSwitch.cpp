@@ -43,19 +43,6 @@ void KIndicatorLook::draw(KCanvas& canvas, bool on, bool pressed, int width, int
     if (pressed) canvas.fillRectAlpha(0, 0, width, height, pressColour);
 }
 
-KHlSwitch::KHlSwitch(const ControlSetup& setup, int parameterIndex, int ix, int iy, int iw, int ih,
-                     const unsigned char* offColour, const unsigned char* onColour,
-                     const unsigned char* pressColour)
-    : KSwitch(setup, parameterIndex), mLook{ix, iy, iw, ih, offColour, onColour, pressColour} {}
-
-bool KHlSwitch::needsRedraw() { return KEditorControl::needsRedraw() || isOn() != mLastOn; }
-
-void KHlSwitch::draw(KCanvas& canvas) {
-    const bool on = isOn();
-    mLook.draw(canvas, on, mPressed, mWidth, mHeight);
-    mLastOn = on;
-}
-
 KImgSwitch::KImgSwitch(const ControlSetup& setup, int parameterIndex, KImageResource* image)
     : KStripControl(image, setup, parameterIndex) {}
 
