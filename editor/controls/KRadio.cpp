@@ -3,7 +3,7 @@
 namespace KAMO {
 
 KRadio::KRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption)
-    : KPressControl(setup), mIndex(parameterIndex), mOption(option), mHighest(highestOption) {
+    : KParameterPress(setup, parameterIndex), mOption(option), mHighest(highestOption) {
     const double bands = 2.0 * (highestOption + 1);
     mMid = (2.0 * option + 1.0) / bands;
     mLow = (2.0 * option) / bands;

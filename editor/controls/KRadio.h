@@ -12,7 +12,7 @@ namespace KAMO {
 
 class KImageResource;
 
-class KRadio : public KPressControl {
+class KRadio : public KParameterPress {
 public:
     KRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption);
 
@@ -25,7 +25,6 @@ protected:
     void pressed(bool shift, bool ctrl) override;
     void released(bool shift, bool ctrl) override;
 
-    int mIndex;
     int mOption;
     int mHighest;
     double mMid;

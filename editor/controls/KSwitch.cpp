@@ -6,9 +6,6 @@
 
 namespace KAMO {
 
-KSwitch::KSwitch(const ControlSetup& setup, int parameterIndex)
-    : KPressControl(setup), mIndex(parameterIndex) {}
-
 bool KSwitch::isOn() const { return quantisedValue(mIndex) >= 0.5; }
 
 void KSwitch::pressed(bool, bool ctrl) {

@@ -12,18 +12,15 @@ namespace KAMO {
 
 class KImageResource;
 
-class KSwitch : public KPressControl {
+class KSwitch : public KParameterPress {
 public:
-    KSwitch(const ControlSetup& setup, int parameterIndex);
+    using KParameterPress::KParameterPress;
 
     bool isOn() const;
-    int parameterIndex() const { return mIndex; }
 
 protected:
     void pressed(bool shift, bool ctrl) override;
     void released(bool shift, bool ctrl) override;
-
-    int mIndex;
 };
 
 // The indicator look shared by highlight switches and radios: a filled
