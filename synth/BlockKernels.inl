@@ -457,6 +457,44 @@ template <int kPartials, Amps kAmps>
     }
 }
 
+// The groups of four samples of one run of the output loop. Its own
+// function, so that the pointers it stores through are restrict parameters
+// and nothing it reads has to be read again after a store.
+template <int kPartials, Amps kAmps, bool kSteps>
+void groups(const Inputs in, const double (&step)[VoiceArgs::kMaxPartials],
+            double (&phases)[VoiceArgs::kMaxPartials], double weightPerStep,
+            const OutputScale scale, bool lfoMoves, float* __restrict floats,
+            double* __restrict doubles, int length) {
+    constexpr int kChains = VoiceArgs::kMaxPartials;
+    // The phases in registers while the loop runs, in the caller's array after.
+    double p[kChains] = {phases[0], phases[1], phases[2]};
+    const auto stepOf = [&](int i, int k) { return kSteps ? in.steps[i][k] : step[i]; };
+    for (int k = 0; k < length; k += 4) {
+        double x[kChains][4];
+        // Steps are never negative, so when the fourth sum stays below two
+        // pi none of the four wrapped: one test a group instead of one a
+        // sample. The group that wraps is summed again with the test.
+        for (int j = 0; j < 4; ++j) {
+#pragma GCC unroll 3
+            for (int i = 0; i < kChains; ++i)
+                x[i][j] = (j == 0 ? p[i] : x[i][j - 1]) + stepOf(i, k + j);
+        }
+#pragma GCC unroll 3
+        for (int i = 0; i < kChains; ++i) {
+            if (__builtin_expect(x[i][3] >= dsp::kTwoPi, 0)) {
+                for (int j = 0; j < 4; ++j) {
+                    p[i] = dsp::nextPhase(p[i], stepOf(i, k + j));
+                    x[i][j] = p[i];
+                }
+            }
+            p[i] = x[i][3];
+        }
+        store(fourSamples<kPartials, kAmps>(x, in, k, weightPerStep, scale, lfoMoves), floats,
+              doubles, k);
+    }
+    for (int i = 0; i < kChains; ++i) phases[i] = p[i];
+}
+
 // One shape of the output loop: the first kPartials of the phase chains
 // sound, their amplitude factors come from kAmps, and each chain's step is
 // an array (kSteps) or one value. Every shape is a loop without tests,
@@ -477,6 +515,7 @@ void outputLoop(const VoiceArgs& v, float* __restrict floats, double* __restrict
     // only theirs are copied out.
     Inputs in = {
         {v.steps[0], v.steps[1], v.steps[2]}, {v.amp[0], v.amp[1], v.amp[2]}, v.raw, v.lfo};
+    const double step[kChains] = {v.step[0], v.step[1], v.step[2]};
     float* toFloats = floats;
     double* toDoubles = doubles;
     int length = n & ~3;
@@ -502,31 +541,8 @@ void outputLoop(const VoiceArgs& v, float* __restrict floats, double* __restrict
             for (int i = 0; i < kChains; ++i) before[i] = p[i];
             length = 4;
         }
-        const auto stepOf = [&](int i, int k) { return kSteps ? in.steps[i][k] : v.step[i]; };
-        for (int k = 0; k < length; k += 4) {
-            double x[kChains][4];
-            // Steps are never negative, so when the fourth sum stays below
-            // two pi none of the four wrapped: one test a group instead of
-            // one a sample. The group that wraps is summed again with the test.
-            for (int j = 0; j < 4; ++j) {
-#pragma GCC unroll 3
-                for (int i = 0; i < kChains; ++i)
-                    x[i][j] = (j == 0 ? p[i] : x[i][j - 1]) + stepOf(i, k + j);
-            }
-#pragma GCC unroll 3
-            for (int i = 0; i < kChains; ++i) {
-                if (__builtin_expect(x[i][3] >= dsp::kTwoPi, 0)) {
-                    for (int j = 0; j < 4; ++j) {
-                        p[i] = dsp::nextPhase(p[i], stepOf(i, k + j));
-                        x[i][j] = p[i];
-                    }
-                }
-                p[i] = x[i][3];
-            }
-            const f64x4 y =
-                fourSamples<kPartials, kAmps>(x, in, k, v.weightPerStep, scale, lfoMoves);
-            store(y, toFloats, toDoubles, k);
-        }
+        groups<kPartials, kAmps, kSteps>(in, step, p, v.weightPerStep, scale, lfoMoves, toFloats,
+                                         toDoubles, length);
     }
     if (tail > 0) {
         const int k = n - tail;
