@@ -104,6 +104,11 @@ double seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 float scaleOf(const benchmark::State& state) { return static_cast<float>(state.range(0)) / 100; }
 
+// Runs at 100 % and 200 %, each timed by the frames it waits for.
+void atBothScales(benchmark::internal::Benchmark* b) {
+    b->Arg(100)->Arg(200)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 // Mean opening time by scale in percent, for the ratio printed at the end.
 std::map<int, double> gOpeningMs;
 
@@ -133,12 +138,7 @@ void BM_OpenToFirstFrame(benchmark::State& state) {
     gOpeningMs[static_cast<int>(state.range(0))] =
         total * 1e3 / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_OpenToFirstFrame)
-    ->Arg(100)
-    ->Arg(200)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(20);
+BENCHMARK(BM_OpenToFirstFrame)->Apply(atBothScales)->Iterations(20);
 
 // One repaint requested and waited for; `change` says what is new.
 template <typename Change>
@@ -166,24 +166,14 @@ void repaints(benchmark::State& state, Change change) {
 void BM_FullRepaint(benchmark::State& state) {
     repaints(state, [](OpenEditor& f, int) { f.editor().skin()->requestFullRedraw(); });
 }
-BENCHMARK(BM_FullRepaint)
-    ->Arg(100)
-    ->Arg(200)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(100);
+BENCHMARK(BM_FullRepaint)->Apply(atBothScales)->Iterations(100);
 
 void BM_OneKnobRepaint(benchmark::State& state) {
     repaints(state, [](OpenEditor& f, int i) {
         f.effect().setParameter(Murlan::kDetune1, (i & 1) ? 0.25f : 0.75f);
     });
 }
-BENCHMARK(BM_OneKnobRepaint)
-    ->Arg(100)
-    ->Arg(200)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(100);
+BENCHMARK(BM_OneKnobRepaint)->Apply(atBothScales)->Iterations(100);
 
 // CPU time of the editor thread over ten seconds in which nothing happens.
 void BM_IdleThreadCpu(benchmark::State& state) {

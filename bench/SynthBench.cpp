@@ -28,17 +28,31 @@ void perSample(benchmark::State& state, double samplesPerIteration) {
 
 // --- Primitives ---------------------------------------------------------------
 
+// Times blocks of `tick`, each after `beforeBlock` (what changes from one
+// block to the next, outside the sum).
+template <typename BeforeBlock, typename Tick>
+void tickBlocks(benchmark::State& state, BeforeBlock beforeBlock, Tick tick) {
+    for (auto _ : state) {
+        beforeBlock();
+        double sum = 0.0;
+        for (int i = 0; i < kBlock; ++i) sum += tick();
+        benchmark::DoNotOptimize(sum);
+    }
+    perSample(state, kBlock);
+}
+
+template <typename Tick>
+void tickBlocks(benchmark::State& state, Tick tick) {
+    const auto nothing = [] {};
+    tickBlocks(state, nothing, tick);
+}
+
 void BM_SineOscHeld(benchmark::State& state) {
     SineOsc osc;
     osc.setSampleRate(kRate);
     osc.setLevelGain(1.0);
     osc.setTarget(440.0);
-    for (auto _ : state) {
-        double sum = 0.0;
-        for (int i = 0; i < kBlock; ++i) sum += osc.tick();
-        benchmark::DoNotOptimize(sum);
-    }
-    perSample(state, kBlock);
+    tickBlocks(state, [&] { return osc.tick(); });
 }
 BENCHMARK(BM_SineOscHeld);
 
@@ -49,14 +63,11 @@ void BM_SineOscGliding(benchmark::State& state) {
     osc.setGlideTime(1.0);
     osc.setTarget(110.0);
     bool up = true;
-    for (auto _ : state) {
+    auto turn = [&] {
         osc.setTarget(up ? 1760.0 : 110.0);  // never lands within a block
         up = !up;
-        double sum = 0.0;
-        for (int i = 0; i < kBlock; ++i) sum += osc.tick();
-        benchmark::DoNotOptimize(sum);
-    }
-    perSample(state, kBlock);
+    };
+    tickBlocks(state, turn, [&] { return osc.tick(); });
 }
 BENCHMARK(BM_SineOscGliding);
 
@@ -64,17 +75,14 @@ void BM_AREnvelope(benchmark::State& state) {
     AREnvelope env;
     env.setSampleRate(kRate);
     int n = 0;
-    for (auto _ : state) {
+    auto nextSegment = [&] {
         if (++n % 2) {
             env.trigger(0.005);
         } else {
             env.release(0.005);
         }
-        double sum = 0.0;
-        for (int i = 0; i < kBlock; ++i) sum += env.tick();
-        benchmark::DoNotOptimize(sum);
-    }
-    perSample(state, kBlock);
+    };
+    tickBlocks(state, nextSegment, [&] { return env.tick(); });
 }
 BENCHMARK(BM_AREnvelope);
 
@@ -82,13 +90,8 @@ void BM_LinearRamp(benchmark::State& state) {
     LinearRamp ramp;
     ramp.setup(kRate, 2.0, 0.001, 0.0);
     double target = 1.0;
-    for (auto _ : state) {
-        target = -target;
-        double sum = 0.0;
-        for (int i = 0; i < kBlock; ++i) sum += ramp.tick(target);
-        benchmark::DoNotOptimize(sum);
-    }
-    perSample(state, kBlock);
+    auto flip = [&] { target = -target; };
+    tickBlocks(state, flip, [&] { return ramp.tick(target); });
 }
 BENCHMARK(BM_LinearRamp);
 
@@ -98,22 +101,12 @@ void BM_TempoLfo(benchmark::State& state) {
     lfo.setWave(static_cast<std::int32_t>(state.range(0)));
     lfo.setRate(32.0);
     lfo.sync(0.0, 180.0, true);
-    for (auto _ : state) {
-        double sum = 0.0;
-        for (int i = 0; i < kBlock; ++i) sum += lfo.tick();
-        benchmark::DoNotOptimize(sum);
-    }
-    perSample(state, kBlock);
+    tickBlocks(state, [&] { return lfo.tick(); });
 }
 BENCHMARK(BM_TempoLfo)->DenseRange(0, 5);
 
 void BM_MwcRandom(benchmark::State& state) {
-    for (auto _ : state) {
-        double sum = 0.0;
-        for (int i = 0; i < kBlock; ++i) sum += MwcRandom::uniform01();
-        benchmark::DoNotOptimize(sum);
-    }
-    perSample(state, kBlock);
+    tickBlocks(state, [] { return MwcRandom::uniform01(); });
 }
 BENCHMARK(BM_MwcRandom);
 

@@ -314,15 +314,30 @@ def base(sheet, skin):
               % (w, h, sheet.gradient("base", BASE_TOP, BASE_BOTTOM)))
 
 
+def page_head(sheet, skin, lit):
+    # The background, the logo where its home link is and the tab strip
+    # with tab `lit` lit: what every page starts with.
+    base(sheet, skin)
+    home = [l for l in skin.links if l[1] == 0 and l[2] == 0]
+    logo(sheet, home[0][1:] if home else (0, 0, 165, 55))
+    tabs(sheet, skin, lit)
+
+
+def text_panel(sheet, r):
+    # A dark panel with a light rule along its lower edge.
+    x, y, w, h = r
+    sheet.add('<rect x="%g" y="%g" width="%g" height="%g" rx="6" fill="#12171d" '
+              'stroke="#0a0d10"/>' % (x + 0.5, y + 0.5, w - 1, h - 1))
+    sheet.add('<path d="M%g %gH%g" stroke="#fff" stroke-opacity="0.1"/>'
+              % (x + 6, y + h + 0.5, x + w - 6))
+
+
 def knob_cell(skin, name):
     return union(skin.knobs[name], skin.values[name])
 
 
 def instrument_page(sheet, skin, layout):
-    base(sheet, skin)
-    home = [l for l in skin.links if l[1] == 0 and l[2] == 0]
-    logo(sheet, home[0][1:] if home else (0, 0, 165, 55))
-    tabs(sheet, skin, 1)
+    page_head(sheet, skin, 1)
 
     groups = {}
     for name in skin.knobs:
@@ -414,18 +429,12 @@ def instrument_page(sheet, skin, layout):
 
 def about_page(sheet, skin, ox):
     sheet.add('<g transform="translate(%d 0)">' % ox)
-    base(sheet, skin)
-    home = [l for l in skin.links if l[1] == 0 and l[2] == 0]
-    logo(sheet, home[0][1:] if home else (0, 0, 165, 55))
-    tabs(sheet, skin, 2)
+    page_head(sheet, skin, 2)
     # One dark text panel behind all the labels, with a rule wherever the
     # label lines leave a gap between two groups.
     labels = sorted((l[1:] for l in skin.labels if l[0] == 2), key=lambda r: r[1])
     x, y, w, h = grow(union(*labels), 10, 13, 10, 15)
-    sheet.add('<rect x="%g" y="%g" width="%g" height="%g" rx="6" fill="#12171d" '
-              'stroke="#0a0d10"/>' % (x + 0.5, y + 0.5, w - 1, h - 1))
-    sheet.add('<path d="M%g %gH%g" stroke="#fff" stroke-opacity="0.1"/>'
-              % (x + 6, y + h + 0.5, x + w - 6))
+    text_panel(sheet, (x, y, w, h))
     for above, below in zip(labels, labels[1:]):
         gap_top, gap_bottom = above[1] + above[3], below[1]
         if gap_bottom - gap_top >= 15:
@@ -445,16 +454,9 @@ LIST_PAD, LIST_CATEGORIES, LIST_GAP = 8, 150, 12
 
 def sounds_page(sheet, skin, ox):
     sheet.add('<g transform="translate(%d 0)">' % ox)
-    base(sheet, skin)
-    home = [l for l in skin.links if l[1] == 0 and l[2] == 0]
-    logo(sheet, home[0][1:] if home else (0, 0, 165, 55))
-    tabs(sheet, skin, 3)
+    page_head(sheet, skin, 3)
     for page, lx, ly, lw, lh in skin.lists:
-        x, y, w, h = grow((lx, ly, lw, lh), 0, 4, 0, 1)
-        sheet.add('<rect x="%g" y="%g" width="%g" height="%g" rx="6" fill="#12171d" '
-                  'stroke="#0a0d10"/>' % (x + 0.5, y + 0.5, w - 1, h - 1))
-        sheet.add('<path d="M%g %gH%g" stroke="#fff" stroke-opacity="0.1"/>'
-                  % (x + 6, y + h + 0.5, x + w - 6))
+        text_panel(sheet, grow((lx, ly, lw, lh), 0, 4, 0, 1))
         # The category column on a lighter well, a rule between the columns.
         cx = lx + LIST_PAD - 3
         well(sheet, (cx, ly + LIST_PAD - 3, LIST_CATEGORIES + 6, lh - 2 * LIST_PAD + 4),

@@ -13,7 +13,6 @@
 #include "tools/plughost/EditorHost.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <thread>
 
 #if defined(MURLAN_CLAP_BINARY) && defined(MURLAN_PLUGIN)
@@ -24,17 +23,9 @@ using plughost::EditorImage;
 
 namespace {
 
-constexpr clap_id kMainLevel = 22;
-
-class ClapEditor : public claptest::ClapFixture {
+class ClapEditor : public facetest::EditorFixture<claptest::ClapFixture, claphost::ClapInstance,
+                                                  claphost::ClapEditorHost> {
 protected:
-    void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-        plugin = load();
-        ASSERT_TRUE(plugin);
-    }
-    void TearDown() override { window.close(); }
-
     // One gesture on Main Level, values rising to what the plug-in holds.
     void expectOneGesture(const std::vector<OutEvent>& events) {
         ASSERT_GE(events.size(), 3u);
@@ -52,23 +43,16 @@ protected:
         EXPECT_GE(values, 1);
         EXPECT_NEAR(last, plugin->value(kMainLevel), 1e-6);
     }
-
-    std::unique_ptr<claphost::ClapInstance> plugin;
-    claphost::ClapEditorHost window;
 };
 
 }  // namespace
 
 TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByTheTimer) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     EXPECT_EQ(window.width(), 540);
     EXPECT_EQ(window.height(), 395);
     EXPECT_EQ(plugin->timerCount(), 1);
-    EditorImage shot = settledShot(window);
-    EditorImage expected = vstShot(0.0f);
-    ASSERT_EQ(shot.width(), expected.width());
-    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    expectDrawnAsTheVst24Editor(0.0f);
 
     // The user drags the window's corner: the gui answers the nearest size
     // that keeps its aspect, draws at it in place as it would have opened at
@@ -95,11 +79,7 @@ TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByThe
     EXPECT_EQ(window.width(), 1080);
     EXPECT_EQ(window.height(), 790);
     const EditorImage doubled = vstShot(2.0f);
-    auto drawsDoubled = [&] {
-        return window.screenshot(shot) && shot.width() == 1080 &&
-               shot.countDifferences(doubled, 0, 0, 1080, 790) == 0;
-    };
-    EXPECT_TRUE(window.pumpUntil(drawsDoubled, 60000));
+    EXPECT_TRUE(comesToShow(doubled));
     EXPECT_EQ(window.editorWindow(), editor) << "not reopened";
     std::uint32_t w = 0, h = 0;
     EXPECT_TRUE(gui->get_size(p, &w, &h));
@@ -107,17 +87,14 @@ TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByThe
     EXPECT_EQ(h, 790u);
     window.close();
     EXPECT_EQ(plugin->timerCount(), 0);
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     EXPECT_EQ(window.width(), 1080);
-    EXPECT_TRUE(window.pumpUntil(drawsDoubled, 60000));
+    EXPECT_TRUE(comesToShow(doubled));
 
-    ASSERT_TRUE(window.open(*plugin, &error, 2.0)) << error;
+    ASSERT_TRUE(opened(2.0f));
     EXPECT_EQ(window.width(), 1080);
     EXPECT_EQ(window.height(), 790);
-    shot = settledShot(window);
-    expected = vstShot(2.0f);
-    ASSERT_EQ(shot.width(), expected.width());
-    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    expectDrawnAsTheVst24Editor(2.0f);
     // One gui at a time, and only embedded in X11.
     EXPECT_FALSE(gui->create(p, CLAP_WINDOW_API_X11, false));
     EXPECT_FALSE(gui->is_api_supported(p, CLAP_WINDOW_API_X11, true));
@@ -126,8 +103,7 @@ TEST_F(ClapEditor, DrawsAsTheVst24EditorAtTheHostsScaleOrTheUsersSizeTickedByThe
 }
 
 TEST_F(ClapEditor, AKnobDragReachesTheHostAsOneGestureFromProcessingOrAFlush) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     settledShot(window);
 
     // While an audio thread processes: the events come out of process.

@@ -4,13 +4,12 @@
 // bank chunk and the program): what restores it and what it refuses.
 
 #include "ClapTestSupport.h"
+#include "faces/FaceStates.h"
 
 #include <clap/plugin-features.h>
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <limits>
 #include <set>
 
 #if defined(MURLAN_CLAP_BINARY) && defined(MURLAN_PLUGIN)
@@ -26,10 +25,6 @@ protected:
         claphost::EventQueue events;
         events.value(0, id, plain);
         plugin.flush(events);
-    }
-    static std::vector<std::uint8_t> withProgram(std::vector<std::uint8_t> bank, int program) {
-        for (int i = 0; i < 4; ++i) bank.push_back(static_cast<std::uint8_t>(program >> (8 * i)));
-        return bank;
     }
 };
 
@@ -118,7 +113,7 @@ TEST_F(ClapPlugin, StateIsTheVst24BankChunkAndTheProgramAndRestoresEverything) {
     // The same edits on both faces: program 3 (through a saved state, the
     // one way a CLAP host switches programs), some values there.
     vst->setProgram(3);
-    ASSERT_TRUE(plugin->loadState(withProgram(vst->getChunk(false), 3)));
+    ASSERT_TRUE(plugin->loadState(facetest::withProgram(vst->getChunk(false), 3)));
     // Values between two steps of the stepped ones, so that rounding
     // cannot tell the faces apart.
     const float values[] = {0.2f, 0.6f, 0.7f};
@@ -129,7 +124,7 @@ TEST_F(ClapPlugin, StateIsTheVst24BankChunkAndTheProgramAndRestoresEverything) {
         vst->setParameter(i * 7, values[i]);
     }
     const std::vector<std::uint8_t> state = plugin->saveState();
-    EXPECT_EQ(state, withProgram(vst->getChunk(false), 3));
+    EXPECT_EQ(state, facetest::withProgram(vst->getChunk(false), 3));
 
     auto other = load();
     ASSERT_TRUE(other);
@@ -151,30 +146,11 @@ TEST_F(ClapPlugin, AShortLongOrUnsoundStateIsRefusedAndChangesNothing) {
     const std::vector<std::uint8_t> before = plugin->saveState();
     ASSERT_NE(good, before);
 
-    std::vector<std::uint8_t> shortOne(good.begin(), good.end() - 1);
-    std::vector<std::uint8_t> longOne = good;
-    longOne.push_back(0);
-    std::vector<std::uint8_t> badProgram = good;
-    ASSERT_GT(badProgram.size(), 4u);
-    badProgram.end()[-4] = 10;  // ten programs: 0 to 9
-    // The value the change moved, wherever it sits, made unsound.
-    std::vector<std::uint8_t> tooHigh = good, notANumber = good;
-    const double high = 1.5, nan = std::numeric_limits<double>::quiet_NaN();
-    bool placed = false;
-    for (std::size_t i = 0; i + 8 <= good.size() && !placed; ++i) {
-        double v = 0.0;
-        std::memcpy(&v, &good[i], 8);
-        double was = 0.0;
-        std::memcpy(&was, &before[i], 8);
-        if (v != was && v == (40.0 + 99.0) / 198.0) {
-            std::memcpy(&tooHigh[i], &high, 8);
-            std::memcpy(&notANumber[i], &nan, 8);
-            placed = true;
-        }
-    }
-    ASSERT_TRUE(placed);
-    for (const auto* bad : {&shortOne, &longOne, &badProgram, &tooHigh, &notANumber}) {
-        EXPECT_FALSE(plugin->loadState(*bad));
+    // The value the change moved, wherever it sits, is one that is spoilt.
+    const std::size_t at = facetest::placeOfChangedDouble(before, good, (40.0 + 99.0) / 198.0);
+    ASSERT_NE(at, facetest::noPlace);
+    for (const std::vector<std::uint8_t>& bad : facetest::spoiltStates(good, at)) {
+        EXPECT_FALSE(plugin->loadState(bad));
         EXPECT_EQ(plugin->saveState(), before);
     }
     EXPECT_FALSE(plugin->loadState({}));

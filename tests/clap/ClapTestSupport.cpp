@@ -1,7 +1,5 @@
 #include "ClapTestSupport.h"
 
-#include "tools/plughost/AudioSink.h"
-
 #include <clap/fixedpoint.h>
 
 #include <algorithm>
@@ -56,8 +54,6 @@ std::vector<double> renderClap(claphost::ClapInstance& plugin, const plughost::M
                                const std::vector<Change>& changes, bool doubles, bool midiNotes,
                                double tailSeconds, bool* channelsAlike) {
     claphost::ClapRenderOptions options;
-    options.rate = kRate;
-    options.block = kBlock;
     options.doubles = doubles;
     options.midiNotes = midiNotes;
     options.tailSeconds = tailSeconds;
@@ -68,13 +64,9 @@ std::vector<double> renderClap(claphost::ClapInstance& plugin, const plughost::M
         options.changes.push_back(
             {c.frame, p.id, p.minimum + c.normalised * (p.maximum - p.minimum)});
     }
-    std::vector<double> out;
-    options.capture = &out;
-    plughost::MemorySink sink;
     claphost::ClapRenderStats stats;
-    std::string error;
-    EXPECT_TRUE(claphost::renderSong(plugin, song, options, sink, stats, &error)) << error;
-    EXPECT_TRUE(stats.finite);
+    std::vector<double> out =
+        facetest::renderInMemory(claphost::renderSong, plugin, song, options, stats);
     if (channelsAlike) *channelsAlike = stats.channelsAlike;
     return out;
 }

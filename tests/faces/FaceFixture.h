@@ -4,6 +4,7 @@
 // given to it as its host gives them, and its editor's settled picture.
 
 #include "synth/MurlanParameters.h"
+#include "tools/plughost/AudioSink.h"
 #include "tools/plughost/EditorImage.h"
 #include "tools/plughost/MidiSong.h"
 #include "tools/plughost/PluginHost.h"
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -30,6 +33,22 @@ void applySettings(plughost::PluginInstance& plugin,
 
 // The dynamic symbols `binary` defines, as nm lists them.
 std::set<std::string> exportedSymbols(const std::string& binary);
+
+// Plays `song` through a face's song renderer `render` at kRate in blocks
+// of kBlock, into memory: the first output's samples, which must be finite.
+template <typename Render, typename Instance, typename Options, typename Stats>
+std::vector<double> renderInMemory(Render render, Instance& plugin, const plughost::MidiSong& song,
+                                   Options options, Stats& stats) {
+    options.rate = kRate;
+    options.block = kBlock;
+    std::vector<double> out;
+    options.capture = &out;
+    plughost::MemorySink sink;
+    std::string error;
+    EXPECT_TRUE(render(plugin, song, options, sink, stats, &error)) << error;
+    EXPECT_TRUE(stats.finite);
+    return out;
+}
 
 class FaceFixture : public ::testing::Test {
 protected:
@@ -71,6 +90,52 @@ protected:
     plughost::EditorImage vstShot(float scale);
 
     plughost::PluginHost vstHost;
+};
+
+// A face's editor in its host's window, over a fresh instance that
+// `Fixture` loads; skipped where there is no X display.
+template <typename Fixture, typename Instance, typename Window>
+class EditorFixture : public Fixture {
+protected:
+    // The knob the tests drag; every face's id of it is its index.
+    static constexpr std::uint32_t kMainLevel = MurlanParameters::kMainLevel;
+
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+        plugin = this->load();
+        ASSERT_TRUE(plugin);
+    }
+    void TearDown() override { window.close(); }
+
+    // Opens the editor in the host's window at `scale` (0: the host's own).
+    ::testing::AssertionResult opened(float scale = 0.0f) {
+        std::string error;
+        if (window.open(*plugin, &error, scale)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << error;
+    }
+    // The editor settles on the VST 2.4 editor's picture at `scale`.
+    void expectDrawnAsTheVst24Editor(float scale) {
+        const plughost::EditorImage shot = this->settledShot(window);
+        const plughost::EditorImage expected = this->vstShot(scale);
+        ASSERT_EQ(shot.width(), expected.width());
+        ASSERT_EQ(shot.height(), expected.height());
+        EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    }
+    // Whether the editor comes to show `expected` (a size the user dragged
+    // it to, drawn in place) within a minute.
+    bool comesToShow(const plughost::EditorImage& expected) {
+        plughost::EditorImage shot;
+        return window.pumpUntil(
+            [&] {
+                const int w = expected.width(), h = expected.height();
+                return window.screenshot(shot) && shot.width() == w &&
+                       shot.countDifferences(expected, 0, 0, w, h) == 0;
+            },
+            60000);
+    }
+
+    std::unique_ptr<Instance> plugin;
+    Window window;
 };
 
 }  // namespace facetest

@@ -137,24 +137,20 @@ TEST_F(Lv2UiInGtk, TheWrapperHoldsTheEditorsWindowAtItsSizeAndRestsWhileIdle) {
         },
         10000))
         << "no editor window in the plug";
-    // The wrapper asks for the size of the window it holds; holding another
-    // it asks for nothing sensible and keeps asking.
+    // The wrapper asks for the size of the window it holds, and is given
+    // it; holding another it asks for nothing sensible and keeps asking.
     GtkRequisition wanted{};
-    ASSERT_TRUE(loopUntil(
-        [&] {
-            gtk_widget_size_request(widget, &wanted);
-            return wanted.width == 540 && wanted.height == 395;
-        },
-        5000))
-        << wanted.width << " x " << wanted.height;
     GtkAllocation given{};
     ASSERT_TRUE(loopUntil(
         [&] {
+            gtk_widget_size_request(widget, &wanted);
             gtk_widget_get_allocation(widget, &given);
-            return given.width == 540 && given.height == 395;
+            return wanted.width == 540 && wanted.height == 395 && given.width == 540 &&
+                   given.height == 395;
         },
         5000))
-        << given.width << " x " << given.height;
+        << "asks " << wanted.width << " x " << wanted.height << ", given " << given.width << " x "
+        << given.height;
 
     // Once drawn, an idle editor changes nothing: no new sizes, no repaint,
     // no port writes.

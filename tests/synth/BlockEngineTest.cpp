@@ -64,16 +64,29 @@ struct Block {
 struct Script {
     double rate = 48000.0;
     std::vector<Block> blocks;
+
+    // A block of `frames` frames under one fixed patch, which the script's
+    // first block sets.
+    Block& addFixedPatchBlock(int frames, const Patch& patch) {
+        Block b;
+        b.frames = frames;
+        b.hasPatch = blocks.empty();
+        b.patch = patch;
+        blocks.push_back(b);
+        return blocks.back();
+    }
 };
 
-// A block of `frames` frames under one fixed patch, which it also sets when
-// `setsPatch` (the script's first block).
-Block fixedPatchBlock(int frames, const Patch& patch, bool setsPatch) {
-    Block b;
-    b.frames = frames;
-    b.hasPatch = setsPatch;
-    b.patch = patch;
-    return b;
+// The patch of a script aimed at one path of the engine: the defaults with
+// no LFO, bends of two semitones, the main level at half and the glide
+// reset after `portaReset` seconds; each script sets its oscillators.
+Patch aimedPatch(double portaReset) {
+    Patch p;
+    p[P::kLfoDepth] = 0.0;
+    p[P::kPitchBend] = 2.0;
+    p[P::kPortaReset] = portaReset;
+    p.setGain(P::kMainLevel, 0.5);
+    return p;
 }
 
 MidiRecord midi(int delta, unsigned char status, unsigned char d1, unsigned char d2) {
@@ -371,19 +384,15 @@ TEST_F(BlockEngineTest, PartialsAboveTheSampleRateMatchThePerSampleEngineOnEvery
     // after each jump. Steady pitches, in blocks that leave odd tails.
     Script s;
     s.rate = 22050.0;
-    Patch p;
+    Patch p = aimedPatch(1.0);
     for (int o = 0; o < 3; ++o) p.oscillator(o, 6.0, o == 2 ? 99.0 : 0.0, 0.01, 0.05, 0.0, 1.0);
     p[P::kLfoWave] = kLfoTriangle;
     p[P::kLfoFreq] = 3.0;
     p[P::kLfoDepth] = 50.0;
-    p[P::kPitchBend] = 2.0;
-    p[P::kPortaReset] = 1.0;
-    p.setGain(P::kMainLevel, 0.5);
     const unsigned char keys[] = {110, 60, 120, 96, 127, 48};
     for (int k = 0; k < 240; ++k) {
-        Block b = fixedPatchBlock(37, p, k == 0);
+        Block& b = s.addFixedPatchBlock(37, p);
         if (k % 40 == 3) b.events.push_back(midi(k % 37, 0x90, keys[k / 40], 100));
-        s.blocks.push_back(b);
     }
     expectEveryPathMatchesTheReference(s);
 }
@@ -394,13 +403,9 @@ TEST_F(BlockEngineTest, GlidesLandOnTheSameSampleWhereverTheyEndInABlock) {
     // the landings fall on ever other positions within a block.
     Script s;
     s.rate = 48000.0;
-    Patch p;
+    Patch p = aimedPatch(5.0);
     const double glides[3] = {0.0101, 0.0173, 0.0237};
     for (int o = 0; o < 3; ++o) p.oscillator(o, double(o + 1), 0.0, 0.01, 0.05, glides[o], 0.5);
-    p[P::kLfoDepth] = 0.0;
-    p[P::kPitchBend] = 2.0;
-    p[P::kPortaReset] = 5.0;
-    p.setGain(P::kMainLevel, 0.5);
     constexpr int kHeld = 1499, kBlock = 512, kNotes = 160;
     std::vector<MidiRecord> song;
     std::vector<int> frames;
@@ -417,13 +422,12 @@ TEST_F(BlockEngineTest, GlidesLandOnTheSameSampleWhereverTheyEndInABlock) {
     }
     std::size_t next = 0;
     for (int start = 0; start < kNotes * kHeld; start += kBlock) {
-        Block b = fixedPatchBlock(kBlock, p, start == 0);
+        Block& b = s.addFixedPatchBlock(kBlock, p);
         for (; next < song.size() && frames[next] < start + kBlock; ++next) {
             MidiRecord e = song[next];
             e.deltaFrames = frames[next] - start;
             b.events.push_back(e);
         }
-        s.blocks.push_back(b);
     }
     expectEveryPathMatchesTheReference(s);
 }
@@ -435,19 +439,15 @@ TEST_F(BlockEngineTest, SilentPartialsKeepTheirPhaseThroughLongSilences) {
     // picks them up where the per-sample engine has them.
     Script s;
     s.rate = 44100.0;
-    Patch p;
+    Patch p = aimedPatch(60.0);  // the glide stays armed across the silences
     for (int o = 0; o < 3; ++o)
         p.oscillator(o, double(2 * o + 1), 7.0 * o, 0.005, 0.02, o == 2 ? 0.8 : 0.0,
                      o == 1 ? 0.0 : 0.7);
-    p[P::kLfoDepth] = 0.0;
-    p[P::kPitchBend] = 2.0;
-    p[P::kPortaReset] = 60.0;  // the glide stays armed across the silences
-    p.setGain(P::kMainLevel, 0.5);
     const unsigned char keys[] = {45, 81, 52, 93, 40, 67};
     constexpr int kBlock = 300, kNoteBlocks = 20, kSilentBlocks = 450;  // 0.14 s on, 3 s off
     for (int note = 0; note < 6; ++note) {
         for (int k = 0; k < kNoteBlocks + kSilentBlocks; ++k) {
-            Block b = fixedPatchBlock(kBlock, p, note == 0 && k == 0);
+            Block& b = s.addFixedPatchBlock(kBlock, p);
             if (k == 0) b.events.push_back(midi(note * 41 % kBlock, 0x90, keys[note], 100));
             if (k == kNoteBlocks) b.events.push_back(midi(17, 0x80, keys[note], 0));
             if (note == 3 && k == 5) {
@@ -455,7 +455,6 @@ TEST_F(BlockEngineTest, SilentPartialsKeepTheirPhaseThroughLongSilences) {
                 b.tweak = 4;  // the level of oscillator 2
                 b.tweakValue = 0.6;
             }
-            s.blocks.push_back(b);
         }
     }
     expectEveryPathMatchesTheReference(s);

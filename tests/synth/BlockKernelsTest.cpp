@@ -18,6 +18,31 @@
 namespace {
 constexpr std::uint32_t kMz = std::uint32_t(mwc::kModulusZ);
 constexpr std::uint32_t kMw = std::uint32_t(mwc::kModulusW);
+
+// The vector units this processor has: each test runs on every one.
+std::vector<BlockKernels::Isa> runningPaths() {
+    std::vector<BlockKernels::Isa> paths;
+    for (int path = 0; path < BlockKernels::kIsaCount; ++path)
+        if (BlockKernels::runs(BlockKernels::Isa(path))) paths.push_back(BlockKernels::Isa(path));
+    return paths;
+}
+
+// `n` words drawn by `k`'s lanes from `start` are the ones MwcRandom::step
+// gives one at a time, and both leave the same state behind.
+testing::AssertionResult drawsStepByStep(const BlockKernels& k, MwcRandom::State start,
+                                         std::uint32_t* raw, int n) {
+    std::uint32_t lz = start.z, lw = start.w;
+    k.draws(&lz, &lw, raw, n);
+    std::uint32_t sz = start.z, sw = start.w;
+    for (int i = 0; i < n; ++i)
+        if (raw[i] != MwcRandom::step(sz, sw))
+            return testing::AssertionFailure()
+                   << "from " << start.z << " " << start.w << ", n " << n << ", step " << i;
+    if (lz != sz || lw != sw)
+        return testing::AssertionFailure()
+               << "from " << start.z << " " << start.w << ", n " << n << ", ends elsewhere";
+    return testing::AssertionSuccess();
+}
 }  // namespace
 
 TEST(SinePolynomial, StaysWithinFourTenThousandthsOfTheSineOverItsWholeRange) {
@@ -32,9 +57,7 @@ TEST(SinePolynomial, StaysWithinFourTenThousandthsOfTheSineOverItsWholeRange) {
 
 TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
     std::mt19937 rng(7);
-    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
-        const auto isa = BlockKernels::Isa(path);
-        if (!BlockKernels::runs(isa)) continue;
+    for (const BlockKernels::Isa isa : runningPaths()) {
         const BlockKernels& k = BlockKernels::get(isa);
         // The load state, states from far into the sequence, and words off
         // the cycle (as a hostile setState could leave), which go step by step.
@@ -45,14 +68,7 @@ TEST(BlockKernels, GeneratorLanesGiveTheSequenceStepByStep) {
         for (const MwcRandom::State& start : states) {
             for (int n : {0, 1, 31, 32, 33, 63, 64, 65, 100, 200, 512, 1000, 1024}) {
                 std::vector<std::uint32_t> raw(std::size_t(n) + 1);
-                std::uint32_t lz = start.z, lw = start.w;
-                k.draws(&lz, &lw, raw.data(), n);
-                std::uint32_t sz = start.z, sw = start.w;
-                for (int i = 0; i < n; ++i)
-                    ASSERT_EQ(raw[std::size_t(i)], MwcRandom::step(sz, sw))
-                        << BlockKernels::name(isa) << " n " << n << " step " << i;
-                EXPECT_EQ(lz, sz);
-                EXPECT_EQ(lw, sw);
+                ASSERT_TRUE(drawsStepByStep(k, start, raw.data(), n)) << BlockKernels::name(isa);
             }
         }
     }
@@ -63,21 +79,13 @@ TEST(BlockKernels, GeneratorLanesCarryBetweenTheHalvesOfEveryWord) {
     // random words (and from the words just below each modulus) meet the
     // carries of every kind.
     std::mt19937 rng(11);
-    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
-        const auto isa = BlockKernels::Isa(path);
-        if (!BlockKernels::runs(isa)) continue;
+    for (const BlockKernels::Isa isa : runningPaths()) {
         const BlockKernels& k = BlockKernels::get(isa);
         std::uint32_t raw[32];
         for (int i = 0; i < 20000; ++i) {
             MwcRandom::State start{std::uint32_t(rng() % kMz), std::uint32_t(rng() % kMw)};
             if (i < 64) start = {kMz - 1 - std::uint32_t(i), kMw - 1 - std::uint32_t(i)};
-            std::uint32_t lz = start.z, lw = start.w;
-            k.draws(&lz, &lw, raw, 32);
-            std::uint32_t sz = start.z, sw = start.w;
-            for (int j = 0; j < 32; ++j)
-                ASSERT_EQ(raw[j], MwcRandom::step(sz, sw)) << start.z << " " << start.w << " " << j;
-            ASSERT_EQ(lz, sz);
-            ASSERT_EQ(lw, sw);
+            ASSERT_TRUE(drawsStepByStep(k, start, raw, 32)) << BlockKernels::name(isa);
         }
     }
 }
@@ -91,9 +99,7 @@ TEST(BlockKernels, FloatOutputIsTheDoubleOutputRoundedWithoutSubnormals) {
     BlockKernels::get(BlockKernels::Baseline).draws(&z, &w, raw.data(), int(raw.size()));
     for (std::uint32_t i = 0; i < 8; ++i) raw[100 + i] = i;
     const int n = int(raw.size());
-    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
-        const auto isa = BlockKernels::Isa(path);
-        if (!BlockKernels::runs(isa)) continue;
+    for (const BlockKernels::Isa isa : runningPaths()) {
         const BlockKernels& k = BlockKernels::get(isa);
         for (double gain : {0.0, 1e-30, 1e-25, 2e-23, 1e-20, 0.23713737056616552, 1.0, -0.5}) {
             VoiceArgs voice;
@@ -147,9 +153,7 @@ TEST(BlockKernels, PitchDividesAsTheDividerDoes) {
     std::vector<double> notes(4096);
     for (std::size_t i = 0; i < notes.size(); ++i)
         notes[i] = i < 2048 ? std::exp(logF(rng)) : 30.0 + 9969.0 * double(i - 2048) / 2048.0;
-    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
-        const auto isa = BlockKernels::Isa(path);
-        if (!BlockKernels::runs(isa)) continue;
+    for (const BlockKernels::Isa isa : runningPaths()) {
         const BlockKernels& k = BlockKernels::get(isa);
         for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 1000.0, 999983.0}) {
             std::vector<double> increment(notes.size()), weight(notes.size());
@@ -176,9 +180,7 @@ TEST(BlockKernels, GlidePitchStaysWithinAFewUnitsInTheLastPlaceOfTheExactPitch) 
     std::uniform_real_distribution<double> logF(std::log(1.0), std::log(30000.0));
     std::vector<double> notes(2048);
     for (double& note : notes) note = std::exp(logF(rng));
-    for (int path = 0; path < BlockKernels::kIsaCount; ++path) {
-        const auto isa = BlockKernels::Isa(path);
-        if (!BlockKernels::runs(isa)) continue;
+    for (const BlockKernels::Isa isa : runningPaths()) {
         const BlockKernels& k = BlockKernels::get(isa);
         for (double rate : {22050.0, 48000.0, 192000.0, 999983.0}) {
             for (double scale : {1.0, 0.5, 3.0 * 1.0057929410678534}) {

@@ -28,15 +28,20 @@ std::vector<std::uint8_t> bytesOf(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Every stored input whose name starts with `prefix` passes `steps`.
+void expectEachPasses(const std::string& prefix, bool (*steps)(const std::uint8_t*, std::size_t)) {
+    const auto inputs = regressions(prefix);
+    ASSERT_FALSE(inputs.empty()) << prefix;
+    for (const auto& path : inputs) {
+        const std::vector<std::uint8_t> bytes = bytesOf(path);
+        EXPECT_TRUE(steps(bytes.data(), bytes.size())) << path;
+    }
+}
+
 }  // namespace
 
 TEST(FuzzRegressions, EventInputsRenderCleanBlocksAndReadWholeEventLists) {
-    const auto inputs = regressions("events-");
-    ASSERT_FALSE(inputs.empty());
-    for (const auto& path : inputs) {
-        const std::vector<std::uint8_t> bytes = bytesOf(path);
-        EXPECT_TRUE(EventSteps::run(bytes.data(), bytes.size())) << path;
-    }
+    expectEachPasses("events-", EventSteps::run);
 }
 
 // The third entry of a list lies past the two pointers the record declares;
@@ -62,10 +67,5 @@ TEST(FuzzRegressions, EventsPastTheDeclaredPointerPairAreHeard) {
 }
 
 TEST(FuzzRegressions, ProgramAndBankFilesReadAsTheyAreWrittenBack) {
-    const auto inputs = regressions("fxchunk-");
-    ASSERT_FALSE(inputs.empty());
-    for (const auto& path : inputs) {
-        const std::vector<std::uint8_t> bytes = bytesOf(path);
-        EXPECT_TRUE(FxChunkSteps::readsAsWritten(bytes.data(), bytes.size())) << path;
-    }
+    expectEachPasses("fxchunk-", FxChunkSteps::readsAsWritten);
 }

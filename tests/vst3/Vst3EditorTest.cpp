@@ -10,13 +10,11 @@
 
 #include <X11/Xlib.h>
 
-#include <cstdlib>
 #include <set>
 #include <thread>
 
 #if defined(MURLAN_VST3_BUNDLE) && defined(MURLAN_PLUGIN)
 
-using plughost::EditorImage;
 using vst3host::HostEdit;
 
 using EditorTest::button;
@@ -24,17 +22,9 @@ using EditorTest::knob;
 
 namespace {
 
-constexpr v3_param_id kMainLevel = 22;
-
-class Vst3Editor : public vst3test::Vst3Fixture {
+class Vst3Editor : public facetest::EditorFixture<vst3test::Vst3Fixture, vst3host::Vst3Instance,
+                                                  vst3host::Vst3EditorHost> {
 protected:
-    void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-        plugin = load();
-        ASSERT_TRUE(plugin);
-    }
-    void TearDown() override { window.close(); }
-
     std::vector<HostEdit> editsUntilEnd() {
         window.pumpUntil(
             [&] {
@@ -44,35 +34,23 @@ protected:
             5000);
         return plugin->handler().edits();
     }
-
-    std::unique_ptr<vst3host::Vst3Instance> plugin;
-    vst3host::Vst3EditorHost window;
 };
 
 }  // namespace
 
 TEST_F(Vst3Editor, DrawsInTheHostsWindowAsTheVst24EditorDoes) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     EXPECT_EQ(window.width(), 540);
     EXPECT_EQ(window.height(), 395);
     EXPECT_EQ(window.timerCount(), 1);
-    const EditorImage shot = settledShot(window);
-    const EditorImage expected = vstShot(0.0f);
-    ASSERT_EQ(shot.width(), expected.width());
-    ASSERT_EQ(shot.height(), expected.height());
-    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    expectDrawnAsTheVst24Editor(0.0f);
 }
 
 TEST_F(Vst3Editor, TakesTheContentScaleBeforeAndWhileOpen) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error, 2.0f)) << error;
+    ASSERT_TRUE(opened(2.0f));
     EXPECT_EQ(window.width(), 1080);
     EXPECT_EQ(window.height(), 790);
-    const EditorImage shot = settledShot(window);
-    const EditorImage expected = vstShot(2.0f);
-    ASSERT_EQ(shot.width(), expected.width());
-    EXPECT_EQ(shot.countDifferences(expected, 0, 0, shot.width(), shot.height()), 0);
+    expectDrawnAsTheVst24Editor(2.0f);
 
     // Back to 1 while open: the view asks the frame for its new size.
     ASSERT_TRUE(window.setScale(1.0f));
@@ -87,8 +65,7 @@ TEST_F(Vst3Editor, TakesTheContentScaleBeforeAndWhileOpen) {
 // place as it would have opened at it, reads the mouse there, and opens at
 // it again next time.
 TEST_F(Vst3Editor, TheUserResizesTheViewInPlaceWithItsAspectKept) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     settledShot(window);
     v3_plugin_view** view = window.view();
     EXPECT_EQ(v3_cpp_obj(view)->can_resize(view), V3_TRUE);
@@ -106,14 +83,7 @@ TEST_F(Vst3Editor, TheUserResizesTheViewInPlaceWithItsAspectKept) {
     ASSERT_TRUE(window.userResize(1080, 790, &granted));
     EXPECT_EQ(granted.right, 1080);
     EXPECT_EQ(granted.bottom, 790);
-    const EditorImage expected = vstShot(2.0f);
-    EditorImage shot;
-    EXPECT_TRUE(window.pumpUntil(
-        [&] {
-            return window.screenshot(shot) && shot.width() == 1080 &&
-                   shot.countDifferences(expected, 0, 0, 1080, 790) == 0;
-        },
-        60000));
+    EXPECT_TRUE(comesToShow(vstShot(2.0f)));
     EXPECT_EQ(window.editorWindow(), editor) << "not reopened";
     v3_view_rect size{};
     ASSERT_EQ(v3_cpp_obj(view)->get_size(view, &size), V3_OK);
@@ -129,14 +99,13 @@ TEST_F(Vst3Editor, TheUserResizesTheViewInPlaceWithItsAspectKept) {
     EXPECT_GT(plugin->normalised(kMainLevel), plugin->parameters()[kMainLevel].defaultValue);
 
     window.close();
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     EXPECT_EQ(window.width(), 1080);
     EXPECT_EQ(window.height(), 790);
 }
 
 TEST_F(Vst3Editor, AKnobDragReachesTheHostInOneGestureOnTheHostsThread) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     settledShot(window);
     plugin->handler().clear();
     ASSERT_TRUE(window.drag(knob("MainLvl").centreX(), knob("MainLvl").centreY(), 0, -30));
@@ -161,8 +130,7 @@ TEST_F(Vst3Editor, AKnobDragReachesTheHostInOneGestureOnTheHostsThread) {
 }
 
 TEST_F(Vst3Editor, StaysOpenInAHostThatEmbedsItAsGtksSocketDoes) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     settledShot(window);
     const unsigned long editor = window.editorWindow();
     ASSERT_NE(editor, 0u);
@@ -191,8 +159,7 @@ TEST_F(Vst3Editor, StaysOpenInAHostThatEmbedsItAsGtksSocketDoes) {
 }
 
 TEST_F(Vst3Editor, PatchCommandsReachTheHostAsEditsOfEachChangedValue) {
-    std::string error;
-    ASSERT_TRUE(window.open(*plugin, &error)) << error;
+    ASSERT_TRUE(opened());
     settledShot(window);
     plugin->handler().clear();
     ASSERT_TRUE(window.drag(button("FullRnd").centreX(), button("FullRnd").centreY(), 0, 0, 1));
@@ -216,16 +183,15 @@ TEST_F(Vst3Editor, DoesNotOpenWithoutTheHostsRunLoop) {
     ASSERT_TRUE(first.open(*plugin, &error)) << error;
     EXPECT_FALSE(window.open(*plugin, &error));
     first.close();
-    EXPECT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_TRUE(opened());
 }
 
 // Closed mid-drag, with the controller's own run loop ticking as well as the
 // view's: the gesture ends before removed() returns, once, and nothing of
 // the editor's reaches the host afterwards.
 TEST_F(Vst3Editor, ClosedMidDragTheGestureEndsOnceBeforeTheViewIsGone) {
-    std::string error;
     for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(window.open(*plugin, &error)) << error;
+        ASSERT_TRUE(opened());
         settledShot(window);
         plugin->handler().clear();
         ASSERT_TRUE(window.drag(420, 55, 0, -10 - 10 * round, 4, false));
@@ -267,7 +233,7 @@ TEST_F(Vst3Editor, RefusesAParentThatIsNoWindow) {
         EXPECT_FALSE(window.open(*plugin, &error, 0.0f, true, parent)) << parent;
         EXPECT_NE(error.find("did not attach"), std::string::npos) << error;
     }
-    EXPECT_TRUE(window.open(*plugin, &error)) << error;
+    EXPECT_TRUE(opened());
 }
 
 #endif

@@ -2,11 +2,9 @@
 // what restores it and what it refuses, and programs switched by the host.
 
 #include "Vst3TestSupport.h"
+#include "faces/FaceStates.h"
 
 #include <travesty/edit_controller.h>
-
-#include <cstring>
-#include <limits>
 
 #if defined(MURLAN_VST3_BUNDLE) && defined(MURLAN_PLUGIN)
 
@@ -19,10 +17,6 @@ namespace {
 
 class Vst3State : public vst3test::Vst3Fixture {
 protected:
-    static std::vector<std::uint8_t> withProgram(std::vector<std::uint8_t> bank, int program) {
-        for (int i = 0; i < 4; ++i) bank.push_back(static_cast<std::uint8_t>(program >> (8 * i)));
-        return bank;
-    }
     // Where the value of parameter `index` of the current program sits in
     // a state: the one place a change of it alters.
     static std::size_t offsetOf(vst3host::Vst3Instance& plugin, v3_param_id index) {
@@ -32,11 +26,7 @@ protected:
         plugin.setNormalised(index, now);
         const std::vector<std::uint8_t> after = plugin.state();
         plugin.setNormalised(index, old);
-        for (std::size_t i = 0; i + sizeof now <= after.size(); ++i)
-            if (std::memcmp(&after[i], &now, sizeof now) == 0 &&
-                std::memcmp(&before[i], &now, sizeof now) != 0)
-                return i;
-        return 0;
+        return facetest::placeOfChangedDouble(before, after, now);
     }
     static bool restartedValues(vst3host::Vst3Instance& plugin) {
         for (const HostEdit& e : plugin.handler().edits())
@@ -63,7 +53,7 @@ TEST_F(Vst3State, IsTheVst24BankChunkAndTheProgramAndRestoresEverything) {
         vst->setParameter(i * 7, values[i]);
     }
     const std::vector<std::uint8_t> state = plugin->state();
-    EXPECT_EQ(state, withProgram(vst->getChunk(false), 3));
+    EXPECT_EQ(state, facetest::withProgram(vst->getChunk(false), 3));
 
     auto other = load();
     ASSERT_TRUE(other);
@@ -89,18 +79,10 @@ TEST_F(Vst3State, AShortLongOrUnsoundStreamIsRefusedAndChangesNothing) {
     const std::vector<std::uint8_t> before = plugin->state();
     ASSERT_NE(good, before);
 
-    std::vector<std::uint8_t> shortOne(good.begin(), good.end() - 1);
-    std::vector<std::uint8_t> longOne = good;
-    longOne.push_back(0);
-    std::vector<std::uint8_t> badProgram = good;
-    badProgram[badProgram.size() - 4] = 10;  // ten programs: 0 to 9
     const std::size_t at = offsetOf(*source, 0);
-    std::vector<std::uint8_t> tooHigh = good, notANumber = good;
-    const double high = 1.5, nan = std::numeric_limits<double>::quiet_NaN();
-    std::memcpy(&tooHigh[at], &high, sizeof high);
-    std::memcpy(&notANumber[at], &nan, sizeof nan);
-    for (const auto* bad : {&shortOne, &longOne, &badProgram, &tooHigh, &notANumber}) {
-        EXPECT_NE(plugin->setState(*bad), V3_OK);
+    ASSERT_NE(at, facetest::noPlace);
+    for (const std::vector<std::uint8_t>& bad : facetest::spoiltStates(good, at)) {
+        EXPECT_NE(plugin->setState(bad), V3_OK);
         EXPECT_EQ(plugin->state(), before);
     }
     EXPECT_NE(plugin->setState({}), V3_OK);

@@ -1,7 +1,5 @@
 #include "Vst3TestSupport.h"
 
-#include "tools/plughost/AudioSink.h"
-
 #include <algorithm>
 
 namespace vst3test {
@@ -40,18 +38,10 @@ std::vector<double> renderVst(plughost::PluginInstance& plugin, const plughost::
 
 std::vector<double> renderVst3(vst3host::Vst3Instance& plugin, const plughost::MidiSong& song,
                                vst3host::Vst3RenderOptions options) {
-    options.rate = kRate;
-    options.block = kBlock;
     std::stable_sort(options.changes.begin(), options.changes.end(),
                      [](const auto& a, const auto& b) { return a.frame < b.frame; });
-    std::vector<double> out;
-    options.capture = &out;
-    plughost::MemorySink sink;
     vst3host::Vst3RenderStats stats;
-    std::string error;
-    EXPECT_TRUE(vst3host::renderSong(plugin, song, options, sink, stats, &error)) << error;
-    EXPECT_TRUE(stats.finite);
-    return out;
+    return facetest::renderInMemory(vst3host::renderSong, plugin, song, options, stats);
 }
 
 #endif
