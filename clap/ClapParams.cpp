@@ -12,17 +12,8 @@ namespace KAMO {
 
 namespace {
 
-double unit(double x) {
-    if (!(x >= 0.0)) return 0.0;  // NaN too
-    return x > 1.0 ? 1.0 : x;
-}
-
-// A value of our own for the parameter objects, which work on slots.
-struct Slot {
-    explicit Slot(double normalised) { KEffectParameter::writeSlot(bytes, normalised); }
-    double value() const { return KEffectParameter::readSlot(bytes); }
-    unsigned char bytes[8];
-};
+// Normalised values as hosts may send them: anything, NaN included.
+double unit(double x) { return KEffectParameter::clampUnit(x); }
 
 template <std::size_t N>
 void copyInto(char (&out)[N], const char* text) {
@@ -89,20 +80,16 @@ bool ClapParams::value(clap_id id, double& plain) const {
 bool ClapParams::text(clap_id id, double plain, char* out, std::uint32_t size) const {
     const KEffectParameter* p = parameter(id);
     if (!p || !out || size < 1) return false;
-    const Slot slot(normalisedOf(id, plain));
     const int room = size > 1024 ? 1024 : static_cast<int>(size);
-    p->getDisplayWithLabel(out, room, slot.bytes);
+    p->displayOf(normalisedOf(id, plain), out, room, true);
     return true;
 }
 
 bool ClapParams::valueOfText(clap_id id, const char* text, double& plain) const {
     const KEffectParameter* p = parameter(id);
-    if (!p || !text || !p->canConvertText()) return false;
-    // A text the parameter cannot read leaves the value as it was: NaN
-    // tells that apart from every value it can store.
-    Slot slot(std::nan(""));
-    p->setFromText(slot.bytes, text);
-    if (std::isnan(slot.value())) {
+    if (!p || !text) return false;
+    double normalised = 0.0;
+    if (!p->readText(text, normalised)) {
         // What text() shows carries the label behind the number.
         const char* label = p->label();
         const std::size_t length = std::strlen(text);
@@ -112,10 +99,9 @@ bool ClapParams::valueOfText(clap_id id, const char* text, double& plain) const 
             return false;
         char number[64] = {};
         std::memcpy(number, text, length - tail);
-        p->setFromText(slot.bytes, number);
-        if (std::isnan(slot.value())) return false;
+        if (!p->readText(number, normalised)) return false;
     }
-    plain = plainOf(id, slot.value());
+    plain = plainOf(id, normalised);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "clap/ClapProcessor.h"
 
 #include "clap/ClapParams.h"
+#include "framework/KBlockTime.h"
 #include "framework/KEffect.h"
 #include "framework/KHostBridge.h"
 
@@ -137,41 +138,28 @@ void ClapProcessor::takeNote(const clap_event_header_t& header, std::uint32_t fr
 }
 
 void ClapProcessor::readTransport(const clap_event_transport_t* transport) {
-    VstTimeInfo start{};
-    start.sampleRate = rate_;
     if (!transport) {
         bridge_.setBlockTime(nullptr);
         return;
     }
     const std::uint32_t f = transport->flags;
-    VstInt32 flags = 0;
-    if (f & CLAP_TRANSPORT_IS_PLAYING) flags |= kVstTransportPlaying;
-    if (f & CLAP_TRANSPORT_IS_RECORDING) flags |= kVstTransportRecording;
-    if (f & CLAP_TRANSPORT_IS_LOOP_ACTIVE) flags |= kVstTransportCycleActive;
+    KBlockTime start(rate_);
+    start.setMotion(f & CLAP_TRANSPORT_IS_PLAYING, f & CLAP_TRANSPORT_IS_RECORDING,
+                    f & CLAP_TRANSPORT_IS_LOOP_ACTIVE);
     if (f & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE)
-        start.samplePos = std::round(static_cast<double>(transport->song_pos_seconds) /
-                                     CLAP_SECTIME_FACTOR * rate_);
+        start.setFrame(std::round(static_cast<double>(transport->song_pos_seconds) /
+                                  CLAP_SECTIME_FACTOR * rate_));
     if (f & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) {
         const double factor = static_cast<double>(CLAP_BEATTIME_FACTOR);
-        start.ppqPos = static_cast<double>(transport->song_pos_beats) / factor;
-        start.barStartPos = static_cast<double>(transport->bar_start) / factor;
-        start.cycleStartPos = static_cast<double>(transport->loop_start_beats) / factor;
-        start.cycleEndPos = static_cast<double>(transport->loop_end_beats) / factor;
-        flags |= kVstPpqPosValid | kVstBarsValid | kVstCyclePosValid;
+        start.setQuarters(static_cast<double>(transport->song_pos_beats) / factor);
+        start.setBarStart(static_cast<double>(transport->bar_start) / factor);
+        start.setCycle(static_cast<double>(transport->loop_start_beats) / factor,
+                       static_cast<double>(transport->loop_end_beats) / factor);
     }
-    if ((f & CLAP_TRANSPORT_HAS_TEMPO) && std::isfinite(transport->tempo) &&
-        transport->tempo > 0.0) {
-        start.tempo = transport->tempo;
-        flags |= kVstTempoValid;
-    }
-    if ((f & CLAP_TRANSPORT_HAS_TIME_SIGNATURE) && transport->tsig_num > 0 &&
-        transport->tsig_denom > 0) {
-        start.timeSigNumerator = transport->tsig_num;
-        start.timeSigDenominator = transport->tsig_denom;
-        flags |= kVstTimeSigValid;
-    }
-    start.flags = flags;
-    bridge_.setBlockTime(&start);
+    if (f & CLAP_TRANSPORT_HAS_TEMPO) start.setTempo(transport->tempo);
+    if (f & CLAP_TRANSPORT_HAS_TIME_SIGNATURE)
+        start.setSignature(transport->tsig_num, transport->tsig_denom);
+    bridge_.setBlockTime(&start.info());
 }
 
 void ClapProcessor::render(const clap_process_t& process, std::uint32_t from, std::uint32_t to) {

@@ -32,6 +32,7 @@
 
 #include <cmath>
 #include <strings.h>
+#include <tuple>
 
 namespace KAMO {
 
@@ -52,35 +53,50 @@ struct ControlType {
     KEditorControl* (*create)(const ControlSetup& setup, KSkinArgs& args);
 };
 
+// An argument that resolved: a parameter or command that exists, a resource
+// or feature of the kind asked for, a word that is there, a radius that is a
+// positive number. Directions and alignments are never negative.
+bool resolved(int index) { return index >= 0; }
+bool resolved(double radius) { return radius > 0; }
+template <class T>
+bool resolved(T* pointer) {
+    return pointer != nullptr;
+}
+
+// The maker of a kind that needs nothing of its arguments but that they
+// resolved: reads one argument of each kind listed, in order, and builds the
+// control from them when the line is complete.
+template <class Control, auto... read>
+KEditorControl* make(const ControlSetup& setup, KSkinArgs& args) {
+    // A braced list reads in order.
+    const std::tuple values{(args.*read)()...};
+    return std::apply(
+        [&](auto... value) -> KEditorControl* {
+            if (!args.complete() || !(resolved(value) && ...)) return nullptr;
+            return new Control(setup, value...);
+        },
+        values);
+}
+
+// The indicator of a highlight switch or radio: its rectangle, then the
+// colours off, on and pressed; false when a colour does not resolve.
+bool readLook(KSkinArgs& a, KIndicatorLook& look) {
+    for (int* v : {&look.ix, &look.iy, &look.iw, &look.ih}) *v = static_cast<int>(a.integer());
+    look.offColour = a.colour();
+    look.onColour = a.colour();
+    look.pressColour = a.colour();
+    return look.offColour && look.onColour && look.pressColour;
+}
+
 // Each maker reads every argument first, so that the line's completeness is
 // known before anything is constructed.
 const ControlType kControlTypes[] = {
     {"KBarFracMeter",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const double* value = a.valueFeature();
-         const int direction = a.direction();
-         const unsigned char* colour = a.colour();
-         if (!a.complete() || !value || !colour) return nullptr;
-         return new KBarFracMeter(s, value, direction, colour);
-     }},
-    {"KPotDot",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int index = a.parameter();
-         const unsigned char* highlight = a.colour();
-         const double radius = a.real();
-         const unsigned char* dot = a.colour();
-         if (!a.complete() || index < 0 || !highlight || !(radius > 0) || !dot) return nullptr;
-         return new KPotDot(s, index, highlight, radius, dot);
-     }},
-    {"KBgPotDot",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int index = a.parameter();
-         KImageResource* image = a.image();
-         const double radius = a.real();
-         const unsigned char* dot = a.colour();
-         if (!a.complete() || index < 0 || !image || !(radius > 0) || !dot) return nullptr;
-         return new KBgPotDot(s, index, image, radius, dot);
-     }},
+     make<KBarFracMeter, &KSkinArgs::valueFeature, &KSkinArgs::direction, &KSkinArgs::colour>},
+    {"KPotDot", make<KPotDot, &KSkinArgs::parameter, &KSkinArgs::colour, &KSkinArgs::real,
+                     &KSkinArgs::colour>},
+    {"KBgPotDot", make<KBgPotDot, &KSkinArgs::parameter, &KSkinArgs::image, &KSkinArgs::real,
+                       &KSkinArgs::colour>},
     {"KPotLine",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const int index = a.parameter();
@@ -90,42 +106,12 @@ const ControlType kControlTypes[] = {
          if (!a.complete() || index < 0 || !highlight || !pointer) return nullptr;
          return new KPotLine(s, index, highlight, length, pointer);
      }},
-    {"KTextPeak",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const double* value = a.valueFeature();
-         const int command = a.command();
-         const KFont* font = a.font();
-         const KFont* over = a.font();
-         if (!a.complete() || !value || command < 0 || !font || !over) return nullptr;
-         return new KTextPeak(s, value, command, font, over);
-     }},
-    {"KUrl",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const char* url = a.word();
-         if (!a.complete() || !url) return nullptr;
-         return new KUrl(s, url);
-     }},
-    {"KImgUrl",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         KImageResource* image = a.image();
-         const char* url = a.word();
-         if (!a.complete() || !image || !url) return nullptr;
-         return new KImgUrl(s, image, url);
-     }},
-    {"KImgCommand",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int command = a.command();
-         KImageResource* image = a.image();
-         if (!a.complete() || command < 0 || !image) return nullptr;
-         return new KImgCommand(s, command, image);
-     }},
-    {"KImgFracMeter",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const double* value = a.valueFeature();
-         KImageResource* image = a.image();
-         if (!a.complete() || !value || !image) return nullptr;
-         return new KImgFracMeter(s, value, image);
-     }},
+    {"KTextPeak", make<KTextPeak, &KSkinArgs::valueFeature, &KSkinArgs::command, &KSkinArgs::font,
+                       &KSkinArgs::font>},
+    {"KUrl", make<KUrl, &KSkinArgs::word>},
+    {"KImgUrl", make<KImgUrl, &KSkinArgs::image, &KSkinArgs::word>},
+    {"KImgCommand", make<KImgCommand, &KSkinArgs::command, &KSkinArgs::image>},
+    {"KImgFracMeter", make<KImgFracMeter, &KSkinArgs::valueFeature, &KSkinArgs::image>},
     {"KImgMeter",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const std::int32_t* value = a.intFeature();
@@ -135,20 +121,8 @@ const ControlType kControlTypes[] = {
          if (!a.complete() || !value || !(scale > 0) || !image) return nullptr;
          return new KImgMeter(s, value, scale, offset, image);
      }},
-    {"KImgPot",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int index = a.parameter();
-         KImageResource* image = a.image();
-         if (!a.complete() || index < 0 || !image) return nullptr;
-         return new KImgPot(s, index, image);
-     }},
-    {"KImgButton",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int index = a.parameter();
-         KImageResource* image = a.image();
-         if (!a.complete() || index < 0 || !image) return nullptr;
-         return new KImgButton(s, index, image);
-     }},
+    {"KImgPot", make<KImgPot, &KSkinArgs::parameter, &KSkinArgs::image>},
+    {"KImgButton", make<KImgButton, &KSkinArgs::parameter, &KSkinArgs::image>},
     {"KImgPageSel",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          KImageResource* image = a.image();
@@ -165,27 +139,9 @@ const ControlType kControlTypes[] = {
          if (!a.complete() || index < 0 || !image || option < 0 || option > highest) return nullptr;
          return new KImgRadio(s, index, static_cast<int>(option), static_cast<int>(highest), image);
      }},
-    {"KImgSwitch",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int index = a.parameter();
-         KImageResource* image = a.image();
-         if (!a.complete() || index < 0 || !image) return nullptr;
-         return new KImgSwitch(s, index, image);
-     }},
-    {"KImgPeak",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const double* value = a.valueFeature();
-         const int command = a.command();
-         KImageResource* image = a.image();
-         if (!a.complete() || !value || command < 0 || !image) return nullptr;
-         return new KImgPeak(s, value, command, image);
-     }},
-    {"KImg",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         KImageResource* image = a.image();
-         if (!a.complete() || !image) return nullptr;
-         return new KImg(s, image);
-     }},
+    {"KImgSwitch", make<KImgSwitch, &KSkinArgs::parameter, &KSkinArgs::image>},
+    {"KImgPeak", make<KImgPeak, &KSkinArgs::valueFeature, &KSkinArgs::command, &KSkinArgs::image>},
+    {"KImg", make<KImg, &KSkinArgs::image>},
     {"KLabel",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const int alignment = a.alignment();
@@ -196,29 +152,9 @@ const ControlType kControlTypes[] = {
          return new KLabel(s, alignment, text, font, static_cast<int>(refreshMs));
      }},
     {"KSoundList",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const KFont* font = a.font();
-         const KFont* marked = a.font();
-         const unsigned char* row = a.colour();
-         const unsigned char* loaded = a.colour();
-         if (!a.complete() || !font || !marked || !row || !loaded) return nullptr;
-         return new KSoundList(s, font, marked, row, loaded);
-     }},
-    {"KValue",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int index = a.parameter();
-         const KFont* font = a.font();
-         if (!a.complete() || index < 0 || !font) return nullptr;
-         return new KValue(s, index, font);
-     }},
-    {"KBgValue",
-     [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
-         const int index = a.parameter();
-         KImageResource* image = a.image();
-         const KFont* font = a.font();
-         if (!a.complete() || index < 0 || !image || !font) return nullptr;
-         return new KBgValue(s, index, image, font);
-     }},
+     make<KSoundList, &KSkinArgs::font, &KSkinArgs::font, &KSkinArgs::colour, &KSkinArgs::colour>},
+    {"KValue", make<KValue, &KSkinArgs::parameter, &KSkinArgs::font>},
+    {"KBgValue", make<KBgValue, &KSkinArgs::parameter, &KSkinArgs::image, &KSkinArgs::font>},
     {"KPageSelHlt",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const long page = a.integer();
@@ -253,30 +189,23 @@ const ControlType kControlTypes[] = {
     {"KHlSwitch",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const int index = a.parameter();
-         int rect[4];
-         for (int& v : rect) v = static_cast<int>(a.integer());
-         const unsigned char* off = a.colour();
-         const unsigned char* on = a.colour();
-         const unsigned char* press = a.colour();
-         if (!a.complete() || index < 0 || !off || !on || !press) return nullptr;
-         return new KHlSwitch(s, index, rect[0], rect[1], rect[2], rect[3], off, on, press);
+         KIndicatorLook look;
+         const bool coloured = readLook(a, look);
+         if (!a.complete() || index < 0 || !coloured) return nullptr;
+         return new KHlSwitch(look, s, index);
      }},
     {"KHlRadio",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {
          const int index = a.parameter();
          const long option = a.integer();
          const long highest = a.integer();
-         int rect[4];
-         for (int& v : rect) v = static_cast<int>(a.integer());
-         const unsigned char* off = a.colour();
-         const unsigned char* on = a.colour();
-         const unsigned char* press = a.colour();
+         KIndicatorLook look;
+         const bool coloured = readLook(a, look);
          // The options split the range into highest + 1 bands; a negative
          // count or an option outside it has no band.
-         if (!a.complete() || index < 0 || !off || !on || !press || option < 0 || option > highest)
+         if (!a.complete() || index < 0 || !coloured || option < 0 || option > highest)
              return nullptr;
-         return new KHlRadio(s, index, static_cast<int>(option), static_cast<int>(highest), rect[0],
-                             rect[1], rect[2], rect[3], off, on, press);
+         return new KHlRadio(look, s, index, static_cast<int>(option), static_cast<int>(highest));
      }},
     {"KSlide",
      [](const ControlSetup& s, KSkinArgs& a) -> KEditorControl* {

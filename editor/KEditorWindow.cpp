@@ -200,22 +200,8 @@ void KWindowSession::run() {
 
 bool KWindowSession::createWindow() {
     Display* display = mDisplay.get();
-    int attributes[] = {GLX_RGBA,
-                        GLX_DOUBLEBUFFER,
-                        GLX_RED_SIZE,
-                        8,
-                        GLX_GREEN_SIZE,
-                        8,
-                        GLX_BLUE_SIZE,
-                        8,
-                        GLX_ALPHA_SIZE,
-                        8,
-                        GLX_DEPTH_SIZE,
-                        24,
-                        GLX_STENCIL_SIZE,
-                        8,
-                        None};
-    mVisual = KHandle<XVisualInfo*>(glXChooseVisual(display, 0, attributes),
+    std::array<int, 15> attributes = KEditorWindow::visualAttributes();
+    mVisual = KHandle<XVisualInfo*>(glXChooseVisual(display, 0, attributes.data()),
                                     [](void*, XVisualInfo* v) { XFree(v); });
     if (!mVisual.get()) return false;
     XVisualInfo* visual = mVisual.get();
@@ -565,6 +551,24 @@ void KEditorWindow::send(unsigned long atom) {
 
 void KEditorWindow::setHintScale(int devicePixels) {
     mHintScale.store(devicePixels > 1 ? devicePixels : 1, std::memory_order_relaxed);
+}
+
+std::array<int, 15> KEditorWindow::visualAttributes() {
+    return {GLX_RGBA,
+            GLX_DOUBLEBUFFER,
+            GLX_RED_SIZE,
+            8,
+            GLX_GREEN_SIZE,
+            8,
+            GLX_BLUE_SIZE,
+            8,
+            GLX_ALPHA_SIZE,
+            8,
+            GLX_DEPTH_SIZE,
+            24,
+            GLX_STENCIL_SIZE,
+            8,
+            None};
 }
 
 int KEditorWindow::toHintUnits(int device, int hintScale) {

@@ -11,6 +11,7 @@
 
 #include <pthread.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <thread>
@@ -48,6 +49,10 @@ public:
     // A device length in hint units of `hintScale`, rounded up so that the
     // embedder leaves room for all of the window.
     static int toHintUnits(int device, int hintScale);
+    // The glXChooseVisual list of the visual the editor draws on: 8-bit
+    // RGBA, double-buffered, with a depth buffer and the stencil nanovg
+    // fills paths with.
+    static std::array<int, 15> visualAttributes();
     // The host-side display connection (null without one): the editor reads
     // the desktop's resource database from it.
     _XDisplay* hostDisplay() const { return mHostDisplay.get(); }

@@ -19,35 +19,22 @@ public:
     ~KEffectFeature() override;
 };
 
-class KDoubleFeature : public KEffectFeature {
+// A feature that points at a value of type T. Each T is a class of its
+// own, so the type hash tells the kinds apart.
+template <typename T>
+class KValueFeature : public KEffectFeature {
 public:
-    using Value = double;
-    KDoubleFeature(const char* name, double* value) : KEffectFeature(name), mValue(value) {}
-    double* value() const { return mValue; }
+    using Value = T;
+    KValueFeature(const char* name, T* value) : KEffectFeature(name), mValue(value) {}
+    T* value() const { return mValue; }
 
 private:
-    double* mValue;
+    T* mValue;
 };
 
-class KIntFeature : public KEffectFeature {
-public:
-    using Value = std::int32_t;
-    KIntFeature(const char* name, std::int32_t* value) : KEffectFeature(name), mValue(value) {}
-    std::int32_t* value() const { return mValue; }
-
-private:
-    std::int32_t* mValue;
-};
-
-class KHistoryFeature : public KEffectFeature {
-public:
-    using Value = KHistory;
-    KHistoryFeature(const char* name, KHistory* value) : KEffectFeature(name), mValue(value) {}
-    KHistory* value() const { return mValue; }
-
-private:
-    KHistory* mValue;
-};
+using KDoubleFeature = KValueFeature<double>;
+using KIntFeature = KValueFeature<std::int32_t>;
+using KHistoryFeature = KValueFeature<KHistory>;
 
 // The value of the feature named `name` when it is of kind F, else null.
 // "Null" (any case) names no feature. Example:

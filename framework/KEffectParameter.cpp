@@ -37,6 +37,23 @@ double KEffectParameter::clampUnit(double x) {
     return x > 1.0 ? 1.0 : x;
 }
 
+void KEffectParameter::displayOf(double normalised, char* text, int size, bool withLabel) const {
+    std::atomic<double> slot{normalised};
+    withLabel ? getDisplayWithLabel(text, size, &slot) : getDisplay(text, size, &slot);
+}
+
+bool KEffectParameter::readText(const char* text, double& normalised) const {
+    if (!text || !canConvertText()) return false;
+    // A text the parameter cannot read leaves the slot as it was: NaN tells
+    // that apart from every value it can store.
+    std::atomic<double> slot{std::nan("")};
+    setFromText(&slot, text);
+    const double read = readSlot(&slot);
+    if (std::isnan(read)) return false;
+    normalised = read;
+    return true;
+}
+
 void KEffectParameter::getDisplayWithLabel(char* text, int size, const void* slot) const {
     if (!text || size <= 0) return;
     getDisplay(text, size, slot);

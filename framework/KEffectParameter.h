@@ -52,13 +52,19 @@ public:
     void setLabel(const char* label);
     int decimals() const { return mDecimals; }
 
+    // For a value that lives in no slot, as a face's host asks the text of
+    // any value and the value of any text: what getDisplay (with the label:
+    // getDisplayWithLabel) shows for `normalised`, and the normalised value
+    // setFromText reads from `text` (false, `normalised` untouched, when it
+    // reads none or the parameter converts no text).
+    void displayOf(double normalised, char* text, int size, bool withLabel = false) const;
+    bool readText(const char* text, double& normalised) const;
+
     // Relaxed atomic accesses: a value read while another thread changes it
     // is the old or the new one, never a mix. A null slot reads 0 and
     // ignores writes.
     static double readSlot(const void* slot);
     static void writeSlot(void* slot, double value);
-
-protected:
     // Clamps to [0, 1]; NaN gives 0.
     static double clampUnit(double x);
 

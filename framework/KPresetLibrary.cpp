@@ -80,6 +80,13 @@ bool KPresetLibrary::readFile(const KEffect& effect, const std::string& path, st
     return readText(effect, text.str(), path, error);
 }
 
+bool KPresetLibrary::readFiles(const KEffect& effect, const char* const* paths, int count,
+                               std::string* error) {
+    for (int i = 0; i < count; ++i)
+        if (!readFile(effect, paths[i], error)) return false;
+    return true;
+}
+
 bool KPresetLibrary::readText(const KEffect& effect, const std::string& text,
                               const std::string& source, std::string* error) {
     auto fail = [&](int line, const std::string& message) {

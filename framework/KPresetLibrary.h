@@ -36,6 +36,8 @@ public:
     // wrong or a sound repeats a name or the values of one read before; then
     // nothing is appended.
     bool readFile(const KEffect& effect, const std::string& path, std::string* error);
+    // readFile for each of `count` paths in turn, up to the first that fails.
+    bool readFiles(const KEffect& effect, const char* const* paths, int count, std::string* error);
     // The same for a text already in memory; `source` names it in messages.
     bool readText(const KEffect& effect, const std::string& text, const std::string& source,
                   std::string* error);

@@ -6,23 +6,18 @@
 //   murlan_lv2_ttl BUNDLE_DIR BINARY_NAME [FXP_FOLDER LIBRARY_FILE...]
 
 #include "framework/KEffect.h"
+#include "framework/KHostBridge.h"
 #include "framework/KPresetLibrary.h"
 #include "lv2/Lv2PresetTurtle.h"
 #include "lv2/Lv2Turtle.h"
-#include "shell/AudioEffect.h"
 #include "shell/FxPresetFiles.h"
 
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <set>
 #include <string>
 
 namespace {
-
-VstIntPtr quietHost(AEffect* /*effect*/, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 bool writeFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -40,12 +35,12 @@ int main(int argc, char** argv) {
                      "usage: murlan_lv2_ttl BUNDLE_DIR BINARY_NAME [FXP_FOLDER LIBRARY_FILE...]\n");
         return 2;
     }
-    std::unique_ptr<AudioEffect> built(createEffectInstance(&quietHost));
-    auto* effect = dynamic_cast<KAMO::KEffect*>(built.get());
-    if (!effect) {
+    KAMO::KHostBridge bridge("murlan_lv2_ttl");
+    if (!bridge.build()) {
         std::fprintf(stderr, "murlan_lv2_ttl: the factory built no effect\n");
         return 1;
     }
+    KAMO::KEffect* effect = &bridge.effect();
     const std::string bundle = std::string(argv[1]) + "/";
     char name[kVstMaxEffectNameLen] = {};
     effect->getEffectName(name);
@@ -54,11 +49,10 @@ int main(int argc, char** argv) {
     KAMO::KPresetLibrary library;
     const std::string presets = "presets.ttl";
     std::string error;
-    for (int i = 4; i < argc; ++i)
-        if (!library.readFile(*effect, argv[i], &error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
-        }
+    if (!library.readFiles(*effect, argv + 4, argc - 4, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
     // Reading the library leaves the effect as it was; what is written from
     // here on with a library (the bank image that fills a last bank up, the
     // plug-in description) starts from the defaults, not the factory programs.

@@ -5,6 +5,33 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// The requests that hand over or ask for a text or record at ptr: without
+// one, the answer is 0.
+bool carriesPointer(VstInt32 opcode) {
+    switch (opcode) {
+    case effString2Parameter:
+    case effGetProgramNameIndexed:
+    case effGetInputProperties:
+    case effGetOutputProperties:
+    case effGetEffectName:
+    case effGetVendorString:
+    case effGetProductString:
+    case effCanDo:
+    case effGetParameterProperties:
+    case effGetMidiKeyName:
+    case effShellGetNextPlugin:
+    case effBeginLoadBank:
+    case effBeginLoadProgram:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
 AudioEffectX::AudioEffectX(audioMasterCallback audioMaster, VstInt32 numPrograms,
                            VstInt32 numParams)
     : AudioEffect(audioMaster, numPrograms, numParams) {}
@@ -13,24 +40,23 @@ AudioEffectX::~AudioEffectX() = default;
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) {
+    if (!ptr && carriesPointer(opcode)) return 0;
     switch (opcode) {
     case effProcessEvents:
         return processEvents(static_cast<VstEvents*>(ptr));
     case effCanBeAutomated:
         return canParameterBeAutomated(index) ? 1 : 0;
     case effString2Parameter:
-        if (!ptr || !isParameterIndex(index)) return 0;
+        if (!isParameterIndex(index)) return 0;
         return string2parameter(index, static_cast<char*>(ptr)) ? 1 : 0;
     case effGetProgramNameIndexed:
-        if (!ptr || index < 0 || index >= numPrograms) return 0;
+        if (index < 0 || index >= numPrograms) return 0;
         return getProgramNameIndexed(static_cast<VstInt32>(value), index, static_cast<char*>(ptr))
                    ? 1
                    : 0;
     case effGetInputProperties:
-        if (!ptr) return 0;
         return getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetOutputProperties:
-        if (!ptr) return 0;
         return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetPlugCategory:
         return getPlugCategory();
@@ -55,13 +81,10 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effSetBypass:
         return setBypass(value != 0) ? 1 : 0;
     case effGetEffectName:
-        if (!ptr) return 0;
         return getEffectName(static_cast<char*>(ptr)) ? 1 : 0;
     case effGetVendorString:
-        if (!ptr) return 0;
         return getVendorString(static_cast<char*>(ptr)) ? 1 : 0;
     case effGetProductString:
-        if (!ptr) return 0;
         return getProductString(static_cast<char*>(ptr)) ? 1 : 0;
     case effGetVendorVersion:
         return getVendorVersion();
@@ -73,12 +96,10 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return editor && editor->setScaleFactor(opt) ? 1 : 0;
         return vendorSpecific(index, value, ptr, opt);
     case effCanDo:
-        if (!ptr) return 0;
         return canDo(static_cast<char*>(ptr));
     case effGetTailSize:
         return getGetTailSize();
     case effGetParameterProperties:
-        if (!ptr) return 0;
         return getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)) ? 1 : 0;
     case effGetVstVersion:
         return getVstVersion();
@@ -106,7 +127,6 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effHasMidiProgramsChanged:
         return hasMidiProgramsChanged(index) ? 1 : 0;
     case effGetMidiKeyName:
-        if (!ptr) return 0;
         return getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)) ? 1 : 0;
     case effBeginSetProgram:
         return beginSetProgram() ? 1 : 0;
@@ -119,7 +139,6 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return getSpeakerArrangement(input, output) ? 1 : 0;
     }
     case effShellGetNextPlugin:
-        if (!ptr) return 0;
         return getNextShellPlugin(static_cast<char*>(ptr));
     case effStartProcess:
         return startProcess();
@@ -130,10 +149,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effSetPanLaw:
         return setPanLaw(static_cast<VstInt32>(value), opt) ? 1 : 0;
     case effBeginLoadBank:
-        if (!ptr) return 0;
         return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
     case effBeginLoadProgram:
-        if (!ptr) return 0;
         return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
     case effSetProcessPrecision:
         return setProcessPrecision(static_cast<VstInt32>(value)) ? 1 : 0;

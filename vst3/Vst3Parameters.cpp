@@ -13,17 +13,8 @@ namespace KAMO {
 
 namespace {
 
-double unit(double x) {
-    if (!(x >= 0.0)) return 0.0;  // NaN too
-    return x > 1.0 ? 1.0 : x;
-}
-
-// A value of our own for the parameter objects, which work on slots.
-struct Slot {
-    explicit Slot(double normalised) { KEffectParameter::writeSlot(bytes, normalised); }
-    double value() const { return KEffectParameter::readSlot(bytes); }
-    unsigned char bytes[8];
-};
+// Normalised values as hosts may send them: anything, NaN included.
+double unit(double x) { return KEffectParameter::clampUnit(x); }
 
 }  // namespace
 
@@ -140,8 +131,7 @@ bool Vst3Parameters::text(v3_param_id id, double normalised, char* out, int size
     }
     const KEffectParameter* p = parameter(id);
     if (!p) return false;
-    const Slot slot(unit(normalised));
-    p->getDisplay(out, size, slot.bytes);
+    p->displayOf(unit(normalised), out, size);
     return true;
 }
 
@@ -166,13 +156,9 @@ bool Vst3Parameters::valueOfText(v3_param_id id, const char* text, double& norma
         return true;
     }
     const KEffectParameter* p = parameter(id);
-    if (!p || !p->canConvertText()) return false;
-    // A text the parameter cannot read leaves the value as it was: NaN
-    // tells that apart from every value it can store.
-    Slot slot(std::nan(""));
-    p->setFromText(slot.bytes, text);
-    if (std::isnan(slot.value())) return false;
-    normalised = unit(slot.value());
+    double read = 0.0;
+    if (!p || !p->readText(text, read)) return false;
+    normalised = unit(read);
     return true;
 }
 

@@ -1,6 +1,8 @@
 #include "vst3/Vst3Processor.h"
 
+#include "framework/KBlockTime.h"
 #include "framework/KEffect.h"
+#include "framework/KEffectParameter.h"
 #include "framework/KHostBridge.h"
 #include "vst3/Vst3Parameters.h"
 
@@ -17,10 +19,7 @@ constexpr unsigned char kNoteOff = 0x80;
 constexpr unsigned char kPitchBend = 0xE0;
 constexpr double kBendSteps = 16383.0;  // a 14-bit bend from 0 to 16383
 
-double unit(double x) {
-    if (!(x >= 0.0)) return 0.0;
-    return x > 1.0 ? 1.0 : x;
-}
+double unit(double x) { return KEffectParameter::clampUnit(x); }
 
 unsigned char velocity(float v) {
     const long scaled = std::lround(unit(static_cast<double>(v)) * 127.0);
@@ -185,47 +184,27 @@ void Vst3Processor::readChanges(v3_param_changes** changes, std::int32_t frames)
 }
 
 void Vst3Processor::readTransport(const v3_process_context* context) {
-    VstTimeInfo start{};
-    start.sampleRate = rate_;
     if (!context) {
         bridge_.setBlockTime(nullptr);
         return;
     }
     const std::uint32_t state = context->state;
-    start.samplePos = static_cast<double>(context->project_time_in_samples);
-    VstInt32 flags = 0;
-    if (state & V3_PROCESS_CTX_PLAYING) flags |= kVstTransportPlaying;
-    if (state & V3_PROCESS_CTX_CYCLE_ACTIVE) flags |= kVstTransportCycleActive;
-    if (state & V3_PROCESS_CTX_RECORDING) flags |= kVstTransportRecording;
-    if (state & V3_PROCESS_CTX_PROJECT_TIME_VALID) {
-        start.ppqPos = context->project_time_quarters;
-        flags |= kVstPpqPosValid;
-    }
-    if ((state & V3_PROCESS_CTX_TEMPO_VALID) && std::isfinite(context->bpm) && context->bpm > 0.0) {
-        start.tempo = context->bpm;
-        flags |= kVstTempoValid;
-    }
-    if (state & V3_PROCESS_CTX_BAR_POSITION_VALID) {
-        start.barStartPos = context->bar_position_quarters;
-        flags |= kVstBarsValid;
-    }
-    if (state & V3_PROCESS_CTX_CYCLE_VALID) {
-        start.cycleStartPos = context->cycle_start_quarters;
-        start.cycleEndPos = context->cycle_end_quarters;
-        flags |= kVstCyclePosValid;
-    }
-    if ((state & V3_PROCESS_CTX_TIME_SIG_VALID) && context->time_sig_numerator > 0 &&
-        context->time_sig_denom > 0) {
-        start.timeSigNumerator = context->time_sig_numerator;
-        start.timeSigDenominator = context->time_sig_denom;
-        flags |= kVstTimeSigValid;
-    }
-    if (state & V3_PROCESS_CTX_SYSTEM_TIME_VALID) {
-        start.nanoSeconds = static_cast<double>(context->system_time_ns);
-        flags |= kVstNanosValid;
-    }
-    start.flags = flags;
-    bridge_.setBlockTime(&start);
+    KBlockTime start(rate_);
+    start.setFrame(static_cast<double>(context->project_time_in_samples));
+    start.setMotion(state & V3_PROCESS_CTX_PLAYING, state & V3_PROCESS_CTX_RECORDING,
+                    state & V3_PROCESS_CTX_CYCLE_ACTIVE);
+    if (state & V3_PROCESS_CTX_PROJECT_TIME_VALID)
+        start.setQuarters(context->project_time_quarters);
+    if (state & V3_PROCESS_CTX_TEMPO_VALID) start.setTempo(context->bpm);
+    if (state & V3_PROCESS_CTX_BAR_POSITION_VALID)
+        start.setBarStart(context->bar_position_quarters);
+    if (state & V3_PROCESS_CTX_CYCLE_VALID)
+        start.setCycle(context->cycle_start_quarters, context->cycle_end_quarters);
+    if (state & V3_PROCESS_CTX_TIME_SIG_VALID)
+        start.setSignature(context->time_sig_numerator, context->time_sig_denom);
+    if (state & V3_PROCESS_CTX_SYSTEM_TIME_VALID)
+        start.setSystemTime(static_cast<double>(context->system_time_ns));
+    bridge_.setBlockTime(&start.info());
 }
 
 void Vst3Processor::render(v3_process_data& data, std::int32_t from, std::int32_t to,

@@ -2,9 +2,6 @@
 
 namespace KAMO {
 
-KButton::KButton(const ControlSetup& setup, int parameterIndex)
-    : KPressControl(setup), mIndex(parameterIndex) {}
-
 void KButton::pressed(bool, bool) {
     reportValue(mIndex);
     setFromEditor(mIndex, 1.0);

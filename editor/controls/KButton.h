@@ -10,17 +10,13 @@ namespace KAMO {
 
 class KImageResource;
 
-class KButton : public KPressControl {
+class KButton : public KParameterPress {
 public:
-    KButton(const ControlSetup& setup, int parameterIndex);
-
-    int parameterIndex() const { return mIndex; }
+    using KParameterPress::KParameterPress;
 
 protected:
     void pressed(bool shift, bool ctrl) override;
     void released(bool shift, bool ctrl) override;
-
-    int mIndex;
 };
 
 // Frames: off / on, and with three frames also pressed.

@@ -31,4 +31,17 @@ protected:
     bool mPressed = false;
 };
 
+// A press control bound to one parameter of the current program: buttons,
+// switches and radios.
+class KParameterPress : public KPressControl {
+public:
+    KParameterPress(const ControlSetup& setup, int parameterIndex)
+        : KPressControl(setup), mIndex(parameterIndex) {}
+
+    int parameterIndex() const { return mIndex; }
+
+protected:
+    int mIndex;
+};
+
 }  // namespace KAMO

@@ -3,7 +3,7 @@
 namespace KAMO {
 
 KRadio::KRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption)
-    : KPressControl(setup), mIndex(parameterIndex), mOption(option), mHighest(highestOption) {
+    : KParameterPress(setup, parameterIndex), mOption(option), mHighest(highestOption) {
     const double bands = 2.0 * (highestOption + 1);
     mMid = (2.0 * option + 1.0) / bands;
     mLow = (2.0 * option) / bands;
@@ -25,23 +25,6 @@ void KRadio::pressed(bool, bool ctrl) {
 void KRadio::released(bool, bool) {
     endGesture(mIndex);
     invalidate();
-}
-
-KHlRadio::KHlRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,
-                   int ix, int iy, int iw, int ih, const unsigned char* offColour,
-                   const unsigned char* onColour, const unsigned char* pressColour)
-    : KRadio(setup, parameterIndex, option, highestOption), mLook{ix,         iy,        iw,
-                                                                  ih,         offColour, onColour,
-                                                                  pressColour} {}
-
-bool KHlRadio::needsRedraw() {
-    return KEditorControl::needsRedraw() || isSelected() != mLastSelected;
-}
-
-void KHlRadio::draw(KCanvas& canvas) {
-    const bool selected = isSelected();
-    mLook.draw(canvas, selected, mPressed, mWidth, mHeight);
-    mLastSelected = selected;
 }
 
 KImgRadio::KImgRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption,

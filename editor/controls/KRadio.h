@@ -12,7 +12,7 @@ namespace KAMO {
 
 class KImageResource;
 
-class KRadio : public KPressControl {
+class KRadio : public KParameterPress {
 public:
     KRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption);
 
@@ -25,7 +25,6 @@ protected:
     void pressed(bool shift, bool ctrl) override;
     void released(bool shift, bool ctrl) override;
 
-    int mIndex;
     int mOption;
     int mHighest;
     double mMid;
@@ -33,19 +32,7 @@ protected:
     double mHigh;
 };
 
-class KHlRadio : public KRadio {
-public:
-    KHlRadio(const ControlSetup& setup, int parameterIndex, int option, int highestOption, int ix,
-             int iy, int iw, int ih, const unsigned char* offColour, const unsigned char* onColour,
-             const unsigned char* pressColour);
-
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
-
-private:
-    KIndicatorLook mLook;
-    bool mLastSelected = false;
-};
+using KHlRadio = KIndicatorControl<KRadio, &KRadio::isSelected>;
 
 // Frames: unselected, selected; a third frame shows the press, a fourth
 // tells pressed-unselected (2) from pressed-selected (3).

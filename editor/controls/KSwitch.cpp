@@ -6,9 +6,6 @@
 
 namespace KAMO {
 
-KSwitch::KSwitch(const ControlSetup& setup, int parameterIndex)
-    : KPressControl(setup), mIndex(parameterIndex) {}
-
 bool KSwitch::isOn() const { return quantisedValue(mIndex) >= 0.5; }
 
 void KSwitch::pressed(bool, bool ctrl) {
@@ -41,19 +38,6 @@ void KIndicatorLook::draw(KCanvas& canvas, bool on, bool pressed, int width, int
         canvas.drawLine(offColour, cx - d, cy + d, cx + d, cy - d, 1.5);
     }
     if (pressed) canvas.fillRectAlpha(0, 0, width, height, pressColour);
-}
-
-KHlSwitch::KHlSwitch(const ControlSetup& setup, int parameterIndex, int ix, int iy, int iw, int ih,
-                     const unsigned char* offColour, const unsigned char* onColour,
-                     const unsigned char* pressColour)
-    : KSwitch(setup, parameterIndex), mLook{ix, iy, iw, ih, offColour, onColour, pressColour} {}
-
-bool KHlSwitch::needsRedraw() { return KEditorControl::needsRedraw() || isOn() != mLastOn; }
-
-void KHlSwitch::draw(KCanvas& canvas) {
-    const bool on = isOn();
-    mLook.draw(canvas, on, mPressed, mWidth, mHeight);
-    mLastOn = on;
 }
 
 KImgSwitch::KImgSwitch(const ControlSetup& setup, int parameterIndex, KImageResource* image)

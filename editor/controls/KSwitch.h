@@ -6,22 +6,21 @@
 #include "editor/controls/KFrameStrip.h"
 #include "editor/controls/KPressControl.h"
 
+#include <utility>
+
 namespace KAMO {
 
 class KImageResource;
 
-class KSwitch : public KPressControl {
+class KSwitch : public KParameterPress {
 public:
-    KSwitch(const ControlSetup& setup, int parameterIndex);
+    using KParameterPress::KParameterPress;
 
     bool isOn() const;
-    int parameterIndex() const { return mIndex; }
 
 protected:
     void pressed(bool shift, bool ctrl) override;
     void released(bool shift, bool ctrl) override;
-
-    int mIndex;
 };
 
 // The indicator look shared by highlight switches and radios: a filled
@@ -36,19 +35,30 @@ struct KIndicatorLook {
     void draw(KCanvas& canvas, bool on, bool pressed, int width, int height) const;
 };
 
-class KHlSwitch : public KSwitch {
+// `Base` (a switch or radio, taking the arguments after the look) shown
+// as an indicator that is on while `isOn` says so.
+template <class Base, bool (Base::*isOn)() const>
+class KIndicatorControl : public Base {
 public:
-    KHlSwitch(const ControlSetup& setup, int parameterIndex, int ix, int iy, int iw, int ih,
-              const unsigned char* offColour, const unsigned char* onColour,
-              const unsigned char* pressColour);
+    template <class... BaseArguments>
+    explicit KIndicatorControl(const KIndicatorLook& look, BaseArguments&&... arguments)
+        : Base(std::forward<BaseArguments>(arguments)...), mLook(look) {}
 
-    bool needsRedraw() override;
-    void draw(KCanvas& canvas) override;
+    bool needsRedraw() override {
+        return this->KEditorControl::needsRedraw() || (this->*isOn)() != mLastOn;
+    }
+    void draw(KCanvas& canvas) override {
+        const bool on = (this->*isOn)();
+        mLook.draw(canvas, on, this->mPressed, this->mWidth, this->mHeight);
+        mLastOn = on;
+    }
 
 private:
     KIndicatorLook mLook;
     bool mLastOn = false;
 };
+
+using KHlSwitch = KIndicatorControl<KSwitch, &KSwitch::isOn>;
 
 // Frames: off, on; a third frame shows the press, a fourth tells the
 // pressed-off (2) from the pressed-on (3) state.

@@ -12,8 +12,6 @@ namespace {
 constexpr double kLevelTolerance = 0.001;
 constexpr float kMinZoom = 0.1f;
 constexpr float kMaxZoom = 10.0f;
-// The knob's centre sits this far right of its left edge.
-constexpr int kKnobCentre = 20;
 }  // namespace
 
 KZoomWave::KZoomWave(const ControlSetup& setup, KHistory* history, const double* level1,
@@ -51,7 +49,7 @@ void KZoomWave::resetZoom() {
 void KZoomWave::zoomFrom(int x) {
     // A control too narrow for the knob has no travel: the pointer then
     // stands for the middle of the range rather than for a division by zero.
-    const float t = mTravel > 0 ? static_cast<float>(x - kKnobCentre) / mTravel : 0.5f;
+    const float t = mTravel > 0 ? static_cast<float>(x - kKnobWidth / 2) / mTravel : 0.5f;
     float z = kMinZoom * std::pow(100.0f, t);
     if (z <= kMinZoom) z = kMinZoom;
     if (z >= kMaxZoom) z = kMaxZoom;

@@ -13,6 +13,7 @@
 #include "nanovg_gl_utils.h"
 
 #include "editor/KEditorResource.h"
+#include "editor/KEditorWindow.h"
 #include "editor/KFont.h"
 #include "editor/KUiScale.h"
 #include "tools/plughost/EditorImage.h"
@@ -35,20 +36,9 @@ public:
         : mHeight(KAMO::KUiScale::toDevice(height, scale)) {
         const int deviceWidth = KAMO::KUiScale::toDevice(width, scale);
         if (!EditorTest::haveDisplay() || !(mDisplay = XOpenDisplay(nullptr))) return;
-        int attributes[] = {GLX_RGBA,
-                            GLX_DOUBLEBUFFER,
-                            GLX_RED_SIZE,
-                            8,
-                            GLX_GREEN_SIZE,
-                            8,
-                            GLX_BLUE_SIZE,
-                            8,
-                            GLX_ALPHA_SIZE,
-                            8,
-                            GLX_STENCIL_SIZE,
-                            8,
-                            None};
-        if (!(mVisual = glXChooseVisual(mDisplay, 0, attributes))) return;
+        // The editor's own visual, so that the canvas draws as it does there.
+        std::array<int, 15> attributes = KAMO::KEditorWindow::visualAttributes();
+        if (!(mVisual = glXChooseVisual(mDisplay, 0, attributes.data()))) return;
         XSetWindowAttributes set{};
         set.colormap =
             XCreateColormap(mDisplay, DefaultRootWindow(mDisplay), mVisual->visual, AllocNone);

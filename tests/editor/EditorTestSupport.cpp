@@ -1,6 +1,7 @@
 #include "EditorTestSupport.h"
 
 #include "editor/KEditorSkinBuilder.h"
+#include "xp/MemoryReader.h"
 #include "xp/ResourceTable.h"
 
 #include <X11/Xlib.h>
@@ -8,17 +9,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
 namespace EditorTest {
-
-std::uint64_t StringSource::read(void* destination, std::uint64_t maximum) {
-    const std::uint64_t n = std::min<std::uint64_t>(maximum, mText.size() - mPosition);
-    std::memcpy(destination, mText.data() + mPosition, n);
-    mPosition += n;
-    return n;
-}
 
 void RecordingCanvas::add(Op::Kind kind, std::initializer_list<int> values, const char* text) {
     Op op{kind, {}, {clipX(), clipY(), clipWidth(), clipHeight()}, text ? text : ""};
@@ -62,7 +55,7 @@ std::vector<Op> RecordingCanvas::ofKind(Op::Kind kind) const {
 }
 
 std::unique_ptr<KAMO::KEditorSkin> buildSkin(KAMO::KEffect* effect, const std::string& text) {
-    StringSource source(text);
+    XP::MemoryReader source(text);
     return std::unique_ptr<KAMO::KEditorSkin>(KAMO::KEditorSkinBuilder(effect).buildSkin(source));
 }
 

@@ -1,29 +1,17 @@
 #pragma once
-// What the editor-core tests share: a byte source over a string, a canvas
-// that records what reaches it (text at its computed anchor), the real
-// instrument, and a virtual display for the tests that open windows.
+// What the editor-core tests share: a canvas that records what reaches it
+// (text at its computed anchor), the real instrument, and a virtual display
+// for the tests that open windows.
 
 #include "editor/KCanvas.h"
 #include "editor/KEditorSkin.h"
 #include "synth/Murlan.h"
-#include "xp/InputReader.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace EditorTest {
-
-class StringSource : public XP::InputReader {
-public:
-    explicit StringSource(std::string text) : mText(std::move(text)) {}
-    bool isOpen() const override { return true; }
-    std::uint64_t read(void* destination, std::uint64_t maximum) override;
-
-private:
-    std::string mText;
-    std::size_t mPosition = 0;
-};
 
 struct Op {
     enum Kind { Fill, FillAlpha, Text, Image, CreateImage, DeleteImage, CreateFont };

@@ -23,6 +23,7 @@
 #include "editor/controls/KZoomWave.h"
 #include "framework/KEffectFeature.h"
 #include "framework/KHistory.h"
+#include "xp/MemoryReader.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +102,7 @@ TEST(KEditorSkinBuilder, OnlyAnInitWithUsableSizeAndPagesGivesASkin) {
     for (const char* text : {"", "Init 540 0 2\n", "Init 540 395\n", "Init -540 395 1\n",
                              "Init 540 9000 1\n", "Init 540 395 99999999999999999999\n"})
         EXPECT_EQ(buildSkin(&effect, text), nullptr) << text;
-    EditorTest::StringSource bad("Init 540 0 2\n");
+    XP::MemoryReader bad("Init 540 0 2\n");
     EXPECT_EQ(KAMO::createEditor(&effect, bad), nullptr);
     EXPECT_EQ(KAMO::createEditor(&effect, "NoSuchSkin.txt"), nullptr);
     auto skin = buildSkin(&effect, "Init 540 0 2\ninit 100 50 3\n");  // a later one wins

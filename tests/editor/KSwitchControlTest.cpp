@@ -35,8 +35,8 @@ TEST(KSwitchControl, PressAtHalfTurnsOffTheNextTurnsOnAndCtrlRestoresTheDefault)
 
 TEST(KSwitchControl, HighlightKindDrawsCrossWhenOffCircleWhenOnAndPressOverlay) {
     Rig rig;
-    KHlSwitch sw(rig.setup(0, 0, 30, 20), rig.index("Detune1"), 4, 2, 12, 16, rig.red, rig.green,
-                 rig.grey);
+    KHlSwitch sw({4, 2, 12, 16, rig.red, rig.green, rig.grey}, rig.setup(0, 0, 30, 20),
+                 rig.index("Detune1"));
     rig.store("Detune1", 0.0);
     sw.drawIfNeeded(rig.canvas);
     const double lo = 10 - 0.7 * 6, hi = 10 + 0.7 * 6;  // centre (10, 10), r 6
